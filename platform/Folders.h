@@ -1,0 +1,12 @@
+#pragma once
+#include <string>
+
+namespace Quib {
+
+// The user's folders, from the XDG variables. None ends with a '/'.
+std::string AppDataFolder();   // $XDG_DATA_HOME, else ~/.local/share
+std::string DocumentsFolder(); // $HOME
+std::string ConfigFolder();    // $XDG_CONFIG_HOME, else ~/.config
+std::string RuntimeFolder();   // $XDG_RUNTIME_DIR, else /tmp
+
+} // namespace Quib

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the project needs (when missing), then
+# configures and builds one build tree.
+#   scripts/setup.sh [debug|release|asan|fuzz|bench]   (default: debug)
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+root=$(dirname "$here")
+kind=${1:-debug}
+
+install_missing() {
+  local missing=()
+  for pkg in $(grep -v '^#' "$1"); do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q 'install ok installed' || missing+=("$pkg")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${missing[@]}" >/dev/null
+  fi
+}
+
+install_missing "$here/packages.txt"
+case "$kind" in fuzz|bench) install_missing "$here/packages-extra.txt" ;; esac
+
+build="$root/build/$kind"
+args=(-G Ninja -S "$root" -B "$build")
+case "$kind" in
+  debug)   args+=(-DCMAKE_BUILD_TYPE=Debug) ;;
+  release) args+=(-DCMAKE_BUILD_TYPE=Release) ;;
+  asan)    args+=(-DCMAKE_BUILD_TYPE=Debug -DQUIB_SANITIZE=ON) ;;
+  bench)   args+=(-DCMAKE_BUILD_TYPE=Release -DQUIB_BENCH=ON -DQUIB_TESTS=OFF) ;;
+  fuzz)    args+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUIB_FUZZ=ON -DQUIB_TESTS=OFF
+                  -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++) ;;
+  *) echo "unknown build kind: $kind" >&2; exit 2 ;;
+esac
+cmake "${args[@]}" >/dev/null
+cmake --build "$build"
