@@ -1,0 +1,372 @@
+#include "platform/SystemFont.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <cstring>
+#include <mutex>
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_SYNTHESIS_H
+#include FT_TRUETYPE_TABLES_H
+
+namespace Quib {
+
+std::u32string Utf16ToCodePoints(std::u16string_view text)
+{
+    std::u32string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        char16_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
+            out += char32_t(0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00));
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            out += char32_t(0xFFFD);
+        } else {
+            out += char32_t(c);
+        }
+    }
+    return out;
+}
+
+namespace {
+
+const char* const kFallbackFamily = "DejaVu Sans";
+const char* const kFallbackFile = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+
+// One FreeType library for the process; FreeType calls that create or drop
+// faces are serialised through its mutex.
+struct FreeTypeLibrary {
+    FT_Library library = nullptr;
+    std::mutex mutex;
+    FreeTypeLibrary()
+    {
+        if (FT_Init_FreeType(&library) != 0)
+            library = nullptr;
+    }
+    ~FreeTypeLibrary()
+    {
+        if (library)
+            FT_Done_FreeType(library);
+    }
+};
+
+FreeTypeLibrary& Library()
+{
+    static FreeTypeLibrary instance;
+    return instance;
+}
+
+bool SameFamily(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower((unsigned char)x) == std::tolower((unsigned char)y);
+           });
+}
+
+// Asks fontconfig for a family at a weight and slant; gives the file, face
+// index, the family found, and whether the face itself is bold / italic.
+bool MatchFont(const std::string& family, int weight, bool italic, std::string& file, int& index,
+               std::string& foundFamily, bool& isBold, bool& isItalic)
+{
+    static std::mutex fcMutex;
+    std::lock_guard lock(fcMutex);
+    if (!FcInit())
+        return false;
+    FcPattern* pattern = FcPatternCreate();
+    FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
+    FcPatternAddInteger(pattern, FC_WEIGHT, weight >= 600 ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern, FC_SLANT, italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
+    FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
+    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcDefaultSubstitute(pattern);
+    FcResult result = FcResultNoMatch;
+    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPatternDestroy(pattern);
+    if (!match)
+        return false;
+    FcChar8* path = nullptr;
+    FcChar8* name = nullptr;
+    int foundWeight = FC_WEIGHT_REGULAR, foundSlant = FC_SLANT_ROMAN;
+    bool ok = FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch;
+    if (ok) {
+        file = reinterpret_cast<const char*>(path);
+        index = 0;
+        FcPatternGetInteger(match, FC_INDEX, 0, &index);
+        if (FcPatternGetString(match, FC_FAMILY, 0, &name) == FcResultMatch)
+            foundFamily = reinterpret_cast<const char*>(name);
+        FcPatternGetInteger(match, FC_WEIGHT, 0, &foundWeight);
+        FcPatternGetInteger(match, FC_SLANT, 0, &foundSlant);
+        isBold = foundWeight >= FC_WEIGHT_DEMIBOLD;
+        isItalic = foundSlant != FC_SLANT_ROMAN;
+    }
+    FcPatternDestroy(match);
+    return ok;
+}
+
+class FreeTypeFont final : public SystemFont {
+public:
+    explicit FreeTypeFont(const SystemFontRequest& request) : SystemFont(request) { Open(); }
+
+    ~FreeTypeFont() override
+    {
+        if (mFace) {
+            std::lock_guard lock(Library().mutex);
+            FT_Done_Face(mFace);
+        }
+    }
+
+    std::string FamilyName() const override { return mFamily; }
+    bool HasFace() const override { return mFace != nullptr; }
+    int Height() const override { return mAscent + mDescent; }
+    int Ascent() const override { return mAscent; }
+
+    int CharAdvance(char32_t c) const override
+    {
+        std::lock_guard lock(mMutex);
+        return AdvanceLocked(c);
+    }
+
+    int LineWidth(std::u16string_view text) const override
+    {
+        std::lock_guard lock(mMutex);
+        int width = 0;
+        for (char32_t c : Utf16ToCodePoints(text))
+            width += AdvanceLocked(c);
+        return width;
+    }
+
+    void MeasureText(std::u16string_view text, int& width, int& height) const override
+    {
+        width = 0;
+        int lines = 0;
+        size_t start = 0;
+        while (true) {
+            size_t end = start;
+            while (end < text.size() && text[end] != u'\n' && text[end] != u'\r')
+                ++end;
+            width = std::max(width, LineWidth(text.substr(start, end - start)));
+            ++lines;
+            if (end >= text.size())
+                break;
+            start = end + ((text[end] == u'\r' && end + 1 < text.size() && text[end + 1] == u'\n') ? 2 : 1);
+            if (start >= text.size())
+                break; // a final line break starts no new line
+        }
+        height = text.empty() ? Height() : lines * Height();
+    }
+
+    TextCoverage Render(std::u16string_view text, float scaleX, float scaleY) const override
+    {
+        TextCoverage out;
+        if (!mFace || !(scaleX > 0.0f) || !(scaleY > 0.0f) || scaleX > 64.0f || scaleY > 64.0f)
+            return out;
+        std::lock_guard lock(mMutex);
+        std::u32string codes = Utf16ToCodePoints(text);
+        bool scaled = scaleX != 1.0f || scaleY != 1.0f;
+        if (scaled)
+            SetSize(mEm * scaleX, mEm * scaleY);
+        int width = 0;
+        for (char32_t c : codes)
+            width += AdvanceLocked(c);
+        int ascent = int(std::lround(mAscent * scaleY));
+        out.width = width;
+        out.height = int(std::ceil(Height() * scaleY));
+        if (out.width <= 0 || out.height <= 0) {
+            out.width = out.height = 0;
+            if (scaled)
+                SetSize(mEm, mEm);
+            return out;
+        }
+        out.alpha = std::make_unique<uint8_t[]>(size_t(out.width) * size_t(out.height));
+        int pen = 0;
+        for (char32_t c : codes) {
+            if (FT_Load_Char(mFace, c, FT_LOAD_DEFAULT) != 0)
+                continue;
+            FT_GlyphSlot slot = mFace->glyph;
+            if (mSynthBold)
+                FT_GlyphSlot_Embolden(slot);
+            if (mSynthItalic)
+                FT_GlyphSlot_Oblique(slot);
+            if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0)
+                Stamp(out, slot->bitmap, pen + slot->bitmap_left, ascent - slot->bitmap_top);
+            pen += int((slot->advance.x + 32) >> 6);
+        }
+        if (mRequest.underline)
+            Underline(out, ascent, scaleY, width);
+        if (scaled)
+            SetSize(mEm, mEm);
+        return out;
+    }
+
+private:
+    void Open()
+    {
+        FreeTypeLibrary& lib = Library();
+        if (!lib.library)
+            return;
+        std::string file, family;
+        int index = 0;
+        bool bold = false, italic = false;
+        bool found = MatchFont(mRequest.face, mRequest.weight, mRequest.italic, file, index, family, bold, italic) &&
+                     SameFamily(family, mRequest.face);
+        if (!found)
+            found = MatchFont(kFallbackFamily, mRequest.weight, mRequest.italic, file, index, family, bold, italic);
+        if (!found) {
+            file = kFallbackFile;
+            family = kFallbackFamily;
+            index = 0;
+            bold = italic = false;
+        }
+        {
+            std::lock_guard lock(lib.mutex);
+            if (FT_New_Face(lib.library, file.c_str(), index, &mFace) != 0) {
+                mFace = nullptr;
+                return;
+            }
+        }
+        mFamily = family;
+        mSynthBold = mRequest.weight >= 600 && !bold;
+        mSynthItalic = mRequest.italic && !italic;
+
+        // Vertical metrics as Windows takes them: usWinAscent / usWinDescent.
+        double unitsPerEm = mFace->units_per_EM ? mFace->units_per_EM : 2048;
+        double winAscent = mFace->ascender, winDescent = -mFace->descender;
+        if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(mFace, FT_SFNT_OS2)); os2 && os2->version != 0xFFFF) {
+            winAscent = os2->usWinAscent;
+            winDescent = os2->usWinDescent;
+        }
+        if (winAscent + winDescent <= 0) {
+            winAscent = unitsPerEm * 0.8;
+            winDescent = unitsPerEm * 0.2;
+        }
+        int requested = mRequest.height == 0 ? -12 : mRequest.height;
+        mEm = requested < 0 ? double(-requested) : requested * unitsPerEm / (winAscent + winDescent);
+        mEm = std::min(mEm, 2048.0);
+        double scale = mEm / unitsPerEm;
+        mAscent = int(std::lround(winAscent * scale));
+        mDescent = int(std::lround(winDescent * scale));
+        mUnderlinePosition = -mFace->underline_position * scale;
+        mUnderlineThickness = std::max(1.0, mFace->underline_thickness * scale);
+        SetSize(mEm, mEm);
+    }
+
+    void SetSize(double emX, double emY) const
+    {
+        FT_Set_Char_Size(mFace, FT_F26Dot6(std::lround(emX * 64)), FT_F26Dot6(std::lround(emY * 64)), 72, 72);
+    }
+
+    int AdvanceLocked(char32_t c) const
+    {
+        if (!mFace || FT_Load_Char(mFace, c, FT_LOAD_DEFAULT) != 0)
+            return 0;
+        if (mSynthBold)
+            FT_GlyphSlot_Embolden(mFace->glyph);
+        return int((mFace->glyph->advance.x + 32) >> 6);
+    }
+
+    static void Stamp(TextCoverage& out, const FT_Bitmap& bitmap, int left, int top)
+    {
+        if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY)
+            return;
+        for (int row = 0; row < int(bitmap.rows); ++row) {
+            int y = top + row;
+            if (y < 0 || y >= out.height)
+                continue;
+            const uint8_t* src = bitmap.buffer + ptrdiff_t(row) * bitmap.pitch;
+            uint8_t* dst = out.alpha.get() + size_t(y) * size_t(out.width);
+            for (int col = 0; col < int(bitmap.width); ++col) {
+                int x = left + col;
+                if (x >= 0 && x < out.width)
+                    dst[x] = std::max(dst[x], src[col]);
+            }
+        }
+    }
+
+    void Underline(TextCoverage& out, int ascent, float scaleY, int width) const
+    {
+        int top = ascent + int(std::lround(mUnderlinePosition * scaleY - mUnderlineThickness * scaleY / 2));
+        int rows = std::max(1, int(std::lround(mUnderlineThickness * scaleY)));
+        for (int y = std::max(0, top); y < std::min(out.height, top + rows); ++y)
+            std::memset(out.alpha.get() + size_t(y) * size_t(out.width), 255, size_t(width));
+    }
+
+    FT_Face mFace = nullptr;
+    std::string mFamily;
+    double mEm = 16;
+    int mAscent = 0;
+    int mDescent = 0;
+    double mUnderlinePosition = 0;
+    double mUnderlineThickness = 1;
+    bool mSynthBold = false;
+    bool mSynthItalic = false;
+    mutable std::mutex mMutex; // a face is used by one thread at a time
+};
+
+int MaskShift(uint32_t mask)
+{
+    int shift = 0;
+    while (mask && !(mask & 1)) {
+        mask >>= 1;
+        ++shift;
+    }
+    return shift;
+}
+
+// Blends one channel value (0..255) into a masked field of a pixel.
+uint32_t BlendField(uint32_t pixel, uint32_t mask, uint32_t value, uint32_t weight)
+{
+    if (!mask)
+        return pixel;
+    int shift = MaskShift(mask);
+    uint32_t max = mask >> shift;
+    uint32_t old = (pixel & mask) >> shift;
+    uint32_t target = (value * max + 127) / 255;
+    uint32_t mixed = (target * weight + old * (255 - weight) + 127) / 255;
+    return (pixel & ~mask) | ((mixed << shift) & mask);
+}
+
+} // namespace
+
+std::unique_ptr<SystemFont> SystemFont::Create(const SystemFontRequest& request)
+{
+    return std::make_unique<FreeTypeFont>(request);
+}
+
+void SystemFont::BlendInto(const SurfaceTarget& target, std::u16string_view text, uint32_t color, int x, int y,
+                           int clipX, int clipY, int clipWidth, int clipHeight, float scaleX, float scaleY) const
+{
+    if (!target.bits || (target.bitCount != 16 && target.bitCount != 32))
+        return;
+    uint32_t alpha = color >> 24;
+    if (alpha == 0)
+        return;
+    TextCoverage coverage = Render(text, scaleX, scaleY);
+    int left = std::max({x, clipX, 0});
+    int top = std::max({y, clipY, 0});
+    int right = std::min({x + coverage.width, clipX + clipWidth, target.width});
+    int bottom = std::min({y + coverage.height, clipY + clipHeight, target.height});
+    uint32_t r = (color >> 16) & 0xFF, g = (color >> 8) & 0xFF, b = color & 0xFF;
+    for (int py = top; py < bottom; ++py) {
+        uint8_t* row = static_cast<uint8_t*>(target.bits) + ptrdiff_t(py) * target.pitch;
+        for (int px = left; px < right; ++px) {
+            uint32_t weight = coverage.At(px - x, py - y) * alpha / 255;
+            if (!weight)
+                continue;
+            uint32_t pixel = target.bitCount == 32 ? reinterpret_cast<uint32_t*>(row)[px]
+                                                   : reinterpret_cast<uint16_t*>(row)[px];
+            pixel = BlendField(pixel, target.redMask, r, weight);
+            pixel = BlendField(pixel, target.greenMask, g, weight);
+            pixel = BlendField(pixel, target.blueMask, b, weight);
+            if (target.bitCount == 32)
+                reinterpret_cast<uint32_t*>(row)[px] = pixel;
+            else
+                reinterpret_cast<uint16_t*>(row)[px] = uint16_t(pixel);
+        }
+    }
+}
+
+} // namespace Quib

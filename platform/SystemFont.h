@@ -1,0 +1,82 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace Quib {
+
+// What a system font is asked for by, in the terms of a Windows LOGFONT.
+struct SystemFontRequest {
+    std::string face;      // family name; a family that is not installed falls back to DejaVu Sans
+    int height = -16;      // negative: character (em) height in pixels; positive: cell height
+    int weight = 400;      // 400 normal, 700 bold
+    bool italic = false;
+    bool underline = false;
+};
+
+// 8-bit coverage of a rendered line of text, top-down rows without gaps.
+struct TextCoverage {
+    int width = 0;
+    int height = 0;
+    std::unique_ptr<uint8_t[]> alpha;
+
+    uint8_t At(int x, int y) const { return alpha[size_t(y) * size_t(width) + size_t(x)]; }
+};
+
+// A locked 16- or 32-bit surface to blend text into.
+struct SurfaceTarget {
+    void* bits = nullptr;
+    int pitch = 0;         // bytes per row
+    int width = 0;
+    int height = 0;
+    int bitCount = 32;     // 16 or 32
+    uint32_t redMask = 0x00FF0000, greenMask = 0x0000FF00, blueMask = 0x000000FF;
+};
+
+// An installed typeface at one size, rendered with FreeType. Metrics follow
+// GDI's text metrics at 96 DPI: the cell height is ascent plus descent, and
+// text is placed by the top of its cell.
+class SystemFont {
+public:
+    // Never null: the fallback face is used when the family is missing; a
+    // machine with no usable font gives a font that measures and draws nothing.
+    static std::unique_ptr<SystemFont> Create(const SystemFontRequest& request);
+    virtual ~SystemFont() = default;
+
+    const SystemFontRequest& Request() const { return mRequest; }
+    // The family actually used.
+    virtual std::string FamilyName() const = 0;
+    virtual bool HasFace() const = 0;
+
+    virtual int Height() const = 0; // cell height, tmHeight
+    virtual int Ascent() const = 0; // tmAscent
+    // Advance of one character, in whole pixels.
+    virtual int CharAdvance(char32_t c) const = 0;
+    // Width of a single line of text (no line breaks considered).
+    virtual int LineWidth(std::u16string_view text) const = 0;
+    // Extent of text as DrawTextEx with DT_CALCRECT gives it: lines split at
+    // "\r\n", "\n" or "\r"; width of the widest line, height = lines x Height().
+    virtual void MeasureText(std::u16string_view text, int& width, int& height) const = 0;
+
+    // Coverage of one line of text drawn with its cell's top-left at (0, 0),
+    // scaled by (scaleX, scaleY) about that corner; the size is the scaled
+    // line width by the scaled cell height.
+    virtual TextCoverage Render(std::u16string_view text, float scaleX = 1.0f, float scaleY = 1.0f) const = 0;
+
+    // Blends one line of text in colour 0xAARRGGBB (alpha honoured) into a
+    // surface, cell top-left at (x, y), writing only inside the clip
+    // (clipX, clipY, clipWidth, clipHeight) and the surface.
+    void BlendInto(const SurfaceTarget& target, std::u16string_view text, uint32_t color, int x, int y,
+                   int clipX, int clipY, int clipWidth, int clipHeight, float scaleX = 1.0f,
+                   float scaleY = 1.0f) const;
+
+protected:
+    explicit SystemFont(SystemFontRequest request) : mRequest(std::move(request)) {}
+    SystemFontRequest mRequest;
+};
+
+// UTF-16 to code points; an unpaired surrogate becomes U+FFFD.
+std::u32string Utf16ToCodePoints(std::u16string_view text);
+
+} // namespace Quib

@@ -1,0 +1,131 @@
+#include "platform/SystemFont.h"
+
+#include <gtest/gtest.h>
+
+namespace Quib {
+namespace {
+
+std::unique_ptr<SystemFont> MakeFont(const char* face, int height, int weight = 400, bool underline = false)
+{
+    SystemFontRequest request;
+    request.face = face;
+    request.height = height;
+    request.weight = weight;
+    request.underline = underline;
+    return SystemFont::Create(request);
+}
+
+TEST(SystemFont, MissingFamilyFallsBackToDejaVuSans)
+{
+    auto font = MakeFont("Arial Unicode MS", -16);
+    ASSERT_TRUE(font->HasFace());
+    EXPECT_EQ(font->FamilyName(), "DejaVu Sans");
+    // GDI-like metrics: the cell is taller than the 16-pixel em.
+    EXPECT_GT(font->Height(), 16);
+    EXPECT_LT(font->Height(), 24);
+    EXPECT_GT(font->Ascent(), font->Height() / 2);
+    EXPECT_LT(font->Ascent(), font->Height());
+}
+
+TEST(SystemFont, PositiveHeightIsTheCellHeight)
+{
+    auto font = MakeFont("DejaVu Sans", 30);
+    EXPECT_NEAR(font->Height(), 30, 1);
+}
+
+TEST(SystemFont, MeasuresLinesLikeDrawTextCalcRect)
+{
+    auto font = MakeFont("DejaVu Sans", -16);
+    int w = 0, h = 0;
+    font->MeasureText(u"ab", w, h);
+    EXPECT_EQ(w, font->CharAdvance(U'a') + font->CharAdvance(U'b'));
+    EXPECT_EQ(h, font->Height());
+    int w2 = 0, h2 = 0;
+    font->MeasureText(u"ab\r\nabcd\nx", w2, h2);
+    EXPECT_EQ(w2, font->LineWidth(u"abcd"));
+    EXPECT_EQ(h2, 3 * font->Height());
+    EXPECT_GT(font->LineWidth(u"WWW"), font->LineWidth(u"iii"));
+}
+
+TEST(SystemFont, BoldIsWider)
+{
+    auto normal = MakeFont("DejaVu Sans", -20);
+    auto bold = MakeFont("DejaVu Sans", -20, 700);
+    EXPECT_GT(bold->LineWidth(u"Hello world"), normal->LineWidth(u"Hello world"));
+}
+
+TEST(SystemFont, RendersCoverageInsideTheCell)
+{
+    auto font = MakeFont("DejaVu Sans", -16);
+    TextCoverage text = font->Render(u"H");
+    ASSERT_EQ(text.width, font->CharAdvance(U'H'));
+    ASSERT_EQ(text.height, font->Height());
+    int full = 0, covered = 0;
+    for (int y = 0; y < text.height; ++y)
+        for (int x = 0; x < text.width; ++x) {
+            full += text.At(x, y) == 255;
+            covered += text.At(x, y) != 0;
+        }
+    EXPECT_GT(full, 10);          // the stems are solid
+    EXPECT_LT(covered, text.width * text.height / 2);
+    // Nothing above the cap height's top row or below the baseline for "H".
+    for (int x = 0; x < text.width; ++x)
+        EXPECT_EQ(text.At(x, text.height - 1), 0);
+
+    TextCoverage twice = font->Render(u"H", 2.0f, 2.0f);
+    EXPECT_NEAR(twice.width, 2 * text.width, 2);
+    EXPECT_NEAR(twice.height, 2 * text.height, 1);
+    EXPECT_EQ(font->Render(u"").width, 0);
+}
+
+TEST(SystemFont, BlendsIntoSurfacesInsideTheClipOnly)
+{
+    auto font = MakeFont("DejaVu Sans", -16);
+    struct Layout {
+        int bitCount;
+        uint32_t r, g, b;
+    };
+    const Layout layouts[] = {{32, 0xFF0000, 0xFF00, 0xFF}, {32, 0xFF, 0xFF00, 0xFF0000},
+                              {16, 0xF800, 0x07E0, 0x1F}, {16, 0x7C00, 0x03E0, 0x1F}};
+    for (const Layout& layout : layouts) {
+        const int width = 40, height = 30;
+        std::vector<uint32_t> pixels(width * height, 0);
+        SurfaceTarget target{pixels.data(), width * 4, width, height, layout.bitCount, layout.r, layout.g, layout.b};
+        if (layout.bitCount == 16)
+            target.pitch = width * 2;
+        // Clip to the left half: nothing may change right of x = 10.
+        font->BlendInto(target, u"MMMM", 0xFFFFFFFF, 2, 2, 0, 0, 10, height);
+        bool changedInside = false;
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                uint32_t p = layout.bitCount == 32 ? pixels[y * width + x]
+                                                   : reinterpret_cast<uint16_t*>(pixels.data())[y * width + x];
+                if (x >= 10)
+                    ASSERT_EQ(p, 0u) << "written outside the clip at " << x << "," << y;
+                else if (p)
+                    changedInside = true;
+            }
+        EXPECT_TRUE(changedInside);
+    }
+}
+
+TEST(SystemFont, TransparentColourDrawsNothing)
+{
+    auto font = MakeFont("DejaVu Sans", -16);
+    std::vector<uint32_t> pixels(20 * 20, 0x12345678);
+    SurfaceTarget target{pixels.data(), 80, 20, 20};
+    font->BlendInto(target, u"M", 0x00FFFFFF, 0, 0, 0, 0, 20, 20);
+    for (uint32_t p : pixels)
+        ASSERT_EQ(p, 0x12345678u);
+}
+
+TEST(SystemFont, SurrogatePairsAndUnpairedHalves)
+{
+    EXPECT_EQ(Utf16ToCodePoints(u"a\U0001F600b"), std::u32string(U"a\U0001F600b"));
+    std::u16string broken = u"x";
+    broken += char16_t(0xD800);
+    EXPECT_EQ(Utf16ToCodePoints(broken), std::u32string(U"x\uFFFD"));
+}
+
+} // namespace
+} // namespace Quib
