@@ -4,6 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-20}
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 "$root/scripts/setup.sh" fuzz
 shopt -s nullglob
 for target in "$root"/build/fuzz/tests/fuzz/fuzz_*; do

@@ -5,5 +5,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 kind=${1:-debug}
 "$root/scripts/setup.sh" "$kind"
 export SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy
+export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 cd "$root/build/$kind"
 ctest --output-on-failure -j "$(nproc)"

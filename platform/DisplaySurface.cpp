@@ -1,0 +1,243 @@
+#include "platform/DisplaySurface.h"
+
+#include "platform/SystemFont.h"
+
+#include <cstring>
+#include <new>
+
+namespace Quib {
+
+namespace {
+
+// Larger surfaces are refused rather than allocated.
+constexpr uint64_t kMaxSurfaceBytes = 256ull << 20;
+
+bool TakeFault(std::atomic<int>& counter)
+{
+    int left = counter.load();
+    while (left > 0)
+        if (counter.compare_exchange_weak(left, left - 1))
+            return true;
+    return false;
+}
+
+bool InsideSurface(const SurfaceRect& r, uint32_t width, uint32_t height)
+{
+    return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && uint32_t(r.right) <= width &&
+           uint32_t(r.bottom) <= height;
+}
+
+} // namespace
+
+SurfaceFaults& GetSurfaceFaults()
+{
+    static SurfaceFaults faults;
+    return faults;
+}
+
+DisplaySurface::DisplaySurface(uint32_t width, uint32_t height, const SurfacePixelFormat& format, uint32_t caps)
+    : mWidth(width), mHeight(height), mFormat(format), mCaps(caps),
+      mPitch(int32_t(((width * (format.bitCount / 8)) + 3) & ~3u))
+{
+}
+
+HRESULT DisplaySurface::Create(const SurfaceDesc& desc, const SurfacePixelFormat& format, DisplaySurface** out)
+{
+    if (!out)
+        return DDERR_INVALIDPARAMS;
+    *out = nullptr;
+    if ((desc.flags & (DDSD_WIDTH | DDSD_HEIGHT)) != (DDSD_WIDTH | DDSD_HEIGHT) || desc.width == 0 ||
+        desc.height == 0)
+        return DDERR_INVALIDPARAMS;
+    if (format.bitCount != 16 && format.bitCount != 32)
+        return DDERR_INVALIDPIXELFORMAT;
+    uint32_t caps = (desc.flags & DDSD_CAPS) ? desc.caps : 0;
+    if (!(caps & (DDSCAPS_VIDEOMEMORY | DDSCAPS_SYSTEMMEMORY)))
+        caps |= DDSCAPS_VIDEOMEMORY;
+    if (TakeFault(GetSurfaceFaults().failCreate))
+        return (caps & DDSCAPS_VIDEOMEMORY) ? DDERR_OUTOFVIDEOMEMORY : DDERR_OUTOFMEMORY;
+    auto* surface = new (std::nothrow) DisplaySurface(desc.width, desc.height, format, caps);
+    if (!surface)
+        return DDERR_OUTOFMEMORY;
+    uint64_t bytes = uint64_t(surface->mPitch) * desc.height;
+    if (uint64_t(surface->mPitch) < desc.width || bytes > kMaxSurfaceBytes) {
+        delete surface;
+        return DDERR_OUTOFMEMORY;
+    }
+    surface->mBits.reset(new (std::nothrow) uint8_t[bytes]());
+    if (!surface->mBits) {
+        delete surface;
+        return DDERR_OUTOFMEMORY;
+    }
+    *out = surface;
+    return DD_OK;
+}
+
+uint32_t DisplaySurface::AddRef() { return ++mRefs; }
+
+uint32_t DisplaySurface::Release()
+{
+    uint32_t left = --mRefs;
+    if (left == 0)
+        delete this;
+    return left;
+}
+
+HRESULT DisplaySurface::Lock(SurfaceDesc* desc, uint32_t)
+{
+    if (!desc)
+        return DDERR_INVALIDPARAMS;
+    if (mLocked)
+        return DDERR_SURFACEBUSY;
+    if (TakeFault(GetSurfaceFaults().failLock))
+        return DDERR_SURFACELOST;
+    GetSurfaceDesc(desc);
+    desc->flags |= DDSD_LPSURFACE;
+    desc->bits = mBits.get();
+    mLocked = true;
+    return DD_OK;
+}
+
+HRESULT DisplaySurface::Unlock()
+{
+    if (!mLocked)
+        return DDERR_NOTLOCKED;
+    mLocked = false;
+    return DD_OK;
+}
+
+HRESULT DisplaySurface::GetSurfaceDesc(SurfaceDesc* desc) const
+{
+    if (!desc)
+        return DDERR_INVALIDPARAMS;
+    *desc = SurfaceDesc{};
+    desc->flags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT;
+    desc->width = mWidth;
+    desc->height = mHeight;
+    desc->pitch = mPitch;
+    desc->format = mFormat;
+    desc->caps = mCaps;
+    if (mHasSourceKey) {
+        desc->flags |= DDSD_CKSRCBLT;
+        desc->sourceKey = mSourceKey;
+    }
+    return DD_OK;
+}
+
+HRESULT DisplaySurface::SetColorKey(uint32_t flags, const SurfaceColorKey* key)
+{
+    if (!(flags & DDCKEY_SRCBLT))
+        return DDERR_INVALIDPARAMS;
+    mHasSourceKey = key != nullptr;
+    if (key)
+        mSourceKey = *key;
+    return DD_OK;
+}
+
+HRESULT DisplaySurface::GetColorKey(uint32_t flags, SurfaceColorKey* key) const
+{
+    if (!(flags & DDCKEY_SRCBLT) || !key)
+        return DDERR_INVALIDPARAMS;
+    if (!mHasSourceKey)
+        return DDERR_NOCOLORKEY;
+    *key = mSourceKey;
+    return DD_OK;
+}
+
+uint32_t DisplaySurface::PixelAt(uint32_t x, uint32_t y) const
+{
+    const uint8_t* row = mBits.get() + size_t(y) * size_t(mPitch);
+    if (mFormat.bitCount == 32) {
+        uint32_t v;
+        std::memcpy(&v, row + size_t(x) * 4, 4);
+        return v;
+    }
+    uint16_t v;
+    std::memcpy(&v, row + size_t(x) * 2, 2);
+    return v;
+}
+
+void DisplaySurface::SetPixelAt(uint32_t x, uint32_t y, uint32_t value)
+{
+    uint8_t* row = mBits.get() + size_t(y) * size_t(mPitch);
+    if (mFormat.bitCount == 32) {
+        std::memcpy(row + size_t(x) * 4, &value, 4);
+    } else {
+        uint16_t v = uint16_t(value);
+        std::memcpy(row + size_t(x) * 2, &v, 2);
+    }
+}
+
+HRESULT DisplaySurface::Blt(const SurfaceRect* destRect, DisplaySurface* src, const SurfaceRect* srcRect,
+                            uint32_t flags, uint32_t fillColor)
+{
+    SurfaceRect dest = destRect ? *destRect : SurfaceRect{0, 0, int32_t(mWidth), int32_t(mHeight)};
+    if (!InsideSurface(dest, mWidth, mHeight))
+        return DDERR_INVALIDRECT;
+    if (mLocked || (src && src != this && src->mLocked))
+        return DDERR_SURFACEBUSY;
+    uint32_t mask = mFormat.bitCount == 32 ? 0xFFFFFFFFu : 0xFFFFu;
+    if (flags & DDBLT_COLORFILL) {
+        for (int32_t y = dest.top; y < dest.bottom; ++y)
+            for (int32_t x = dest.left; x < dest.right; ++x)
+                SetPixelAt(uint32_t(x), uint32_t(y), fillColor & mask);
+        return DD_OK;
+    }
+    if (!src)
+        return DDERR_INVALIDPARAMS;
+    SurfaceRect source = srcRect ? *srcRect : SurfaceRect{0, 0, int32_t(src->mWidth), int32_t(src->mHeight)};
+    if (!InsideSurface(source, src->mWidth, src->mHeight))
+        return DDERR_INVALIDRECT;
+    if (!(src->mFormat == mFormat))
+        return DDERR_INVALIDPIXELFORMAT;
+    bool keyed = (flags & DDBLT_KEYSRC) != 0;
+    if (keyed && !src->mHasSourceKey)
+        return DDERR_NOCOLORKEY;
+    uint32_t keyLow = src->mSourceKey.low & mask, keyHigh = src->mSourceKey.high & mask;
+    int32_t destW = dest.right - dest.left, destH = dest.bottom - dest.top;
+    int32_t srcW = source.right - source.left, srcH = source.bottom - source.top;
+    // A blit of a surface onto itself reads from a copy of the source.
+    std::unique_ptr<uint8_t[]> copy;
+    const DisplaySurface* from = src;
+    if (src == this) {
+        size_t bytes = size_t(mPitch) * mHeight;
+        copy.reset(new (std::nothrow) uint8_t[bytes]);
+        if (!copy)
+            return DDERR_OUTOFMEMORY;
+        std::memcpy(copy.get(), mBits.get(), bytes);
+    }
+    for (int32_t y = 0; y < destH; ++y) {
+        uint32_t sy = uint32_t(source.top + int32_t(int64_t(y) * srcH / destH));
+        for (int32_t x = 0; x < destW; ++x) {
+            uint32_t sx = uint32_t(source.left + int32_t(int64_t(x) * srcW / destW));
+            uint32_t value;
+            if (copy) {
+                const uint8_t* p = copy.get() + size_t(sy) * size_t(mPitch) + size_t(sx) * (mFormat.bitCount / 8);
+                value = 0;
+                std::memcpy(&value, p, mFormat.bitCount / 8);
+            } else {
+                value = from->PixelAt(sx, sy);
+            }
+            if (keyed && value >= keyLow && value <= keyHigh)
+                continue;
+            SetPixelAt(uint32_t(dest.left + x), uint32_t(dest.top + y), value);
+        }
+    }
+    return DD_OK;
+}
+
+HRESULT DisplaySurface::DrawText(const SystemFont& font, std::u16string_view text, uint32_t argb, int x, int y,
+                                 const SurfaceRect& clip, float scaleX, float scaleY)
+{
+    if (mLocked)
+        return DDERR_SURFACEBUSY;
+    if (TakeFault(GetSurfaceFaults().failText))
+        return DDERR_CANTCREATEDC;
+    SurfaceTarget target{mBits.get(),   mPitch,          int(mWidth),      int(mHeight),
+                         int(mFormat.bitCount), mFormat.redMask, mFormat.greenMask, mFormat.blueMask};
+    font.BlendInto(target, text, argb, x, y, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top,
+                   scaleX, scaleY);
+    return DD_OK;
+}
+
+} // namespace Quib
