@@ -1,0 +1,29 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+namespace Quib {
+
+// Text codecs standing in for MultiByteToWideChar / WideCharToMultiByte.
+// Narrow "ANSI" text is Windows-1252; 16-bit text is UTF-16.
+
+// Every byte maps to one UTF-16 unit; the five bytes 1252 leaves undefined
+// (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the control of the same value.
+std::u16string Windows1252ToUtf16(std::string_view text);
+
+// Characters without a Windows-1252 byte become '?'.
+std::string Utf16ToWindows1252(std::u16string_view text);
+
+// Malformed sequences become U+FFFD; characters above U+FFFF become
+// surrogate pairs.
+std::u16string Utf8ToUtf16(std::string_view text);
+
+// Unpaired surrogates become U+FFFD.
+std::string Utf16ToUtf8(std::u16string_view text);
+
+// The Windows-1252 byte of one character, or -1 when it has none.
+int Windows1252ByteOf(char16_t c);
+// The character of one Windows-1252 byte.
+char16_t Windows1252CharOf(unsigned char byte);
+
+} // namespace Quib
