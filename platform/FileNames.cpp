@@ -235,6 +235,19 @@ bool RemoveFile(std::string_view name)
     return !path.empty() && std::remove(path.c_str()) == 0;
 }
 
+bool RemoveDirectory(std::string_view name)
+{
+    std::string path = ResolveExistingPath(name);
+    return !path.empty() && rmdir(path.c_str()) == 0;
+}
+
+bool IsSymbolicLink(std::string_view name)
+{
+    std::string path = ResolveExistingPath(name);
+    struct stat st;
+    return !path.empty() && lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
+}
+
 bool RenameFile(std::string_view from, std::string_view to)
 {
     std::string source = ResolveExistingPath(from);

@@ -38,6 +38,10 @@ bool MakeDirectory(std::string_view name);
 // Creates a folder and the missing folders above it.
 bool MakeDirectories(std::string_view name);
 bool RemoveFile(std::string_view name);
+// Removes an empty folder.
+bool RemoveDirectory(std::string_view name);
+// True for a symbolic link (whatever it points to).
+bool IsSymbolicLink(std::string_view name);
 // Renames or moves a file, replacing the destination.
 bool RenameFile(std::string_view from, std::string_view to);
 
