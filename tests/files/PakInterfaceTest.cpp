@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <ostream>
 
 namespace Quib {
 namespace {
@@ -383,6 +385,67 @@ TEST_F(PakFixture, HelpersWithoutAnInterfaceUseTheDisk)
     EXPECT_EQ(PakFTell(file), 1);
     EXPECT_EQ(PakFClose(file), 0);
     EXPECT_EQ(LookupPakPathAlias("anything"), "");
+}
+
+struct Found {
+    std::string name;
+    uint32_t attributes;
+    uint32_t size;
+    bool operator==(const Found&) const = default;
+};
+std::ostream& operator<<(std::ostream& out, const Found& f)
+{
+    return out << f.name << "/" << f.attributes << "/" << f.size;
+}
+
+std::vector<Found> Search(std::string_view pattern)
+{
+    std::vector<Found> found;
+    PakFindData data;
+    PakFindHandle handle = PakFindFirstFile(pattern, &data);
+    if (!handle)
+        return found;
+    do
+        found.push_back({data.cFileName, data.dwFileAttributes, data.nFileSizeLow});
+    while (PakFindNextFile(handle, &data) && found.size() < 100);
+    EXPECT_FALSE(PakFindNextFile(handle, &data)); // stays at the end
+    PakFindClose(handle);
+    return found;
+}
+
+TEST_F(PakFixture, SearchListsMembersThenDiskFiles)
+{
+    const FileTime time{123, 456};
+    ASSERT_TRUE(Add("main.pak", {{"data\\hog\\L1\\pic.ini", "12", time},
+                                 {"data\\hog\\L1\\Layers.ini", "123", time},
+                                 {"data\\other.ini", "", time}}));
+    Write("Data/Hog/disk.ini", "1234");
+    Write("Data/Hog/L1/pic.ini", "12345");
+
+    const uint32_t dir = FILE_ATTRIBUTE_DIRECTORY;
+    const std::vector<Found> all = {{"Layers.ini", 0, 3}, {"pic.ini", 0, 2}, {".", dir, 0}, {"..", dir, 0},
+                                    {"L1", dir, 0}, {"disk.ini", FILE_ATTRIBUTE_NORMAL, 4}};
+    std::vector<Found> found = Search("data/HOG/*");
+    std::sort(found.begin() + 2, found.end(), [](auto& a, auto& b) { return a.name < b.name; }); // disk order varies
+    EXPECT_EQ(found, all);
+    EXPECT_EQ(Search("DATA\\HOG\\*.*").size(), 6u);
+    // The tail after the star compares with the end of the member key.
+    EXPECT_EQ(Search("data\\hog\\*PIC.INI"), (std::vector<Found>{{"pic.ini", 0, 2}}));
+    // Without a star only the disk is searched.
+    EXPECT_EQ(Search("DATA\\HOG\\L1\\PIC.INI"), (std::vector<Found>{{"pic.ini", FILE_ATTRIBUTE_NORMAL, 5}}));
+    EXPECT_TRUE(Search("data\\none\\*").empty());
+
+    PakFindData data;
+    PakFindHandle handle = PakFindFirstFile("data\\*.ini", &data);
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(data.ftLastWriteTime.dwLowDateTime, 123u);
+    EXPECT_EQ(data.ftCreationTime.dwHighDateTime, 456u);
+    EXPECT_TRUE(PakFindClose(handle));
+
+    ScopedNoPak none;
+    found = Search("data/HOG/*");
+    std::sort(found.begin(), found.end(), [](auto& a, auto& b) { return a.name < b.name; });
+    EXPECT_EQ(found, std::vector<Found>(all.begin() + 2, all.end()));
 }
 
 TEST(PakHandles, NullHandlesAreHarmless)
