@@ -1,0 +1,46 @@
+#include "framework/app/DDInterface.h"
+
+#include "platform/MessageSink.h"
+
+namespace Quib {
+
+std::atomic<bool> gDisplayChannelOrderRGB{false};
+
+namespace {
+
+std::vector<int32_t> MakeClampTable(int bits)
+{
+    int32_t top = (1 << bits) - 1;
+    std::vector<int32_t> table(2 * top + 1);
+    for (int32_t i = 0; i < static_cast<int32_t>(table.size()); ++i)
+        table[i] = i < top ? i : top;
+    return table;
+}
+
+} // namespace
+
+DDInterface::DDInterface(QuibAppBase* owner) : app(owner) {}
+
+DDInterface::~DDInterface() = default;
+
+bool DDInterface::SetPixelLayout(int bitCount, uint32_t redMask, uint32_t greenMask, uint32_t blueMask)
+{
+    if ((bitCount != 16 && bitCount != 32) || redMask == 0 || greenMask == 0 || blueMask == 0) {
+        OutputDebugString("DDInterface: unsupported pixel format\n");
+        return false;
+    }
+    layout = PixelLayout::FromMasks(bitCount, redMask, greenMask, blueMask);
+    redClamp = MakeClampTable(layout.red.bits);
+    greenClamp = MakeClampTable(layout.green.bits);
+    blueClamp = MakeClampTable(layout.blue.bits);
+    gDisplayChannelOrderRGB = layout.RedAboveGreenAboveBlue();
+    return true;
+}
+
+void DDInterface::RemoveImage(DDImage* image)
+{
+    std::lock_guard lock(critSect);
+    images.erase(image);
+}
+
+} // namespace Quib

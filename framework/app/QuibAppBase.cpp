@@ -1,0 +1,74 @@
+#include "framework/app/QuibAppBase.h"
+
+#include "framework/app/DDInterface.h"
+#include "framework/graphics/MemoryImage.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace Quib {
+
+QuibAppBase* gQuibAppBase = nullptr;
+
+QuibAppBase::QuibAppBase()
+{
+    for (int i = 0; i < 512; ++i)
+        AddClampTable[i] = static_cast<uint8_t>(std::min(i, 255));
+    gQuibAppBase = this;
+}
+
+QuibAppBase::~QuibAppBase()
+{
+    if (gQuibAppBase == this)
+        gQuibAppBase = nullptr;
+}
+
+void QuibAppBase::RefreshCursor()
+{
+    // Without a display there is no cursor to show; the display's cursors
+    // are shown here once it has them.
+}
+
+std::recursive_mutex& QuibAppBase::ImageSetLock()
+{
+    return display ? display->critSect : critSect;
+}
+
+void QuibAppBase::FreeAllImageBitBuffers()
+{
+    std::lock_guard lock(ImageSetLock());
+    for (MemoryImage* image : imageSet)
+        image->ReleaseDisplayCopy();
+}
+
+void QuibAppBase::ReleaseAllNativeImageData()
+{
+    std::lock_guard lock(ImageSetLock());
+    for (MemoryImage* image : imageSet)
+        image->ReleaseCaches();
+}
+
+void QuibAppBase::QueueDeferredDelete(Widget* widget)
+{
+    if (widget && std::find(deferredDeletes.begin(), deferredDeletes.end(), widget) == deferredDeletes.end())
+        deferredDeletes.push_back(widget);
+}
+
+PerfScope::PerfScope(const char* sectionName) : name(sectionName), active(false) {}
+
+PerfScope::~PerfScope()
+{
+    End();
+}
+
+void PerfScope::End()
+{
+    active = false;
+}
+
+bool IsWindowsAboveXP()
+{
+    return true;
+}
+
+} // namespace Quib

@@ -1,0 +1,76 @@
+#pragma once
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+
+namespace Quib {
+
+class DDImage;
+class DDInterface;
+class MemoryImage;
+class Widget;
+
+class QuibAppBase;
+// The one application object of the process; null while none exists.
+extern QuibAppBase* gQuibAppBase;
+
+// The application object.
+class QuibAppBase {
+public:
+    QuibAppBase();
+    QuibAppBase(const QuibAppBase&) = delete;
+    QuibAppBase& operator=(const QuibAppBase&) = delete;
+    virtual ~QuibAppBase();
+
+    // Does nothing while there is no display. Every writer of cursorNum calls
+    // it right after writing.
+    virtual void RefreshCursor();
+    // Every image of the set drops its display copy.
+    virtual void FreeAllImageBitBuffers();
+    // Every image of the set drops its software caches and its textures.
+    void ReleaseAllNativeImageData();
+
+    // The widget is deleted once every nested application step has
+    // returned. Widgets are detached before they are queued.
+    void QueueDeferredDelete(Widget* widget);
+
+    // The lock of the image set: the display's critical section, or the
+    // application's own while there is no display.
+    std::recursive_mutex& ImageSetLock();
+
+    // Entry a + b is min(a + b, 255) for two channel values.
+    uint8_t AddClampTable[512];
+
+    std::unique_ptr<DDInterface> display; // null until the display exists
+    // Every live MemoryImage and DDImage; changed only under ImageSetLock().
+    std::set<MemoryImage*> imageSet;
+    int32_t appWidth = 640;
+    int32_t appHeight = 480;
+    int32_t cursorNum = 0;
+    bool hasFocus = true;
+    std::list<Widget*> deferredDeletes;
+    std::recursive_mutex critSect;
+};
+
+// Times a named section while performance timing is on; otherwise does
+// nothing.
+class PerfScope {
+public:
+    explicit PerfScope(const char* sectionName);
+    ~PerfScope();
+    PerfScope(const PerfScope&) = delete;
+    PerfScope& operator=(const PerfScope&) = delete;
+    // Ends the section early; only the first end counts.
+    void End();
+
+    const char* name;
+    bool active;
+};
+
+// The system is newer than Windows XP: always so here.
+bool IsWindowsAboveXP();
+
+} // namespace Quib

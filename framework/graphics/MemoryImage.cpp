@@ -1,0 +1,480 @@
+#include "framework/graphics/MemoryImage.h"
+
+#include "framework/app/DDInterface.h"
+#include "framework/app/QuibAppBase.h"
+#include "platform/MessageSink.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <string>
+#include <type_traits>
+
+namespace Quib {
+
+namespace {
+
+template <typename T>
+std::unique_ptr<T[]> Allocate(int64_t count)
+{
+    if (count < 0)
+        return nullptr;
+    return std::unique_ptr<T[]>(new (std::nothrow) T[static_cast<size_t>(count)]);
+}
+
+void ReportTooLarge(const char* what, int64_t w, int64_t h)
+{
+    OutputDebugString(std::string("MemoryImage::") + what + ": no room for a picture of " + std::to_string(w) +
+                      " x " + std::to_string(h) + "\n");
+}
+
+// Writes the run table of a width x height picture: each byte is the length
+// (capped at 255) of the run of pixels of one class from it to the right
+// within its row. classOf(i) gives the class of pixel i.
+template <typename ClassOf>
+void FillRunTable(uint8_t* table, int width, int height, ClassOf classOf)
+{
+    if (width == 1) {
+        std::memset(table, 1, static_cast<size_t>(height));
+        return;
+    }
+    for (int y = 0; y < height; ++y) {
+        size_t row = static_cast<size_t>(y) * static_cast<size_t>(width);
+        int start = 0;
+        while (start < width) {
+            int cls = classOf(row + start);
+            int end = start + 1;
+            while (end < width && classOf(row + end) == cls)
+                ++end;
+            for (int x = start; x < end; ++x)
+                table[row + x] = static_cast<uint8_t>(std::min(end - x, 255));
+            start = end;
+        }
+    }
+}
+
+int AlphaClass(uint32_t alpha)
+{
+    return alpha == 0 ? 0 : alpha == 255 ? 1 : 2;
+}
+
+} // namespace
+
+int64_t ImagePixelCount(int64_t w, int64_t h)
+{
+    if (w < 0 || h < 0)
+        return -1;
+    if (w != 0 && h > kMaxImagePixels / w)
+        return -1;
+    return w * h;
+}
+
+MemoryImage::MemoryImage(QuibAppBase* owner) : app(owner)
+{
+    RegisterWithOwner();
+}
+
+MemoryImage::MemoryImage() : MemoryImage(gQuibAppBase) {}
+
+MemoryImage::MemoryImage(const MemoryImage& other)
+    : Image(other), changeCount(other.changeCount), textureFlags(other.textureFlags),
+      paletteCount(other.paletteCount), forced(other.forced), hasTrans(other.hasTrans),
+      hasAlpha(other.hasAlpha), isVolatile(other.isVolatile), purgeBits(other.purgeBits),
+      wantPalette(other.wantPalette), nativeLayout(other.nativeLayout), bitsChanged(other.bitsChanged),
+      app(other.app)
+{
+    int64_t n = PixelCount();
+    if (n >= 0) {
+        auto copy = [](auto& to, const auto& from, int64_t count) {
+            if (!from)
+                return;
+            to = Allocate<std::remove_reference_t<decltype(to[0])>>(count);
+            if (to)
+                std::copy(from.get(), from.get() + count, to.get());
+        };
+        if (other.bits) {
+            copy(bits, other.bits, n + 1);
+        } else if (!other.palette) {
+            // The other image keeps its storage as it is; the copy gets the
+            // bits it would have made.
+            bits = Allocate<uint32_t>(n + 1);
+            if (bits) {
+                other.DecodeOtherForm(bits.get());
+                bits[n] = kImageGuardWord;
+            }
+        }
+        copy(palette, other.palette, 256);
+        copy(paletteIndices, other.paletteIndices, n);
+        copy(nativeAlpha, other.nativeAlpha, other.palette ? 256 : n);
+        copy(rlAlpha, other.rlAlpha, n);
+        copy(rlAdditive, other.rlAdditive, n);
+    }
+    RegisterWithOwner();
+}
+
+MemoryImage::~MemoryImage()
+{
+    if (app) {
+        std::lock_guard lock(app->ImageSetLock());
+        app->imageSet.erase(this);
+    }
+    ReleaseTextures();
+}
+
+void MemoryImage::RegisterWithOwner()
+{
+    if (!app)
+        return;
+    std::lock_guard lock(app->ImageSetLock());
+    app->imageSet.insert(this);
+}
+
+int64_t MemoryImage::PixelCount() const
+{
+    return ImagePixelCount(width, height);
+}
+
+DDInterface* MemoryImage::AppDisplay() const
+{
+    return app ? app->display.get() : nullptr;
+}
+
+uint32_t MemoryImage::GetPixel(int x, int y)
+{
+    if (x < 0 || y < 0 || x >= width || y >= height)
+        return 0;
+    uint32_t* p = Pixels();
+    return p ? p[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] : 0;
+}
+
+void MemoryImage::DecodeOtherForm(uint32_t* out) const
+{
+    size_t n = static_cast<size_t>(PixelCount());
+    if (palette && paletteIndices) {
+        for (size_t i = 0; i < n; ++i)
+            out[i] = palette[paletteIndices[i]];
+    } else if (nativeAlpha) {
+        for (size_t i = 0; i < n; ++i)
+            out[i] = FromDisplayCopyPixel(nativeAlpha[i], nativeLayout);
+    } else {
+        std::fill(out, out + n, 0u);
+    }
+}
+
+uint32_t* MemoryImage::Pixels()
+{
+    if (bits)
+        return bits.get();
+    int64_t n = PixelCount();
+    if (n >= 0)
+        bits = Allocate<uint32_t>(n + 1);
+    if (!bits) {
+        ReportTooLarge("Pixels", width, height);
+        return nullptr;
+    }
+    bits[n] = kImageGuardWord;
+    DecodeOtherForm(bits.get());
+    if (palette) {
+        // A display copy made from the palette no longer fits the pixels.
+        paletteIndices.reset();
+        palette.reset();
+        paletteCount = 0;
+        nativeAlpha.reset();
+    }
+    return bits.get();
+}
+
+uint32_t* MemoryImage::GetDisplayFormatPixels(DDInterface* display)
+{
+    if (nativeAlpha)
+        return nativeAlpha.get();
+    if (!display)
+        return nullptr;
+    ApplyBitsChange();
+    const uint32_t* source;
+    int64_t n;
+    if (palette) {
+        source = palette.get();
+        n = 256;
+    } else {
+        source = Pixels();
+        n = PixelCount();
+    }
+    if (!source)
+        return nullptr;
+    auto copy = Allocate<uint32_t>(n);
+    if (!copy) {
+        ReportTooLarge("GetDisplayFormatPixels", width, height);
+        return nullptr;
+    }
+    const PixelLayout layout = display->layout;
+    for (int64_t i = 0; i < n; ++i)
+        copy[i] = ToDisplayCopyPixel(source[i], layout);
+    nativeAlpha = std::move(copy);
+    nativeLayout = layout;
+    return nativeAlpha.get();
+}
+
+uint8_t* MemoryImage::GetAlphaRunTable()
+{
+    ApplyBitsChange();
+    if (rlAlpha)
+        return rlAlpha.get();
+    int64_t n = PixelCount();
+    auto table = Allocate<uint8_t>(n);
+    if (!table) {
+        ReportTooLarge("GetAlphaRunTable", width, height);
+        return nullptr;
+    }
+    if (width == 1) {
+        FillRunTable(table.get(), width, height, [](size_t) { return 0; });
+    } else if (palette) {
+        const uint32_t* pal = palette.get();
+        const uint8_t* idx = paletteIndices.get();
+        FillRunTable(table.get(), width, height, [=](size_t i) { return AlphaClass(pal[idx[i]] >> 24); });
+    } else if (nativeAlpha) {
+        const uint32_t* words = nativeAlpha.get();
+        FillRunTable(table.get(), width, height, [=](size_t i) { return AlphaClass(words[i] >> 24); });
+    } else {
+        const uint32_t* words = Pixels();
+        if (!words)
+            return nullptr;
+        FillRunTable(table.get(), width, height, [=](size_t i) { return AlphaClass(words[i] >> 24); });
+    }
+    rlAlpha = std::move(table);
+    return rlAlpha.get();
+}
+
+uint8_t* MemoryImage::GetAdditiveRunTable(DDInterface* display)
+{
+    if (rlAdditive)
+        return rlAdditive.get();
+    const uint32_t* words = GetDisplayFormatPixels(display);
+    if (!words)
+        return nullptr;
+    int64_t n = PixelCount();
+    auto table = Allocate<uint8_t>(n);
+    if (!table) {
+        ReportTooLarge("GetAdditiveRunTable", width, height);
+        return nullptr;
+    }
+    if (palette) {
+        const uint8_t* idx = paletteIndices.get();
+        FillRunTable(table.get(), width, height, [=](size_t i) { return (words[idx[i]] & 0xFFFFFF) != 0; });
+    } else {
+        FillRunTable(table.get(), width, height, [=](size_t i) { return (words[i] & 0xFFFFFF) != 0; });
+    }
+    rlAdditive = std::move(table);
+    return rlAdditive.get();
+}
+
+void MemoryImage::NotePixelsEdited()
+{
+    ++changeCount;
+    bitsChanged = true;
+    nativeAlpha.reset();
+    rlAlpha.reset();
+    rlAdditive.reset();
+}
+
+void MemoryImage::ApplyBitsChange()
+{
+    if (!bitsChanged || forced)
+        return;
+    hasAlpha = false;
+    auto scan = [this](const uint32_t* words, int64_t n) {
+        hasTrans = false;
+        for (int64_t i = 0; i < n && !(hasTrans && hasAlpha); ++i) {
+            uint32_t a = words[i] >> 24;
+            if (a == 0)
+                hasTrans = true;
+            else if (a != 255)
+                hasAlpha = true;
+        }
+    };
+    if (bits)
+        scan(bits.get(), PixelCount());
+    else if (palette)
+        scan(palette.get(), paletteCount); // only the entries the builder wrote
+    else
+        hasTrans = true;
+    bitsChanged = false;
+}
+
+void MemoryImage::ReleaseBits()
+{
+    purgeBits = true;
+    DDInterface* display = AppDisplay();
+    if (display && display->is3D) {
+        if (textureData)
+            bits.reset();
+    } else if (bits || paletteIndices) {
+        // The display copy must hold the picture before the bits go; with
+        // no display to make it for, the bits stay.
+        if (GetDisplayFormatPixels(display) && nativeAlpha)
+            bits.reset();
+    }
+    if (textureData && palette) {
+        paletteIndices.reset();
+        palette.reset();
+        paletteCount = 0;
+        nativeAlpha.reset();
+    }
+}
+
+void MemoryImage::ReleaseSoftwareCaches()
+{
+    // The display copy may be the last form of the picture: rebuild the
+    // bits first, and keep it when they cannot be made.
+    if (!bits && !paletteIndices && !Pixels())
+        return;
+    nativeAlpha.reset();
+    rlAdditive.reset();
+    rlAlpha.reset();
+}
+
+void MemoryImage::ReleaseTextures()
+{
+    // Textures are made only by the display's 3-D side.
+}
+
+void MemoryImage::ReleaseCaches()
+{
+    ReleaseSoftwareCaches();
+    ReleaseTextures();
+}
+
+void MemoryImage::ReapplyStorageOptions()
+{
+    if (wantPalette)
+        TryPalettize();
+    if (purgeBits)
+        ReleaseBits();
+}
+
+void MemoryImage::ReleaseDisplayCopy()
+{
+    if (!bits && !paletteIndices && !Pixels())
+        return;
+    nativeAlpha.reset();
+    rlAdditive.reset();
+}
+
+void MemoryImage::ZeroPixels()
+{
+    uint32_t* p = Pixels();
+    if (!p)
+        return;
+    std::fill(p, p + PixelCount(), 0u);
+    NotePixelsEdited();
+}
+
+void MemoryImage::AssignPixels(const uint32_t* words, int w, int h, bool applyNow)
+{
+    if (words && words == bits.get())
+        return;
+    int64_t n = ImagePixelCount(w, h);
+    if (n < 0 || (!words && n > 0)) {
+        ReportTooLarge("AssignPixels", w, h);
+        return;
+    }
+    if (w != width || h != height || !bits) {
+        auto fresh = Allocate<uint32_t>(n + 1);
+        if (!fresh) {
+            ReportTooLarge("AssignPixels", w, h);
+            return;
+        }
+        bits = std::move(fresh);
+        width = w;
+        height = h;
+    }
+    paletteIndices.reset();
+    palette.reset();
+    paletteCount = 0;
+    if (n > 0)
+        std::memcpy(bits.get(), words, static_cast<size_t>(n) * sizeof(uint32_t));
+    bits[n] = kImageGuardWord;
+    NotePixelsEdited();
+    if (applyNow)
+        ApplyBitsChange();
+}
+
+void MemoryImage::Resize(int w, int h)
+{
+    if (ImagePixelCount(w, h) < 0) {
+        ReportTooLarge("Resize", w, h);
+        return;
+    }
+    bits.reset();
+    paletteIndices.reset();
+    palette.reset();
+    paletteCount = 0;
+    width = w;
+    height = h;
+    hasTrans = hasAlpha = true;
+    NotePixelsEdited();
+}
+
+void MemoryImage::ForceTransparencyFlags(bool trans, bool alpha)
+{
+    forced = true;
+    hasTrans = trans;
+    hasAlpha = alpha;
+}
+
+void MemoryImage::FlagVolatile(bool v)
+{
+    isVolatile = v;
+}
+
+bool MemoryImage::TryPalettize()
+{
+    ApplyBitsChange();
+    if (palette)
+        return true;
+    const uint32_t* words = Pixels();
+    if (!words)
+        return false;
+    int64_t n = PixelCount();
+    auto indices = Allocate<uint8_t>(n);
+    auto colors = std::unique_ptr<uint32_t[]>(new (std::nothrow) uint32_t[256]());
+    if (!indices || !colors) {
+        wantPalette = false;
+        return false;
+    }
+    // The distinct colours found so far, ascending, each with its index.
+    struct Entry {
+        uint32_t color;
+        uint8_t index;
+    };
+    Entry table[256];
+    int count = 0;
+    for (int64_t i = 0; i < n; ++i) {
+        uint32_t p = words[i];
+        Entry* end = table + count;
+        Entry* at = std::lower_bound(table, end, p, [](const Entry& e, uint32_t c) { return e.color < c; });
+        if (at != end && at->color == p) {
+            indices[i] = at->index;
+            continue;
+        }
+        if (count == 256) {
+            wantPalette = false;
+            return false;
+        }
+        std::move_backward(at, end, end + 1);
+        at->color = p;
+        at->index = static_cast<uint8_t>(count);
+        colors[count] = p;
+        indices[i] = static_cast<uint8_t>(count);
+        ++count;
+    }
+    palette = std::move(colors);
+    paletteIndices = std::move(indices);
+    paletteCount = count;
+    bits.reset();
+    nativeAlpha.reset();
+    wantPalette = true;
+    return true;
+}
+
+} // namespace Quib

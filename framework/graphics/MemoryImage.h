@@ -1,0 +1,107 @@
+#pragma once
+#include "framework/graphics/Image.h"
+#include "framework/graphics/PixelLayout.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace Quib {
+
+class DDInterface;
+class QuibAppBase;
+class TextureData;
+
+// The guard word after the last pixel of the bits.
+constexpr uint32_t kImageGuardWord = 0x4BEEFADE;
+// The largest picture the storage accepts, in pixels; larger sizes (as a
+// damaged file may declare) fail cleanly.
+constexpr int64_t kMaxImagePixels = int64_t(1) << 28;
+
+// A picture whose pixels live in memory, as 0xAARRGGBB words. It keeps the
+// picture in up to three interchangeable forms, built on demand: the bits,
+// a palette of up to 256 colours with one index byte per pixel, and a
+// display copy (display layout, colour premultiplied by alpha), plus two run
+// tables for the software blitters. It is listed in its application's image
+// set for its whole life.
+class MemoryImage : public Image {
+public:
+    // The image belongs to the given application (none: listed nowhere);
+    // without an argument to the process-wide one.
+    explicit MemoryImage(QuibAppBase* owner);
+    MemoryImage();
+    MemoryImage(const MemoryImage& other);
+    MemoryImage& operator=(const MemoryImage&) = delete;
+    ~MemoryImage() override;
+
+    // Word y * width + x of the pixels; 0 outside the picture.
+    uint32_t GetPixel(int x, int y);
+
+    // The storage operations, in the order of their slots.
+    // The display copy for the display (kept, not rebuilt for another one).
+    // Null without a display or memory.
+    virtual uint32_t* GetDisplayFormatPixels(DDInterface* display);
+    // One byte per pixel: the length (at most 255) of the run of pixels of
+    // its alpha class (0, 255, other) from it to the right. Null when the
+    // pixels cannot be read.
+    virtual uint8_t* GetAlphaRunTable();
+    // The same over the display copy with the classes black and not black.
+    virtual uint8_t* GetAdditiveRunTable(DDInterface* display);
+    virtual void ReleaseBits();
+    virtual void ReleaseSoftwareCaches();
+    virtual void ReleaseTextures();
+    virtual void ReleaseCaches();
+    virtual void ReapplyStorageOptions();
+    virtual void NotePixelsEdited();
+    virtual void ApplyBitsChange();
+    virtual void ReleaseDisplayCopy();
+    virtual void ZeroPixels();
+    virtual void AssignPixels(const uint32_t* words, int w, int h, bool applyNow);
+    virtual void Resize(int w, int h);
+    // The 32-bit bits (width * height words and the guard), built from the
+    // other forms when missing; all zero with none. Null only when the
+    // picture is too large to hold.
+    virtual uint32_t* Pixels();
+    virtual void ForceTransparencyFlags(bool trans, bool alpha);
+    virtual void FlagVolatile(bool v);
+    virtual bool TryPalettize();
+
+    // Palette form: palette and paletteIndices both present.
+    bool IsPaletteForm() const { return palette != nullptr; }
+
+    std::unique_ptr<uint32_t[]> bits;
+    int32_t changeCount = 0;
+    TextureData* textureData = nullptr;
+    uint32_t textureFlags = 0;
+    std::unique_ptr<uint32_t[]> palette; // 256 entries, in order of first appearance
+    std::unique_ptr<uint8_t[]> paletteIndices;
+    int32_t paletteCount = 0;            // entries of palette written
+    bool forced = false;
+    bool hasTrans = false;
+    bool hasAlpha = false;
+    bool isVolatile = false;
+    bool purgeBits = false;
+    bool wantPalette = false;
+    std::unique_ptr<uint32_t[]> nativeAlpha; // width * height words, or 256 in palette form
+    PixelLayout nativeLayout;                // the layout nativeAlpha was made in
+    std::unique_ptr<uint8_t[]> rlAlpha;
+    std::unique_ptr<uint8_t[]> rlAdditive;
+    bool bitsChanged = false;
+    QuibAppBase* app = nullptr;
+
+protected:
+    // Pixel count of the current size; -1 when the size cannot be held.
+    int64_t PixelCount() const;
+    DDInterface* AppDisplay() const;
+
+private:
+    void RegisterWithOwner();
+    // Fills width * height words from the palette or the display copy, or
+    // with zeros.
+    void DecodeOtherForm(uint32_t* out) const;
+};
+
+// Number of pixels of a w x h picture, or -1 when a side is negative or the
+// picture is larger than kMaxImagePixels.
+int64_t ImagePixelCount(int64_t w, int64_t h);
+
+} // namespace Quib

@@ -1,0 +1,123 @@
+#include "framework/app/DDInterface.h"
+#include "framework/app/QuibAppBase.h"
+#include "support/TestDisplays.h"
+
+#include <gtest/gtest.h>
+
+namespace Quib {
+namespace {
+
+using Quib::Test::DisplayLayoutCase;
+using Quib::Test::kDisplayLayouts;
+
+TEST(QuibAppBase, ProcessWidePointerLivesWithTheObject)
+{
+    EXPECT_EQ(gQuibAppBase, nullptr);
+    {
+        QuibAppBase app;
+        EXPECT_EQ(gQuibAppBase, &app);
+        EXPECT_EQ(app.display, nullptr);
+        EXPECT_EQ(app.cursorNum, 0);
+        EXPECT_EQ(app.appWidth, 640);
+        EXPECT_EQ(app.appHeight, 480);
+    }
+    EXPECT_EQ(gQuibAppBase, nullptr);
+}
+
+TEST(QuibAppBase, AddClampTableSaturates)
+{
+    QuibAppBase app;
+    for (int a = 0; a < 256; a += 5)
+        for (int b = 0; b < 256; b += 3)
+            ASSERT_EQ(app.AddClampTable[a + b], std::min(a + b, 255));
+    EXPECT_EQ(app.AddClampTable[510], 255);
+    EXPECT_EQ(app.AddClampTable[511], 255);
+}
+
+TEST(QuibAppBase, ImageSetLockIsTheDisplaysOnceThereIsOne)
+{
+    QuibAppBase app;
+    EXPECT_EQ(&app.ImageSetLock(), &app.critSect);
+    Quib::Test::MakeTestDisplay(app, kDisplayLayouts[0]);
+    EXPECT_EQ(&app.ImageSetLock(), &app.display->critSect);
+}
+
+TEST(QuibAppBase, WindowsIsAboveXP)
+{
+    EXPECT_TRUE(IsWindowsAboveXP());
+}
+
+TEST(QuibAppBase, DeferredDeletesQueueOnce)
+{
+    QuibAppBase app;
+    alignas(8) static char storage[2];
+    Widget* w = reinterpret_cast<Widget*>(&storage[0]);
+    app.QueueDeferredDelete(w);
+    app.QueueDeferredDelete(w);
+    app.QueueDeferredDelete(nullptr);
+    EXPECT_EQ(app.deferredDeletes.size(), 1u);
+    app.deferredDeletes.clear();
+}
+
+class DisplayLayouts : public ::testing::TestWithParam<DisplayLayoutCase> {};
+
+INSTANTIATE_TEST_SUITE_P(Displays, DisplayLayouts, ::testing::ValuesIn(kDisplayLayouts),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_P(DisplayLayouts, LayoutShiftsBitsAndClampTables)
+{
+    const DisplayLayoutCase& c = GetParam();
+    QuibAppBase app;
+    DDInterface& display = Quib::Test::MakeTestDisplay(app, c);
+    EXPECT_EQ(display.app, &app);
+    EXPECT_FALSE(display.is3D);
+    EXPECT_EQ(display.layout.bitCount, c.bitCount);
+    struct Channel {
+        const ChannelLayout& layout;
+        const std::vector<int32_t>& clamp;
+        uint32_t mask;
+    } channels[] = {{display.layout.red, display.redClamp, c.redMask},
+                    {display.layout.green, display.greenClamp, c.greenMask},
+                    {display.layout.blue, display.blueClamp, c.blueMask}};
+    for (const Channel& ch : channels) {
+        EXPECT_EQ(ch.layout.mask, ch.mask);
+        EXPECT_EQ((((1u << ch.layout.bits) - 1) << ch.layout.shift), ch.mask);
+        int top = (1 << ch.layout.bits) - 1;
+        ASSERT_EQ(int(ch.clamp.size()), 2 * top + 1);
+        for (int i = 0; i < int(ch.clamp.size()); ++i)
+            ASSERT_EQ(ch.clamp[i], std::min(i, top));
+    }
+    EXPECT_EQ(gDisplayChannelOrderRGB.load(), c.redMask > c.greenMask);
+}
+
+TEST_P(DisplayLayouts, ChannelWidths)
+{
+    QuibAppBase app;
+    DDInterface& display = Quib::Test::MakeTestDisplay(app, GetParam());
+    const PixelLayout& l = display.layout;
+    std::string name = GetParam().name;
+    if (name == "R5G6B5") {
+        EXPECT_EQ(l.red.shift, 11);
+        EXPECT_EQ(l.green.bits, 6);
+        EXPECT_EQ(l.green.shift, 5);
+    } else if (name == "X1R5G5B5") {
+        EXPECT_EQ(l.red.shift, 10);
+        EXPECT_EQ(l.green.bits, 5);
+    } else {
+        EXPECT_EQ(l.red.bits + l.green.bits + l.blue.bits, 24);
+    }
+}
+
+TEST(DDInterface, RefusesOtherFormats)
+{
+    QuibAppBase app;
+    DDInterface display(&app);
+    EXPECT_TRUE(display.SetPixelLayout(16, 0xF800, 0x07E0, 0x001F));
+    EXPECT_FALSE(display.SetPixelLayout(24, 0xFF0000, 0xFF00, 0xFF));
+    EXPECT_FALSE(display.SetPixelLayout(32, 0, 0xFF00, 0xFF));
+    EXPECT_EQ(display.layout.bitCount, 16);
+    EXPECT_EQ(display.layout.red.bits, 5);
+}
+
+} // namespace
+} // namespace Quib
