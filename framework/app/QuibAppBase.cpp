@@ -19,6 +19,13 @@ QuibAppBase::QuibAppBase()
 
 QuibAppBase::~QuibAppBase()
 {
+    {
+        // Images that outlive the application belong to none from now on.
+        std::lock_guard lock(ImageSetLock());
+        for (MemoryImage* image : imageSet)
+            image->app = nullptr;
+        imageSet.clear();
+    }
     if (gQuibAppBase == this)
         gQuibAppBase = nullptr;
 }

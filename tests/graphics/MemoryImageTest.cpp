@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <thread>
 #include <vector>
 
 namespace Quib {
@@ -538,6 +539,77 @@ TEST(MemoryImageApp, FreeAndReleaseAcrossTheImageSet)
     app.ReleaseAllNativeImageData();
     EXPECT_EQ(a.rlAlpha, nullptr);
     EXPECT_EQ(PixelsOf(b), std::vector<uint32_t>(px, px + 2));
+}
+
+} // namespace
+} // namespace Quib
+
+namespace Quib {
+namespace {
+
+TEST(MemoryImageApp, ImagesMadeOnSeveralThreadsAllRegister)
+{
+    QuibAppBase app;
+    Quib::Test::MakeTestDisplay(app, kDisplayLayouts[2]);
+    std::vector<std::thread> threads;
+    std::vector<std::unique_ptr<MemoryImage>> kept[4];
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&app, &kept, t] {
+            for (int i = 0; i < 500; ++i) {
+                auto image = std::make_unique<MemoryImage>(&app);
+                if (i % 2)
+                    kept[t].push_back(std::move(image));
+            }
+        });
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_EQ(app.imageSet.size(), 1000u);
+    for (auto& list : kept)
+        for (auto& image : list)
+            EXPECT_EQ(app.imageSet.count(image.get()), 1u);
+}
+
+TEST(MemoryImageApp, ImagesOutlivingTheApplicationAreLeftAlone)
+{
+    auto app = std::make_unique<QuibAppBase>();
+    MemoryImage image(app.get());
+    const uint32_t px[] = {0xFF000001};
+    image.AssignPixels(px, 1, 1, true);
+    app.reset();
+    EXPECT_EQ(image.app, nullptr);
+    image.ReleaseBits(); // no display: the bits stay
+    EXPECT_EQ(image.GetPixel(0, 0), 0xFF000001u);
+}
+
+TEST(MemoryImageApp, ReleaseBitsIn3DModeWithoutTexturesKeepsTheBits)
+{
+    QuibAppBase app;
+    Quib::Test::MakeTestDisplay(app, kDisplayLayouts[0]).is3D = true;
+    MemoryImage image(&app);
+    const uint32_t px[] = {0xFF000001, 0x80000002};
+    image.AssignPixels(px, 2, 1, true);
+    image.ReleaseBits();
+    EXPECT_TRUE(image.purgeBits);
+    EXPECT_NE(image.bits, nullptr);
+    EXPECT_EQ(image.nativeAlpha, nullptr);
+}
+
+TEST(MemoryImageApp, ReapplyStorageOptions)
+{
+    QuibAppBase app;
+    Quib::Test::MakeTestDisplay(app, kDisplayLayouts[0]);
+    MemoryImage image(&app);
+    const uint32_t px[] = {0xFF000001, 0xFF000002, 0xFF000001};
+    image.wantPalette = true;
+    image.purgeBits = true;
+    image.AssignPixels(px, 3, 1, true);
+    EXPECT_FALSE(image.IsPaletteForm());
+    image.ReapplyStorageOptions();
+    EXPECT_TRUE(image.IsPaletteForm());
+    EXPECT_EQ(image.bits, nullptr);
+    ASSERT_NE(image.nativeAlpha, nullptr); // 256 entries made from the palette
+    EXPECT_EQ(image.nativeAlpha[1], 0xFF000002u);
+    EXPECT_EQ(PixelsOf(image), std::vector<uint32_t>(px, px + 3));
 }
 
 } // namespace
