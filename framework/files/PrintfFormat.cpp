@@ -100,7 +100,7 @@ public:
     explicit ArgReader(FormatArgs args) : mArgs(args) {}
     const FormatArg& Next()
     {
-        static const FormatArg none;
+        static const FormatArg none{};
         return mNext < mArgs.size() ? mArgs[mNext++] : none;
     }
 
