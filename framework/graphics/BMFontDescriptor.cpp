@@ -1,0 +1,160 @@
+#include "framework/graphics/BMFont.h"
+#include <cstdio>
+#include <cstdlib>
+
+namespace Quib {
+
+namespace {
+
+// More pages than any font has: a larger count marks a damaged file.
+constexpr int32_t kMaxPages = 4096;
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\0'; }
+
+class Pairs {
+public:
+    explicit Pairs(const std::map<std::string, std::string>& pairs) : mPairs(pairs) {}
+
+    const std::string& Text(const char* key) const
+    {
+        static const std::string kEmpty;
+        auto it = mPairs.find(key);
+        return it == mPairs.end() ? kEmpty : it->second;
+    }
+    int32_t Int(const char* key) const { return std::atoi(Text(key).c_str()); }
+    bool Bool(const char* key) const { return Int(key) != 0; }
+
+private:
+    const std::map<std::string, std::string>& mPairs;
+};
+
+} // namespace
+
+std::string BMFontData::GetPageFile(int32_t i) const
+{
+    if (i < 0 || size_t(i) >= pages.size())
+        return {};
+    return pages[size_t(i)];
+}
+
+std::string BMFont::SplitKeyValues(const char* line, std::map<std::string, std::string>& pairs)
+{
+    enum { Start, Kind, Between, Key, Value, Quoted } state = Start;
+    std::string kind, key, value;
+    for (const char* p = line;; ++p) {
+        char c = *p;
+        switch (state) {
+        case Start:
+            if (!IsBlank(c)) {
+                kind += c;
+                state = Kind;
+            }
+            break;
+        case Kind:
+            if (IsBlank(c))
+                state = Between;
+            else
+                kind += c;
+            break;
+        case Between:
+            if (!IsBlank(c)) {
+                key.clear();
+                value.clear();
+                if (c == '=') {
+                    state = Value;
+                } else {
+                    key += c;
+                    state = Key;
+                }
+            }
+            break;
+        case Key:
+            if (c == '=')
+                state = Value;
+            else if (c != '\0')
+                key += c;
+            break;
+        case Value:
+            if (IsBlank(c)) {
+                pairs.emplace(key, value);
+                state = Between;
+            } else if (c == '"') {
+                state = Quoted;
+            } else {
+                value += c;
+            }
+            break;
+        case Quoted:
+            if (c == '"') {
+                pairs.emplace(key, value);
+                state = Between;
+            } else if (c != '\0') {
+                value += c;
+            }
+            break;
+        }
+        if (c == '\0')
+            return kind;
+    }
+}
+
+bool BMFont::ParseDescriptor(BMFontData* data, PakFile* file)
+{
+    char line[501];
+    for (;;) {
+        if (!PakReadLine(file, line) || line[0] == '\0')
+            return true;
+        std::map<std::string, std::string> map;
+        std::string kind = SplitKeyValues(line, map);
+        Pairs pairs(map);
+        if (kind == "info") {
+            data->face = pairs.Text("face");
+            data->size = pairs.Int("size");
+            data->bold = pairs.Bool("bold");
+            data->italic = pairs.Bool("italic");
+            data->charset = pairs.Text("charset");
+            data->unicode = pairs.Bool("unicode");
+            data->stretchH = pairs.Int("stretchH");
+            data->smooth = pairs.Bool("smooth");
+            data->aa = pairs.Int("aa");
+            std::sscanf(pairs.Text("padding").c_str(), "%d,%d,%d,%d", &data->padding[0], &data->padding[1],
+                        &data->padding[2], &data->padding[3]);
+            std::sscanf(pairs.Text("spacing").c_str(), "%d,%d", &data->spacing[0], &data->spacing[1]);
+        } else if (kind == "common") {
+            data->lineHeight = pairs.Int("lineHeight");
+            data->base = pairs.Int("base");
+            data->scaleW = pairs.Int("scaleW");
+            data->scaleH = pairs.Int("scaleH");
+            data->packed = pairs.Int("packed");
+            int32_t count = pairs.Int("pages");
+            if (count > kMaxPages)
+                return false;
+            data->pages.resize(size_t(count < 0 ? 0 : count));
+        } else if (kind == "page") {
+            // A page the common line did not announce has no place.
+            int32_t id = pairs.Int("id");
+            if (id >= 0 && size_t(id) < data->pages.size())
+                data->pages[size_t(id)] = pairs.Text("file");
+        } else if (kind == "char") {
+            BMFontGlyph& glyph = data->glyphs[pairs.Int("id")];
+            glyph.x = pairs.Int("x");
+            glyph.y = pairs.Int("y");
+            glyph.width = pairs.Int("width");
+            glyph.height = pairs.Int("height");
+            glyph.xoffset = pairs.Int("xoffset");
+            glyph.yoffset = pairs.Int("yoffset");
+            glyph.xadvance = pairs.Int("xadvance");
+            glyph.page = pairs.Int("page");
+            glyph.chnl = pairs.Int("chnl");
+        } else if (kind == "kerning") {
+            // Kerning for a character without a glyph has no place.
+            auto glyph = data->glyphs.find(pairs.Int("second"));
+            if (glyph != data->glyphs.end())
+                glyph->second.kerning.emplace(pairs.Int("first"), pairs.Int("amount"));
+        } else if (kind != "chars" && kind != "kernings") {
+            return false;
+        }
+    }
+}
+
+} // namespace Quib

@@ -1,0 +1,212 @@
+#include "framework/graphics/ImageLibInternal.h"
+#include <cstdlib>
+#include <cstring>
+#include <mutex>
+#include <openjpeg.h>
+
+namespace Quib::ImageLib {
+
+using namespace Detail;
+
+namespace {
+
+// Whether the codec may be used, and whether it was checked yet; the
+// main and the loading thread both read pictures.
+struct CodecState {
+    std::mutex lock;
+    bool loaded = false;
+    bool firstUse = true;
+};
+
+CodecState& Codec()
+{
+    static CodecState state;
+    return state;
+}
+
+bool CodecQualifies()
+{
+    // The library's version text starts with its major number.
+    return std::atoi(opj_version()) >= 2;
+}
+
+bool CodecReady()
+{
+    CodecState& codec = Codec();
+    std::lock_guard<std::mutex> guard(codec.lock);
+    if (!codec.loaded)
+        return false;
+    if (codec.firstUse) {
+        codec.firstUse = false;
+        if (!CodecQualifies())
+            codec.loaded = false;
+    }
+    return codec.loaded;
+}
+
+OPJ_SIZE_T StreamRead(void* buffer, OPJ_SIZE_T size, void* data)
+{
+    size_t n = PakFRead(buffer, 1, size, static_cast<PakFile*>(data));
+    return n > 0 ? n : OPJ_SIZE_T(-1);
+}
+
+OPJ_OFF_T StreamSkip(OPJ_OFF_T count, void* data)
+{
+    auto* file = static_cast<PakFile*>(data);
+    long from = PakFTell(file);
+    if (from < 0 || PakFSeek(file, long(from + count), SEEK_SET) != 0)
+        return -1;
+    return PakFTell(file) - from;
+}
+
+OPJ_BOOL StreamSeek(OPJ_OFF_T offset, void* data)
+{
+    return PakFSeek(static_cast<PakFile*>(data), long(offset), SEEK_SET) == 0 ? OPJ_TRUE : OPJ_FALSE;
+}
+
+void Quiet(const char*, void*) {}
+
+struct Decoder {
+    opj_stream_t* stream = nullptr;
+    opj_codec_t* codec = nullptr;
+    opj_image_t* image = nullptr;
+    ~Decoder()
+    {
+        if (image)
+            opj_image_destroy(image);
+        if (codec)
+            opj_destroy_codec(codec);
+        if (stream)
+            opj_stream_destroy(stream);
+    }
+};
+
+// One sample scaled to 8 bits: signed samples are moved up by half their
+// range, other precisions scaled.
+inline uint32_t Sample8(int32_t sample, const opj_image_comp_t& comp)
+{
+    int prec = int(comp.prec);
+    int64_t value = sample;
+    if (comp.sgnd)
+        value += int64_t(1) << (prec - 1);
+    int64_t maximum = (int64_t(1) << prec) - 1;
+    value = value < 0 ? 0 : value > maximum ? maximum : value;
+    if (prec == 8)
+        return uint32_t(value);
+    if (prec > 8)
+        return uint32_t(value >> (prec - 8));
+    return uint32_t(value * 255 / maximum);
+}
+
+bool ComponentUsable(const opj_image_comp_t& comp)
+{
+    return comp.data && comp.w > 0 && comp.h > 0 && comp.dx > 0 && comp.dy > 0 && comp.prec >= 1 &&
+           comp.prec <= 31;
+}
+
+// The sample of a component that covers picture pixel (x, y).
+inline int SampleAt(const opj_image_t& image, const opj_image_comp_t& comp, uint32_t x, uint32_t y)
+{
+    int64_t cx = int64_t((image.x0 + x) / comp.dx) - int64_t(comp.x0);
+    int64_t cy = int64_t((image.y0 + y) / comp.dy) - int64_t(comp.y0);
+    cx = cx < 0 ? 0 : cx >= comp.w ? comp.w - 1 : cx;
+    cy = cy < 0 ? 0 : cy >= comp.h ? comp.h - 1 : cy;
+    return comp.data[size_t(cy) * comp.w + size_t(cx)];
+}
+
+} // namespace
+
+void LoadJ2kCodec()
+{
+    CodecState& codec = Codec();
+    std::lock_guard<std::mutex> guard(codec.lock);
+    codec.loaded = true;
+}
+
+// JPEG 2000 code streams and JP2 files (told apart by their first bytes),
+// 1 to 4 components; the result is always opaque.
+std::unique_ptr<Image> ReadJ2k(const std::string& path)
+{
+    if (!CodecReady())
+        return nullptr;
+    PakHandle file = OpenForReading(path);
+    if (!file)
+        return nullptr;
+
+    static constexpr uint8_t kJp2Magic[12] = {0, 0, 0, 0x0C, 'j', 'P', ' ', ' ', 0x0D, 0x0A, 0x87, 0x0A};
+    static constexpr uint8_t kJ2kMagic[4] = {0xFF, 0x4F, 0xFF, 0x51};
+    uint8_t magic[12] = {};
+    size_t got = PakFRead(magic, 1, sizeof magic, file.get());
+    OPJ_CODEC_FORMAT format;
+    if (got == sizeof magic && std::memcmp(magic, kJp2Magic, sizeof kJp2Magic) == 0)
+        format = OPJ_CODEC_JP2;
+    else if (got >= sizeof kJ2kMagic && std::memcmp(magic, kJ2kMagic, sizeof kJ2kMagic) == 0)
+        format = OPJ_CODEC_J2K;
+    else
+        return nullptr;
+    if (PakFSeek(file.get(), 0, SEEK_SET) != 0)
+        return nullptr;
+    int64_t length = BytesLeft(file.get());
+
+    Decoder d;
+    d.stream = opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, OPJ_TRUE);
+    d.codec = opj_create_decompress(format);
+    if (!d.stream || !d.codec)
+        return nullptr;
+    opj_stream_set_user_data(d.stream, file.get(), nullptr);
+    opj_stream_set_user_data_length(d.stream, OPJ_UINT64(length));
+    opj_stream_set_read_function(d.stream, StreamRead);
+    opj_stream_set_skip_function(d.stream, StreamSkip);
+    opj_stream_set_seek_function(d.stream, StreamSeek);
+    opj_set_info_handler(d.codec, Quiet, nullptr);
+    opj_set_warning_handler(d.codec, Quiet, nullptr);
+    opj_set_error_handler(d.codec, Quiet, nullptr);
+
+    opj_dparameters_t parameters;
+    opj_set_default_decoder_parameters(&parameters);
+    if (!opj_setup_decoder(d.codec, &parameters) || !opj_read_header(d.stream, d.codec, &d.image) || !d.image)
+        return nullptr;
+    int64_t width = int64_t(d.image->x1) - int64_t(d.image->x0);
+    int64_t height = int64_t(d.image->y1) - int64_t(d.image->y0);
+    if (!IsSaneSize(width, height) || d.image->numcomps < 1 || d.image->numcomps > 4)
+        return nullptr;
+    if (!opj_decode(d.codec, d.stream, d.image) || !opj_end_decompress(d.codec, d.stream))
+        return nullptr;
+    if (d.image->numcomps < 1 || d.image->numcomps > 4)
+        return nullptr;
+    for (OPJ_UINT32 c = 0; c < d.image->numcomps; ++c)
+        if (!ComponentUsable(d.image->comps[c]))
+            return nullptr;
+
+    std::unique_ptr<Image> result = NewImage(width, height);
+    if (!result)
+        return nullptr;
+    const opj_image_t& image = *d.image;
+    // One or two components are grey (the second, alpha, is dropped);
+    // three or four are red, green and blue.
+    const opj_image_comp_t& r = image.comps[0];
+    const opj_image_comp_t& g = image.comps[image.numcomps >= 3 ? 1 : 0];
+    const opj_image_comp_t& b = image.comps[image.numcomps >= 3 ? 2 : 0];
+    uint32_t* out = result->pixels;
+    for (uint32_t y = 0; y < uint32_t(height); ++y)
+        for (uint32_t x = 0; x < uint32_t(width); ++x)
+            *out++ = 0xFF000000u | Sample8(SampleAt(image, r, x, y), r) << 16 |
+                     Sample8(SampleAt(image, g, x, y), g) << 8 | Sample8(SampleAt(image, b, x, y), b);
+    return result;
+}
+
+} // namespace Quib::ImageLib
+
+namespace Quib {
+
+int UnloadJ2KCodec()
+{
+    auto& codec = ImageLib::Codec();
+    std::lock_guard<std::mutex> guard(codec.lock);
+    if (!codec.loaded)
+        return 0;
+    codec.loaded = false;
+    return 1;
+}
+
+} // namespace Quib
