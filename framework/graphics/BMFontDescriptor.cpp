@@ -1,6 +1,5 @@
 #include "framework/graphics/BMFont.h"
-#include <cstdio>
-#include <cstdlib>
+#include "framework/files/StringUtils.h"
 
 namespace Quib {
 
@@ -21,8 +20,8 @@ public:
         auto it = mPairs.find(key);
         return it == mPairs.end() ? kEmpty : it->second;
     }
-    int32_t Int(const char* key) const { return std::atoi(Text(key).c_str()); }
-    bool Bool(const char* key) const { return Int(key) != 0; }
+    int32_t Int(const char* key) const { return StringToIntAtoi(Text(key)); }
+    bool Bool(const char* key) const { return StringToBool(Text(key)); }
 
 private:
     const std::map<std::string, std::string>& mPairs;
@@ -100,12 +99,12 @@ std::string BMFont::SplitKeyValues(const char* line, std::map<std::string, std::
 
 bool BMFont::ParseDescriptor(BMFontData* data, PakFile* file)
 {
-    char line[501];
+    std::string line;
     for (;;) {
-        if (!PakReadLine(file, line) || line[0] == '\0')
+        if (!PakReadLine(file, line) || line.empty())
             return true;
         std::map<std::string, std::string> map;
-        std::string kind = SplitKeyValues(line, map);
+        std::string kind = SplitKeyValues(line.c_str(), map);
         Pairs pairs(map);
         if (kind == "info") {
             data->face = pairs.Text("face");
@@ -117,9 +116,9 @@ bool BMFont::ParseDescriptor(BMFontData* data, PakFile* file)
             data->stretchH = pairs.Int("stretchH");
             data->smooth = pairs.Bool("smooth");
             data->aa = pairs.Int("aa");
-            std::sscanf(pairs.Text("padding").c_str(), "%d,%d,%d,%d", &data->padding[0], &data->padding[1],
-                        &data->padding[2], &data->padding[3]);
-            std::sscanf(pairs.Text("spacing").c_str(), "%d,%d", &data->spacing[0], &data->spacing[1]);
+            ParseIntQuad(pairs.Text("padding"), data->padding[0], data->padding[1], data->padding[2],
+                         data->padding[3]);
+            ParseIntPair(pairs.Text("spacing"), data->spacing[0], data->spacing[1]);
         } else if (kind == "common") {
             data->lineHeight = pairs.Int("lineHeight");
             data->base = pairs.Int("base");

@@ -1,6 +1,6 @@
 #include "framework/graphics/ImageLib.h"
 #include "framework/graphics/ImageLibInternal.h"
-#include <cctype>
+#include "framework/files/StringUtils.h"
 #include <new>
 
 namespace Quib::ImageLib {
@@ -13,10 +13,10 @@ namespace Detail {
 
 int64_t BytesLeft(PakFile* file)
 {
-    long here = PakFTell(file);
+    int32_t here = PakFTell(file);
     if (here < 0 || PakFSeek(file, 0, SEEK_END) != 0)
         return 0;
-    long end = PakFTell(file);
+    int32_t end = PakFTell(file);
     PakFSeek(file, here, SEEK_SET);
     return end > here ? int64_t(end) - here : 0;
 }
@@ -63,15 +63,6 @@ constexpr ReaderEntry kReaders[] = {
     {".gif", ReadGif}, {".j2k", ReadJ2k},  {".jp2", ReadJ2k},
 };
 
-bool SameExtension(const std::string& a, const char* b)
-{
-    size_t i = 0;
-    for (; i < a.size() && b[i]; ++i)
-        if (std::tolower((unsigned char)a[i]) != std::tolower((unsigned char)b[i]))
-            return false;
-    return i == a.size() && !b[i];
-}
-
 // Position of the last path separator: the backslash when the last one
 // comes after the last slash, else the slash; -1 when there is none.
 long LastSeparator(const std::string& path)
@@ -91,7 +82,7 @@ std::unique_ptr<Image> ReadByExtension(const std::string& path)
         base = path.substr(0, size_t(dot));
     }
     for (const ReaderEntry& entry : kReaders) {
-        if (!extension.empty() && !SameExtension(extension, entry.extension))
+        if (!extension.empty() && !EqualsNoCase(extension, entry.extension))
             continue;
         if (auto image = entry.read(base + entry.extension))
             return image;

@@ -1,4 +1,6 @@
 #include "framework/graphics/ImageLibInternal.h"
+#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -53,15 +55,18 @@ OPJ_SIZE_T StreamRead(void* buffer, OPJ_SIZE_T size, void* data)
 OPJ_OFF_T StreamSkip(OPJ_OFF_T count, void* data)
 {
     auto* file = static_cast<PakFile*>(data);
-    long from = PakFTell(file);
-    if (from < 0 || PakFSeek(file, long(from + count), SEEK_SET) != 0)
+    int32_t from = PakFTell(file);
+    int64_t to = int64_t(from) + count;
+    if (from < 0 || to < 0 || to > INT32_MAX || PakFSeek(file, int32_t(to), SEEK_SET) != 0)
         return -1;
     return PakFTell(file) - from;
 }
 
 OPJ_BOOL StreamSeek(OPJ_OFF_T offset, void* data)
 {
-    return PakFSeek(static_cast<PakFile*>(data), long(offset), SEEK_SET) == 0 ? OPJ_TRUE : OPJ_FALSE;
+    if (offset < 0 || offset > INT32_MAX)
+        return OPJ_FALSE;
+    return PakFSeek(static_cast<PakFile*>(data), int32_t(offset), SEEK_SET) == 0 ? OPJ_TRUE : OPJ_FALSE;
 }
 
 void Quiet(const char*, void*) {}
