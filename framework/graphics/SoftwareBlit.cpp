@@ -1,0 +1,266 @@
+#include "framework/graphics/LineSteppers.h"
+#include "framework/graphics/OverComposite.h"
+#include "framework/graphics/SoftwareRender.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
+namespace Quib {
+
+using std::ptrdiff_t;
+
+namespace {
+
+// Row readers: straight bits, or palette entries through index bytes.
+struct BitsRow {
+    const uint32_t* p;
+    uint32_t operator[](int i) const { return p[i]; }
+};
+struct PaletteRow {
+    const uint32_t* palette;
+    const uint8_t* p;
+    uint32_t operator[](int i) const { return palette[p[i]]; }
+};
+
+// Calls body(row reader for source row sy + j, j) for each row.
+template <class Body>
+void ForEachSourceRow(const PixelSource& src, const Rect& s, Body&& body)
+{
+    for (int j = 0; j < s.height; ++j) {
+        const ptrdiff_t offset = ptrdiff_t(s.y + j) * src.width + s.x;
+        if (src.palette)
+            body(PaletteRow{src.palette, src.indices + offset}, j);
+        else
+            body(BitsRow{src.bits + offset}, j);
+    }
+}
+
+// Weights of the blits' white composite for a source alpha a over dA.
+inline uint32_t WhiteComposite(uint32_t d, uint32_t s)
+{
+    const uint32_t a = s >> 24;
+    if (a == 255)
+        return 0xFF000000 | MixChannelsBlit(d, s, 255);
+    OverWeights w;
+    if (!ComputeOverWeights(a, d >> 24, w))
+        return d;
+    return (w.alpha << 24) | MixChannelsBlit(d, s, w.g);
+}
+
+// Run path: opaque destination, opaque white colour.
+template <class Row>
+void RunRow(uint32_t* d, Row s, const uint8_t* runs, int width)
+{
+    int i = 0;
+    while (i < width) {
+        const int n = std::min<int>(runs[i], width - i);
+        const uint32_t a = s[i] >> 24;
+        if (a == 255) {
+            if constexpr (std::is_same_v<Row, BitsRow>) {
+                std::memcpy(d + i, s.p + i, size_t(n) * 4);
+            } else {
+                for (int k = 0; k < n; ++k)
+                    d[i + k] = s[i + k];
+            }
+        } else if (a != 0) {
+            for (int k = i; k < i + n; ++k) {
+                const uint32_t sp = s[k];
+                d[k] = 0xFF000000 | MixChannelsBlit(d[k], sp, sp >> 24);
+            }
+        }
+        i += std::max(n, 1);
+    }
+}
+
+template <class Row>
+void WhiteRow(uint32_t* d, Row s, int width)
+{
+    for (int i = 0; i < width; ++i) {
+        const uint32_t sp = s[i];
+        if ((sp >> 24) != 0)
+            d[i] = WhiteComposite(d[i], sp);
+    }
+}
+
+template <class Row>
+void ModulatedRow(uint32_t* d, Row s, int width, const Color& c)
+{
+    const uint32_t ca = uint32_t(c.alpha);
+    const bool grey = c.red == c.green && c.green == c.blue;
+    const uint32_t cr = uint32_t(c.red), cg = uint32_t(c.green), cb = uint32_t(c.blue);
+    for (int i = 0; i < width; ++i) {
+        const uint32_t sp = s[i];
+        const uint32_t a = (sp >> 24) * ca / 255;
+        if (a == 0)
+            continue;
+        const uint32_t dp = d[i];
+        OverWeights w;
+        if (!ComputeOverWeights(a, dp >> 24, w))
+            continue;
+        const uint32_t g = w.g, inv = 256 - g;
+        const uint32_t sr = (sp >> 16) & 0xFF, sg = (sp >> 8) & 0xFF, sb = sp & 0xFF;
+        const uint32_t dr = (dp >> 16) & 0xFF, dg = (dp >> 8) & 0xFF, db = dp & 0xFF;
+        uint32_t r, gr, b;
+        if (grey) {
+            const uint32_t k = cr;
+            r = (((sr * k) >> 8) * g + dr * inv) >> 8;
+            gr = (((sg * g * k) >> 8) + dg * inv) >> 8;
+            b = ((((sb * k) >> 8) * g) >> 8) + ((db * inv) >> 8);
+        } else {
+            r = (sr * g * cr + 256 * dr * inv) >> 16;
+            gr = (((sg * g * cg) >> 8) + dg * inv) >> 8;
+            b = ((sb * g * cb) >> 16) + ((db * inv) >> 8);
+        }
+        d[i] = (w.alpha << 24) | (r << 16) | (gr << 8) | b;
+    }
+}
+
+// Additive rows: each channel min(d + add, 255), destination alpha kept.
+inline uint32_t AddSaturate(uint32_t d, uint32_t ar, uint32_t ag, uint32_t ab)
+{
+    const uint32_t r = std::min<uint32_t>(((d >> 16) & 0xFF) + ar, 255);
+    const uint32_t g = std::min<uint32_t>(((d >> 8) & 0xFF) + ag, 255);
+    const uint32_t b = std::min<uint32_t>((d & 0xFF) + ab, 255);
+    return (d & 0xFF000000) | (r << 16) | (g << 8) | b;
+}
+
+#ifdef __SSE2__
+// Four pixels of the white additive blit with translucent pixels: each
+// channel + (s * sA >> 8), saturated; alpha kept.
+inline __m128i AddWeightedWhite4(__m128i d, __m128i s)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i rgbMask = _mm_set1_epi32(0x00FFFFFF);
+    __m128i lo = _mm_unpacklo_epi8(s, zero);
+    __m128i hi = _mm_unpackhi_epi8(s, zero);
+    __m128i alo = _mm_shufflehi_epi16(_mm_shufflelo_epi16(lo, 0xFF), 0xFF);
+    __m128i ahi = _mm_shufflehi_epi16(_mm_shufflelo_epi16(hi, 0xFF), 0xFF);
+    lo = _mm_srli_epi16(_mm_mullo_epi16(lo, alo), 8);
+    hi = _mm_srli_epi16(_mm_mullo_epi16(hi, ahi), 8);
+    const __m128i add = _mm_and_si128(_mm_packus_epi16(lo, hi), rgbMask);
+    return _mm_adds_epu8(d, add);
+}
+#endif
+
+template <class Row>
+void AdditiveRow(uint32_t* d, Row s, int width, const Color& c, bool translucent)
+{
+    const bool white = c.IsOpaqueWhite();
+    if (white && !translucent) {
+        int i = 0;
+#ifdef __SSE2__
+        if constexpr (std::is_same_v<Row, BitsRow>) {
+            const __m128i rgbMask = _mm_set1_epi32(0x00FFFFFF);
+            for (; i + 4 <= width; i += 4) {
+                const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+                const __m128i sv = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s.p + i)), rgbMask);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_adds_epu8(dv, sv));
+            }
+        }
+#endif
+        for (; i < width; ++i) {
+            const uint32_t sp = s[i];
+            d[i] = AddSaturate(d[i], (sp >> 16) & 0xFF, (sp >> 8) & 0xFF, sp & 0xFF);
+        }
+    } else if (white) {
+        int i = 0;
+#ifdef __SSE2__
+        if constexpr (std::is_same_v<Row, BitsRow>) {
+            for (; i + 4 <= width; i += 4) {
+                const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
+                const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.p + i));
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), AddWeightedWhite4(dv, sv));
+            }
+        }
+#endif
+        for (; i < width; ++i) {
+            const uint32_t sp = s[i];
+            const uint32_t sa = sp >> 24;
+            d[i] = AddSaturate(d[i], (((sp >> 16) & 0xFF) * sa) >> 8, (((sp >> 8) & 0xFF) * sa) >> 8,
+                               ((sp & 0xFF) * sa) >> 8);
+        }
+    } else {
+        const uint32_t ca = uint32_t(c.alpha);
+        const uint32_t kr = ca * uint32_t(c.red) / 255, kg = ca * uint32_t(c.green) / 255,
+                       kb = ca * uint32_t(c.blue) / 255;
+        for (int i = 0; i < width; ++i) {
+            const uint32_t sp = s[i];
+            const uint32_t sr = (sp >> 16) & 0xFF, sg = (sp >> 8) & 0xFF, sb = sp & 0xFF;
+            if (!translucent) {
+                d[i] = AddSaturate(d[i], (sr * kr) >> 8, (sg * kg) >> 8, (sb * kb) >> 8);
+            } else {
+                const uint32_t sa = sp >> 24;
+                d[i] = AddSaturate(d[i], (sr * kr * sa) >> 16, (sg * kg * sa) >> 16, (((sb * kb) >> 8) * sa) >> 8);
+            }
+        }
+    }
+}
+
+} // namespace
+
+void SoftPutImageNormal(const PixelTarget& dst, int x, int y, const PixelSource& src, const Rect& s,
+                        const Color& color, const uint8_t* runTable)
+{
+    const bool white = color.IsOpaqueWhite();
+    ForEachSourceRow(src, s, [&](auto row, int j) {
+        uint32_t* d = dst.bits + ptrdiff_t(y + j) * dst.stride + x;
+        if (white && runTable)
+            RunRow(d, row, runTable + ptrdiff_t(s.y + j) * src.width + s.x, s.width);
+        else if (white)
+            WhiteRow(d, row, s.width);
+        else
+            ModulatedRow(d, row, s.width, color);
+    });
+}
+
+void SoftPutImageAdditive(const PixelTarget& dst, int x, int y, const PixelSource& src, const Rect& s,
+                          const Color& color, bool srcHasTranslucent)
+{
+    ForEachSourceRow(src, s, [&](auto row, int j) {
+        AdditiveRow(dst.bits + ptrdiff_t(y + j) * dst.stride + x, row, s.width, color, srcHasTranslucent);
+    });
+}
+
+bool ClipStretchRects(const Rect& dest, const Rect& src, const Rect& clip, Rect& clipped, DoubleRect& area)
+{
+    clipped = dest.Intersection(clip);
+    const double fx = double(src.width) / dest.width;
+    const double fy = double(src.height) / dest.height;
+    area.x = src.x + (clipped.x - dest.x) * fx;
+    area.y = src.y + (clipped.y - dest.y) * fy;
+    area.width = src.width + (double(clipped.width) - dest.width) * fx;
+    area.height = src.height + (double(clipped.height) - dest.height) * fy;
+    // A zero-sized destination gives NaN or infinite factors: not greater
+    // than 0 is tested so that NaN fails as well.
+    return area.width > 0 && area.height > 0 && clipped.width > 0 && clipped.height > 0;
+}
+
+void SoftStretchFast(const PixelTarget& dst, const Rect& R, const DoubleRect& area, const PixelSource& src)
+{
+    const double stepX = area.width / R.width;
+    const double stepY = area.height / R.height;
+    // Source columns once per call (clamped into the source).
+    std::vector<int> columns(size_t(R.width));
+    for (int i = 0; i < R.width; ++i)
+        columns[size_t(i)] = std::clamp(TruncToInt(area.x + i * stepX), 0, src.width - 1);
+    for (int j = 0; j < R.height; ++j) {
+        const int sy = std::clamp(TruncToInt(area.y + j * stepY), 0, src.height - 1);
+        uint32_t* d = dst.bits + ptrdiff_t(R.y + j) * dst.stride + R.x;
+        const ptrdiff_t rowOffset = ptrdiff_t(sy) * src.width;
+        for (int i = 0; i < R.width; ++i) {
+            const int idx = int(rowOffset + columns[size_t(i)]);
+            const uint32_t sp = src.palette ? src.palette[src.indices[idx]] : src.bits[idx];
+            if ((sp >> 24) != 0)
+                d[i] = WhiteComposite(d[i], sp);
+        }
+    }
+}
+
+} // namespace Quib
