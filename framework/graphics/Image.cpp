@@ -17,15 +17,11 @@ bool Image::TryFillPolygon(const Point*, int, const Rect&, const Color&, DrawMod
 
 void Image::FillRectangle(const Rect&, const Color&, DrawMode) {}
 
-void Image::OutlineRectangle(const Rect&, const Color&, DrawMode) {}
-
 void Image::ClearRectangle(const Rect&) {}
 
 void Image::DrawLineSegment(double, double, double, double, const Color&, DrawMode) {}
 
 void Image::DrawSmoothLineSegment(double, double, double, double, const Color&, DrawMode) {}
-
-void Image::FillSpans(const ScanSpan*, int, const Color&, DrawMode) {}
 
 void Image::FillSpansWithCoverage(const ScanSpan*, int, const Color&, DrawMode, const uint8_t*, int, int, int,
                                   int)

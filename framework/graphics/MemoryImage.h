@@ -65,6 +65,42 @@ public:
     virtual void FlagVolatile(bool v);
     virtual bool TryPalettize();
 
+    // Software drawing into the bits (MemoryImageFill.cpp, MemoryImageBlit.cpp,
+    // MemoryImageRotate.cpp). Coordinates are trusted as the Image slots say;
+    // anything outside the picture is still never written.
+    void FillRectangle(const Rect& rect, const Color& color, DrawMode mode) override;
+    void ClearRectangle(const Rect& rect) override;
+    void DrawLineSegment(double x1, double y1, double x2, double y2, const Color& color, DrawMode mode) override;
+    void DrawSmoothLineSegment(double x1, double y1, double x2, double y2, const Color& color,
+                               DrawMode mode) override;
+    void FillSpansWithCoverage(const ScanSpan* spans, int count, const Color& color, DrawMode mode,
+                               const uint8_t* coverage, int coverageLeft, int coverageTop, int coverageStride,
+                               int unused) override;
+    void PutImage(Image* source, int x, int y, const Rect& sourceRect, const Color& color, DrawMode mode) override;
+    void PutImageSubpixel(Image* source, float x, float y, const Rect& sourceRect, const Rect& clip,
+                          const Color& color, DrawMode mode) override;
+    void PutImageRotated(Image* source, float x, float y, const Rect& sourceRect, const Rect& clip,
+                         const Color& color, DrawMode mode, double angle, float centerX, float centerY) override;
+    void PutImageStretched(Image* source, const Rect& destRect, const Rect& sourceRect, const Rect& clip,
+                           const Color& color, DrawMode mode, bool fast) override;
+
+    // The lines behind DrawLineSegment and DrawSmoothLineSegment.
+    static void DrawLineBlend(MemoryImage* image, const Color& color, double x1, double y1, double x2, double y2);
+    static void DrawLineAdd(MemoryImage* image, const Color& color, double x1, double y1, double x2, double y2);
+    static void DrawSmoothLineBlend(MemoryImage* image, const Color& color, double x1, double y1, double x2,
+                                    double y2);
+    // PutImage by mode; the source rectangle is cut to both pictures.
+    void PutImageNormal(MemoryImage* source, int x, int y, const Rect& sourceRect, const Color& color);
+    void PutImageAdditive(MemoryImage* source, int x, int y, const Rect& sourceRect, const Color& color);
+    // The two stretches of a source area onto the destination rectangle R
+    // (from ClipStretchRects). StretchFiltered is false when it drew nothing
+    // (empty source window, or buffers too large).
+    void StretchFast(MemoryImage* source, const Rect& R, const DoubleRect& area, const Color& color);
+    bool StretchFiltered(MemoryImage* source, const Rect& R, const DoubleRect& area);
+    // Layout word of this image for the rasterizer: 0x888 when its flags are
+    // forced to opaque, else 0x8888.
+    int RasterFormat() const;
+
     // Palette form: palette and paletteIndices both present.
     bool IsPaletteForm() const { return palette != nullptr; }
 

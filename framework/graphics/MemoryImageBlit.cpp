@@ -1,0 +1,142 @@
+// MemoryImage blits: the plain blit in its normal and additive forms, the
+// stretched blits and the textured triangles.
+
+#include "framework/graphics/MemoryImage.h"
+#include "framework/graphics/MemoryImagePixels.h"
+#include "platform/MessageSink.h"
+
+#include <algorithm>
+
+namespace Quib {
+
+namespace {
+
+// Cuts the source rectangle placed at (x, y) to both pictures; false when
+// nothing is left.
+bool CutBlit(const MemoryImage& dst, const MemoryImage& src, int& x, int& y, Rect& s)
+{
+    const Rect inSource = CutToPicture(s, src.width, src.height);
+    int64_t nx = int64_t(x) + (inSource.x - s.x), ny = int64_t(y) + (inSource.y - s.y);
+    const Rect placed(int32_t(std::clamp<int64_t>(nx, INT32_MIN / 2, INT32_MAX / 2)),
+                      int32_t(std::clamp<int64_t>(ny, INT32_MIN / 2, INT32_MAX / 2)), inSource.width,
+                      inSource.height);
+    const Rect inDest = CutToPicture(placed, dst.width, dst.height);
+    if (inDest.width <= 0 || inDest.height <= 0)
+        return false;
+    s = Rect(inSource.x + (inDest.x - placed.x), inSource.y + (inDest.y - placed.y), inDest.width,
+             inDest.height);
+    x = inDest.x;
+    y = inDest.y;
+    return true;
+}
+
+} // namespace
+
+void MemoryImage::PutImage(Image* source, int x, int y, const Rect& sourceRect, const Color& color, DrawMode mode)
+{
+    source->drawn = true;
+    auto* src = dynamic_cast<MemoryImage*>(source);
+    if (!src || (mode != DRAWMODE_NORMAL && mode != DRAWMODE_ADDITIVE))
+        return;
+    if (mode == DRAWMODE_NORMAL)
+        PutImageNormal(src, x, y, sourceRect, color);
+    else
+        PutImageAdditive(src, x, y, sourceRect, color);
+    NotePixelsEdited();
+}
+
+void MemoryImage::PutImageNormal(MemoryImage* source, int x, int y, const Rect& sourceRect, const Color& color)
+{
+    PixelTarget t;
+    PixelSource s;
+    Rect r = sourceRect;
+    if (!CutBlit(*this, *source, x, y, r) || !TargetPixels(*this, t))
+        return;
+    // Run path: this image taken as opaque and a plain colour.
+    const uint8_t* runs = nullptr;
+    if (!hasTrans && !hasAlpha && color.IsOpaqueWhite())
+        runs = source->GetAlphaRunTable();
+    if (!SourcePixels(*source, s))
+        return;
+    SoftPutImageNormal(t, x, y, s, r, color, runs);
+}
+
+void MemoryImage::PutImageAdditive(MemoryImage* source, int x, int y, const Rect& sourceRect, const Color& color)
+{
+    PixelTarget t;
+    PixelSource s;
+    Rect r = sourceRect;
+    if (!CutBlit(*this, *source, x, y, r) || !TargetPixels(*this, t) || !SourcePixels(*source, s))
+        return;
+    SoftPutImageAdditive(t, x, y, s, r, color, source->hasAlpha);
+}
+
+void MemoryImage::PutImageStretched(Image* source, const Rect& destRect, const Rect& sourceRect, const Rect& clip,
+                                    const Color& color, DrawMode, bool fast)
+{
+    source->drawn = true;
+    auto* src = dynamic_cast<MemoryImage*>(source);
+    if (!src)
+        return;
+    Rect R;
+    DoubleRect area;
+    if (!ClipStretchRects(destRect, sourceRect, clip, R, area))
+        return;
+    // The clip lies inside the picture for every caller; cut to it all the
+    // same, keeping the area mapping.
+    const Rect inside = CutToPicture(R, width, height);
+    if (inside != R) {
+        if (inside.width <= 0 || inside.height <= 0)
+            return;
+        const double fx = area.width / R.width, fy = area.height / R.height;
+        area = DoubleRect(area.x + (inside.x - R.x) * fx, area.y + (inside.y - R.y) * fy, inside.width * fx,
+                          inside.height * fy);
+        R = inside;
+    }
+    if (fast) {
+        StretchFast(src, R, area, color);
+    } else if (!StretchFiltered(src, R, area)) {
+        return;
+    }
+    NotePixelsEdited();
+}
+
+void MemoryImage::StretchFast(MemoryImage* source, const Rect& R, const DoubleRect& area, const Color& color)
+{
+    // Only opaque white is drawn by this path.
+    if (!color.IsOpaqueWhite())
+        return;
+    PixelTarget t;
+    PixelSource s;
+    if (!TargetPixels(*this, t) || !SourcePixels(*source, s, false))
+        return;
+    SoftStretchFast(t, R, area, s);
+}
+
+bool MemoryImage::StretchFiltered(MemoryImage* source, const Rect& R, const DoubleRect& area)
+{
+    PixelTarget t;
+    PixelSource s;
+    if (!TargetPixels(*this, t) || !SourcePixels(*source, s))
+        return false;
+    if (source == this) {
+        // The filter reads its whole source window before writing.
+        MemoryImage copy(*source);
+        PixelSource cs;
+        return SourcePixels(copy, cs) && SoftStretchFiltered(t, R, area, cs);
+    }
+    if (SoftStretchFiltered(t, R, area, s))
+        return true;
+    // Either the source window is empty or the filter's buffers would not
+    // have 32-bit sizes; only the second is worth a line.
+    if (uint64_t(R.width + 4) * uint64_t(R.height + 4) * 16 > 0xFFFFFFFFu)
+        OutputDebugString("StretchFiltered: destination too large for the filter, nothing drawn\n");
+    return false;
+}
+
+int MemoryImage::RasterFormat() const
+{
+    return forced && !hasTrans && !hasAlpha ? 0x888 : 0x8888;
+}
+
+} // namespace Quib
