@@ -1,0 +1,439 @@
+// The triangle fillers: one function per pixel layout and option set,
+// generated from one template, and the compile-time table that picks them.
+#include "framework/raster/TriangleFiller.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstring>
+#include <utility>
+
+namespace Quib {
+namespace {
+
+enum Layout : int { LAYOUT_ARGB = 0, LAYOUT_XRGB = 1, LAYOUT_565 = 2, LAYOUT_555 = 3 };
+
+// 32-bit sum and 64-bit product that wrap instead of overflowing.
+inline int32_t Add32(int32_t a, int32_t b)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+inline int64_t Mul64(int64_t a, int64_t b)
+{
+    return static_cast<int64_t>(static_cast<uint64_t>(a) * static_cast<uint64_t>(b));
+}
+inline int32_t Ceil16(int32_t a) { return static_cast<int32_t>((int64_t{a} + 0xFFFF) >> 16); }
+inline int64_t Up16(int32_t a) { return (int64_t{a} + 0xFFFF) & ~int64_t{0xFFFF}; }
+// Reciprocal of a non-zero 16.16 difference as a 32.32 number.
+inline int64_t Recip(int64_t d) { return (int64_t{1} << 48) / d; }
+// (a x b) >> shift, narrowed to a 32-bit value.
+inline int32_t MulShift(int64_t a, int64_t b, int shift) { return static_cast<int32_t>(Mul64(a, b) >> shift); }
+
+inline uint32_t Load32(const uint8_t* p)
+{
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+inline void Store32(uint8_t* p, uint32_t v) { std::memcpy(p, &v, 4); }
+inline uint32_t Load16(const uint8_t* p)
+{
+    uint16_t v;
+    std::memcpy(&v, p, 2);
+    return v;
+}
+inline void Store16(uint8_t* p, uint32_t v)
+{
+    const auto w = static_cast<uint16_t>(v);
+    std::memcpy(p, &w, 2);
+}
+
+constexpr int BytesPerPixel(int layout) { return layout <= LAYOUT_XRGB ? 4 : 2; }
+
+// The red, green and blue of a 0x..RRGGBB word packed into 16 bits; the low
+// bits of each channel are dropped.
+template <int L>
+inline uint32_t Pack16(uint32_t rgb)
+{
+    const uint32_t r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
+    if constexpr (L == LAYOUT_565)
+        return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
+    else
+        return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
+}
+
+// Writes the red, green and blue of a word without reading the destination.
+template <int L>
+inline void WriteOpaque(uint8_t* p, uint32_t rgb)
+{
+    if constexpr (BytesPerPixel(L) == 4)
+        Store32(p, rgb | 0xFF000000u);
+    else
+        Store16(p, Pack16<L>(rgb));
+}
+
+// Blends the source terms s (0x..RRGGBB, already weighted by a) over the
+// destination pixel, a being the source's effective alpha (0..240).
+template <int L>
+inline void Blend(uint8_t* p, uint32_t s, uint32_t a)
+{
+    const uint32_t sr = (s >> 16) & 0xFF, sg = (s >> 8) & 0xFF, sb = s & 0xFF;
+    if constexpr (L == LAYOUT_ARGB) {
+        const uint32_t d = Load32(p);
+        const uint32_t da = d >> 24;
+        const uint32_t outA = 256 - (((256 - da) * (256 - a)) >> 8);
+        if (outA == 0)
+            return; // nothing over nothing: the pixel stays as it is
+        const uint32_t keep = 256 - a;
+        const auto channel = [&](uint32_t dc, uint32_t sc) {
+            return std::min<uint32_t>(255, ((((dc * da) >> 8) * keep) + 256 * sc) / outA);
+        };
+        Store32(p, ((outA - 1) << 24) | (channel((d >> 16) & 0xFF, sr) << 16) |
+                       (channel((d >> 8) & 0xFF, sg) << 8) | channel(d & 0xFF, sb));
+    } else if constexpr (L == LAYOUT_XRGB) {
+        const uint32_t d = Load32(p);
+        const uint32_t keep = 255 - a;
+        const auto channel = [&](uint32_t dc, uint32_t sc) {
+            return std::min<uint32_t>(255, sc + ((dc * keep) >> 8));
+        };
+        Store32(p, 0xFF000000u | (channel((d >> 16) & 0xFF, sr) << 16) |
+                       (channel((d >> 8) & 0xFF, sg) << 8) | channel(d & 0xFF, sb));
+    } else {
+        const uint32_t d = Load16(p);
+        const uint32_t k = (255 - a) >> 3;
+        const uint32_t src = Pack16<L>(s);
+        constexpr int gBits = L == LAYOUT_565 ? 6 : 5;
+        constexpr int rShift = 5 + gBits;
+        constexpr uint32_t gMask = (1u << gBits) - 1;
+        const auto field = [&](int shift, uint32_t mask) {
+            const uint32_t sum = ((((d >> shift) & mask) * k) >> 5) + ((src >> shift) & mask);
+            return std::min(sum, mask) << shift;
+        };
+        Store16(p, field(rShift, 31) | field(5, gMask) | field(0, 31));
+    }
+}
+
+inline uint32_t SampleNearest(const TextureInfo& t, int32_t u, int32_t v)
+{
+    const uint32_t index =
+        static_cast<uint32_t>(t.width) * (static_cast<uint32_t>(v) >> 16) + (static_cast<uint32_t>(u) >> 16);
+    return index < t.size ? t.pixels[index] : 0;
+}
+
+// Bilinear, alpha-weighted 2 x 2 filter at (u, v) (already moved back by half
+// a texel): colour premultiplied by the weights, alpha = sum of the weights.
+inline uint32_t SampleBilinear(const TextureInfo& t, int32_t u, int32_t v)
+{
+    const int32_t fu0 = FixedFloor(u), fv0 = FixedFloor(v);
+    const uint32_t w = static_cast<uint32_t>(t.width);
+    const uint32_t i00 = w * static_cast<uint32_t>(fv0 >> 16) + static_cast<uint32_t>(fu0 >> 16);
+    const uint32_t i01 = i00 + w;
+    const uint32_t t00 = i00 < t.size ? t.pixels[i00] : 0;
+    const uint32_t t10 = i00 + 1 < t.size ? t.pixels[i00 + 1] : 0;
+    const uint32_t t01 = i01 < t.size ? t.pixels[i01] : 0;
+    const uint32_t t11 = i01 + 1 < t.size ? t.pixels[i01 + 1] : 0;
+    const uint32_t fu = ((static_cast<uint32_t>(u) - static_cast<uint32_t>(fu0)) & 0xFFFE) + 1;
+    const uint32_t fv = ((static_cast<uint32_t>(v) - static_cast<uint32_t>(fv0)) & 0xFFFE) + 1;
+    const uint32_t gu = 0x10000 - fu, gv = 0x10000 - fv;
+    const uint32_t w00 = ((((gu * gv) >> 16)) * (t00 >> 24)) >> 16;
+    const uint32_t w10 = ((((fu * gv) >> 16)) * (t10 >> 24)) >> 16;
+    const uint32_t w01 = ((((gu * fv) >> 16)) * (t01 >> 24)) >> 16;
+    const uint32_t w11 = ((((fu * fv) >> 16)) * (t11 >> 24)) >> 16;
+    // Red and blue share one product, green has its own; no channel spills.
+    const uint32_t rb = (t00 & 0x00FF00FF) * w00 + (t10 & 0x00FF00FF) * w10 + (t01 & 0x00FF00FF) * w01 +
+                        (t11 & 0x00FF00FF) * w11;
+    const uint32_t g = (t00 & 0x0000FF00) * w00 + (t10 & 0x0000FF00) * w10 + (t01 & 0x0000FF00) * w01 +
+                       (t11 & 0x0000FF00) * w11;
+    return (((w00 + w10 + w01 + w11) & 0xFF) << 24) | ((rb >> 8) & 0x00FF00FF) | ((g >> 8) & 0x0000FF00);
+}
+
+// Scan conversion shared by every filler: walks the rows and spans of the
+// triangle and calls span(pixel, count, q, dq) with the NQ interpolants
+// (corner fields First.. of x, y, alpha, red, green, blue, u, v) at the
+// span's first pixel and their change per pixel.
+template <int First, int NQ, int BPP, class SpanFn>
+inline void ScanConvert(const FixedCorner* corners, uint8_t* bits, int pitch, SpanFn&& span)
+{
+    const FixedCorner* top = &corners[0];
+    const FixedCorner* mid = &corners[1];
+    const FixedCorner* bot = &corners[2];
+    if (top->y > mid->y)
+        std::swap(top, mid);
+    if (mid->y > bot->y)
+        std::swap(mid, bot);
+    if (top->y > mid->y)
+        std::swap(top, mid);
+
+    const int32_t yT = Ceil16(top->y), yB = Ceil16(bot->y);
+    if (yT == yB)
+        return;
+    const int32_t yM = Ceil16(mid->y);
+
+    const auto fields = [](const FixedCorner& c) {
+        return std::array<int32_t, 8>{c.x, c.y, c.alpha, c.red, c.green, c.blue, c.u, c.v};
+    };
+    const auto tf = fields(*top), mf = fields(*mid), bf = fields(*bot);
+
+    const int64_t r = Recip(int64_t{bot->y} - top->y);
+    const int32_t dxL = MulShift(int64_t{bot->x} - top->x, r, 32);
+    int32_t dqL[NQ > 0 ? NQ : 1];
+    for (int i = 0; i < NQ; ++i)
+        dqL[i] = MulShift(int64_t{bf[First + i]} - tf[First + i], r, 32);
+
+    const int64_t dyTM = int64_t{mid->y} - top->y;
+    const int32_t xAtM = Add32(MulShift(dxL, dyTM, 16), top->x);
+    if (xAtM == mid->x)
+        return;
+
+    const int64_t p = (int64_t{yT} << 16) - top->y;
+    int32_t xL = Add32(MulShift(dxL, p, 16), top->x);
+    int32_t qL[NQ > 0 ? NQ : 1];
+    for (int i = 0; i < NQ; ++i)
+        qL[i] = Add32(MulShift(dqL[i], p, 16), tf[First + i]);
+
+    const int64_t w = Recip(int64_t{mid->x} - xAtM);
+    int32_t dqX[NQ > 0 ? NQ : 1];
+    for (int i = 0; i < NQ; ++i)
+        dqX[i] = MulShift(int64_t{mf[First + i]} - (Mul64(dqL[i], dyTM) >> 16) - tf[First + i], w, 32);
+
+    // Spans never leave the corners' bounding box, even when the edge
+    // arithmetic overflows on extreme slivers.
+    const int32_t colMin = std::min({top->x, mid->x, bot->x}) >> 16;
+    const int32_t colEnd = (std::max({top->x, mid->x, bot->x}) >> 16) + 1;
+
+    const std::ptrdiff_t rowPitch = pitch / BPP * BPP;
+    uint8_t* row = bits + yT * rowPitch;
+    const bool longLeft = xAtM < mid->x;
+    int32_t q[NQ > 0 ? NQ : 1];
+
+    const auto rows = [&](int32_t from, int32_t to, int32_t xS, int32_t dxS) {
+        for (int32_t y = from; y < to; ++y) {
+            const int32_t left = longLeft ? xL : xS;
+            const int32_t right = longLeft ? xS : xL;
+            const int32_t c0 = Ceil16(left);
+            const int32_t start = std::max(c0, colMin);
+            const int32_t end = std::min(Ceil16(right), colEnd);
+            if (end > start) {
+                const int64_t lead = Up16(left) - xL;
+                for (int i = 0; i < NQ; ++i) {
+                    q[i] = Add32(qL[i], MulShift(dqX[i], lead, 16));
+                    if (start > c0)
+                        q[i] = Add32(q[i], static_cast<int32_t>(static_cast<uint32_t>(dqX[i]) *
+                                                                  static_cast<uint32_t>(start - c0)));
+                }
+                span(row + std::ptrdiff_t{start} * BPP, end - start, q, dqX);
+            }
+            xL = Add32(xL, dxL);
+            xS = Add32(xS, dxS);
+            for (int i = 0; i < NQ; ++i)
+                qL[i] = Add32(qL[i], dqL[i]);
+            row += rowPitch;
+        }
+    };
+
+    if (yM > yT) {
+        const int32_t dxS = MulShift(int64_t{mid->x} - top->x, Recip(dyTM), 32);
+        rows(yT, yM, Add32(MulShift(dxS, p, 16), top->x), dxS);
+    }
+    if (yB > yM) {
+        const int32_t dxS = MulShift(int64_t{bot->x} - mid->x, Recip(int64_t{bot->y} - mid->y), 32);
+        const int32_t xS = Add32(mid->x, MulShift((int64_t{yM} << 16) - mid->y, dxS, 16));
+        rows(yM, yB, xS, dxS);
+    }
+}
+
+// Integer part of an interpolated 16.16 channel, read unsigned.
+inline uint32_t IntPart(int32_t v) { return static_cast<uint32_t>(v) >> 16; }
+
+// The pixel work of a textured filler over one span.
+template <int L, bool Alpha, bool VC, bool Mod, bool Smooth>
+inline void TexturedSpan(uint8_t* p, int32_t n, const int32_t* q, const int32_t* dq, const TextureInfo& tex,
+                         const FillerColor& colour)
+{
+    constexpr int UV = VC ? 4 : 0;
+    constexpr bool plain = !Alpha && !VC && !Mod;
+    int32_t u = q[UV], v = q[UV + 1];
+    if constexpr (Smooth) {
+        u = Add32(u, -0x8000);
+        v = Add32(v, -0x8000);
+    }
+    const int32_t du = dq[UV], dv = dq[UV + 1];
+    int32_t va = 0, vr = 0, vg = 0, vb = 0;
+    if constexpr (VC) {
+        va = q[0];
+        vr = q[1];
+        vg = q[2];
+        vb = q[3];
+    }
+    for (int32_t i = 0; i < n; ++i, p += BytesPerPixel(L)) {
+        const uint32_t s = Smooth ? SampleBilinear(tex, u, v) : SampleNearest(tex, u, v);
+        u = Add32(u, du);
+        v = Add32(v, dv);
+        uint32_t fa = 0, fr = 0, fg = 0, fb = 0;
+        if constexpr (VC) {
+            fa = IntPart(va);
+            fr = IntPart(vr);
+            fg = IntPart(vg);
+            fb = IntPart(vb);
+            va = Add32(va, dq[0]);
+            vr = Add32(vr, dq[1]);
+            vg = Add32(vg, dq[2]);
+            vb = Add32(vb, dq[3]);
+        } else if constexpr (Mod) {
+            fa = static_cast<uint32_t>(colour.alpha);
+            fr = static_cast<uint32_t>(colour.red);
+            fg = static_cast<uint32_t>(colour.green);
+            fb = static_cast<uint32_t>(colour.blue);
+        }
+        if constexpr (plain) {
+            WriteOpaque<L>(p, s);
+            continue;
+        }
+        const uint32_t alpha = Alpha ? s >> 24 : 255;
+        if (Alpha && alpha <= 8)
+            continue;
+        uint32_t m = s & 0x00FFFFFF;
+        uint32_t a = alpha;
+        if constexpr (VC || Mod) {
+            const auto scale = [&](uint32_t c, uint32_t f) {
+                const uint32_t x = ((c * f) >> 8) & 0xFF;
+                return Smooth ? ((x * fa) >> 8) & 0xFF : x;
+            };
+            m = (scale((s >> 16) & 0xFF, fr) << 16) | (scale((s >> 8) & 0xFF, fg) << 8) | scale(s & 0xFF, fb);
+            a = ((fa * alpha) >> 8) & 0xFF;
+        }
+        if (a >= 240) {
+            WriteOpaque<L>(p, m);
+            continue;
+        }
+        if constexpr (!Smooth) {
+            // Red and blue in one product, green in another.
+            m = (((m & 0x00FF00FF) * a >> 8) & 0x00FF00FF) | (((m & 0x0000FF00) * a >> 8) & 0x0000FF00);
+        }
+        Blend<L>(p, m, a);
+    }
+}
+
+// The pixel work of an untextured filler with vertex colours over one span.
+template <int L>
+inline void ColouredSpan(uint8_t* p, int32_t n, const int32_t* q, const int32_t* dq)
+{
+    int32_t va = q[0], vr = q[1], vg = q[2], vb = q[3];
+    for (int32_t i = 0; i < n; ++i, p += BytesPerPixel(L)) {
+        const uint32_t a = static_cast<uint32_t>(va);
+        const uint32_t r16 = static_cast<uint32_t>(vr), g16 = static_cast<uint32_t>(vg),
+                       b16 = static_cast<uint32_t>(vb);
+        va = Add32(va, dq[0]);
+        vr = Add32(vr, dq[1]);
+        vg = Add32(vg, dq[2]);
+        vb = Add32(vb, dq[3]);
+        if (a > 0xF00000) {
+            WriteOpaque<L>(p, (((r16 >> 16) & 0xFF) << 16) | (((g16 >> 16) & 0xFF) << 8) | ((b16 >> 16) & 0xFF));
+            continue;
+        }
+        if (a <= 0x80000)
+            continue;
+        const uint32_t A = a >> 16;
+        uint32_t sr, sg, sb;
+        if constexpr (L == LAYOUT_ARGB) {
+            sr = static_cast<uint32_t>((uint64_t{r16} * A) >> 24) & 0xFF;
+            sg = (((g16 >> 8) * A) >> 16) & 0xFF;
+            sb = (((b16 >> 16) * A) >> 8) & 0xFF;
+        } else {
+            sr = (((r16 >> 16) * A) >> 8) & 0xFF;
+            sg = (((g16 >> 16) * A) >> 8) & 0xFF;
+            sb = (((b16 >> 16) * A) >> 8) & 0xFF;
+        }
+        Blend<L>(p, (sr << 16) | (sg << 8) | sb, A);
+    }
+}
+
+template <int L, bool Tex, bool Alpha, bool VC, bool Mod, bool Smooth>
+void Filler(const FixedCorner* corners, uint8_t* bits, int pitch, const TextureInfo& texture,
+            const FillerColor& colour)
+{
+    FixedCorner c[3] = {corners[0], corners[1], corners[2]};
+    if constexpr (VC && Mod) {
+        // The drawing colour acts once, on this filler's own copy.
+        const auto mul = [](int32_t ch, int32_t k) {
+            return static_cast<int32_t>((static_cast<uint32_t>(ch) * static_cast<uint32_t>(k)) >> 8);
+        };
+        for (FixedCorner& k : c) {
+            k.alpha = mul(k.alpha, colour.alpha);
+            k.red = mul(k.red, colour.red);
+            k.green = mul(k.green, colour.green);
+            k.blue = mul(k.blue, colour.blue);
+        }
+    }
+    constexpr int first = VC ? 2 : 6;
+    constexpr int nq = (VC ? 4 : 0) + (Tex ? 2 : 0);
+    ScanConvert<first, nq, BytesPerPixel(L)>(c, bits, pitch,
+                                             [&](uint8_t* p, int32_t n, const int32_t* q, const int32_t* dq) {
+                                                 if constexpr (Tex)
+                                                     TexturedSpan<L, Alpha, VC, Mod, Smooth>(p, n, q, dq,
+                                                                                             texture, colour);
+                                                 else
+                                                     ColouredSpan<L>(p, n, q, dq);
+                                             });
+}
+
+template <int I>
+constexpr TriangleFiller TableEntry()
+{
+    constexpr int layout = I >> 5;
+    constexpr bool tex = I & FILLER_TEXTURED, alpha = I & FILLER_ALPHA_BLENDED, vc = I & FILLER_VERTEX_COLOURS,
+                   mod = I & FILLER_MODULATED, smooth = I & FILLER_SMOOTH;
+    if constexpr (!tex && !vc)
+        return &RasterizeNothing;
+    else if constexpr (!tex)
+        return &Filler<layout, false, false, true, mod, false>;
+    else if constexpr (layout == LAYOUT_XRGB && !alpha && !vc && !mod)
+        return &Filler<LAYOUT_ARGB, true, false, false, false, smooth>; // the 32-bit plain fillers are shared
+    else
+        return &Filler<layout, true, alpha, vc, mod, smooth>;
+}
+
+template <size_t... I>
+constexpr std::array<TriangleFiller, FILLER_TABLE_SIZE> MakeTable(std::index_sequence<I...>)
+{
+    return {TableEntry<static_cast<int>(I)>()...};
+}
+
+constexpr std::array<TriangleFiller, FILLER_TABLE_SIZE> fillerTable =
+    MakeTable(std::make_index_sequence<FILLER_TABLE_SIZE>());
+
+} // namespace
+
+void RasterizeNothing(const FixedCorner*, uint8_t*, int, const TextureInfo&, const FillerColor&) {}
+
+int FillerIndex(bool textured, bool alphaBlended, bool vertexColours, bool modulated, bool smooth,
+                PixelFormatCode format)
+{
+    int layout = LAYOUT_ARGB;
+    if (format == PIXEL_FORMAT_888)
+        layout = LAYOUT_XRGB;
+    else if (format == PIXEL_FORMAT_565)
+        layout = LAYOUT_565;
+    else if (format == PIXEL_FORMAT_555)
+        layout = LAYOUT_555;
+    return (layout << 5) | (textured ? FILLER_TEXTURED : 0) | (alphaBlended ? FILLER_ALPHA_BLENDED : 0) |
+           (vertexColours ? FILLER_VERTEX_COLOURS : 0) | (modulated ? FILLER_MODULATED : 0) |
+           (smooth ? FILLER_SMOOTH : 0);
+}
+
+TriangleFiller TriangleFillerAt(int index)
+{
+    return index >= 0 && index < FILLER_TABLE_SIZE ? fillerTable[static_cast<size_t>(index)] : &RasterizeNothing;
+}
+
+void RasterizeTriangleDispatch(bool textured, bool alphaBlended, bool vertexColours, bool modulated,
+                               const FixedCorner& c0, const FixedCorner& c1, const FixedCorner& c2,
+                               uint8_t* bits, int pitch, const TextureInfo& texture,
+                               const FillerColor& colour, PixelFormatCode format, bool smooth)
+{
+    const FixedCorner corners[3] = {c0, c1, c2};
+    fillerTable[static_cast<size_t>(FillerIndex(textured, alphaBlended, vertexColours, modulated, smooth, format))](
+        corners, bits, pitch, texture, colour);
+}
+
+} // namespace Quib

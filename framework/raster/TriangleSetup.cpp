@@ -1,0 +1,257 @@
+#include "framework/raster/TriangleSetup.h"
+
+#include "platform/MessageSink.h"
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+
+namespace Quib {
+namespace {
+
+// Corners made by clipping; a convex triangle needs at most 8 (two per side).
+constexpr int CLIP_POOL_SIZE = 32;
+thread_local TriangleVertex clipPool[CLIP_POOL_SIZE];
+thread_local int clipPoolUsed = 0;
+
+// Fixed-point coordinates are 16.16 in 32 bits.
+constexpr int MAX_TARGET_SIZE = 32767;
+
+TriangleVertex* NewClipCorner()
+{
+    return clipPoolUsed < CLIP_POOL_SIZE ? &clipPool[clipPoolUsed++] : nullptr;
+}
+
+uint32_t LerpColour(uint32_t inside, uint32_t outside, float t)
+{
+    uint32_t packed = 0;
+    for (int shift = 0; shift < 32; shift += 8) {
+        const int a = static_cast<int>((inside >> shift) & 0xFF);
+        const int b = static_cast<int>((outside >> shift) & 0xFF);
+        const auto c = static_cast<int>(static_cast<float>(b) + t * static_cast<float>(a - b));
+        packed |= static_cast<uint32_t>(std::clamp(c, 0, 255)) << shift;
+    }
+    return packed;
+}
+
+void Interpolate(TriangleVertex& r, const TriangleVertex& a, const TriangleVertex& b, float t)
+{
+    r.x = b.x + (a.x - b.x) * t;
+    r.y = b.y + (a.y - b.y) * t;
+    r.u = b.u + (a.u - b.u) * t;
+    r.v = b.v + (a.v - b.v) * t;
+    r.color = LerpColour(a.color, b.color, t);
+}
+
+// Sutherland-Hodgman against one side; outside(corner) says which side.
+template <class Outside, class Interp>
+int ClipSide(const TriangleVertex* const* in, const TriangleVertex** out, Outside outside, Interp interp)
+{
+    int n = 0;
+    while (n < MAX_CLIP_CORNERS && in[n])
+        ++n;
+    if (n == 0) {
+        out[0] = nullptr;
+        return 0;
+    }
+    int written = 0;
+    const auto emit = [&](const TriangleVertex* c) {
+        if (!c || written >= MAX_CLIP_CORNERS - 1)
+            return false;
+        out[written++] = c;
+        return true;
+    };
+    for (int i = 0; i < n; ++i) {
+        const TriangleVertex* s = in[i];
+        const TriangleVertex* p = in[(i + 1) % n];
+        const bool sOut = outside(*s), pOut = outside(*p);
+        bool ok = true;
+        if (!sOut) {
+            ok = emit(s);
+            if (ok && pOut) {
+                TriangleVertex* c = NewClipCorner();
+                if (c)
+                    interp(*c, *s, *p);
+                ok = emit(c);
+            }
+        } else if (!pOut) {
+            TriangleVertex* c = NewClipCorner();
+            if (c)
+                interp(*c, *p, *s);
+            ok = emit(c);
+        }
+        if (!ok) {
+            out[0] = nullptr;
+            return 0;
+        }
+    }
+    out[written] = nullptr;
+    return written;
+}
+
+// Float to 16.16 (or texel) fixed point, truncated toward zero; NaN gives 0
+// and values out of range saturate.
+int32_t ToFixed(double value)
+{
+    if (!(value == value))
+        return 0;
+    return static_cast<int32_t>(std::clamp(value, -2147483648.0, 2147483647.0));
+}
+
+float ClampFinite(float value, float low, float high)
+{
+    if (!(value >= low))
+        return low;
+    if (!(value <= high))
+        return high;
+    return value;
+}
+
+bool Finite(const TriangleVertex& c) { return std::isfinite(c.x) && std::isfinite(c.y); }
+
+} // namespace
+
+void InterpolateCornerAtX(TriangleVertex& result, const TriangleVertex& inside, const TriangleVertex& outside,
+                          float bound)
+{
+    const float t = (bound - outside.x) / (inside.x - outside.x);
+    Interpolate(result, inside, outside, t);
+}
+
+void InterpolateCornerAtY(TriangleVertex& result, const TriangleVertex& inside, const TriangleVertex& outside,
+                          float bound)
+{
+    const float t = (bound - outside.y) / (inside.y - outside.y);
+    Interpolate(result, inside, outside, t);
+}
+
+int ClipPolygonLeft(const TriangleVertex* const* in, const TriangleVertex** out, float bound)
+{
+    return ClipSide(
+        in, out, [bound](const TriangleVertex& c) { return c.x < bound; },
+        [bound](TriangleVertex& r, const TriangleVertex& a, const TriangleVertex& b) {
+            InterpolateCornerAtX(r, a, b, bound);
+        });
+}
+
+int ClipPolygonRight(const TriangleVertex* const* in, const TriangleVertex** out, float bound)
+{
+    return ClipSide(
+        in, out, [bound](const TriangleVertex& c) { return c.x > bound; },
+        [bound](TriangleVertex& r, const TriangleVertex& a, const TriangleVertex& b) {
+            InterpolateCornerAtX(r, a, b, bound);
+        });
+}
+
+int ClipPolygonTop(const TriangleVertex* const* in, const TriangleVertex** out, float bound)
+{
+    return ClipSide(
+        in, out, [bound](const TriangleVertex& c) { return c.y < bound; },
+        [bound](TriangleVertex& r, const TriangleVertex& a, const TriangleVertex& b) {
+            InterpolateCornerAtY(r, a, b, bound);
+        });
+}
+
+int ClipPolygonBottom(const TriangleVertex* const* in, const TriangleVertex** out, float bound)
+{
+    return ClipSide(
+        in, out, [bound](const TriangleVertex& c) { return c.y > bound; },
+        [bound](TriangleVertex& r, const TriangleVertex& a, const TriangleVertex& b) {
+            InterpolateCornerAtY(r, a, b, bound);
+        });
+}
+
+int ClipPolygonToRect(const TriangleVertex** out, const TriangleVertex* const* in, float left, float right,
+                      float top, float bottom)
+{
+    clipPoolUsed = 0;
+    const TriangleVertex* local[4] = {in[0], in[1], in[2], nullptr};
+    const TriangleVertex* temp[MAX_CLIP_CORNERS];
+    out[0] = nullptr;
+    if (ClipPolygonLeft(local, temp, left) < 3)
+        return 0;
+    if (ClipPolygonRight(temp, out, right) < 3)
+        return 0;
+    if (ClipPolygonTop(out, temp, top) < 3)
+        return 0;
+    const int n = ClipPolygonBottom(temp, out, bottom);
+    return n < 3 ? 0 : n;
+}
+
+void RasterizeTriangleStrip(const TriangleVertex* corners, int count, const RasterTexture* texture,
+                            const FillerColor& colour, int clipX, int clipY, int clipWidth, int clipHeight,
+                            const RasterTarget& target, bool smooth, bool vertexColours)
+{
+    if (!corners || count < 3)
+        return;
+    const int bytesPerPixel = PixelFormatBytes(target.format);
+    if (!target.bits || target.width <= 0 || target.height <= 0 || target.width > MAX_TARGET_SIZE ||
+        target.height > MAX_TARGET_SIZE || target.pitch < target.width * bytesPerPixel) {
+        OutputDebugString("RasterizeTriangleStrip: unusable destination " + std::to_string(target.width) + "x" +
+                          std::to_string(target.height) + " pitch " + std::to_string(target.pitch));
+        return;
+    }
+
+    // The clip, cut to the destination: nothing outside it is written.
+    const int64_t x0 = std::max<int64_t>(clipX, 0);
+    const int64_t y0 = std::max<int64_t>(clipY, 0);
+    const int64_t x1 = std::min<int64_t>(int64_t{clipX} + clipWidth, target.width);
+    const int64_t y1 = std::min<int64_t>(int64_t{clipY} + clipHeight, target.height);
+    if (x1 <= x0 || y1 <= y0)
+        return;
+    const auto left = static_cast<float>(x0), right = static_cast<float>(x1 - 1);
+    const auto top = static_cast<float>(y0), bottom = static_cast<float>(y1 - 1);
+
+    const bool modulated = colour.alpha != 255 || colour.red != 255 || colour.green != 255 || colour.blue != 255;
+
+    TextureInfo info;
+    bool textured = false, alphaBlended = false;
+    float texWidth = 0, texHeight = 0;
+    if (texture && texture->pixels && texture->width > 0 && texture->height > 0 &&
+        uint64_t(texture->width) * uint64_t(texture->height) <= 0xFFFFFFFFu) {
+        textured = true;
+        alphaBlended = texture->hasTransparent || texture->hasTranslucent || smooth;
+        info.pixels = texture->pixels;
+        info.width = texture->width;
+        info.size = static_cast<uint32_t>(texture->width) * static_cast<uint32_t>(texture->height);
+        texWidth = static_cast<float>(texture->width);
+        texHeight = static_cast<float>(texture->height);
+    }
+
+    auto* bits = static_cast<uint8_t*>(target.bits);
+    for (int i = 3; i <= count; ++i) {
+        const TriangleVertex* in[4] = {&corners[i - 3], &corners[i - 2], &corners[i - 1], nullptr};
+        if ((i - 3) % 2 == 1)
+            std::swap(in[1], in[2]);
+        if (!Finite(*in[0]) || !Finite(*in[1]) || !Finite(*in[2]))
+            continue;
+        const TriangleVertex* clipped[MAX_CLIP_CORNERS];
+        const int n = ClipPolygonToRect(clipped, in, left, right, top, bottom);
+        if (n == 0)
+            continue;
+
+        FixedCorner fixed[MAX_CLIP_CORNERS];
+        for (int k = 0; k < n; ++k) {
+            const TriangleVertex& c = *clipped[k];
+            FixedCorner& f = fixed[k];
+            // Rounding in the cut can leave a corner a hair outside; keep it in.
+            f.x = ToFixed(ClampFinite(c.x, left, right) * 65536.0);
+            f.y = ToFixed(ClampFinite(c.y, top, bottom) * 65536.0);
+            if (textured) {
+                f.u = ToFixed(static_cast<double>(c.u * texWidth) * 65536.0);
+                f.v = ToFixed(static_cast<double>(c.v * texHeight) * 65536.0);
+            }
+            if (vertexColours) {
+                f.alpha = static_cast<int32_t>((c.color >> 8) & 0xFF0000);
+                f.red = static_cast<int32_t>(c.color & 0xFF0000);
+                f.green = static_cast<int32_t>((c.color & 0xFF00) << 8);
+                f.blue = static_cast<int32_t>((c.color & 0xFF) << 16);
+            }
+        }
+        for (int k = 2; k < n; ++k)
+            RasterizeTriangleDispatch(textured, alphaBlended, vertexColours, modulated, fixed[0], fixed[k - 1],
+                                      fixed[k], bits, target.pitch, info, colour, target.format, smooth);
+    }
+}
+
+} // namespace Quib

@@ -1,0 +1,63 @@
+#pragma once
+#include "framework/raster/PixelFormat.h"
+#include "framework/raster/TriangleFiller.h"
+#include "framework/raster/TriangleVertex.h"
+
+#include <cstdint>
+
+namespace Quib {
+
+// A texture as the rasterizer reads it: 0xAARRGGBB words, width per row,
+// with the image's current transparency flags.
+struct RasterTexture {
+    const uint32_t* pixels = nullptr;
+    int width = 0;
+    int height = 0;
+    bool hasTransparent = false;
+    bool hasTranslucent = false;
+};
+
+// The destination: pixel memory of width x height pixels in the given
+// layout, pitch bytes per row.
+struct RasterTarget {
+    void* bits = nullptr;
+    int width = 0;
+    int height = 0;
+    int pitch = 0;
+    PixelFormatCode format = PIXEL_FORMAT_8888;
+};
+
+// Draws the count corners as a triangle strip (corners 0-1-2, 1-3-2,
+// 2-3-4, ...), each triangle cut to the clip rectangle (x, y, width,
+// height) and to the destination. texture null draws untextured. Nothing
+// outside both is ever written.
+void RasterizeTriangleStrip(const TriangleVertex* corners, int count, const RasterTexture* texture,
+                            const FillerColor& colour, int clipX, int clipY, int clipWidth, int clipHeight,
+                            const RasterTarget& target, bool smooth, bool vertexColours);
+
+// Most corners of a clip list (a clipped triangle has at most 7).
+constexpr int MAX_CLIP_CORNERS = 64;
+
+// Cuts the triangle in[0..2] (null-terminated) to the bounds; out gets
+// the remaining corners, null-terminated. Returns their number, 0 when
+// fewer than three remain. New corners live in a per-thread pool that the
+// next call reuses.
+int ClipPolygonToRect(const TriangleVertex** out, const TriangleVertex* const* in, float left, float right,
+                      float top, float bottom);
+
+// One side: corners with x < bound (left), x > bound (right), y < bound
+// (top) or y > bound (bottom) are outside. Returns the number of corners
+// written to out (null-terminated), or 0 when the pool or list is full.
+int ClipPolygonLeft(const TriangleVertex* const* in, const TriangleVertex** out, float bound);
+int ClipPolygonRight(const TriangleVertex* const* in, const TriangleVertex** out, float bound);
+int ClipPolygonTop(const TriangleVertex* const* in, const TriangleVertex** out, float bound);
+int ClipPolygonBottom(const TriangleVertex* const* in, const TriangleVertex** out, float bound);
+
+// The point where the edge from inside to outside meets x = bound (or
+// y = bound), with u, v and the colour channels interpolated.
+void InterpolateCornerAtX(TriangleVertex& result, const TriangleVertex& inside, const TriangleVertex& outside,
+                          float bound);
+void InterpolateCornerAtY(TriangleVertex& result, const TriangleVertex& inside, const TriangleVertex& outside,
+                          float bound);
+
+} // namespace Quib
