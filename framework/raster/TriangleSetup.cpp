@@ -186,7 +186,8 @@ void RasterizeTriangleStrip(const TriangleVertex* corners, int count, const Rast
         return;
     const int bytesPerPixel = PixelFormatBytes(target.format);
     if (!target.bits || target.width <= 0 || target.height <= 0 || target.width > MAX_TARGET_SIZE ||
-        target.height > MAX_TARGET_SIZE || target.pitch < target.width * bytesPerPixel) {
+        target.height > MAX_TARGET_SIZE || target.pitch < target.width * bytesPerPixel ||
+        target.pitch % bytesPerPixel != 0) {
         OutputDebugString("RasterizeTriangleStrip: unusable destination " + std::to_string(target.width) + "x" +
                           std::to_string(target.height) + " pitch " + std::to_string(target.pitch));
         return;

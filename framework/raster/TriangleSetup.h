@@ -18,7 +18,7 @@ struct RasterTexture {
 };
 
 // The destination: pixel memory of width x height pixels in the given
-// layout, pitch bytes per row.
+// layout, pitch bytes per row (a whole number of pixels).
 struct RasterTarget {
     void* bits = nullptr;
     int width = 0;
