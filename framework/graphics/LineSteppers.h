@@ -9,6 +9,16 @@
 
 namespace Quib {
 
+// Lines with an end point further out than this (or not a number) are not
+// drawn: stepping toward the picture from there would take billions of steps.
+constexpr double kMaxLineCoordinate = 16777216.0;
+
+inline bool LineEndsUsable(double x1, double y1, double x2, double y2)
+{
+    auto ok = [](double v) { return v >= -kMaxLineCoordinate && v <= kMaxLineCoordinate; };
+    return ok(x1) && ok(y1) && ok(x2) && ok(y2);
+}
+
 // double -> int toward zero; values outside the int range (and NaN) give
 // INT_MIN, as the x86 conversion does, instead of undefined behaviour.
 inline int TruncToInt(double v)
@@ -27,6 +37,8 @@ template <class Plot>
 void StepBresenhamLine(double x1, double y1, double x2, double y2, bool fractionalStart, int width,
                        int height, Plot&& plot)
 {
+    if (!LineEndsUsable(x1, y1, x2, y2))
+        return;
     const double minX = std::min(x1, x2), maxX = std::max(x1, x2);
     const double minY = std::min(y1, y2), maxY = std::max(y1, y2);
     const bool xMajor = std::fabs(x2 - x1) > std::fabs(y2 - y1);
@@ -87,6 +99,8 @@ void StepBresenhamLine(double x1, double y1, double x2, double y2, bool fraction
 template <class Plot>
 void StepSmoothLine(double x1, double y1, double x2, double y2, int width, int height, Plot&& plot)
 {
+    if (!LineEndsUsable(x1, y1, x2, y2))
+        return;
     int ix1 = TruncToInt(x1), iy1 = TruncToInt(y1);
     int ix2 = TruncToInt(x2), iy2 = TruncToInt(y2);
     if (iy1 > iy2) {

@@ -56,7 +56,10 @@ bool CutAxis(int64_t pos, int64_t step, int64_t size, bool vAxis, int64_t& first
     } else if (step >= 1) {
         if ((pos >> 16) >= size - 1)
             return false;
-        first = std::max(first, (0x10000 - pos) / step);
+        // The first index with pos + k * step >= 0 (a start exactly on a
+        // pixel boundary is drawn, so that angle 0 at an integral position
+        // fills all but the last column and row).
+        first = std::max(first, (0xFFFF - pos) / step);
         last = std::min(last, ((size << 16) - pos - 0x17FFF) / step);
     } else if (pos < 0 || pos >= (size << 16) - 0x10000) {
         return false;

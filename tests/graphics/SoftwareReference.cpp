@@ -60,10 +60,21 @@ void FillSpansWithCoverage(const PixelTarget& dst, const ScanSpan* spans, int co
 
 namespace {
 
+// Lines reaching beyond 2^24 pixels are not drawn.
+bool Usable(double x1, double y1, double x2, double y2)
+{
+    for (double v : {x1, y1, x2, y2})
+        if (!(std::fabs(v) <= 16777216.0))
+            return false;
+    return true;
+}
+
 // The Bresenham stepping, both majors written out.
 template <class Plot>
 void Bresenham(double x1, double y1, double x2, double y2, bool fractional, Plot plot)
 {
+    if (!Usable(x1, y1, x2, y2))
+        return;
     const double minX = std::min(x1, x2), maxX = std::max(x1, x2);
     const double minY = std::min(y1, y2), maxY = std::max(y1, y2);
     auto leaves = [&](int x, int y) { return x < minX || y < minY || x > maxX || y > maxY; };
@@ -172,6 +183,8 @@ void SmoothLineBlend(const PixelTarget& dst, const Color& c, double x1, double y
         if (cov > 0)
             Px(dst, x, y) = OverFill(Px(dst, x, y), c.red, c.green, c.blue, cov);
     };
+    if (!Usable(x1, y1, x2, y2))
+        return;
     int ix1 = Trunc(x1), iy1 = Trunc(y1), ix2 = Trunc(x2), iy2 = Trunc(y2);
     if (iy1 > iy2) {
         std::swap(ix1, ix2);
@@ -443,7 +456,7 @@ void PutImageRotated(const PixelTarget& dst, const double* bounds, const PixelSo
         } else if (du >= 1) {
             if ((u >> 16) >= W - 1)
                 skip = true;
-            first = std::max(first, (0x10000 - u) / du);
+            first = std::max(first, (0xFFFF - u) / du);
             last = std::min(last, ((W << 16) - u - 0x17FFF) / du);
         } else if (u < 0 || u >= (W << 16) - 0x10000) {
             skip = true;
@@ -456,7 +469,7 @@ void PutImageRotated(const PixelTarget& dst, const double* bounds, const PixelSo
         } else if (dv >= 1) {
             if ((v >> 16) >= H - 1)
                 skip = true;
-            first = std::max(first, (0x10000 - v) / dv);
+            first = std::max(first, (0xFFFF - v) / dv);
             last = std::min(last, ((H << 16) - v - 0x17FFF) / dv);
         } else if (v < 0 || v >= (H << 16) - 0x10000) {
             skip = true;
