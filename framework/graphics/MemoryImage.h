@@ -83,6 +83,10 @@ public:
                          const Color& color, DrawMode mode, double angle, float centerX, float centerY) override;
     void PutImageStretched(Image* source, const Rect& destRect, const Rect& sourceRect, const Rect& clip,
                            const Color& color, DrawMode mode, bool fast) override;
+    void PutImageMatrix(Image* source, float x, float y, const Matrix3x3& matrix, const Rect& clip,
+                        const Color& color, DrawMode mode, const Rect& sourceRect, int smooth) override;
+    void PutTexturedTriangles(Image* source, const TriangleVertex* vertices, int triangleCount, const Rect& clip,
+                              const Color& color, DrawMode mode, float x, float y, int smooth) override;
 
     // The lines behind DrawLineSegment and DrawSmoothLineSegment.
     static void DrawLineBlend(MemoryImage* image, const Color& color, double x1, double y1, double x2, double y2);
@@ -97,6 +101,15 @@ public:
     // (empty source window, or buffers too large).
     void StretchFast(MemoryImage* source, const Rect& R, const DoubleRect& area, const Color& color);
     bool StretchFiltered(MemoryImage* source, const Rect& R, const DoubleRect& area);
+    // Triangles and the matrix quad, drawn into the given pixels (this
+    // image's size, row stride in bytes, layout word) so that a surface can
+    // stand in for the bits. They do not mark this image changed.
+    void PutTriangleList(Image* source, const TriangleVertex* vertices, int triangleCount, const Rect& clip,
+                         const Color& color, float x, float y, int smooth, void* pixels, int strideBytes,
+                         int format);
+    void PutImageQuad(Image* source, float x, float y, const Matrix3x3& matrix, const Rect& clip,
+                      const Color& color, const Rect& sourceRect, int smooth, void* pixels, int strideBytes,
+                      int format);
     // Layout word of this image for the rasterizer: 0x888 when its flags are
     // forced to opaque, else 0x8888.
     int RasterFormat() const;

@@ -3,6 +3,7 @@
 
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/MemoryImagePixels.h"
+#include "framework/raster/TriangleRasterizer.h"
 #include "platform/MessageSink.h"
 
 #include <algorithm>
@@ -132,6 +133,27 @@ bool MemoryImage::StretchFiltered(MemoryImage* source, const Rect& R, const Doub
     if (uint64_t(R.width + 4) * uint64_t(R.height + 4) * 16 > 0xFFFFFFFFu)
         OutputDebugString("StretchFiltered: destination too large for the filter, nothing drawn\n");
     return false;
+}
+
+void MemoryImage::PutTexturedTriangles(Image* source, const TriangleVertex* vertices, int triangleCount,
+                                       const Rect& clip, const Color& color, DrawMode, float x, float y, int smooth)
+{
+    source->drawn = true;
+    uint32_t* p = Pixels();
+    if (!p)
+        return;
+    PutTriangleList(source, vertices, triangleCount, clip, color, x, y, smooth, p, width * 4, RasterFormat());
+    NotePixelsEdited();
+}
+
+void MemoryImage::PutTriangleList(Image* source, const TriangleVertex* vertices, int triangleCount,
+                                  const Rect& clip, const Color& color, float x, float y, int smooth, void* pixels,
+                                  int strideBytes, int format)
+{
+    if (!pixels)
+        return;
+    const RasterTarget target{pixels, width, height, strideBytes, format};
+    RasterizeTriangleList(source, vertices, triangleCount, clip, color, target, x, y, smooth != 0);
 }
 
 int MemoryImage::RasterFormat() const

@@ -3,6 +3,7 @@
 
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/MemoryImagePixels.h"
+#include "framework/raster/TriangleRasterizer.h"
 
 namespace Quib {
 
@@ -32,6 +33,26 @@ void MemoryImage::PutImageRotated(Image* source, float x, float y, const Rect& s
     if (s == sourceRect && TargetPixels(*this, t) && SourcePixels(*src, p))
         SoftPutImageRotated(t, bounds, p, s, x, y, color, mode, angle, centerX, centerY);
     NotePixelsEdited();
+}
+
+void MemoryImage::PutImageMatrix(Image* source, float x, float y, const Matrix3x3& matrix, const Rect& clip,
+                                 const Color& color, DrawMode, const Rect& sourceRect, int smooth)
+{
+    source->drawn = true;
+    if (uint32_t* p = Pixels())
+        PutImageQuad(source, x, y, matrix, clip, color, sourceRect, smooth, p, width * 4, RasterFormat());
+    NotePixelsEdited();
+}
+
+void MemoryImage::PutImageQuad(Image* source, float x, float y, const Matrix3x3& matrix, const Rect& clip,
+                               const Color& color, const Rect& sourceRect, int smooth, void* pixels,
+                               int strideBytes, int format)
+{
+    source->drawn = true;
+    if (!pixels)
+        return;
+    const RasterTarget target{pixels, width, height, strideBytes, format};
+    RasterizeImageQuad(source, x, y, matrix, clip, color, sourceRect, target, smooth != 0);
 }
 
 } // namespace Quib

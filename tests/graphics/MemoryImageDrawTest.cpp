@@ -5,6 +5,7 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/ScanSpan.h"
 #include "framework/graphics/SoftwareRender.h"
+#include "framework/raster/TriangleVertex.h"
 
 #include <gtest/gtest.h>
 
@@ -439,6 +440,65 @@ TEST_F(MemoryImageDraw, RotatedColourWithZeroWeightLeavesTransparentPixels)
     dst->PutImageRotated(src.get(), 1, 1, Rect(0, 0, 4, 4), Rect(0, 0, 6, 6), Color(255, 255, 255, 100),
                          DRAWMODE_NORMAL, 0.2, 2, 2);
     EXPECT_EQ(Changed(*dst, 0), 0);
+}
+
+// ---- Triangles and the matrix quad.
+
+TEST_F(MemoryImageDraw, TrianglesOfAPlainImageWithoutVertexColoursDrawNothing)
+{
+    Image plain;
+    plain.width = plain.height = 4;
+    auto dst = Make(8, 8, 0xFF000000);
+    const TriangleVertex tri[3] = {{0, 0, 0, 0, 0}, {8, 0, 1, 0, 0}, {0, 8, 0, 1, 0}};
+    const int count = dst->changeCount;
+    dst->PutTexturedTriangles(&plain, tri, 1, Rect(0, 0, 8, 8), Color(255, 255, 255, 255), DRAWMODE_NORMAL, 0, 0, 0);
+    EXPECT_EQ(Changed(*dst, 0xFF000000), 0);
+    EXPECT_TRUE(plain.drawn);
+    EXPECT_GT(dst->changeCount, count);
+}
+
+TEST_F(MemoryImageDraw, TexturedTrianglesAndMatrixQuadDraw)
+{
+    auto src = Make(4, 4, 0xFF20C040);
+    // Two triangles covering the image, moved by (2, 2): only the clip is drawn.
+    auto dst = Make(12, 12, 0xFF000000);
+    const TriangleVertex tris[6] = {{0, 0, 0, 0, 0}, {4, 0, 1, 0, 0}, {0, 4, 0, 1, 0},
+                                    {4, 0, 1, 0, 0}, {4, 4, 1, 1, 0}, {0, 4, 0, 1, 0}};
+    dst->PutTexturedTriangles(src.get(), tris, 2, Rect(0, 0, 5, 12), Color(255, 255, 255, 255), DRAWMODE_NORMAL, 2,
+                              2, 0);
+    EXPECT_EQ(At(*dst, 3, 3), 0xFF20C040);
+    EXPECT_EQ(At(*dst, 8, 3), 0xFF000000);
+    EXPECT_EQ(At(*dst, 1, 1), 0xFF000000);
+    EXPECT_TRUE(src->drawn);
+
+    // Identity matrix at (6, 6): the 4 x 4 source centred there.
+    auto quad = Make(12, 12, 0xFF000000);
+    quad->PutImageMatrix(src.get(), 6, 6, Matrix3x3(), Rect(0, 0, 12, 12), Color(255, 255, 255, 255),
+                         DRAWMODE_NORMAL, Rect(0, 0, 4, 4), 0);
+    EXPECT_EQ(At(*quad, 5, 5), 0xFF20C040);
+    EXPECT_EQ(At(*quad, 6, 6), 0xFF20C040);
+    EXPECT_EQ(At(*quad, 1, 1), 0xFF000000);
+    EXPECT_EQ(At(*quad, 10, 10), 0xFF000000);
+    EXPECT_EQ(quad->bits[144], kImageGuardWord);
+
+    // A source that is not a MemoryImage: nothing drawn, the change still noted.
+    Image plain;
+    const int count = quad->changeCount;
+    auto before = std::vector<uint32_t>(quad->bits.get(), quad->bits.get() + 144);
+    quad->PutImageMatrix(&plain, 6, 6, Matrix3x3(), Rect(0, 0, 12, 12), Color(255, 255, 255, 255),
+                         DRAWMODE_NORMAL, Rect(0, 0, 4, 4), 0);
+    EXPECT_EQ(std::vector<uint32_t>(quad->bits.get(), quad->bits.get() + 144), before);
+    EXPECT_GT(quad->changeCount, count);
+}
+
+TEST_F(MemoryImageDraw, RasterFormatFollowsForcedFlags)
+{
+    auto image = Make(2, 2, 0xFF000000);
+    EXPECT_EQ(image->RasterFormat(), 0x8888);
+    image->ForceTransparencyFlags(false, false);
+    EXPECT_EQ(image->RasterFormat(), 0x888);
+    image->ForceTransparencyFlags(true, false);
+    EXPECT_EQ(image->RasterFormat(), 0x8888);
 }
 
 } // namespace
