@@ -3,6 +3,8 @@
 #include "framework/files/PakArchiveWriter.h"
 #include "framework/files/PakInterface.h"
 
+#include "bench/RecordingReporter.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -92,17 +94,6 @@ void BM_PlainFread(benchmark::State& state)
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(kTotalBytes));
 }
 BENCHMARK(BM_PlainFread)->Unit(benchmark::kMillisecond);
-
-class RecordingReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
 
 } // namespace
 

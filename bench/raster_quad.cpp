@@ -4,12 +4,13 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/raster/TriangleRasterizer.h"
 
+#include "bench/RecordingReporter.h"
+
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <numbers>
 #include <vector>
 
@@ -97,17 +98,6 @@ void BM_PixmanBilinearOver(benchmark::State& state)
     pixman_image_unref(dst);
 }
 BENCHMARK(BM_PixmanBilinearOver)->Unit(benchmark::kMillisecond);
-
-class RecordingReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
 
 } // namespace
 

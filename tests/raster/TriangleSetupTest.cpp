@@ -290,6 +290,35 @@ TEST_F(SetupInvariants, CanaryBorderAroundTheClipIsNeverWritten)
     }
 }
 
+TEST_F(SetupInvariants, SteepSliversStayInsideTheClip)
+{
+    // Edges steeper than 32768 pixels per row overflow the edge arithmetic;
+    // whatever they draw stays inside the clip.
+    for (PixelFormatCode f : {PIXEL_FORMAT_8888, PIXEL_FORMAT_888, PIXEL_FORMAT_565, PIXEL_FORMAT_555}) {
+        for (int round = 0; round < 300; ++round) {
+            TestSurface s(64, 16, f);
+            const uint32_t canary = PixelFormatBytes(f) == 4 ? 0xA5A5A5A5u : 0xA5A5u;
+            s.Fill(canary);
+            const Rect clip(Int(0, 20), 0, Int(10, 44), 16);
+            const float row = static_cast<float>(Int(1, 14));
+            const float e = static_cast<float>(Int(1, 4)) / 65536.0f;
+            std::vector<TriangleVertex> corners = {
+                V(Real(-10, 70), row - e, 0, 0, 0xFFFFFFFF), V(Real(-10, 70), row + e, 1, 1, 0xFF00FF00),
+                V(Real(-10, 70), row + Real(-e, e), 0.5f, 1, 0x80FF0000)};
+            MemoryImage img = RandomImage();
+            SetupAndRasterizeTriangles(corners.data(), 3, Int(0, 1) ? &img : nullptr, Color(255, 255, 255, Int(0, 255)),
+                                       clip, TargetOf(s), Int(0, 1), true);
+            for (int y = 0; y < 16; ++y)
+                for (int x = 0; x < 64; ++x) {
+                    if (!clip.Contains(x, y)) {
+                        ASSERT_EQ(s.Get(x, y), canary)
+                            << "format " << f << " round " << round << " at " << x << "," << y;
+                    }
+                }
+        }
+    }
+}
+
 TEST_F(SetupInvariants, QuadCoversItsAreaExactlyOnce)
 {
     for (int round = 0; round < 300; ++round) {
