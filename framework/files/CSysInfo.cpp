@@ -1,6 +1,7 @@
 #include "framework/files/CSysInfo.h"
 
 #include "framework/files/StringUtils.h"
+#include "platform/FileNames.h"
 
 #include <cstdio>
 #include <ctime>
@@ -54,7 +55,7 @@ void CSysInfo::GetWindowsName()
 
 void CSysInfo::ReadCpuInfo()
 {
-    FILE* f = std::fopen("/proc/cpuinfo", "r");
+    FILE* f = OpenFile("/proc/cpuinfo", "r");
     if (!f)
         return;
     std::string family, model, stepping;

@@ -1,5 +1,6 @@
 #include "framework/files/PathUtils.h"
 
+#include "framework/app/QuibAppBase.h"
 #include "platform/FileNames.h"
 #include "platform/TextCodecs.h"
 
@@ -187,6 +188,8 @@ int64_t GetFileTimeUnix(std::string_view path)
 
 void SetFolderWithSlash(std::u16string_view path)
 {
+    if (!IsWindowsAboveXP())
+        return;
     std::u16string folder(path);
     if (!folder.empty() && !IsSlash(folder.back()))
         folder += u'\\';
