@@ -1,0 +1,42 @@
+#pragma once
+// Runs the picture loader over fuzz input stored as members of a pak
+// archive: as the picture itself and as its alpha picture beside it.
+#include "framework/files/PakArchiveWriter.h"
+#include "framework/files/PakInterface.h"
+#include "framework/graphics/ImageLib.h"
+
+#include <cstdio>
+#include <string>
+#include <unistd.h>
+
+namespace Quib::Fuzz {
+
+inline int LoadImageFromPak(const uint8_t* data, size_t size, const char* extension)
+{
+    static const std::string path = "/tmp/quib-fuzz-image-" + std::to_string(getpid()) + ".pak";
+    std::string bytes(reinterpret_cast<const char*>(data), size);
+    std::string name = std::string("gfx\\pic") + extension;
+    std::string archive = BuildPakArchive({{name, bytes, {}}, {std::string("gfx\\_pic") + extension, bytes, {}}});
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return 0;
+    std::fwrite(archive.data(), 1, archive.size(), f);
+    std::fclose(f);
+    ImageLib::LoadJ2kCodec();
+    PakInterface pak;
+    PakInterface* old = SetSharedPakInterface(&pak);
+    if (pak.AddPakFile(path)) {
+        auto image = ImageLib::LoadImageFile(name, true);
+        if (image && image->width > 0) {
+            // Touch every pixel so that a short buffer shows.
+            volatile uint32_t sum = 0;
+            for (size_t i = 0; i < size_t(image->width) * size_t(image->height); ++i)
+                sum = sum + image->pixels[i];
+        }
+    }
+    SetSharedPakInterface(old);
+    std::remove(path.c_str());
+    return 0;
+}
+
+} // namespace Quib::Fuzz

@@ -1,0 +1,7 @@
+// Reads any bytes as a .tga picture from a pak archive, with alpha lookup.
+#include "ImageFuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    return Quib::Fuzz::LoadImageFromPak(data, size, ".tga");
+}
