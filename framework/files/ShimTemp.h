@@ -9,10 +9,19 @@
 
 namespace Quib {
 struct PakFile { FILE* f; };
-inline PakFile* PakFOpen(const char* name, const char* mode = "rb")
+inline PakFile* PakFOpen(std::string_view name)
 {
-    FILE* f = OpenFile(name, mode);
+    FILE* f = OpenFile(name, "rb");
     return f ? new PakFile{f} : nullptr;
+}
+inline PakFile* PakFOpenText(std::string_view name) { return PakFOpen(name); }
+inline std::string PakReadWholeFile(std::string_view name)
+{
+    PakFile* f = PakFOpen(name);
+    if (!f) return {};
+    std::string out; char b[4096]; size_t n;
+    while ((n = fread(b, 1, sizeof b, f->f)) > 0) out.append(b, n);
+    fclose(f->f); delete f; return out;
 }
 inline size_t PakFRead(void* b, size_t s, size_t c, PakFile* f) { return fread(b, s, c, f->f); }
 inline int PakFSeek(PakFile* f, long o, int w) { return fseek(f->f, o, w); }
@@ -45,3 +54,7 @@ inline long long GetFileTimeUnix(const std::string& p)
     return (!r.empty() && stat(r.c_str(), &st) == 0) ? st.st_mtime : 0;
 }
 } // namespace Quib
+namespace Quib {
+struct Point { int mX = 0, mY = 0; };
+struct Rect { int mX = 0, mY = 0, mWidth = 0, mHeight = 0; };
+}

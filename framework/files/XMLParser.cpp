@@ -103,7 +103,7 @@ bool XMLParser::OpenFile(const std::string& fileName)
     mPendingMalformed = false;
     mPushBack.clear();
 
-    mFile = PakFOpen(fileName.c_str(), "r");
+    mFile = PakFOpenText(fileName);
     if (!mFile) {
         mLineNum = 0;
         mErrorText = u"Unable to open file " + Widen(fileName);
