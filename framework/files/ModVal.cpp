@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <deque>
 #include <cstdio>
 #include <link.h>
 #include <mutex>
@@ -31,12 +32,15 @@ struct Registry {
     std::recursive_mutex mutex;
     std::map<std::string, FileEntry> files;
     int64_t newestStamp = 0;
+    // Every record handed out; they stay put for the rest of the process.
+    std::deque<ModValRecord> records;
 };
 
+// Never destroyed: constants may be used during exit.
 Registry& GetRegistry()
 {
-    static Registry registry;
-    return registry;
+    static Registry* registry = new Registry;
+    return *registry;
 }
 
 constexpr char kMarker[MODVAL_MARKER_SIZE] = {'Q', 'U', 'I', 'B', 'M', 'O', 'D', 'V', 'A', 'L'};
@@ -440,7 +444,9 @@ void ModVal::ScanImage()
 ModValRecord* ModVal::PatchBlock(uint8_t* block)
 {
     // The blocks live in writable data: no protection change is needed.
-    ModValRecord* record = new ModValRecord(); // lives for the rest of the process
+    Registry& registry = GetRegistry();
+    std::lock_guard lock(registry.mutex);
+    ModValRecord* record = &registry.records.emplace_back();
     std::memcpy(block + MODVAL_RECORD_OFFSET, &record, sizeof record);
     block[0] = 0;
     return record;
