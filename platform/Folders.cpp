@@ -54,4 +54,11 @@ std::string RuntimeFolder()
     return dir.empty() ? "/tmp" : dir;
 }
 
+std::string ExecutablePath()
+{
+    char buffer[4096];
+    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    return n > 0 ? std::string(buffer, size_t(n)) : std::string();
+}
+
 } // namespace Quib

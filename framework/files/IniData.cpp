@@ -1,8 +1,8 @@
 #include "framework/files/IniData.h"
 
+#include "framework/files/PakInterface.h"
+#include "framework/files/StringUtils.h"
 #include "platform/FileNames.h"
-
-#include <cstdlib>
 
 namespace Quib {
 
@@ -216,7 +216,7 @@ float IniData::NextFloat(IniDataSection* section, const std::string& key, float 
     IniDataKey* current = KeyFor(section, key);
     if (!current || ValuesLeft(*current) == 0)
         return def;
-    return float(std::strtod(current->mValues[current->mCursor++].c_str(), nullptr));
+    return float(ParseDoubleC(current->mValues[current->mCursor++]));
 }
 
 int32_t IniData::ReadHex(IniDataSection* section, const std::string& key, int32_t def)
@@ -244,8 +244,8 @@ Point IniData::ReadPoint(IniDataSection* section, const std::string& key, const 
     if (!current || ValuesLeft(*current) < 2)
         return def;
     Point p = def;
-    p.mX = StringToIntAtoi(current->mValues[current->mCursor++]);
-    p.mY = StringToIntAtoi(current->mValues[current->mCursor++]);
+    p.x = StringToIntAtoi(current->mValues[current->mCursor++]);
+    p.y = StringToIntAtoi(current->mValues[current->mCursor++]);
     return p;
 }
 
@@ -255,10 +255,10 @@ Rect IniData::ReadRect(IniDataSection* section, const std::string& key, const Re
     if (!current || ValuesLeft(*current) < 4)
         return def;
     Rect r = def;
-    r.mX = StringToIntAtoi(current->mValues[current->mCursor++]);
-    r.mY = StringToIntAtoi(current->mValues[current->mCursor++]);
-    r.mWidth = StringToIntAtoi(current->mValues[current->mCursor++]);
-    r.mHeight = StringToIntAtoi(current->mValues[current->mCursor++]);
+    r.x = StringToIntAtoi(current->mValues[current->mCursor++]);
+    r.y = StringToIntAtoi(current->mValues[current->mCursor++]);
+    r.width = StringToIntAtoi(current->mValues[current->mCursor++]);
+    r.height = StringToIntAtoi(current->mValues[current->mCursor++]);
     return r;
 }
 

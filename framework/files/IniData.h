@@ -5,7 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "framework/files/ShimTemp.h"
+#include "framework/graphics/Point.h"
+#include "framework/graphics/Rect.h"
 
 namespace Quib {
 

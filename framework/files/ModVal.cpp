@@ -1,7 +1,8 @@
 #include "framework/files/ModVal.h"
 
-#include "framework/files/ShimTemp.h"
+#include "framework/files/PathUtils.h"
 #include "platform/FileNames.h"
+#include "platform/Folders.h"
 #include "platform/MessageSink.h"
 
 #include <algorithm>
@@ -10,7 +11,6 @@
 #include <cstdio>
 #include <link.h>
 #include <mutex>
-#include <unistd.h>
 #include <vector>
 
 namespace Quib {
@@ -91,13 +91,6 @@ int ScanLoadedSegments(dl_phdr_info* info, size_t, void* data)
             *recorded = true;
     }
     return 1; // stop after the program
-}
-
-std::string ExecutablePath()
-{
-    char buffer[4096];
-    ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    return n > 0 ? std::string(buffer, size_t(n)) : std::string();
 }
 
 void ShowError(const std::string& text) { ShowMessageBox(text, "MODVAL ERROR", MB_ICONERROR); }

@@ -1,6 +1,7 @@
 #include "framework/files/XMLParser.h"
 
-#include "framework/files/ShimTemp.h"
+#include "framework/files/PakInterface.h"
+#include "framework/files/StringUtils.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -20,15 +21,6 @@ bool IsXmlSpace(char16_t c)
 bool EndsWith(const std::u16string& text, std::u16string_view tail)
 {
     return text.size() >= tail.size() && std::u16string_view(text).substr(text.size() - tail.size()) == tail;
-}
-
-std::u16string Widen(const std::string& text)
-{
-    std::u16string out;
-    out.reserve(text.size());
-    for (unsigned char c : text)
-        out.push_back(char16_t(c));
-    return out;
 }
 
 struct NamedEntity {
@@ -106,7 +98,7 @@ bool XMLParser::OpenFile(const std::string& fileName)
     mFile = PakFOpenText(fileName);
     if (!mFile) {
         mLineNum = 0;
-        mErrorText = u"Unable to open file " + Widen(fileName);
+        mErrorText = u"Unable to open file " + StringToWString(fileName);
         mHasFailed = true;
         return false;
     }

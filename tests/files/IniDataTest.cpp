@@ -1,4 +1,6 @@
 #include "framework/files/IniData.h"
+#include "framework/files/PakArchiveWriter.h"
+#include "support/ScopedPak.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -96,6 +98,19 @@ TEST(IniData, FileFoundWithoutRegardToCase)
     EXPECT_EQ(ini.GetString("g", "k"), "v");
 }
 
+TEST(IniData, ArchiveMemberComesBeforeTheDiskFile)
+{
+    TempDir dir;
+    Quib::Test::ScopedWorkingDirectory cwd(dir.Path());
+    Quib::Test::ScopedPak pak;
+    ASSERT_TRUE(WritePakArchive(dir / "game.dat", {{"res\\game.ini", "[Game]\r\nFrom = Archive\r\n", {}}}));
+    ASSERT_TRUE(pak->AddPakFile("game.dat"));
+    dir.WriteFile("res/game.ini", "[game]\nfrom = disk\n");
+    IniData ini;
+    ini.LoadFile("res/GAME.ini");
+    EXPECT_EQ(ini.GetString("game", "from"), "archive");
+}
+
 TEST(IniData, StringReaders)
 {
     IniData ini;
@@ -177,26 +192,26 @@ TEST(IniData, NumberReaders)
     EXPECT_EQ(IniData::ReadHex(s, "", -1), -1);
 
     Point defPoint;
-    defPoint.mX = 7;
-    defPoint.mY = 8;
+    defPoint.x = 7;
+    defPoint.y = 8;
     Point p = IniData::ReadPoint(s, "pos", defPoint);
-    EXPECT_EQ(p.mX, 10);
-    EXPECT_EQ(p.mY, 20);
+    EXPECT_EQ(p.x, 10);
+    EXPECT_EQ(p.y, 20);
     p = IniData::ReadPoint(s, "", defPoint); // one value left
-    EXPECT_EQ(p.mX, 7);
+    EXPECT_EQ(p.x, 7);
     EXPECT_EQ(s->mCurrentKey->mCursor, 2u);
 
     Rect defRect;
-    defRect.mX = -1;
+    defRect.x = -1;
     Rect r = IniData::ReadRect(s, "rect", defRect);
-    EXPECT_EQ(r.mX, 1);
-    EXPECT_EQ(r.mY, 2);
-    EXPECT_EQ(r.mWidth, 3);
-    EXPECT_EQ(r.mHeight, 4);
+    EXPECT_EQ(r.x, 1);
+    EXPECT_EQ(r.y, 2);
+    EXPECT_EQ(r.width, 3);
+    EXPECT_EQ(r.height, 4);
     EXPECT_EQ(s->mCurrentKey->mCursor, 4u);
     IniData::NextInt(s, "rect", 0, 1); // three left
     r = IniData::ReadRect(s, "", defRect);
-    EXPECT_EQ(r.mX, -1);
+    EXPECT_EQ(r.x, -1);
     EXPECT_EQ(s->mCurrentKey->mCursor, 2u);
 }
 

@@ -1,4 +1,6 @@
 #include "framework/files/XMLParser.h"
+#include "framework/files/PakArchiveWriter.h"
+#include "support/ScopedPak.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +11,8 @@
 namespace Quib {
 namespace {
 
+using Test::ScopedPak;
+using Test::ScopedWorkingDirectory;
 using Test::TempDir;
 
 // Readable form of a 16-bit text: ASCII as is, the rest as \uXXXX.
@@ -292,6 +296,61 @@ TEST(XMLParser, LeadingCarriageReturnsAreKept)
     EXPECT_FALSE(r.failed) << r.error;
     EXPECT_EQ(r.elements, (std::vector<std::string>{"1 a", "2 a"}));
     EXPECT_EQ(r.line, 4);
+}
+
+std::string WithCrLf(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+TEST(XMLParser, PakMemberAndDiskFileReadTheSame)
+{
+    TempDir dir;
+    ScopedWorkingDirectory cwd(dir.Path());
+    ScopedPak pak;
+    const std::string doc = WithCrLf(kAsciiDoc);
+    const std::string leadingBreaks = "\r\n\r\n" + doc;
+    ASSERT_TRUE(WritePakArchive(dir / "main.pak", {{"data\\properties\\resources.xml", doc, {}},
+                                                   {"data\\lead.xml", leadingBreaks, {}}}));
+    ASSERT_TRUE(pak->AddPakFile("main.pak"));
+    dir.WriteFile("disk/resources.xml", doc);
+    dir.WriteFile("disk/lead.xml", leadingBreaks);
+
+    ParseResult member = ParseFile("Data/Properties/RESOURCES.xml");
+    ParseResult disk = ParseFile("disk\\resources.xml");
+    ParseResult plain = ParseText(kAsciiDoc);
+    EXPECT_FALSE(member.failed) << member.error;
+    EXPECT_EQ(member.elements, plain.elements);
+    EXPECT_EQ(disk.elements, plain.elements);
+    EXPECT_EQ(member.line, plain.line);
+    EXPECT_EQ(disk.line, plain.line);
+
+    // Carriage returns at the very start are not lost to the byte-order probe.
+    ParseResult memberLead = ParseFile("data\\lead.xml");
+    ParseResult diskLead = ParseFile("disk/lead.xml");
+    EXPECT_FALSE(memberLead.failed) << memberLead.error;
+    EXPECT_EQ(memberLead.elements, plain.elements);
+    EXPECT_EQ(diskLead.elements, plain.elements);
+    EXPECT_EQ(memberLead.line, plain.line + 2);
+    EXPECT_EQ(diskLead.line, plain.line + 2);
+}
+
+TEST(XMLParser, Utf16PakMember)
+{
+    TempDir dir;
+    ScopedWorkingDirectory cwd(dir.Path());
+    ScopedPak pak;
+    ASSERT_TRUE(WritePakArchive(dir / "main.pak", {{"doc.xml", Utf16(u"\r\n<t>\u20AC</t>", true), {}}}));
+    ASSERT_TRUE(pak->AddPakFile("main.pak"));
+    ParseResult r = ParseFile("DOC.XML");
+    EXPECT_FALSE(r.failed) << r.error;
+    EXPECT_EQ(r.elements, (std::vector<std::string>{"1 t", "3 \\u20AC", "2 t"}));
 }
 
 TEST(XMLParser, LineFeedInsideQuotesIsStoredAsOne)
