@@ -255,7 +255,7 @@ TEST(IniData, WriteFileWithoutNameUsesTheLoadedName)
     EXPECT_EQ(TempDir::ReadFile(path), "[a]\r\nx = 1\r\ny = Two\r\n\r\n");
 }
 
-TEST(IniData, FailedWriteLeavesTheOldFile)
+TEST(IniData, WriteIntoAMissingFolderFails)
 {
     TempDir dir;
     IniData ini;
