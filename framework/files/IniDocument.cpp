@@ -1,17 +1,14 @@
 #include "framework/files/IniDocument.h"
 
-#include "framework/files/IniShim.h"
-
 #include <algorithm>
-#include <cstdio>
 
 namespace Quib {
 
 namespace {
 
-template <class CharT> CharT FoldAsciiLetter(CharT c)
+char16_t FoldAsciiLetter(char16_t c)
 {
-    return c >= CharT('A') && c <= CharT('Z') ? CharT(c + ('a' - 'A')) : c;
+    return c >= u'A' && c <= u'Z' ? char16_t(c + (u'a' - u'A')) : c;
 }
 
 template <class CharT> const std::basic_string<CharT>& EmptyString()
@@ -22,31 +19,17 @@ template <class CharT> const std::basic_string<CharT>& EmptyString()
 
 } // namespace
 
-template <class CharT>
-bool IniNoCaseLess<CharT>::operator()(const std::basic_string<CharT>& a, const std::basic_string<CharT>& b) const
+bool IniNoCaseLessW::operator()(const std::u16string& a, const std::u16string& b) const
 {
-    using U = std::make_unsigned_t<CharT>;
     size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
-        U x = U(FoldAsciiLetter(a[i]));
-        U y = U(FoldAsciiLetter(b[i]));
+        char16_t x = FoldAsciiLetter(a[i]);
+        char16_t y = FoldAsciiLetter(b[i]);
         if (x != y)
             return x < y;
     }
     return a.size() < b.size();
 }
-
-template <class CharT> bool IniEqualsNoCase(const std::basic_string<CharT>& a, const std::basic_string<CharT>& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (FoldAsciiLetter(a[i]) != FoldAsciiLetter(b[i]))
-            return false;
-    return true;
-}
-template bool IniEqualsNoCase(const std::string&, const std::string&);
-template bool IniEqualsNoCase(const std::u16string&, const std::u16string&);
 
 // ---- IniEntry ----
 
@@ -57,18 +40,17 @@ template <class CharT> auto BasicIniEntry<CharT>::GetValue(const BasicIniIterato
 
 template <class CharT> int BasicIniEntry<CharT>::GetValueInt(const BasicIniIterator<CharT>& it)
 {
-    // "%d" only looks at blanks, a sign and digits; anything else stops it.
     const String& value = it.Value();
-    std::string narrow;
-    narrow.reserve(value.size());
-    for (CharT c : value) {
-        auto u = std::make_unsigned_t<CharT>(c);
-        narrow += u < 0x80 ? char(u) : '?';
+    if constexpr (std::is_same_v<CharT, char>) {
+        return ParseIntScanf(value);
+    } else {
+        // "%d" reads blanks, a sign and digits; any other character stops it.
+        std::string narrow;
+        narrow.reserve(value.size());
+        for (char16_t c : value)
+            narrow += c < 0x80 ? char(c) : '?';
+        return ParseIntScanf(narrow);
     }
-    int result = 0;
-    if (std::sscanf(narrow.c_str(), "%d", &result) != 1)
-        return 0;
-    return result;
 }
 
 // ---- IniSection ----
@@ -354,8 +336,6 @@ uint16_t BasicIniDocument<CharT>::ComputeCrc(const String& excludedKey) const
     return crc;
 }
 
-template struct IniNoCaseLess<char>;
-template struct IniNoCaseLess<char16_t>;
 template struct BasicIniEntry<char>;
 template struct BasicIniEntry<char16_t>;
 template struct BasicIniSection<char>;

@@ -1,4 +1,6 @@
 #pragma once
+#include "framework/files/StringUtils.h"
+
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -29,11 +31,13 @@ template <class CharT> class BasicIniDocument;
 template <class CharT> class BasicIniIterator;
 template <class CharT> class BasicIniReadIterator;
 
-// Compares names folding only the letters A to Z.
-template <class CharT> struct IniNoCaseLess {
-    bool operator()(const std::basic_string<CharT>& a, const std::basic_string<CharT>& b) const;
+// Orders 16-bit names folding only the letters A to Z, as LessNoCase does
+// for 8-bit names.
+struct IniNoCaseLessW {
+    bool operator()(const std::u16string& a, const std::u16string& b) const;
 };
-template <class CharT> bool IniEqualsNoCase(const std::basic_string<CharT>& a, const std::basic_string<CharT>& b);
+template <class CharT>
+using IniNoCaseLess = std::conditional_t<std::is_same_v<CharT, char>, LessNoCase, IniNoCaseLessW>;
 
 template <class CharT> struct BasicIniEntry {
     using String = std::basic_string<CharT>;

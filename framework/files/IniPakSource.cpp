@@ -1,6 +1,6 @@
 #include "framework/files/IniPakSource.h"
 
-#include "framework/files/IniShim.h"
+#include "framework/files/PakInterface.h"
 
 namespace Quib {
 

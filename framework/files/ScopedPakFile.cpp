@@ -1,6 +1,6 @@
 #include "framework/files/ScopedPakFile.h"
 
-#include "framework/files/IniShim.h"
+#include "framework/files/PakInterface.h"
 #include "platform/FileNames.h"
 
 #include <string>
@@ -35,7 +35,7 @@ ScopedPakFile ScopedPakFile::OpenRead(std::string_view path, bool wide)
 {
     ScopedPakFile holder;
     holder.mWide = wide;
-    holder.mFile = PakFOpen(std::string(path).c_str());
+    holder.mFile = PakFOpen(path);
     return holder;
 }
 
@@ -45,7 +45,7 @@ ScopedPakFile ScopedPakFile::OpenWrite(std::string_view path, bool wide)
     holder.mWide = wide;
     holder.mWriter = std::make_unique<AtomicFileWriter>(path);
     if (!holder.mWriter->IsOpen()) {
-        std::string alias = LookupPakPathAlias(std::string(path));
+        std::string alias = LookupPakPathAlias(path);
         if (!alias.empty())
             holder.mWriter = std::make_unique<AtomicFileWriter>(alias);
     }
