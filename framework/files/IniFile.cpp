@@ -54,6 +54,23 @@ template <class CharT> bool SaveFrom(std::string_view path, const BasicIniDocume
     return written && closed;
 }
 
+// Comments are written as they were read, made whole where the file ended
+// inside one: a block comment gets its "*/", and a blank follows a last
+// backslash so that it does not continue the comment onto the next line.
+template <class CharT> void AppendComment(std::basic_string<CharT>& out, const std::basic_string<CharT>& text)
+{
+    out += text;
+    const bool block = text.size() >= 2 && text[0] == CharT('/') && text[1] == CharT('*');
+    if (block) {
+        if (text.size() < 3 || text[text.size() - 2] != CharT('*') || text.back() != CharT('/')) {
+            out += CharT('*');
+            out += CharT('/');
+        }
+    } else if (!text.empty() && text.back() == CharT('\\')) {
+        out += CharT(' ');
+    }
+}
+
 } // namespace
 
 template <class CharT> void IniAppendEscaped(std::basic_string<CharT>& out, const std::basic_string<CharT>& text)
@@ -107,7 +124,7 @@ template <class CharT> std::basic_string<CharT> IniFormatDocument(const BasicIni
             if (wroteAny && !sameLine && !(comment && !(entry->flags & INI_COMMENT_LINE_START)))
                 out += lineEnd;
             if (comment) {
-                out += entry->name;
+                AppendComment(out, entry->name);
             } else {
                 IniAppendEscaped(out, entry->name);
                 out += CharT('=');
