@@ -199,13 +199,6 @@ template <class CharT> auto BasicIniDocument<CharT>::FindKey(const String& secti
     return Iterator(this, INI_KEY, INI_SECTION | INI_KEY | INI_COMMENT, s->index, int32_t(entry->position));
 }
 
-template <class CharT>
-bool BasicIniDocument<CharT>::Contains(std::string_view section, std::string_view key)
-    requires std::is_same_v<CharT, char16_t>
-{
-    return FindKey(StringToWString(section), AnsiToWString(key)) != End();
-}
-
 template <class CharT> void BasicIniDocument<CharT>::RenumberSections(size_t from)
 {
     for (size_t i = from; i < mOrder.size(); ++i)
@@ -316,13 +309,16 @@ template <class CharT> auto BasicIniDocument<CharT>::GetOrAddKey(const Iterator&
     return AddKey(key, String(), next).first;
 }
 
-template <class CharT>
-uint16_t BasicIniDocument<CharT>::ComputeCrc(const String& excludedKey) const
-    requires std::is_same_v<CharT, char>
+bool IniDocumentW::Contains(std::string_view section, std::string_view key)
+{
+    return FindKey(StringToWString(section), AnsiToWString(key)) != End();
+}
+
+uint16_t IniDocument::ComputeCrc(const std::string& excludedKey) const
 {
     uint16_t crc = 0xFFFF;
-    for (const auto& section : mOrder) {
-        for (const auto& entry : section->order) {
+    for (int32_t s = 0; s < SectionCount(); ++s) {
+        for (const auto& entry : SectionAt(s)->order) {
             if (entry->kind != INI_KEY || entry->name == excludedKey)
                 continue;
             for (char c : entry->value) {

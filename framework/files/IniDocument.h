@@ -159,10 +159,6 @@ public:
     // At the section (mask 14: advancing walks its entries, then ends).
     Iterator FindSection(const String& name);
     Iterator FindKey(const String& section, const String& key);
-    // Names given as 8-bit text (16-bit documents only).
-    bool Contains(std::string_view section, std::string_view key)
-        requires std::is_same_v<CharT, char16_t>;
-
     std::pair<Iterator, bool> InsertSection(const String& name, const Iterator& position);
     Iterator AddSection(const String& name);
     std::pair<Iterator, bool> InsertEntry(const Entry& entry, const Iterator& position);
@@ -172,17 +168,6 @@ public:
 
     // Replaces the contents with what the source holds; none only clears.
     void Load(IniCharSource* source);
-
-    // Writes the document as text (the 16-bit form after a byte-order
-    // mark); false when a write failed.
-    bool Write(ScopedPakFile& file) const
-        requires std::is_same_v<CharT, char>;
-    bool WriteW(ScopedPakFile& file) const
-        requires std::is_same_v<CharT, char16_t>;
-
-    // Keys in document order, values folded into the profile checksum.
-    uint16_t ComputeCrc(const String& excludedKey) const
-        requires std::is_same_v<CharT, char>;
 
     int32_t SectionCount() const { return int32_t(mOrder.size()); }
     Section* SectionAt(int32_t index) const
@@ -206,14 +191,32 @@ private:
     IniReadState<CharT> mRead;
 };
 
+// The 8-bit document: profiles, the sound table, the settings copy.
+class IniDocument : public BasicIniDocument<char> {
+public:
+    // Writes the document as text; false when a write failed.
+    bool Write(ScopedPakFile& file) const;
+    // Checksum of the key values in document order, skipping the key of
+    // exactly the excluded name (profiles store it under "CRC").
+    uint16_t ComputeCrc(const std::string& excludedKey) const;
+};
+
+// The 16-bit document: the text table and settings.ini.
+class IniDocumentW : public BasicIniDocument<char16_t> {
+public:
+    // Names given as 8-bit text: the section byte for byte, the key through
+    // the Windows-1252 code page.
+    bool Contains(std::string_view section, std::string_view key);
+    // Writes the byte-order mark and the document; false when a write failed.
+    bool WriteW(ScopedPakFile& file) const;
+};
+
 using IniEntry = BasicIniEntry<char>;
 using IniEntryW = BasicIniEntry<char16_t>;
 using IniSection = BasicIniSection<char>;
 using IniSectionW = BasicIniSection<char16_t>;
 using IniIterator = BasicIniIterator<char>;
 using IniIteratorW = BasicIniIterator<char16_t>;
-using IniDocument = BasicIniDocument<char>;
-using IniDocumentW = BasicIniDocument<char16_t>;
 
 template <class CharT> void DeleteIniDocumentObject(BasicIniDocument<CharT>* doc) { delete doc; }
 

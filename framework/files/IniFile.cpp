@@ -39,13 +39,14 @@ template <class CharT> bool LoadInto(BasicIniDocument<CharT>& doc, std::string_v
     return true;
 }
 
-template <class CharT> bool SaveFrom(std::string_view path, const BasicIniDocument<CharT>& doc)
+template <class Doc> bool SaveFrom(std::string_view path, const Doc& doc)
 {
-    ScopedPakFile file = ScopedPakFile::OpenWrite(path, sizeof(CharT) == 2);
+    constexpr bool wide = std::is_same_v<Doc, IniDocumentW>;
+    ScopedPakFile file = ScopedPakFile::OpenWrite(path, wide);
     if (!file.IsOpen())
         return false;
     bool written;
-    if constexpr (sizeof(CharT) == 2)
+    if constexpr (wide)
         written = doc.WriteW(file);
     else
         written = doc.Write(file);
@@ -57,11 +58,15 @@ template <class CharT> bool SaveFrom(std::string_view path, const BasicIniDocume
 // Comments are written as they were read, made whole where the file ended
 // inside one: a block comment gets its "*/", and a blank follows a last
 // backslash so that it does not continue the comment onto the next line.
+template <class CharT> bool IsBlockComment(const std::basic_string<CharT>& text)
+{
+    return text.size() >= 2 && text[0] == CharT('/') && text[1] == CharT('*');
+}
+
 template <class CharT> void AppendComment(std::basic_string<CharT>& out, const std::basic_string<CharT>& text)
 {
     out += text;
-    const bool block = text.size() >= 2 && text[0] == CharT('/') && text[1] == CharT('*');
-    if (block) {
+    if (IsBlockComment(text)) {
         if (text.size() < 3 || text[text.size() - 2] != CharT('*') || text.back() != CharT('/')) {
             out += CharT('*');
             out += CharT('/');
@@ -105,7 +110,8 @@ template <class CharT> std::basic_string<CharT> IniFormatDocument(const BasicIni
     const String lineEnd = doc.LineEnd();
     String out;
     bool wroteAny = false;
-    bool sameLine = false;  // after a block comment that had text behind it
+    bool sameLine = false;     // after a block comment that had text behind it
+    bool lineComment = false;  // after a comment that runs to the line end
     for (int32_t s = 0; s < doc.SectionCount(); ++s) {
         const auto& section = *doc.SectionAt(s);
         if (!section.name.empty()) {
@@ -118,10 +124,13 @@ template <class CharT> std::basic_string<CharT> IniFormatDocument(const BasicIni
             out += CharT(']');
             wroteAny = true;
             sameLine = false;
+            lineComment = false;
         }
         for (const auto& entry : section.order) {
             const bool comment = entry->kind == INI_COMMENT;
-            if (wroteAny && !sameLine && !(comment && !(entry->flags & INI_COMMENT_LINE_START)))
+            // Nothing can follow a line comment on its line.
+            if (wroteAny &&
+                (lineComment || (!sameLine && !(comment && !(entry->flags & INI_COMMENT_LINE_START)))))
                 out += lineEnd;
             if (comment) {
                 AppendComment(out, entry->name);
@@ -132,21 +141,18 @@ template <class CharT> std::basic_string<CharT> IniFormatDocument(const BasicIni
             }
             wroteAny = true;
             sameLine = comment && (entry->flags & INI_COMMENT_TEXT_AFTER);
+            lineComment = comment && !IsBlockComment(entry->name);
         }
     }
     return out;
 }
 
-template <class CharT>
-bool BasicIniDocument<CharT>::Write(ScopedPakFile& file) const
-    requires std::is_same_v<CharT, char>
+bool IniDocument::Write(ScopedPakFile& file) const
 {
     return WriteUnits(file, IniFormatDocument(*this));
 }
 
-template <class CharT>
-bool BasicIniDocument<CharT>::WriteW(ScopedPakFile& file) const
-    requires std::is_same_v<CharT, char16_t>
+bool IniDocumentW::WriteW(ScopedPakFile& file) const
 {
     bool ok = WriteWideBom(file, true);
     return WriteUnits(file, IniFormatDocument(*this)) && ok;
@@ -194,9 +200,7 @@ bool WriteWideBom(ScopedPakFile& file, bool flag)
 
 template void IniAppendEscaped(std::string&, const std::string&);
 template void IniAppendEscaped(std::u16string&, const std::u16string&);
-template std::string IniFormatDocument(const IniDocument&);
-template std::u16string IniFormatDocument(const IniDocumentW&);
-template bool BasicIniDocument<char>::Write(ScopedPakFile&) const;
-template bool BasicIniDocument<char16_t>::WriteW(ScopedPakFile&) const;
+template std::string IniFormatDocument(const BasicIniDocument<char>&);
+template std::u16string IniFormatDocument(const BasicIniDocument<char16_t>&);
 
 } // namespace Quib

@@ -28,7 +28,7 @@ bool IniWriteEscapedW(const std::u16string& value, ScopedPakFile& file);
 // When the flag is set, writes the 16-bit byte-order mark (FF FE).
 bool WriteWideBom(ScopedPakFile& file, bool flag);
 
-extern template std::string IniFormatDocument(const IniDocument&);
-extern template std::u16string IniFormatDocument(const IniDocumentW&);
+extern template std::string IniFormatDocument(const BasicIniDocument<char>&);
+extern template std::u16string IniFormatDocument(const BasicIniDocument<char16_t>&);
 
 } // namespace Quib
