@@ -1,6 +1,6 @@
 #include "framework/files/ProfAnyVal.h"
 
-#include "framework/files/IniShim.h"
+#include "framework/files/ProcessLog.h"
 
 #include <utility>
 
@@ -29,6 +29,7 @@ std::string ProfAnyVal::AnyValGet() const
             return it.Value();
     }
     ProcessLog* log = ProcessLog::GetInstance();
+    std::lock_guard lock(log->Mutex());
     log->SetSourcePos("src\\Profiles", __DATE__ " " __TIME__, "std::string ProfAnyVal::AnyValGet() const", 20);
     log->LogErrorAt("String not found in profile: section=\"%s\"; key=\"%s\"", mSection.c_str(), mKey.c_str());
     return {};

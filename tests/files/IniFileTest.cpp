@@ -2,6 +2,7 @@
 
 #include "framework/files/IniFile.h"
 #include "framework/files/PakArchiveWriter.h"
+#include "framework/files/ProcessLog.h"
 #include "framework/files/ProfAnyVal.h"
 #include "support/ScopedPak.h"
 #include "support/TempDir.h"
@@ -103,6 +104,31 @@ TEST_F(IniFileFixture, TextFilesComeBackByteForByte)
     }
 }
 
+// Read, write, read: the entries keep their order and place, also where
+// the first file was untidy (a comment cut off by the end of the file is
+// closed, flags follow what the writer put on each line).
+TEST_F(IniFileFixture, StructureSurvivesRewriting)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        // A comment after a trailing line comment goes onto a line of its own.
+        {"[A]// c\n[B]\n[a]/* x */ k=1", "[A] #0{// c} #3{/* x */} k=1|[B]"},
+        {"[A]\n[B]\n[a]\n/* never closed", "[A] #1{/* never closed*/}|[B]"},
+        {"[A]\n[B]\n[a]\n# ends in a backslash\\", "[A] #1{# ends in a backslash\\ }|[B]"},
+        {"[A]\nk=1 // c\n/* d */ x=5\n", "[A] k=1 #0{// c} #3{/* d */} x=5"},
+        {"x=1\n[A]\n[]\ny=2\n", "[] x=1 y=2|[A]"},
+    };
+    for (const auto& [text, expected] : cases) {
+        IniDocument doc;
+        ParseInto(doc, text);
+        ASSERT_TRUE(SaveIniFile("s.ini", doc));
+        IniDocument back;
+        ASSERT_TRUE(LoadIniFile(back, "s.ini"));
+        EXPECT_EQ(Describe(back), expected) << text;
+        ASSERT_TRUE(SaveIniFile("t.ini", back));
+        EXPECT_EQ(TempDir::ReadFile(dir / "t.ini"), TempDir::ReadFile(dir / "s.ini")) << text;
+    }
+}
+
 // Values that the plain format would lose: comment openers, blanks at the
 // ends, escapes, line ends, bytes above 0x7F.
 const std::string kHardValues[] = {
@@ -148,7 +174,7 @@ TEST_F(IniFileFixture, SixteenBitRoundTripWithSurrogatePair)
 }
 
 // Random documents of awkward text never change through a save and a load.
-TEST_F(IniFileFixture, RandomDocumentsRoundTrip)
+TEST(IniWriter, RandomDocumentsRoundTrip)
 {
     std::mt19937 rng(1234);
     const std::string alphabet = std::string("ab /\\#;=[]*\t\r\n\x80\xE9", 16) + std::string(1, '\0');
@@ -165,9 +191,8 @@ TEST_F(IniFileFixture, RandomDocumentsRoundTrip)
             for (int k = 0, keys = int(rng() % 5); k < keys; ++k)
                 doc.GetOrAddKey(section, "k" + std::to_string(k)).SetValue(text(12));
         }
-        ASSERT_TRUE(SaveIniFile("r.ini", doc));
         IniDocument back;
-        ASSERT_TRUE(LoadIniFile(back, "r.ini"));
+        ParseInto(back, IniFormatDocument(doc));
         ASSERT_EQ(Describe(back), Describe(doc)) << "round " << round;
     }
 }
@@ -269,6 +294,20 @@ TEST(ProfAnyVal, ReadsProfileThenSettings)
     std::string out = "x";
     ProfAnyVal(&profile, nullptr, "Main", "Volume").GetString(out);
     EXPECT_EQ(out, "3");
+}
+
+TEST(ProfAnyVal, MissingValueIsLogged)
+{
+    TempDir dir;
+    ProcessLog* log = ProcessLog::GetInstance();
+    if (!log->Open(dir / "log.html"))
+        GTEST_SKIP() << "the process log is already open";
+    IniDocument profile;
+    ParseInto(profile, "[Main]\nVolume=3\n");
+    EXPECT_EQ(ProfAnyVal(&profile, nullptr, "Main", "Missing").AnyValGet(), "");
+    std::string html = TempDir::ReadFile(dir / "log.html");
+    EXPECT_NE(html.find("src\\Profiles(20)"), std::string::npos) << html;
+    EXPECT_NE(html.find("String not found in profile: section=\"Main\"; key=\"Missing\""), std::string::npos);
 }
 
 TEST(ProfAnyVal, SetsOnlyTheProfile)
