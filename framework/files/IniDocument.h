@@ -158,12 +158,18 @@ public:
 
     // At the section (mask 14: advancing walks its entries, then ends).
     Iterator FindSection(const String& name);
+    // Adds nothing, whatever other code calls it (FindOrAddKey; in the
+    // 16-bit form FindSectionW).
     Iterator FindKey(const String& section, const String& key);
+    // Also called Insert (FindKeyW in the 16-bit form).
     std::pair<Iterator, bool> InsertSection(const String& name, const Iterator& position);
+    // The section, appended when missing; also called InsertKey
+    // (FindKeyOrEndW in the 16-bit form).
     Iterator AddSection(const String& name);
     std::pair<Iterator, bool> InsertEntry(const Entry& entry, const Iterator& position);
     std::pair<Iterator, bool> AddKey(const String& key, const String& value, const Iterator& position);
-    // The key in the iterator's section, appended to it when missing.
+    // The key in the iterator's section, appended to it with an empty value
+    // when missing; also called GetEntry (GetValueW in the 16-bit form).
     Iterator GetOrAddKey(const Iterator& section, const String& key);
 
     // Replaces the contents with what the source holds; none only clears.
@@ -218,7 +224,8 @@ using IniSectionW = BasicIniSection<char16_t>;
 using IniIterator = BasicIniIterator<char>;
 using IniIteratorW = BasicIniIterator<char16_t>;
 
-template <class CharT> void DeleteIniDocumentObject(BasicIniDocument<CharT>* doc) { delete doc; }
+inline void DeleteIniDocumentObject(IniDocument* doc) { delete doc; }
+inline void DeleteIniDocumentObject(IniDocumentW* doc) { delete doc; }
 
 extern template struct BasicIniEntry<char>;
 extern template struct BasicIniEntry<char16_t>;
