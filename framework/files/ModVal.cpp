@@ -1,5 +1,3 @@
-#include "framework/files/ModVal.h"
-
 #include "framework/files/PathUtils.h"
 #include "platform/FileNames.h"
 #include "platform/Folders.h"
@@ -7,11 +5,14 @@
 
 #include <algorithm>
 #include <charconv>
-#include <deque>
 #include <cstdio>
+#include <deque>
 #include <link.h>
 #include <mutex>
 #include <vector>
+
+// Last: it defines the macro M.
+#include "framework/files/ModVal.h"
 
 namespace Quib {
 
