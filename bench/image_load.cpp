@@ -4,6 +4,7 @@
 #include "framework/files/PakArchiveWriter.h"
 #include "framework/files/PakInterface.h"
 #include "framework/graphics/ImageLib.h"
+#include "RecordingReporter.h"
 
 #include <benchmark/benchmark.h>
 #include <jpeglib.h>
@@ -14,7 +15,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <random>
 #include <sstream>
 
@@ -157,17 +157,6 @@ void BM_PlainJpegFromMemory(benchmark::State& state)
     }
 }
 BENCHMARK(BM_PlainJpegFromMemory)->Unit(benchmark::kMillisecond);
-
-class RecordingReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            times[run.benchmark_name()] = run.GetAdjustedRealTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
 
 } // namespace
 
