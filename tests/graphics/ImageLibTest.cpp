@@ -62,12 +62,24 @@ struct ImageFiles : ::testing::Test {
     }
 };
 
+struct File {
+    const char* name;
+    std::string bytes;
+};
+
+// Loads a path in a fresh working folder that holds the files.
+std::unique_ptr<Image> LoadAmong(const std::vector<File>& files, const char* path, bool lookForAlpha)
+{
+    T::TempDir here;
+    T::ScopedWorkingDirectory inHere(here.Path());
+    for (const File& f : files)
+        here.WriteFile(f.name, f.bytes);
+    ClearDirectoryCache();
+    return ImageLib::LoadImageFile(path, lookForAlpha);
+}
+
 TEST_F(ImageFiles, ExtensionPicksTheReader)
 {
-    struct File {
-        const char* name;
-        std::string bytes;
-    };
     struct Case {
         std::vector<File> files;
         const char* path;
@@ -86,12 +98,7 @@ TEST_F(ImageFiles, ExtensionPicksTheReader)
         {{}, "gfx/pic", 0},
     };
     for (const Case& c : cases) {
-        T::TempDir here;
-        T::ScopedWorkingDirectory inHere(here.Path());
-        for (const File& f : c.files)
-            here.WriteFile(f.name, f.bytes);
-        ClearDirectoryCache();
-        auto image = ImageLib::LoadImageFile(c.path, false);
+        auto image = LoadAmong(c.files, c.path, false);
         if (!c.want) {
             EXPECT_FALSE(image) << c.path;
             continue;
@@ -105,10 +112,6 @@ TEST_F(ImageFiles, AlphaPictureLookups)
 {
     const std::string colour2x1 = Png({0x80102030, 0x80405060}, 2, 1);
     const std::string alpha2x1 = Png({0xFF0000AA, 0x000000BB}, 2, 1);
-    struct File {
-        const char* name;
-        std::string bytes;
-    };
     struct Case {
         const char* label;
         std::vector<File> files;
@@ -134,13 +137,8 @@ TEST_F(ImageFiles, AlphaPictureLookups)
         {"nothing", {}, "gfx/pic.png", 0xFFFFFF, {}},
     };
     for (const Case& c : cases) {
-        T::TempDir here;
-        T::ScopedWorkingDirectory inHere(here.Path());
-        for (const File& f : c.files)
-            here.WriteFile(f.name, f.bytes);
-        ClearDirectoryCache();
         ImageLib::AlphaOnlyColor = c.alphaOnlyColor;
-        auto image = ImageLib::LoadImageFile(c.path, true);
+        auto image = LoadAmong(c.files, c.path, true);
         ImageLib::AlphaOnlyColor = 0xFFFFFF;
         if (c.want.empty()) {
             EXPECT_FALSE(image) << c.label;
