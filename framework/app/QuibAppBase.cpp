@@ -1,6 +1,7 @@
 #include "framework/app/QuibAppBase.h"
 
 #include "framework/app/DDInterface.h"
+#include "framework/graphics/ImageLib.h"
 #include "framework/graphics/MemoryImage.h"
 
 #include <algorithm>
@@ -14,6 +15,7 @@ QuibAppBase::QuibAppBase()
 {
     for (int i = 0; i < 512; ++i)
         AddClampTable[i] = static_cast<uint8_t>(std::min(i, 255));
+    ImageLib::LoadJ2kCodec();
     gQuibAppBase = this;
 }
 

@@ -1,4 +1,4 @@
-#include "ImageFixtures.h"
+#include "support/ImageFixtures.h"
 #include "framework/graphics/ImageLib.h"
 #include "support/TempDir.h"
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "ImageFixtures.h"
+#include "support/ImageFixtures.h"
 #include "framework/files/PakArchiveWriter.h"
 #include "framework/graphics/ImageLib.h"
 #include "platform/FileNames.h"

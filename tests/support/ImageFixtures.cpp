@@ -1,4 +1,4 @@
-#include "ImageFixtures.h"
+#include "support/ImageFixtures.h"
 #include <csetjmp>
 #include <cstdio>
 #include <map>
@@ -161,7 +161,7 @@ bool WriteJ2k(const std::string& path, bool jp2, int width, int height, const st
             image->comps[i].data[j] = comps[i].data[j];
     opj_cparameters_t parameters;
     opj_set_default_encoder_parameters(&parameters);
-    parameters.numresolution = 2;
+    parameters.numresolution = width < 4 || height < 4 ? 1 : 2;
     parameters.tcp_mct = comps.size() >= 3 && comps[1].dx == 1 && comps[2].dx == 1 ? 1 : 0;
     opj_codec_t* codec = opj_create_compress(jp2 ? OPJ_CODEC_JP2 : OPJ_CODEC_J2K);
     bool ok = opj_setup_encoder(codec, &parameters, image);

@@ -1,0 +1,24 @@
+#include "framework/app/QuibAppBase.h"
+#include "framework/graphics/ImageLib.h"
+#include "support/ImageFixtures.h"
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace Quib {
+namespace {
+
+TEST(ImageLoading, TheApplicationMakesTheJpeg2000CodecAvailable)
+{
+    Quib::Test::TempDir dir;
+    ASSERT_TRUE(Quib::Test::WriteJ2k(dir / "pic.j2k", false, 2, 2, {{1, 1, 8, false, {0, 60, 120, 180}}}));
+    UnloadJ2KCodec();
+    EXPECT_FALSE(ImageLib::ReadJ2k(dir / "pic.j2k"));
+    QuibAppBase app;
+    auto image = ImageLib::ReadJ2k(dir / "pic.j2k");
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->pixels[3], 0xFFB4B4B4u);
+}
+
+} // namespace
+} // namespace Quib
