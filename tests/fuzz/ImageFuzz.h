@@ -25,15 +25,8 @@ inline int LoadImageFromPak(const uint8_t* data, size_t size, const char* extens
     ImageLib::LoadJ2kCodec();
     PakInterface pak;
     PakInterface* old = SetSharedPakInterface(&pak);
-    if (pak.AddPakFile(path)) {
-        auto image = ImageLib::LoadImageFile(name, true);
-        if (image && image->width > 0) {
-            // Touch every pixel so that a short buffer shows.
-            volatile uint32_t sum = 0;
-            for (size_t i = 0; i < size_t(image->width) * size_t(image->height); ++i)
-                sum = sum + image->pixels[i];
-        }
-    }
+    if (pak.AddPakFile(path))
+        ImageLib::LoadImageFile(name, true);
     SetSharedPakInterface(old);
     std::remove(path.c_str());
     return 0;
