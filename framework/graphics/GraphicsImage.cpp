@@ -1,0 +1,386 @@
+// Graphics: drawing one image into the destination.
+
+#include "framework/graphics/DrawTransform.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/Image.h"
+#include "framework/graphics/LineSteppers.h"
+#include "framework/raster/TriangleVertex.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace Quib {
+
+namespace {
+
+Rect WholeImage(const Image* image) { return Rect(0, 0, image->width, image->height); }
+
+// The overlap of d and the clip by edges; 0 x 0 when there is none.
+Rect ClipByEdges(const Rect& d, const Rect& clip)
+{
+    const int64_t left = std::max<int64_t>(d.x, clip.x);
+    const int64_t top = std::max<int64_t>(d.y, clip.y);
+    const int64_t right = std::min<int64_t>(int64_t(d.x) + d.width, int64_t(clip.x) + clip.width);
+    const int64_t bottom = std::min<int64_t>(int64_t(d.y) + d.height, int64_t(clip.y) + clip.height);
+    if (right <= left || bottom <= top)
+        return Rect(int32_t(left), int32_t(top), 0, 0);
+    return Rect(int32_t(left), int32_t(top), int32_t(right - left), int32_t(bottom - top));
+}
+
+// Refuses a source reaching past the image's right or bottom edge, and cuts
+// away the part of the source before its left or top edge, moving the
+// destination corner (x, y) with it. A mirrored draw puts the cut columns on
+// the right, so its x stays.
+bool CutSource(const Image* image, Rect& source, int& x, int& y, bool mirrored)
+{
+    if (int64_t(source.x) + source.width > image->width || int64_t(source.y) + source.height > image->height)
+        return false;
+    if (source.x < 0) {
+        if (!mirrored)
+            x = int(int64_t(x) - source.x);
+        source.width += source.x;
+        source.x = 0;
+    }
+    if (source.y < 0) {
+        y = int(int64_t(y) - source.y);
+        source.height += source.y;
+        source.y = 0;
+    }
+    return source.width > 0 && source.height > 0;
+}
+
+} // namespace
+
+void Graphics::DrawImageAt(Image* image, int x, int y)
+{
+    if (!image)
+        return;
+    if (IsScaled()) {
+        DrawImagePart(image, x, y, WholeImage(image));
+        return;
+    }
+    const int dx = X(x), dy = Y(y);
+    const Rect c = ClipByEdges(Rect(dx, dy, image->width, image->height), clipRect);
+    if (c.width > 0 && c.height > 0)
+        destImage->PutImage(image, c.x, c.y, Rect(c.x - dx, c.y - dy, c.width, c.height), ImageColor(), drawMode);
+}
+
+void Graphics::DrawImagePart(Image* image, int x, int y, const Rect& sourceRect)
+{
+    if (!image)
+        return;
+    Rect source = sourceRect;
+    if (!CutSource(image, source, x, y, false))
+        return;
+    const int xi = X(x), yi = Y(y);
+    if (IsScaled()) {
+        const int dw = TruncToInt(std::ceil(float(source.width) * scaleX));
+        const int dh = TruncToInt(std::ceil(float(source.height) * scaleY));
+        const int dx = TruncToInt(std::floor((float(xi) - scaleOrigX) * scaleX) + scaleOrigX);
+        const int dy = TruncToInt(std::floor((float(yi) - scaleOrigY) * scaleY) + scaleOrigY);
+        destImage->PutImageStretched(image, Rect(dx, dy, dw, dh), source, clipRect, ImageColor(), drawMode,
+                                     fastStretch);
+        return;
+    }
+    const Rect c = ClipByEdges(Rect(xi, yi, source.width, source.height), clipRect);
+    if (c.width > 0 && c.height > 0)
+        destImage->PutImage(image, c.x, c.y, Rect(source.x + c.x - xi, source.y + c.y - yi, c.width, c.height),
+                            ImageColor(), drawMode);
+}
+
+void Graphics::DrawImageMirrored(Image* image, int x, int y)
+{
+    if (image)
+        DrawImageMirrored(image, x, y, WholeImage(image));
+}
+
+void Graphics::DrawImageMirrored(Image* image, int x, int y, const Rect& sourceRect)
+{
+    if (!image)
+        return;
+    Rect source = sourceRect;
+    if (!CutSource(image, source, x, y, true))
+        return;
+    const Rect d(X(x), Y(y), source.width, source.height);
+    const Rect c = ClipByEdges(d, clipRect);
+    if (c.width > 0 && c.height > 0)
+        destImage->PutImageMirrored(
+            image, c.x, c.y,
+            Rect(source.x + source.width + d.x - c.x - c.width, source.y + c.y - d.y, c.width, c.height),
+            ImageColor(), drawMode);
+}
+
+void Graphics::DrawImageStretched(Image* image, const Rect& dest)
+{
+    if (image)
+        DrawImageStretched(image, dest, WholeImage(image));
+}
+
+void Graphics::DrawImageStretched(Image* image, const Rect& dest, const Rect& source)
+{
+    if (!image)
+        return;
+    destImage->PutImageStretched(image, Rect(X(dest.x), Y(dest.y), dest.width, dest.height), source, clipRect,
+                                 ImageColor(), drawMode, fastStretch);
+}
+
+void Graphics::DrawImageStretchedMirrored(Image* image, const Rect& dest, const Rect& source, bool mirror)
+{
+    if (!mirror) {
+        DrawImageStretched(image, dest, source);
+        return;
+    }
+    if (!image)
+        return;
+    destImage->PutImageStretchedMirrored(image, Rect(X(dest.x), Y(dest.y), dest.width, dest.height), source,
+                                         clipRect, ImageColor(), drawMode, fastStretch);
+}
+
+void Graphics::DrawImageSubpixel(Image* image, float x, float y)
+{
+    if (image)
+        DrawImagePartAtFloat(image, x, y, WholeImage(image));
+}
+
+void Graphics::DrawImagePartAtFloat(Image* image, float x, float y, const Rect& source)
+{
+    if (!image)
+        return;
+    destImage->PutImageSubpixel(image, transX + x, transY + y, source, clipRect, ImageColor(), drawMode);
+}
+
+void Graphics::DrawImagePartSubpixel(Image* image, float x, float y, const Rect& source)
+{
+    if (!image)
+        return;
+    SaveState();
+    DrawTransform transform;
+    transform.Translate(x + float(source.width) * 0.5f, y + float(source.height) * 0.5f);
+    if (IsScaled()) {
+        const float dx = scaleOrigX - transX, dy = scaleOrigY - transY;
+        transform.Translate(-dx, -dy);
+        transform.Scale(scaleX, scaleY);
+        transform.Translate(dx, dy);
+        clipRect.x = TruncToInt(scaleOrigX + (float(clipRect.x) - scaleOrigX) * scaleX);
+        clipRect.y = TruncToInt(scaleOrigY + (float(clipRect.y) - scaleOrigY) * scaleY);
+        clipRect.width = TruncToInt(float(clipRect.width) * scaleX) + 1;
+        clipRect.height = TruncToInt(float(clipRect.height) * scaleY) + 1;
+    }
+    DrawImageWithTransform(image, transform, source, 0.0f, 0.0f, true);
+    RestoreState();
+}
+
+void Graphics::DrawImageRotatedAbout(Image* image, float x, float y, float centerX, float centerY,
+                                     const Rect* source, double angle)
+{
+    if (!image)
+        return;
+    destImage->PutImageRotated(image, transX + x, transY + y, source ? *source : WholeImage(image), clipRect,
+                               ImageColor(), drawMode, angle, centerX, centerY);
+}
+
+void Graphics::DrawImageWithTransform(Image* image, DrawTransform& t, const Rect& s, float x, float y,
+                                      bool subpixel)
+{
+    if (!image)
+        return;
+    const float hw = float(s.width) * 0.5f, hh = float(s.height) * 0.5f;
+    if (t.matrixForm || (subpixel && is3DTarget)) {
+        t.ToMatrix();
+        destImage->PutImageMatrix(image, transX + x, transY + y, t.matrix, clipRect, ImageColor(), drawMode, s,
+                                  smooth);
+        return;
+    }
+    if (t.rotated) {
+        float u = hw - t.preX, v = hh - t.preY;
+        float cx = x + t.postX - u + 0.5f, cy = y + t.postY - v + 0.5f;
+        if (!subpixel) {
+            u = std::trunc(u);
+            v = std::trunc(v);
+            cx = std::trunc(cx);
+            cy = std::trunc(cy);
+        }
+        DrawImageRotatedAbout(image, cx, cy, u, v, &s, t.angle);
+        return;
+    }
+    if (t.scaled) {
+        const float kx = t.scaleX, ky = t.scaleY;
+        if (kx == -1.0f && ky == 1.0f) {
+            DrawImageMirrored(image, TruncToInt(t.preX + x + t.postX - hw + 0.5f),
+                              TruncToInt(t.preY + y + t.postY - hh + 0.5f), s);
+            return;
+        }
+        // A mirrored box keeps its place and a positive width.
+        const bool mirror = kx == -1.0f;
+        const float ax = mirror ? 1.0f : kx;
+        const Rect dest(TruncToInt(x + t.postX - ax * hw), TruncToInt(y + t.postY - ky * hh),
+                        TruncToInt(2.0f * ax * hw), TruncToInt(2.0f * ky * hh));
+        DrawImageStretchedMirrored(image, dest, s, mirror);
+        return;
+    }
+    const float cx = t.preX + x + t.postX - hw + 0.5f, cy = t.preY + y + t.postY - hh + 0.5f;
+    if (subpixel)
+        DrawImagePartAtFloat(image, cx, cy, s);
+    else
+        DrawImagePart(image, TruncToInt(cx), TruncToInt(cy), s);
+}
+
+void Graphics::DrawImageWithTransformSmooth(Image* image, DrawTransform& transform, float x, float y)
+{
+    if (image)
+        DrawImageWithTransform(image, transform, WholeImage(image), x, y, true);
+}
+
+void Graphics::DrawImageWithTransformRounded(Image* image, DrawTransform& transform, float x, float y)
+{
+    if (image)
+        DrawImageWithTransform(image, transform, WholeImage(image), x, y, false);
+}
+
+namespace {
+
+// Tiles of size `tile` needed to cover `length`; none for an empty run.
+int TileCount(int length, int tile) { return tile > 0 && length > 0 ? int((int64_t(length) + tile - 1) / tile) : 0; }
+
+// The nine-slice cut of a source.
+struct NineSlice {
+    int cw, ch, mw, mh;
+};
+
+NineSlice CutNineSlice(const Rect& s)
+{
+    NineSlice n;
+    n.cw = s.width / 3;
+    n.ch = s.height / 3;
+    n.mw = std::max(1, s.width - 2 * n.cw);
+    n.mh = std::max(1, s.height - 2 * n.ch);
+    return n;
+}
+
+} // namespace
+
+void Graphics::DrawImageNineSlice(const Rect& D, Image* image)
+{
+    if (image)
+        DrawImageNineSlice(D, WholeImage(image), image);
+}
+
+void Graphics::DrawImageNineSlice(const Rect& D, const Rect& S, Image* image)
+{
+    if (!image || S.width < 1 || S.height < 1)
+        return;
+    const auto [cw, ch, mw, mh] = CutNineSlice(S);
+    DrawImagePart(image, D.x, D.y, Rect(S.x, S.y, cw, ch));
+    DrawImagePart(image, D.x + D.width - cw, D.y, Rect(S.x + cw + mw, S.y, cw, ch));
+    DrawImagePart(image, D.x, D.y + D.height - ch, Rect(S.x, S.y + ch + mh, cw, ch));
+    DrawImagePart(image, D.x + D.width - cw, D.y + D.height - ch, Rect(S.x + cw + mw, S.y + ch + mh, cw, ch));
+
+    const int columns = TileCount(D.width - 2 * cw, mw);
+    const int rows = TileCount(D.height - 2 * ch, mh);
+    {
+        Graphics g(*this);
+        g.NarrowClip(D.x + cw, D.y, D.width - 2 * cw, D.height);
+        for (int k = 0; k < columns; ++k) {
+            g.DrawImagePart(image, D.x + cw + k * mw, D.y, Rect(S.x + cw, S.y, mw, ch));
+            g.DrawImagePart(image, D.x + cw + k * mw, D.y + D.height - ch, Rect(S.x + cw, S.y + ch + mh, mw, ch));
+        }
+    }
+    {
+        Graphics g(*this);
+        g.NarrowClip(D.x, D.y + ch, D.width, D.height - 2 * ch);
+        for (int k = 0; k < rows; ++k) {
+            g.DrawImagePart(image, D.x, D.y + ch + k * mh, Rect(S.x, S.y + ch, cw, mh));
+            g.DrawImagePart(image, D.x + D.width - cw, D.y + ch + k * mh, Rect(S.x + cw + mw, S.y + ch, cw, mh));
+        }
+    }
+    Graphics g(*this);
+    g.NarrowClip(D.x + cw, D.y + ch, D.width - 2 * cw, D.height - 2 * ch);
+    for (int j = 0; j < columns; ++j)
+        for (int k = 0; k < rows; ++k)
+            g.DrawImagePart(image, D.x + cw + j * mw, D.y + ch + k * mh, Rect(S.x + cw, S.y + ch, mw, mh));
+}
+
+void Graphics::DrawImageNineSliceBorder(const Rect& S, const Rect& D, Image* image)
+{
+    if (!image || S.width < 1 || S.height < 1)
+        return;
+    const auto [cw, ch, mw, mh] = CutNineSlice(S);
+    auto put = [image](Graphics& g, int x, int y, const Rect& r) {
+        g.DrawImagePartSubpixel(image, float(x), float(y), r);
+    };
+    put(*this, D.x, D.y, Rect(S.x, S.y, cw, ch));
+    put(*this, D.x + D.width - cw, D.y, Rect(S.x + cw + mw, S.y, cw, ch));
+    put(*this, D.x, D.y + D.height - ch, Rect(S.x, S.y + ch + mh, cw, ch));
+    put(*this, D.x + D.width - cw, D.y + D.height - ch, Rect(S.x + cw + mw, S.y + ch + mh, cw, ch));
+
+    const int columns = TileCount(D.width - 2 * cw, mw);
+    const int rows = TileCount(D.height - 2 * ch, mh);
+    {
+        Graphics g(*this);
+        g.NarrowClip(D.x + cw, D.y, D.width - 2 * cw, D.height);
+        for (int k = 0; k < columns; ++k) {
+            put(g, D.x + cw + k * mw, D.y, Rect(S.x + cw, S.y, mw, ch));
+            put(g, D.x + cw + k * mw, D.y + D.height - ch, Rect(S.x + cw, S.y + ch + mh, mw, ch));
+        }
+    }
+    Graphics g(*this);
+    g.NarrowClip(D.x, D.y + ch, D.width, D.height - 2 * ch);
+    for (int k = 0; k < rows; ++k) {
+        put(g, D.x, D.y + ch + k * mh, Rect(S.x, S.y + ch, cw, mh));
+        put(g, D.x + D.width - cw, D.y + ch + k * mh, Rect(S.x + cw + mw, S.y + ch, cw, mh));
+    }
+}
+
+void Graphics::DrawImageFramed(const Rect& S, const Rect& D, Image* image, const Rect& insets)
+{
+    if (!image)
+        return;
+    const int L = insets.x, T = insets.y, R = insets.width, B = insets.height;
+    const int mw = S.width - L - R, mh = S.height - T - B;
+    DrawImagePart(image, D.x, D.y, Rect(S.x, S.y, L, T));
+    DrawImagePart(image, D.x + D.width - R, D.y, Rect(S.x + S.width - R, S.y, R, T));
+    DrawImagePart(image, D.x, D.y + D.height - B, Rect(S.x, S.y + S.height - B, L, B));
+    DrawImagePart(image, D.x + D.width - R, D.y + D.height - B, Rect(S.x + S.width - R, S.y + S.height - B, R, B));
+
+    // Without a middle of at least one pixel each way there is nothing to tile.
+    const int columns = TileCount(D.width - L - R, mw);
+    const int rows = TileCount(D.height - T - B, mh);
+    {
+        Graphics g(*this);
+        g.NarrowClip(D.x + L, D.y, D.width - L - R, D.height);
+        for (int k = 0; k < columns; ++k) {
+            g.DrawImagePart(image, D.x + L + k * mw, D.y, Rect(S.x + L, S.y, mw, T));
+            g.DrawImagePart(image, D.x + L + k * mw, D.y + D.height - B, Rect(S.x + L, S.y + S.height - B, mw, B));
+        }
+    }
+    {
+        Graphics g(*this);
+        g.NarrowClip(D.x, D.y + T, D.width, D.height - T - B);
+        for (int k = 0; k < rows; ++k) {
+            g.DrawImagePart(image, D.x, D.y + T + k * mh, Rect(S.x, S.y + T, L, mh));
+            g.DrawImagePart(image, D.x + D.width - R, D.y + T + k * mh, Rect(S.x + S.width - R, S.y + T, R, mh));
+        }
+    }
+    Graphics g(*this);
+    g.NarrowClip(D.x + L, D.y + T, D.width - L - R, D.height - T - B);
+    for (int j = 0; j < columns; ++j)
+        for (int k = 0; k < rows; ++k)
+            g.DrawImagePart(image, D.x + L + j * mw, D.y + T + k * mh, Rect(S.x + L, S.y + T, mw, mh));
+}
+
+void Graphics::DrawTexturedTriangle(Image* image, const TriangleVertex& a, const TriangleVertex& b,
+                                    const TriangleVertex& c)
+{
+    const TriangleVertex corners[3] = {a, b, c};
+    DrawTexturedTriangles(image, corners, 1);
+}
+
+void Graphics::DrawTexturedTriangles(Image* image, const TriangleVertex* vertices, int triangleCount)
+{
+    if (!image)
+        return;
+    destImage->PutTexturedTriangles(image, vertices, triangleCount, clipRect, ImageColor(), drawMode, transX, transY,
+                                    smooth);
+}
+
+} // namespace Quib

@@ -1,0 +1,168 @@
+#include "framework/graphics/SysFont.h"
+
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/MemoryImage.h"
+#include "platform/SystemFont.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <vector>
+
+namespace Quib {
+
+int MulDiv(int a, int b, int c)
+{
+    if (c == 0)
+        return -1;
+    int64_t product = int64_t(a) * b;
+    int64_t half = std::llabs(c) / 2;
+    int64_t q = (product >= 0) == (c > 0) ? (std::llabs(product) + half) / std::llabs(c)
+                                          : -((std::llabs(product) + half) / std::llabs(c));
+    if (q > INT32_MAX || q < INT32_MIN)
+        return -1;
+    return int(q);
+}
+
+int SysFont::DeviceDpi() { return 96; }
+
+SystemFontRequest SysFont::MakeRequest(const std::string& face, int pointSize, bool bold, bool italic,
+                                       bool underline, int dpi)
+{
+    SystemFontRequest request;
+    request.face = face;
+    request.height = -MulDiv(pointSize, dpi, 72);
+    request.weight = bold ? 700 : 400;
+    request.italic = italic;
+    request.underline = underline;
+    return request;
+}
+
+SysFont::SysFont(const std::string& face, int pointSize, int charset)
+{
+    CreateGdiFont(face, pointSize, false, charset, false, false, true);
+}
+
+SysFont::SysFont(const std::string& face, int pointSize, bool bold, bool italic, bool underline)
+{
+    CreateGdiFont(face, pointSize, bold, 0, italic, underline, false);
+}
+
+SysFont::SysFont(const SysFont& other) : Font(), faceName(other.faceName)
+{
+    systemFont = SystemFont::Create(other.systemFont ? other.systemFont->Request() : SystemFontRequest{});
+    ascent = other.ascent;
+    height = other.height;
+    loaded = other.loaded;
+}
+
+SysFont::~SysFont() = default;
+
+Font* SysFont::Clone() const { return new SysFont(*this); }
+
+void SysFont::CreateGdiFont(const std::string& face, int pointSize, bool bold, int /*charset*/, bool italic,
+                            bool underline, bool useDeviceDpi)
+{
+    // Character sets are chosen by fontconfig from the face's coverage.
+    const int dpi = useDeviceDpi ? DeviceDpi() : 96;
+    systemFont = SystemFont::Create(MakeRequest(face, pointSize, bold, italic, underline, dpi));
+    height = systemFont->Height();
+    ascent = systemFont->Ascent();
+    extraLineGap = 0;
+    shadow = false;
+    overstrike = false;
+    faceName = face;
+    loaded = true;
+}
+
+void SysFont::LayoutText(FRect& r, std::u16string_view text, float x, float y, float scaleX, float scaleY, float,
+                         int hAlign, int vAlign) const
+{
+    int w = 0, h = 0;
+    systemFont->MeasureText(text, w, h);
+    r = FRect(x, y, float(w) * scaleX, float(h) * scaleY);
+    if (hAlign == FONT_ALIGN_RIGHT)
+        r.x -= r.width;
+    else if (hAlign == FONT_ALIGN_CENTER)
+        r.x -= r.width / 2;
+    if (vAlign == FONT_VALIGN_MIDDLE)
+        r.y -= r.height / 2;
+    else if (vAlign == FONT_VALIGN_BOTTOM)
+        r.y -= r.height;
+    else if (vAlign == FONT_VALIGN_BASELINE)
+        r.y -= float(ascent);
+}
+
+namespace {
+
+int Channel(int32_t v) { return std::clamp(v, 0, 255); }
+
+// Straight-alpha "over" of colour rgb at coverage a onto the word *p.
+void Over(uint32_t* p, uint32_t rgb, int a)
+{
+    if (a <= 0)
+        return;
+    const uint32_t d = *p;
+    const int dA = int(d >> 24);
+    if (a >= 255 || dA == 0) {
+        *p = (uint32_t(a) << 24) | rgb;
+        return;
+    }
+    const int back = dA * (255 - a) / 255; // weight of what was there
+    const int outA = a + back;
+    auto mix = [&](int shift) {
+        const int c = int((rgb >> shift) & 255), dc = int((d >> shift) & 255);
+        return uint32_t((c * a + dc * back) / outA) << shift;
+    };
+    *p = (uint32_t(outA) << 24) | mix(16) | mix(8) | mix(0);
+}
+
+} // namespace
+
+void SysFont::RenderPixels(std::u16string_view text, const Color& c, int width, int height, uint32_t* out) const
+{
+    std::fill(out, out + size_t(width) * size_t(height), 0u);
+    const TextCoverage coverage = systemFont->Render(text);
+    const int cw = std::min(coverage.width, width), ch = std::min(coverage.height, height);
+    if (cw <= 0 || ch <= 0)
+        return;
+    const uint32_t rgb = (uint32_t(Channel(c.red)) << 16) | (uint32_t(Channel(c.green)) << 8) | uint32_t(Channel(c.blue));
+    if (!shadow && !overstrike) {
+        for (int y = 0; y < ch; ++y)
+            for (int x = 0; x < cw; ++x)
+                if (const uint8_t f = coverage.At(x, y))
+                    out[size_t(y) * size_t(width) + size_t(x)] = (uint32_t(f) << 24) | rgb;
+        return;
+    }
+    auto stamp = [&](int dx, int dy, uint32_t color) {
+        for (int y = 0; y < ch; ++y)
+            for (int x = 0; x < cw; ++x)
+                if (x + dx < width && y + dy < height)
+                    Over(&out[size_t(y + dy) * size_t(width) + size_t(x + dx)], color, coverage.At(x, y));
+    };
+    if (shadow) {
+        stamp(1, 1, 0);
+        if (overstrike)
+            stamp(2, 1, 0);
+    }
+    stamp(0, 0, rgb);
+    if (overstrike)
+        stamp(1, 0, rgb);
+}
+
+void SysFont::RenderText(Graphics& g, int x, int y, std::u16string_view text, const Color& color, const Rect&,
+                         float, float, float, int, int) const
+{
+    if (g.destImage->width <= 0 || g.destImage->height <= 0)
+        return; // nothing can be drawn, e.g. into the measuring destination
+    const int w = WidthOfText(text, 1.0f, 1.0f, 0.0f);
+    const int h = Height();
+    if (w <= 0 || h <= 0 || int64_t(w) * h > kMaxImagePixels)
+        return;
+    std::vector<uint32_t> pixels(size_t(w) * size_t(h));
+    RenderPixels(text, color, w, h, pixels.data());
+    MemoryImage image;
+    image.AssignPixels(pixels.data(), w, h, true);
+    g.DrawImageAt(&image, x, y - ascent);
+}
+
+} // namespace Quib
