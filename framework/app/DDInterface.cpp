@@ -37,6 +37,31 @@ bool DDInterface::SetPixelLayout(int bitCount, uint32_t redMask, uint32_t greenM
     return true;
 }
 
+SurfacePixelFormat DDInterface::SurfaceFormat() const
+{
+    SurfacePixelFormat format;
+    format.bitCount = uint32_t(layout.bitCount);
+    format.redMask = layout.red.mask;
+    format.greenMask = layout.green.mask;
+    format.blueMask = layout.blue.mask;
+    format.alphaMask = 0;
+    return format;
+}
+
+HRESULT DDInterface::CreateSurface(const SurfaceDesc& desc, DisplaySurface** out)
+{
+    if (!out)
+        return DDERR_INVALIDPARAMS;
+    *out = nullptr;
+    std::lock_guard lock(critSect);
+    if (layout.bitCount != 16 && layout.bitCount != 32)
+        return DDERR_INVALIDPIXELFORMAT;
+    HRESULT hr = DisplaySurface::Create(desc, SurfaceFormat(), out);
+    if (Succeeded(hr))
+        gDisplayChannelOrderRGB = layout.RedAboveGreenAboveBlue();
+    return hr;
+}
+
 void DDInterface::RemoveImage(DDImage* image)
 {
     std::lock_guard lock(critSect);

@@ -1,5 +1,6 @@
 #pragma once
 #include "framework/graphics/PixelLayout.h"
+#include "platform/DisplaySurface.h"
 
 #include <atomic>
 #include <cstdint>
@@ -34,6 +35,15 @@ public:
     // Erases the image from the display's set under the critical section.
     void RemoveImage(DDImage* image);
 
+    // Creates a surface from the description (width, height, caps) in the
+    // display's pixel format, under the critical section. Without a 16- or
+    // 32-bit format: DDERR_INVALIDPIXELFORMAT and no surface. On failure *out
+    // is null.
+    HRESULT CreateSurface(const SurfaceDesc& desc, DisplaySurface** out);
+
+    // The surface format of the display's layout.
+    SurfacePixelFormat SurfaceFormat() const;
+
     PixelLayout layout;
     // Per channel 2 * 2^bits - 1 entries, entry i = min(i, 2^bits - 1): the
     // sum of two channel values, clamped.
@@ -44,6 +54,11 @@ public:
     QuibAppBase* app = nullptr;
     D3DInterface* d3d = nullptr; // none until the 3-D side exists
     bool is3D = false;           // drawing goes through Direct3D
+    // The surface drawn into each frame (the render target in 3-D mode);
+    // not owned here.
+    DisplaySurface* drawSurface = nullptr;
+    DDImage* screenImage = nullptr;        // attached to the draw surface
+    DDImage* cursorAreaImages[2] = {};     // keep the screen under the cursor
     // Guards the image sets of the application and the display.
     std::recursive_mutex critSect;
     std::set<DDImage*> images;
