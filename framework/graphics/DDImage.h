@@ -118,11 +118,21 @@ private:
     // After a surface-path draw: drop the memory copies when a surface holds
     // the pixels.
     void FinishSurfaceDraw();
-    void StretchIntoSurface(MemoryImage* source, const Rect& clipped, const DoubleRect& area, const Color& color,
+    // The nearest stretch of a source area onto R of the locked surface
+    // (mirrored: each row from right to left). False when the lock failed.
+    bool StretchIntoSurface(MemoryImage* source, const Rect& R, const DoubleRect& area, const Color& color,
                             DrawMode mode, bool mirrored);
-    // Locks and hands the destination to the triangle rasterizer.
-    void RasterizeIntoSurface(const TriangleVertex* vertices, int count, MemoryImage* source, const Color& color,
-                              const Rect& clip, int smooth, bool vertexColors);
+    // The rotated resampler into the locked surface.
+    void RotateIntoSurface(MemoryImage* source, const double* bounds, const Rect& sourceRect, float x, float y,
+                           const Color& color, DrawMode mode, double angle, float centerX, float centerY);
+    // The render target's textured draw of a plain copy.
+    void RenderTargetPutImage(Image* source, int x, int y, const Rect& sourceRect, const Color& color,
+                              DrawMode mode);
 };
+
+// The surface path of FillSpansWithCoverage: each span pixel mixes the
+// colour by its coverage byte into the locked surface.
+void SurfaceFillSpansWithCoverage(DDImage& image, const ScanSpan* spans, int count, const Color& color,
+                                  const uint8_t* coverage, int coverageLeft, int coverageTop, int coverageStride);
 
 } // namespace Quib
