@@ -288,7 +288,7 @@ inline uint32_t Modulate(const SurfaceView& v, const Modulation& mod, uint32_t s
                    ((((s & 0x0000FF00) * k + (d & 0x0000FF00) * inv) >> 8) & 0x0000FF00);
         } else if constexpr (HasSpread(K) && SpreadGrey) {
             constexpr uint32_t mask = SpreadMaskOf(K);
-            return Fold(((Spread(s, mask) * (k >> 3) + Spread(d, mask) * (inv >> 3)) >> 5) & mask);
+            return Fold(((Spread(s & 0xFFFF, mask) * (k >> 3) + Spread(d, mask) * (inv >> 3)) >> 5) & mask);
         }
     }
     uint32_t out = 0;

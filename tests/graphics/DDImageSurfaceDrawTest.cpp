@@ -1,0 +1,407 @@
+#include "framework/app/DDInterface.h"
+#include "framework/app/QuibAppBase.h"
+#include "framework/graphics/DDImage.h"
+#include "framework/graphics/ScanSpan.h"
+#include "framework/graphics/SoftwareRender.h"
+#include "support/TestDisplays.h"
+
+#include "SoftwareTestSupport.h"
+#include "SurfaceReference.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <random>
+#include <sstream>
+
+namespace Quib {
+namespace {
+
+using Quib::Test::DisplayLayoutCase;
+using Quib::Test::kDisplayLayouts;
+using namespace Quib::TestSupport;
+
+class SurfaceDraw : public ::testing::TestWithParam<DisplayLayoutCase> {
+protected:
+    void SetUp() override { Quib::Test::MakeTestDisplay(app, GetParam()); }
+
+    SurfaceRef::Layout RefLayout() const
+    {
+        const auto& c = GetParam();
+        return SurfaceRef::Layout(c.bitCount, c.redMask, c.greenMask, c.blueMask);
+    }
+    uint32_t ChannelBits() const { return GetParam().redMask | GetParam().greenMask | GetParam().blueMask; }
+
+    // A target image whose surface holds random channel values.
+    std::unique_ptr<DDImage> Target(int w, int h, std::mt19937& rng)
+    {
+        auto image = std::make_unique<DDImage>(app.display.get());
+        image->Resize(w, h);
+        EXPECT_TRUE(image->CreateSurface());
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                image->surface->SetPixelAt(x, y, uint32_t(rng()) & ChannelBits());
+        return image;
+    }
+    std::unique_ptr<DDImage> Target(int w, int h, uint32_t fill)
+    {
+        auto image = std::make_unique<DDImage>(app.display.get());
+        image->Resize(w, h);
+        EXPECT_TRUE(image->CreateSurface());
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                image->surface->SetPixelAt(x, y, fill);
+        return image;
+    }
+    SurfaceRef::Surface Snapshot(DDImage& image)
+    {
+        SurfaceRef::Surface s{RefLayout(), image.width, image.height, {}};
+        for (int y = 0; y < image.height; ++y)
+            for (int x = 0; x < image.width; ++x)
+                s.px.push_back(image.surface->PixelAt(x, y));
+        return s;
+    }
+    // First difference between the image's surface and the reference.
+    static std::string Difference(DDImage& image, const SurfaceRef::Surface& ref)
+    {
+        for (int y = 0; y < ref.height; ++y)
+            for (int x = 0; x < ref.width; ++x)
+                if (image.surface->PixelAt(x, y) != ref.px[size_t(y) * ref.width + x]) {
+                    std::ostringstream o;
+                    o << "(" << x << ", " << y << ") got 0x" << std::hex << image.surface->PixelAt(x, y)
+                      << " want 0x" << ref.px[size_t(y) * ref.width + x];
+                    return o.str();
+                }
+        return "";
+    }
+    std::unique_ptr<MemoryImage> Source(const std::vector<uint32_t>& words, int w, int h)
+    {
+        auto image = std::make_unique<MemoryImage>(&app);
+        image->AssignPixels(words.data(), w, h, true);
+        return image;
+    }
+
+    QuibAppBase app;
+};
+
+INSTANTIATE_TEST_SUITE_P(Displays, SurfaceDraw, ::testing::ValuesIn(kDisplayLayouts),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+Rect RandomRectIn(std::mt19937& rng, int w, int h)
+{
+    const int x = RandomInt(rng, 0, w - 1), y = RandomInt(rng, 0, h - 1);
+    return Rect(x, y, RandomInt(rng, 0, w - x), RandomInt(rng, 0, h - y));
+}
+
+// ---- Differential checks against the plain reference, seeded random cases.
+
+TEST_P(SurfaceDraw, FillsMatchReference)
+{
+    std::mt19937 rng(11);
+    for (int n = 0; n < 200; ++n) {
+        auto image = Target(23, 17, rng);
+        auto ref = Snapshot(*image);
+        const Rect r = RandomRectIn(rng, 23, 17);
+        const Color c = RandomColor(rng);
+        const bool additive = n % 2;
+        if (additive) {
+            image->SurfaceFillRectangleAdditive(r, c);
+            SurfaceRef::FillAdditive(ref, r, c);
+        } else {
+            image->SurfaceFillRectangle(r, c);
+            SurfaceRef::Fill(ref, r, c);
+        }
+        ASSERT_EQ(Difference(*image, ref), "") << "case " << n << (additive ? " additive" : " normal");
+    }
+}
+
+TEST_P(SurfaceDraw, LinesMatchReference)
+{
+    std::mt19937 rng(12);
+    for (int n = 0; n < 300; ++n) {
+        auto image = Target(31, 19, rng);
+        auto ref = Snapshot(*image);
+        const double x1 = RandomDouble(rng, 0, 30.99), y1 = RandomDouble(rng, 0, 18.99);
+        const double x2 = RandomDouble(rng, 0, 30.99), y2 = RandomDouble(rng, 0, 18.99);
+        const Color c = RandomColor(rng);
+        switch (n % 3) {
+        case 0:
+            image->SurfaceDrawLine(x1, y1, x2, y2, c);
+            SurfaceRef::Line(ref, x1, y1, x2, y2, c);
+            break;
+        case 1:
+            image->SurfaceDrawLineAdditive(x1, y1, x2, y2, c);
+            SurfaceRef::LineAdditive(ref, x1, y1, x2, y2, c);
+            break;
+        default:
+            image->SurfaceDrawSmoothLine(x1, y1, x2, y2, c);
+            SurfaceRef::SmoothLine(ref, x1, y1, x2, y2, c);
+            break;
+        }
+        ASSERT_EQ(Difference(*image, ref), "") << "case " << n;
+    }
+}
+
+TEST_P(SurfaceDraw, CoverageFillMatchesReference)
+{
+    std::mt19937 rng(13);
+    for (int n = 0; n < 100; ++n) {
+        auto image = Target(20, 12, rng);
+        auto ref = Snapshot(*image);
+        std::vector<uint8_t> coverage(20 * 12);
+        for (auto& v : coverage)
+            v = uint8_t(rng());
+        std::vector<ScanSpan> spans;
+        for (int y = 0; y < 12; ++y) {
+            const int x = RandomInt(rng, 0, 19);
+            spans.push_back(ScanSpan{y, x, RandomInt(rng, 0, 20 - x)});
+        }
+        const Color c = RandomColor(rng);
+        SurfaceFillSpansWithCoverage(*image, spans.data(), int(spans.size()), c, coverage.data(), 0, 0, 20);
+        SurfaceRef::CoverageFill(ref, spans.data(), int(spans.size()), c, coverage.data(), 0, 0, 20);
+        ASSERT_EQ(Difference(*image, ref), "") << "case " << n;
+    }
+}
+
+TEST_P(SurfaceDraw, ImageCopiesMatchReference)
+{
+    std::mt19937 rng(14);
+    for (int n = 0; n < 400; ++n) {
+        const int sw = RandomInt(rng, 1, 40), sh = RandomInt(rng, 1, 8);
+        std::vector<uint32_t> words = RandomPicture(rng, sw, sh, RandomInt(rng, 0, 3) == 0);
+        if (RandomInt(rng, 0, 5) == 0) {
+            // Palette form: at most 256 colours.
+            auto pic = RandomPalettePicture(rng, sw, sh);
+            words = pic.bits;
+        }
+        auto source = Source(words, sw, sh);
+        if (n % 7 == 0)
+            source->TryPalettize();
+        const Rect sr = RandomRectIn(rng, sw, sh);
+        auto image = Target(44, 10, rng);
+        const int x = RandomInt(rng, 0, 44 - sr.width), y = RandomInt(rng, 0, 10 - sr.height);
+        const Color c = RandomColor(rng);
+        auto ref = Snapshot(*image);
+        SurfaceRef::Source src{words.data(), sw, source->hasTrans, source->hasAlpha};
+        const int kind = n % 4;
+        switch (kind) {
+        case 0:
+            image->SurfacePutImage(source.get(), x, y, sr, c);
+            SurfaceRef::PutImage(ref, x, y, src, sr, c, false);
+            break;
+        case 1:
+            image->SurfacePutImageAdditive(source.get(), x, y, sr, c);
+            SurfaceRef::PutImageAdditive(ref, x, y, src, sr, c, false);
+            break;
+        case 2:
+            image->SurfacePutImageMirrored(source.get(), x, y, sr, c);
+            SurfaceRef::PutImage(ref, x, y, src, sr, c, true);
+            break;
+        default:
+            image->SurfacePutImageMirroredAdditive(source.get(), x, y, sr, c);
+            SurfaceRef::PutImageAdditive(ref, x, y, src, sr, c, true);
+            break;
+        }
+        ASSERT_EQ(Difference(*image, ref), "") << "case " << n << " kind " << kind << " colour " << c.red << ","
+                                               << c.green << "," << c.blue << "," << c.alpha << " palette "
+                                               << source->IsPaletteForm() << " x " << x << " sr " << sr.x << ","
+                                               << sr.y << "," << sr.width << "," << sr.height << " src "
+                                               << std::hex << words[size_t(sr.y + 9 - y) * sw + sr.x];
+        EXPECT_TRUE(source->drawn);
+    }
+}
+
+TEST_P(SurfaceDraw, VolatileCopiesMatchReference)
+{
+    std::mt19937 rng(15);
+    for (int n = 0; n < 100; ++n) {
+        const int sw = RandomInt(rng, 1, 30), sh = RandomInt(rng, 1, 6);
+        const std::vector<uint32_t> words = RandomPicture(rng, sw, sh);
+        auto source = Source(words, sw, sh);
+        source->FlagVolatile(true);
+        const Rect sr = RandomRectIn(rng, sw, sh);
+        auto image = Target(32, 8, rng);
+        const int x = RandomInt(rng, 0, 32 - sr.width), y = RandomInt(rng, 0, 8 - sr.height);
+        auto ref = Snapshot(*image);
+        image->SurfacePutImage(source.get(), x, y, sr, Color::White);
+        SurfaceRef::PutImageVolatile(ref, x, y, SurfaceRef::Source{words.data(), sw}, sr);
+        ASSERT_EQ(Difference(*image, ref), "") << "case " << n;
+        // The volatile path reads the bits, not a display copy.
+        EXPECT_FALSE(source->nativeAlpha);
+    }
+}
+
+TEST_P(SurfaceDraw, NearestStretchesMatchReference)
+{
+    std::mt19937 rng(16);
+    for (int n = 0; n < 200; ++n) {
+        const int sw = RandomInt(rng, 1, 20), sh = RandomInt(rng, 1, 20);
+        const std::vector<uint32_t> words = RandomPicture(rng, sw, sh);
+        auto source = Source(words, sw, sh);
+        auto image = Target(30, 30, rng);
+        const Rect sr = RandomRectIn(rng, sw, sh);
+        const Rect dest(RandomInt(rng, -5, 25), RandomInt(rng, -5, 25), RandomInt(rng, 1, 30), RandomInt(rng, 1, 30));
+        const Rect clip = RandomRectIn(rng, 30, 30);
+        const Color c = RandomColor(rng);
+        const DrawMode mode = RandomInt(rng, 0, 2) ? 0 : 1;
+        const bool mirrored = n % 2;
+        auto ref = Snapshot(*image);
+        SurfaceRef::Source src{words.data(), sw, source->hasTrans, source->hasAlpha};
+        if (!mirrored) {
+            Rect R;
+            DoubleRect area;
+            if (sr.width > 0 && sr.height > 0 && ClipStretchRects(dest, sr, clip, R, area)) {
+                const double a[4] = {area.x, area.y, area.width, area.height};
+                SurfaceRef::Stretch(ref, R, a, src, c, mode, false);
+            }
+            image->PutImageStretched(source.get(), dest, sr, clip, c, mode, true);
+        } else {
+            const Rect vis = dest.Intersection(clip);
+            if (vis.width > 0 && vis.height > 0 && sr.width > 0 && sr.height > 0) {
+                const double sx = double(sr.width) / dest.width, sy = double(sr.height) / dest.height;
+                const double a[4] = {sx * ((dest.x + dest.width) - (vis.x + vis.width)) + sr.x,
+                                     sy * (vis.y - dest.y) + sr.y, sr.width + sx * (vis.width - dest.width),
+                                     sr.height + sy * (vis.height - dest.height)};
+                SurfaceRef::Stretch(ref, vis, a, src, c, mode, true);
+            }
+            image->PutImageStretchedMirrored(source.get(), dest, sr, clip, c, mode, true);
+        }
+        ASSERT_EQ(Difference(*image, ref), "") << "case " << n << (mirrored ? " mirrored" : "");
+    }
+}
+
+// ---- Edge cases
+
+TEST_P(SurfaceDraw, WhiteFillConvertsEachRoutineItsOwnWay)
+{
+    const bool wide = GetParam().bitCount == 32;
+    const uint32_t all = ChannelBits();
+    (void)all;
+    // The fill: c * m >> 8 in 32 bits (254 per channel), (c + 1) * m >> 8 in 16.
+    auto image = Target(4, 4, 0u);
+    image->SurfaceFillRectangle(Rect(0, 0, 4, 4), Color::White);
+    EXPECT_EQ(image->surface->PixelAt(1, 1), wide ? 0xFEFEFEu : all);
+    // The line: (m / 2 + m * c) >> 8: 254 in 32 bits, each 16-bit channel
+    // one below its top.
+    image->SurfaceDrawLine(0, 0, 3, 2, Color::White);
+    EXPECT_EQ(image->surface->PixelAt(0, 0), wide ? 0xFEFEFEu : GetParam().redMask == 0xF800 ? 0xF7DEu : 0x7BDEu);
+    // The coverage fill: opaque value m * c >> 8, then mixed by coverage
+    // (255 + 1) * 255 >> 8 = 255 out of 256: 253 in 32 bits.
+    auto cov = Target(2, 1, 0u);
+    const uint8_t full[2] = {255, 255};
+    const ScanSpan span{0, 0, 2};
+    SurfaceFillSpansWithCoverage(*cov, &span, 1, Color::White, full, 0, 0, 2);
+    uint32_t expected = 0;
+    for (uint32_t m : {GetParam().redMask, GetParam().greenMask, GetParam().blueMask})
+        expected |= (((((m * 255) >> 8) & m) * 255) >> 8) & m;
+    EXPECT_EQ(cov->surface->PixelAt(0, 0), expected);
+    if (wide) {
+        EXPECT_EQ(expected, 0xFDFDFDu);
+    }
+}
+
+TEST_P(SurfaceDraw, RunCrossingTheRightEdgeIsCut)
+{
+    // Rows of 8 translucent pixels: one run per row; only 3 are copied.
+    std::vector<uint32_t> words(8 * 2, 0x80FFFFFF);
+    auto source = Source(words, 8, 2);
+    auto image = Target(6, 2, 0u);
+    image->SurfacePutImage(source.get(), 0, 0, Rect(2, 0, 3, 2), Color::White);
+    for (int y = 0; y < 2; ++y) {
+        for (int x = 0; x < 3; ++x)
+            EXPECT_NE(image->surface->PixelAt(x, y), 0u) << x << "," << y;
+        for (int x = 3; x < 6; ++x)
+            EXPECT_EQ(image->surface->PixelAt(x, y), 0u) << x << "," << y;
+    }
+}
+
+TEST_P(SurfaceDraw, AdditiveCopySkipsBlackRuns)
+{
+    std::mt19937 rng(3);
+    std::vector<uint32_t> words = {0xFF000000, 0xFF000000, 0xFF404040, 0x00000000};
+    auto source = Source(words, 4, 1);
+    auto image = Target(4, 1, rng);
+    const uint32_t before[4] = {image->surface->PixelAt(0, 0), image->surface->PixelAt(1, 0),
+                                image->surface->PixelAt(2, 0), image->surface->PixelAt(3, 0)};
+    image->SurfacePutImageAdditive(source.get(), 0, 0, Rect(0, 0, 4, 1), Color::White);
+    EXPECT_EQ(image->surface->PixelAt(0, 0), before[0]);
+    EXPECT_EQ(image->surface->PixelAt(1, 0), before[1]);
+    EXPECT_EQ(image->surface->PixelAt(3, 0), before[3]);
+}
+
+TEST_P(SurfaceDraw, MirroredCopyOfOneColumnIsAPlainCopy)
+{
+    std::mt19937 rng(4);
+    const std::vector<uint32_t> words = RandomPicture(rng, 1, 6);
+    auto source = Source(words, 1, 6);
+    for (Color c : {Color::White, Color(128, 128, 128, 200), Color(10, 200, 30, 255)}) {
+        auto a = Target(3, 6, rng);
+        auto b = Target(3, 6, 0u);
+        for (int y = 0; y < 6; ++y)
+            for (int x = 0; x < 3; ++x)
+                b->surface->SetPixelAt(x, y, a->surface->PixelAt(x, y));
+        a->SurfacePutImage(source.get(), 1, 0, Rect(0, 0, 1, 6), c);
+        b->SurfacePutImageMirrored(source.get(), 1, 0, Rect(0, 0, 1, 6), c);
+        // 16-bit grey colours blend at 5 bits in the plain copy and at 8 in
+        // the mirrored one; everything else matches.
+        if (GetParam().bitCount == 16 && c.red == 128)
+            continue;
+        EXPECT_EQ(Difference(*a, Snapshot(*b)), "");
+    }
+}
+
+TEST_P(SurfaceDraw, AdditiveSmoothLineWritesNothing)
+{
+    std::mt19937 rng(5);
+    auto image = Target(10, 10, rng);
+    auto before = Snapshot(*image);
+    image->DrawSmoothLineSegment(1, 1, 8, 5, Color(200, 100, 50), 1);
+    EXPECT_EQ(Difference(*image, before), "");
+}
+
+TEST_P(SurfaceDraw, SmoothLineAndCoverageFillHonourNoSurfaceAccess)
+{
+    std::mt19937 rng(6);
+    auto image = Target(10, 10, rng);
+    auto before = Snapshot(*image);
+    image->noSurfaceAccess = true;
+    image->SurfaceDrawSmoothLine(1, 1, 8, 5, Color::White);
+    const uint8_t coverage[10] = {255, 255, 255, 255, 255, 255, 255, 255, 255, 255};
+    const ScanSpan span{2, 0, 10};
+    image->FillSpansWithCoverage(&span, 1, Color::White, 0, coverage, 0, 2, 10, 0);
+    image->noSurfaceAccess = false;
+    EXPECT_EQ(Difference(*image, before), "");
+}
+
+TEST_P(SurfaceDraw, DirectDrawCopiesBetweenSurfacesUnlessVideoToSystem)
+{
+    // The source's surface is changed behind its bits: a surface blit shows
+    // the change, the software copy the bits' display copy.
+    const std::vector<uint32_t> words(4 * 2, 0xFF204060);
+    struct Case {
+        bool sourceVideo, destVideo, blit;
+    };
+    for (Case k : {Case{false, false, true}, Case{true, true, true}, Case{false, true, true},
+                   Case{true, false, false}}) {
+        DDImage source(app.display.get());
+        source.AssignPixels(words.data(), 4, 2, true);
+        source.PreferVideoMemory(k.sourceVideo);
+        ASSERT_TRUE(source.CreateSurface());
+        source.surface->SetPixelAt(0, 0, 0x1F);
+        auto dest = Target(4, 2, 0u);
+        dest->PreferVideoMemory(k.destVideo);
+        ASSERT_TRUE(dest->CreateSurface());
+        ASSERT_TRUE(dest->AcquireSurfaceLock());
+        dest->SurfacePutImage(&source, 0, 0, Rect(0, 0, 4, 2), Color::White);
+        EXPECT_TRUE(dest->surface->IsLocked());
+        EXPECT_EQ(dest->lockCount, 1);
+        dest->ReleaseSurfaceLock();
+        EXPECT_EQ(dest->surface->PixelAt(0, 0) == 0x1F, k.blit) << k.sourceVideo << k.destVideo;
+        EXPECT_EQ(dest->surface->PixelAt(1, 0) & ChannelBits(), RefLayout().DisplayCopy(0xFF204060) & ChannelBits())
+            << k.sourceVideo << k.destVideo;
+    }
+}
+
+} // namespace
+} // namespace Quib

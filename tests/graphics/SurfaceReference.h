@@ -1,0 +1,65 @@
+#pragma once
+// Slow, plain versions of the surface drawing routines of DDImage, written
+// pixel by pixel and channel by channel from their formulas, apart from the
+// fast loops, for differential tests. A surface is a vector of pixel values
+// (16- or 32-bit), width values per row.
+
+#include "framework/graphics/Color.h"
+#include "framework/graphics/DrawMode.h"
+#include "framework/graphics/Rect.h"
+#include "framework/graphics/ScanSpan.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace Quib::SurfaceRef {
+
+struct Layout {
+    int bitCount = 32;
+    uint32_t mask[3] = {};
+    int shift[3] = {};
+    int bits[3] = {};
+
+    Layout(int bitCount, uint32_t red, uint32_t green, uint32_t blue);
+    bool Spread565() const { return bitCount == 16 && mask[0] == 0xF800 && mask[1] == 0x07E0 && mask[2] == 0x1F; }
+    bool Spread555() const { return bitCount == 16 && mask[0] == 0x7C00 && mask[1] == 0x03E0 && mask[2] == 0x1F; }
+    bool RgbOrder() const { return mask[0] > mask[1] && mask[1] > mask[2]; }
+    uint32_t Max(int c) const { return (1u << bits[c]) - 1; }
+    // The display copy of an ARGB word: colour premultiplied by (a + 1) / 256.
+    uint32_t DisplayCopy(uint32_t argb) const;
+};
+
+struct Surface {
+    Layout layout;
+    int width = 0;
+    int height = 0;
+    std::vector<uint32_t> px;
+
+    uint32_t& At(int x, int y) { return px[size_t(y) * width + x]; }
+};
+
+// A source picture in ARGB words.
+struct Source {
+    const uint32_t* argb = nullptr;
+    int width = 0;
+    bool hasTrans = false;
+    bool hasAlpha = false;
+};
+
+void Fill(Surface& s, const Rect& r, const Color& c);
+void FillAdditive(Surface& s, const Rect& r, const Color& c);
+void Line(Surface& s, double x1, double y1, double x2, double y2, const Color& c);
+void LineAdditive(Surface& s, double x1, double y1, double x2, double y2, const Color& c);
+void SmoothLine(Surface& s, double x1, double y1, double x2, double y2, const Color& c);
+void CoverageFill(Surface& s, const ScanSpan* spans, int count, const Color& c, const uint8_t* coverage, int left,
+                  int top, int stride);
+// The normal and additive copies; mirrored draws each row right to left.
+void PutImage(Surface& s, int x, int y, const Source& src, const Rect& sr, const Color& c, bool mirrored);
+void PutImageAdditive(Surface& s, int x, int y, const Source& src, const Rect& sr, const Color& c, bool mirrored);
+void PutImageVolatile(Surface& s, int x, int y, const Source& src, const Rect& sr);
+// The nearest stretch of the area onto R (mirrored: rows right to left).
+void Stretch(Surface& s, const Rect& R, const double area[4], const Source& src, const Color& c, DrawMode mode,
+             bool mirrored);
+
+} // namespace Quib::SurfaceRef
