@@ -39,6 +39,8 @@ protected:
         auto image = std::make_unique<DDImage>(app.display.get());
         image->Resize(w, h);
         EXPECT_TRUE(image->CreateSurface());
+        // An opaque picture, as a screen or back buffer is.
+        image->hasTrans = image->hasAlpha = false;
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
                 image->surface->SetPixelAt(x, y, uint32_t(rng()) & ChannelBits());
@@ -49,6 +51,8 @@ protected:
         auto image = std::make_unique<DDImage>(app.display.get());
         image->Resize(w, h);
         EXPECT_TRUE(image->CreateSurface());
+        // An opaque picture, as a screen or back buffer is.
+        image->hasTrans = image->hasAlpha = false;
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
                 image->surface->SetPixelAt(x, y, fill);
