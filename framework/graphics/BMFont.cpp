@@ -1,0 +1,204 @@
+#include "framework/graphics/BMFont.h"
+
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/Image.h"
+#include "framework/graphics/ImageLib.h"
+#include "framework/graphics/LineSteppers.h"
+#include "framework/graphics/MemoryImage.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace Quib {
+
+namespace {
+
+// The drive and folder of a path, with the separator after it ('\' or '/').
+std::string FolderOf(const std::string& path)
+{
+    const size_t cut = path.find_last_of("\\/");
+    if (cut != std::string::npos)
+        return path.substr(0, cut + 1);
+    const size_t drive = path.find(':');
+    return drive == std::string::npos ? std::string() : path.substr(0, drive + 1);
+}
+
+// A new picture from a file; null when it cannot be read.
+std::unique_ptr<Image> LoadPageImage(const std::string& path)
+{
+    std::unique_ptr<ImageLib::Image> decoded = ImageLib::LoadImageFile(path, true);
+    if (!decoded)
+        return nullptr;
+    auto image = std::make_unique<MemoryImage>();
+    image->textureFlags |= 0x100;
+    image->name = path;
+    image->AssignPixels(decoded->pixels, decoded->width, decoded->height, true);
+    return image;
+}
+
+} // namespace
+
+BMFont::BMFont(const std::string& path) : mShared(std::make_shared<Shared>())
+{
+    if (PakFile* file = PakFOpen(path)) {
+        loaded = ParseDescriptor(&mShared->data, file);
+        PakFClose(file);
+    }
+    const std::string folder = FolderOf(path);
+    const size_t count = mShared->data.pages.size();
+    mShared->pageImages.resize(count);
+    pages.resize(count);
+    for (size_t i = 0; i < count; ++i) {
+        mShared->pageImages[i] = LoadPageImage(folder + mShared->data.pages[i]);
+        pages[i] = mShared->pageImages[i].get();
+    }
+    ascent = mShared->data.base;
+    height = mShared->data.size;
+    extraLineGap = 0;
+}
+
+BMFont::BMFont(const BMFont& other) : Font(other), pages(other.pages), mShared(other.mShared) {}
+
+BMFont::~BMFont() = default;
+
+Font* BMFont::Clone() const { return new BMFont(*this); }
+
+int32_t BMFont::Kerning(const BMFontGlyph& glyph, int32_t previous) const
+{
+    if (previous == 0)
+        return 0;
+    auto it = glyph.kerning.find(previous);
+    return it == glyph.kerning.end() ? 0 : it->second;
+}
+
+int BMFont::GetCharAdvance(int32_t c, int32_t previous) const
+{
+    auto it = mShared->data.glyphs.find(c);
+    if (it == mShared->data.glyphs.end())
+        return -1;
+    return it->second.xadvance + Kerning(it->second, previous);
+}
+
+void BMFont::LayoutText(FRect& r, std::u16string_view text, float x, float y, float scaleX, float scaleY,
+                        float spacing, int hAlign, int vAlign) const
+{
+    r = FRect(x, y, 0, 0);
+    const float lineHeight = float(mShared->data.lineHeight) * scaleY;
+    int lines = 1;
+    float widest = 0, current = 0;
+    int32_t previous = 0;
+    for (char16_t c : text) {
+        if (c == u'\n') {
+            ++lines;
+            widest = std::max(widest, current);
+            current = 0;
+            previous = 0;
+            continue;
+        }
+        current += scaleX * (spacing + float(GetCharAdvance(c, previous)));
+        previous = c;
+    }
+    widest = std::max(widest, current);
+    r.width = widest;
+    r.height = float(lines) * lineHeight;
+    if (hAlign == FONT_ALIGN_RIGHT)
+        r.x -= r.width;
+    else if (hAlign == FONT_ALIGN_CENTER)
+        r.x -= r.width / 2;
+    if (vAlign == FONT_VALIGN_MIDDLE)
+        r.y -= r.height / 2;
+    else if (vAlign == FONT_VALIGN_BOTTOM)
+        r.y -= r.height;
+}
+
+void BMFont::DrawGlyph(Graphics& g, const BMFontGlyph& glyph, float x, float y, float width, float height) const
+{
+    Image* page = Page(size_t(std::max(glyph.page, 0)));
+    if (glyph.page < 0 || !page || glyph.width == 0 || glyph.height == 0)
+        return;
+    if (g.IsScaled()) {
+        // Scale about the Graphics' scale origin, taken in untranslated terms.
+        const float dx = g.scaleOrigX - g.transX, dy = g.scaleOrigY - g.transY;
+        x = (x - dx) * g.scaleX + dx;
+        y = (y - dy) * g.scaleY + dy;
+        width *= g.scaleX;
+        height *= g.scaleY;
+    }
+    const Rect dest(TruncToInt(g.transX + std::trunc(x)), TruncToInt(g.transY + std::trunc(y)), TruncToInt(width),
+                    TruncToInt(height));
+    g.destImage->PutImageStretched(page, dest, Rect(glyph.x, glyph.y, glyph.width, glyph.height), g.clipRect,
+                                   g.color, g.drawMode, g.fastStretch);
+}
+
+void BMFont::RenderText(Graphics& g, int x, int y, std::u16string_view text, const Color& color, const Rect& clip,
+                        float scaleX, float scaleY, float spacing, int hAlign, int vAlign) const
+{
+    const bool oldColorize = g.colorizeImages;
+    const Rect oldClip = g.clipRect;
+    g.colorizeImages = true;
+    g.color = color;
+    g.clipRect = clip;
+    if (vAlign == FONT_VALIGN_BASELINE) {
+        y -= ascent;
+        vAlign = 0;
+    }
+
+    const BMFontData& data = mShared->data;
+    const float lineHeight = float(data.lineHeight) * scaleY;
+    std::vector<float> widths;
+    if (hAlign != 0) {
+        float width = 0;
+        int32_t previous = 0;
+        for (char16_t c : text) {
+            if (c == u'\n') {
+                widths.push_back(width);
+                width = 0;
+                previous = 0;
+                continue;
+            }
+            width += float(GetCharAdvance(c, previous) + spacing) * scaleX;
+            previous = c;
+        }
+        widths.push_back(width);
+    }
+    int lines = 1;
+    if (vAlign != 0)
+        lines += int(std::count(text.begin(), text.end(), u'\n'));
+
+    size_t line = 0;
+    float penX = 0, penY = 0;
+    auto placePen = [&] {
+        const float w = line < widths.size() ? widths[line] : 0.0f;
+        penX = hAlign == FONT_ALIGN_RIGHT ? float(x) - w : hAlign == FONT_ALIGN_CENTER ? float(x) - w / 2 : float(x);
+        const float index = float(line);
+        penY = vAlign == FONT_VALIGN_MIDDLE   ? float(y) + lineHeight * (index - float(lines) / 2)
+               : vAlign == FONT_VALIGN_BOTTOM ? float(y) + lineHeight * (index - float(lines))
+                                              : float(y) + lineHeight * index;
+    };
+    placePen();
+    int32_t previous = 0;
+    for (char16_t c : text) {
+        if (c == u'\n') {
+            ++line;
+            previous = 0;
+            placePen();
+            continue;
+        }
+        int advance = -1;
+        auto it = data.glyphs.find(c);
+        if (it != data.glyphs.end()) {
+            const BMFontGlyph& glyph = it->second;
+            const int32_t kern = Kerning(glyph, previous);
+            DrawGlyph(g, glyph, penX + float(glyph.xoffset + kern) * scaleX, penY + float(glyph.yoffset) * scaleY,
+                      float(glyph.width) * scaleX, float(glyph.height) * scaleY);
+            advance = glyph.xadvance + kern;
+        }
+        penX += (spacing + float(advance)) * scaleX;
+        previous = c;
+    }
+
+    g.clipRect = oldClip;
+    g.colorizeImages = oldColorize;
+}
+
+} // namespace Quib
