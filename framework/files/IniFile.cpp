@@ -55,14 +55,14 @@ template <class Doc> bool SaveFrom(std::string_view path, const Doc& doc)
     return written && closed;
 }
 
-// Comments are written as they were read, made whole where the file ended
-// inside one: a block comment gets its "*/", and a blank follows a last
-// backslash so that it does not continue the comment onto the next line.
 template <class CharT> bool IsBlockComment(const std::basic_string<CharT>& text)
 {
     return text.size() >= 2 && text[0] == CharT('/') && text[1] == CharT('*');
 }
 
+// Comments are written as they were read, made whole where the file ended
+// inside one: a block comment gets its "*/", and a blank follows a last
+// backslash so that it does not continue the comment onto the next line.
 template <class CharT> void AppendComment(std::basic_string<CharT>& out, const std::basic_string<CharT>& text)
 {
     out += text;

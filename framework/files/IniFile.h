@@ -20,7 +20,9 @@ bool SaveIniFileW(std::string_view path, const IniDocumentW& doc);
 
 // The document as the writers put it into a file (without byte-order mark).
 template <class CharT> std::basic_string<CharT> IniFormatDocument(const BasicIniDocument<CharT>& doc);
-// Appends a value or name with the escapes the reader turns back into it.
+// Appends a value or name with the escapes the reader turns back into it
+// ("/" and blanks at either end included). A key name still cannot hold "="
+// or begin with "[", nor a section name hold "]".
 template <class CharT> void IniAppendEscaped(std::basic_string<CharT>& out, const std::basic_string<CharT>& text);
 
 bool IniWriteEscaped(const std::string& value, ScopedPakFile& file);

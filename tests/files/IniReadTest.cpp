@@ -117,6 +117,17 @@ TEST(IniRead, ScanningWithoutInsertingVisitsEveryEntry)
         seen += std::to_string(it.State()) + ":" + it.Name() + "=" + it.Value() + ";";
     EXPECT_EQ(seen, "4:# c=;1:Main=;2:Name=0041;2:CRC=12;");
     EXPECT_EQ(Describe(doc), "[Keep] z=9");
+
+    // Staying within a section: the next section line ends the scan.
+    std::istringstream in2("[Main]\nName=0041\n# c\nCRC=12\n[Other]\nx=1\n");
+    IniStdIStream source2(in2);
+    auto it = IniReadIterator::Start(doc, source2);
+    EXPECT_EQ(it.Name(), "Main");
+    it.SetMask(INI_KEY | INI_IN_SECTION);
+    seen.clear();
+    for (it.Advance(); it != IniDocument::End(); it.Advance())
+        seen += it.Name() + ";";
+    EXPECT_EQ(seen, "Name;CRC;");
 }
 
 TEST(IniRead, ValuesAsNumbers)
