@@ -4,8 +4,9 @@
 #include "platform/MessageSink.h"
 #include "platform/TextCodecs.h"
 
-#include <charconv>
+#include <clocale>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <locale>
 
@@ -199,34 +200,15 @@ int StringToIntAtoi(std::string_view text)
 
 double ParseDoubleC(std::string_view text, size_t* end)
 {
-    size_t pos = 0;
-    while (pos < text.size() && IsCSpace(text[pos]))
-        ++pos;
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == '-' || text[pos] == '+')) {
-        negative = text[pos] == '-';
-        ++pos;
-    }
+    // strtod in the "C" locale, on a terminated copy (the text may hold a
+    // NUL or end without one).
+    static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(0));
+    std::string copy(text.substr(0, text.find('\0')));
+    char* stop = nullptr;
+    double value = strtod_l(copy.c_str(), &stop, cLocale);
     if (end)
-        *end = 0;
-    if (pos >= text.size() || text[pos] == '-' || text[pos] == '+')
-        return 0.0;
-    double value = 0.0;
-    const char* first = text.data() + pos;
-    auto r = std::from_chars(first, text.data() + text.size(), value, std::chars_format::general);
-    if (r.ec == std::errc::invalid_argument)
-        return 0.0;
-    if (r.ec == std::errc::result_out_of_range) {
-        // Too small reads as 0, too large as infinity, as strtod does.
-        std::string_view number(first, static_cast<size_t>(r.ptr - first));
-        size_t e = number.find_first_of("eE");
-        bool negativeExponent = e != std::string_view::npos && e + 1 < number.size() && number[e + 1] == '-';
-        bool wholePart = number.find_first_of("123456789") < number.find_first_of(".eE");
-        value = (!negativeExponent && wholePart) ? HUGE_VAL : 0.0;
-    }
-    if (end)
-        *end = static_cast<size_t>(r.ptr - text.data());
-    return negative ? -value : value;
+        *end = static_cast<size_t>(stop - copy.c_str());
+    return value;
 }
 
 float StringToFloat(std::string_view text) { return static_cast<float>(ParseDoubleC(text)); }

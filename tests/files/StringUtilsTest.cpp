@@ -87,6 +87,14 @@ TEST(StringUtils, NumberReaders)
     EXPECT_EQ(ParseDoubleC("1e999"), HUGE_VAL);
     EXPECT_EQ(ParseDoubleC("-1e999"), -HUGE_VAL);
     EXPECT_EQ(ParseDoubleC("1e-999"), 0.0);
+    EXPECT_EQ(ParseDoubleC("0.0001e400"), HUGE_VAL); // large despite the leading zeros
+    EXPECT_EQ(ParseDoubleC("1e-310"), 1e-310);
+    size_t used = 99;
+    EXPECT_EQ(ParseDoubleC(" -2.5e1x", &used), -25.0);
+    EXPECT_EQ(used, 7u);
+    EXPECT_EQ(ParseDoubleC("x1", &used), 0.0);
+    EXPECT_EQ(used, 0u);
+    EXPECT_EQ(ParseDoubleC(std::string_view("7\0" "8", 3)), 7.0); // a NUL ends the number
 }
 
 TEST(StringUtils, ParseIntPairAndQuadKeepUnreadFields)
