@@ -1,6 +1,5 @@
 #include "framework/files/PrintfFormat.h"
 
-
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -180,14 +179,15 @@ void PutInteger(Sink<Char>& sink, const Spec& spec, char conv, const FormatArg& 
     PutPadded(sink, spec, prefix, body, spec.zero && !spec.left && spec.precision < 0);
 }
 
-// Body of %e / %f with the given precision, without sign.
+// Body of %e / %f with the given precision (at most kMaxPrecision + 4, as
+// %g asks), without sign. The widest is a fixed 1e308: 309 digits, the
+// point and the precision.
 std::string FixedOrScientific(double v, bool scientific, int precision)
 {
-    std::string text(static_cast<size_t>(precision) + 340, '\0');
-    auto r = std::to_chars(text.data(), text.data() + text.size(), v,
+    char text[kMaxPrecision + 4 + 340];
+    auto r = std::to_chars(text, text + sizeof text, v,
                            scientific ? std::chars_format::scientific : std::chars_format::fixed, precision);
-    text.resize(static_cast<size_t>(r.ptr - text.data()));
-    return text;
+    return r.ec == std::errc() ? std::string(text, r.ptr) : std::string();
 }
 
 template <class Char>
@@ -325,6 +325,7 @@ template <class Char>
 bool Format(std::basic_string<Char>& out, size_t limit, const Char* format, FormatArgs args)
 {
     constexpr bool kWideFormat = sizeof(Char) == 2;
+    out.clear();
     Sink<Char> sink(out, limit);
     if (!format)
         return true;

@@ -87,8 +87,9 @@ constexpr size_t kWStrFormatLimit = kStrFormatLimit / 2;
 // narrow result is converted as WStringToString does, narrow text in a wide
 // result as StringToWString does.
 //
-// Formats at most `limit` characters into `out`; returns false when the
-// whole text did not fit (`out` then holds the first `limit` characters).
+// Formats at most `limit` characters into `out`, replacing what it held;
+// returns false when the whole text did not fit (`out` then holds the first
+// `limit` characters).
 bool FormatInto(std::string& out, size_t limit, const char* format, FormatArgs args);
 bool FormatInto(std::u16string& out, size_t limit, const char16_t* format, FormatArgs args);
 

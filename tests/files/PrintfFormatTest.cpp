@@ -92,6 +92,12 @@ TEST(PrintfFormat, BoundedFormReportsOverflow)
     EXPECT_EQ(std::string(buffer, 8), "12345678");
     EXPECT_EQ(FormatBounded(buffer, 8, "%s", FormatArgList("123456789").Args()), -1);
     EXPECT_EQ(std::string(buffer, 8), "12345678");
+    // A string that held text before is replaced, and the limit still holds.
+    std::string into(20, 'z');
+    EXPECT_FALSE(FormatInto(into, 4, "%10d", FormatArgList(1).Args()));
+    EXPECT_EQ(into, "    ");
+    EXPECT_TRUE(FormatInto(into, 4, "%d", FormatArgList(12).Args()));
+    EXPECT_EQ(into, "12");
     char16_t wide[4];
     EXPECT_EQ(FormatBounded(wide, 4, u"%d", FormatArgList(12345).Args()), -1);
     EXPECT_EQ(FormatBounded(wide, 4, u"%d", FormatArgList(123).Args()), 3);
