@@ -2,8 +2,10 @@
 
 #include "framework/files/StringUtils.h"
 #include "platform/FileNames.h"
+#include "platform/Folders.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <pwd.h>
 #include <sys/sysinfo.h>
@@ -23,12 +25,8 @@ void CSysInfo::Gather()
     IsAdmin();
     if (passwd* pw = getpwuid(geteuid()))
         userName = std::string(pw->pw_name).substr(0, 100);
-    char exe[4096];
-    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
-    if (n > 0) {
-        std::string path(exe, static_cast<size_t>(n));
-        exeFileName = path.substr(path.find_last_of('/') + 1);
-    }
+    std::string exe = ExecutablePath();
+    exeFileName = exe.substr(exe.find_last_of('/') + 1);
 }
 
 void CSysInfo::GetWindowsName()
@@ -59,10 +57,12 @@ void CSysInfo::ReadCpuInfo()
     if (!f)
         return;
     std::string family, model, stepping;
-    char line[1024];
-    // The first processor's block only.
-    while (std::fgets(line, sizeof line, f)) {
-        std::string_view text(line);
+    char* line = nullptr;
+    size_t capacity = 0;
+    ssize_t length;
+    // The first processor's block only (lines such as "flags" can be long).
+    while ((length = getline(&line, &capacity, f)) > 0) {
+        std::string_view text(line, static_cast<size_t>(length));
         if (text == "\n")
             break;
         size_t colon = text.find(':');
@@ -83,6 +83,7 @@ void CSysInfo::ReadCpuInfo()
         else if (key == "stepping")
             stepping = value;
     }
+    std::free(line);
     std::fclose(f);
     if (!family.empty()) {
         utsname names;

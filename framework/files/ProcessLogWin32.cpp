@@ -1,9 +1,9 @@
 #include "framework/files/ProcessLogWin32.h"
 
 #include "framework/files/CSysInfo.h"
+#include "platform/Folders.h"
 
 #include <ctime>
-#include <unistd.h>
 
 namespace Quib {
 
@@ -13,12 +13,7 @@ constexpr size_t kMaxMessage = 4095;
 
 std::string Cut(std::string_view text, size_t limit) { return std::string(text.substr(0, limit)); }
 
-std::string ModulePath()
-{
-    char path[4096];
-    ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    return n > 0 ? Cut(std::string_view(path, static_cast<size_t>(n)), 259) : std::string();
-}
+std::string ModulePath() { return Cut(ExecutablePath(), 259); }
 
 tm LocalNow(int* milliseconds)
 {
