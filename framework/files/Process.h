@@ -27,7 +27,8 @@ public:
     // not listed. Removing it twice queues it once.
     static bool RemoveFromList(Process* process);
     // Steps every listed process in order, then deletes the queued ones.
-    // Processes may be added, removed or deleted by any update.
+    // An update may add, remove or delete other processes; one that is done
+    // itself returns false rather than deleting itself.
     static void StepAll(float elapsed);
     // Deletes every listed process (at shutdown).
     static void DeleteAll();
