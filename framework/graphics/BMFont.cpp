@@ -1,5 +1,8 @@
 #include "framework/graphics/BMFont.h"
 
+#include "framework/app/D3DInterface.h"
+#include "framework/app/DDInterface.h"
+#include "framework/app/QuibAppBase.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
 #include "framework/graphics/ImageLib.h"
@@ -116,9 +119,26 @@ void BMFont::DrawGlyph(Graphics& g, const BMFontGlyph& glyph, float x, float y, 
     Image* page = Page(size_t(std::max(glyph.page, 0)));
     if (glyph.page < 0 || !page || glyph.width == 0 || glyph.height == 0)
         return;
+    const float dx = g.scaleOrigX - g.transX, dy = g.scaleOrigY - g.transY;
+    const Rect source(glyph.x, glyph.y, glyph.width, glyph.height);
+    D3DInterface* d3d = gQuibAppBase && gQuibAppBase->display ? gQuibAppBase->display->d3d : nullptr;
+    if (d3d && (width != float(glyph.width) || height != float(glyph.height))) {
+        // Through the 3-D device, filtered: the quad, then the Graphics
+        // scale about its origin, then the translation.
+        Matrix3x3 m;
+        m.PreScale(width / float(glyph.width), height / float(glyph.height));
+        m.PreTranslate(x, y);
+        if (g.IsScaled()) {
+            m.PreTranslate(-dx, -dy);
+            m.PreScale(g.scaleX, g.scaleY);
+            m.PreTranslate(dx, dy);
+        }
+        m.PreTranslate(g.transX, g.transY);
+        d3d->BltTransformed(g.color, source, page, &g.clipRect, g.drawMode, m, true, 0.0f, 0.0f, false);
+        return;
+    }
     if (g.IsScaled()) {
         // Scale about the Graphics' scale origin, taken in untranslated terms.
-        const float dx = g.scaleOrigX - g.transX, dy = g.scaleOrigY - g.transY;
         x = (x - dx) * g.scaleX + dx;
         y = (y - dy) * g.scaleY + dy;
         width *= g.scaleX;
@@ -126,8 +146,7 @@ void BMFont::DrawGlyph(Graphics& g, const BMFontGlyph& glyph, float x, float y, 
     }
     const Rect dest(TruncToInt(g.transX + std::trunc(x)), TruncToInt(g.transY + std::trunc(y)), TruncToInt(width),
                     TruncToInt(height));
-    g.destImage->PutImageStretched(page, dest, Rect(glyph.x, glyph.y, glyph.width, glyph.height), g.clipRect,
-                                   g.color, g.drawMode, g.fastStretch);
+    g.destImage->PutImageStretched(page, dest, source, g.clipRect, g.color, g.drawMode, g.fastStretch);
 }
 
 void BMFont::RenderText(Graphics& g, int x, int y, std::u16string_view text, const Color& color, const Rect& clip,

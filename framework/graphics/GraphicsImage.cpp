@@ -1,5 +1,6 @@
 // Graphics: drawing one image into the destination.
 
+#include "framework/graphics/DDImage.h"
 #include "framework/graphics/DrawTransform.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
@@ -185,7 +186,8 @@ void Graphics::DrawImageWithTransform(Image* image, DrawTransform& t, const Rect
     if (!image)
         return;
     const float hw = float(s.width) * 0.5f, hh = float(s.height) * 0.5f;
-    if (t.matrixForm || (subpixel && is3DTarget)) {
+    auto* dd = dynamic_cast<DDImage*>(destImage);
+    if (t.matrixForm || (subpixel && dd && dd->IsRenderTarget())) {
         t.ToMatrix();
         destImage->PutImageMatrix(image, transX + x, transY + y, t.matrix, clipRect, ImageColor(), drawMode, s,
                                   smooth);

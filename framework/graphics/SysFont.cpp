@@ -1,6 +1,8 @@
 #include "framework/graphics/SysFont.h"
 
+#include "framework/graphics/DDImage.h"
 #include "framework/graphics/Graphics.h"
+#include "framework/graphics/LineSteppers.h"
 #include "framework/graphics/MemoryImage.h"
 #include "platform/SystemFont.h"
 
@@ -149,9 +151,13 @@ void SysFont::RenderPixels(std::u16string_view text, const Color& c, int width, 
         stamp(1, 0, rgb);
 }
 
-void SysFont::RenderText(Graphics& g, int x, int y, std::u16string_view text, const Color& color, const Rect&,
-                         float, float, float, int, int) const
+void SysFont::RenderText(Graphics& g, int x, int y, std::u16string_view text, const Color& color, const Rect& clip,
+                         float scaleX, float scaleY, float, int hAlign, int vAlign) const
 {
+    if (auto* dd = dynamic_cast<DDImage*>(g.destImage)) {
+        RenderToSurface(*dd, g, x, y, text, color, clip, scaleX, scaleY, hAlign, vAlign);
+        return;
+    }
     if (g.destImage->width <= 0 || g.destImage->height <= 0)
         return; // nothing can be drawn, e.g. into the measuring destination
     const int w = WidthOfText(text, 1.0f, 1.0f, 0.0f);
@@ -163,6 +169,50 @@ void SysFont::RenderText(Graphics& g, int x, int y, std::u16string_view text, co
     MemoryImage image;
     image.AssignPixels(pixels.data(), w, h, true);
     g.DrawImageAt(&image, x, y - ascent);
+}
+
+void SysFont::RenderToSurface(DDImage& image, const Graphics& g, int x, int y, std::u16string_view text,
+                              const Color& c, const Rect& clip, float scaleX, float scaleY, int hAlign,
+                              int vAlign) const
+{
+    if (!(scaleX > 0.0f) || !(scaleY > 0.0f))
+        return;
+    DisplaySurface* surface = image.EnsureSurface();
+    if (!surface)
+        return;
+    const bool wasLocked = image.lockCount > 0;
+    if (wasLocked)
+        surface->Unlock();
+
+    FRect r;
+    LayoutText(r, text, float(x), float(y), scaleX, scaleY, 0.0f, hAlign, vAlign);
+    const int px = TruncToInt(r.x), py = TruncToInt(r.y);
+    const SurfaceRect area{clip.x, clip.y, int32_t(int64_t(clip.x) + clip.width),
+                           int32_t(int64_t(clip.y) + clip.height)};
+    // The colour's alpha is honoured, so that text on a surface can fade.
+    const uint32_t alpha = uint32_t(Channel(c.alpha)) << 24;
+    const uint32_t rgb = (uint32_t(Channel(c.red)) << 16) | (uint32_t(Channel(c.green)) << 8) | uint32_t(Channel(c.blue));
+    bool failed = false, drawn = false;
+    auto put = [&](uint32_t argb, int dx, int dy) {
+        if (failed)
+            return;
+        const int tx = TruncToInt(float(px) + g.transX + float(dx)), ty = TruncToInt(float(py) + g.transY + float(dy));
+        failed = Failed(surface->DrawText(*systemFont, text, argb, tx, ty, area, scaleX, scaleY));
+        drawn |= !failed;
+    };
+    if (shadow) {
+        put(alpha, 1, 1);
+        if (overstrike)
+            put(alpha, 2, 1);
+    }
+    put(alpha | rgb, 0, 0);
+    if (overstrike)
+        put(alpha | rgb, 1, 0);
+    if (drawn)
+        image.DropMemoryCopies();
+
+    if (wasLocked)
+        surface->Lock(&image.lockDesc, DDLOCK_WAIT);
 }
 
 } // namespace Quib

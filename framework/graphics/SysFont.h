@@ -6,6 +6,7 @@
 
 namespace Quib {
 
+class DDImage;
 class SystemFont;
 struct SystemFontRequest;
 
@@ -47,6 +48,10 @@ public:
 private:
     void CreateGdiFont(const std::string& face, int pointSize, bool bold, int charset, bool italic,
                        bool underline, bool useDeviceDpi);
+    // Text blended straight into a display image's surface, aligned, scaled
+    // about its corner and honouring the colour's alpha.
+    void RenderToSurface(DDImage& image, const Graphics& g, int x, int y, std::u16string_view text, const Color& c,
+                         const Rect& clip, float scaleX, float scaleY, int hAlign, int vAlign) const;
     // The text in the colour, coverage as alpha, cell top-left at (0, 0) of
     // a width x height picture of 0xAARRGGBB words.
     void RenderPixels(std::u16string_view text, const Color& color, int width, int height, uint32_t* out) const;

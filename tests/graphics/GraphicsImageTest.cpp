@@ -191,13 +191,14 @@ TEST(GraphicsImage, TransformPaths)
         EXPECT_EQ(f.dest.calls[0].slot, "PutImageSubpixel");
         EXPECT_EQ(f.dest.calls[0].fx, 45.5f);
         EXPECT_EQ(f.dest.calls[0].fy, 45.5f);
-        // On the 3-D render target the subpixel draw goes through the matrix.
+        // A matrix-form transform always goes through the matrix.
         f.dest.calls.clear();
-        f.g.is3DTarget = true;
         f.g.smooth = true;
         f.g.transX = 1;
-        t.Translate(2, 3);
-        f.g.DrawImageWithTransform(&img, t, Rect(0, 0, 10, 10), 50, 50, true);
+        DrawTransform m;
+        m.EnsureMatrixForm();
+        m.Translate(2, 3);
+        f.g.DrawImageWithTransform(&img, m, Rect(0, 0, 10, 10), 50, 50, false);
         ASSERT_EQ(f.dest.calls.size(), 1u);
         EXPECT_EQ(f.dest.calls[0].slot, "PutImageMatrix");
         EXPECT_EQ(f.dest.calls[0].fx, 51.0f);
