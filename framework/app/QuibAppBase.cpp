@@ -2,6 +2,8 @@
 
 #include "framework/app/DDInterface.h"
 #include "framework/graphics/ImageLib.h"
+#include "framework/graphics/DDImage.h"
+#include "framework/graphics/ImageLib.h"
 #include "framework/graphics/MemoryImage.h"
 
 #include <algorithm>
@@ -41,6 +43,20 @@ void QuibAppBase::RefreshCursor()
 std::recursive_mutex& QuibAppBase::ImageSetLock()
 {
     return display ? display->critSect : critSect;
+}
+
+DDImage* QuibAppBase::CreateImage(const std::string& fileName, bool applyNow)
+{
+    if (fileName.empty())
+        return nullptr;
+    std::unique_ptr<ImageLib::Image> picture = ImageLib::LoadImageFile(fileName, true);
+    if (!picture)
+        return nullptr;
+    auto* image = new DDImage(display.get());
+    image->textureFlags |= 0x100;
+    image->name = fileName;
+    image->AssignPixels(picture->pixels, picture->width, picture->height, applyNow);
+    return image;
 }
 
 void QuibAppBase::FreeAllImageBitBuffers()

@@ -28,6 +28,11 @@ public:
     // Does nothing while there is no display. Every writer of cursorNum calls
     // it right after writing.
     virtual void RefreshCursor();
+    // A new image of the display holding the picture file (with its alpha
+    // picture looked up), textureFlags bit 8 set and named after the file;
+    // null for an empty name or a file that cannot be read. The caller owns
+    // it.
+    DDImage* CreateImage(const std::string& fileName, bool applyNow);
     // Every image of the set drops its display copy.
     virtual void FreeAllImageBitBuffers();
     // Every image of the set drops its software caches and its textures.

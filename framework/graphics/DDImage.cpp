@@ -33,7 +33,7 @@ bool LowestUnusedValue(const std::vector<uint64_t>& used, uint32_t count, uint32
 
 } // namespace
 
-DDImage::DDImage(DDInterface* owner) : MemoryImage(owner ? owner->app : nullptr), display(owner)
+DDImage::DDImage(DDInterface* owner) : MemoryImage(owner ? owner->app : gQuibAppBase), display(owner)
 {
     Init();
 }

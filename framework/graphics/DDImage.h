@@ -16,6 +16,9 @@ struct ScanSpan;
 // which is then the only copy of the pixels.
 class DDImage : public MemoryImage {
 public:
+    // The image belongs to the display's application (to the process-wide
+    // one without a display); without an argument, to that application's
+    // display.
     explicit DDImage(DDInterface* display);
     DDImage();
     DDImage(const DDImage&) = delete;

@@ -1,0 +1,48 @@
+#include "framework/app/DDInterface.h"
+#include "framework/app/QuibAppBase.h"
+#include "framework/graphics/DDImage.h"
+#include "support/ImageFixtures.h"
+#include "support/TempDir.h"
+#include "support/TestDisplays.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace Quib {
+namespace {
+
+TEST(QuibAppBaseCreateImage, LoadsAPictureIntoADisplayImage)
+{
+    QuibAppBase app;
+    Quib::Test::MakeTestDisplay(app, Quib::Test::kDisplayLayouts[0]);
+    Quib::Test::TempDir dir;
+    const std::vector<uint32_t> pixels = {0xFF102030, 0x80405060, 0x00000000, 0xFFFFFFFF, 0xFF000000, 0xFF0000FF};
+    dir.WriteFile("pics/Picture.tga", Quib::Test::MakeTga(3, 2, 32, 0x28, pixels));
+    Quib::Test::ScopedWorkingDirectory cwd(dir.Path());
+
+    std::unique_ptr<DDImage> image(app.CreateImage("PICS\\picture.tga", true));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->display, app.display.get());
+    EXPECT_EQ(app.display->images.count(image.get()), 1u);
+    EXPECT_EQ(app.imageSet.count(image.get()), 1u);
+    EXPECT_EQ(image->name, "PICS\\picture.tga");
+    EXPECT_EQ(image->textureFlags & 0x100, 0x100u);
+    EXPECT_EQ(image->width, 3);
+    EXPECT_EQ(image->height, 2);
+    EXPECT_EQ(std::vector<uint32_t>(image->bits.get(), image->bits.get() + 6), pixels);
+    // Applied now: the flags are current.
+    EXPECT_TRUE(image->hasTrans);
+    EXPECT_TRUE(image->hasAlpha);
+    EXPECT_FALSE(image->bitsChanged);
+
+    std::unique_ptr<DDImage> later(app.CreateImage("pics/picture.tga", false));
+    ASSERT_NE(later, nullptr);
+    EXPECT_TRUE(later->bitsChanged);
+
+    EXPECT_EQ(app.CreateImage("", true), nullptr);
+    EXPECT_EQ(app.CreateImage("pics/missing.tga", true), nullptr);
+}
+
+} // namespace
+} // namespace Quib
