@@ -128,10 +128,18 @@ inline uint32_t SampleBilinear(const TextureInfo& t, int32_t u, int32_t v)
     const uint32_t w = static_cast<uint32_t>(t.width);
     const uint32_t i00 = w * static_cast<uint32_t>(fv0 >> 16) + static_cast<uint32_t>(fu0 >> 16);
     const uint32_t i01 = i00 + w;
-    const uint32_t t00 = i00 < t.size ? t.pixels[i00] : 0;
-    const uint32_t t10 = i00 + 1 < t.size ? t.pixels[i00 + 1] : 0;
-    const uint32_t t01 = i01 < t.size ? t.pixels[i01] : 0;
-    const uint32_t t11 = i01 + 1 < t.size ? t.pixels[i01 + 1] : 0;
+    uint32_t t00, t10, t01, t11;
+    if (uint64_t{i00} + w + 1 < t.size) { // all four inside: one test
+        t00 = t.pixels[i00];
+        t10 = t.pixels[i00 + 1];
+        t01 = t.pixels[i01];
+        t11 = t.pixels[i01 + 1];
+    } else {
+        t00 = i00 < t.size ? t.pixels[i00] : 0;
+        t10 = i00 + 1 < t.size ? t.pixels[i00 + 1] : 0;
+        t01 = i01 < t.size ? t.pixels[i01] : 0;
+        t11 = i01 + 1 < t.size ? t.pixels[i01 + 1] : 0;
+    }
     const uint32_t fu = ((static_cast<uint32_t>(u) - static_cast<uint32_t>(fu0)) & 0xFFFE) + 1;
     const uint32_t fv = ((static_cast<uint32_t>(v) - static_cast<uint32_t>(fv0)) & 0xFFFE) + 1;
     const uint32_t gu = 0x10000 - fu, gv = 0x10000 - fv;
