@@ -22,14 +22,24 @@ TriangleVertex* NewClipCorner()
     return clipPoolUsed < CLIP_POOL_SIZE ? &clipPool[clipPoolUsed++] : nullptr;
 }
 
+// The value kept within [low, high]; NaN gives low.
+float ClampFinite(float value, float low, float high)
+{
+    if (!(value >= low))
+        return low;
+    if (!(value <= high))
+        return high;
+    return value;
+}
+
 uint32_t LerpColour(uint32_t inside, uint32_t outside, float t)
 {
     uint32_t packed = 0;
     for (int shift = 0; shift < 32; shift += 8) {
         const int a = static_cast<int>((inside >> shift) & 0xFF);
         const int b = static_cast<int>((outside >> shift) & 0xFF);
-        const auto c = static_cast<int>(static_cast<float>(b) + t * static_cast<float>(a - b));
-        packed |= static_cast<uint32_t>(std::clamp(c, 0, 255)) << shift;
+        const float c = ClampFinite(static_cast<float>(b) + t * static_cast<float>(a - b), 0, 255);
+        packed |= static_cast<uint32_t>(c) << shift;
     }
     return packed;
 }
@@ -96,15 +106,6 @@ int32_t ToFixed(double value)
     if (!(value == value))
         return 0;
     return static_cast<int32_t>(std::clamp(value, -2147483648.0, 2147483647.0));
-}
-
-float ClampFinite(float value, float low, float high)
-{
-    if (!(value >= low))
-        return low;
-    if (!(value <= high))
-        return high;
-    return value;
 }
 
 bool Finite(const TriangleVertex& c) { return std::isfinite(c.x) && std::isfinite(c.y); }
@@ -205,13 +206,14 @@ void RasterizeTriangleStrip(const TriangleVertex* corners, int count, const Rast
 
     const bool modulated = colour.alpha != 255 || colour.red != 255 || colour.green != 255 || colour.blue != 255;
 
+    // A texture without usable pixels still draws textured: every fetch
+    // gives 0.
+    const bool textured = texture != nullptr;
+    const bool alphaBlended = textured && (texture->hasTransparent || texture->hasTranslucent || smooth);
     TextureInfo info;
-    bool textured = false, alphaBlended = false;
     float texWidth = 0, texHeight = 0;
-    if (texture && texture->pixels && texture->width > 0 && texture->height > 0 &&
+    if (textured && texture->pixels && texture->width > 0 && texture->height > 0 &&
         uint64_t(texture->width) * uint64_t(texture->height) <= 0xFFFFFFFFu) {
-        textured = true;
-        alphaBlended = texture->hasTransparent || texture->hasTranslucent || smooth;
         info.pixels = texture->pixels;
         info.width = texture->width;
         info.size = static_cast<uint32_t>(texture->width) * static_cast<uint32_t>(texture->height);

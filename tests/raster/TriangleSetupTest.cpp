@@ -82,6 +82,23 @@ TEST(TriangleSetup, ClipKeepsCornersOnTheBoundsAndCutsTheRest)
         EXPECT_GE(out[i]->y, 0.0f);
         EXPECT_LE(out[i]->y, 10.0f);
     }
+
+    // Drawn as a fan from its first corner, the cut polygon covers every
+    // pixel at most once, and its inside fully.
+    TestSurface s(16, 16, PIXEL_FORMAT_888);
+    s.Fill(0xFF000000);
+    DrawHalfWhite(s, {k1, k2, k3}, Rect(0, 0, 11, 11));
+    for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) {
+            const uint32_t got = s.Get(x, y);
+            ASSERT_TRUE(got == once || got == 0xFF000000u) << "drawn twice at " << x << "," << y;
+            if (x >= 10 || y >= 10) {
+                ASSERT_EQ(got, 0xFF000000u) << "outside the bounds at " << x << "," << y;
+            }
+        }
+    EXPECT_EQ(s.Get(5, 5), once);
+    EXPECT_EQ(s.Get(0, 3), once);
+    EXPECT_EQ(s.Get(9, 9), once);
 }
 
 TEST(TriangleSetup, NewCornerHalfwayGetsTruncatedChannels)
@@ -140,6 +157,23 @@ TEST(TriangleSetup, BlendingFollowsTheSourceFlagsOrSmooth)
     img.ForceTransparencyFlags(false, false);
     EXPECT_EQ(DrawImageCentre(img, Color::White, false, 0xFF102030), 0xFFC8C8C8u); // plain copy
     EXPECT_EQ(DrawImageCentre(img, Color::White, true, 0xFF102030), 0xFF102030u);  // smooth blends
+}
+
+TEST(TriangleSetup, AnEmptySourceSamplesZero)
+{
+    // Every fetch from a picture without pixels gives 0: transparent black,
+    // skipped when blending, opaque black through the plain filler.
+    MemoryImage empty(nullptr);
+    empty.ForceTransparencyFlags(true, false);
+    TestSurface s(8, 8, PIXEL_FORMAT_8888);
+    s.Fill(0xFF102030);
+    const TriangleVertex q[4] = {V(0, 0, 0, 0, 0xFFFFFFFF), V(8, 0, 1, 0, 0xFFFFFFFF), V(0, 8, 0, 1, 0xFFFFFFFF),
+                                 V(8, 8, 1, 1, 0xFFFFFFFF)};
+    SetupAndRasterizeTriangles(q, 4, &empty, Color::White, Rect(0, 0, 8, 8), TargetOf(s), false, true);
+    EXPECT_EQ(CountValue(s, 0xFF102030), 64);
+    empty.ForceTransparencyFlags(false, false);
+    SetupAndRasterizeTriangles(q, 4, &empty, Color::White, Rect(0, 0, 8, 8), TargetOf(s), false, false);
+    EXPECT_EQ(s.Get(4, 4), 0xFF000000u);
 }
 
 TEST(TriangleSetup, DestinationBoundsWinOverAWiderClip)
@@ -263,7 +297,7 @@ TEST_F(SetupInvariants, CanaryBorderAroundTheClipIsNeverWritten)
             TestSurface s(32, 24, f, 8);
             s.Fill(0xA5A5A5A5);
             for (auto& b : s.bytes)
-                if (&b - s.bytes.data() >= 0 && (&b - s.bytes.data()) % s.pitch >= 32 * PixelFormatBytes(f))
+                if ((&b - s.bytes.data()) % s.pitch >= 32 * PixelFormatBytes(f))
                     b = 0xA5;
             const std::vector<uint8_t> before = s.bytes;
             const Rect clip(Int(-4, 20), Int(-4, 14), Int(0, 30), Int(0, 24));
