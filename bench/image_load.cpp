@@ -6,6 +6,8 @@
 #include "framework/graphics/ImageLib.h"
 #include "RecordingReporter.h"
 
+#include "bench/RecordingReporter.h"
+
 #include <benchmark/benchmark.h>
 #include <jpeglib.h>
 #include <png.h>
