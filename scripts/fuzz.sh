@@ -17,7 +17,8 @@ for target in "$root"/build/fuzz/tests/fuzz/fuzz_*; do
   dirs=("$corpus")
   [ -d "$seeds" ] && dirs+=("$seeds")
   log="$root/build/fuzz/$name.log"
-  if "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 "${dirs[@]}" >"$log" 2>&1; then
+  if "$target" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
+      -artifact_prefix="$root/build/fuzz/$name-" "${dirs[@]}" >"$log" 2>&1; then
     tail -n 2 "$log"
   else
     tail -n 60 "$log"

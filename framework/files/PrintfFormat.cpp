@@ -158,7 +158,8 @@ void PutInteger(Sink<Char>& sink, const Spec& spec, char conv, const FormatArg& 
     for (uint64_t m = magnitude; m != 0; m /= base)
         buffer[n++] = digits[m % base];
     std::string body;
-    int minDigits = spec.precision < 0 ? 1 : spec.precision;
+    // Digits past the longest result would be cut anyway; don't build them.
+    int64_t minDigits = spec.precision < 0 ? 1 : std::min<int64_t>(spec.precision, kStrFormatLimit + 1);
     if (n < minDigits)
         body.append(static_cast<size_t>(minDigits - n), '0');
     for (int i = n - 1; i >= 0; --i)

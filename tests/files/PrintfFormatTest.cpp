@@ -128,6 +128,10 @@ TEST(PrintfFormat, VeryLongResultsAreCutAtTheLimit)
     // A huge width or precision does not allocate beyond the limit.
     EXPECT_EQ(StrFormat("%2000000000d", 1).size(), kStrFormatLimit);
     EXPECT_EQ(StrFormat("%.2000000000f", 1.0).size(), 2 + 512u);
+    EXPECT_EQ(StrFormat("%.6666666666666i", 7).size(), kStrFormatLimit);
+    EXPECT_EQ(WStrFormat(u"%.2000000000x", 7).size(), kWStrFormatLimit);
+    char small[4];
+    EXPECT_EQ(FormatBounded(small, sizeof small, "%.2000000000d", FormatArgList(7).Args()), -1);
 }
 
 } // namespace
