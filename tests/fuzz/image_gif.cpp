@@ -1,4 +1,4 @@
-// Reads any bytes as a .gif picture from a pak archive, with alpha lookup.
+// Reads any bytes as a .gif picture from a pak archive.
 #include "ImageFuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
