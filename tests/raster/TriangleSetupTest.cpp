@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <numbers>
+#include <thread>
 
 namespace Quib {
 namespace {
@@ -226,6 +227,33 @@ TEST(TriangleSetup, BadInputDrawsNothing)
     MemoryImage img = MakeImage({0xFF0000FF}, 1, 1);
     const TriangleVertex wild[3] = {V(0, 0, 1e30f, -1e30f), V(8, 0, nan, 0), V(0, 8, 0, inf)};
     SetupAndRasterizeTriangles(wild, 3, &img, Color::White, Rect(0, 0, 8, 8), TargetOf(s), true, false);
+}
+
+TEST(TriangleSetup, ThreadsClipAtTheSameTime)
+{
+    // Each thread cuts its own triangles; the corners clipping makes are
+    // never shared between threads.
+    const auto draw = [](TestSurface& s, uint32_t seed) {
+        std::mt19937 rng(seed);
+        std::uniform_real_distribution<float> at(-30, 60);
+        for (int i = 0; i < 400; ++i) {
+            const TriangleVertex t[3] = {V(at(rng), at(rng), 0, 0, static_cast<uint32_t>(rng()) | 0xFF000000),
+                                         V(at(rng), at(rng), 0, 0, static_cast<uint32_t>(rng()) | 0xFF000000),
+                                         V(at(rng), at(rng), 0, 0, static_cast<uint32_t>(rng()) | 0xFF000000)};
+            SetupAndRasterizeTriangles(t, 3, nullptr, Color::White, Rect(0, 0, 32, 32), TargetOf(s), false, true);
+        }
+    };
+    TestSurface wantA(32, 32, PIXEL_FORMAT_8888), wantB(32, 32, PIXEL_FORMAT_8888);
+    draw(wantA, 1);
+    draw(wantB, 2);
+    for (int round = 0; round < 10; ++round) {
+        TestSurface a(32, 32, PIXEL_FORMAT_8888), b(32, 32, PIXEL_FORMAT_8888);
+        std::thread ta(draw, std::ref(a), 1u), tb(draw, std::ref(b), 2u);
+        ta.join();
+        tb.join();
+        ASSERT_EQ(a.bytes, wantA.bytes) << round;
+        ASSERT_EQ(b.bytes, wantB.bytes) << round;
+    }
 }
 
 TEST(RasterizeTriangleList, OffsetsSourceKindAndVertexColours)
