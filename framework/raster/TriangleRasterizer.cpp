@@ -34,7 +34,8 @@ void RasterizeTriangleList(Image* source, const TriangleVertex* vertices, int tr
         return;
     auto* texture = dynamic_cast<MemoryImage*>(source);
     for (int i = 0; i < triangleCount; ++i) {
-        TriangleVertex corners[3] = {vertices[3 * i], vertices[3 * i + 1], vertices[3 * i + 2]};
+        const TriangleVertex* triangle = vertices + 3 * static_cast<size_t>(i);
+        TriangleVertex corners[3] = {triangle[0], triangle[1], triangle[2]};
         bool vertexColours = false;
         for (TriangleVertex& c : corners) {
             c.x += x;
