@@ -104,14 +104,7 @@ void BMFont::LayoutText(FRect& r, std::u16string_view text, float x, float y, fl
     widest = std::max(widest, current);
     r.width = widest;
     r.height = float(lines) * lineHeight;
-    if (hAlign == FONT_ALIGN_RIGHT)
-        r.x -= r.width;
-    else if (hAlign == FONT_ALIGN_CENTER)
-        r.x -= r.width / 2;
-    if (vAlign == FONT_VALIGN_MIDDLE)
-        r.y -= r.height / 2;
-    else if (vAlign == FONT_VALIGN_BOTTOM)
-        r.y -= r.height;
+    AlignLayout(r, hAlign, vAlign, 0.0f); // the baseline code leaves y here
 }
 
 void BMFont::DrawGlyph(Graphics& g, const BMFontGlyph& glyph, float x, float y, float width, float height) const

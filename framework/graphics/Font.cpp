@@ -41,6 +41,20 @@ int Font::WidthOfText(std::string_view text, float scaleX, float scaleY, float s
     return TruncToInt(r.width);
 }
 
+void Font::AlignLayout(FRect& r, int hAlign, int vAlign, float baselineShift)
+{
+    if (hAlign == FONT_ALIGN_RIGHT)
+        r.x -= r.width;
+    else if (hAlign == FONT_ALIGN_CENTER)
+        r.x -= r.width / 2;
+    if (vAlign == FONT_VALIGN_MIDDLE)
+        r.y -= r.height / 2;
+    else if (vAlign == FONT_VALIGN_BOTTOM)
+        r.y -= r.height;
+    else if (vAlign == FONT_VALIGN_BASELINE)
+        r.y -= baselineShift;
+}
+
 void Font::LayoutText(FRect& r, std::string_view text, float x, float y, float scaleX, float scaleY,
                       float spacing, int hAlign, int vAlign) const
 {

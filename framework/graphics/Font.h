@@ -64,6 +64,9 @@ public:
 
 protected:
     Font(const Font&) = default;
+    // Moves a laid-out rectangle by the alignment codes; the baseline code
+    // moves it up by baselineShift.
+    static void AlignLayout(FRect& r, int hAlign, int vAlign, float baselineShift);
     Font& operator=(const Font&) = default;
 };
 

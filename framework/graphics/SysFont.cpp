@@ -82,16 +82,7 @@ void SysFont::LayoutText(FRect& r, std::u16string_view text, float x, float y, f
     int w = 0, h = 0;
     systemFont->MeasureText(text, w, h);
     r = FRect(x, y, float(w) * scaleX, float(h) * scaleY);
-    if (hAlign == FONT_ALIGN_RIGHT)
-        r.x -= r.width;
-    else if (hAlign == FONT_ALIGN_CENTER)
-        r.x -= r.width / 2;
-    if (vAlign == FONT_VALIGN_MIDDLE)
-        r.y -= r.height / 2;
-    else if (vAlign == FONT_VALIGN_BOTTOM)
-        r.y -= r.height;
-    else if (vAlign == FONT_VALIGN_BASELINE)
-        r.y -= float(ascent);
+    AlignLayout(r, hAlign, vAlign, float(ascent));
 }
 
 namespace {
