@@ -5,9 +5,8 @@
 #include "framework/app/QuibAppBase.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
-#include "framework/graphics/ImageLib.h"
 #include "framework/graphics/LineSteppers.h"
-#include "framework/graphics/MemoryImage.h"
+#include "framework/graphics/DDImage.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,17 +25,11 @@ std::string FolderOf(const std::string& path)
     return drive == std::string::npos ? std::string() : path.substr(0, drive + 1);
 }
 
-// A new picture from a file; null when it cannot be read.
+// A new display picture from a file; null when it cannot be read or there
+// is no application.
 std::unique_ptr<Image> LoadPageImage(const std::string& path)
 {
-    std::unique_ptr<ImageLib::Image> decoded = ImageLib::LoadImageFile(path, true);
-    if (!decoded)
-        return nullptr;
-    auto image = std::make_unique<MemoryImage>();
-    image->textureFlags |= 0x100;
-    image->name = path;
-    image->AssignPixels(decoded->pixels, decoded->width, decoded->height, true);
-    return image;
+    return std::unique_ptr<Image>(gQuibAppBase ? gQuibAppBase->CreateImage(path, true) : nullptr);
 }
 
 } // namespace

@@ -48,6 +48,7 @@ std::string PagePng()
 }
 
 struct FontFiles {
+    QuibAppBase app; // pages are display images of the application
     T::TempDir dir;
     T::ScopedPak pak;
     std::string path;
@@ -78,6 +79,7 @@ TEST(BMFont, LoadsDescriptorAndPages)
     ASSERT_EQ(font.pages.size(), 2u);
     ASSERT_NE(font.Page(0), nullptr);
     EXPECT_EQ(font.Page(0)->width, 32);
+    EXPECT_EQ(font.Page(0)->name, files.dir.Path() + "\\FONTS/test_0.png");
     EXPECT_EQ(font.Page(1), nullptr);
 
     BMFont missing(files.dir.Path() + "/nothing.fnt");
@@ -209,7 +211,7 @@ TEST(BMFont, DrawTextKeepsTheCallersColouriseFlag)
 TEST(BMFont, CopiesShareThePages)
 {
     FontFiles files;
-    QuibAppBase app;
+    QuibAppBase& app = files.app;
     const size_t before = app.imageSet.size();
     auto* font = new BMFont(files.path);
     ASSERT_TRUE(font->IsLoaded());
