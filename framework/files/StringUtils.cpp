@@ -205,7 +205,7 @@ double ParseDoubleC(std::string_view text, size_t* end)
     static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t(0));
     std::string copy(text.substr(0, text.find('\0')));
     char* stop = nullptr;
-    double value = strtod_l(copy.c_str(), &stop, cLocale);
+    double value = cLocale ? strtod_l(copy.c_str(), &stop, cLocale) : std::strtod(copy.c_str(), &stop);
     if (end)
         *end = static_cast<size_t>(stop - copy.c_str());
     return value;
