@@ -9,12 +9,33 @@
 #include <vector>
 
 #ifdef __SSE2__
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 namespace Quib {
 
 using std::ptrdiff_t;
+
+namespace {
+
+#ifdef __SSE2__
+bool gAvx2 = __builtin_cpu_supports("avx2");
+#else
+bool gAvx2 = false;
+#endif
+
+} // namespace
+
+void SetSoftwareAvx2(bool enabled)
+{
+#ifdef __SSE2__
+    gAvx2 = enabled && __builtin_cpu_supports("avx2");
+#else
+    (void)enabled;
+#endif
+}
+
+bool SoftwareAvx2() { return gAvx2; }
 
 namespace {
 
@@ -149,6 +170,42 @@ inline __m128i AddWeightedWhite4(__m128i d, __m128i s)
 }
 #endif
 
+#ifdef __SSE2__
+// Eight pixels at a time of the white additive blit: each channel + s (or
+// + s * sA >> 8 with translucent pixels), saturated, alpha kept. Returns the
+// number of pixels done.
+__attribute__((target("avx2"))) int AdditiveWhiteAvx2(uint32_t* d, const uint32_t* s, int width, bool translucent)
+{
+    const __m256i rgbMask = _mm256_set1_epi32(0x00FFFFFF);
+    const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000));
+    const __m256i zero = _mm256_setzero_si256();
+    // Each pixel's alpha byte spread over its four 16-bit lanes.
+    const __m256i alphaLo = _mm256_setr_epi8(3, -1, 3, -1, 3, -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1, 3, -1, 3, -1, 3,
+                                             -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1);
+    const __m256i alphaHi = _mm256_setr_epi8(11, -1, 11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1, 11, -1,
+                                             11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1);
+    int i = 0;
+    for (; i + 8 <= width; i += 8) {
+        const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+        __m256i add;
+        if (translucent) {
+            if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(_mm256_and_si256(sv, alphaMask), zero)) == -1)
+                continue;
+            // s * 256 in 16-bit lanes times the pixel's alpha, high halves:
+            // s * sA >> 8.
+            const __m256i lo = _mm256_mulhi_epu16(_mm256_unpacklo_epi8(zero, sv), _mm256_shuffle_epi8(sv, alphaLo));
+            const __m256i hi = _mm256_mulhi_epu16(_mm256_unpackhi_epi8(zero, sv), _mm256_shuffle_epi8(sv, alphaHi));
+            add = _mm256_and_si256(_mm256_packus_epi16(lo, hi), rgbMask);
+        } else {
+            add = _mm256_and_si256(sv, rgbMask);
+        }
+        const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), _mm256_adds_epu8(dv, add));
+    }
+    return i;
+}
+#endif
+
 template <class Row>
 void AdditiveRow(uint32_t* d, Row s, int width, const Color& c, bool translucent)
 {
@@ -157,6 +214,8 @@ void AdditiveRow(uint32_t* d, Row s, int width, const Color& c, bool translucent
         int i = 0;
 #ifdef __SSE2__
         if constexpr (std::is_same_v<Row, BitsRow>) {
+            if (gAvx2)
+                i = AdditiveWhiteAvx2(d, s.p, width, false);
             const __m128i rgbMask = _mm_set1_epi32(0x00FFFFFF);
             for (; i + 4 <= width; i += 4) {
                 const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
@@ -173,9 +232,15 @@ void AdditiveRow(uint32_t* d, Row s, int width, const Color& c, bool translucent
         int i = 0;
 #ifdef __SSE2__
         if constexpr (std::is_same_v<Row, BitsRow>) {
+            if (gAvx2)
+                i = AdditiveWhiteAvx2(d, s.p, width, true);
+            const __m128i alphaMask = _mm_set1_epi32(int(0xFF000000));
             for (; i + 4 <= width; i += 4) {
-                const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
                 const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.p + i));
+                // Four pixels of alpha 0 add nothing.
+                if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(sv, alphaMask), _mm_setzero_si128())) == 0xFFFF)
+                    continue;
+                const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
                 _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), AddWeightedWhite4(dv, sv));
             }
         }

@@ -12,11 +12,21 @@
 #include <cmath>
 #include <vector>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace Quib {
 
 using std::ptrdiff_t;
 
 namespace {
+
+struct PaletteRow {
+    const uint32_t* palette;
+    const uint8_t* p;
+    uint32_t operator[](int i) const { return palette[p[i]]; }
+};
 
 // Cells of four 32-bit sums in the order blue, green, red, alpha.
 inline void AddWeighted(uint32_t* cell, uint32_t p, uint32_t w)
@@ -136,6 +146,145 @@ void EmitRow(const StretchContext& ctx, int j, const uint32_t* sums)
     }
 }
 
+
+#ifdef __SSE2__
+// Enlarging on both axes with weights in range (every horizontal sum then
+// fits in 16 bits): horizontal rows of 16-bit sums, and the vertical mix and
+// the output two pixels at a time.
+
+// Horizontal pass of source row r0 + k: cell i = pixel(k_i) w_i + pixel(k_i + 1) (257 - w_i),
+// two cells at a time. weights holds per cell w_i four times, then 257 - w_i
+// four times.
+inline __m128i Weights(const uint16_t* weights, int i)
+{
+    return _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights + size_t(i) * 8));
+}
+
+template <class Row>
+void FilterRow16(const StretchContext& ctx, Row px, const uint16_t* weights, uint16_t* row)
+{
+    const HorizontalPlan& p = ctx.plan;
+    const int* c0 = p.column.data();
+    const int* c1 = p.column1.data();
+    const __m128i zero = _mm_setzero_si128();
+    const int width = ctx.R.width;
+    int i = 0;
+    for (; i + 2 <= width; i += 2) {
+        const __m128i v = _mm_set_epi32(int(px[c1[i + 1]]), int(px[c0[i + 1]]), int(px[c1[i]]), int(px[c0[i]]));
+        const __m128i ml = _mm_mullo_epi16(_mm_unpacklo_epi8(v, zero), Weights(weights, i));
+        const __m128i mh = _mm_mullo_epi16(_mm_unpackhi_epi8(v, zero), Weights(weights, i + 1));
+        const __m128i sum = _mm_add_epi16(_mm_unpacklo_epi64(ml, mh), _mm_unpackhi_epi64(ml, mh));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(row + size_t(i) * 4), sum);
+    }
+    if (i < width) {
+        const __m128i v = _mm_set_epi32(0, 0, int(px[c1[i]]), int(px[c0[i]]));
+        const __m128i m = _mm_mullo_epi16(_mm_unpacklo_epi8(v, zero), Weights(weights, i));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(row + size_t(i) * 4), _mm_add_epi16(m, _mm_srli_si128(m, 8)));
+    }
+}
+
+// Filtered values (a w + b (256 - w)) >> 16 of eight 16-bit sums.
+inline __m128i VerticalMix(__m128i a, __m128i b, __m128i w, __m128i w2)
+{
+    const __m128i flip = _mm_set1_epi16(short(0x8000));
+    const __m128i lo1 = _mm_mullo_epi16(a, w), hi1 = _mm_mulhi_epu16(a, w);
+    const __m128i lo2 = _mm_mullo_epi16(b, w2), hi2 = _mm_mulhi_epu16(b, w2);
+    const __m128i lo = _mm_add_epi16(lo1, lo2);
+    // Carry out of the low halves: lo < lo1, unsigned.
+    const __m128i carry = _mm_cmplt_epi16(_mm_xor_si128(lo, flip), _mm_xor_si128(lo1, flip));
+    return _mm_sub_epi16(_mm_add_epi16(hi1, hi2), carry);
+}
+
+// Output of two pixels: F the filtered b, g, r, a (16-bit lanes), d the
+// destination pixels.
+inline __m128i StretchOutput(__m128i F, __m128i d16)
+{
+    const __m128i u = _mm_shufflehi_epi16(_mm_shufflelo_epi16(F, 0xFF), 0xFF);
+    const __m128i inv = _mm_sub_epi16(_mm_set1_epi16(256), u);
+    const __m128i colour = _mm_add_epi16(_mm_srli_epi16(_mm_mullo_epi16(F, u), 8),
+                                         _mm_srli_epi16(_mm_mullo_epi16(d16, inv), 8));
+    // Alpha: dA + (255 - dA) u / 255, the division as (x + 1 + (x >> 8)) >> 8.
+    const __m128i x = _mm_mullo_epi16(_mm_sub_epi16(_mm_set1_epi16(255), d16), u);
+    const __m128i q = _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(x, _mm_set1_epi16(1)), _mm_srli_epi16(x, 8)), 8);
+    const __m128i alpha = _mm_add_epi16(d16, q);
+    const __m128i alphaLanes = _mm_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0);
+    return _mm_or_si128(_mm_and_si128(alphaLanes, alpha), _mm_andnot_si128(alphaLanes, colour));
+}
+
+void EnlargeBoth16(const StretchContext& ctx, const std::vector<int>& rowK, const std::vector<int>& rowK1,
+                   const std::vector<uint32_t>& rowW)
+{
+    const int width = ctx.R.width;
+    const size_t rowSize = size_t(width) * 4 + 8;
+    std::vector<uint16_t> rows(rowSize * 2);
+    uint16_t* cached[2] = {rows.data(), rows.data() + rowSize};
+    int cachedIndex[2] = {-1, -1};
+    std::vector<uint16_t> weights(size_t(width) * 8);
+    for (int i = 0; i < width; ++i) {
+        const uint16_t w = uint16_t(ctx.plan.weight[size_t(i)]);
+        std::fill_n(weights.begin() + ptrdiff_t(i) * 8, 4, w);
+        std::fill_n(weights.begin() + ptrdiff_t(i) * 8 + 4, 4, uint16_t(257 - w));
+    }
+    auto ensure = [&](int k, int keep) -> int {
+        for (int s = 0; s < 2; ++s)
+            if (cachedIndex[s] == k)
+                return s;
+        const int s = keep >= 0 ? 1 - keep : (cachedIndex[0] <= cachedIndex[1] ? 0 : 1);
+        const ptrdiff_t base = ptrdiff_t(ctx.r0 + k) * ctx.src.width;
+        if (ctx.src.palette)
+            FilterRow16(ctx, PaletteRow{ctx.src.palette, ctx.src.indices + base}, weights.data(), cached[s]);
+        else
+            FilterRow16(ctx, ctx.src.bits + base, weights.data(), cached[s]);
+        cachedIndex[s] = k;
+        return s;
+    };
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i alphaLanes = _mm_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0);
+    const __m128i alpha255 = _mm_set_epi16(255, 0, 0, 0, 255, 0, 0, 0);
+    for (int j = 0; j < ctx.R.height; ++j) {
+        const int k = rowK[size_t(j)], k1 = rowK1[size_t(j)];
+        const int sa = ensure(k, -1);
+        const int sb = k1 == k ? sa : ensure(k1, sa);
+        const uint16_t* a = cached[sa];
+        const uint16_t* b = cached[sb];
+        const __m128i w = _mm_set1_epi16(short(rowW[size_t(j)]));
+        const __m128i w2 = _mm_set1_epi16(short(256 - rowW[size_t(j)]));
+        uint32_t* d = ctx.dst.bits + ptrdiff_t(ctx.R.y + j) * ctx.dst.stride + ctx.R.x;
+        // Two pixels per vector; u = 255 on every pixel (an opaque source)
+        // gives colour F * 255 >> 8 (the destination's share d >> 8 is 0)
+        // and alpha 255 without reading the destination.
+        auto pair = [&](int at, __m128i F, bool opaque) {
+            if (opaque)
+                return _mm_or_si128(_mm_srli_epi16(_mm_mullo_epi16(F, _mm_set1_epi16(255)), 8), alpha255);
+            const __m128i d16 = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(d + at)), zero);
+            return StretchOutput(F, d16);
+        };
+        auto mix = [&](int at) {
+            return VerticalMix(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + size_t(at) * 4)),
+                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + size_t(at) * 4)), w, w2);
+        };
+        int i = 0;
+        for (; i + 4 <= width; i += 4) {
+            const __m128i F1 = mix(i), F2 = mix(i + 2);
+            const __m128i alphas = _mm_and_si128(_mm_and_si128(F1, F2), alphaLanes);
+            const bool opaque = (_mm_movemask_epi8(_mm_cmpeq_epi16(alphas, alpha255)) & 0xC0C0) == 0xC0C0;
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i),
+                             _mm_packus_epi16(pair(i, F1, opaque), pair(i + 2, F2, opaque)));
+        }
+        for (; i + 2 <= width; i += 2)
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(d + i), _mm_packus_epi16(pair(i, mix(i), false), zero));
+        if (i < width) {
+            // The last odd pixel: the same arithmetic on one lane.
+            const __m128i av = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(a + size_t(i) * 4));
+            const __m128i bv = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(b + size_t(i) * 4));
+            const __m128i F = VerticalMix(av, bv, w, w2);
+            const __m128i d16 = _mm_unpacklo_epi8(_mm_cvtsi32_si128(int(d[i])), zero);
+            d[i] = uint32_t(_mm_cvtsi128_si32(_mm_packus_epi16(StretchOutput(F, d16), zero)));
+        }
+    }
+}
+#endif
+
 } // namespace
 
 bool SoftStretchFiltered(const PixelTarget& dst, const Rect& R, const DoubleRect& area, const PixelSource& src)
@@ -163,6 +312,27 @@ bool SoftStretchFiltered(const PixelTarget& dst, const Rect& R, const DoubleRect
         // Enlarging: destination row j mixes horizontal rows k and k + 1.
         const double f = R.height == 1 ? area.height / R.height : (area.height - 1) / (R.height - 1);
         const double frac = area.y - TruncToInt(area.y);
+#ifdef __SSE2__
+        if (!ctx.plan.shrink) {
+            std::vector<int> rowK(size_t(R.height)), rowK1(size_t(R.height));
+            std::vector<uint32_t> rowW(size_t(R.height));
+            bool inRange = std::all_of(ctx.plan.weight.begin(), ctx.plan.weight.end(),
+                                       [](uint32_t w) { return w <= 257; });
+            for (int j = 0; j < R.height && inRange; ++j) {
+                const double t = frac + f * j;
+                const int k = std::clamp(TruncToInt(t), 0, m - 1);
+                const int w = TruncToInt((1 - (t - TruncToInt(t))) * 256);
+                inRange = w >= 0 && w <= 256;
+                rowK[size_t(j)] = k;
+                rowK1[size_t(j)] = k + 1 < m ? k + 1 : k;
+                rowW[size_t(j)] = uint32_t(w);
+            }
+            if (inRange) {
+                EnlargeBoth16(ctx, rowK, rowK1, rowW);
+                return true;
+            }
+        }
+#endif
         std::vector<uint32_t> rows(rowSize * 3);
         uint32_t* cached[2] = {rows.data(), rows.data() + rowSize};
         int cachedIndex[2] = {-1, -1};
