@@ -10,10 +10,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 #ifdef __SSE2__
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 namespace Quib {
@@ -54,6 +55,7 @@ struct StretchContext {
     int c, r0, n, m;
     int cells;
     HorizontalPlan plan;
+    int pairCells = 0;  // enlarging: cells 0 .. pairCells - 1 read two neighbouring pixels
 };
 
 void MakeHorizontalPlan(StretchContext& ctx, const DoubleRect& area)
@@ -161,14 +163,14 @@ inline __m128i Weights(const uint16_t* weights, int i)
 }
 
 template <class Row>
-void FilterRow16(const StretchContext& ctx, Row px, const uint16_t* weights, uint16_t* row)
+void FilterRow16(const StretchContext& ctx, Row px, const uint16_t* weights, uint16_t* row, bool avx2)
 {
     const HorizontalPlan& p = ctx.plan;
     const int* c0 = p.column.data();
     const int* c1 = p.column1.data();
     const __m128i zero = _mm_setzero_si128();
     const int width = ctx.R.width;
-    int i = 0;
+    int i = avx2 ? FilterRow16Avx2(ctx, px, weights, row) : 0;
     for (; i + 2 <= width; i += 2) {
         const __m128i v = _mm_set_epi32(int(px[c1[i + 1]]), int(px[c0[i + 1]]), int(px[c1[i]]), int(px[c0[i]]));
         const __m128i ml = _mm_mullo_epi16(_mm_unpacklo_epi8(v, zero), Weights(weights, i));
@@ -211,7 +213,105 @@ inline __m128i StretchOutput(__m128i F, __m128i d16)
     return _mm_or_si128(_mm_and_si128(alphaLanes, alpha), _mm_andnot_si128(alphaLanes, colour));
 }
 
-void EnlargeBoth16(const StretchContext& ctx, const std::vector<int>& rowK, const std::vector<int>& rowK1,
+// The same two loops eight and four pixels at a time.
+__attribute__((target("avx2"))) inline __m256i Weights2(const uint16_t* weights, int i, int j)
+{
+    return _mm256_set_m128i(_mm_loadu_si128(reinterpret_cast<const __m128i*>(weights + size_t(j) * 8)),
+                            _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights + size_t(i) * 8)));
+}
+
+template <class Row>
+__attribute__((target("avx2"))) int FilterRow16Avx2(const StretchContext& ctx, Row px, const uint16_t* weights,
+                                                    uint16_t* row)
+{
+    const int* c0 = ctx.plan.column.data();
+    const int* c1 = ctx.plan.column1.data();
+    const __m256i zero = _mm256_setzero_si256();
+    const int width = ctx.R.width;
+    int i = 0;
+    if constexpr (std::is_pointer_v<Row>) {
+        // Where each cell's two pixels are neighbours, one 64-bit load each.
+        auto pair = [&](int k) {
+            long long v;
+            std::memcpy(&v, px + c0[k], sizeof v);
+            return v;
+        };
+        for (; i + 4 <= ctx.pairCells; i += 4) {
+            const __m256i v = _mm256_set_epi64x(pair(i + 3), pair(i + 2), pair(i + 1), pair(i));
+            const __m256i ml = _mm256_mullo_epi16(_mm256_unpacklo_epi8(v, zero), Weights2(weights, i, i + 2));
+            const __m256i mh = _mm256_mullo_epi16(_mm256_unpackhi_epi8(v, zero), Weights2(weights, i + 1, i + 3));
+            const __m256i sum = _mm256_add_epi16(_mm256_unpacklo_epi64(ml, mh), _mm256_unpackhi_epi64(ml, mh));
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(row + size_t(i) * 4), sum);
+        }
+    }
+    for (; i + 4 <= width; i += 4) {
+        const __m256i v = _mm256_setr_epi32(int(px[c0[i]]), int(px[c1[i]]), int(px[c0[i + 1]]), int(px[c1[i + 1]]),
+                                            int(px[c0[i + 2]]), int(px[c1[i + 2]]), int(px[c0[i + 3]]),
+                                            int(px[c1[i + 3]]));
+        const __m256i ml = _mm256_mullo_epi16(_mm256_unpacklo_epi8(v, zero), Weights2(weights, i, i + 2));
+        const __m256i mh = _mm256_mullo_epi16(_mm256_unpackhi_epi8(v, zero), Weights2(weights, i + 1, i + 3));
+        const __m256i sum = _mm256_add_epi16(_mm256_unpacklo_epi64(ml, mh), _mm256_unpackhi_epi64(ml, mh));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(row + size_t(i) * 4), sum);
+    }
+    return i;
+}
+
+__attribute__((target("avx2"))) inline __m256i VerticalMix256(__m256i a, __m256i b, __m256i w, __m256i w2)
+{
+    const __m256i flip = _mm256_set1_epi16(short(0x8000));
+    const __m256i lo1 = _mm256_mullo_epi16(a, w), hi1 = _mm256_mulhi_epu16(a, w);
+    const __m256i lo2 = _mm256_mullo_epi16(b, w2), hi2 = _mm256_mulhi_epu16(b, w2);
+    const __m256i lo = _mm256_add_epi16(lo1, lo2);
+    const __m256i carry = _mm256_cmpgt_epi16(_mm256_xor_si256(lo1, flip), _mm256_xor_si256(lo, flip));
+    return _mm256_sub_epi16(_mm256_add_epi16(hi1, hi2), carry);
+}
+
+__attribute__((target("avx2"))) inline __m256i StretchOutput256(__m256i F, __m256i d16)
+{
+    const __m256i u = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(F, 0xFF), 0xFF);
+    const __m256i inv = _mm256_sub_epi16(_mm256_set1_epi16(256), u);
+    const __m256i colour = _mm256_add_epi16(_mm256_srli_epi16(_mm256_mullo_epi16(F, u), 8),
+                                            _mm256_srli_epi16(_mm256_mullo_epi16(d16, inv), 8));
+    const __m256i x = _mm256_mullo_epi16(_mm256_sub_epi16(_mm256_set1_epi16(255), d16), u);
+    const __m256i q =
+        _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(x, _mm256_set1_epi16(1)), _mm256_srli_epi16(x, 8)), 8);
+    const __m256i alpha = _mm256_add_epi16(d16, q);
+    const __m256i alphaLanes = _mm256_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0);
+    return _mm256_blendv_epi8(colour, alpha, alphaLanes);
+}
+
+// One destination row from horizontal rows a and b; returns the pixels done.
+__attribute__((target("avx2"))) int EmitRowAvx2(uint32_t* d, const uint16_t* a, const uint16_t* b, int width,
+                                                uint32_t weight)
+{
+    const __m256i w = _mm256_set1_epi16(short(weight)), w2 = _mm256_set1_epi16(short(256 - weight));
+    const __m256i alphaLanes = _mm256_set_epi16(-1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0);
+    const __m256i alpha255 = _mm256_and_si256(alphaLanes, _mm256_set1_epi16(255));
+    int i = 0;
+    for (; i + 8 <= width; i += 8) {
+        const __m256i* av = reinterpret_cast<const __m256i*>(a + size_t(i) * 4);
+        const __m256i* bv = reinterpret_cast<const __m256i*>(b + size_t(i) * 4);
+        const __m256i F1 = VerticalMix256(_mm256_loadu_si256(av), _mm256_loadu_si256(bv), w, w2);
+        const __m256i F2 = VerticalMix256(_mm256_loadu_si256(av + 1), _mm256_loadu_si256(bv + 1), w, w2);
+        const __m256i alphas = _mm256_and_si256(_mm256_and_si256(F1, F2), alphaLanes);
+        __m256i o1, o2;
+        if (_mm256_movemask_epi8(_mm256_cmpeq_epi16(alphas, alpha255)) == -1) {
+            // u = 255 everywhere: colour F * 255 >> 8, alpha 255.
+            const __m256i k = _mm256_set1_epi16(255);
+            o1 = _mm256_or_si256(_mm256_srli_epi16(_mm256_mullo_epi16(F1, k), 8), alpha255);
+            o2 = _mm256_or_si256(_mm256_srli_epi16(_mm256_mullo_epi16(F2, k), 8), alpha255);
+        } else {
+            const __m128i* dp = reinterpret_cast<const __m128i*>(d + i);
+            o1 = StretchOutput256(F1, _mm256_cvtepu8_epi16(_mm_loadu_si128(dp)));
+            o2 = StretchOutput256(F2, _mm256_cvtepu8_epi16(_mm_loadu_si128(dp + 1)));
+        }
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i),
+                            _mm256_permute4x64_epi64(_mm256_packus_epi16(o1, o2), 0xD8));
+    }
+    return i;
+}
+
+void EnlargeBoth16(StretchContext& ctx, const std::vector<int>& rowK, const std::vector<int>& rowK1,
                    const std::vector<uint32_t>& rowW)
 {
     const int width = ctx.R.width;
@@ -219,6 +319,11 @@ void EnlargeBoth16(const StretchContext& ctx, const std::vector<int>& rowK, cons
     std::vector<uint16_t> rows(rowSize * 2);
     uint16_t* cached[2] = {rows.data(), rows.data() + rowSize};
     int cachedIndex[2] = {-1, -1};
+    const bool avx2 = SoftwareAvx2();
+    // Leading cells whose two pixels are neighbours (all but the last ones).
+    ctx.pairCells = 0;
+    while (ctx.pairCells < width && ctx.plan.column1[size_t(ctx.pairCells)] == ctx.plan.column[size_t(ctx.pairCells)] + 1)
+        ++ctx.pairCells;
     std::vector<uint16_t> weights(size_t(width) * 8);
     for (int i = 0; i < width; ++i) {
         const uint16_t w = uint16_t(ctx.plan.weight[size_t(i)]);
@@ -232,9 +337,9 @@ void EnlargeBoth16(const StretchContext& ctx, const std::vector<int>& rowK, cons
         const int s = keep >= 0 ? 1 - keep : (cachedIndex[0] <= cachedIndex[1] ? 0 : 1);
         const ptrdiff_t base = ptrdiff_t(ctx.r0 + k) * ctx.src.width;
         if (ctx.src.palette)
-            FilterRow16(ctx, PaletteRow{ctx.src.palette, ctx.src.indices + base}, weights.data(), cached[s]);
+            FilterRow16(ctx, PaletteRow{ctx.src.palette, ctx.src.indices + base}, weights.data(), cached[s], avx2);
         else
-            FilterRow16(ctx, ctx.src.bits + base, weights.data(), cached[s]);
+            FilterRow16(ctx, ctx.src.bits + base, weights.data(), cached[s], avx2);
         cachedIndex[s] = k;
         return s;
     };
@@ -263,7 +368,7 @@ void EnlargeBoth16(const StretchContext& ctx, const std::vector<int>& rowK, cons
             return VerticalMix(_mm_loadu_si128(reinterpret_cast<const __m128i*>(a + size_t(at) * 4)),
                                _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + size_t(at) * 4)), w, w2);
         };
-        int i = 0;
+        int i = avx2 ? EmitRowAvx2(d, a, b, width, rowW[size_t(j)]) : 0;
         for (; i + 4 <= width; i += 4) {
             const __m128i F1 = mix(i), F2 = mix(i + 2);
             const __m128i alphas = _mm_and_si128(_mm_and_si128(F1, F2), alphaLanes);

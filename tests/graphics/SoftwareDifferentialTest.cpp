@@ -60,9 +60,14 @@ Rect RandomRectIn(std::mt19937& rng, int w, int h)
 void Differential(const char* what, const std::function<void(std::mt19937&, PixelTarget, bool)>& draw,
                   bool opaqueDestination = false)
 {
+    // The SSE2 loops, then the AVX2 ones where the processor has them.
+    const bool avx2 = SoftwareAvx2();
     int changed = 0;
-    for (int seed = 1; seed <= kCases; ++seed) {
-        std::mt19937 rng{uint32_t(seed)};
+    for (int seed = 1; seed <= 2 * kCases; ++seed) {
+        SetSoftwareAvx2(seed > kCases && avx2);
+        const int caseSeed0 = (seed - 1) % kCases + 1;
+        const char* loops = SoftwareAvx2() ? " (AVX2)" : "";
+        std::mt19937 rng{uint32_t(caseSeed0)};
         const int w = RandomInt(rng, 1, 40), h = RandomInt(rng, 1, 40);
         const bool opaque = opaqueDestination || RandomInt(rng, 0, 4) == 0;
         const std::vector<uint32_t> start = RandomPicture(rng, w, h, opaque);
@@ -74,8 +79,8 @@ void Differential(const char* what, const std::function<void(std::mt19937&, Pixe
         std::mt19937 rngFast{caseSeed}, rngSlow{caseSeed};
         draw(rngFast, fast.Target(), true);
         draw(rngSlow, slow.Target(), false);
-        ASSERT_TRUE(fast.CanaryIntact()) << what << " wrote outside the target, seed " << seed;
-        ASSERT_EQ(fast.FirstDifference(slow), "") << what << " differs from the reference, seed " << seed;
+        ASSERT_TRUE(fast.CanaryIntact()) << what << " wrote outside the target, seed " << caseSeed0 << loops;
+        ASSERT_EQ(fast.FirstDifference(slow), "") << what << " differs from the reference, seed " << caseSeed0 << loops;
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
                 if (fast.At(x, y) != start[size_t(y) * w + x]) {
@@ -84,8 +89,9 @@ void Differential(const char* what, const std::function<void(std::mt19937&, Pixe
                     break;
                 }
     }
+    SetSoftwareAvx2(avx2);
     // The random cases must mostly draw something, or they prove little.
-    EXPECT_GT(changed, kCases / 3) << what;
+    EXPECT_GT(changed, 2 * kCases / 3) << what;
 }
 
 TEST(SoftwareDifferential, FillRect)
