@@ -236,5 +236,46 @@ TEST(SoftwareDifferential, Rotated)
     });
 }
 
+// Large pictures, where the wide loops run long spans.
+TEST(SoftwareDifferential, LargeRotatedAndStretched)
+{
+    const bool avx2 = SoftwareAvx2();
+    for (int seed = 1; seed <= 8; ++seed) {
+        std::mt19937 rng{uint32_t(seed)};
+        const int sw = RandomInt(rng, 100, 200), sh = RandomInt(rng, 100, 200);
+        const std::vector<uint32_t> pixels = RandomPicture(rng, sw, sh);
+        const PixelSource src{pixels.data(), nullptr, nullptr, sw, sh};
+        const std::vector<uint32_t> start = RandomPicture(rng, 300, 260, seed % 2 == 0);
+        const Rect s = RandomRectIn(rng, sw, sh);
+        const float pos[2] = {float(RandomDouble(rng, 0, 100)), float(RandomDouble(rng, 0, 60))};
+        const double angle = RandomDouble(rng, -3.2, 3.2);
+        const Color c = seed % 3 ? Color(255, 255, 255, 255) : RandomColor(rng);
+        const DrawMode mode = seed % 4 == 3 ? 1 : 0;
+        const Rect dest(RandomInt(rng, 0, 50), RandomInt(rng, 0, 50), RandomInt(rng, 150, 250), RandomInt(rng, 150, 200));
+        CanaryTarget ref(300, 260);
+        std::vector<CanaryTarget> fast(2, CanaryTarget(300, 260));
+        for (int y = 0; y < 260; ++y)
+            for (int x = 0; x < 300; ++x)
+                ref.At(x, y) = fast[0].At(x, y) = fast[1].At(x, y) = start[size_t(y) * 300 + x];
+        double bounds[4];
+        const bool drawn = RotatedBlitBounds(pos, s, Rect(0, 0, 300, 260), bounds, s.width / 2.f, s.height / 2.f, angle);
+        ASSERT_TRUE(drawn);
+        Rect R;
+        DoubleRect area;
+        ASSERT_TRUE(ClipStretchRects(dest, s, Rect(0, 0, 300, 260), R, area));
+        Ref::PutImageRotated(ref.Target(), bounds, src, s, pos[0], pos[1], c, mode, angle, s.width / 2.f, s.height / 2.f);
+        Ref::StretchFiltered(ref.Target(), R, area, src);
+        for (int wide = 0; wide < 2; ++wide) {
+            SetSoftwareAvx2(wide == 1 && avx2);
+            SoftPutImageRotated(fast[size_t(wide)].Target(), bounds, src, s, pos[0], pos[1], c, mode, angle,
+                                s.width / 2.f, s.height / 2.f);
+            SoftStretchFiltered(fast[size_t(wide)].Target(), R, area, src);
+            EXPECT_EQ(fast[size_t(wide)].FirstDifference(ref), "") << "seed " << seed << (wide ? " (AVX2)" : "");
+            EXPECT_TRUE(fast[size_t(wide)].CanaryIntact());
+        }
+        SetSoftwareAvx2(avx2);
+    }
+}
+
 } // namespace
 } // namespace Quib
