@@ -382,16 +382,12 @@ void DDImage::ApplyBitsChange()
 
 void DDImage::Resize(int w, int h)
 {
-    if (ImagePixelCount(w, h) < 0)
-        return;
-    bits.reset();
-    // Indices of the old size would be read past their end.
-    paletteIndices.reset();
-    palette.reset();
-    paletteCount = 0;
-    width = w;
-    height = h;
-    NotePixelsEdited();
+    // As MemoryImage::Resize (which also drops the surface through
+    // NotePixelsEdited), but the transparency flags stay.
+    const bool trans = hasTrans, alpha = hasAlpha;
+    MemoryImage::Resize(w, h);
+    hasTrans = trans;
+    hasAlpha = alpha;
 }
 
 bool DDImage::TryPalettize()

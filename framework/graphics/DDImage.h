@@ -116,11 +116,14 @@ private:
     bool DrawsInSoftware(bool keyExempt) const;
     bool In3DMode() const;
     // The surface blit of a source with a surface onto this one, unlocking
-    // this surface around it when it is locked. False when it cannot be done.
-    bool BlitSurface(class DDImage* source, const SurfaceRect& dest, const SurfaceRect& src);
+    // this surface around it when it is locked (relocked: whether locking it
+    // again worked). False when it cannot be done.
+    bool BlitSurface(DDImage* source, const SurfaceRect& dest, const SurfaceRect& src, bool* relocked = nullptr);
     // After a surface-path draw: drop the memory copies when a surface holds
     // the pixels.
     void FinishSurfaceDraw();
+    // The line operations' rule, for the plain and the anti-aliased line.
+    void DrawLine(double x1, double y1, double x2, double y2, const Color& color, DrawMode mode, bool smooth);
     // The nearest stretch of a source area onto R of the locked surface
     // (mirrored: each row from right to left). False when the lock failed.
     bool StretchIntoSurface(MemoryImage* source, const Rect& R, const DoubleRect& area, const Color& color,

@@ -64,7 +64,7 @@ void DDImage::FinishSurfaceDraw()
         DropMemoryCopies();
 }
 
-bool DDImage::BlitSurface(DDImage* source, const SurfaceRect& dest, const SurfaceRect& src)
+bool DDImage::BlitSurface(DDImage* source, const SurfaceRect& dest, const SurfaceRect& src, bool* relocked)
 {
     if (!source || !source->surface || (source->hasTrans && source->keyUnavailable) || !EnsureSurface())
         return false;
@@ -72,8 +72,9 @@ bool DDImage::BlitSurface(DDImage* source, const SurfaceRect& dest, const Surfac
     if (lockCount > 0)
         surface->Unlock();
     surface->Blt(&dest, source->surface, &src, flags);
-    if (lockCount > 0 && Failed(surface->Lock(&lockDesc, DDLOCK_WAIT)))
-        return false;
+    const bool locked = lockCount == 0 || Succeeded(surface->Lock(&lockDesc, DDLOCK_WAIT));
+    if (relocked)
+        *relocked = locked;
     return true;
 }
 
@@ -127,15 +128,19 @@ bool AxisLineRect(double x1, double y1, double x2, double y2, Rect& r)
 
 } // namespace
 
-void DDImage::DrawLineSegment(double x1, double y1, double x2, double y2, const Color& color, DrawMode mode)
+void DDImage::DrawLine(double x1, double y1, double x2, double y2, const Color& color, DrawMode mode, bool smooth)
 {
     if (IsRenderTarget()) {
+        // The render target draws no anti-aliased lines of its own.
         if (display->d3d)
             display->d3d->DrawLine(color, mode, x1, y1, x2, y2);
         return;
     }
     if (DrawsInSoftware(false)) {
-        MemoryImage::DrawLineSegment(x1, y1, x2, y2, color, mode);
+        if (smooth)
+            MemoryImage::DrawSmoothLineSegment(x1, y1, x2, y2, color, mode);
+        else
+            MemoryImage::DrawLineSegment(x1, y1, x2, y2, color, mode);
         return;
     }
     Rect r;
@@ -145,38 +150,28 @@ void DDImage::DrawLineSegment(double x1, double y1, double x2, double y2, const 
     }
     if (mode == 0 || mode == 2) {
         ApplyBitsChange();
-        SurfaceDrawLine(x1, y1, x2, y2, color);
+        if (smooth)
+            SurfaceDrawSmoothLine(x1, y1, x2, y2, color);
+        else
+            SurfaceDrawLine(x1, y1, x2, y2, color);
     } else if (mode == 1) {
         ApplyBitsChange();
-        SurfaceDrawLineAdditive(x1, y1, x2, y2, color);
+        if (smooth)
+            SurfaceDrawSmoothLineAdditive(x1, y1, x2, y2, color);
+        else
+            SurfaceDrawLineAdditive(x1, y1, x2, y2, color);
     }
     FinishSurfaceDraw();
 }
 
+void DDImage::DrawLineSegment(double x1, double y1, double x2, double y2, const Color& color, DrawMode mode)
+{
+    DrawLine(x1, y1, x2, y2, color, mode, false);
+}
+
 void DDImage::DrawSmoothLineSegment(double x1, double y1, double x2, double y2, const Color& color, DrawMode mode)
 {
-    if (IsRenderTarget()) {
-        if (display->d3d)
-            display->d3d->DrawLine(color, mode, x1, y1, x2, y2);
-        return;
-    }
-    if (DrawsInSoftware(false)) {
-        MemoryImage::DrawSmoothLineSegment(x1, y1, x2, y2, color, mode);
-        return;
-    }
-    Rect r;
-    if (AxisLineRect(x1, y1, x2, y2, r)) {
-        FillRectangle(r, color, mode);
-        return;
-    }
-    if (mode == 0 || mode == 2) {
-        ApplyBitsChange();
-        SurfaceDrawSmoothLine(x1, y1, x2, y2, color);
-    } else if (mode == 1) {
-        ApplyBitsChange();
-        SurfaceDrawSmoothLineAdditive(x1, y1, x2, y2, color);
-    }
-    FinishSurfaceDraw();
+    DrawLine(x1, y1, x2, y2, color, mode, true);
 }
 
 void DDImage::FillSpansWithCoverage(const ScanSpan* spans, int count, const Color& color, DrawMode mode,
@@ -367,11 +362,14 @@ void DDImage::PutImageStretched(Image* source, const Rect& destRect, const Rect&
         return;
     if (fast) {
         auto* ddSource = dynamic_cast<DDImage*>(source);
+        bool relocked = false;
         if (ddSource && color.IsOpaqueWhite() && mode == 0 && !ddSource->hasAlpha && ddSource->EnsureSurface() &&
             BlitSurface(ddSource, {R.x, R.y, R.x + R.width, R.y + R.height},
                         {TruncToInt(area.x), TruncToInt(area.y), TruncToInt(area.x + area.width),
-                         TruncToInt(area.y + area.height)})) {
-            FinishSurfaceDraw();
+                         TruncToInt(area.y + area.height)},
+                        &relocked)) {
+            if (relocked)
+                FinishSurfaceDraw();
             return;
         }
         if (!texture || noSurfaceAccess)

@@ -441,6 +441,57 @@ bool ReadCopySource(MemoryImage& source, DDInterface* display, bool additive, Co
     return out.words && out.runs && (!source.palette || out.indices);
 }
 
+// The normal copy's frame: lock, the source's display copy and alpha run
+// table, then the loop by layout.
+void PutNormalIntoSurface(DDImage& image, MemoryImage& source, int x, int y, const Rect& sr, const Color& color,
+                          bool mirrored)
+{
+    SurfaceLock lock(image);
+    if (!lock.ok() || sr.width <= 0 || sr.height <= 0)
+        return;
+    CopySource src;
+    if (!ReadCopySource(source, image.display, false, src))
+        return;
+    const SurfaceView& v = lock.view();
+    const bool copyPath = color.IsOpaqueWhite() && !source.hasAlpha;
+    const bool hasTransparent = source.hasTrans;
+    Dispatch(v.kind, [&]<SurfaceKind K>() {
+        // 16-bit grey colours use the spread words in the plain copy only.
+        if (mirrored)
+            CopyNormal<K, true, false>(v, x, y, src, sr, color, copyPath, hasTransparent);
+        else
+            CopyNormal<K, false, true>(v, x, y, src, sr, color, copyPath, hasTransparent);
+    });
+}
+
+// The additive copies: the source's flags are brought up to date under the
+// lock, then its display copy and additive run table are read.
+void PutAdditiveIntoSurface(DDImage& image, Image* sourceImage, int x, int y, const Rect& sr, const Color& color,
+                            bool mirrored)
+{
+    if (sourceImage)
+        sourceImage->drawn = true;
+    auto* source = dynamic_cast<MemoryImage*>(sourceImage);
+    if (!source || image.noSurfaceAccess || !image.display)
+        return;
+    SurfaceLock lock(image);
+    if (!lock.ok())
+        return;
+    source->ApplyBitsChange();
+    if (sr.width <= 0 || sr.height <= 0)
+        return;
+    CopySource src;
+    if (!ReadCopySource(*source, image.display, true, src))
+        return;
+    const SurfaceView& v = lock.view();
+    Dispatch(v.kind, [&]<SurfaceKind K>() {
+        if (mirrored)
+            CopyAdditive<K, true>(v, x, y, src, sr, color);
+        else
+            CopyAdditive<K, false>(v, x, y, src, sr, color);
+    });
+}
+
 } // namespace
 
 // ---- The routines
@@ -558,40 +609,13 @@ void DDImage::SurfacePutImage(Image* sourceImage, int x, int y, const Rect& sr, 
         BlitSurface(ddSource, {x, y, x + sr.width, y + sr.height}, {sr.x, sr.y, sr.x + sr.width, sr.y + sr.height}))
         return;
 
-    if (noSurfaceAccess)
-        return;
-    SurfaceLock lock(*this);
-    if (!lock.ok() || sr.width <= 0 || sr.height <= 0)
-        return;
-    CopySource src;
-    if (!ReadCopySource(*source, display, false, src))
-        return;
-    const SurfaceView& v = lock.view();
-    const bool copyPath = white && !source->hasAlpha;
-    const bool hasTransparent = source->hasTrans;
-    Dispatch(v.kind, [&]<SurfaceKind K>() {
-        CopyNormal<K, false, true>(v, x, y, src, sr, color, copyPath, hasTransparent);
-    });
+    if (!noSurfaceAccess)
+        PutNormalIntoSurface(*this, *source, x, y, sr, color, false);
 }
 
 void DDImage::SurfacePutImageAdditive(Image* sourceImage, int x, int y, const Rect& sr, const Color& color)
 {
-    if (sourceImage)
-        sourceImage->drawn = true;
-    auto* source = dynamic_cast<MemoryImage*>(sourceImage);
-    if (!source || noSurfaceAccess || !display)
-        return;
-    SurfaceLock lock(*this);
-    if (!lock.ok())
-        return;
-    source->ApplyBitsChange();
-    if (sr.width <= 0 || sr.height <= 0)
-        return;
-    CopySource src;
-    if (!ReadCopySource(*source, display, true, src))
-        return;
-    const SurfaceView& v = lock.view();
-    Dispatch(v.kind, [&]<SurfaceKind K>() { CopyAdditive<K, false>(v, x, y, src, sr, color); });
+    PutAdditiveIntoSurface(*this, sourceImage, x, y, sr, color, false);
 }
 
 void DDImage::SurfacePutImageMirrored(Image* sourceImage, int x, int y, const Rect& sr, const Color& color)
@@ -602,41 +626,14 @@ void DDImage::SurfacePutImageMirrored(Image* sourceImage, int x, int y, const Re
     if (!source || !display)
         return;
     source->ApplyBitsChange();
-    if (noSurfaceAccess)
-        return;
-    SurfaceLock lock(*this);
-    if (!lock.ok() || sr.width <= 0 || sr.height <= 0)
-        return;
-    CopySource src;
-    if (!ReadCopySource(*source, display, false, src))
-        return;
-    const SurfaceView& v = lock.view();
-    const bool copyPath = color.IsOpaqueWhite() && !source->hasAlpha;
-    const bool hasTransparent = source->hasTrans;
-    Dispatch(v.kind, [&]<SurfaceKind K>() {
-        CopyNormal<K, true, false>(v, x, y, src, sr, color, copyPath, hasTransparent);
-    });
+    if (!noSurfaceAccess)
+        PutNormalIntoSurface(*this, *source, x, y, sr, color, true);
 }
 
 void DDImage::SurfacePutImageMirroredAdditive(Image* sourceImage, int x, int y, const Rect& sr,
                                               const Color& color)
 {
-    if (sourceImage)
-        sourceImage->drawn = true;
-    auto* source = dynamic_cast<MemoryImage*>(sourceImage);
-    if (!source || noSurfaceAccess || !display)
-        return;
-    SurfaceLock lock(*this);
-    if (!lock.ok())
-        return;
-    source->ApplyBitsChange();
-    if (sr.width <= 0 || sr.height <= 0)
-        return;
-    CopySource src;
-    if (!ReadCopySource(*source, display, true, src))
-        return;
-    const SurfaceView& v = lock.view();
-    Dispatch(v.kind, [&]<SurfaceKind K>() { CopyAdditive<K, true>(v, x, y, src, sr, color); });
+    PutAdditiveIntoSurface(*this, sourceImage, x, y, sr, color, true);
 }
 
 // The coverage fill of the surface path.
