@@ -50,6 +50,20 @@ PixelFormatCode RasterFormatOf(const SurfaceDesc& desc)
     return 0;
 }
 
+// Locks the surface and hands it to draw as a rasterizer target (when the
+// rasterizer has a layout word for it); false when it could not be locked.
+template <class Draw>
+bool RasterizeIntoSurface(DDImage& image, Draw&& draw)
+{
+    if (image.noSurfaceAccess || !image.EnsureSurface() || !image.AcquireSurfaceLock())
+        return false;
+    const SurfaceDesc& desc = image.lockDesc;
+    if (const PixelFormatCode format = RasterFormatOf(desc))
+        draw(RasterTarget{desc.bits, int(desc.width), int(desc.height), desc.pitch, format});
+    image.ReleaseSurfaceLock();
+    return true;
+}
+
 } // namespace
 
 bool DDImage::DrawsInSoftware(bool keyExempt) const
@@ -408,15 +422,10 @@ void DDImage::PutImageMatrix(Image* source, float x, float y, const Matrix3x3& m
         d3d->TextureBltTransformed(texture, m, color, sourceRect, clip, 0.0f, 0.0f, false);
         return;
     }
-    if (noSurfaceAccess || !EnsureSurface() || !AcquireSurfaceLock())
-        return;
-    const PixelFormatCode format = RasterFormatOf(lockDesc);
-    if (format != 0) {
-        const RasterTarget target{lockDesc.bits, int(lockDesc.width), int(lockDesc.height), lockDesc.pitch, format};
-        RasterizeImageQuad(source, x, y, matrix, clip, color, sourceRect, target, smooth != 0);
-    }
-    ReleaseSurfaceLock();
-    FinishSurfaceDraw();
+    if (RasterizeIntoSurface(*this, [&](const RasterTarget& target) {
+            RasterizeImageQuad(source, x, y, matrix, clip, color, sourceRect, target, smooth != 0);
+        }))
+        FinishSurfaceDraw();
 }
 
 void DDImage::PutTexturedTriangles(Image* source, const TriangleVertex* vertices, int triangleCount,
@@ -429,15 +438,10 @@ void DDImage::PutTexturedTriangles(Image* source, const TriangleVertex* vertices
             display->d3d->Blt(vertices, triangleCount, color, mode, source, x, y, smooth != 0);
         return;
     }
-    if (noSurfaceAccess || !EnsureSurface() || !AcquireSurfaceLock())
-        return;
-    const PixelFormatCode format = RasterFormatOf(lockDesc);
-    if (format != 0) {
-        const RasterTarget target{lockDesc.bits, int(lockDesc.width), int(lockDesc.height), lockDesc.pitch, format};
-        RasterizeTriangleList(source, vertices, triangleCount, clip, color, target, x, y, smooth != 0);
-    }
-    ReleaseSurfaceLock();
-    FinishSurfaceDraw();
+    if (RasterizeIntoSurface(*this, [&](const RasterTarget& target) {
+            RasterizeTriangleList(source, vertices, triangleCount, clip, color, target, x, y, smooth != 0);
+        }))
+        FinishSurfaceDraw();
 }
 
 void DDImage::PutImageMirrored(Image* source, int x, int y, const Rect& sourceRect, const Color& color,
