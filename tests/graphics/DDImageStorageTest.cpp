@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <vector>
 
 namespace Quib {
@@ -70,6 +71,25 @@ TEST_P(DDImageStorage, RegisteredInBothSetsForItsLife)
         DDImage own; // the application's display
         EXPECT_EQ(own.display, Display());
     }
+    EXPECT_TRUE(Display()->images.empty());
+    EXPECT_TRUE(app.imageSet.empty());
+}
+
+TEST_P(DDImageStorage, ImagesMadeOnSeveralThreadsAtOnce)
+{
+    // Images are made on the loading thread while the main thread draws.
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([this] {
+            const std::vector<uint32_t> words(16, 0x80FF0000);
+            for (int i = 0; i < 50; ++i) {
+                DDImage image(Display());
+                image.AssignPixels(words.data(), 4, 4, true);
+                EXPECT_TRUE(image.CreateSurface());
+            }
+        });
+    for (std::thread& t : threads)
+        t.join();
     EXPECT_TRUE(Display()->images.empty());
     EXPECT_TRUE(app.imageSet.empty());
 }

@@ -1,0 +1,115 @@
+// A 512 x 512 picture with a transparent frame and a translucent band put
+// onto a display surface (DDImage::SurfacePutImage, blending path with run
+// tables), against pixman's OVER of the same premultiplied picture, in the
+// 32-bit and the 5-6-5 layout.
+#include "framework/app/DDInterface.h"
+#include "framework/app/QuibAppBase.h"
+#include "framework/graphics/DDImage.h"
+
+#include "bench/RecordingReporter.h"
+
+#include <benchmark/benchmark.h>
+#include <pixman.h>
+
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+using namespace Quib;
+
+namespace {
+
+constexpr int kTexSize = 512;
+constexpr int kDestW = 1024, kDestH = 768;
+
+std::vector<uint32_t> Picture()
+{
+    std::vector<uint32_t> px(kTexSize * kTexSize);
+    for (uint32_t y = 0; y < kTexSize; ++y)
+        for (uint32_t x = 0; x < kTexSize; ++x) {
+            uint32_t a = 255;
+            if (x < 16 || y < 16 || x >= kTexSize - 16 || y >= kTexSize - 16)
+                a = 0;
+            else if (y >= 320 && y < 384)
+                a = 96 + (x & 127);
+            px[y * kTexSize + x] = (a << 24) | ((x / 2) << 16) | ((y / 2) << 8) | ((x ^ y) & 255);
+        }
+    return px;
+}
+
+void SurfaceBlend(benchmark::State& state, int bitCount, uint32_t r, uint32_t g, uint32_t b)
+{
+    QuibAppBase app;
+    app.display = std::make_unique<DDInterface>(&app);
+    app.display->SetPixelLayout(bitCount, r, g, b);
+    DDImage dest(app.display.get());
+    dest.Resize(kDestW, kDestH);
+    dest.CreateSurface();
+    dest.hasTrans = dest.hasAlpha = false;
+    MemoryImage source(&app);
+    const std::vector<uint32_t> px = Picture();
+    source.AssignPixels(px.data(), kTexSize, kTexSize, true);
+    for (auto _ : state) {
+        dest.SurfacePutImage(&source, 256, 128, Rect(0, 0, kTexSize, kTexSize), Color::White);
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_SurfaceBlend32(benchmark::State& state)
+{
+    SurfaceBlend(state, 32, 0xFF0000, 0xFF00, 0xFF);
+}
+BENCHMARK(BM_SurfaceBlend32)->Unit(benchmark::kMicrosecond);
+
+void BM_SurfaceBlend565(benchmark::State& state)
+{
+    SurfaceBlend(state, 16, 0xF800, 0x07E0, 0x001F);
+}
+BENCHMARK(BM_SurfaceBlend565)->Unit(benchmark::kMicrosecond);
+
+void PixmanOver(benchmark::State& state, pixman_format_code_t format, int bytes)
+{
+    std::vector<uint32_t> px = Picture();
+    for (uint32_t& p : px) {
+        const uint32_t a = p >> 24;
+        p = (a << 24) | ((((p >> 16) & 255) * a / 255) << 16) | ((((p >> 8) & 255) * a / 255) << 8) |
+            ((p & 255) * a / 255);
+    }
+    std::vector<uint32_t> dest(kDestW * kDestH);
+    pixman_image_t* src = pixman_image_create_bits(PIXMAN_a8r8g8b8, kTexSize, kTexSize, px.data(), kTexSize * 4);
+    pixman_image_t* dst = pixman_image_create_bits(format, kDestW, kDestH, dest.data(), kDestW * bytes);
+    for (auto _ : state) {
+        pixman_image_composite32(PIXMAN_OP_OVER, src, nullptr, dst, 0, 0, 0, 0, 256, 128, kTexSize, kTexSize);
+        benchmark::ClobberMemory();
+    }
+    pixman_image_unref(src);
+    pixman_image_unref(dst);
+}
+
+void BM_PixmanOver32(benchmark::State& state)
+{
+    PixmanOver(state, PIXMAN_x8r8g8b8, 4);
+}
+BENCHMARK(BM_PixmanOver32)->Unit(benchmark::kMicrosecond);
+
+void BM_PixmanOver565(benchmark::State& state)
+{
+    PixmanOver(state, PIXMAN_r5g6b5, 2);
+}
+BENCHMARK(BM_PixmanOver565)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    benchmark::Initialize(&argc, argv);
+    RecordingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    for (auto [ours, peer, label] : {std::tuple{"BM_SurfaceBlend32", "BM_PixmanOver32", "surface_blend_32"},
+                                     std::tuple{"BM_SurfaceBlend565", "BM_PixmanOver565", "surface_blend_565"}}) {
+        const double a = reporter.times[ours], b = reporter.times[peer];
+        if (a > 0 && b > 0)
+            std::printf("ratio %s = %.3f\n", label, a / b);
+    }
+    return 0;
+}
