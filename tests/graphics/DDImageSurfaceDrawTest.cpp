@@ -275,6 +275,31 @@ TEST_P(SurfaceDraw, NearestStretchesMatchReference)
     }
 }
 
+TEST_P(SurfaceDraw, RotatedDrawsMatchReference)
+{
+    std::mt19937 rng(17);
+    for (int n = 0; n < 150; ++n) {
+        const int sw = RandomInt(rng, 2, 14), sh = RandomInt(rng, 2, 14);
+        const std::vector<uint32_t> words = RandomPicture(rng, sw, sh);
+        auto source = Source(words, sw, sh);
+        auto image = Target(24, 24, rng);
+        const Rect sr = RandomRectIn(rng, sw, sh);
+        const Rect clip = RandomRectIn(rng, 24, 24);
+        const float x = float(RandomDouble(rng, -4, 20)), y = float(RandomDouble(rng, -4, 20));
+        const float cx = float(RandomDouble(rng, 0, sw)), cy = float(RandomDouble(rng, 0, sh));
+        const double angle = RandomInt(rng, 0, 3) == 0 ? 0.0 : RandomDouble(rng, -7, 7);
+        const Color c = RandomColor(rng);
+        const DrawMode mode = DrawMode(RandomInt(rng, 0, 2));
+        auto ref = Snapshot(*image);
+        const float position[2] = {x, y};
+        double bounds[4];
+        if (RotatedBlitBounds(position, sr, clip, bounds, cx, cy, angle))
+            SurfaceRef::Rotate(ref, bounds, SurfaceRef::Source{words.data(), sw}, sr, x, y, c, mode, angle, cx, cy);
+        image->PutImageRotated(source.get(), x, y, sr, clip, c, mode, angle, cx, cy);
+        ASSERT_EQ(Difference(*image, ref), "") << "case " << n;
+    }
+}
+
 // ---- Edge cases
 
 TEST_P(SurfaceDraw, WhiteFillConvertsEachRoutineItsOwnWay)

@@ -1,6 +1,7 @@
 #include "SurfaceReference.h"
 
 #include "framework/graphics/LineSteppers.h"
+#include "framework/graphics/RotatedSampler.h"
 
 #include <algorithm>
 
@@ -315,6 +316,56 @@ void Stretch(Surface& s, const Rect& R, const double area[4], const Source& src,
             }
         }
     }
+}
+
+void Rotate(Surface& s, const double* bounds, const Source& src, const Rect& sr, float x, float y, const Color& c,
+            DrawMode mode, double angle, float cx, float cy)
+{
+    using namespace RotatedSampling;
+    const Layout& L = s.layout;
+    const PixelSource pixels{src.argb, nullptr, nullptr, src.width, 0};
+    const bool white = c.IsOpaqueWhite();
+    const bool rgb32 = L.bitCount == 32 && L.mask[0] == 0xFF0000 && L.mask[1] == 0xFF00 && L.mask[2] == 0xFF;
+    const bool spread = L.Spread565() || L.Spread555();
+    ForEachRotatedSpan(s.width, s.height, bounds, sr, x, y, angle, cx, cy,
+                       [&](int row, int column, int count, int32_t u, int32_t v, int32_t du, int32_t dv) {
+                           for (int i = 0; i < count; ++i, u += du, v += dv) {
+                               Texels t;
+                               ReadTexels(pixels, sr, u, v, t);
+                               uint32_t W[4] = {t.W[0], t.W[1], t.W[2], t.W[3]};
+                               if (mode == 0 && !white)
+                                   for (uint32_t& w : W)
+                                       w = (w * uint32_t(c.alpha)) >> 8;
+                               const uint32_t S = W[0] + W[1] + W[2] + W[3];
+                               if (S == 0)
+                                   continue;
+                               uint32_t& d = s.At(column + i, row);
+                               uint32_t out = 0;
+                               for (int k = 0; k < 3; ++k) {
+                                   const int shift = 16 - 8 * k;
+                                   const uint32_t sum = SumChannel(t, W, shift);
+                                   const uint32_t cc = Ch(c, k);
+                                   const uint32_t dc = Value(L, d, k), cut = 8 - L.bits[k];
+                                   uint32_t value;
+                                   if (mode != 0) {
+                                       const uint32_t kk = uint32_t(c.alpha) * cc / 255;
+                                       const uint32_t add = white ? sum >> 8 : k == 0 ? ((sum >> 8) * kk) >> 8
+                                                                                     : (sum * kk) >> 16;
+                                       value = std::min(dc + (add >> cut), L.Max(k));
+                                   } else if (!white) {
+                                       value = ((((sum >> 8) * (cc + 1)) >> 8) >> cut) + ((dc * (256 - S)) >> 8);
+                                   } else if (rgb32) {
+                                       value = (sum >> 8) + ((dc * (256 - S)) >> 8);
+                                   } else if (spread) {
+                                       value = ((sum >> 8) >> cut) + ((dc * ((256 - S) >> 3)) >> 5);
+                                   } else {
+                                       value = ((sum >> 8) >> cut) + ((dc * (256 - S)) >> 8);
+                                   }
+                                   out |= (value << L.shift[k]) & L.mask[k];
+                               }
+                               d = out;
+                           }
+                       });
 }
 
 } // namespace Quib::SurfaceRef

@@ -62,4 +62,9 @@ void PutImageVolatile(Surface& s, int x, int y, const Source& src, const Rect& s
 void Stretch(Surface& s, const Rect& R, const double area[4], const Source& src, const Color& c, DrawMode mode,
              bool mirrored);
 
+// The rotated draw's write of each sample into the surface, channel by
+// channel (the sampling itself is the shared resampler's).
+void Rotate(Surface& s, const double* bounds, const Source& src, const Rect& sr, float x, float y, const Color& c,
+            DrawMode mode, double angle, float cx, float cy);
+
 } // namespace Quib::SurfaceRef
