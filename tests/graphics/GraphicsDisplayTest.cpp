@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace Quib {
 namespace {
@@ -138,6 +139,15 @@ TEST(GraphicsDisplay, SystemTextOnASurfaceIsAlignedAndClipped)
     EXPECT_GE(left, 160 - w);
     EXPECT_LT(right, 150);
     EXPECT_GE(top, 5);
+
+    // Zero, negative or undefined scales draw nothing.
+    DDImage blank(&f.display);
+    blank.Resize(50, 30);
+    ASSERT_TRUE(blank.CreateSurface());
+    Graphics b(&blank);
+    for (float scale : {0.0f, -1.0f, std::nanf("")})
+        font.RenderText(b, 5, 5, u"Hello", Color(255, 255, 255), b.clipRect, scale, 1, 0, 0, 0);
+    EXPECT_EQ(Brightest(*blank.surface), 0u);
 }
 
 struct BitmapFont {
