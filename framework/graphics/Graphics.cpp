@@ -65,8 +65,6 @@ void Graphics::NarrowClip(int x, int y, int width, int height)
     clipRect = clipRect.Intersection(Rect(X(x), Y(y), width, height));
 }
 
-void Graphics::NarrowClip(const Rect& r) { NarrowClip(r.x, r.y, r.width, r.height); }
-
 void Graphics::ModulateColor(const Color& c) { color = MultiplyColors(color, c); }
 
 void Graphics::FillRectangle(int x, int y, int width, int height)
@@ -92,8 +90,6 @@ void Graphics::OutlineRectangle(int x, int y, int width, int height)
     FillRectangle(x, y + 1, 1, height - 1);
     FillRectangle(x + width, y + 1, 1, height - 1);
 }
-
-void Graphics::OutlineRectangle(const Rect& r) { OutlineRectangle(r.x, r.y, r.width, r.height); }
 
 void Graphics::ClearArea(int x, int y, int width, int height)
 {

@@ -60,14 +60,12 @@ public:
     void ReplaceClip(const Rect& r);
     // Clip := clip cut to the translated rectangle.
     void NarrowClip(int x, int y, int width, int height);
-    void NarrowClip(const Rect& r);
     void ModulateColor(const Color& c);
 
     void FillRectangle(int x, int y, int width, int height);
     void FillRectangle(const Rect& r);
     // Covers width + 1 by height + 1 pixels.
     void OutlineRectangle(int x, int y, int width, int height);
-    void OutlineRectangle(const Rect& r);
     // Sets the pixels to transparent black.
     void ClearArea(int x, int y, int width, int height);
     void DrawLineSegment(int x1, int y1, int x2, int y2);
