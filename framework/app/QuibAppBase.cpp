@@ -53,9 +53,13 @@ DDImage* QuibAppBase::CreateImage(const std::string& fileName, bool applyNow)
     if (!picture)
         return nullptr;
     auto* image = new DDImage(display.get());
-    image->textureFlags |= 0x100;
+    image->textureFlags |= 8; // an 8-8-8-8 texture
     image->name = fileName;
     image->AssignPixels(picture->pixels, picture->width, picture->height, applyNow);
+    if (image->width != picture->width || image->height != picture->height) {
+        delete image; // no room for the pixels
+        return nullptr;
+    }
     return image;
 }
 

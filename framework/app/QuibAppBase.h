@@ -29,9 +29,9 @@ public:
     // it right after writing.
     virtual void RefreshCursor();
     // A new image of the display holding the picture file (with its alpha
-    // picture looked up), textureFlags bit 8 set and named after the file;
-    // null for an empty name or a file that cannot be read. The caller owns
-    // it.
+    // picture looked up), textureFlags 8 (an 8-8-8-8 texture) set and named
+    // after the file; null for an empty name, a file that cannot be read or
+    // pixels there is no room for. The caller owns it.
     DDImage* CreateImage(const std::string& fileName, bool applyNow);
     // Every image of the set drops its display copy.
     virtual void FreeAllImageBitBuffers();

@@ -29,8 +29,8 @@ bool CloseWrittenFile(FILE* file)
 
 bool IsSaneSize(int64_t width, int64_t height)
 {
-    return width > 0 && height > 0 && width <= kMaxImageSide && height <= kMaxImageSide &&
-           width * height <= kMaxImagePixels;
+    return width > 0 && height > 0 && width <= kMaxDecodedSide && height <= kMaxDecodedSide &&
+           width * height <= kMaxDecodedPixels;
 }
 
 std::unique_ptr<Image> NewImage(int64_t width, int64_t height)

@@ -24,8 +24,8 @@ public:
 extern thread_local uint32_t AlphaOnlyColor;
 
 // Largest picture any reader accepts (pixels per side and in all).
-constexpr int32_t kMaxImageSide = 16384;
-constexpr int64_t kMaxImagePixels = int64_t(1) << 24;
+constexpr int32_t kMaxDecodedSide = 16384;
+constexpr int64_t kMaxDecodedPixels = int64_t(1) << 24;
 
 // Reads a picture by its extension (every known kind when the path has
 // none); with alpha lookup, a picture "_name" beside it (or "name_")

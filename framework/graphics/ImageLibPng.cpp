@@ -42,7 +42,7 @@ bool Decode(PngRead& read)
         return false;
     }
     png_set_read_fn(png, read.file, ReadFromPak);
-    png_set_user_limits(png, kMaxImageSide, kMaxImageSide);
+    png_set_user_limits(png, kMaxDecodedSide, kMaxDecodedSide);
     png_read_info(png, info);
     png_uint_32 width = png_get_image_width(png, info);
     png_uint_32 height = png_get_image_height(png, info);

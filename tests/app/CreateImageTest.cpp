@@ -1,7 +1,9 @@
 #include "framework/app/DDInterface.h"
 #include "framework/app/QuibAppBase.h"
 #include "framework/graphics/DDImage.h"
+#include "framework/files/PakArchiveWriter.h"
 #include "support/ImageFixtures.h"
+#include "support/ScopedPak.h"
 #include "support/TempDir.h"
 #include "support/TestDisplays.h"
 
@@ -27,7 +29,7 @@ TEST(QuibAppBaseCreateImage, LoadsAPictureIntoADisplayImage)
     EXPECT_EQ(app.display->images.count(image.get()), 1u);
     EXPECT_EQ(app.imageSet.count(image.get()), 1u);
     EXPECT_EQ(image->name, "PICS\\picture.tga");
-    EXPECT_EQ(image->textureFlags & 0x100, 0x100u);
+    EXPECT_EQ(image->textureFlags, 8u);
     EXPECT_EQ(image->width, 3);
     EXPECT_EQ(image->height, 2);
     EXPECT_EQ(std::vector<uint32_t>(image->bits.get(), image->bits.get() + 6), pixels);
@@ -42,6 +44,36 @@ TEST(QuibAppBaseCreateImage, LoadsAPictureIntoADisplayImage)
 
     EXPECT_EQ(app.CreateImage("", true), nullptr);
     EXPECT_EQ(app.CreateImage("pics/missing.tga", true), nullptr);
+}
+
+// The whole road: a picture and its alpha picture inside a pak archive.
+TEST(QuibAppBaseCreateImage, MergesTheAlphaPictureFromAnArchive)
+{
+    QuibAppBase app;
+    Quib::Test::MakeTestDisplay(app, Quib::Test::kDisplayLayouts[2]);
+    Quib::Test::TempDir dir;
+    Quib::Test::ScopedWorkingDirectory cwd(dir.Path());
+    Quib::Test::ScopedPak pak;
+    Quib::Test::PngSpec colour{2, 1, 2 /* RGB */, 8, false, {10, 20, 30, 40, 50, 60}, {}, {}};
+    Quib::Test::PngSpec alpha{2, 1, 0 /* grey */, 8, false, {0x11, 0xEE}, {}, {}};
+    ASSERT_TRUE(WritePakArchive(dir / "main.pak", {{"gfx\\pic.png", Quib::Test::EncodePng(colour), {}},
+                                                   {"gfx\\_pic.png", Quib::Test::EncodePng(alpha), {}},
+                                                   {"gfx\\_solo.png", Quib::Test::EncodePng(alpha), {}}}));
+    ASSERT_TRUE(pak->AddPakFile("main.pak"));
+
+    std::unique_ptr<DDImage> image(app.CreateImage("GFX/pic", true));
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(image->name, "GFX/pic");
+    EXPECT_EQ(std::vector<uint32_t>(image->bits.get(), image->bits.get() + 2),
+              (std::vector<uint32_t>{0x110A141E, 0xEE28323C}));
+    EXPECT_TRUE(image->hasAlpha);
+
+    // Only the alpha picture: white with that alpha.
+    std::unique_ptr<DDImage> solo(app.CreateImage("gfx/solo.png", true));
+    ASSERT_NE(solo, nullptr);
+    EXPECT_EQ(std::vector<uint32_t>(solo->bits.get(), solo->bits.get() + 2),
+              (std::vector<uint32_t>{0x11FFFFFF, 0xEEFFFFFF}));
+    EXPECT_EQ(app.CreateImage("gfx/other.png", true), nullptr);
 }
 
 } // namespace
