@@ -1,10 +1,13 @@
 #include "platform/SystemFont.h"
 
+#include "platform/TextCodecs.h"
+
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstring>
 #include <mutex>
+#include <unordered_map>
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -18,17 +21,8 @@ std::u32string Utf16ToCodePoints(std::u16string_view text)
 {
     std::u32string out;
     out.reserve(text.size());
-    for (size_t i = 0; i < text.size(); ++i) {
-        char16_t c = text[i];
-        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF) {
-            out += char32_t(0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00));
-            ++i;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            out += char32_t(0xFFFD);
-        } else {
-            out += char32_t(c);
-        }
-    }
+    for (size_t i = 0; i < text.size();)
+        out += NextCodePoint(text, i);
     return out;
 }
 
@@ -107,6 +101,11 @@ bool MatchFont(const std::string& family, int weight, bool italic, std::string& 
     return ok;
 }
 
+bool UsableScale(float scaleX, float scaleY)
+{
+    return scaleX > 0.0f && scaleY > 0.0f && scaleX <= 64.0f && scaleY <= 64.0f;
+}
+
 class FreeTypeFont final : public SystemFont {
 public:
     explicit FreeTypeFont(const SystemFontRequest& request) : SystemFont(request) { Open(); }
@@ -127,16 +126,13 @@ public:
     int CharAdvance(char32_t c) const override
     {
         std::lock_guard lock(mMutex);
-        return AdvanceLocked(c);
+        return CachedAdvance(c);
     }
 
     int LineWidth(std::u16string_view text) const override
     {
         std::lock_guard lock(mMutex);
-        int width = 0;
-        for (char32_t c : Utf16ToCodePoints(text))
-            width += AdvanceLocked(c);
-        return width;
+        return LineWidthLocked(text, false);
     }
 
     void MeasureText(std::u16string_view text, int& width, int& height) const override
@@ -161,45 +157,22 @@ public:
 
     TextCoverage Render(std::u16string_view text, float scaleX, float scaleY) const override
     {
-        TextCoverage out;
-        if (!mFace || !(scaleX > 0.0f) || !(scaleY > 0.0f) || scaleX > 64.0f || scaleY > 64.0f)
-            return out;
+        if (!mFace || !UsableScale(scaleX, scaleY))
+            return {};
         std::lock_guard lock(mMutex);
-        std::u32string codes = Utf16ToCodePoints(text);
-        bool scaled = scaleX != 1.0f || scaleY != 1.0f;
-        if (scaled)
-            SetSize(mEm * scaleX, mEm * scaleY);
-        int width = 0;
-        for (char32_t c : codes)
-            width += AdvanceLocked(c);
-        int ascent = int(std::lround(mAscent * scaleY));
-        out.width = width;
-        out.height = int(std::ceil(Height() * scaleY));
-        if (out.width <= 0 || out.height <= 0) {
-            out.width = out.height = 0;
-            if (scaled)
-                SetSize(mEm, mEm);
-            return out;
-        }
-        out.alpha = std::make_unique<uint8_t[]>(size_t(out.width) * size_t(out.height));
-        int pen = 0;
-        for (char32_t c : codes) {
-            if (FT_Load_Char(mFace, c, FT_LOAD_DEFAULT) != 0)
-                continue;
-            FT_GlyphSlot slot = mFace->glyph;
-            if (mSynthBold)
-                FT_GlyphSlot_Embolden(slot);
-            if (mSynthItalic)
-                FT_GlyphSlot_Oblique(slot);
-            if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0)
-                Stamp(out, slot->bitmap, pen + slot->bitmap_left, ascent - slot->bitmap_top);
-            pen += int((slot->advance.x + 32) >> 6);
-        }
-        if (mRequest.underline)
-            Underline(out, ascent, scaleY, width);
-        if (scaled)
-            SetSize(mEm, mEm);
-        return out;
+        const ScaledSize size(*this, scaleX, scaleY);
+        return RenderLocked(text, scaleX, scaleY, size.scaled, 0, 0, LineWidthLocked(text, size.scaled),
+                            CellHeight(scaleY));
+    }
+
+    TextCoverage RenderArea(std::u16string_view text, float scaleX, float scaleY, int left, int top, int width,
+                            int height) const override
+    {
+        if (!mFace || !UsableScale(scaleX, scaleY))
+            return {};
+        std::lock_guard lock(mMutex);
+        const ScaledSize size(*this, scaleX, scaleY);
+        return RenderLocked(text, scaleX, scaleY, size.scaled, left, top, width, height);
     }
 
 private:
@@ -259,39 +232,137 @@ private:
         FT_Set_Char_Size(mFace, FT_F26Dot6(std::lround(emX * 64)), FT_F26Dot6(std::lround(emY * 64)), 72, 72);
     }
 
-    int AdvanceLocked(char32_t c) const
+    // The face at a scaled size for the life of this object.
+    struct ScaledSize {
+        const FreeTypeFont& font;
+        const bool scaled;
+        ScaledSize(const FreeTypeFont& f, float scaleX, float scaleY)
+            : font(f), scaled(scaleX != 1.0f || scaleY != 1.0f)
+        {
+            if (scaled)
+                font.SetSize(font.mEm * scaleX, font.mEm * scaleY);
+        }
+        ~ScaledSize()
+        {
+            if (scaled)
+                font.SetSize(font.mEm, font.mEm);
+        }
+    };
+
+    int CellHeight(float scaleY) const { return int(std::ceil(Height() * scaleY)); }
+
+    // The glyph at the face's current size into the slot, emboldened when
+    // the face is synthetic bold; false when it cannot be loaded.
+    bool LoadGlyph(char32_t c) const
     {
         if (!mFace || FT_Load_Char(mFace, c, FT_LOAD_DEFAULT) != 0)
-            return 0;
+            return false;
         if (mSynthBold)
             FT_GlyphSlot_Embolden(mFace->glyph);
-        return int((mFace->glyph->advance.x + 32) >> 6);
+        return true;
     }
 
-    static void Stamp(TextCoverage& out, const FT_Bitmap& bitmap, int left, int top)
+    int SlotAdvance() const { return int((mFace->glyph->advance.x + 32) >> 6); }
+
+    // Advance at the face's current size; 0 for a glyph that cannot be loaded.
+    int LoadAdvance(char32_t c) const { return LoadGlyph(c) ? SlotAdvance() : 0; }
+
+    // Advance at the unscaled size, remembered: measuring text asks for the
+    // same few characters again and again.
+    int CachedAdvance(char32_t c) const
+    {
+        if (auto it = mAdvances.find(c); it != mAdvances.end())
+            return it->second;
+        if (mAdvances.size() >= 4096)
+            mAdvances.clear();
+        const int advance = LoadAdvance(c);
+        mAdvances.emplace(c, advance);
+        return advance;
+    }
+
+    int LineWidthLocked(std::u16string_view text, bool scaled) const
+    {
+        int64_t width = 0;
+        for (size_t i = 0; i < text.size();) {
+            const char32_t c = NextCodePoint(text, i);
+            width += scaled ? LoadAdvance(c) : CachedAdvance(c);
+        }
+        return int(std::clamp<int64_t>(width, 0, INT32_MAX));
+    }
+
+    // The window (left, top, width, height) of the line's coverage. Glyphs
+    // wholly left or right of it are only measured.
+    TextCoverage RenderLocked(std::u16string_view text, float scaleX, float scaleY, bool scaled, int left, int top,
+                              int width, int height) const
+    {
+        TextCoverage out;
+        if (width <= 0 || height <= 0 || int64_t(width) * height > kMaxCoveragePixels)
+            return out;
+        out.width = width;
+        out.height = height;
+        out.alpha = std::make_unique<uint8_t[]>(size_t(width) * size_t(height));
+        const int ascent = int(std::lround(mAscent * scaleY));
+        // How far a glyph's ink may reach past its advance.
+        const int64_t reach = int64_t(std::ceil(mEm * std::max(scaleX, scaleY))) + 2;
+        const int64_t right = int64_t(left) + width;
+        int64_t pen = 0;
+        bool pastWindow = false;
+        for (size_t i = 0; i < text.size();) {
+            if (pen - reach >= right) {
+                pastWindow = true;
+                break;
+            }
+            const char32_t c = NextCodePoint(text, i);
+            if (!scaled && pen + CachedAdvance(c) + reach <= left) {
+                pen += CachedAdvance(c);
+                continue;
+            }
+            if (!LoadGlyph(c))
+                continue;
+            FT_GlyphSlot slot = mFace->glyph;
+            const int advance = SlotAdvance();
+            if (pen + advance + reach > left) {
+                if (mSynthItalic)
+                    FT_GlyphSlot_Oblique(slot);
+                if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) == 0)
+                    Stamp(out, slot->bitmap, pen + slot->bitmap_left - left,
+                          int64_t(ascent) - slot->bitmap_top - top);
+            }
+            pen += advance;
+        }
+        if (mRequest.underline)
+            Underline(out, ascent - top, scaleY, -int64_t(left), pastWindow ? right - left : pen - left);
+        return out;
+    }
+
+    static void Stamp(TextCoverage& out, const FT_Bitmap& bitmap, int64_t left, int64_t top)
     {
         if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY)
             return;
         for (int row = 0; row < int(bitmap.rows); ++row) {
-            int y = top + row;
+            const int64_t y = top + row;
             if (y < 0 || y >= out.height)
                 continue;
             const uint8_t* src = bitmap.buffer + ptrdiff_t(row) * bitmap.pitch;
             uint8_t* dst = out.alpha.get() + size_t(y) * size_t(out.width);
             for (int col = 0; col < int(bitmap.width); ++col) {
-                int x = left + col;
+                const int64_t x = left + col;
                 if (x >= 0 && x < out.width)
                     dst[x] = std::max(dst[x], src[col]);
             }
         }
     }
 
-    void Underline(TextCoverage& out, int ascent, float scaleY, int width) const
+    // The underline below the baseline, from x = start to end (window pixels).
+    void Underline(TextCoverage& out, int baseline, float scaleY, int64_t start, int64_t end) const
     {
-        int top = ascent + int(std::lround(mUnderlinePosition * scaleY - mUnderlineThickness * scaleY / 2));
-        int rows = std::max(1, int(std::lround(mUnderlineThickness * scaleY)));
+        const int top = baseline + int(std::lround(mUnderlinePosition * scaleY - mUnderlineThickness * scaleY / 2));
+        const int rows = std::max(1, int(std::lround(mUnderlineThickness * scaleY)));
+        const int64_t from = std::max<int64_t>(start, 0), to = std::min<int64_t>(end, out.width);
+        if (from >= to)
+            return;
         for (int y = std::max(0, top); y < std::min(out.height, top + rows); ++y)
-            std::memset(out.alpha.get() + size_t(y) * size_t(out.width), 255, size_t(width));
+            std::memset(out.alpha.get() + size_t(y) * size_t(out.width) + size_t(from), 255, size_t(to - from));
     }
 
     FT_Face mFace = nullptr;
@@ -303,6 +374,7 @@ private:
     double mUnderlineThickness = 1;
     bool mSynthBold = false;
     bool mSynthItalic = false;
+    mutable std::unordered_map<char32_t, int> mAdvances; // unscaled, under mMutex
     mutable std::mutex mMutex; // a face is used by one thread at a time
 };
 
@@ -339,32 +411,40 @@ std::unique_ptr<SystemFont> SystemFont::Create(const SystemFontRequest& request)
 void SystemFont::BlendInto(const SurfaceTarget& target, std::u16string_view text, uint32_t color, int x, int y,
                            int clipX, int clipY, int clipWidth, int clipHeight, float scaleX, float scaleY) const
 {
-    if (!target.bits || (target.bitCount != 16 && target.bitCount != 32))
+    if (!target.bits || (target.bitCount != 16 && target.bitCount != 32) || !UsableScale(scaleX, scaleY))
         return;
-    uint32_t alpha = color >> 24;
+    const uint32_t alpha = color >> 24;
     if (alpha == 0)
         return;
-    TextCoverage coverage = Render(text, scaleX, scaleY);
-    int left = std::max({x, clipX, 0});
-    int top = std::max({y, clipY, 0});
-    int right = std::min({x + coverage.width, clipX + clipWidth, target.width});
-    int bottom = std::min({y + coverage.height, clipY + clipHeight, target.height});
-    uint32_t r = (color >> 16) & 0xFF, g = (color >> 8) & 0xFF, b = color & 0xFF;
-    for (int py = top; py < bottom; ++py) {
-        uint8_t* row = static_cast<uint8_t*>(target.bits) + ptrdiff_t(py) * target.pitch;
-        for (int px = left; px < right; ++px) {
-            uint32_t weight = coverage.At(px - x, py - y) * alpha / 255;
+    // Only the part of the cell inside the clip and the surface is rendered.
+    const int64_t cellHeight = int64_t(std::ceil(double(Height()) * scaleY));
+    const int64_t left = std::max<int64_t>({x, clipX, 0});
+    const int64_t top = std::max<int64_t>({y, clipY, 0});
+    const int64_t right = std::min<int64_t>(int64_t(clipX) + clipWidth, target.width);
+    const int64_t bottom = std::min<int64_t>({int64_t(y) + cellHeight, int64_t(clipY) + clipHeight, target.height});
+    if (right <= left || bottom <= top || left - x > INT32_MAX || top - y > INT32_MAX)
+        return;
+    const TextCoverage coverage =
+        RenderArea(text, scaleX, scaleY, int(left - x), int(top - y), int(right - left), int(bottom - top));
+    if (!coverage.alpha)
+        return;
+    const uint32_t r = (color >> 16) & 0xFF, g = (color >> 8) & 0xFF, b = color & 0xFF;
+    for (int py = 0; py < coverage.height; ++py) {
+        uint8_t* row = static_cast<uint8_t*>(target.bits) + ptrdiff_t(top + py) * target.pitch;
+        for (int px = 0; px < coverage.width; ++px) {
+            const uint32_t weight = coverage.At(px, py) * alpha / 255;
             if (!weight)
                 continue;
-            uint32_t pixel = target.bitCount == 32 ? reinterpret_cast<uint32_t*>(row)[px]
-                                                   : reinterpret_cast<uint16_t*>(row)[px];
+            const int64_t at = left + px;
+            uint32_t pixel = target.bitCount == 32 ? reinterpret_cast<uint32_t*>(row)[at]
+                                                   : reinterpret_cast<uint16_t*>(row)[at];
             pixel = BlendField(pixel, target.redMask, r, weight);
             pixel = BlendField(pixel, target.greenMask, g, weight);
             pixel = BlendField(pixel, target.blueMask, b, weight);
             if (target.bitCount == 32)
-                reinterpret_cast<uint32_t*>(row)[px] = pixel;
+                reinterpret_cast<uint32_t*>(row)[at] = pixel;
             else
-                reinterpret_cast<uint16_t*>(row)[px] = uint16_t(pixel);
+                reinterpret_cast<uint16_t*>(row)[at] = uint16_t(pixel);
         }
     }
 }

@@ -15,6 +15,9 @@ struct SystemFontRequest {
     bool underline = false;
 };
 
+// The largest coverage picture a font renders at once, in pixels.
+constexpr int64_t kMaxCoveragePixels = int64_t(1) << 26;
+
 // 8-bit coverage of a rendered line of text, top-down rows without gaps.
 struct TextCoverage {
     int width = 0;
@@ -61,8 +64,13 @@ public:
 
     // Coverage of one line of text drawn with its cell's top-left at (0, 0),
     // scaled by (scaleX, scaleY) about that corner; the size is the scaled
-    // line width by the scaled cell height.
+    // line width by the scaled cell height. Scales outside (0, 64] and
+    // pictures larger than kMaxCoveragePixels give an empty coverage.
     virtual TextCoverage Render(std::u16string_view text, float scaleX = 1.0f, float scaleY = 1.0f) const = 0;
+    // The part (left, top, width, height) of what Render gives, so that a
+    // long or large line costs only the part that shows.
+    virtual TextCoverage RenderArea(std::u16string_view text, float scaleX, float scaleY, int left, int top,
+                                    int width, int height) const = 0;
 
     // Blends one line of text in colour 0xAARRGGBB (alpha honoured) into a
     // surface, cell top-left at (x, y), writing only inside the clip

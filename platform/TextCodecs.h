@@ -21,6 +21,10 @@ std::u16string Utf8ToUtf16(std::string_view text);
 // Unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(std::u16string_view text);
 
+// The character at text[i] (a surrogate pair read as one; an unpaired half
+// is U+FFFD); i moves past it.
+char32_t NextCodePoint(std::u16string_view text, size_t& i);
+
 // The Windows-1252 byte of one character, or -1 when it has none.
 int Windows1252ByteOf(char16_t c);
 // The character of one Windows-1252 byte.

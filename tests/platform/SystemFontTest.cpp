@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <vector>
+
 namespace Quib {
 namespace {
 
@@ -107,6 +111,67 @@ TEST(SystemFont, BlendsIntoSurfacesInsideTheClipOnly)
             }
         EXPECT_TRUE(changedInside);
     }
+}
+
+// A window of the line is exactly that part of the whole line's coverage,
+// whatever the scale and the synthetic styles.
+TEST(SystemFont, AreaIsTheSameWindowOfTheWholeLine)
+{
+    SystemFontRequest request;
+    request.face = "DejaVu Sans";
+    request.height = -13;
+    request.weight = 700;
+    request.italic = true;
+    request.underline = true;
+    auto font = SystemFont::Create(request);
+    const std::u16string text = u"Wavy jig, fluffy AV quartz, offset 1234567890 and more of it";
+    struct Case {
+        float scaleX, scaleY;
+        int left, top, width, height;
+    } cases[] = {
+        {1, 1, 0, 0, 40, 10}, {1, 1, 150, 3, 60, 12}, {1, 1, -5, -5, 30, 30},
+        {1.5f, 2, 200, 10, 80, 20}, {2, 1, 300, 0, 500, 40}, {0.5f, 0.5f, 40, 2, 50, 6},
+    };
+    for (const Case& c : cases) {
+        const TextCoverage whole = font->Render(text, c.scaleX, c.scaleY);
+        const TextCoverage part = font->RenderArea(text, c.scaleX, c.scaleY, c.left, c.top, c.width, c.height);
+        ASSERT_EQ(part.width, c.width);
+        ASSERT_EQ(part.height, c.height);
+        int differences = 0;
+        for (int y = 0; y < c.height; ++y)
+            for (int x = 0; x < c.width; ++x) {
+                const int wx = c.left + x, wy = c.top + y;
+                const bool inside = wx >= 0 && wy >= 0 && wx < whole.width && wy < whole.height;
+                differences += part.At(x, y) != (inside ? whole.At(wx, wy) : 0);
+            }
+        EXPECT_EQ(differences, 0) << "scale " << c.scaleX << " window at " << c.left << "," << c.top;
+    }
+}
+
+// Text far wider than the surface, at the largest scale: only the part on the
+// surface is rendered, so it neither allocates the whole line nor fails.
+TEST(SystemFont, HugeLinesRenderOnlyWhatShows)
+{
+    auto font = MakeFont("DejaVu Sans", -16);
+    const std::u16string text(200000, u'M');
+    EXPECT_EQ(font->Render(text, 64, 64).width, 0); // over the coverage limit
+    EXPECT_EQ(font->Render(u"M", 0, 1).width, 0);
+    EXPECT_EQ(font->Render(u"M", 65, 1).width, 0);
+
+    const int width = 64, height = 48;
+    std::vector<uint32_t> pixels(width * height, 0);
+    SurfaceTarget target{pixels.data(), width * 4, width, height};
+    font->BlendInto(target, text, 0xFFFFFFFF, -1000, -300, 0, 0, width, height, 64, 64);
+    int lit = 0;
+    for (uint32_t p : pixels)
+        lit += p != 0;
+    EXPECT_GT(lit, width * height / 4); // inside the stem of a huge M
+
+    std::fill(pixels.begin(), pixels.end(), 0u);
+    font->BlendInto(target, text, 0xFFFFFFFF, INT32_MIN, 0, INT32_MIN, 0, INT32_MAX, height, 64, 64);
+    font->BlendInto(target, text, 0xFFFFFFFF, INT32_MAX, INT32_MAX, 0, 0, width, height, 64, 64);
+    for (uint32_t p : pixels)
+        ASSERT_EQ(p, 0u);
 }
 
 TEST(SystemFont, TransparentColourDrawsNothing)
