@@ -58,30 +58,42 @@ int Graphics::DrawTextInWidth(std::u16string_view text, int x, int y, int width,
         x += justification == 0 ? (width - measured) / 2 : width - measured;
     }
 
-    std::u16string segment;
+    // The pending segment is a view of the text; it is copied only once a
+    // doubled caret makes it differ from the text.
+    size_t segmentStart = size_t(first);
+    std::u16string joined;
+    bool isJoined = false;
     int offset = 0;
-    auto flush = [&] {
+    auto flush = [&](int at) {
+        const std::u16string_view segment =
+            isJoined ? std::u16string_view(joined) : text.substr(segmentStart, size_t(at) - segmentStart);
         if (draw && !segment.empty())
             DrawText(segment, x + offset, y);
         offset += font->WidthOfText(segment, 1.0f, 1.0f, 0.0f);
-        segment.clear();
+        isJoined = false;
+        joined.clear();
     };
     int i = first;
     while (i < end) {
         const char16_t c = text[size_t(i)];
         if (c != u'^' || !colorCodes) {
-            segment += c;
+            if (isJoined)
+                joined += c;
             ++i;
             continue;
         }
         if (i + 1 < end && text[size_t(i) + 1] == u'^') {
-            segment += u'^';
+            if (isJoined)
+                joined += u'^';
+            else
+                joined.assign(text.substr(segmentStart, size_t(i) + 1 - segmentStart));
+            isJoined = true;
             i += 2;
             continue;
         }
         if (end - i < 8)
             break; // a code cut short ends the text
-        flush();
+        flush(i);
         if (draw) {
             const std::u16string_view code = text.substr(size_t(i) + 1, 6);
             if (code == u"oldclr") {
@@ -95,11 +107,10 @@ int Graphics::DrawTextInWidth(std::u16string_view text, int x, int y, int width,
             }
         }
         i += 8;
+        segmentStart = size_t(i);
     }
-    const int rest = font->WidthOfText(segment, 1.0f, 1.0f, 0.0f);
-    if (draw && !segment.empty())
-        DrawText(segment, x + offset, y);
-    return offset + rest;
+    flush(i);
+    return offset;
 }
 
 int Graphics::DrawWrappedText(std::u16string_view text, const Rect& r, int lineSpacing, int justification,
@@ -126,7 +137,8 @@ int Graphics::DrawWrappedText(std::u16string_view text, const Rect& r, int lineS
         return DrawTextInWidth(text, r.x, r.y + y, W, justification, visible, from, to - from, old);
     };
 
-    int i = 0, lineStart = 0, lineWidth = 0, lastBreak = -1, widest = 0;
+    int i = 0, lineStart = 0, lastBreak = -1, widest = 0;
+    int64_t lineWidth = 0; // W + 1 and long lines stay in range
     char16_t previous = 0, lastLooked = 0;
     while (i < length) {
         const char16_t c = text[size_t(i)];
@@ -141,7 +153,7 @@ int Graphics::DrawWrappedText(std::u16string_view text, const Rect& r, int lineS
             lastBreak = i;
         } else if (c == u'\n') {
             lastBreak = i;
-            lineWidth = W + 1; // ends the line here
+            lineWidth = int64_t(W) + 1; // ends the line here
         }
         lineWidth += font->WidthOfCharAfter(c, previous);
         previous = c;

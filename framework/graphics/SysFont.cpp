@@ -153,7 +153,7 @@ void SysFont::RenderText(Graphics& g, int x, int y, std::u16string_view text, co
         return; // nothing can be drawn, e.g. into the measuring destination
     const int w = WidthOfText(text, 1.0f, 1.0f, 0.0f);
     const int h = Height();
-    if (w <= 0 || h <= 0 || int64_t(w) * h > kMaxImagePixels)
+    if (w <= 0 || h <= 0 || int64_t(w) * h > kMaxCoveragePixels)
         return;
     std::vector<uint32_t> pixels(size_t(w) * size_t(h));
     RenderPixels(text, color, w, h, pixels.data());

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <map>
 #include <string>
 #include <vector>
@@ -111,6 +112,8 @@ TEST(GraphicsText, ColourCodesTable)
         {"short code ends the text", u"AB^12", true, {u"AB"}, 20},
         {"code at the end", u"AB^00ff00^", true, {u"AB"}, 20},
         {"code first", u"^00ff00^AB", true, {u"AB"}, 20},
+        {"carets joined across a segment", u"x^^y^^z^FF0000^w", true, {u"x^y^z", u"w"}, 60},
+        {"caret pair before a code", u"A^^^FF0000^B", true, {u"A^", u"B"}, 30},
     };
     for (const CodeCase& c : cases) {
         TextFixture f;
@@ -203,6 +206,7 @@ TEST(GraphicsText, WrapTable)
         {"empty", u"", 100, {}, 0, 10 - 14},
         {"spaces after the break are dropped", u"aaa    bbb", 50, {u"aaa  ", u"bbb"}, 50, 10 + 14},
         {"colour codes take no width", u"aa^FF0000^a bbb", 30, {u"aa", u"a", u"bbb"}, 30, 10 + 14},
+        {"newline in the widest box", u"ab\ncd", INT32_MAX, {u"ab", u"cd"}, 20, 10 + 14},
     };
     for (const WrapCase& c : cases) {
         TextFixture f;
