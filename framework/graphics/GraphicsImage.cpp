@@ -244,19 +244,47 @@ namespace {
 // Tiles of size `tile` needed to cover `length`; none for an empty run.
 int TileCount(int length, int tile) { return tile > 0 && length > 0 ? int((int64_t(length) + tile - 1) / tile) : 0; }
 
-// The nine-slice cut of a source.
-struct NineSlice {
-    int cw, ch, mw, mh;
-};
-
-NineSlice CutNineSlice(const Rect& s)
+// A box D cut from the source S by insets (left L, top T, right R, bottom
+// B): corners once, edges and (with `centre`) the middle tiled, each run in
+// a copy of g whose clip is narrowed to the run, so the last tile is cut to
+// the box. put(graphics, x, y, source piece) draws one piece.
+template <class Put>
+void DrawInsetBox(Graphics& g, const Rect& S, const Rect& D, int L, int T, int R, int B, bool centre, Put put)
 {
-    NineSlice n;
-    n.cw = s.width / 3;
-    n.ch = s.height / 3;
-    n.mw = std::max(1, s.width - 2 * n.cw);
-    n.mh = std::max(1, s.height - 2 * n.ch);
-    return n;
+    const int mw = S.width - L - R, mh = S.height - T - B;
+    const int right = D.x + D.width - R, bottom = D.y + D.height - B;
+    const int sourceRight = S.x + S.width - R, sourceBottom = S.y + S.height - B;
+    put(g, D.x, D.y, Rect(S.x, S.y, L, T));
+    put(g, right, D.y, Rect(sourceRight, S.y, R, T));
+    put(g, D.x, bottom, Rect(S.x, sourceBottom, L, B));
+    put(g, right, bottom, Rect(sourceRight, sourceBottom, R, B));
+
+    // Without a middle of at least one pixel each way there is nothing to tile.
+    const int columns = TileCount(D.width - L - R, mw);
+    const int rows = TileCount(D.height - T - B, mh);
+    {
+        Graphics run(g);
+        run.NarrowClip(D.x + L, D.y, D.width - L - R, D.height);
+        for (int k = 0; k < columns; ++k) {
+            put(run, D.x + L + k * mw, D.y, Rect(S.x + L, S.y, mw, T));
+            put(run, D.x + L + k * mw, bottom, Rect(S.x + L, sourceBottom, mw, B));
+        }
+    }
+    {
+        Graphics run(g);
+        run.NarrowClip(D.x, D.y + T, D.width, D.height - T - B);
+        for (int k = 0; k < rows; ++k) {
+            put(run, D.x, D.y + T + k * mh, Rect(S.x, S.y + T, L, mh));
+            put(run, right, D.y + T + k * mh, Rect(sourceRight, S.y + T, R, mh));
+        }
+    }
+    if (!centre)
+        return;
+    Graphics run(g);
+    run.NarrowClip(D.x + L, D.y + T, D.width - L - R, D.height - T - B);
+    for (int j = 0; j < columns; ++j)
+        for (int k = 0; k < rows; ++k)
+            put(run, D.x + L + j * mw, D.y + T + k * mh, Rect(S.x + L, S.y + T, mw, mh));
 }
 
 } // namespace
@@ -267,107 +295,29 @@ void Graphics::DrawImageNineSlice(const Rect& D, Image* image)
         DrawImageNineSlice(D, WholeImage(image), image);
 }
 
+// Corners of a third of the source each way (rounded down).
 void Graphics::DrawImageNineSlice(const Rect& D, const Rect& S, Image* image)
 {
-    if (!image || S.width < 1 || S.height < 1)
-        return;
-    const auto [cw, ch, mw, mh] = CutNineSlice(S);
-    DrawImagePart(image, D.x, D.y, Rect(S.x, S.y, cw, ch));
-    DrawImagePart(image, D.x + D.width - cw, D.y, Rect(S.x + cw + mw, S.y, cw, ch));
-    DrawImagePart(image, D.x, D.y + D.height - ch, Rect(S.x, S.y + ch + mh, cw, ch));
-    DrawImagePart(image, D.x + D.width - cw, D.y + D.height - ch, Rect(S.x + cw + mw, S.y + ch + mh, cw, ch));
-
-    const int columns = TileCount(D.width - 2 * cw, mw);
-    const int rows = TileCount(D.height - 2 * ch, mh);
-    {
-        Graphics g(*this);
-        g.NarrowClip(D.x + cw, D.y, D.width - 2 * cw, D.height);
-        for (int k = 0; k < columns; ++k) {
-            g.DrawImagePart(image, D.x + cw + k * mw, D.y, Rect(S.x + cw, S.y, mw, ch));
-            g.DrawImagePart(image, D.x + cw + k * mw, D.y + D.height - ch, Rect(S.x + cw, S.y + ch + mh, mw, ch));
-        }
-    }
-    {
-        Graphics g(*this);
-        g.NarrowClip(D.x, D.y + ch, D.width, D.height - 2 * ch);
-        for (int k = 0; k < rows; ++k) {
-            g.DrawImagePart(image, D.x, D.y + ch + k * mh, Rect(S.x, S.y + ch, cw, mh));
-            g.DrawImagePart(image, D.x + D.width - cw, D.y + ch + k * mh, Rect(S.x + cw + mw, S.y + ch, cw, mh));
-        }
-    }
-    Graphics g(*this);
-    g.NarrowClip(D.x + cw, D.y + ch, D.width - 2 * cw, D.height - 2 * ch);
-    for (int j = 0; j < columns; ++j)
-        for (int k = 0; k < rows; ++k)
-            g.DrawImagePart(image, D.x + cw + j * mw, D.y + ch + k * mh, Rect(S.x + cw, S.y + ch, mw, mh));
+    if (image && S.width >= 1 && S.height >= 1)
+        DrawImageFramed(S, D, image, Rect(S.width / 3, S.height / 3, S.width / 3, S.height / 3));
 }
 
 void Graphics::DrawImageNineSliceBorder(const Rect& S, const Rect& D, Image* image)
 {
     if (!image || S.width < 1 || S.height < 1)
         return;
-    const auto [cw, ch, mw, mh] = CutNineSlice(S);
-    auto put = [image](Graphics& g, int x, int y, const Rect& r) {
-        g.DrawImagePartSubpixel(image, float(x), float(y), r);
-    };
-    put(*this, D.x, D.y, Rect(S.x, S.y, cw, ch));
-    put(*this, D.x + D.width - cw, D.y, Rect(S.x + cw + mw, S.y, cw, ch));
-    put(*this, D.x, D.y + D.height - ch, Rect(S.x, S.y + ch + mh, cw, ch));
-    put(*this, D.x + D.width - cw, D.y + D.height - ch, Rect(S.x + cw + mw, S.y + ch + mh, cw, ch));
-
-    const int columns = TileCount(D.width - 2 * cw, mw);
-    const int rows = TileCount(D.height - 2 * ch, mh);
-    {
-        Graphics g(*this);
-        g.NarrowClip(D.x + cw, D.y, D.width - 2 * cw, D.height);
-        for (int k = 0; k < columns; ++k) {
-            put(g, D.x + cw + k * mw, D.y, Rect(S.x + cw, S.y, mw, ch));
-            put(g, D.x + cw + k * mw, D.y + D.height - ch, Rect(S.x + cw, S.y + ch + mh, mw, ch));
-        }
-    }
-    Graphics g(*this);
-    g.NarrowClip(D.x, D.y + ch, D.width, D.height - 2 * ch);
-    for (int k = 0; k < rows; ++k) {
-        put(g, D.x, D.y + ch + k * mh, Rect(S.x, S.y + ch, cw, mh));
-        put(g, D.x + D.width - cw, D.y + ch + k * mh, Rect(S.x + cw + mw, S.y + ch, cw, mh));
-    }
+    const int cw = S.width / 3, ch = S.height / 3;
+    DrawInsetBox(*this, S, D, cw, ch, cw, ch, false, [image](Graphics& g, int x, int y, const Rect& source) {
+        g.DrawImagePartSubpixel(image, float(x), float(y), source);
+    });
 }
 
 void Graphics::DrawImageFramed(const Rect& S, const Rect& D, Image* image, const Rect& insets)
 {
     if (!image)
         return;
-    const int L = insets.x, T = insets.y, R = insets.width, B = insets.height;
-    const int mw = S.width - L - R, mh = S.height - T - B;
-    DrawImagePart(image, D.x, D.y, Rect(S.x, S.y, L, T));
-    DrawImagePart(image, D.x + D.width - R, D.y, Rect(S.x + S.width - R, S.y, R, T));
-    DrawImagePart(image, D.x, D.y + D.height - B, Rect(S.x, S.y + S.height - B, L, B));
-    DrawImagePart(image, D.x + D.width - R, D.y + D.height - B, Rect(S.x + S.width - R, S.y + S.height - B, R, B));
-
-    // Without a middle of at least one pixel each way there is nothing to tile.
-    const int columns = TileCount(D.width - L - R, mw);
-    const int rows = TileCount(D.height - T - B, mh);
-    {
-        Graphics g(*this);
-        g.NarrowClip(D.x + L, D.y, D.width - L - R, D.height);
-        for (int k = 0; k < columns; ++k) {
-            g.DrawImagePart(image, D.x + L + k * mw, D.y, Rect(S.x + L, S.y, mw, T));
-            g.DrawImagePart(image, D.x + L + k * mw, D.y + D.height - B, Rect(S.x + L, S.y + S.height - B, mw, B));
-        }
-    }
-    {
-        Graphics g(*this);
-        g.NarrowClip(D.x, D.y + T, D.width, D.height - T - B);
-        for (int k = 0; k < rows; ++k) {
-            g.DrawImagePart(image, D.x, D.y + T + k * mh, Rect(S.x, S.y + T, L, mh));
-            g.DrawImagePart(image, D.x + D.width - R, D.y + T + k * mh, Rect(S.x + S.width - R, S.y + T, R, mh));
-        }
-    }
-    Graphics g(*this);
-    g.NarrowClip(D.x + L, D.y + T, D.width - L - R, D.height - T - B);
-    for (int j = 0; j < columns; ++j)
-        for (int k = 0; k < rows; ++k)
-            g.DrawImagePart(image, D.x + L + j * mw, D.y + T + k * mh, Rect(S.x + L, S.y + T, mw, mh));
+    DrawInsetBox(*this, S, D, insets.x, insets.y, insets.width, insets.height, true,
+                 [image](Graphics& g, int x, int y, const Rect& source) { g.DrawImagePart(image, x, y, source); });
 }
 
 void Graphics::DrawTexturedTriangle(Image* image, const TriangleVertex& a, const TriangleVertex& b,
