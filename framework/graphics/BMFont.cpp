@@ -32,6 +32,19 @@ std::unique_ptr<Image> LoadPageImage(const std::string& path)
     return std::unique_ptr<Image>(gQuibAppBase ? gQuibAppBase->CreateImage(path, true) : nullptr);
 }
 
+// The width of the line that starts at text[from], up to the next newline:
+// every character adds (spacing + its advance after the one before) scaled.
+float LineWidth(const BMFont& font, std::u16string_view text, size_t from, float scaleX, float spacing)
+{
+    float width = 0;
+    int32_t previous = 0;
+    for (size_t i = from; i < text.size() && text[i] != u'\n'; ++i) {
+        width += scaleX * (spacing + float(font.GetCharAdvance(text[i], previous)));
+        previous = text[i];
+    }
+    return width;
+}
+
 } // namespace
 
 BMFont::BMFont(const std::string& path) : mShared(std::make_shared<Shared>())
@@ -78,25 +91,16 @@ int BMFont::GetCharAdvance(int32_t c, int32_t previous) const
 void BMFont::LayoutText(FRect& r, std::u16string_view text, float x, float y, float scaleX, float scaleY,
                         float spacing, int hAlign, int vAlign) const
 {
-    r = FRect(x, y, 0, 0);
-    const float lineHeight = float(mShared->data.lineHeight) * scaleY;
     int lines = 1;
-    float widest = 0, current = 0;
-    int32_t previous = 0;
-    for (char16_t c : text) {
-        if (c == u'\n') {
-            ++lines;
-            widest = std::max(widest, current);
-            current = 0;
-            previous = 0;
-            continue;
-        }
-        current += scaleX * (spacing + float(GetCharAdvance(c, previous)));
-        previous = c;
+    float widest = 0;
+    for (size_t start = 0;; ++lines) {
+        widest = std::max(widest, LineWidth(*this, text, start, scaleX, spacing));
+        start = text.find(u'\n', start);
+        if (start == std::u16string_view::npos)
+            break;
+        ++start;
     }
-    widest = std::max(widest, current);
-    r.width = widest;
-    r.height = float(lines) * lineHeight;
+    r = FRect(x, y, widest, float(lines) * (float(mShared->data.lineHeight) * scaleY));
     AlignLayout(r, hAlign, vAlign, 0.0f); // the baseline code leaves y here
 }
 
@@ -150,43 +154,28 @@ void BMFont::RenderText(Graphics& g, int x, int y, std::u16string_view text, con
 
     const BMFontData& data = mShared->data;
     const float lineHeight = float(data.lineHeight) * scaleY;
-    std::vector<float> widths;
-    if (hAlign != 0) {
-        float width = 0;
-        int32_t previous = 0;
-        for (char16_t c : text) {
-            if (c == u'\n') {
-                widths.push_back(width);
-                width = 0;
-                previous = 0;
-                continue;
-            }
-            width += float(GetCharAdvance(c, previous) + spacing) * scaleX;
-            previous = c;
-        }
-        widths.push_back(width);
-    }
-    int lines = 1;
-    if (vAlign != 0)
-        lines += int(std::count(text.begin(), text.end(), u'\n'));
+    const int lines = vAlign == 0 ? 1 : 1 + int(std::count(text.begin(), text.end(), u'\n'));
 
-    size_t line = 0;
+    int line = 0;
     float penX = 0, penY = 0;
-    auto placePen = [&] {
-        const float w = line < widths.size() ? widths[line] : 0.0f;
+    // Each line is placed by its own width.
+    auto placePen = [&](size_t lineStart) {
+        const bool measure = hAlign == FONT_ALIGN_RIGHT || hAlign == FONT_ALIGN_CENTER;
+        const float w = measure ? LineWidth(*this, text, lineStart, scaleX, spacing) : 0.0f;
         penX = hAlign == FONT_ALIGN_RIGHT ? float(x) - w : hAlign == FONT_ALIGN_CENTER ? float(x) - w / 2 : float(x);
         const float index = float(line);
         penY = vAlign == FONT_VALIGN_MIDDLE   ? float(y) + lineHeight * (index - float(lines) / 2)
                : vAlign == FONT_VALIGN_BOTTOM ? float(y) + lineHeight * (index - float(lines))
                                               : float(y) + lineHeight * index;
     };
-    placePen();
+    placePen(0);
     int32_t previous = 0;
-    for (char16_t c : text) {
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i];
         if (c == u'\n') {
             ++line;
             previous = 0;
-            placePen();
+            placePen(i + 1);
             continue;
         }
         int advance = -1;

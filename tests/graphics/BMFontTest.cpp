@@ -151,6 +151,12 @@ TEST(BMFont, RendersGlyphsAsStretchedBlits)
     ASSERT_EQ(d.dest.calls.size(), 4u);
     EXPECT_EQ(d.dest.calls[0].rect, Rect(96, 2, 8, 10)); // 100 - 4.5 + 1, truncated
     EXPECT_EQ(d.dest.calls[1].rect, Rect(100 - 12 + 1, 28, 8, 10));
+    // Right edge and bottom: two lines end 52 above y, each at x by its width.
+    d.dest.calls.clear();
+    font.RenderText(d.g, 100, 100, u"A\nAVA", Color::White, clip, 1, 1, 0, FONT_ALIGN_RIGHT, FONT_VALIGN_BOTTOM);
+    ASSERT_EQ(d.dest.calls.size(), 4u);
+    EXPECT_EQ(d.dest.calls[0].rect, Rect(100 - 9 + 1, 100 - 52 + 2, 8, 10));
+    EXPECT_EQ(d.dest.calls[1].rect, Rect(100 - 24 + 1, 100 - 26 + 2, 8, 10));
 
     // Unknown characters draw nothing and step back one pixel; the space draws nothing.
     d.dest.calls.clear();
