@@ -184,23 +184,39 @@ __attribute__((target("avx2"))) int AdditiveWhiteAvx2(uint32_t* d, const uint32_
                                              -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1);
     const __m256i alphaHi = _mm256_setr_epi8(11, -1, 11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1, 11, -1,
                                              11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1);
+    auto weighted = [&](__m256i sv) __attribute__((target("avx2"))) {
+        if (!translucent)
+            return _mm256_and_si256(sv, rgbMask);
+        // s * 256 in 16-bit lanes times the pixel's alpha, high halves:
+        // s * sA >> 8.
+        const __m256i lo = _mm256_mulhi_epu16(_mm256_unpacklo_epi8(zero, sv), _mm256_shuffle_epi8(sv, alphaLo));
+        const __m256i hi = _mm256_mulhi_epu16(_mm256_unpackhi_epi8(zero, sv), _mm256_shuffle_epi8(sv, alphaHi));
+        return _mm256_and_si256(_mm256_packus_epi16(lo, hi), rgbMask);
+    };
     int i = 0;
+    for (; i + 16 <= width; i += 16) {
+        const __m256i s0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+        const __m256i s1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + 8));
+        // Sixteen pixels of alpha 0 add nothing when the weights apply.
+        __m256i* dp = reinterpret_cast<__m256i*>(d + i);
+        if (translucent && _mm256_testc_si256(_mm256_and_si256(s0, s1), alphaMask)) {
+            // All opaque: s * 255 >> 8 is s - 1, or 0 for 0.
+            const __m256i one = _mm256_set1_epi8(1);
+            _mm256_storeu_si256(dp, _mm256_adds_epu8(_mm256_loadu_si256(dp),
+                                                     _mm256_and_si256(_mm256_subs_epu8(s0, one), rgbMask)));
+            _mm256_storeu_si256(dp + 1, _mm256_adds_epu8(_mm256_loadu_si256(dp + 1),
+                                                         _mm256_and_si256(_mm256_subs_epu8(s1, one), rgbMask)));
+            continue;
+        }
+        if (translucent && _mm256_testz_si256(_mm256_or_si256(s0, s1), alphaMask))
+            continue;
+        _mm256_storeu_si256(dp, _mm256_adds_epu8(_mm256_loadu_si256(dp), weighted(s0)));
+        _mm256_storeu_si256(dp + 1, _mm256_adds_epu8(_mm256_loadu_si256(dp + 1), weighted(s1)));
+    }
     for (; i + 8 <= width; i += 8) {
         const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
-        __m256i add;
-        if (translucent) {
-            if (_mm256_movemask_epi8(_mm256_cmpeq_epi32(_mm256_and_si256(sv, alphaMask), zero)) == -1)
-                continue;
-            // s * 256 in 16-bit lanes times the pixel's alpha, high halves:
-            // s * sA >> 8.
-            const __m256i lo = _mm256_mulhi_epu16(_mm256_unpacklo_epi8(zero, sv), _mm256_shuffle_epi8(sv, alphaLo));
-            const __m256i hi = _mm256_mulhi_epu16(_mm256_unpackhi_epi8(zero, sv), _mm256_shuffle_epi8(sv, alphaHi));
-            add = _mm256_and_si256(_mm256_packus_epi16(lo, hi), rgbMask);
-        } else {
-            add = _mm256_and_si256(sv, rgbMask);
-        }
-        const __m256i dv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(d + i));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), _mm256_adds_epu8(dv, add));
+        __m256i* dp = reinterpret_cast<__m256i*>(d + i);
+        _mm256_storeu_si256(dp, _mm256_adds_epu8(_mm256_loadu_si256(dp), weighted(sv)));
     }
     return i;
 }
