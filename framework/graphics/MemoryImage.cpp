@@ -154,8 +154,7 @@ void MemoryImage::DecodeOtherForm(uint32_t* out) const
         for (size_t i = 0; i < n; ++i)
             out[i] = palette[paletteIndices[i]];
     } else if (nativeAlpha) {
-        for (size_t i = 0; i < n; ++i)
-            out[i] = FromDisplayCopyPixel(nativeAlpha[i], nativeLayout);
+        FromDisplayCopyPixels(nativeAlpha.get(), out, n, nativeLayout);
     } else {
         std::fill(out, out + n, 0u);
     }
@@ -207,11 +206,9 @@ uint32_t* MemoryImage::GetDisplayFormatPixels(DDInterface* display)
         ReportTooLarge("GetDisplayFormatPixels", width, height);
         return nullptr;
     }
-    const PixelLayout layout = display->layout;
-    for (int64_t i = 0; i < n; ++i)
-        copy[i] = ToDisplayCopyPixel(source[i], layout);
+    ToDisplayCopyPixels(source, copy.get(), static_cast<size_t>(n), display->layout);
     nativeAlpha = std::move(copy);
-    nativeLayout = layout;
+    nativeLayout = display->layout;
     return nativeAlpha.get();
 }
 

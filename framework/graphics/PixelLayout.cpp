@@ -1,5 +1,6 @@
 #include "framework/graphics/PixelLayout.h"
 
+#include <algorithm>
 #include <bit>
 
 namespace Quib {
@@ -24,6 +25,28 @@ uint32_t ChannelFromDisplay(uint32_t word, uint32_t alphaPlusOne, const ChannelL
     // Words made by hand may hold more colour than their alpha allows.
     return c > 255 ? 255 : c;
 }
+
+// Division by a + 1 as a multiplication: (x * v[a]) >> 40 equals x / (a + 1)
+// for every x below 2^17, and the channel sums stay below 2^16.
+struct Reciprocals {
+    uint64_t v[256];
+    constexpr Reciprocals() : v()
+    {
+        for (uint64_t a = 0; a < 256; ++a)
+            v[a] = (uint64_t(1) << 40) / (a + 1) + 1;
+    }
+};
+constexpr Reciprocals kReciprocals;
+
+// A channel's place in the batch loops. A channel of no bits has no mask
+// and drops out without a test.
+struct Placement {
+    uint32_t mask, shift, narrow;
+    explicit Placement(const ChannelLayout& ch)
+        : mask(ch.bits > 0 ? ch.mask : 0), shift(uint32_t(ch.shift)), narrow(uint32_t(8 - std::clamp(ch.bits, 0, 8)))
+    {
+    }
+};
 
 } // namespace
 
@@ -67,6 +90,33 @@ uint32_t FromDisplayCopyPixel(uint32_t word, const PixelLayout& layout)
     uint32_t a = word >> 24;
     return (a << 24) | (ChannelFromDisplay(word, a + 1, layout.red) << 16) |
            (ChannelFromDisplay(word, a + 1, layout.green) << 8) | ChannelFromDisplay(word, a + 1, layout.blue);
+}
+
+void ToDisplayCopyPixels(const uint32_t* argb, uint32_t* out, size_t n, const PixelLayout& layout)
+{
+    const Placement r(layout.red), g(layout.green), b(layout.blue);
+    for (size_t i = 0; i < n; ++i) {
+        const uint32_t p = argb[i], a = p >> 24, a1 = a + 1;
+        const uint32_t rv = ((((p >> 16) & 255) * a1) >> 8 >> r.narrow) << r.shift;
+        const uint32_t gv = ((((p >> 8) & 255) * a1) >> 8 >> g.narrow) << g.shift;
+        const uint32_t bv = (((p & 255) * a1) >> 8 >> b.narrow) << b.shift;
+        out[i] = (a << 24) | (rv & r.mask) | (gv & g.mask) | (bv & b.mask);
+    }
+}
+
+void FromDisplayCopyPixels(const uint32_t* words, uint32_t* out, size_t n, const PixelLayout& layout)
+{
+    const Placement r(layout.red), g(layout.green), b(layout.blue);
+    auto channel = [](uint32_t w, uint64_t a, uint64_t reciprocal, const Placement& ch) {
+        const uint64_t premultiplied = ((w & ch.mask) >> ch.shift) << ch.narrow;
+        return uint32_t(std::min<uint64_t>(((premultiplied * 256 + a) * reciprocal) >> 40, 255));
+    };
+    for (size_t i = 0; i < n; ++i) {
+        const uint32_t w = words[i], a = w >> 24;
+        const uint64_t reciprocal = kReciprocals.v[a];
+        out[i] = (a << 24) | (channel(w, a, reciprocal, r) << 16) | (channel(w, a, reciprocal, g) << 8) |
+                 channel(w, a, reciprocal, b);
+    }
 }
 
 } // namespace Quib

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 
 namespace Quib {
@@ -37,5 +38,10 @@ uint32_t ToDisplayCopyPixel(uint32_t argb, const PixelLayout& layout);
 // that premultiplies to the stored one, so converting the result again gives
 // the same word: a picture loses the display precision once, never more.
 uint32_t FromDisplayCopyPixel(uint32_t word, const PixelLayout& layout);
+
+// The same conversions over n words, without a division or a branch per
+// pixel; the per-word functions above are their reference.
+void ToDisplayCopyPixels(const uint32_t* argb, uint32_t* out, size_t n, const PixelLayout& layout);
+void FromDisplayCopyPixels(const uint32_t* words, uint32_t* out, size_t n, const PixelLayout& layout);
 
 } // namespace Quib

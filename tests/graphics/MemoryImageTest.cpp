@@ -255,6 +255,31 @@ TEST_P(MemoryImageLayouts, DisplayPrecisionIsLostOnceOnly)
     EXPECT_EQ(FromDisplayCopyPixel(ToDisplayCopyPixel(0x80FF0000, l), l), 0x80FF0000u);
 }
 
+TEST_P(MemoryImageLayouts, BatchConversionsMatchThePerWordOnes)
+{
+    // Every alpha with every value of one channel, the others varied; and
+    // display words made by hand, with more colour than their alpha holds.
+    std::vector<uint32_t> argb, words;
+    std::mt19937 rng(99);
+    for (uint32_t a = 0; a < 256; ++a)
+        for (uint32_t c = 0; c < 256; ++c) {
+            argb.push_back(a << 24 | c << 16 | (255 - c) << 8 | (c * 7 & 255));
+            argb.push_back(a << 24 | (c * 13 & 255) << 16 | c << 8 | (255 - c));
+            argb.push_back(a << 24 | (rng() & 255) << 16 | (rng() & 255) << 8 | c);
+            words.push_back(a << 24 | (rng() & 0xFFFFFF));
+        }
+    const PixelLayout& l = Layout();
+    std::vector<uint32_t> fast(argb.size());
+    ToDisplayCopyPixels(argb.data(), fast.data(), argb.size(), l);
+    for (size_t i = 0; i < argb.size(); ++i)
+        ASSERT_EQ(fast[i], ToDisplayCopyPixel(argb[i], l)) << std::hex << argb[i];
+    words.insert(words.end(), fast.begin(), fast.end());
+    std::vector<uint32_t> back(words.size());
+    FromDisplayCopyPixels(words.data(), back.data(), words.size(), l);
+    for (size_t i = 0; i < words.size(); ++i)
+        ASSERT_EQ(back[i], FromDisplayCopyPixel(words[i], l)) << std::hex << words[i];
+}
+
 TEST_P(MemoryImageLayouts, ReleaseBitsKeepsThePictureInTheDisplayCopy)
 {
     const uint32_t px[] = {0xFF336699, 0x80FF0000, 0x00000000, 0xFFFFFFFF};
