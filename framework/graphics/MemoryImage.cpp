@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <new>
 #include <string>
 #include <type_traits>
@@ -439,31 +440,36 @@ bool MemoryImage::TryPalettize()
         wantPalette = false;
         return false;
     }
-    // The distinct colours found so far, ascending, each with its index.
-    struct Entry {
-        uint32_t color;
-        uint8_t index;
-    };
-    Entry table[256];
+    // The colours found so far, hashed to their index (open addressing, at
+    // most half full); a pixel equal to the one before skips the lookup.
+    constexpr int kSlotBits = 9;
+    uint32_t slotColor[1 << kSlotBits];
+    int16_t slotIndex[1 << kSlotBits];
+    std::fill(std::begin(slotIndex), std::end(slotIndex), int16_t(-1));
     int count = 0;
+    uint32_t previous = 0;
+    uint8_t previousIndex = 0;
     for (int64_t i = 0; i < n; ++i) {
-        uint32_t p = words[i];
-        Entry* end = table + count;
-        Entry* at = std::lower_bound(table, end, p, [](const Entry& e, uint32_t c) { return e.color < c; });
-        if (at != end && at->color == p) {
-            indices[i] = at->index;
+        const uint32_t p = words[i];
+        if (i > 0 && p == previous) {
+            indices[i] = previousIndex;
             continue;
         }
-        if (count == 256) {
-            wantPalette = false;
-            return false;
+        uint32_t slot = (p * 0x9E3779B1u) >> (32 - kSlotBits);
+        while (slotIndex[slot] >= 0 && slotColor[slot] != p)
+            slot = (slot + 1) & ((1u << kSlotBits) - 1);
+        if (slotIndex[slot] < 0) {
+            if (count == 256) {
+                wantPalette = false;
+                return false;
+            }
+            slotColor[slot] = p;
+            slotIndex[slot] = int16_t(count);
+            colors[count++] = p;
         }
-        std::move_backward(at, end, end + 1);
-        at->color = p;
-        at->index = static_cast<uint8_t>(count);
-        colors[count] = p;
-        indices[i] = static_cast<uint8_t>(count);
-        ++count;
+        previous = p;
+        previousIndex = uint8_t(slotIndex[slot]);
+        indices[i] = previousIndex;
     }
     palette = std::move(colors);
     paletteIndices = std::move(indices);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <random>
 #include <thread>
 #include <vector>
@@ -339,6 +340,45 @@ TEST_P(MemoryImageLayouts, PalettizeLimitIs256Colours)
     MemoryImage image(&app);
     image.AssignPixels(px.data(), 257, 1, false);
     EXPECT_FALSE(image.TryPalettize());
+}
+
+TEST(MemoryImagePalette, MatchesAPlainBuilder)
+{
+    // Random pictures of runs of a few to a few hundred colours against a
+    // builder written for clarity: same success, palette and indices.
+    QuibAppBase app;
+    std::mt19937 rng(5);
+    for (int round = 0; round < 200; ++round) {
+        const int colours = 1 + int(rng() % (round % 4 == 0 ? 320 : 40));
+        std::vector<uint32_t> choices(colours);
+        for (uint32_t& c : choices)
+            c = (round % 2) ? rng() : rng() % 4 * 0x01000000u + rng() % 8; // near collisions
+        const int w = 1 + int(rng() % 40), h = 1 + int(rng() % 40);
+        std::vector<uint32_t> px;
+        while (px.size() < size_t(w) * h)
+            px.insert(px.end(), 1 + rng() % 5, choices[rng() % colours]);
+        px.resize(size_t(w) * h);
+
+        std::map<uint32_t, int> seen;
+        std::vector<uint32_t> palette;
+        std::vector<uint8_t> indices;
+        for (uint32_t p : px) {
+            auto [it, added] = seen.emplace(p, int(palette.size()));
+            if (added)
+                palette.push_back(p);
+            indices.push_back(uint8_t(it->second));
+        }
+        const bool fits = palette.size() <= 256;
+
+        MemoryImage image(&app);
+        image.AssignPixels(px.data(), w, h, false);
+        ASSERT_EQ(image.TryPalettize(), fits) << round;
+        if (!fits)
+            continue;
+        ASSERT_EQ(image.paletteCount, int(palette.size()));
+        EXPECT_EQ(std::vector<uint32_t>(image.palette.get(), image.palette.get() + palette.size()), palette);
+        EXPECT_EQ(TableOf(image.paletteIndices.get(), px.size()), indices) << round;
+    }
 }
 
 TEST_P(MemoryImageLayouts, AssignPixelsReusesTheBuffer)
