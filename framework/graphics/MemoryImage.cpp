@@ -31,7 +31,9 @@ void ReportTooLarge(const char* what, int64_t w, int64_t h)
 
 // Writes the run table of a width x height picture: each byte is the length
 // (capped at 255) of the run of pixels of one class from it to the right
-// within its row. classOf(i) gives the class of pixel i.
+// within its row. classOf(i) gives the class of pixel i. Each row is walked
+// from its right end, where every run is one pixel longer than the run
+// after it.
 template <typename ClassOf>
 void FillRunTable(uint8_t* table, int width, int height, ClassOf classOf)
 {
@@ -39,24 +41,23 @@ void FillRunTable(uint8_t* table, int width, int height, ClassOf classOf)
         std::memset(table, 1, static_cast<size_t>(height));
         return;
     }
-    for (int y = 0; y < height; ++y) {
-        size_t row = static_cast<size_t>(y) * static_cast<size_t>(width);
-        int start = 0;
-        while (start < width) {
-            int cls = classOf(row + start);
-            int end = start + 1;
-            while (end < width && classOf(row + end) == cls)
-                ++end;
-            for (int x = start; x < end; ++x)
-                table[row + x] = static_cast<uint8_t>(std::min(end - x, 255));
-            start = end;
+    for (int y = 0; y < height && width > 0; ++y) {
+        const size_t row = static_cast<size_t>(y) * static_cast<size_t>(width);
+        int cls = classOf(row + width - 1);
+        int run = 0;
+        for (int x = width - 1; x >= 0; --x) {
+            const int c = classOf(row + x);
+            run = c == cls ? run + 1 : 1;
+            cls = c;
+            table[row + x] = static_cast<uint8_t>(std::min(run, 255));
         }
     }
 }
 
+// 0 transparent, 1 translucent, 2 opaque; without a branch.
 int AlphaClass(uint32_t alpha)
 {
-    return alpha == 0 ? 0 : alpha == 255 ? 1 : 2;
+    return int(alpha != 0) + int(alpha == 255);
 }
 
 } // namespace
