@@ -1,7 +1,6 @@
 #include "framework/app/QuibAppBase.h"
 
 #include "framework/app/DDInterface.h"
-#include "framework/graphics/ImageLib.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/ImageLib.h"
 #include "framework/graphics/MemoryImage.h"

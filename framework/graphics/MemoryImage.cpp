@@ -310,7 +310,7 @@ void MemoryImage::ReleaseBits()
     } else if (bits || paletteIndices) {
         // The display copy must hold the picture before the bits go; with
         // no display to make it for, the bits stay.
-        if (GetDisplayFormatPixels(display) && nativeAlpha)
+        if (GetDisplayFormatPixels(display))
             bits.reset();
     }
     if (textureData && palette) {

@@ -223,7 +223,7 @@ TEST_P(MemoryImageLayouts, DisplayCopyPremultipliesAndKeepsAlpha)
     EXPECT_EQ(image.nativeAlpha, nullptr);
 }
 
-TEST(MemoryImageDisplayCopy, ExactWordsOfThePart)
+TEST(MemoryImageDisplayCopy, ExactWordsOfHalfTransparentRed)
 {
     QuibAppBase app;
     // Red 255, alpha 128 in X8R8G8B8: 0x80 in alpha and red; in R5G6B5
