@@ -168,6 +168,16 @@ TEST_P(MemoryImageLayouts, AlphaRunTable)
     }
 }
 
+TEST_P(MemoryImageLayouts, RunTablesOfEmptyPictures)
+{
+    for (auto [w, h] : {std::pair{0, 3}, std::pair{3, 0}, std::pair{0, 0}}) {
+        MemoryImage image(&app);
+        image.Resize(w, h);
+        EXPECT_NE(image.GetAlphaRunTable(), nullptr) << w << "x" << h;
+        EXPECT_NE(image.GetAdditiveRunTable(&Display()), nullptr) << w << "x" << h;
+    }
+}
+
 TEST_P(MemoryImageLayouts, AlphaRunTableCapsLongRuns)
 {
     std::vector<uint32_t> px(300, 0xFFFFFFFF);
