@@ -1,7 +1,9 @@
-// A 512 x 512 picture with a transparent frame and a translucent band put
-// onto a display surface (DDImage::SurfacePutImage, blending path with run
-// tables), against pixman's OVER of the same premultiplied picture, in the
-// 32-bit and the 5-6-5 layout.
+// Drawing into display surfaces against pixman doing the same work: a 512 x
+// 512 picture with a transparent frame and a translucent band blended
+// (DDImage::SurfacePutImage, run tables) against OVER, in the 32-bit and the
+// 5-6-5 layout; an opaque picture copied between two surfaces (the surface
+// blit) and from a display copy into a 5-6-5 surface against SRC; the
+// additive copy against ADD; a translucent fill against OVER of a solid.
 #include "framework/app/DDInterface.h"
 #include "framework/app/QuibAppBase.h"
 #include "framework/graphics/DDImage.h"
@@ -55,6 +57,79 @@ void SurfaceBlend(benchmark::State& state, int bitCount, uint32_t r, uint32_t g,
     }
 }
 
+// A display with the layout, a surface image of the destination size and
+// the test picture.
+struct Scene {
+    QuibAppBase app;
+    std::unique_ptr<DDImage> dest;
+    Scene(int bitCount, uint32_t r, uint32_t g, uint32_t b)
+    {
+        app.display = std::make_unique<DDInterface>(&app);
+        app.display->SetPixelLayout(bitCount, r, g, b);
+        dest = std::make_unique<DDImage>(app.display.get());
+        dest->Resize(kDestW, kDestH);
+        dest->CreateSurface();
+        dest->hasTrans = dest->hasAlpha = false;
+    }
+};
+
+std::vector<uint32_t> OpaquePicture()
+{
+    std::vector<uint32_t> px = Picture();
+    for (uint32_t& p : px)
+        p |= 0xFF000000;
+    return px;
+}
+
+void SurfaceCopy(benchmark::State& state, bool surfaceBlit)
+{
+    Scene scene(16, 0xF800, 0x07E0, 0x001F);
+    DDImage source(scene.app.display.get());
+    const std::vector<uint32_t> px = OpaquePicture();
+    source.AssignPixels(px.data(), kTexSize, kTexSize, true);
+    if (surfaceBlit)
+        source.CreateSurface();
+    for (auto _ : state) {
+        scene.dest->SurfacePutImage(&source, 256, 128, Rect(0, 0, kTexSize, kTexSize), Color::White);
+        benchmark::ClobberMemory();
+    }
+}
+
+void BM_SurfaceBlt565(benchmark::State& state)
+{
+    SurfaceCopy(state, true);
+}
+BENCHMARK(BM_SurfaceBlt565)->Unit(benchmark::kMicrosecond);
+
+void BM_SurfaceCopy565(benchmark::State& state)
+{
+    SurfaceCopy(state, false);
+}
+BENCHMARK(BM_SurfaceCopy565)->Unit(benchmark::kMicrosecond);
+
+void BM_SurfaceAdditive32(benchmark::State& state)
+{
+    Scene scene(32, 0xFF0000, 0xFF00, 0xFF);
+    MemoryImage source(&scene.app);
+    const std::vector<uint32_t> px = OpaquePicture();
+    source.AssignPixels(px.data(), kTexSize, kTexSize, true);
+    for (auto _ : state) {
+        scene.dest->SurfacePutImageAdditive(&source, 256, 128, Rect(0, 0, kTexSize, kTexSize), Color::White);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_SurfaceAdditive32)->Unit(benchmark::kMicrosecond);
+
+void BM_SurfaceFill32(benchmark::State& state)
+{
+    Scene scene(32, 0xFF0000, 0xFF00, 0xFF);
+    for (auto _ : state) {
+        scene.dest->SurfaceFillRectangle(Rect(256, 128, kTexSize, kTexSize), Color(40, 80, 120, 128));
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_SurfaceFill32)->Unit(benchmark::kMicrosecond);
+
 void BM_SurfaceBlend32(benchmark::State& state)
 {
     SurfaceBlend(state, 32, 0xFF0000, 0xFF00, 0xFF);
@@ -98,6 +173,48 @@ void BM_PixmanOver565(benchmark::State& state)
 }
 BENCHMARK(BM_PixmanOver565)->Unit(benchmark::kMicrosecond);
 
+// pixman compositing the (premultiplied) picture or a solid with op into a
+// destination of the format.
+void PixmanComposite(benchmark::State& state, pixman_op_t op, pixman_format_code_t srcFormat,
+                     pixman_format_code_t destFormat, int bytes, bool solid)
+{
+    std::vector<uint32_t> px = OpaquePicture();
+    std::vector<uint32_t> dest(kDestW * kDestH);
+    pixman_image_t* src = nullptr;
+    if (solid) {
+        const pixman_color_t c{uint16_t(40 * 128 * 257 / 255), uint16_t(80 * 128 * 257 / 255),
+                               uint16_t(120 * 128 * 257 / 255), 128 * 257};
+        src = pixman_image_create_solid_fill(&c);
+    } else {
+        src = pixman_image_create_bits(srcFormat, kTexSize, kTexSize, px.data(), kTexSize * bytes);
+    }
+    pixman_image_t* dst = pixman_image_create_bits(destFormat, kDestW, kDestH, dest.data(), kDestW * bytes);
+    for (auto _ : state) {
+        pixman_image_composite32(op, src, nullptr, dst, 0, 0, 0, 0, 256, 128, kTexSize, kTexSize);
+        benchmark::ClobberMemory();
+    }
+    pixman_image_unref(src);
+    pixman_image_unref(dst);
+}
+
+void BM_PixmanSrc565(benchmark::State& state)
+{
+    PixmanComposite(state, PIXMAN_OP_SRC, PIXMAN_r5g6b5, PIXMAN_r5g6b5, 2, false);
+}
+BENCHMARK(BM_PixmanSrc565)->Unit(benchmark::kMicrosecond);
+
+void BM_PixmanAdd32(benchmark::State& state)
+{
+    PixmanComposite(state, PIXMAN_OP_ADD, PIXMAN_x8r8g8b8, PIXMAN_x8r8g8b8, 4, false);
+}
+BENCHMARK(BM_PixmanAdd32)->Unit(benchmark::kMicrosecond);
+
+void BM_PixmanFill32(benchmark::State& state)
+{
+    PixmanComposite(state, PIXMAN_OP_OVER, PIXMAN_a8r8g8b8, PIXMAN_x8r8g8b8, 4, true);
+}
+BENCHMARK(BM_PixmanFill32)->Unit(benchmark::kMicrosecond);
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -106,7 +223,11 @@ int main(int argc, char** argv)
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     for (auto [ours, peer, label] : {std::tuple{"BM_SurfaceBlend32", "BM_PixmanOver32", "surface_blend_32"},
-                                     std::tuple{"BM_SurfaceBlend565", "BM_PixmanOver565", "surface_blend_565"}}) {
+                                     std::tuple{"BM_SurfaceBlend565", "BM_PixmanOver565", "surface_blend_565"},
+                                     std::tuple{"BM_SurfaceBlt565", "BM_PixmanSrc565", "surface_blt_565"},
+                                     std::tuple{"BM_SurfaceCopy565", "BM_PixmanSrc565", "surface_copy_565"},
+                                     std::tuple{"BM_SurfaceAdditive32", "BM_PixmanAdd32", "surface_additive_32"},
+                                     std::tuple{"BM_SurfaceFill32", "BM_PixmanFill32", "surface_fill_32"}}) {
         const double a = reporter.times[ours], b = reporter.times[peer];
         if (a > 0 && b > 0)
             std::printf("ratio %s = %.3f\n", label, a / b);
