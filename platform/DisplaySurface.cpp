@@ -2,6 +2,7 @@
 
 #include "platform/SystemFont.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 
@@ -27,6 +28,49 @@ bool InsideSurface(const SurfaceRect& r, uint32_t width, uint32_t height)
            uint32_t(r.bottom) <= height;
 }
 
+template <class T>
+void FillRows(uint8_t* bits, int32_t pitch, const SurfaceRect& r, uint32_t value)
+{
+    for (int32_t y = r.top; y < r.bottom; ++y) {
+        T* row = reinterpret_cast<T*>(bits + size_t(y) * size_t(pitch));
+        std::fill(row + r.left, row + r.right, T(value));
+    }
+}
+
+// The nearest-pixel copy of the source rectangle onto the destination
+// rectangle: destination column x takes source column x * srcW / destW
+// (rows alike); with a key, source values inside it are skipped.
+template <class T>
+void BltRows(uint8_t* destBits, int32_t destPitch, const SurfaceRect& dest, const uint8_t* srcBits,
+             int32_t srcPitch, const SurfaceRect& source, const SurfaceColorKey* key)
+{
+    const int32_t destW = dest.right - dest.left, destH = dest.bottom - dest.top;
+    const int32_t srcW = source.right - source.left, srcH = source.bottom - source.top;
+    for (int32_t y = 0; y < destH; ++y) {
+        const int32_t sy = source.top + int32_t(int64_t(y) * srcH / destH);
+        const T* in = reinterpret_cast<const T*>(srcBits + size_t(sy) * size_t(srcPitch)) + source.left;
+        T* out = reinterpret_cast<T*>(destBits + size_t(dest.top + y) * size_t(destPitch)) + dest.left;
+        if (srcW == destW && !key) {
+            std::memcpy(out, in, size_t(destW) * sizeof(T));
+            continue;
+        }
+        // sx steps by srcW / destW: whole part and remainder.
+        const int32_t whole = srcW / destW, rest = srcW % destW;
+        int32_t sx = 0, remainder = 0;
+        for (int32_t x = 0; x < destW; ++x) {
+            const T value = in[sx];
+            if (!key || value < key->low || value > key->high)
+                out[x] = value;
+            sx += whole;
+            remainder += rest;
+            if (remainder >= destW) {
+                remainder -= destW;
+                ++sx;
+            }
+        }
+    }
+}
+
 } // namespace
 
 SurfaceFaults& GetSurfaceFaults()
@@ -35,9 +79,9 @@ SurfaceFaults& GetSurfaceFaults()
     return faults;
 }
 
-DisplaySurface::DisplaySurface(uint32_t width, uint32_t height, const SurfacePixelFormat& format, uint32_t caps)
-    : mWidth(width), mHeight(height), mFormat(format), mCaps(caps),
-      mPitch(int32_t(((width * (format.bitCount / 8)) + 3) & ~3u))
+DisplaySurface::DisplaySurface(uint32_t width, uint32_t height, const SurfacePixelFormat& format, uint32_t caps,
+                               int32_t pitch)
+    : mWidth(width), mHeight(height), mFormat(format), mCaps(caps), mPitch(pitch)
 {
 }
 
@@ -56,14 +100,13 @@ HRESULT DisplaySurface::Create(const SurfaceDesc& desc, const SurfacePixelFormat
         caps |= DDSCAPS_VIDEOMEMORY;
     if (TakeFault(GetSurfaceFaults().failCreate))
         return (caps & DDSCAPS_VIDEOMEMORY) ? DDERR_OUTOFVIDEOMEMORY : DDERR_OUTOFMEMORY;
-    auto* surface = new (std::nothrow) DisplaySurface(desc.width, desc.height, format, caps);
+    const uint64_t pitch = (uint64_t(desc.width) * (format.bitCount / 8) + 3) & ~uint64_t(3);
+    const uint64_t bytes = pitch * desc.height;
+    if (pitch > kMaxSurfaceBytes || bytes > kMaxSurfaceBytes)
+        return DDERR_OUTOFMEMORY;
+    auto* surface = new (std::nothrow) DisplaySurface(desc.width, desc.height, format, caps, int32_t(pitch));
     if (!surface)
         return DDERR_OUTOFMEMORY;
-    uint64_t bytes = uint64_t(surface->mPitch) * desc.height;
-    if (uint64_t(surface->mPitch) < desc.width || bytes > kMaxSurfaceBytes) {
-        delete surface;
-        return DDERR_OUTOFMEMORY;
-    }
     surface->mBits.reset(new (std::nothrow) uint8_t[bytes]());
     if (!surface->mBits) {
         delete surface;
@@ -178,9 +221,10 @@ HRESULT DisplaySurface::Blt(const SurfaceRect* destRect, DisplaySurface* src, co
         return DDERR_SURFACEBUSY;
     uint32_t mask = mFormat.bitCount == 32 ? 0xFFFFFFFFu : 0xFFFFu;
     if (flags & DDBLT_COLORFILL) {
-        for (int32_t y = dest.top; y < dest.bottom; ++y)
-            for (int32_t x = dest.left; x < dest.right; ++x)
-                SetPixelAt(uint32_t(x), uint32_t(y), fillColor & mask);
+        if (mFormat.bitCount == 32)
+            FillRows<uint32_t>(mBits.get(), mPitch, dest, fillColor);
+        else
+            FillRows<uint16_t>(mBits.get(), mPitch, dest, fillColor);
         return DD_OK;
     }
     if (!src)
@@ -193,36 +237,22 @@ HRESULT DisplaySurface::Blt(const SurfaceRect* destRect, DisplaySurface* src, co
     bool keyed = (flags & DDBLT_KEYSRC) != 0;
     if (keyed && !src->mHasSourceKey)
         return DDERR_NOCOLORKEY;
-    uint32_t keyLow = src->mSourceKey.low & mask, keyHigh = src->mSourceKey.high & mask;
-    int32_t destW = dest.right - dest.left, destH = dest.bottom - dest.top;
-    int32_t srcW = source.right - source.left, srcH = source.bottom - source.top;
+    const SurfaceColorKey key{src->mSourceKey.low & mask, src->mSourceKey.high & mask};
     // A blit of a surface onto itself reads from a copy of the source.
     std::unique_ptr<uint8_t[]> copy;
-    const DisplaySurface* from = src;
+    const uint8_t* from = src->mBits.get();
     if (src == this) {
         size_t bytes = size_t(mPitch) * mHeight;
         copy.reset(new (std::nothrow) uint8_t[bytes]);
         if (!copy)
             return DDERR_OUTOFMEMORY;
         std::memcpy(copy.get(), mBits.get(), bytes);
+        from = copy.get();
     }
-    for (int32_t y = 0; y < destH; ++y) {
-        uint32_t sy = uint32_t(source.top + int32_t(int64_t(y) * srcH / destH));
-        for (int32_t x = 0; x < destW; ++x) {
-            uint32_t sx = uint32_t(source.left + int32_t(int64_t(x) * srcW / destW));
-            uint32_t value;
-            if (copy) {
-                const uint8_t* p = copy.get() + size_t(sy) * size_t(mPitch) + size_t(sx) * (mFormat.bitCount / 8);
-                value = 0;
-                std::memcpy(&value, p, mFormat.bitCount / 8);
-            } else {
-                value = from->PixelAt(sx, sy);
-            }
-            if (keyed && value >= keyLow && value <= keyHigh)
-                continue;
-            SetPixelAt(uint32_t(dest.left + x), uint32_t(dest.top + y), value);
-        }
-    }
+    if (mFormat.bitCount == 32)
+        BltRows<uint32_t>(mBits.get(), mPitch, dest, from, src->mPitch, source, keyed ? &key : nullptr);
+    else
+        BltRows<uint16_t>(mBits.get(), mPitch, dest, from, src->mPitch, source, keyed ? &key : nullptr);
     return DD_OK;
 }
 

@@ -138,7 +138,8 @@ public:
     void SetPixelAt(uint32_t x, uint32_t y, uint32_t value);
 
 private:
-    DisplaySurface(uint32_t width, uint32_t height, const SurfacePixelFormat& format, uint32_t caps);
+    DisplaySurface(uint32_t width, uint32_t height, const SurfacePixelFormat& format, uint32_t caps,
+                   int32_t pitch);
     ~DisplaySurface() = default;
 
     std::atomic<uint32_t> mRefs{1};

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+#include <vector>
+
 namespace Quib {
 namespace {
 
@@ -101,6 +105,55 @@ TEST(DisplaySurface, BltStretchesByNearestPixelAndHonoursTheKey)
     ASSERT_EQ(dst->Blt(&where, src.get(), nullptr, DDBLT_WAIT | DDBLT_KEYSRC), DD_OK);
     EXPECT_EQ(dst->PixelAt(3, 0), 0x0101u); // keyed pixel left alone
     EXPECT_EQ(dst->PixelAt(1, 0), 0x1111u);
+}
+
+// Random blits, stretched or not, keyed or not, in both pixel widths,
+// against the nearest-pixel rule applied pixel by pixel.
+TEST(DisplaySurface, BltMatchesNearestPixelRuleOverRandomCases)
+{
+    std::mt19937 rng(21);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    for (int n = 0; n < 300; ++n) {
+        const SurfacePixelFormat format = n % 2 ? SurfacePixelFormat::R5G6B5() : SurfacePixelFormat::X8R8G8B8();
+        const uint32_t valueMask = format.bitCount == 32 ? 0xFFFFFFFFu : 0xFFFFu;
+        const int sw = pick(1, 24), sh = pick(1, 12), dw = pick(1, 40), dh = pick(1, 16);
+        SurfacePtr src(MakeSurface(sw, sh, format));
+        SurfacePtr dst(MakeSurface(dw, dh, format));
+        // Few distinct values, so that the key range catches some.
+        for (int y = 0; y < sh; ++y)
+            for (int x = 0; x < sw; ++x)
+                src->SetPixelAt(x, y, uint32_t(pick(0, 7)) * 0x01010101u & valueMask);
+        for (int y = 0; y < dh; ++y)
+            for (int x = 0; x < dw; ++x)
+                dst->SetPixelAt(x, y, uint32_t(rng()) & valueMask);
+        const int sl = pick(0, sw - 1), st = pick(0, sh - 1);
+        const SurfaceRect from{sl, st, pick(sl + 1, sw), pick(st + 1, sh)};
+        const int dl = pick(0, dw - 1), dt = pick(0, dh - 1);
+        const SurfaceRect to = n % 3 == 0 ? SurfaceRect{dl, dt, std::min(dw, dl + from.right - from.left),
+                                                        std::min(dh, dt + from.bottom - from.top)}
+                                          : SurfaceRect{dl, dt, pick(dl + 1, dw), pick(dt + 1, dh)};
+        const bool keyed = pick(0, 1);
+        const uint32_t low = uint32_t(pick(0, 3)) * 0x01010101u & valueMask;
+        const SurfaceColorKey key{low, (low + uint32_t(pick(0, 2)) * 0x01010101u) & valueMask};
+        src->SetColorKey(DDCKEY_SRCBLT, &key);
+
+        std::vector<uint32_t> want(size_t(dw) * dh);
+        for (int y = 0; y < dh; ++y)
+            for (int x = 0; x < dw; ++x)
+                want[size_t(y) * dw + x] = dst->PixelAt(x, y);
+        const int tw = to.right - to.left, th = to.bottom - to.top;
+        for (int y = 0; y < th; ++y)
+            for (int x = 0; x < tw; ++x) {
+                const uint32_t v = src->PixelAt(from.left + x * (from.right - from.left) / tw,
+                                                from.top + y * (from.bottom - from.top) / th);
+                if (!keyed || v < key.low || v > key.high)
+                    want[size_t(to.top + y) * dw + to.left + x] = v;
+            }
+        ASSERT_EQ(dst->Blt(&to, src.get(), &from, DDBLT_WAIT | (keyed ? uint32_t(DDBLT_KEYSRC) : 0u)), DD_OK);
+        for (int y = 0; y < dh; ++y)
+            for (int x = 0; x < dw; ++x)
+                ASSERT_EQ(dst->PixelAt(x, y), want[size_t(y) * dw + x]) << "case " << n << " at " << x << "," << y;
+    }
 }
 
 TEST(DisplaySurface, BltRefusesRectanglesOutsideAndBusySurfaces)
