@@ -28,8 +28,8 @@ public:
     // The operations DDImage adds, in the order of their slots.
     virtual void PreferVideoMemory(bool prefer);
     virtual bool SetColorKeyFromFirstPixel();
-    // Drawing into the locked surface; rectangles and images are trusted to
-    // lie inside it.
+    // Drawing into the locked surface; rectangles, spans and image parts are
+    // cut to the surface (and to the source picture).
     virtual void SurfaceFillRectangle(const Rect& rect, const Color& color);
     virtual void SurfaceFillRectangleAdditive(const Rect& rect, const Color& color);
     virtual void SurfacePutImage(Image* source, int x, int y, const Rect& sourceRect, const Color& color);

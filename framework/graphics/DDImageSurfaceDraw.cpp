@@ -11,6 +11,7 @@
 #include "framework/graphics/SurfacePixels.h"
 
 #include <algorithm>
+#include <climits>
 #include <cstring>
 #include <type_traits>
 
@@ -34,6 +35,35 @@ constexpr uint32_t SpreadMaskOf(SurfaceKind k)
 constexpr bool HasSpread(SurfaceKind k)
 {
     return k == SurfaceKind::R5G6B5 || k == SurfaceKind::X1R5G5B5;
+}
+
+// Cuts an image copy of sr at (x, y) to the source picture (srcW x srcH)
+// and to the surface; mirrored copies draw source column sr.x + i at
+// x + sr.width - 1 - i. False when nothing is left.
+bool CutCopy(const SurfaceView& v, int srcW, int srcH, int& x, int& y, Rect& sr, bool mirrored)
+{
+    const Rect inSource = sr.Intersection(Rect(0, 0, srcW, srcH));
+    if (inSource.width <= 0 || inSource.height <= 0)
+        return false;
+    auto clampPos = [](int64_t p) { return int32_t(std::clamp<int64_t>(p, INT32_MIN / 2, INT32_MAX / 2)); };
+    const int64_t shiftX = mirrored ? (int64_t(sr.x) + sr.width) - (int64_t(inSource.x) + inSource.width)
+                                    : int64_t(inSource.x) - sr.x;
+    const Rect placed(clampPos(int64_t(x) + shiftX), clampPos(int64_t(y) + (inSource.y - int64_t(sr.y))),
+                      inSource.width, inSource.height);
+    const Rect inDest = placed.Intersection(Rect(0, 0, v.width, v.height));
+    if (inDest.width <= 0 || inDest.height <= 0)
+        return false;
+    const int cutX = mirrored ? (placed.x + placed.width) - (inDest.x + inDest.width) : inDest.x - placed.x;
+    sr = Rect(inSource.x + cutX, inSource.y + (inDest.y - placed.y), inDest.width, inDest.height);
+    x = inDest.x;
+    y = inDest.y;
+    return true;
+}
+
+// A rectangle cut to the surface.
+Rect CutToSurface(const SurfaceView& v, const Rect& r)
+{
+    return r.Intersection(Rect(0, 0, v.width, v.height));
 }
 
 uint32_t ChannelOf(const Color& c, int channel)
@@ -443,11 +473,11 @@ bool ReadCopySource(MemoryImage& source, DDInterface* display, bool additive, Co
 
 // The normal copy's frame: lock, the source's display copy and alpha run
 // table, then the loop by layout.
-void PutNormalIntoSurface(DDImage& image, MemoryImage& source, int x, int y, const Rect& sr, const Color& color,
+void PutNormalIntoSurface(DDImage& image, MemoryImage& source, int x, int y, Rect sr, const Color& color,
                           bool mirrored)
 {
     SurfaceLock lock(image);
-    if (!lock.ok() || sr.width <= 0 || sr.height <= 0)
+    if (!lock.ok() || !CutCopy(lock.view(), source.width, source.height, x, y, sr, mirrored))
         return;
     CopySource src;
     if (!ReadCopySource(source, image.display, false, src))
@@ -466,7 +496,7 @@ void PutNormalIntoSurface(DDImage& image, MemoryImage& source, int x, int y, con
 
 // The additive copies: the source's flags are brought up to date under the
 // lock, then its display copy and additive run table are read.
-void PutAdditiveIntoSurface(DDImage& image, Image* sourceImage, int x, int y, const Rect& sr, const Color& color,
+void PutAdditiveIntoSurface(DDImage& image, Image* sourceImage, int x, int y, Rect sr, const Color& color,
                             bool mirrored)
 {
     if (sourceImage)
@@ -478,7 +508,7 @@ void PutAdditiveIntoSurface(DDImage& image, Image* sourceImage, int x, int y, co
     if (!lock.ok())
         return;
     source->ApplyBitsChange();
-    if (sr.width <= 0 || sr.height <= 0)
+    if (!CutCopy(lock.view(), source->width, source->height, x, y, sr, mirrored))
         return;
     CopySource src;
     if (!ReadCopySource(*source, image.display, true, src))
@@ -501,10 +531,13 @@ void DDImage::SurfaceFillRectangle(const Rect& rect, const Color& color)
     if (noSurfaceAccess)
         return;
     SurfaceLock lock(*this);
-    if (!lock.ok() || rect.width <= 0 || rect.height <= 0)
+    if (!lock.ok())
         return;
     const SurfaceView& v = lock.view();
-    Dispatch(v.kind, [&]<SurfaceKind K>() { FillNormal<K>(v, rect, color); });
+    const Rect r = CutToSurface(v, rect);
+    if (r.width <= 0 || r.height <= 0)
+        return;
+    Dispatch(v.kind, [&]<SurfaceKind K>() { FillNormal<K>(v, r, color); });
 }
 
 void DDImage::SurfaceFillRectangleAdditive(const Rect& rect, const Color& color)
@@ -512,13 +545,16 @@ void DDImage::SurfaceFillRectangleAdditive(const Rect& rect, const Color& color)
     if (noSurfaceAccess)
         return;
     SurfaceLock lock(*this);
-    if (!lock.ok() || rect.width <= 0 || rect.height <= 0)
+    if (!lock.ok())
         return;
     const SurfaceView& v = lock.view();
+    const Rect r = CutToSurface(v, rect);
+    if (r.width <= 0 || r.height <= 0)
+        return;
     uint32_t k[3];
     AdditiveAmounts(v, color, k);
     Dispatch(v.kind,
-             [&]<SurfaceKind K>() { ForEachInRect<K>(v, rect, [&](uint32_t d) { return AddPixel(v, d, k); }); });
+             [&]<SurfaceKind K>() { ForEachInRect<K>(v, r, [&](uint32_t d) { return AddPixel(v, d, k); }); });
 }
 
 void DDImage::SurfaceDrawLine(double x1, double y1, double x2, double y2, const Color& color)
@@ -593,12 +629,13 @@ void DDImage::SurfacePutImage(Image* sourceImage, int x, int y, const Rect& sr, 
         if (!words && !(source->palette && source->paletteIndices))
             return;
         SurfaceLock lock(*this);
-        if (!lock.ok() || sr.width <= 0 || sr.height <= 0)
+        Rect cut = sr;
+        if (!lock.ok() || !CutCopy(lock.view(), source->width, source->height, x, y, cut, false))
             return;
         const SurfaceView& v = lock.view();
         const bool rgbOrder = v.ch[0].mask > v.ch[1].mask && v.ch[1].mask > v.ch[2].mask;
         Dispatch(v.kind, [&]<SurfaceKind K>() {
-            CopyVolatile<K>(v, x, y, words, source->palette.get(), source->paletteIndices.get(), source->width, sr,
+            CopyVolatile<K>(v, x, y, words, source->palette.get(), source->paletteIndices.get(), source->width, cut,
                             rgbOrder);
         });
         return;
@@ -651,10 +688,13 @@ void SurfaceFillSpansWithCoverage(DDImage& image, const ScanSpan* spans, int cou
     Dispatch(v.kind, [&]<SurfaceKind K>() {
         using T = PixelOf<K>;
         for (int s = 0; s < count; ++s) {
-            const ScanSpan& span = spans[s];
+            // Each span cut to the surface; its coverage follows the pixels.
+            const Rect span = CutToSurface(v, Rect(spans[s].x, spans[s].y, spans[s].length, 1));
+            if (span.width <= 0 || span.height <= 0)
+                continue;
             T* row = v.Row<T>(span.y) + span.x;
-            const uint8_t* cov = coverage + ptrdiff_t(span.y - top) * stride + (span.x - left);
-            for (int i = 0; i < span.length; ++i) {
+            const uint8_t* cov = coverage + (ptrdiff_t(span.y) - top) * stride + (ptrdiff_t(span.x) - left);
+            for (int i = 0; i < span.width; ++i) {
                 const uint32_t e = ((uint32_t(cov[i]) + 1) * ca) >> 8;
                 uint32_t out = 0;
                 const uint32_t d = row[i];

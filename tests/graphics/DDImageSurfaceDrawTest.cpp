@@ -300,13 +300,97 @@ TEST_P(SurfaceDraw, RotatedDrawsMatchReference)
     }
 }
 
+TEST_P(SurfaceDraw, DrawsReachingPastTheSurfaceOrTheSourceAreCut)
+{
+    // Each draw must equal the same draw onto a surface with a margin of M
+    // all round, from a source with a transparent margin, seen through the
+    // middle.
+    constexpr int M = 24, W = 12, H = 9;
+    std::mt19937 rng(18);
+    for (int n = 0; n < 300; ++n) {
+        const int sw = RandomInt(rng, 1, 10), sh = RandomInt(rng, 1, 6);
+        const std::vector<uint32_t> words = RandomPicture(rng, sw, sh, RandomInt(rng, 0, 2) == 0);
+        std::vector<uint32_t> padded(size_t(sw + 2 * M) * (sh + 2 * M), 0);
+        for (int y = 0; y < sh; ++y)
+            for (int x = 0; x < sw; ++x)
+                padded[size_t(y + M) * (sw + 2 * M) + x + M] = words[size_t(y) * sw + x];
+        auto source = Source(words, sw, sh);
+        auto paddedSource = Source(padded, sw + 2 * M, sh + 2 * M);
+        auto big = Target(W + 2 * M, H + 2 * M, rng);
+        auto image = Target(W, H, 0u);
+        for (int y = 0; y < H; ++y)
+            for (int x = 0; x < W; ++x)
+                image->surface->SetPixelAt(x, y, big->surface->PixelAt(x + M, y + M));
+        const int sx = RandomInt(rng, -4, sw), sy = RandomInt(rng, -4, sh);
+        const Rect sr(sx, sy, RandomInt(rng, 0, sw + 6 - sx), RandomInt(rng, 0, sh + 6 - sy));
+        const Rect shifted(sr.x + M, sr.y + M, sr.width, sr.height);
+        const int x = RandomInt(rng, -6, W), y = RandomInt(rng, -6, H);
+        const Color c = RandomColor(rng);
+        const int kind = n % 8;
+        switch (kind) {
+        case 0:
+            image->SurfaceFillRectangle(Rect(x, y, sr.width, sr.height), c);
+            big->SurfaceFillRectangle(Rect(x + M, y + M, sr.width, sr.height), c);
+            break;
+        case 1:
+            image->SurfaceFillRectangleAdditive(Rect(x, y, sr.width, sr.height), c);
+            big->SurfaceFillRectangleAdditive(Rect(x + M, y + M, sr.width, sr.height), c);
+            break;
+        case 2:
+            image->SurfacePutImage(source.get(), x, y, sr, c);
+            big->SurfacePutImage(paddedSource.get(), x + M, y + M, shifted, c);
+            break;
+        case 3:
+            image->SurfacePutImageAdditive(source.get(), x, y, sr, c);
+            big->SurfacePutImageAdditive(paddedSource.get(), x + M, y + M, shifted, c);
+            break;
+        case 4:
+            image->SurfacePutImageMirrored(source.get(), x, y, sr, c);
+            big->SurfacePutImageMirrored(paddedSource.get(), x + M, y + M, shifted, c);
+            break;
+        case 5:
+            image->SurfacePutImageMirroredAdditive(source.get(), x, y, sr, c);
+            big->SurfacePutImageMirroredAdditive(paddedSource.get(), x + M, y + M, shifted, c);
+            break;
+        case 6:
+            source->FlagVolatile(true);
+            paddedSource->FlagVolatile(true);
+            image->SurfacePutImage(source.get(), x, y, sr, Color::White);
+            big->SurfacePutImage(paddedSource.get(), x + M, y + M, shifted, Color::White);
+            break;
+        default: {
+            // Spans from row -3 and column -5 on, coverage laid out from there.
+            constexpr int left = -5, top = -3, stride = W + 30;
+            std::vector<uint8_t> coverage(size_t(stride) * (H + 6));
+            for (auto& v : coverage)
+                v = uint8_t(rng());
+            std::vector<ScanSpan> spans, bigSpans;
+            for (int k = 0; k < 6; ++k) {
+                const ScanSpan span{RandomInt(rng, top, H + 2), RandomInt(rng, left, W), RandomInt(rng, 0, 20)};
+                spans.push_back(span);
+                bigSpans.push_back(ScanSpan{span.y + M, span.x + M, span.length});
+            }
+            SurfaceFillSpansWithCoverage(*image, spans.data(), 6, c, coverage.data(), left, top, stride);
+            SurfaceFillSpansWithCoverage(*big, bigSpans.data(), 6, c, coverage.data(), left + M, top + M, stride);
+            break;
+        }
+        }
+        SurfaceRef::Surface window{RefLayout(), W, H, {}};
+        for (int j = 0; j < H; ++j)
+            for (int i = 0; i < W; ++i)
+                window.px.push_back(big->surface->PixelAt(i + M, j + M));
+        ASSERT_EQ(Difference(*image, window), "") << "case " << n << " kind " << kind << " at " << x << "," << y
+                                                  << " sr " << sr.x << "," << sr.y << "," << sr.width << ","
+                                                  << sr.height;
+    }
+}
+
 // ---- Edge cases
 
 TEST_P(SurfaceDraw, WhiteFillConvertsEachRoutineItsOwnWay)
 {
     const bool wide = GetParam().bitCount == 32;
     const uint32_t all = ChannelBits();
-    (void)all;
     // The fill: c * m >> 8 in 32 bits (254 per channel), (c + 1) * m >> 8 in 16.
     auto image = Target(4, 4, 0u);
     image->SurfaceFillRectangle(Rect(0, 0, 4, 4), Color::White);
