@@ -12,7 +12,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -132,17 +131,14 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto ratio = [&](const char* name, const char* ours, const char* peer) {
-        const double a = reporter.times[std::string(ours) + "/repeats:5_median"];
-        const double b = reporter.times[std::string(peer) + "/repeats:5_median"];
-        if (a > 0 && b > 0)
-            std::printf("ratio %s = %.3f\n", name, a / b);
-    };
-    ratio("image_display_copy_32", "BM_DisplayCopy32", "BM_Memcpy");
-    ratio("image_display_copy_16", "BM_DisplayCopy16", "BM_Memcpy");
-    ratio("image_bits_from_display_copy", "BM_BitsFromDisplayCopy", "BM_Memcpy");
-    ratio("image_alpha_run_table", "BM_AlphaRunTable", "BM_Memcpy");
-    ratio("image_additive_run_table", "BM_AdditiveRunTable", "BM_Memcpy");
-    ratio("image_palettize", "BM_Palettize", "BM_Memcpy");
+    // Medians of the repetitions: the least disturbed by other load.
+    const std::string median = "/repeats:5_median";
+    for (auto [name, ours] : {std::pair{"image_display_copy_32", "BM_DisplayCopy32"},
+                              std::pair{"image_display_copy_16", "BM_DisplayCopy16"},
+                              std::pair{"image_bits_from_display_copy", "BM_BitsFromDisplayCopy"},
+                              std::pair{"image_alpha_run_table", "BM_AlphaRunTable"},
+                              std::pair{"image_additive_run_table", "BM_AdditiveRunTable"},
+                              std::pair{"image_palettize", "BM_Palettize"}})
+        reporter.PrintRatio(name, ours + median, "BM_Memcpy" + median);
     return 0;
 }
