@@ -85,6 +85,14 @@ MemoryImage::MemoryImage(const MemoryImage& other)
       wantPalette(other.wantPalette), nativeLayout(other.nativeLayout), bitsChanged(other.bitsChanged),
       app(other.app)
 {
+    // With neither bits nor a palette, the other image reads its picture its
+    // own way (from its display copy, or from the surface of a display
+    // image) and gives those bits up again after the copy, so that it keeps
+    // its storage as it was.
+    MemoryImage& source = const_cast<MemoryImage&>(other);
+    const bool borrowBits = !other.bits && !other.palette;
+    if (borrowBits)
+        source.Pixels();
     int64_t n = PixelCount();
     if (n >= 0) {
         auto copy = [](auto& to, const auto& from, int64_t count) {
@@ -94,23 +102,15 @@ MemoryImage::MemoryImage(const MemoryImage& other)
             if (to)
                 std::copy(from.get(), from.get() + count, to.get());
         };
-        if (other.bits) {
-            copy(bits, other.bits, n + 1);
-        } else if (!other.palette) {
-            // The other image keeps its storage as it is; the copy gets the
-            // bits it would have made.
-            bits = Allocate<uint32_t>(n + 1);
-            if (bits) {
-                other.DecodeOtherForm(bits.get());
-                bits[n] = kImageGuardWord;
-            }
-        }
+        copy(bits, other.bits, n + 1);
         copy(palette, other.palette, 256);
         copy(paletteIndices, other.paletteIndices, n);
         copy(nativeAlpha, other.nativeAlpha, other.palette ? 256 : n);
         copy(rlAlpha, other.rlAlpha, n);
         copy(rlAdditive, other.rlAdditive, n);
     }
+    if (borrowBits)
+        source.bits.reset();
     RegisterWithOwner();
 }
 

@@ -2,6 +2,7 @@
 
 #include "framework/app/DDInterface.h"
 #include "framework/app/QuibAppBase.h"
+#include "framework/graphics/DDImage.h"
 #include "platform/headless/CapturingSink.h"
 #include "support/TestDisplays.h"
 
@@ -477,6 +478,25 @@ TEST_P(MemoryImageLayouts, CopyOfDisplayCopyOnlyImageLeavesTheSourceAsItWas)
     ASSERT_NE(copy.bits, nullptr);
     EXPECT_EQ(copy.bits[2], kImageGuardWord);
     EXPECT_EQ(PixelsOf(copy), PixelsOf(image));
+}
+
+TEST_P(MemoryImageLayouts, CopyOfADisplayImageHeldOnlyOnItsSurface)
+{
+    const uint32_t px[] = {0xFF102030, 0xFFF0E0D0, 0xFF000000, 0xFFFFFFFF};
+    DDImage image(&Display());
+    image.AssignPixels(px, 2, 2, true);
+    image.keepOnSurface = true;
+    image.ReleaseBits();
+    ASSERT_EQ(image.bits, nullptr);
+    ASSERT_NE(image.surface, nullptr);
+    MemoryImage copy(image);
+    EXPECT_EQ(image.bits, nullptr);
+    EXPECT_NE(image.surface, nullptr);
+    std::vector<uint32_t> got = PixelsOf(copy);
+    EXPECT_EQ(got, PixelsOf(image));
+    if (GetParam().bitCount == 32) {
+        EXPECT_EQ(got, std::vector<uint32_t>(px, px + 4));
+    }
 }
 
 TEST_P(MemoryImageLayouts, ReleasesKeepThePicture)
