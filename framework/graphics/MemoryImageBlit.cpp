@@ -35,6 +35,8 @@ bool CutBlit(const MemoryImage& dst, const MemoryImage& src, int& x, int& y, Rec
 
 void MemoryImage::PutImage(Image* source, int x, int y, const Rect& sourceRect, const Color& color, DrawMode mode)
 {
+    if (!source)
+        return;
     source->drawn = true;
     auto* src = dynamic_cast<MemoryImage*>(source);
     if (!src || (mode != DRAWMODE_NORMAL && mode != DRAWMODE_ADDITIVE))
@@ -75,6 +77,8 @@ void MemoryImage::PutImageAdditive(MemoryImage* source, int x, int y, const Rect
 void MemoryImage::PutImageStretched(Image* source, const Rect& destRect, const Rect& sourceRect, const Rect& clip,
                                     const Color& color, DrawMode, bool fast)
 {
+    if (!source)
+        return;
     source->drawn = true;
     auto* src = dynamic_cast<MemoryImage*>(source);
     if (!src)
@@ -138,6 +142,8 @@ bool MemoryImage::StretchFiltered(MemoryImage* source, const Rect& R, const Doub
 void MemoryImage::PutTexturedTriangles(Image* source, const TriangleVertex* vertices, int triangleCount,
                                        const Rect& clip, const Color& color, DrawMode, float x, float y, int smooth)
 {
+    if (!source)
+        return;
     source->drawn = true;
     uint32_t* p = Pixels();
     if (!p)

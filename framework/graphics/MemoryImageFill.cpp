@@ -21,6 +21,8 @@ void Image::OutlineRectangle(const Rect& r, const Color& color, DrawMode mode)
 
 void Image::FillSpans(const ScanSpan* spans, int count, const Color& color, DrawMode mode)
 {
+    if (!spans)
+        return;
     for (int i = 0; i < count; ++i)
         FillRectangle(Rect(spans[i].x, spans[i].y, spans[i].length, 1), color, mode);
 }
@@ -48,7 +50,7 @@ void MemoryImage::FillSpansWithCoverage(const ScanSpan* spans, int count, const 
                                         int coverageStride, int)
 {
     PixelTarget t;
-    if (!TargetPixels(*this, t))
+    if (!spans || !coverage || !TargetPixels(*this, t))
         return;
     // Spans are cut to the picture one at a time; the coverage position
     // follows the pixel position.

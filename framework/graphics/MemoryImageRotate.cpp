@@ -10,6 +10,8 @@ namespace Quib {
 void MemoryImage::PutImageSubpixel(Image* source, float x, float y, const Rect& sourceRect, const Rect& clip,
                                    const Color& color, DrawMode mode)
 {
+    if (!source)
+        return;
     source->drawn = true;
     PutImageRotated(source, x, y, sourceRect, clip, color, mode, 0.0, 0.0f, 0.0f);
 }
@@ -17,6 +19,8 @@ void MemoryImage::PutImageSubpixel(Image* source, float x, float y, const Rect& 
 void MemoryImage::PutImageRotated(Image* source, float x, float y, const Rect& sourceRect, const Rect& clip,
                                   const Color& color, DrawMode mode, double angle, float centerX, float centerY)
 {
+    if (!source)
+        return;
     source->drawn = true;
     const float position[2] = {x, y};
     double bounds[4];
@@ -38,6 +42,8 @@ void MemoryImage::PutImageRotated(Image* source, float x, float y, const Rect& s
 void MemoryImage::PutImageMatrix(Image* source, float x, float y, const Matrix3x3& matrix, const Rect& clip,
                                  const Color& color, DrawMode, const Rect& sourceRect, int smooth)
 {
+    if (!source)
+        return;
     source->drawn = true;
     if (uint32_t* p = Pixels())
         PutImageQuad(source, x, y, matrix, clip, color, sourceRect, smooth, p, width * 4, RasterFormat());
@@ -48,6 +54,8 @@ void MemoryImage::PutImageQuad(Image* source, float x, float y, const Matrix3x3&
                                const Color& color, const Rect& sourceRect, int smooth, void* pixels,
                                int strideBytes, int format)
 {
+    if (!source)
+        return;
     source->drawn = true;
     if (!pixels)
         return;

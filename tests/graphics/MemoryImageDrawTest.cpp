@@ -501,5 +501,22 @@ TEST_F(MemoryImageDraw, RasterFormatFollowsForcedFlags)
     EXPECT_EQ(image->RasterFormat(), 0x8888);
 }
 
+TEST_F(MemoryImageDraw, MissingSourcesAndBuffersDrawNothing)
+{
+    auto dst = Make(4, 4, 0xFF102030);
+    const Rect all(0, 0, 4, 4);
+    const Color white(255, 255, 255, 255);
+    dst->PutImage(nullptr, 0, 0, all, white, DRAWMODE_NORMAL);
+    dst->PutImageSubpixel(nullptr, 0, 0, all, all, white, DRAWMODE_NORMAL);
+    dst->PutImageRotated(nullptr, 0, 0, all, all, white, DRAWMODE_NORMAL, 0.5, 1, 1);
+    dst->PutImageStretched(nullptr, all, all, all, white, DRAWMODE_NORMAL, false);
+    dst->PutImageMatrix(nullptr, 2, 2, Matrix3x3(), all, white, DRAWMODE_NORMAL, all, 1);
+    dst->PutTexturedTriangles(nullptr, nullptr, 1, all, white, DRAWMODE_NORMAL, 0, 0, 0);
+    dst->FillSpans(nullptr, 3, white, DRAWMODE_NORMAL);
+    const ScanSpan span{0, 0, 4};
+    dst->FillSpansWithCoverage(&span, 1, white, DRAWMODE_NORMAL, nullptr, 0, 0, 4, 0);
+    EXPECT_EQ(Changed(*dst, 0xFF102030), 0);
+}
+
 } // namespace
 } // namespace Quib
