@@ -15,6 +15,10 @@
 #include <cstring>
 #include <type_traits>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace Quib {
 
 namespace {
@@ -122,6 +126,64 @@ void Dispatch(SurfaceKind kind, Body&& body)
     }
 }
 
+// A 32-bit layout whose three channels are whole bytes below the top byte,
+// in any order: its per-channel rules work byte by byte, four pixels at once.
+bool ByteChannels(const SurfaceView& v)
+{
+    if (v.bitCount != 32)
+        return false;
+    for (const SurfaceChannel& ch : v.ch)
+        if (ch.mask != 0xFF && ch.mask != 0xFF00 && ch.mask != 0xFF0000)
+            return false;
+    return (v.ch[0].mask | v.ch[1].mask | v.ch[2].mask) == 0xFFFFFF;
+}
+
+// Pixels done four at a time from the start of a row of n byte-channel
+// pixels; the caller does the rest one by one.
+#ifdef __SSE2__
+// Each channel byte: term + (d * inv >> 8); the top byte 0.
+int BlendBytes4(uint32_t* d, int n, uint32_t term, uint32_t inv)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i weight = _mm_set1_epi16(int16_t(inv));
+    const __m128i terms = _mm_unpacklo_epi8(_mm_set1_epi32(int(term)), zero);
+    const __m128i keep = _mm_set1_epi32(0x00FFFFFF);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        __m128i* p = reinterpret_cast<__m128i*>(d + i);
+        const __m128i dv = _mm_loadu_si128(p);
+        auto half = [&](__m128i wide) {
+            return _mm_add_epi16(_mm_srli_epi16(_mm_mullo_epi16(wide, weight), 8), terms);
+        };
+        const __m128i lo = half(_mm_unpacklo_epi8(dv, zero)), hi = half(_mm_unpackhi_epi8(dv, zero));
+        _mm_storeu_si128(p, _mm_and_si128(_mm_packus_epi16(lo, hi), keep));
+    }
+    return i;
+}
+
+// Each channel byte: min(d + s, 255); the top byte 0.
+int AddBytes4(uint32_t* d, const uint32_t* s, int n)
+{
+    const __m128i keep = _mm_set1_epi32(0x00FFFFFF);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        __m128i* p = reinterpret_cast<__m128i*>(d + i);
+        const __m128i sum = _mm_adds_epu8(_mm_loadu_si128(p), _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)));
+        _mm_storeu_si128(p, _mm_and_si128(sum, keep));
+    }
+    return i;
+}
+#else
+int BlendBytes4(uint32_t*, int, uint32_t, uint32_t)
+{
+    return 0;
+}
+int AddBytes4(uint32_t*, const uint32_t*, int)
+{
+    return 0;
+}
+#endif
+
 // Applies pixel(d) -> new value over a rectangle.
 template <SurfaceKind K, class F>
 void ForEachInRect(const SurfaceView& v, const Rect& r, F&& pixel)
@@ -156,7 +218,7 @@ void FillNormal(const SurfaceView& v, const Rect& r, const Color& color)
     }
     const uint32_t inv = 256 - a;
     const uint32_t m0 = v.ch[0].mask, m1 = v.ch[1].mask, m2 = v.ch[2].mask;
-    ForEachInRect<K>(v, r, [=](uint32_t d) {
+    auto blend = [=](uint32_t d) {
         if constexpr (IsWide(K)) {
             return term + ((((d & m0) * inv) >> 8) & m0) + ((((d & m1) * inv) >> 8) & m1) +
                    ((((d & m2) * inv) >> 8) & m2);
@@ -164,7 +226,19 @@ void FillNormal(const SurfaceView& v, const Rect& r, const Color& color)
             return term + ((((d & m0) * inv + m0) >> 8) & m0) + ((((d & m1) * inv + m1) >> 8) & m1) +
                    ((((d & m2) * inv + m2) >> 8) & m2);
         }
-    });
+    };
+    if constexpr (IsWide(K)) {
+        // No channel sum passes 255, so the bytes never carry.
+        if (ByteChannels(v)) {
+            for (int y = r.y; y < r.y + r.height; ++y) {
+                uint32_t* row = v.Row<uint32_t>(y) + r.x;
+                for (int i = BlendBytes4(row, r.width, term, inv); i < r.width; ++i)
+                    row[i] = blend(row[i]);
+            }
+            return;
+        }
+    }
+    ForEachInRect<K>(v, r, blend);
 }
 
 // The additive amount per channel: (alpha * c / 255) cut to the channel.
@@ -344,8 +418,14 @@ void CopyNormal(const SurfaceView& v, int x, int y, const CopySource& src, const
         const size_t base = size_t(sr.y + j) * size_t(src.width) + size_t(sr.x);
         auto dest = [&](int i) -> T& { return Mirror ? row[w - 1 - i] : row[i]; };
         if (copyPath) {
-            if (!srcHasTrans && !Mirror && !src.indices && IsWide(K)) {
-                std::memcpy(row, src.words + base, size_t(w) * sizeof(T));
+            if (!srcHasTrans && !Mirror && !src.indices) {
+                if constexpr (IsWide(K)) {
+                    std::memcpy(row, src.words + base, size_t(w) * sizeof(T));
+                } else {
+                    const uint32_t* words = src.words + base;
+                    for (int i = 0; i < w; ++i)
+                        row[i] = T(words[i]);
+                }
                 continue;
             }
             for (int i = 0; i < w; ++i) {
@@ -388,6 +468,9 @@ void CopyAdditive(const SurfaceView& v, int x, int y, const CopySource& src, con
     uint32_t k[3];
     for (int c = 0; c < 3; ++c)
         k[c] = uint32_t(color.alpha) * ChannelOf(color, c) / 255;
+    // The clamp tables hold min(i, channel maximum): white onto whole-byte
+    // channels is a saturating byte add.
+    const bool addBytes = white && !Mirror && !src.indices && ByteChannels(v);
     const int w = sr.width;
     for (int j = 0; j < sr.height; ++j) {
         T* row = v.Row<T>(y + j) + x;
@@ -396,7 +479,12 @@ void CopyAdditive(const SurfaceView& v, int x, int y, const CopySource& src, con
         while (i < w) {
             const int run = std::max(1, std::min<int>(src.runs[base + i], w - i));
             if ((src.At(base + i) & 0xFFFFFF) != 0) {
-                for (int n = i; n < i + run; ++n) {
+                int n = i;
+                if constexpr (IsWide(K)) {
+                    if (addBytes)
+                        n += AddBytes4(row + i, src.words + base + i, run);
+                }
+                for (; n < i + run; ++n) {
                     const uint32_t s = src.At(base + n);
                     T& p = Mirror ? row[w - 1 - n] : row[n];
                     const uint32_t d = p;
