@@ -107,15 +107,25 @@ void ToDisplayCopyPixels(const uint32_t* argb, uint32_t* out, size_t n, const Pi
 void FromDisplayCopyPixels(const uint32_t* words, uint32_t* out, size_t n, const PixelLayout& layout)
 {
     const Placement r(layout.red), g(layout.green), b(layout.blue);
-    auto channel = [](uint32_t w, uint64_t a, uint64_t reciprocal, const Placement& ch) {
-        const uint64_t premultiplied = ((w & ch.mask) >> ch.shift) << ch.narrow;
-        return uint32_t(std::min<uint64_t>(((premultiplied * 256 + a) * reciprocal) >> 40, 255));
-    };
+    // Clear and opaque words, the common ones, skip the division.
     for (size_t i = 0; i < n; ++i) {
         const uint32_t w = words[i], a = w >> 24;
+        if (w == 0) {
+            out[i] = 0;
+            continue;
+        }
+        const uint32_t rp = ((w & r.mask) >> r.shift) << r.narrow;
+        const uint32_t gp = ((w & g.mask) >> g.shift) << g.narrow;
+        const uint32_t bp = ((w & b.mask) >> b.shift) << b.narrow;
+        if (a == 255) {
+            out[i] = 0xFF000000u | rp << 16 | gp << 8 | bp;
+            continue;
+        }
         const uint64_t reciprocal = kReciprocals.v[a];
-        out[i] = (a << 24) | (channel(w, a, reciprocal, r) << 16) | (channel(w, a, reciprocal, g) << 8) |
-                 channel(w, a, reciprocal, b);
+        auto unpremultiply = [&](uint64_t p) {
+            return uint32_t(std::min<uint64_t>(((p * 256 + a) * reciprocal) >> 40, 255));
+        };
+        out[i] = (a << 24) | unpremultiply(rp) << 16 | unpremultiply(gp) << 8 | unpremultiply(bp);
     }
 }
 
