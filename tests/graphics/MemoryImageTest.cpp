@@ -415,6 +415,29 @@ TEST_P(MemoryImageLayouts, AssignPixelsReusesTheBuffer)
     EXPECT_FALSE(image.bitsChanged);
 }
 
+TEST_P(MemoryImageLayouts, AssignPixelsAfterTheBitsWentMakesThemAgain)
+{
+    const uint32_t a[] = {0xFF000001, 0xFF000002, 0xFF000001, 0xFF000001};
+    const uint32_t b[] = {0x80000005, 0x00000000, 0xFF000007, 0xFF000008};
+    for (bool palettize : {false, true}) {
+        MemoryImage image(&app);
+        image.AssignPixels(a, 2, 2, true);
+        if (palettize)
+            ASSERT_TRUE(image.TryPalettize());
+        else
+            image.ReleaseBits();
+        ASSERT_EQ(image.bits, nullptr);
+        image.AssignPixels(b, 2, 2, true);
+        EXPECT_FALSE(image.IsPaletteForm());
+        EXPECT_EQ(image.nativeAlpha, nullptr);
+        ASSERT_NE(image.bits, nullptr);
+        EXPECT_EQ(image.bits[4], kImageGuardWord);
+        EXPECT_EQ(PixelsOf(image), std::vector<uint32_t>(b, b + 4));
+        EXPECT_TRUE(image.hasTrans);
+        EXPECT_TRUE(image.hasAlpha);
+    }
+}
+
 TEST_P(MemoryImageLayouts, GetPixelOutsideIsZero)
 {
     const uint32_t px[] = {0xFF000001, 0xFF000002, 0xFF000003, 0xFF000004};
