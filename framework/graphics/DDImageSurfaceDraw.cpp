@@ -358,6 +358,20 @@ Modulation MakeModulation(const Color& color)
     return mod;
 }
 
+// Display-copy word s added onto d through the clamp tables; a colour that
+// is not white scales s by its modulation first.
+inline uint32_t AddSourcePixel(const SurfaceView& v, uint32_t s, uint32_t d, bool white, const Modulation& mod)
+{
+    uint32_t out = 0;
+    for (int c = 0; c < 3; ++c) {
+        const SurfaceChannel& ch = v.ch[c];
+        const uint32_t sum = white ? ((d & ch.mask) + (s & ch.mask)) >> ch.shift
+                                   : ((d & ch.mask) >> ch.shift) + ((mod.k[c] * ((s & ch.mask) >> ch.shift)) >> 8);
+        out |= uint32_t(ch.clamp[sum]) << ch.shift;
+    }
+    return out;
+}
+
 // White colour, translucent source pixel s of alpha sa over d.
 template <SurfaceKind K>
 inline uint32_t BlendPremultiplied(const SurfaceView& v, uint32_t s, uint32_t d, uint32_t sa)
@@ -465,9 +479,7 @@ void CopyAdditive(const SurfaceView& v, int x, int y, const CopySource& src, con
 {
     using T = PixelOf<K>;
     const bool white = color.IsOpaqueWhite();
-    uint32_t k[3];
-    for (int c = 0; c < 3; ++c)
-        k[c] = uint32_t(color.alpha) * ChannelOf(color, c) / 255;
+    const Modulation mod = MakeModulation(color);
     // The clamp tables hold min(i, channel maximum): white onto whole-byte
     // channels is a saturating byte add.
     const bool addBytes = white && !Mirror && !src.indices && ByteChannels(v);
@@ -485,18 +497,8 @@ void CopyAdditive(const SurfaceView& v, int x, int y, const CopySource& src, con
                         n += AddBytes4(row + i, src.words + base + i, run);
                 }
                 for (; n < i + run; ++n) {
-                    const uint32_t s = src.At(base + n);
                     T& p = Mirror ? row[w - 1 - n] : row[n];
-                    const uint32_t d = p;
-                    uint32_t out = 0;
-                    for (int c = 0; c < 3; ++c) {
-                        const SurfaceChannel& ch = v.ch[c];
-                        const uint32_t sum = white ? ((d & ch.mask) + (s & ch.mask)) >> ch.shift
-                                                   : ((d & ch.mask) >> ch.shift) +
-                                                         ((k[c] * ((s & ch.mask) >> ch.shift)) >> 8);
-                        out |= uint32_t(ch.clamp[sum]) << ch.shift;
-                    }
-                    p = T(out);
+                    p = T(AddSourcePixel(v, src.At(base + n), p, white, mod));
                 }
             }
             i += run;
@@ -818,9 +820,6 @@ void StretchNearest(const SurfaceView& v, const Rect& R, const DoubleRect& area,
     using T = PixelOf<K>;
     const bool white = color.IsOpaqueWhite();
     const Modulation mod = MakeModulation(color);
-    uint32_t k[3];
-    for (int c = 0; c < 3; ++c)
-        k[c] = uint32_t(color.alpha) * ChannelOf(color, c) / 255;
     const int32_t du = TruncToInt(area.width * 65536 / R.width);
     const int32_t dv = TruncToInt(area.height * 65536 / R.height);
     int64_t vPos = TruncToInt(area.y * 65536);
@@ -837,18 +836,8 @@ void StretchNearest(const SurfaceView& v, const Rect& R, const DoubleRect& area,
                 if (sa == 0)
                     continue;
                 p = T(white ? BlendPerMask(v, s, d, sa) : Modulate<K, false>(v, mod, s, d, sa));
-            } else {
-                if (s == 0)
-                    continue;
-                uint32_t out = 0;
-                for (int c = 0; c < 3; ++c) {
-                    const SurfaceChannel& ch = v.ch[c];
-                    const uint32_t sum = white ? ((d & ch.mask) + (s & ch.mask)) >> ch.shift
-                                               : ((d & ch.mask) >> ch.shift) +
-                                                     ((k[c] * ((s & ch.mask) >> ch.shift)) >> 8);
-                    out |= uint32_t(ch.clamp[sum]) << ch.shift;
-                }
-                p = T(out);
+            } else if (s != 0) {
+                p = T(AddSourcePixel(v, s, d, white, mod));
             }
         }
     }
@@ -899,7 +888,7 @@ struct RotatedWriter {
     const Color& color;
     DrawMode mode;
     bool white;
-    uint32_t k[3];
+    Modulation mod;
 
     uint32_t ChannelValue(uint32_t d, int c) const { return (d & v.ch[c].mask) >> v.ch[c].shift; }
 
@@ -927,9 +916,9 @@ struct RotatedWriter {
                 add[1] = SumChannel(t, t.W, 8) >> 8;
                 add[2] = SumChannel(t, t.W, 0) >> 8;
             } else {
-                add[0] = ((SumChannel(t, t.W, 16) >> 8) * k[0]) >> 8;
-                add[1] = (SumChannel(t, t.W, 8) * k[1]) >> 16;
-                add[2] = (SumChannel(t, t.W, 0) * k[2]) >> 16;
+                add[0] = ((SumChannel(t, t.W, 16) >> 8) * mod.k[0]) >> 8;
+                add[1] = (SumChannel(t, t.W, 8) * mod.k[1]) >> 16;
+                add[2] = (SumChannel(t, t.W, 0) * mod.k[2]) >> 16;
             }
             out = 0;
             for (int c = 0; c < 3; ++c) {
@@ -985,9 +974,7 @@ void DDImage::RotateIntoSurface(MemoryImage* source, const double* bounds, const
     const SurfaceView& v = lock.view();
     Dispatch(v.kind, [&]<SurfaceKind K>() {
         using T = PixelOf<K>;
-        RotatedWriter<K> writer{v, color, mode, color.IsOpaqueWhite(), {}};
-        for (int c = 0; c < 3; ++c)
-            writer.k[c] = uint32_t(color.alpha) * ChannelOf(color, c) / 255;
+        const RotatedWriter<K> writer{v, color, mode, color.IsOpaqueWhite(), MakeModulation(color)};
         ForEachRotatedSpan(v.width, v.height, bounds, sr, x, y, angle, centerX, centerY,
                            [&](int row, int column, int count, int32_t u, int32_t vv, int32_t du, int32_t dv) {
                                T* d = v.Row<T>(row) + column;
