@@ -18,21 +18,23 @@ using std::ptrdiff_t;
 
 namespace {
 
+bool ProcessorHasAvx2()
+{
 #ifdef __SSE2__
-bool gAvx2 = __builtin_cpu_supports("avx2");
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2");
 #else
-bool gAvx2 = false;
+    return false;
 #endif
+}
+
+bool gAvx2 = ProcessorHasAvx2();
 
 } // namespace
 
 void SetSoftwareAvx2(bool enabled)
 {
-#ifdef __SSE2__
-    gAvx2 = enabled && __builtin_cpu_supports("avx2");
-#else
-    (void)enabled;
-#endif
+    gAvx2 = enabled && ProcessorHasAvx2();
 }
 
 bool SoftwareAvx2() { return gAvx2; }
