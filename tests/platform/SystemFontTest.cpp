@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <thread>
 #include <climits>
 #include <vector>
 
@@ -172,6 +174,31 @@ TEST(SystemFont, HugeLinesRenderOnlyWhatShows)
     font->BlendInto(target, text, 0xFFFFFFFF, INT32_MAX, INT32_MAX, 0, 0, width, height, 64, 64);
     for (uint32_t p : pixels)
         ASSERT_EQ(p, 0u);
+}
+
+// One font measured and rendered (scaled, which resizes its face) on
+// several threads at once gives what it gives on one.
+TEST(SystemFont, SharedBetweenThreads)
+{
+    auto font = MakeFont("DejaVu Sans", -16);
+    const std::u16string text = u"Shared glyphs, several threads";
+    const int width = font->LineWidth(text);
+    const TextCoverage scaled = font->Render(text, 2, 2);
+    const std::vector<uint8_t> expected(scaled.alpha.get(), scaled.alpha.get() + scaled.width * scaled.height);
+    std::atomic<int> wrong{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&] {
+            for (int i = 0; i < 20; ++i) {
+                wrong += font->LineWidth(text) != width;
+                const TextCoverage c = font->Render(text, 2, 2);
+                wrong += c.width != scaled.width || c.height != scaled.height ||
+                         !std::equal(expected.begin(), expected.end(), c.alpha.get());
+            }
+        });
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_EQ(wrong.load(), 0);
 }
 
 TEST(SystemFont, TransparentColourDrawsNothing)
