@@ -4,6 +4,7 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/LineSteppers.h"
 #include "framework/graphics/MemoryImage.h"
+#include "framework/graphics/OverComposite.h"
 #include "platform/SystemFont.h"
 
 #include <algorithm>
@@ -89,26 +90,6 @@ namespace {
 
 int Channel(int32_t v) { return std::clamp(v, 0, 255); }
 
-// Straight-alpha "over" of colour rgb at coverage a onto the word *p.
-void Over(uint32_t* p, uint32_t rgb, int a)
-{
-    if (a <= 0)
-        return;
-    const uint32_t d = *p;
-    const int dA = int(d >> 24);
-    if (a >= 255 || dA == 0) {
-        *p = (uint32_t(a) << 24) | rgb;
-        return;
-    }
-    const int back = dA * (255 - a) / 255; // weight of what was there
-    const int outA = a + back;
-    auto mix = [&](int shift) {
-        const int c = int((rgb >> shift) & 255), dc = int((d >> shift) & 255);
-        return uint32_t((c * a + dc * back) / outA) << shift;
-    };
-    *p = (uint32_t(outA) << 24) | mix(16) | mix(8) | mix(0);
-}
-
 } // namespace
 
 void SysFont::RenderPixels(std::u16string_view text, const Color& c, int width, int height, uint32_t* out) const
@@ -129,8 +110,10 @@ void SysFont::RenderPixels(std::u16string_view text, const Color& c, int width, 
     auto stamp = [&](int dx, int dy, uint32_t color) {
         for (int y = 0; y < ch; ++y)
             for (int x = 0; x < cw; ++x)
-                if (x + dx < width && y + dy < height)
-                    Over(&out[size_t(y + dy) * size_t(width) + size_t(x + dx)], color, coverage.At(x, y));
+                if (x + dx < width && y + dy < height) {
+                    uint32_t& p = out[size_t(y + dy) * size_t(width) + size_t(x + dx)];
+                    p = OverCompositeFill(p, color, coverage.At(x, y));
+                }
     };
     if (shadow) {
         stamp(1, 1, 0);
