@@ -378,28 +378,32 @@ private:
     mutable std::mutex mMutex; // a face is used by one thread at a time
 };
 
-int MaskShift(uint32_t mask)
-{
+// One colour field of a surface pixel, with the text colour's value scaled
+// to the field's range.
+struct Field {
+    uint32_t mask = 0;
     int shift = 0;
-    while (mask && !(mask & 1)) {
-        mask >>= 1;
-        ++shift;
-    }
-    return shift;
-}
+    uint32_t target = 0;
 
-// Blends one channel value (0..255) into a masked field of a pixel.
-uint32_t BlendField(uint32_t pixel, uint32_t mask, uint32_t value, uint32_t weight)
-{
-    if (!mask)
-        return pixel;
-    int shift = MaskShift(mask);
-    uint32_t max = mask >> shift;
-    uint32_t old = (pixel & mask) >> shift;
-    uint32_t target = (value * max + 127) / 255;
-    uint32_t mixed = (target * weight + old * (255 - weight) + 127) / 255;
-    return (pixel & ~mask) | ((mixed << shift) & mask);
-}
+    Field(uint32_t fieldMask, uint32_t value) : mask(fieldMask)
+    {
+        while (fieldMask && !(fieldMask & 1)) {
+            fieldMask >>= 1;
+            ++shift;
+        }
+        target = (value * fieldMask + 127) / 255;
+    }
+
+    // The field moved toward the text colour by weight / 255.
+    uint32_t Blend(uint32_t pixel, uint32_t weight) const
+    {
+        if (!mask)
+            return pixel;
+        const uint32_t old = (pixel & mask) >> shift;
+        const uint32_t mixed = (target * weight + old * (255 - weight) + 127) / 255;
+        return (pixel & ~mask) | ((mixed << shift) & mask);
+    }
+};
 
 } // namespace
 
@@ -428,7 +432,8 @@ void SystemFont::BlendInto(const SurfaceTarget& target, std::u16string_view text
         RenderArea(text, scaleX, scaleY, int(left - x), int(top - y), int(right - left), int(bottom - top));
     if (!coverage.alpha)
         return;
-    const uint32_t r = (color >> 16) & 0xFF, g = (color >> 8) & 0xFF, b = color & 0xFF;
+    const Field red(target.redMask, (color >> 16) & 0xFF), green(target.greenMask, (color >> 8) & 0xFF),
+        blue(target.blueMask, color & 0xFF);
     for (int py = 0; py < coverage.height; ++py) {
         uint8_t* row = static_cast<uint8_t*>(target.bits) + ptrdiff_t(top + py) * target.pitch;
         for (int px = 0; px < coverage.width; ++px) {
@@ -438,9 +443,7 @@ void SystemFont::BlendInto(const SurfaceTarget& target, std::u16string_view text
             const int64_t at = left + px;
             uint32_t pixel = target.bitCount == 32 ? reinterpret_cast<uint32_t*>(row)[at]
                                                    : reinterpret_cast<uint16_t*>(row)[at];
-            pixel = BlendField(pixel, target.redMask, r, weight);
-            pixel = BlendField(pixel, target.greenMask, g, weight);
-            pixel = BlendField(pixel, target.blueMask, b, weight);
+            pixel = blue.Blend(green.Blend(red.Blend(pixel, weight), weight), weight);
             if (target.bitCount == 32)
                 reinterpret_cast<uint32_t*>(row)[at] = pixel;
             else

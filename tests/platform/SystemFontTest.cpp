@@ -201,6 +201,45 @@ TEST(SystemFont, SharedBetweenThreads)
     EXPECT_EQ(wrong.load(), 0);
 }
 
+// A fully covered pixel takes the colour scaled to each field, moved from
+// what was there by the colour's alpha.
+TEST(SystemFont, BlendedFieldValues)
+{
+    auto font = MakeFont("DejaVu Sans", -16);
+    const TextCoverage m = font->Render(u"M");
+    int cx = -1, cy = -1;
+    for (int y = 0; y < m.height && cx < 0; ++y)
+        for (int x = 0; x < m.width && cx < 0; ++x)
+            if (m.At(x, y) == 255)
+                cx = x, cy = y;
+    ASSERT_GE(cx, 0);
+    struct Case {
+        int bitCount;
+        uint32_t r, g, b, before, color, after;
+    } cases[] = {
+        {32, 0xFF0000, 0xFF00, 0xFF, 0, 0xFFFF8000, 0xFF8000},
+        {32, 0xFF, 0xFF00, 0xFF0000, 0, 0xFFFF8000, 0x0080FF},
+        {16, 0xF800, 0x07E0, 0x1F, 0, 0xFFFF8000, 0xFC00},
+        {16, 0x7C00, 0x03E0, 0x1F, 0, 0xFFFF8000, 0x7E00},
+        {32, 0xFF0000, 0xFF00, 0xFF, 0xFFFFFFFF, 0x80FF8000, 0xFFFFBF7F}, // alpha field kept
+    };
+    for (const Case& c : cases) {
+        const int width = 32, height = 32;
+        std::vector<uint32_t> pixels(width * height, 0);
+        SurfaceTarget target{pixels.data(), width * 4, width, height, c.bitCount, c.r, c.g, c.b};
+        if (c.bitCount == 16) {
+            target.pitch = width * 2;
+            std::fill_n(reinterpret_cast<uint16_t*>(pixels.data()), width * height, uint16_t(c.before));
+        } else {
+            std::fill(pixels.begin(), pixels.end(), c.before);
+        }
+        font->BlendInto(target, u"M", c.color, 0, 0, 0, 0, width, height);
+        const uint32_t got = c.bitCount == 32 ? pixels[cy * width + cx]
+                                              : reinterpret_cast<uint16_t*>(pixels.data())[cy * width + cx];
+        EXPECT_EQ(got, c.after) << std::hex << c.color << " in " << std::dec << c.bitCount << " bits";
+    }
+}
+
 TEST(SystemFont, TransparentColourDrawsNothing)
 {
     auto font = MakeFont("DejaVu Sans", -16);
