@@ -415,7 +415,8 @@ std::unique_ptr<SystemFont> SystemFont::Create(const SystemFontRequest& request)
 void SystemFont::BlendInto(const SurfaceTarget& target, std::u16string_view text, uint32_t color, int x, int y,
                            int clipX, int clipY, int clipWidth, int clipHeight, float scaleX, float scaleY) const
 {
-    if (!target.bits || (target.bitCount != 16 && target.bitCount != 32) || !UsableScale(scaleX, scaleY))
+    if (!target.bits || (target.bitCount != 16 && target.bitCount != 32) || !UsableScale(scaleX, scaleY) ||
+        text.empty())
         return;
     const uint32_t alpha = color >> 24;
     if (alpha == 0)
@@ -424,7 +425,9 @@ void SystemFont::BlendInto(const SurfaceTarget& target, std::u16string_view text
     const int64_t cellHeight = int64_t(std::ceil(double(Height()) * scaleY));
     const int64_t left = std::max<int64_t>({x, clipX, 0});
     const int64_t top = std::max<int64_t>({y, clipY, 0});
-    const int64_t right = std::min<int64_t>(int64_t(clipX) + clipWidth, target.width);
+    int64_t right = std::min<int64_t>(int64_t(clipX) + clipWidth, target.width);
+    if (scaleX == 1.0f) // ink ends well within a cell height of the last advance
+        right = std::min<int64_t>(right, int64_t(x) + LineWidth(text) + Height());
     const int64_t bottom = std::min<int64_t>({int64_t(y) + cellHeight, int64_t(clipY) + clipHeight, target.height});
     if (right <= left || bottom <= top || left - x > INT32_MAX || top - y > INT32_MAX)
         return;
