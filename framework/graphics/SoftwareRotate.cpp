@@ -19,7 +19,8 @@ using std::ptrdiff_t;
 bool RotatedBlitBounds(const float* position, const Rect& src, const Rect& clip, double* bounds, float centerX,
                        float centerY, double angle)
 {
-    const float a = static_cast<float>(angle);
+    // The angle as a float; its sine and cosine in double, kept as floats.
+    const double a = static_cast<float>(angle);
     const float c = static_cast<float>(std::cos(a)), s = static_cast<float>(std::sin(a));
     const float w = float(src.width), h = float(src.height);
     const float cornersX[4] = {0, w, w, 0};
