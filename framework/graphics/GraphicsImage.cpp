@@ -154,7 +154,7 @@ void Graphics::DrawImagePartSubpixel(Image* image, float x, float y, const Rect&
 {
     if (!image)
         return;
-    SaveState();
+    const GraphicsState saved = *this; // the clip is scaled for the draw
     DrawTransform transform;
     transform.Translate(x + float(source.width) * 0.5f, y + float(source.height) * 0.5f);
     if (IsScaled()) {
@@ -168,7 +168,7 @@ void Graphics::DrawImagePartSubpixel(Image* image, float x, float y, const Rect&
         clipRect.height = TruncToInt(float(clipRect.height) * scaleY) + 1;
     }
     DrawImageWithTransform(image, transform, source, 0.0f, 0.0f, true);
-    RestoreState();
+    static_cast<GraphicsState&>(*this) = saved;
 }
 
 void Graphics::DrawImageRotatedAbout(Image* image, float x, float y, float centerX, float centerY,
