@@ -88,7 +88,10 @@ void SysFont::LayoutText(FRect& r, std::u16string_view text, float x, float y, f
 
 namespace {
 
-int Channel(int32_t v) { return std::clamp(v, 0, 255); }
+uint32_t Channel(int32_t v) { return uint32_t(std::clamp(v, 0, 255)); }
+
+// The colour as 0x00RRGGBB, channels clamped.
+uint32_t Rgb(const Color& c) { return (Channel(c.red) << 16) | (Channel(c.green) << 8) | Channel(c.blue); }
 
 } // namespace
 
@@ -99,7 +102,7 @@ void SysFont::RenderPixels(std::u16string_view text, const Color& c, int width, 
     const int cw = std::min(coverage.width, width), ch = std::min(coverage.height, height);
     if (cw <= 0 || ch <= 0)
         return;
-    const uint32_t rgb = (uint32_t(Channel(c.red)) << 16) | (uint32_t(Channel(c.green)) << 8) | uint32_t(Channel(c.blue));
+    const uint32_t rgb = Rgb(c);
     if (!shadow && !overstrike) {
         for (int y = 0; y < ch; ++y)
             for (int x = 0; x < cw; ++x)
@@ -164,8 +167,8 @@ void SysFont::RenderToSurface(DDImage& image, const Graphics& g, int x, int y, s
     const SurfaceRect area{clip.x, clip.y, int32_t(int64_t(clip.x) + clip.width),
                            int32_t(int64_t(clip.y) + clip.height)};
     // The colour's alpha is honoured, so that text on a surface can fade.
-    const uint32_t alpha = uint32_t(Channel(c.alpha)) << 24;
-    const uint32_t rgb = (uint32_t(Channel(c.red)) << 16) | (uint32_t(Channel(c.green)) << 8) | uint32_t(Channel(c.blue));
+    const uint32_t alpha = Channel(c.alpha) << 24;
+    const uint32_t rgb = Rgb(c);
     bool failed = false, drawn = false;
     auto put = [&](uint32_t argb, int dx, int dy) {
         if (failed)
