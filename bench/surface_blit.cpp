@@ -3,7 +3,9 @@
 // (DDImage::SurfacePutImage, run tables) against OVER, in the 32-bit and the
 // 5-6-5 layout; an opaque picture copied between two surfaces (the surface
 // blit) and from a display copy into a 5-6-5 surface against SRC; the
-// additive copy against ADD; a translucent fill against OVER of a solid.
+// additive copy against ADD; a translucent fill against OVER of a solid;
+// the picture turned about its centre (bilinear) against pixman's bilinear
+// OVER through the same turn.
 #include "framework/app/DDInterface.h"
 #include "framework/app/QuibAppBase.h"
 #include "framework/graphics/DDImage.h"
@@ -13,6 +15,8 @@
 #include <benchmark/benchmark.h>
 #include <pixman.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -173,6 +177,61 @@ void BM_PixmanOver565(benchmark::State& state)
 }
 BENCHMARK(BM_PixmanOver565)->Unit(benchmark::kMicrosecond);
 
+constexpr double kAngle = 0.5;
+
+void BM_SurfaceRotate32(benchmark::State& state)
+{
+    Scene scene(32, 0xFF0000, 0xFF00, 0xFF);
+    MemoryImage source(&scene.app);
+    const std::vector<uint32_t> px = Picture();
+    source.AssignPixels(px.data(), kTexSize, kTexSize, true);
+    const float h = kTexSize / 2.0f;
+    for (auto _ : state) {
+        scene.dest->PutImageRotated(&source, kDestW / 2.0f - h, kDestH / 2.0f - h, Rect(0, 0, kTexSize, kTexSize),
+                                    Rect(0, 0, kDestW, kDestH), Color::White, 0, kAngle, h, h);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_SurfaceRotate32)->Unit(benchmark::kMicrosecond);
+
+void BM_PixmanRotate32(benchmark::State& state)
+{
+    std::vector<uint32_t> px = Picture();
+    for (uint32_t& p : px) {
+        const uint32_t a = p >> 24;
+        p = (a << 24) | ((((p >> 16) & 255) * a / 255) << 16) | ((((p >> 8) & 255) * a / 255) << 8) |
+            ((p & 255) * a / 255);
+    }
+    std::vector<uint32_t> dest(kDestW * kDestH);
+    pixman_image_t* src = pixman_image_create_bits(PIXMAN_a8r8g8b8, kTexSize, kTexSize, px.data(), kTexSize * 4);
+    pixman_image_t* dst = pixman_image_create_bits(PIXMAN_x8r8g8b8, kDestW, kDestH, dest.data(), kDestW * 4);
+    // Destination to source: undo the turn about the destination centre.
+    const double c = std::cos(kAngle), s = std::sin(kAngle);
+    const double cx = kDestW / 2.0, cy = kDestH / 2.0, h = kTexSize / 2.0;
+    pixman_transform_t t;
+    pixman_transform_init_identity(&t);
+    t.matrix[0][0] = pixman_double_to_fixed(c);
+    t.matrix[0][1] = pixman_double_to_fixed(-s);
+    t.matrix[0][2] = pixman_double_to_fixed(h - c * cx + s * cy);
+    t.matrix[1][0] = pixman_double_to_fixed(s);
+    t.matrix[1][1] = pixman_double_to_fixed(c);
+    t.matrix[1][2] = pixman_double_to_fixed(h - s * cx - c * cy);
+    pixman_image_set_transform(src, &t);
+    pixman_image_set_filter(src, PIXMAN_FILTER_BILINEAR, nullptr, 0);
+    pixman_image_set_repeat(src, PIXMAN_REPEAT_NONE);
+    // The turned picture's bounding box, as the surface draw walks it.
+    const double half = h * (c + s);
+    const int x0 = int(std::floor(cx - half)), y0 = std::max(0, int(std::floor(cy - half)));
+    const int x1 = int(std::ceil(cx + half)), y1 = std::min(kDestH, int(std::ceil(cy + half)));
+    for (auto _ : state) {
+        pixman_image_composite32(PIXMAN_OP_OVER, src, nullptr, dst, x0, y0, 0, 0, x0, y0, x1 - x0, y1 - y0);
+        benchmark::ClobberMemory();
+    }
+    pixman_image_unref(src);
+    pixman_image_unref(dst);
+}
+BENCHMARK(BM_PixmanRotate32)->Unit(benchmark::kMicrosecond);
+
 // pixman compositing the (premultiplied) picture or a solid with op into a
 // destination of the format.
 void PixmanComposite(benchmark::State& state, pixman_op_t op, pixman_format_code_t srcFormat,
@@ -227,7 +286,8 @@ int main(int argc, char** argv)
                                      std::tuple{"BM_SurfaceBlt565", "BM_PixmanSrc565", "surface_blt_565"},
                                      std::tuple{"BM_SurfaceCopy565", "BM_PixmanSrc565", "surface_copy_565"},
                                      std::tuple{"BM_SurfaceAdditive32", "BM_PixmanAdd32", "surface_additive_32"},
-                                     std::tuple{"BM_SurfaceFill32", "BM_PixmanFill32", "surface_fill_32"}}) {
+                                     std::tuple{"BM_SurfaceFill32", "BM_PixmanFill32", "surface_fill_32"},
+                                     std::tuple{"BM_SurfaceRotate32", "BM_PixmanRotate32", "surface_rotate_32"}}) {
         const double a = reporter.times[ours], b = reporter.times[peer];
         if (a > 0 && b > 0)
             std::printf("ratio %s = %.3f\n", label, a / b);
