@@ -2,6 +2,8 @@
 
 #include "platform/MessageSink.h"
 
+#include <bit>
+
 namespace Quib {
 
 std::atomic<bool> gDisplayChannelOrderRGB{false};
@@ -23,9 +25,25 @@ DDInterface::DDInterface(QuibAppBase* owner) : app(owner) {}
 
 DDInterface::~DDInterface() = default;
 
+namespace {
+
+// A channel the drawing code can handle: one run of 1 to 8 bits inside the
+// colour part of the pixel (below the alpha byte of 32-bit words).
+bool UsableMask(uint32_t mask, uint32_t room)
+{
+    if (mask == 0 || (mask & ~room) != 0)
+        return false;
+    const uint32_t run = mask >> std::countr_zero(mask);
+    return (run & (run + 1)) == 0 && run <= 0xFF;
+}
+
+} // namespace
+
 bool DDInterface::SetPixelLayout(int bitCount, uint32_t redMask, uint32_t greenMask, uint32_t blueMask)
 {
-    if ((bitCount != 16 && bitCount != 32) || redMask == 0 || greenMask == 0 || blueMask == 0) {
+    const uint32_t room = bitCount == 16 ? 0xFFFFu : 0xFFFFFFu;
+    if ((bitCount != 16 && bitCount != 32) || !UsableMask(redMask, room) || !UsableMask(greenMask, room) ||
+        !UsableMask(blueMask, room) || (redMask & greenMask) || (redMask & blueMask) || (greenMask & blueMask)) {
         OutputDebugString("DDInterface: unsupported pixel format\n");
         return false;
     }

@@ -29,7 +29,8 @@ public:
     // Takes the pixel format of the screen (16 or 32 bits per pixel and the
     // three channel masks): fills the layout and the clamp tables and sets
     // the channel-order flag. False, with nothing changed, for another bit
-    // count or a missing mask.
+    // count, or masks that are missing, overlap, are not one run of at most
+    // 8 bits or reach past the colour bits (the top byte of 32-bit pixels).
     bool SetPixelLayout(int bitCount, uint32_t redMask, uint32_t greenMask, uint32_t blueMask);
 
     // Erases the image from the display's set under the critical section.

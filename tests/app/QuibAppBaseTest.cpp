@@ -115,6 +115,19 @@ TEST(DDInterface, RefusesOtherFormats)
     EXPECT_TRUE(display.SetPixelLayout(16, 0xF800, 0x07E0, 0x001F));
     EXPECT_FALSE(display.SetPixelLayout(24, 0xFF0000, 0xFF00, 0xFF));
     EXPECT_FALSE(display.SetPixelLayout(32, 0, 0xFF00, 0xFF));
+    // Masks the pixel code could not convert: wider than 8 bits, split,
+    // overlapping, or outside the colour bits of the pixel.
+    struct Masks {
+        int bitCount;
+        uint32_t r, g, b;
+    };
+    for (Masks m : {Masks{32, 0x3FF00000, 0xFFC00, 0x3FF}, Masks{32, 0xFF0000, 0xF0F0, 0xFF},
+                    Masks{16, 0xF800, 0x0FE0, 0x001F}, Masks{32, 0xFF000000, 0xFF00, 0xFF},
+                    Masks{16, 0xF8000, 0x07E0, 0x001F}})
+        EXPECT_FALSE(display.SetPixelLayout(m.bitCount, m.r, m.g, m.b)) << std::hex << m.r << " " << m.g;
+    EXPECT_TRUE(display.SetPixelLayout(32, 0xFF, 0xFF00, 0xFF0000));
+    EXPECT_TRUE(display.SetPixelLayout(16, 0x7C00, 0x03E0, 0x001F));
+    EXPECT_TRUE(display.SetPixelLayout(16, 0xF800, 0x07E0, 0x001F));
     EXPECT_EQ(display.layout.bitCount, 16);
     EXPECT_EQ(display.layout.red.bits, 5);
 }
