@@ -269,15 +269,17 @@ std::unique_ptr<Image> ReadGif(const std::string& path)
         // Graphic control: the last sub-block holds the packed field and,
         // in its fourth byte, the transparent index.
         uint8_t block[255];
+        int last = 0;
         for (;;) {
             int n = in.Byte();
             if (n < 0 || !in.Read(block, size_t(n)))
                 return nullptr;
             if (n == 0)
                 break;
-            if ((block[0] & 1) && n >= 4)
-                transparent = block[3];
+            last = n;
         }
+        if (last >= 4 && (block[0] & 1))
+            transparent = block[3];
     }
 
     uint8_t descriptor[9];

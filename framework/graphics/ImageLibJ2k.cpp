@@ -52,14 +52,17 @@ OPJ_SIZE_T StreamRead(void* buffer, OPJ_SIZE_T size, void* data)
     return n > 0 ? n : OPJ_SIZE_T(-1);
 }
 
+// A skip that cannot go the whole way fails: the library would retry a
+// short one for ever.
 OPJ_OFF_T StreamSkip(OPJ_OFF_T count, void* data)
 {
     auto* file = static_cast<PakFile*>(data);
     int32_t from = PakFTell(file);
     int64_t to = int64_t(from) + count;
-    if (from < 0 || to < 0 || to > INT32_MAX || PakFSeek(file, int32_t(to), SEEK_SET) != 0)
+    if (from < 0 || to < 0 || to > INT32_MAX || PakFSeek(file, int32_t(to), SEEK_SET) != 0 ||
+        PakFTell(file) != to)
         return -1;
-    return PakFTell(file) - from;
+    return count;
 }
 
 OPJ_BOOL StreamSeek(OPJ_OFF_T offset, void* data)

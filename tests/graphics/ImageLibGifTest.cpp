@@ -134,6 +134,70 @@ TEST(ReadGif, ClearCodeInTheMiddleResetsTheTable)
     EXPECT_EQ(Words(*image), (std::vector<uint32_t>{0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF}));
 }
 
+// Without a clear code a full table stays as it is and decoding goes on
+// with 12-bit codes.
+TEST(ReadGif, FullTableWithoutClearCodeKeepsDecoding)
+{
+    std::vector<std::pair<int, int>> codes = {{4, 3}, {0, 3}};
+    std::vector<uint32_t> want = {0xFF000000u | kFour[0]};
+    for (int next = 6, size = 3; next < 4096;) {
+        int index = next % 4;
+        codes.push_back({index, size});
+        want.push_back(0xFF000000u | kFour[size_t(index)]);
+        if (++next >= (1 << size) && size < 12)
+            ++size;
+    }
+    for (int i = 0; i < 5; ++i) {
+        codes.push_back({1, 12});
+        want.push_back(0xFF000000u | kFour[1]);
+    }
+    codes.push_back({5, 12});
+    GifSpec spec = Simple(int(want.size()), 1, {});
+    spec.lzw = Quib::Test::GifPackCodes(codes);
+    auto image = ReadGifBytes(MakeGif(spec));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(Words(*image), want);
+}
+
+TEST(ReadGif, MinimumCodeSizeElevenIsRead)
+{
+    GifSpec spec = Simple(2, 1, {});
+    spec.minimumCodeSize = 11;
+    spec.lzw = Quib::Test::GifPackCodes({{2048, 12}, {3, 12}, {1, 12}, {2049, 12}});
+    auto image = ReadGifBytes(MakeGif(spec));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(Words(*image), (std::vector<uint32_t>{0xFFFFFFFF, 0xFF00FF00}));
+}
+
+// The packed field and the index come from the extension's last sub-block.
+TEST(ReadGif, TransparencyComesFromTheLastControlSubBlock)
+{
+    auto control = [](std::initializer_list<std::string> blocks) {
+        std::string out = "\x21\xF9";
+        for (const std::string& b : blocks)
+            out += char(b.size()) + b;
+        return out + '\0';
+    };
+    const std::string set1("\x01\0\0\x01", 4), clear2("\0\0\0\x02", 4), set2("\x01\0\0\x02", 4);
+    struct Case {
+        const char* name;
+        std::string extension;
+        std::vector<uint32_t> want;
+    } cases[] = {
+        {"one block", control({set1}), {0xFFFF0000, 0, 0xFF0000FF}},
+        {"bit cleared by the last block", control({set1, clear2}), {0xFFFF0000, 0xFF00FF00, 0xFF0000FF}},
+        {"set by the last block", control({clear2, set2}), {0xFFFF0000, 0xFF00FF00, 0}},
+        {"last block too short", control({set1, std::string("\x01\0", 2)}), {0xFFFF0000, 0xFF00FF00, 0xFF0000FF}},
+    };
+    for (const Case& c : cases) {
+        std::string bytes = MakeGif(Simple(3, 1, {0, 1, 2}));
+        bytes.insert(6 + 7 + 12, c.extension);
+        auto image = ReadGifBytes(bytes);
+        ASSERT_TRUE(image) << c.name;
+        EXPECT_EQ(Words(*image), c.want) << c.name;
+    }
+}
+
 TEST(ReadGif, EarlyEndLeavesTheRestCleared)
 {
     struct Case {
