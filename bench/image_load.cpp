@@ -4,7 +4,6 @@
 #include "framework/files/PakArchiveWriter.h"
 #include "framework/files/PakInterface.h"
 #include "framework/graphics/ImageLib.h"
-#include "RecordingReporter.h"
 
 #include "bench/RecordingReporter.h"
 

@@ -502,10 +502,13 @@ TEST_F(ImageFiles, ReadersReadArchiveMembers)
     ImageLib::LoadJ2kCodec();
     ASSERT_TRUE(T::WriteJ2k(dir / "tmp.j2k", false, 4, 4, {{1, 1, 8, false, std::vector<int32_t>(16, 0x42)}}));
     std::string j2k = T::TempDir::ReadFile(dir / "tmp.j2k");
+    ASSERT_TRUE(T::WriteJ2k(dir / "tmp.jp2", true, 4, 4, {{1, 1, 8, false, std::vector<int32_t>(16, 0x24)}}));
+    std::string jp2 = T::TempDir::ReadFile(dir / "tmp.jp2");
     std::vector<PakMember> members = {
         {"data\\a.tga", Tga(0xFF112233), {}}, {"data\\b.jpg", GreyJpeg(0x80), {}},
         {"data\\c.png", Png(0x80445566), {}}, {"data\\d.gif", Gif(0x778899), {}},
         {"data\\e.j2k", j2k, {}},             {"data\\_c.png", Png(0xFF0000CC), {}},
+        {"data\\f.jp2", jp2, {}},             {"data\\g.jp2", jp2.substr(0, 40), {}},
     };
     ASSERT_TRUE(WritePakArchive(dir / "main.pak", members));
     ASSERT_TRUE(pak->AddPakFile("main.pak"));
@@ -516,12 +519,14 @@ TEST_F(ImageFiles, ReadersReadArchiveMembers)
     } cases[] = {
         {"DATA/A.TGA", false, 0xFF112233}, {"data\\b", false, 0xFF808080}, {"Data/c.png", false, 0x80445566},
         {"data/d.gif", false, 0xFF778899}, {"data/e", false, 0xFF424242},  {"data/c.png", true, 0xCC445566},
+        {"data/f", false, 0xFF242424},
     };
     for (const Case& c : cases) {
         auto image = ImageLib::LoadImageFile(c.path, c.alpha);
         ASSERT_TRUE(image) << c.path;
         EXPECT_EQ(image->pixels[0], c.want) << c.path;
     }
+    EXPECT_FALSE(ImageLib::LoadImageFile("data/g.jp2", false)) << "cut inside its header";
 }
 
 } // namespace
