@@ -389,6 +389,26 @@ TEST_F(ImageFiles, DamagedJpegs)
     }
 }
 
+// A small file may repeat a progressive scan without end, each repeat a
+// pass over the whole picture: a few are decoded, thousands refused.
+TEST_F(ImageFiles, ProgressiveJpegWithCountlessScansIsRefused)
+{
+    std::vector<uint8_t> samples(32 * 32 * 3);
+    for (size_t i = 0; i < samples.size(); ++i)
+        samples[i] = uint8_t(i * 7);
+    std::string good = T::EncodeJpeg(32, 32, 3, samples, 80, true);
+    size_t lastScan = good.rfind("\xFF\xDA");
+    ASSERT_NE(lastScan, std::string::npos);
+    std::string scan = good.substr(lastScan, good.size() - 2 - lastScan);
+    for (auto [repeats, readable] : {std::pair{0, true}, {20, true}, {2000, false}}) {
+        std::string bytes = good.substr(0, good.size() - 2);
+        for (int i = 0; i < repeats; ++i)
+            bytes += scan;
+        Write("pic.jpg", bytes + "\xFF\xD9");
+        EXPECT_EQ(bool(ImageLib::ReadJpeg("pic.jpg")), readable) << repeats;
+    }
+}
+
 TEST_F(ImageFiles, WriteJpegKeepsTheColours)
 {
     Image image;

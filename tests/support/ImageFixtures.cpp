@@ -79,7 +79,8 @@ std::string EncodePng(const PngSpec& spec)
     return out;
 }
 
-std::string EncodeJpeg(int width, int height, int components, const std::vector<uint8_t>& samples, int quality)
+std::string EncodeJpeg(int width, int height, int components, const std::vector<uint8_t>& samples, int quality,
+                       bool progressive)
 {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr err;
@@ -94,6 +95,8 @@ std::string EncodeJpeg(int width, int height, int components, const std::vector<
     cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 3 ? JCS_RGB : JCS_CMYK;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
+    if (progressive)
+        jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(samples.data() + size_t(cinfo.next_scanline) * size_t(width * components));

@@ -22,7 +22,7 @@ std::string EncodePng(const PngSpec& spec);
 
 // components 1 (grey), 3 (RGB) or 4 (CMYK as given, Adobe marker written).
 std::string EncodeJpeg(int width, int height, int components, const std::vector<uint8_t>& samples,
-                       int quality = 95);
+                       int quality = 95, bool progressive = false);
 
 // Decodes with libjpeg's RGB output from memory; empty when it fails.
 std::vector<uint32_t> DecodeJpegPlain(const std::string& bytes, int& width, int& height);
