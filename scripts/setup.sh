@@ -24,6 +24,9 @@ install_missing() {
 install_missing "$here/packages.txt"
 case "$kind" in fuzz|bench) install_missing "$here/packages-extra.txt" ;; esac
 
+# Let ccache share results between checkouts in different folders.
+export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
+
 build="$root/build/$kind"
 args=(-G Ninja -S "$root" -B "$build")
 case "$kind" in
