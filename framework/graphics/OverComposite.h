@@ -24,6 +24,19 @@ inline bool ComputeOverWeights(uint32_t a, uint32_t dA, OverWeights& w)
     return true;
 }
 
+// The weights of every pair, entry a * 256 + dA = (A << 8) | g; 0 where both
+// alphas are 0. Built once, on first use; two zero entries follow the last.
+const uint16_t* OverWeightTable();
+
+// ComputeOverWeights by table lookup.
+inline bool LookUpOverWeights(uint32_t a, uint32_t dA, OverWeights& w)
+{
+    const uint32_t e = OverWeightTable()[(a << 8) | dA];
+    w.alpha = e >> 8;
+    w.g = e & 0xFF;
+    return e != 0;
+}
+
 // Table of the weights for one effective alpha a over every destination alpha.
 // Entry dA = (A << 8) | g; entry 0 when both alphas are 0.
 inline void BuildOverWeightTable(uint32_t a, uint16_t table[256])
@@ -49,7 +62,7 @@ inline uint32_t MixChannelsShiftSum(uint32_t d, uint32_t srcRgb, uint32_t g)
 inline uint32_t OverCompositeFill(uint32_t d, uint32_t srcRgb, uint32_t a)
 {
     OverWeights w;
-    if (a == 0 || !ComputeOverWeights(a, d >> 24, w))
+    if (a == 0 || !LookUpOverWeights(a, d >> 24, w))
         return d;
     return (w.alpha << 24) | MixChannelsShiftSum(d, srcRgb, w.g);
 }

@@ -72,7 +72,7 @@ inline uint32_t WhiteComposite(uint32_t d, uint32_t s)
     if (a == 255)
         return 0xFF000000 | MixChannelsBlit(d, s, 255);
     OverWeights w;
-    if (!ComputeOverWeights(a, d >> 24, w))
+    if (!LookUpOverWeights(a, d >> 24, w))
         return d;
     return (w.alpha << 24) | MixChannelsBlit(d, s, w.g);
 }
@@ -113,19 +113,35 @@ __attribute__((target("avx2"))) int WhiteCompositeAvx2(uint32_t* d, const uint32
     const __m256i k255 = _mm256_set1_epi16(255);
     // The destination's share only in the red and green lanes.
     const __m256i redGreen = _mm256_set_epi16(0, -1, -1, 0, 0, -1, -1, 0, 0, -1, -1, 0, 0, -1, -1, 0);
+    const __m256i blueLanes = _mm256_set_epi16(0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1);
+    const int* table = reinterpret_cast<const int*>(OverWeightTable());
     int i = 0;
     for (; i + 8 <= width; i += 8) {
         const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
         if (_mm256_testz_si256(sv, alphaMask))
             continue;
         __m256i* dp = reinterpret_cast<__m256i*>(d + i);
+        const __m256i dv = _mm256_loadu_si256(dp);
         if (!_mm256_testc_si256(sv, alphaMask)) {
-            for (int k = i; k < i + 8; ++k)
-                if ((s[k] >> 24) != 0)
-                    d[k] = WhiteComposite(d[k], s[k]);
+            // Mixed alphas: the weights of each pair from the table. A source
+            // alpha of 0 gives g = 0 and A = dA, which leaves the pixel as it is.
+            const __m256i idx = _mm256_or_si256(_mm256_slli_epi32(_mm256_srli_epi32(sv, 24), 8), _mm256_srli_epi32(dv, 24));
+            const __m256i e = _mm256_and_si256(_mm256_i32gather_epi32(table, idx, 2), _mm256_set1_epi32(0xFFFF));
+            const __m256i g = _mm256_and_si256(e, _mm256_set1_epi32(0xFF));
+            const __m256i gg = _mm256_or_si256(g, _mm256_slli_epi32(g, 16));
+            auto half = [&](__m256i s16, __m256i d16, __m256i G) __attribute__((target("avx2"))) {
+                const __m256i ps = _mm256_mullo_epi16(s16, G);
+                const __m256i pd = _mm256_mullo_epi16(d16, _mm256_sub_epi16(_mm256_set1_epi16(256), G));
+                const __m256i rg = _mm256_srli_epi16(_mm256_add_epi16(ps, pd), 8);
+                const __m256i b = _mm256_add_epi16(_mm256_srli_epi16(ps, 8), _mm256_srli_epi16(pd, 8));
+                return _mm256_blendv_epi8(rg, b, blueLanes);
+            };
+            const __m256i lo = half(_mm256_unpacklo_epi8(sv, zero), _mm256_unpacklo_epi8(dv, zero), _mm256_unpacklo_epi32(gg, gg));
+            const __m256i hi = half(_mm256_unpackhi_epi8(sv, zero), _mm256_unpackhi_epi8(dv, zero), _mm256_unpackhi_epi32(gg, gg));
+            const __m256i colour = _mm256_andnot_si256(alphaMask, _mm256_packus_epi16(lo, hi));
+            _mm256_storeu_si256(dp, _mm256_or_si256(colour, _mm256_slli_epi32(_mm256_srli_epi32(e, 8), 24)));
             continue;
         }
-        const __m256i dv = _mm256_loadu_si256(dp);
         const __m256i lo = _mm256_srli_epi16(
             _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(sv, zero), k255),
                              _mm256_and_si256(_mm256_unpacklo_epi8(dv, zero), redGreen)),
@@ -170,7 +186,7 @@ void ModulatedRow(uint32_t* d, Row s, int width, const Color& c)
             continue;
         const uint32_t dp = d[i];
         OverWeights w;
-        if (!ComputeOverWeights(a, dp >> 24, w))
+        if (!LookUpOverWeights(a, dp >> 24, w))
             continue;
         const uint32_t g = w.g, inv = 256 - g;
         const uint32_t sr = (sp >> 16) & 0xFF, sg = (sp >> 8) & 0xFF, sb = sp & 0xFF;
