@@ -124,6 +124,7 @@ TEST_P(DDImageStorage, ColourKeyCases)
     const Case cases[] = {
         {"first non-opaque", {0xFF102030, 0x00405060, 0x80708090, 0xFFA0B0C0}, true},
         {"translucent only", {0xFF102030, 0x80405060, 0x10708090, 0xFFA0B0C0}, false},
+        {"all opaque", {0xFF102030, 0xFF405060, 0xFF000000, 0xFFA0B0C0}, false},
     };
     for (const Case& c : cases) {
         DDImage image(Display());
