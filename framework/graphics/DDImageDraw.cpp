@@ -204,6 +204,12 @@ void DDImage::FillSpansWithCoverage(const ScanSpan* spans, int count, const Colo
             right = std::max<int64_t>(right, int64_t(s.x) + s.length - 1);
             bottom = std::max<int64_t>(bottom, s.y);
         }
+        // Only the part on this image is drawn: the scratch image is no
+        // larger (its own fill cuts the spans to it).
+        left = std::max<int64_t>(left, 0);
+        top = std::max<int64_t>(top, 0);
+        right = std::min<int64_t>(right, int64_t(width) - 1);
+        bottom = std::min<int64_t>(bottom, int64_t(height) - 1);
         const int64_t w = right - left + 1, h = bottom - top + 1;
         if (w <= 0 || h <= 0 || ImagePixelCount(w, h) < 0)
             return;

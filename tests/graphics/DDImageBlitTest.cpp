@@ -189,6 +189,13 @@ TEST_F(RenderTarget, CoverageFillLeavesTheCallersSpansAlone)
     EXPECT_EQ(d3d.calls, (std::vector<std::string>{"PrepareTexture 1 false",
                                                    "DrawTexturePieces 3 10 (0,0,6,3) rgba(255,255,255,255)"}));
     EXPECT_EQ(d3d.lastTextureSize, Rect(0, 0, 6, 3));
+    // Spans reaching off the 64 x 48 screen: the scratch image covers only
+    // the part on it.
+    d3d.calls.clear();
+    const ScanSpan wide[2] = {{10, -100, 110}, {60, 3, 2}};
+    screen->FillSpansWithCoverage(wide, 2, Color(255, 0, 0), 0, coverage.data(), -100, 10, 64, 0);
+    EXPECT_EQ(d3d.calls, (std::vector<std::string>{"PrepareTexture 0 false",
+                                                   "DrawTexturePieces 0 10 (0,0,10,38) rgba(255,255,255,255)"}));
 }
 
 // ---- Surface paths per layout
