@@ -244,12 +244,32 @@ namespace {
 // Tiles of size `tile` needed to cover `length`; none for an empty run.
 int TileCount(int length, int tile) { return tile > 0 && length > 0 ? int((int64_t(length) + tile - 1) / tile) : 0; }
 
+// The tiles [first, last) of a run of `count` tiles, the first at the
+// translated position `start`, that can reach the clip [clipFrom, clipTo).
+// Culling is for unscaled integer draws only, where a tile outside the clip
+// makes no image call anyway; it keeps a huge box from taking forever.
+struct TileRange {
+    int first, last;
+};
+
+TileRange VisibleTiles(bool cull, double start, int tile, int count, int clipFrom, int64_t clipTo)
+{
+    if (!cull || count == 0)
+        return {0, count};
+    constexpr double kSlack = 512; // more than float rounding moves a translated tile
+    const double first = std::floor((clipFrom - kSlack - start) / tile);
+    const double last = std::ceil((double(clipTo) + kSlack - start) / tile);
+    return {int(std::clamp(first, 0.0, double(count))), int(std::clamp(last, 0.0, double(count)))};
+}
+
 // A box D cut from the source S by insets (left L, top T, right R, bottom
 // B): corners once, edges and (with `centre`) the middle tiled, each run in
 // a copy of g whose clip is narrowed to the run, so the last tile is cut to
-// the box. put(graphics, x, y, source piece) draws one piece.
+// the box. put(graphics, x, y, source piece) draws one piece; with `cull`
+// tiles wholly outside the clip are not offered to it.
 template <class Put>
-void DrawInsetBox(Graphics& g, const Rect& S, const Rect& D, int L, int T, int R, int B, bool centre, Put put)
+void DrawInsetBox(Graphics& g, const Rect& S, const Rect& D, int L, int T, int R, int B, bool centre, bool cull,
+                  Put put)
 {
     const int mw = S.width - L - R, mh = S.height - T - B;
     const int right = D.x + D.width - R, bottom = D.y + D.height - B;
@@ -262,10 +282,18 @@ void DrawInsetBox(Graphics& g, const Rect& S, const Rect& D, int L, int T, int R
     // Without a middle of at least one pixel each way there is nothing to tile.
     const int columns = TileCount(D.width - L - R, mw);
     const int rows = TileCount(D.height - T - B, mh);
+    const double startX = double(g.transX) + double(D.x) + L, startY = double(g.transY) + double(D.y) + T;
+    auto columnsIn = [&](const Rect& clip) {
+        return VisibleTiles(cull, startX, mw, columns, clip.x, int64_t(clip.x) + clip.width);
+    };
+    auto rowsIn = [&](const Rect& clip) {
+        return VisibleTiles(cull, startY, mh, rows, clip.y, int64_t(clip.y) + clip.height);
+    };
     {
         Graphics run(g);
         run.NarrowClip(D.x + L, D.y, D.width - L - R, D.height);
-        for (int k = 0; k < columns; ++k) {
+        const TileRange cols = columnsIn(run.clipRect);
+        for (int k = cols.first; k < cols.last; ++k) {
             put(run, D.x + L + k * mw, D.y, Rect(S.x + L, S.y, mw, T));
             put(run, D.x + L + k * mw, bottom, Rect(S.x + L, sourceBottom, mw, B));
         }
@@ -273,7 +301,8 @@ void DrawInsetBox(Graphics& g, const Rect& S, const Rect& D, int L, int T, int R
     {
         Graphics run(g);
         run.NarrowClip(D.x, D.y + T, D.width, D.height - T - B);
-        for (int k = 0; k < rows; ++k) {
+        const TileRange rws = rowsIn(run.clipRect);
+        for (int k = rws.first; k < rws.last; ++k) {
             put(run, D.x, D.y + T + k * mh, Rect(S.x, S.y + T, L, mh));
             put(run, right, D.y + T + k * mh, Rect(sourceRight, S.y + T, R, mh));
         }
@@ -282,8 +311,9 @@ void DrawInsetBox(Graphics& g, const Rect& S, const Rect& D, int L, int T, int R
         return;
     Graphics run(g);
     run.NarrowClip(D.x + L, D.y + T, D.width - L - R, D.height - T - B);
-    for (int j = 0; j < columns; ++j)
-        for (int k = 0; k < rows; ++k)
+    const TileRange cols = columnsIn(run.clipRect), rws = rowsIn(run.clipRect);
+    for (int j = cols.first; j < cols.last; ++j)
+        for (int k = rws.first; k < rws.last; ++k)
             put(run, D.x + L + j * mw, D.y + T + k * mh, Rect(S.x + L, S.y + T, mw, mh));
 }
 
@@ -307,7 +337,7 @@ void Graphics::DrawImageNineSliceBorder(const Rect& S, const Rect& D, Image* ima
     if (!image || S.width < 1 || S.height < 1)
         return;
     const int cw = S.width / 3, ch = S.height / 3;
-    DrawInsetBox(*this, S, D, cw, ch, cw, ch, false, [image](Graphics& g, int x, int y, const Rect& source) {
+    DrawInsetBox(*this, S, D, cw, ch, cw, ch, false, false, [image](Graphics& g, int x, int y, const Rect& source) {
         g.DrawImagePartSubpixel(image, float(x), float(y), source);
     });
 }
@@ -316,7 +346,7 @@ void Graphics::DrawImageFramed(const Rect& S, const Rect& D, Image* image, const
 {
     if (!image)
         return;
-    DrawInsetBox(*this, S, D, insets.x, insets.y, insets.width, insets.height, true,
+    DrawInsetBox(*this, S, D, insets.x, insets.y, insets.width, insets.height, true, !IsScaled(),
                  [image](Graphics& g, int x, int y, const Rect& source) { g.DrawImagePart(image, x, y, source); });
 }
 

@@ -352,6 +352,70 @@ TEST(GraphicsImage, FramedBoxByInsets)
     EXPECT_EQ(g.dest.calls.size(), 4u);
 }
 
+// Every tile of every run offered to DrawImagePart, without culling: the
+// plain form of a framed box, to check the culled one against.
+void FramedEveryTile(Graphics& g, const Rect& S, const Rect& D, Image* image, int L, int T, int R, int B)
+{
+    const int mw = S.width - L - R, mh = S.height - T - B;
+    g.DrawImagePart(image, D.x, D.y, Rect(S.x, S.y, L, T));
+    g.DrawImagePart(image, D.x + D.width - R, D.y, Rect(S.x + S.width - R, S.y, R, T));
+    g.DrawImagePart(image, D.x, D.y + D.height - B, Rect(S.x, S.y + S.height - B, L, B));
+    g.DrawImagePart(image, D.x + D.width - R, D.y + D.height - B, Rect(S.x + S.width - R, S.y + S.height - B, R, B));
+    Graphics top(g), side(g), centre(g);
+    top.NarrowClip(D.x + L, D.y, D.width - L - R, D.height);
+    side.NarrowClip(D.x, D.y + T, D.width, D.height - T - B);
+    centre.NarrowClip(D.x + L, D.y + T, D.width - L - R, D.height - T - B);
+    for (int x = D.x + L; x < D.x + D.width - R; x += mw) {
+        top.DrawImagePart(image, x, D.y, Rect(S.x + L, S.y, mw, T));
+        top.DrawImagePart(image, x, D.y + D.height - B, Rect(S.x + L, S.y + S.height - B, mw, B));
+    }
+    for (int y = D.y + T; y < D.y + D.height - B; y += mh) {
+        side.DrawImagePart(image, D.x, y, Rect(S.x, S.y + T, L, mh));
+        side.DrawImagePart(image, D.x + D.width - R, y, Rect(S.x + S.width - R, S.y + T, R, mh));
+    }
+    for (int x = D.x + L; x < D.x + D.width - R; x += mw)
+        for (int y = D.y + T; y < D.y + D.height - B; y += mh)
+            centre.DrawImagePart(image, x, y, Rect(S.x + L, S.y + T, mw, mh));
+}
+
+TEST(GraphicsImage, FramedBoxSkipsOnlyTilesThatCannotShow)
+{
+    SizedImage img(30, 20);
+    const Rect S(0, 0, 30, 20); // middle 20 x 12 with the insets below
+    struct Case {
+        float tx, ty;
+        Rect clip, D;
+    } cases[] = {
+        {0, 0, Rect(0, 0, 640, 480), Rect(10, 10, 300, 200)},
+        {0, 0, Rect(100, 50, 37, 21), Rect(10, 10, 300, 200)},
+        {-95.5f, 33.9f, Rect(7, 9, 200, 100), Rect(-50, -60, 700, 500)},
+        {12.25f, -7.75f, Rect(300, 300, 5, 5), Rect(0, 0, 1000, 1000)},
+        {0, 0, Rect(0, 0, 640, 480), Rect(-3000, -2000, 6000, 4000)},
+    };
+    for (const Case& c : cases) {
+        Fixture culled, plain;
+        for (Graphics* g : {&culled.g, &plain.g}) {
+            g->transX = c.tx;
+            g->transY = c.ty;
+            g->clipRect = c.clip;
+        }
+        culled.g.DrawImageFramed(S, c.D, &img, Rect(4, 3, 6, 5));
+        FramedEveryTile(plain.g, S, c.D, &img, 4, 3, 6, 5);
+        ASSERT_EQ(culled.dest.calls.size(), plain.dest.calls.size()) << c.D.x << "," << c.D.y;
+        for (size_t i = 0; i < plain.dest.calls.size(); ++i) {
+            EXPECT_EQ(culled.dest.calls[i].x, plain.dest.calls[i].x);
+            EXPECT_EQ(culled.dest.calls[i].y, plain.dest.calls[i].y);
+            EXPECT_EQ(culled.dest.calls[i].sourceRect, plain.dest.calls[i].sourceRect);
+        }
+    }
+
+    // A box two billion pixels wide is drawn in the time of the visible part.
+    Fixture huge;
+    SizedImage tile(30, 30);
+    huge.g.DrawImageNineSlice(Rect(-1000000000, 0, 2000000000, 2000000000), &tile);
+    EXPECT_EQ(huge.dest.calls.size(), 64u + 64u * 47); // the top run and the centre
+}
+
 TEST(GraphicsImage, TexturedTriangles)
 {
     Fixture f;
