@@ -122,6 +122,57 @@ inline int SampleAt(const opj_image_t& image, const opj_image_comp_t& comp, uint
     return comp.data[size_t(cy) * comp.w + size_t(cx)];
 }
 
+uint32_t Big32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+
+// Where the code stream of a JP2 file starts (its "jp2c" box); -1 when
+// there is none.
+int64_t CodestreamOffset(PakFile* file, int64_t length)
+{
+    for (int64_t at = 0; at + 8 <= length;) {
+        uint8_t box[16];
+        if (PakFSeek(file, int32_t(at), SEEK_SET) != 0 || PakFRead(box, 1, 8, file) != 8)
+            return -1;
+        uint64_t size = Big32(box);
+        int header = 8;
+        if (size == 1) {
+            if (PakFRead(box + 8, 1, 8, file) != 8)
+                return -1;
+            size = uint64_t(Big32(box + 8)) << 32 | Big32(box + 12);
+            header = 16;
+        }
+        if (std::memcmp(box + 4, "jp2c", 4) == 0)
+            return at + header;
+        if (size < uint64_t(header) || size > uint64_t(length - at))
+            return -1;
+        at += int64_t(size);
+    }
+    return -1;
+}
+
+// Checks the size segment at the start of a code stream before the
+// library reads it: a damaged one makes it allocate for up to 65535 tiles
+// or thousands of components before it reports anything.
+constexpr uint64_t kMaxTiles = 4096;
+
+bool SizeSegmentSane(PakFile* file, int64_t start)
+{
+    // SOC, SIZ, Lsiz, Rsiz, eight 32-bit sizes and offsets, Csiz.
+    uint8_t siz[42];
+    if (start < 0 || start > INT32_MAX || PakFSeek(file, int32_t(start), SEEK_SET) != 0 ||
+        PakFRead(siz, 1, sizeof siz, file) != sizeof siz || siz[0] != 0xFF || siz[1] != 0x4F || siz[2] != 0xFF ||
+        siz[3] != 0x51)
+        return false;
+    uint64_t x1 = Big32(siz + 8), y1 = Big32(siz + 12), x0 = Big32(siz + 16), y0 = Big32(siz + 20);
+    uint64_t tileW = Big32(siz + 24), tileH = Big32(siz + 28), tileX0 = Big32(siz + 32), tileY0 = Big32(siz + 36);
+    int components = siz[40] << 8 | siz[41];
+    if (x1 <= x0 || y1 <= y0 || !IsSaneSize(int64_t(x1 - x0), int64_t(y1 - y0)) || components < 1 ||
+        components > 4 || tileW == 0 || tileH == 0 || tileX0 > x0 || tileY0 > y0)
+        return false;
+    uint64_t across = (x1 - tileX0 + tileW - 1) / tileW;
+    uint64_t down = (y1 - tileY0 + tileH - 1) / tileH;
+    return across * down <= kMaxTiles;
+}
+
 } // namespace
 
 void LoadJ2kCodec()
@@ -155,6 +206,9 @@ std::unique_ptr<Image> ReadJ2k(const std::string& path)
     if (PakFSeek(file.get(), 0, SEEK_SET) != 0)
         return nullptr;
     int64_t length = BytesLeft(file.get());
+    int64_t codestream = format == OPJ_CODEC_JP2 ? CodestreamOffset(file.get(), length) : 0;
+    if (!SizeSegmentSane(file.get(), codestream) || PakFSeek(file.get(), 0, SEEK_SET) != 0)
+        return nullptr;
 
     Decoder d;
     d.stream = opj_stream_create(OPJ_J2K_STREAM_CHUNK_SIZE, OPJ_TRUE);
@@ -176,7 +230,7 @@ std::unique_ptr<Image> ReadJ2k(const std::string& path)
         return nullptr;
     int64_t width = int64_t(d.image->x1) - int64_t(d.image->x0);
     int64_t height = int64_t(d.image->y1) - int64_t(d.image->y0);
-    if (!IsSaneSize(width, height) || d.image->numcomps < 1 || d.image->numcomps > 4)
+    if (!IsSaneSize(width, height))
         return nullptr;
     if (!opj_decode(d.codec, d.stream, d.image) || !opj_end_decompress(d.codec, d.stream))
         return nullptr;

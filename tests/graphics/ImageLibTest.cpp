@@ -515,6 +515,43 @@ TEST_F(ImageFiles, JpegTwoThousandNeedsTheCodec)
     }
 }
 
+// The size segment is checked before the library allocates for it.
+TEST_F(ImageFiles, JpegTwoThousandSizeSegmentLimits)
+{
+    ImageLib::LoadJ2kCodec();
+    auto put32 = [](std::string& bytes, size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            bytes[at + size_t(i)] = char(v >> (24 - 8 * i));
+    };
+    for (bool jp2 : {false, true}) {
+        ASSERT_TRUE(T::WriteJ2k(dir / "good", jp2, 64, 64, {{1, 1, 8, false, std::vector<int32_t>(64 * 64, 9)}}));
+        const std::string good = T::TempDir::ReadFile(dir / "good");
+        const size_t siz = good.find("\xFF\x4F\xFF\x51");
+        ASSERT_NE(siz, std::string::npos);
+        struct Patch {
+            const char* label;
+            std::vector<std::pair<size_t, uint32_t>> fields;
+            bool readable;
+        } patches[] = {
+            {"as written", {}, true},
+            {"4096 tiles of one pixel", {{24, 1}, {28, 1}}, true},
+            {"8192 tiles of one pixel", {{8, 128}, {24, 1}, {28, 1}}, false},
+            {"no tile width", {{24, 0}}, false},
+            {"tile origin beyond the picture's", {{16, 4}, {32, 5}}, false},
+            {"taller than the limit", {{12, 20000}}, false},
+        };
+        for (const Patch& p : patches) {
+            std::string bytes = good;
+            for (auto [field, value] : p.fields)
+                put32(bytes, siz + field, value);
+            const char* name = jp2 ? "pic.jp2" : "pic.j2k";
+            Write(name, bytes);
+            auto image = ImageLib::ReadJ2k(name);
+            EXPECT_EQ(bool(image), p.readable) << p.label << (jp2 ? " (JP2)" : " (J2K)");
+        }
+    }
+}
+
 // Every reader goes through the pak layer: members of an archive, in any
 // letter case, read like disk files.
 TEST_F(ImageFiles, ReadersReadArchiveMembers)
