@@ -4,6 +4,7 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/raster/TriangleRasterizer.h"
 
+#include "bench/PixmanSupport.h"
 #include "bench/RecordingReporter.h"
 
 #include <benchmark/benchmark.h>
@@ -59,31 +60,16 @@ BENCHMARK(BM_RasterizeImageQuad)->Unit(benchmark::kMillisecond);
 void BM_PixmanBilinearOver(benchmark::State& state)
 {
     std::vector<uint32_t> px = Picture();
-    for (uint32_t& p : px) { // pixman takes premultiplied colour
-        const uint32_t a = p >> 24;
-        p = (a << 24) | ((((p >> 16) & 255) * a / 255) << 16) | ((((p >> 8) & 255) * a / 255) << 8) |
-            ((p & 255) * a / 255);
-    }
+    Premultiply(px);
     std::vector<uint32_t> dest(kDestW * kDestH, 0xFF336699);
     pixman_image_t* src =
         pixman_image_create_bits(PIXMAN_a8r8g8b8, kTexSize, kTexSize, px.data(), kTexSize * 4);
     pixman_image_t* dst = pixman_image_create_bits(PIXMAN_a8r8g8b8, kDestW, kDestH, dest.data(), kDestW * 4);
 
-    // Destination to source: undo the turn about the destination centre.
+    // The quad maps source (sx, sy) to (c (sx-h) + s (sy-h) + cx, -s (sx-h) + c (sy-h) + cy).
     const double c = std::cos(kAngle), s = std::sin(kAngle);
     const double cx = kDestW / 2.0, cy = kDestH / 2.0, h = kTexSize / 2.0;
-    // The quad maps source (sx, sy) to (c (sx-h) + s (sy-h) + cx, -s (sx-h) + c (sy-h) + cy).
-    pixman_transform_t t;
-    pixman_transform_init_identity(&t);
-    t.matrix[0][0] = pixman_double_to_fixed(c);
-    t.matrix[0][1] = pixman_double_to_fixed(-s);
-    t.matrix[0][2] = pixman_double_to_fixed(h - c * cx + s * cy);
-    t.matrix[1][0] = pixman_double_to_fixed(s);
-    t.matrix[1][1] = pixman_double_to_fixed(c);
-    t.matrix[1][2] = pixman_double_to_fixed(h - s * cx - c * cy);
-    pixman_image_set_transform(src, &t);
-    pixman_image_set_filter(src, PIXMAN_FILTER_BILINEAR, nullptr, 0);
-    pixman_image_set_repeat(src, PIXMAN_REPEAT_NONE);
+    SetBilinearTurn(src, kAngle, h, cx, cy);
 
     // Only the quad's bounding box, the area the rasterizer walks.
     const double half = h * (c + s);

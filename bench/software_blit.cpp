@@ -5,6 +5,7 @@
 
 #include "framework/app/QuibAppBase.h"
 #include "framework/graphics/MemoryImage.h"
+#include "bench/PixmanSupport.h"
 #include "bench/RecordingReporter.h"
 
 #include <benchmark/benchmark.h>
@@ -210,16 +211,7 @@ void BM_PixmanRotated(benchmark::State& state)
     // Destination to source: p - c = R (d - pos - c).
     const double c = std::cos(kAngle), s = std::sin(kAngle);
     const double ox = kRotX + kCentre, oy = kRotY + kCentre;
-    pixman_transform_t t;
-    pixman_transform_init_identity(&t);
-    t.matrix[0][0] = pixman_double_to_fixed(c);
-    t.matrix[0][1] = pixman_double_to_fixed(-s);
-    t.matrix[0][2] = pixman_double_to_fixed(kCentre - c * ox + s * oy);
-    t.matrix[1][0] = pixman_double_to_fixed(s);
-    t.matrix[1][1] = pixman_double_to_fixed(c);
-    t.matrix[1][2] = pixman_double_to_fixed(kCentre - s * ox - c * oy);
-    pixman_image_set_transform(src.image, &t);
-    pixman_image_set_filter(src.image, PIXMAN_FILTER_BILINEAR, nullptr, 0);
+    SetBilinearTurn(src.image, kAngle, kCentre, ox, oy);
     // The turned picture's bounding box, as ours draws it.
     const double half = 256 * (c + s);
     const int x0 = int(ox - half), y0 = int(oy - half), size = int(2 * half) + 1;
