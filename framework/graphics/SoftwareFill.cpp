@@ -23,8 +23,7 @@ void SoftFillRect(const PixelTarget& dst, const Rect& r, const Color& color)
     const uint32_t rgb = packed & 0x00FFFFFF;
     if (a == 0)
         return;  // every pixel would stay as it is
-    uint16_t weights[256];
-    BuildOverWeightTable(a, weights);
+    const uint16_t* weights = OverWeightTable() + (a << 8);
     for (int j = 0; j < r.height; ++j, row += dst.stride) {
         for (int i = 0; i < r.width; ++i) {
             const uint32_t d = row[i];
