@@ -93,6 +93,18 @@ TEST(SysFont, LayoutAlignments)
     EXPECT_EQ(wide, narrow);
 }
 
+// A cleared picture and a Graphics drawing into it with the font.
+struct Canvas {
+    MemoryImage image{nullptr};
+    Graphics g;
+    Canvas(Font& font, int width, int height) : g(Sized(image, width, height)) { g.font = &font; }
+    static MemoryImage* Sized(MemoryImage& m, int width, int height)
+    {
+        m.Resize(width, height);
+        return &m;
+    }
+};
+
 struct InkBox {
     int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
     int64_t alphaSum = 0;
@@ -131,10 +143,9 @@ InkBox Ink(MemoryImage& image, uint32_t rgb)
 TEST(SysFont, DrawsCoverageIntoAMemoryImage)
 {
     SysFont font("Arial", 12, false, false, false);
-    MemoryImage image(nullptr);
-    image.Resize(200, 60);
-    Graphics g(&image);
-    g.font = &font;
+    Canvas canvas(font, 200, 60);
+    MemoryImage& image = canvas.image;
+    Graphics& g = canvas.g;
     g.color = Color(255, 0, 0, 255);
     g.transX = 5;
     g.DrawText(u"Hello", 10, 40);
@@ -158,10 +169,9 @@ TEST(SysFont, DrawsCoverageIntoAMemoryImage)
 TEST(SysFont, ClipScaleColourisingAndEmptyDestinations)
 {
     SysFont font("Arial", 12, false, false, false);
-    MemoryImage image(nullptr);
-    image.Resize(200, 60);
-    Graphics g(&image);
-    g.font = &font;
+    Canvas canvas(font, 200, 60);
+    MemoryImage& image = canvas.image;
+    Graphics& g = canvas.g;
     g.color = Color(0, 0, 255, 128);
     g.clipRect = Rect(0, 0, 30, 60);
     g.DrawText(u"Hello world", 10, 30);
@@ -171,10 +181,9 @@ TEST(SysFont, ClipScaleColourisingAndEmptyDestinations)
     // Without colourising the colour's alpha is not applied: full coverage is opaque.
     EXPECT_GT(clipped.opaque, 0);
 
-    MemoryImage faded(nullptr);
-    faded.Resize(200, 60);
-    Graphics f(&faded);
-    f.font = &font;
+    Canvas fadedCanvas(font, 200, 60);
+    MemoryImage& faded = fadedCanvas.image;
+    Graphics& f = fadedCanvas.g;
     f.color = Color(0, 0, 255, 128);
     f.colorizeImages = true;
     f.DrawText(u"Hello", 10, 30);
@@ -183,10 +192,9 @@ TEST(SysFont, ClipScaleColourisingAndEmptyDestinations)
     EXPECT_EQ(half.opaque, 0);
 
     // Scaled about the origin: twice as wide.
-    MemoryImage big(nullptr);
-    big.Resize(300, 100);
-    Graphics s(&big);
-    s.font = &font;
+    Canvas bigCanvas(font, 300, 100);
+    MemoryImage& big = bigCanvas.image;
+    Graphics& s = bigCanvas.g;
     s.color = Color(0, 255, 0);
     s.scaleX = s.scaleY = 2;
     s.DrawText(u"Hi", 10, 30);
@@ -203,10 +211,9 @@ TEST(SysFont, ClipScaleColourisingAndEmptyDestinations)
     EXPECT_GT(measuring.MeasureWrappedText(40, u"Hello world again", -1, nullptr), font.Height());
 
     // Empty text draws nothing.
-    MemoryImage empty(nullptr);
-    empty.Resize(20, 20);
-    Graphics e(&empty);
-    e.font = &font;
+    Canvas emptyCanvas(font, 20, 20);
+    MemoryImage& empty = emptyCanvas.image;
+    Graphics& e = emptyCanvas.g;
     e.DrawText(u"", 5, 15);
     EXPECT_LT(Ink(empty, 0).right, 0);
 }
@@ -216,10 +223,9 @@ TEST(SysFont, ShadowAndOverstrike)
     SysFont font("Arial", 12, false, false, false);
     font.shadow = true;
     font.overstrike = true;
-    MemoryImage image(nullptr);
-    image.Resize(100, 40);
-    Graphics g(&image);
-    g.font = &font;
+    Canvas canvas(font, 100, 40);
+    MemoryImage& image = canvas.image;
+    Graphics& g = canvas.g;
     g.color = Color(255, 255, 255);
     g.DrawText(u"l", 10, 30);
     bool sawBlack = false, sawWhite = false;
