@@ -147,33 +147,6 @@ void BM_SurfaceBlend565(benchmark::State& state)
 }
 BENCHMARK(BM_SurfaceBlend565)->Unit(benchmark::kMicrosecond);
 
-void PixmanOver(benchmark::State& state, pixman_format_code_t format, int bytes)
-{
-    std::vector<uint32_t> px = Picture();
-    Premultiply(px);
-    std::vector<uint32_t> dest(kDestW * kDestH);
-    pixman_image_t* src = pixman_image_create_bits(PIXMAN_a8r8g8b8, kTexSize, kTexSize, px.data(), kTexSize * 4);
-    pixman_image_t* dst = pixman_image_create_bits(format, kDestW, kDestH, dest.data(), kDestW * bytes);
-    for (auto _ : state) {
-        pixman_image_composite32(PIXMAN_OP_OVER, src, nullptr, dst, 0, 0, 0, 0, 256, 128, kTexSize, kTexSize);
-        benchmark::ClobberMemory();
-    }
-    pixman_image_unref(src);
-    pixman_image_unref(dst);
-}
-
-void BM_PixmanOver32(benchmark::State& state)
-{
-    PixmanOver(state, PIXMAN_x8r8g8b8, 4);
-}
-BENCHMARK(BM_PixmanOver32)->Unit(benchmark::kMicrosecond);
-
-void BM_PixmanOver565(benchmark::State& state)
-{
-    PixmanOver(state, PIXMAN_r5g6b5, 2);
-}
-BENCHMARK(BM_PixmanOver565)->Unit(benchmark::kMicrosecond);
-
 constexpr double kAngle = 0.5;
 
 void BM_SurfaceRotate32(benchmark::State& state)
@@ -214,22 +187,27 @@ void BM_PixmanRotate32(benchmark::State& state)
 }
 BENCHMARK(BM_PixmanRotate32)->Unit(benchmark::kMicrosecond);
 
-// pixman compositing the (premultiplied) picture or a solid with op into a
-// destination of the format.
+// pixman compositing a picture (premultiplied) or a translucent solid with
+// op into a destination of the format.
+enum class PeerSource { Picture, Opaque, Solid };
+
 void PixmanComposite(benchmark::State& state, pixman_op_t op, pixman_format_code_t srcFormat,
-                     pixman_format_code_t destFormat, int bytes, bool solid)
+                     pixman_format_code_t destFormat, PeerSource kind)
 {
-    std::vector<uint32_t> px = OpaquePicture();
+    std::vector<uint32_t> px = kind == PeerSource::Picture ? Picture() : OpaquePicture();
+    Premultiply(px);
     std::vector<uint32_t> dest(kDestW * kDestH);
     pixman_image_t* src = nullptr;
-    if (solid) {
+    if (kind == PeerSource::Solid) {
         const pixman_color_t c{uint16_t(40 * 128 * 257 / 255), uint16_t(80 * 128 * 257 / 255),
                                uint16_t(120 * 128 * 257 / 255), 128 * 257};
         src = pixman_image_create_solid_fill(&c);
     } else {
-        src = pixman_image_create_bits(srcFormat, kTexSize, kTexSize, px.data(), kTexSize * bytes);
+        src = pixman_image_create_bits(srcFormat, kTexSize, kTexSize, px.data(),
+                                       kTexSize * PIXMAN_FORMAT_BPP(srcFormat) / 8);
     }
-    pixman_image_t* dst = pixman_image_create_bits(destFormat, kDestW, kDestH, dest.data(), kDestW * bytes);
+    pixman_image_t* dst = pixman_image_create_bits(destFormat, kDestW, kDestH, dest.data(),
+                                                   kDestW * PIXMAN_FORMAT_BPP(destFormat) / 8);
     for (auto _ : state) {
         pixman_image_composite32(op, src, nullptr, dst, 0, 0, 0, 0, 256, 128, kTexSize, kTexSize);
         benchmark::ClobberMemory();
@@ -238,21 +216,33 @@ void PixmanComposite(benchmark::State& state, pixman_op_t op, pixman_format_code
     pixman_image_unref(dst);
 }
 
+void BM_PixmanOver32(benchmark::State& state)
+{
+    PixmanComposite(state, PIXMAN_OP_OVER, PIXMAN_a8r8g8b8, PIXMAN_x8r8g8b8, PeerSource::Picture);
+}
+BENCHMARK(BM_PixmanOver32)->Unit(benchmark::kMicrosecond);
+
+void BM_PixmanOver565(benchmark::State& state)
+{
+    PixmanComposite(state, PIXMAN_OP_OVER, PIXMAN_a8r8g8b8, PIXMAN_r5g6b5, PeerSource::Picture);
+}
+BENCHMARK(BM_PixmanOver565)->Unit(benchmark::kMicrosecond);
+
 void BM_PixmanSrc565(benchmark::State& state)
 {
-    PixmanComposite(state, PIXMAN_OP_SRC, PIXMAN_r5g6b5, PIXMAN_r5g6b5, 2, false);
+    PixmanComposite(state, PIXMAN_OP_SRC, PIXMAN_r5g6b5, PIXMAN_r5g6b5, PeerSource::Opaque);
 }
 BENCHMARK(BM_PixmanSrc565)->Unit(benchmark::kMicrosecond);
 
 void BM_PixmanAdd32(benchmark::State& state)
 {
-    PixmanComposite(state, PIXMAN_OP_ADD, PIXMAN_x8r8g8b8, PIXMAN_x8r8g8b8, 4, false);
+    PixmanComposite(state, PIXMAN_OP_ADD, PIXMAN_x8r8g8b8, PIXMAN_x8r8g8b8, PeerSource::Opaque);
 }
 BENCHMARK(BM_PixmanAdd32)->Unit(benchmark::kMicrosecond);
 
 void BM_PixmanFill32(benchmark::State& state)
 {
-    PixmanComposite(state, PIXMAN_OP_OVER, PIXMAN_a8r8g8b8, PIXMAN_x8r8g8b8, 4, true);
+    PixmanComposite(state, PIXMAN_OP_OVER, PIXMAN_a8r8g8b8, PIXMAN_x8r8g8b8, PeerSource::Solid);
 }
 BENCHMARK(BM_PixmanFill32)->Unit(benchmark::kMicrosecond);
 
