@@ -92,16 +92,12 @@ void IniData::SelectSectionLower(const std::string& name) { SelectSection(String
 
 IniDataSection* IniData::SelectSection(const std::string& name)
 {
-    mCurrentSection = nullptr;
-    for (IniDataSection& section : mSections) {
-        if (section.mName == name) {
-            mCurrentSection = &section;
-            return mCurrentSection;
-        }
+    IniDataSection*& section = mSectionIndex[name];
+    if (!section) {
+        section = &mSections.emplace_back();
+        section->mName = name;
     }
-    mSections.emplace_back();
-    mSections.back().mName = name;
-    mCurrentSection = &mSections.back();
+    mCurrentSection = section;
     return mCurrentSection;
 }
 
@@ -110,16 +106,9 @@ void IniData::AddKeyValue(const std::string& keyName, const std::string& valueTe
     if (!mCurrentSection)
         return;
     std::string name = StringToLower(TrimSpaces(keyName));
-    IniDataKey* key = nullptr;
-    for (IniDataKey& k : mCurrentSection->mKeys) {
-        if (k.mName == name) {
-            key = &k;
-            break;
-        }
-    }
+    IniDataKey*& key = mCurrentSection->mKeyIndex[name];
     if (!key) {
-        mCurrentSection->mKeys.emplace_back();
-        key = &mCurrentSection->mKeys.back();
+        key = &mCurrentSection->mKeys.emplace_back();
         key->mName = name;
     }
     SplitCommaTrimmed(valueText, key->mValues);
@@ -189,14 +178,10 @@ void IniData::SelectKey(IniDataSection* section, const std::string& key)
 {
     if (!section)
         return;
-    section->mCurrentKey = nullptr;
-    for (IniDataKey& k : section->mKeys) {
-        if (k.mName == key) {
-            k.mCursor = 0;
-            section->mCurrentKey = &k;
-            return;
-        }
-    }
+    auto found = section->mKeyIndex.find(key);
+    section->mCurrentKey = found == section->mKeyIndex.end() ? nullptr : found->second;
+    if (section->mCurrentKey)
+        section->mCurrentKey->mCursor = 0;
 }
 
 int IniData::NextInt(IniDataSection* section, const std::string& key, int def, int index)

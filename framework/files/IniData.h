@@ -3,6 +3,7 @@
 #include <deque>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "framework/graphics/Point.h"
@@ -25,6 +26,11 @@ public:
     // A deque: keys stay where they are when more are added.
     std::deque<IniDataKey> mKeys;
     IniDataKey* mCurrentKey = nullptr;
+
+private:
+    friend class IniData;
+    // The keys by name, so that a long file loads in linear time.
+    std::unordered_map<std::string, IniDataKey*> mKeyIndex;
 };
 
 // Plain settings file: the whole text lower-cased, [sections] of
@@ -77,6 +83,7 @@ private:
 
     // A deque: sections stay where they are when more are added.
     std::deque<IniDataSection> mSections;
+    std::unordered_map<std::string, IniDataSection*> mSectionIndex;
     IniDataSection* mCurrentSection = nullptr;
 };
 

@@ -226,6 +226,34 @@ TEST(IniData, CurrentSectionSurvivesNewSections)
     EXPECT_EQ(IniData::NextInt(first, "k", 0), 1);
 }
 
+// Many sections and keys: a name read again still finds its first entry.
+TEST(IniData, LongFileMergesRepeatedNames)
+{
+    std::string text;
+    for (int i = 0; i < 20000; ++i)
+        text += "[s" + std::to_string(i) + "]\nk=" + std::to_string(i) + "\n";
+    text += "[big]\n";
+    for (int i = 0; i < 20000; ++i)
+        text += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+    text += "[S7]\nk=again\nj=new\n[BIG]\nK19999=last\n";
+    IniData ini;
+    ini.Parse(text);
+
+    Strings sections;
+    ini.GetSectionNames(sections);
+    ASSERT_EQ(sections.size(), 20001u);
+    EXPECT_EQ(sections[7], "s7");
+    EXPECT_EQ(ini.GetString("s7", "k"), "again");
+    EXPECT_EQ(ini.GetString("s7", "j"), "new");
+    EXPECT_EQ(ini.GetString("s19999", "k"), "19999");
+    Strings keys;
+    ini.GetKeyNames("big", keys);
+    ASSERT_EQ(keys.size(), 20000u);
+    EXPECT_EQ(keys.back(), "k19999");
+    EXPECT_EQ(ini.GetString("big", "k19999"), "last");
+    EXPECT_EQ(ini.GetString("big", "k0"), "0");
+}
+
 TEST(IniData, WriteFileUsesCrLf)
 {
     TempDir dir;
