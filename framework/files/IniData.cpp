@@ -210,16 +210,8 @@ int32_t IniData::ReadHex(IniDataSection* section, const std::string& key, int32_
     if (!current || ValuesLeft(*current) == 0)
         return def;
     uint32_t result = 0;
-    for (char c : current->mValues[current->mCursor++]) {
-        uint32_t digit = 0;
-        if (c >= '0' && c <= '9')
-            digit = uint32_t(c - '0');
-        else if (c >= 'a' && c <= 'f')
-            digit = uint32_t(c - 'a' + 10);
-        else if (c >= 'A' && c <= 'F')
-            digit = uint32_t(c - 'A' + 10);
-        result = (result << 4) + digit;
-    }
+    for (char c : current->mValues[current->mCursor++])
+        result = (result << 4) + HexDigitValue(uint8_t(c));
     return int32_t(result);
 }
 

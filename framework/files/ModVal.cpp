@@ -1,4 +1,5 @@
 #include "framework/files/PathUtils.h"
+#include "framework/files/StringUtils.h"
 #include "platform/FileNames.h"
 #include "platform/Folders.h"
 #include "platform/MessageSink.h"
@@ -49,7 +50,6 @@ constexpr char kMarker[MODVAL_MARKER_SIZE] = {'Q', 'U', 'I', 'B', 'M', 'O', 'D',
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsIdentifierChar(char c) { return IsLetter(c) || IsDigit(c) || c == '_'; }
-bool IsHexDigit(char c) { return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 // Reads the location text of a marker found at `marker`, without reading
 // past `end`. Written without library calls: the writable data of an
@@ -334,13 +334,10 @@ bool ModVal::ParseInteger(const char* p, int32_t& value)
     uint32_t result = 0;
     if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X')) {
         p += 2;
-        if (!IsHexDigit(*p))
+        if (!IsHexDigit(uint8_t(*p)))
             return false;
-        for (; IsHexDigit(*p); ++p) {
-            char c = *p;
-            uint32_t digit = IsDigit(c) ? uint32_t(c - '0') : uint32_t((c | 0x20) - 'a' + 10);
-            result = result * 16 + digit;
-        }
+        for (; IsHexDigit(uint8_t(*p)); ++p)
+            result = result * 16 + HexDigitValue(uint8_t(*p));
     } else {
         if (!IsDigit(*p))
             return false;

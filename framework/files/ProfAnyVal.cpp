@@ -1,6 +1,7 @@
 #include "framework/files/ProfAnyVal.h"
 
 #include "framework/files/ProcessLog.h"
+#include "framework/files/StringUtils.h"
 
 #include <utility>
 
@@ -57,21 +58,12 @@ std::string HexEncodeW(std::u16string_view text)
 
 std::u16string HexDecodeW(std::string_view digits)
 {
-    auto value = [](char c) -> unsigned {
-        if (c >= '0' && c <= '9')
-            return unsigned(c - '0');
-        if (c >= 'a' && c <= 'f')
-            return unsigned(c - 'a' + 10);
-        if (c >= 'A' && c <= 'F')
-            return unsigned(c - 'A' + 10);
-        return 0;
-    };
     std::u16string out;
     out.reserve(digits.size() / 4);
     for (size_t i = 0; i + 4 <= digits.size(); i += 4) {
         unsigned c = 0;
         for (size_t k = 0; k < 4; ++k)
-            c = (c << 4) | value(digits[i + k]);
+            c = (c << 4) | HexDigitValue(uint8_t(digits[i + k]));
         out += char16_t(c);
     }
     return out;

@@ -58,6 +58,25 @@ int ParseIntQuad(std::string_view text, int& a, int& b, int& c, int& d);
 double ParseDoubleC(std::string_view text, size_t* end = nullptr);
 long long ParseLongC(std::string_view text, size_t* end = nullptr);
 
+// --- Hexadecimal digits ---
+
+// "0"-"9", "a"-"f" and "A"-"F".
+constexpr bool IsHexDigit(char32_t c)
+{
+    return (c >= U'0' && c <= U'9') || (c >= U'a' && c <= U'f') || (c >= U'A' && c <= U'F');
+}
+// The digit's value; 0 for any other character.
+constexpr unsigned HexDigitValue(char32_t c)
+{
+    if (c >= U'0' && c <= U'9')
+        return unsigned(c - U'0');
+    if (c >= U'a' && c <= U'f')
+        return unsigned(c - U'a' + 10);
+    if (c >= U'A' && c <= U'F')
+        return unsigned(c - U'A' + 10);
+    return 0;
+}
+
 // --- Case and comparison ---
 
 std::string StringToLower(std::string_view text);

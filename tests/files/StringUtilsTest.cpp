@@ -113,6 +113,19 @@ TEST(StringUtils, ParseIntPairAndQuadKeepUnreadFields)
     EXPECT_EQ(ParseIntQuad("x", a, b, c, d), 0);
 }
 
+TEST(StringUtils, HexDigits)
+{
+    const std::pair<char32_t, int> cases[] = {
+        {U'0', 0},  {U'9', 9},  {U'a', 10}, {U'f', 15}, {U'A', 10}, {U'F', 15},
+        {U'/', -1}, {U':', -1}, {U'@', -1}, {U'G', -1}, {U'`', -1}, {U'g', -1},
+        {U'x', -1}, {0xE9, -1}, {0xFF10, -1}, {0x10030, -1},
+    };
+    for (const auto& [c, value] : cases) {
+        EXPECT_EQ(IsHexDigit(c), value >= 0) << unsigned(c);
+        EXPECT_EQ(HexDigitValue(c), unsigned(value >= 0 ? value : 0)) << unsigned(c);
+    }
+}
+
 TEST(StringUtils, CaseChangesOnlyTouchAsciiLetters)
 {
     EXPECT_EQ(StringToLower("AbZ@[\xC0\xE9\x80"), "abz@[\xC0\xE9\x80");
