@@ -27,6 +27,13 @@ constexpr int32_t INI_IN_SECTION = 8;
 constexpr int32_t INI_COMMENT_LINE_START = 1;  // began a line of its own
 constexpr int32_t INI_COMMENT_TEXT_AFTER = 2;  // block comment followed by text on its line
 
+// The blanks that the reader trims from names and values; the writer
+// escapes them where they would be trimmed.
+template <class CharT> constexpr bool IniIsBlank(CharT c)
+{
+    return c == CharT(' ') || c == CharT('\t');
+}
+
 template <class CharT> class BasicIniDocument;
 template <class CharT> class BasicIniIterator;
 template <class CharT> class BasicIniReadIterator;

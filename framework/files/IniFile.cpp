@@ -7,11 +7,6 @@ namespace Quib {
 
 namespace {
 
-template <class CharT> bool IsBlank(CharT c)
-{
-    return c == CharT(' ') || c == CharT('\t');
-}
-
 // 16-bit text goes to files little-endian.
 bool WriteUnits(ScopedPakFile& file, const std::u16string& text)
 {
@@ -82,10 +77,10 @@ template <class CharT> void IniAppendEscaped(std::basic_string<CharT>& out, cons
 {
     // Blanks at either end are escaped, as the reader trims the others.
     size_t lead = 0;
-    while (lead < text.size() && IsBlank(text[lead]))
+    while (lead < text.size() && IniIsBlank(text[lead]))
         ++lead;
     size_t trail = text.size();
-    while (trail > lead && IsBlank(text[trail - 1]))
+    while (trail > lead && IniIsBlank(text[trail - 1]))
         --trail;
     for (size_t i = 0; i < text.size(); ++i) {
         CharT c = text[i];

@@ -7,11 +7,6 @@ namespace Quib {
 
 namespace {
 
-template <class CharT> bool IsBlank(CharT c)
-{
-    return c == CharT(' ') || c == CharT('\t');
-}
-
 template <class CharT> void DetectLineEnd(CharT c, IniReadState<CharT>& state)
 {
     if (state.lineEndState == 0) {
@@ -51,7 +46,7 @@ void IniTokenizer::Store(CharT c, bool escaped, BasicIniEntry<CharT>& entry, Ini
             state.atLineStart = true;
             return;
         }
-        if (IsBlank(c) && !escaped)
+        if (IniIsBlank(c) && !escaped)
             return;
         entry.kind = INI_KEY;
         state.atLineStart = true;
@@ -130,7 +125,7 @@ template <class CharT> bool IniTokenizer::Step(CharT c, BasicIniEntry<CharT>& en
 
     if (entry.kind == INI_COMMENT) {
         if (mBlockClosed) {
-            if (IsBlank(c))
+            if (IniIsBlank(c))
                 return true;
             entry.flags |= INI_COMMENT_TEXT_AFTER;
             return false;
@@ -221,11 +216,11 @@ template <class CharT> void IniTokenizer::Finish(BasicIniEntry<CharT>& entry, In
 template <class CharT> void IniTokenizer::TrimKept(std::basic_string<CharT>& s, const Kept& kept, bool leading)
 {
     size_t end = s.size();
-    while (end > kept.end && IsBlank(s[end - 1]))
+    while (end > kept.end && IniIsBlank(s[end - 1]))
         --end;
     size_t begin = 0;
     if (leading)
-        while (begin < end && begin < kept.first && IsBlank(s[begin]))
+        while (begin < end && begin < kept.first && IniIsBlank(s[begin]))
             ++begin;
     if (begin != 0 || end != s.size())
         s = s.substr(begin, end - begin);

@@ -1,12 +1,10 @@
 // Reads any bytes as an 8-bit and as a 16-bit ini document, writes each
 // back and reads that again: every key must keep its section, name and
 // value (comments may settle differently in files with mixed line ends).
-#include "framework/files/IniDocument.h"
 #include "framework/files/IniFile.h"
-#include "framework/files/IniStdIFile.h"
+#include "tests/files/IniTestUtil.h"
 
 #include <cstdlib>
-#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -15,25 +13,14 @@ namespace {
 
 using namespace Quib;
 
+using Test::ParseInto;
+
 template <class CharT> std::string Bytes(const std::basic_string<CharT>& text)
 {
-    if constexpr (sizeof(CharT) == 1) {
+    if constexpr (sizeof(CharT) == 1)
         return text;
-    } else {
-        std::string bytes = "\xFF\xFE";
-        for (char16_t c : text) {
-            bytes += char(c & 0xFF);
-            bytes += char(c >> 8);
-        }
-        return bytes;
-    }
-}
-
-template <class CharT> void Read(BasicIniDocument<CharT>& doc, const std::string& bytes)
-{
-    std::istringstream in(bytes);
-    IniStdIStream source(in);
-    doc.Load(&source);
+    else
+        return "\xFF\xFE" + Test::Utf16Bytes(text);
 }
 
 template <class CharT> auto Keys(BasicIniDocument<CharT>& doc)
@@ -48,10 +35,10 @@ template <class CharT> auto Keys(BasicIniDocument<CharT>& doc)
 template <class CharT> void RoundTrip(const std::string& input)
 {
     BasicIniDocument<CharT> first;
-    Read(first, input);
+    ParseInto(first, input);
     const auto text = IniFormatDocument(first);
     BasicIniDocument<CharT> second;
-    Read(second, Bytes(text));
+    ParseInto(second, Bytes(text));
     if (Keys(second) != Keys(first))
         std::abort();
 }
