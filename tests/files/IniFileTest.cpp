@@ -221,6 +221,19 @@ TEST_F(IniFileFixture, FailedSaveKeepsTheOldFile)
     EXPECT_EQ(Names(), std::vector<std::string>{"p.prf"});
 }
 
+TEST_F(IniFileFixture, SaveRetriesUnderThePathAlias)
+{
+    ScopedPak pak;
+    pak->mPathAliases["GONE\\P.PRF"] = "saves\\p.prf";
+    std::filesystem::create_directory(dir / "saves");
+    IniDocument doc;
+    doc.AddKey("k", "v", IniDocument::End());
+    EXPECT_TRUE(SaveIniFile("gone\\p.prf", doc));
+    EXPECT_EQ(TempDir::ReadFile(dir / "saves/p.prf"), "k=v");
+    // Without an alias a missing folder fails.
+    EXPECT_FALSE(SaveIniFile("other\\p.prf", doc));
+}
+
 TEST_F(IniFileFixture, LoadThroughThePakLayer)
 {
     ScopedPak pak;
