@@ -98,13 +98,20 @@ bool DDImage::CreateSurface()
         surface = nullptr;
         return false;
     }
-    if (!AcquireSurfaceLock())
+    // A surface that could not be filled is given up: kept, it would pass
+    // for the picture and the next surface draw would drop the bits.
+    auto giveUp = [this] {
+        surface->Release();
+        surface = nullptr;
         return false;
+    };
+    if (!AcquireSurfaceLock())
+        return giveUp();
 
     const SurfaceView view = MakeSurfaceView(lockDesc, *display);
     if (view.bitCount != 16 && view.bitCount != 32) {
         ReleaseSurfaceLock();
-        return false;
+        return giveUp();
     }
     const bool wide = view.bitCount == 32;
     const uint32_t* words = bits.get();

@@ -292,13 +292,17 @@ TEST_P(DDImageStorage, InjectedCreateFailureKeepsThePixels)
     ASSERT_TRUE(image.bits);
     EXPECT_EQ(std::vector<uint32_t>(image.bits.get(), image.bits.get() + 6), words);
     EXPECT_EQ(image.EnsureSurface() != nullptr, true); // the next try succeeds
-    // A failed first lock leaves the surface, unfilled.
+    // A failed first lock gives the unfilled surface up, so that the next
+    // surface draw starts from the bits and keeps the rest of the picture.
     DDImage other(Display());
     Assign(other, words, 3, 2);
     GetSurfaceFaults().failLock = 1;
     EXPECT_FALSE(other.CreateSurface());
-    EXPECT_NE(other.surface, nullptr);
-    EXPECT_TRUE(other.bits);
+    EXPECT_EQ(other.surface, nullptr);
+    ASSERT_TRUE(other.bits);
+    other.FillRectangle(Rect(0, 0, 1, 1), Color(255, 0, 0), 0);
+    ASSERT_NE(other.surface, nullptr);
+    EXPECT_EQ(other.surface->PixelAt(2, 1), OnSurface(0xFF405060));
 }
 
 TEST_P(DDImageStorage, SurfaceDrawingLeavesTheSurfaceAsTheOnlyCopy)
