@@ -6,6 +6,7 @@
 #include "framework/app/QuibAppBase.h"
 #include "framework/graphics/MemoryImage.h"
 #include "bench/PixmanSupport.h"
+#include "bench/PixmanSupport.h"
 #include "bench/RecordingReporter.h"
 
 #include <benchmark/benchmark.h>
@@ -52,16 +53,10 @@ std::vector<uint32_t> Photo(int w, int h, uint32_t seed)
     return words;
 }
 
-// The same picture premultiplied, as pixman's a8r8g8b8 wants it.
-std::vector<uint32_t> Premultiplied(const std::vector<uint32_t>& words)
+std::vector<uint32_t> Premultiplied(std::vector<uint32_t> words)
 {
-    std::vector<uint32_t> out(words.size());
-    for (size_t i = 0; i < words.size(); ++i) {
-        const uint32_t p = words[i], a = p >> 24;
-        auto ch = [&](int s) { return (((p >> s) & 255) * a + 127) / 255; };
-        out[i] = (a << 24) | (ch(16) << 16) | (ch(8) << 8) | ch(0);
-    }
-    return out;
+    Premultiply(words);
+    return words;
 }
 
 struct Fixture {
@@ -208,7 +203,6 @@ void BM_PixmanRotated(benchmark::State& state)
 {
     Fixture& f = TheFixture();
     PixmanImage dst(f.back, kDestW, kDestH), src(f.photoPre, 512, 512);
-    // Destination to source: p - c = R (d - pos - c).
     const double c = std::cos(kAngle), s = std::sin(kAngle);
     const double ox = kRotX + kCentre, oy = kRotY + kCentre;
     SetBilinearTurn(src.image, kAngle, kCentre, ox, oy);
