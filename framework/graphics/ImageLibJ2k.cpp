@@ -52,24 +52,26 @@ OPJ_SIZE_T StreamRead(void* buffer, OPJ_SIZE_T size, void* data)
     return n > 0 ? n : OPJ_SIZE_T(-1);
 }
 
+// Moves to the offset; false when the file cannot get there (archive
+// members stop at their end).
+bool SeekExactly(PakFile* file, int64_t offset)
+{
+    return offset >= 0 && offset <= INT32_MAX && PakFSeek(file, int32_t(offset), SEEK_SET) == 0 &&
+           PakFTell(file) == offset;
+}
+
 // A skip that cannot go the whole way fails: the library would retry a
 // short one for ever.
 OPJ_OFF_T StreamSkip(OPJ_OFF_T count, void* data)
 {
     auto* file = static_cast<PakFile*>(data);
     int32_t from = PakFTell(file);
-    int64_t to = int64_t(from) + count;
-    if (from < 0 || to < 0 || to > INT32_MAX || PakFSeek(file, int32_t(to), SEEK_SET) != 0 ||
-        PakFTell(file) != to)
-        return -1;
-    return count;
+    return from >= 0 && SeekExactly(file, int64_t(from) + count) ? count : -1;
 }
 
 OPJ_BOOL StreamSeek(OPJ_OFF_T offset, void* data)
 {
-    if (offset < 0 || offset > INT32_MAX)
-        return OPJ_FALSE;
-    return PakFSeek(static_cast<PakFile*>(data), int32_t(offset), SEEK_SET) == 0 ? OPJ_TRUE : OPJ_FALSE;
+    return SeekExactly(static_cast<PakFile*>(data), offset) ? OPJ_TRUE : OPJ_FALSE;
 }
 
 void Quiet(const char*, void*) {}
@@ -122,6 +124,9 @@ inline int SampleAt(const opj_image_t& image, const opj_image_comp_t& comp, uint
     return comp.data[size_t(cy) * comp.w + size_t(cx)];
 }
 
+// The start of a code stream: SOC, then the SIZ marker.
+constexpr uint8_t kCodestreamStart[4] = {0xFF, 0x4F, 0xFF, 0x51};
+
 uint32_t Big32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
 
 // Where the code stream of a JP2 file starts (its "jp2c" box); -1 when
@@ -130,7 +135,7 @@ int64_t CodestreamOffset(PakFile* file, int64_t length)
 {
     for (int64_t at = 0; at + 8 <= length;) {
         uint8_t box[16];
-        if (PakFSeek(file, int32_t(at), SEEK_SET) != 0 || PakFRead(box, 1, 8, file) != 8)
+        if (!SeekExactly(file, at) || PakFRead(box, 1, 8, file) != 8)
             return -1;
         uint64_t size = Big32(box);
         int header = 8;
@@ -158,9 +163,8 @@ bool SizeSegmentSane(PakFile* file, int64_t start)
 {
     // SOC, SIZ, Lsiz, Rsiz, eight 32-bit sizes and offsets, Csiz.
     uint8_t siz[42];
-    if (start < 0 || start > INT32_MAX || PakFSeek(file, int32_t(start), SEEK_SET) != 0 ||
-        PakFRead(siz, 1, sizeof siz, file) != sizeof siz || siz[0] != 0xFF || siz[1] != 0x4F || siz[2] != 0xFF ||
-        siz[3] != 0x51)
+    if (!SeekExactly(file, start) || PakFRead(siz, 1, sizeof siz, file) != sizeof siz ||
+        std::memcmp(siz, kCodestreamStart, sizeof kCodestreamStart) != 0)
         return false;
     uint64_t x1 = Big32(siz + 8), y1 = Big32(siz + 12), x0 = Big32(siz + 16), y0 = Big32(siz + 20);
     uint64_t tileW = Big32(siz + 24), tileH = Big32(siz + 28), tileX0 = Big32(siz + 32), tileY0 = Big32(siz + 36);
@@ -193,13 +197,12 @@ std::unique_ptr<Image> ReadJ2k(const std::string& path)
         return nullptr;
 
     static constexpr uint8_t kJp2Magic[12] = {0, 0, 0, 0x0C, 'j', 'P', ' ', ' ', 0x0D, 0x0A, 0x87, 0x0A};
-    static constexpr uint8_t kJ2kMagic[4] = {0xFF, 0x4F, 0xFF, 0x51};
     uint8_t magic[12] = {};
     size_t got = PakFRead(magic, 1, sizeof magic, file.get());
     OPJ_CODEC_FORMAT format;
     if (got == sizeof magic && std::memcmp(magic, kJp2Magic, sizeof kJp2Magic) == 0)
         format = OPJ_CODEC_JP2;
-    else if (got >= sizeof kJ2kMagic && std::memcmp(magic, kJ2kMagic, sizeof kJ2kMagic) == 0)
+    else if (got >= sizeof kCodestreamStart && std::memcmp(magic, kCodestreamStart, sizeof kCodestreamStart) == 0)
         format = OPJ_CODEC_J2K;
     else
         return nullptr;
