@@ -6,7 +6,6 @@
 #include "framework/app/QuibAppBase.h"
 #include "framework/graphics/MemoryImage.h"
 #include "bench/PixmanSupport.h"
-#include "bench/PixmanSupport.h"
 #include "bench/RecordingReporter.h"
 
 #include <benchmark/benchmark.h>

@@ -4,6 +4,7 @@
 // A = dA + (255 - dA) * a / 255 and the source weight g = a * 255 / A (the
 // destination weight is 256 - g), in truncating integer arithmetic.
 
+#include <algorithm>
 #include <cstdint>
 
 namespace Quib {
@@ -76,6 +77,15 @@ inline uint32_t MixChannelsBlit(uint32_t d, uint32_t s, uint32_t g)
     const uint32_t gr = (((s & 0x0000FF00) * g + (d & 0x0000FF00) * inv) >> 8) & 0x0000FF00;
     const uint32_t b = (((s & 0xFF) * g) >> 8) + (((d & 0xFF) * inv) >> 8);
     return r | gr | b;
+}
+
+// The additive rule: each colour channel min(d + add, 255), d's alpha kept.
+inline uint32_t AddChannelsClamped(uint32_t d, uint32_t addR, uint32_t addG, uint32_t addB)
+{
+    const uint32_t r = std::min<uint32_t>(((d >> 16) & 0xFF) + addR, 255);
+    const uint32_t g = std::min<uint32_t>(((d >> 8) & 0xFF) + addG, 255);
+    const uint32_t b = std::min<uint32_t>((d & 0xFF) + addB, 255);
+    return (d & 0xFF000000) | (r << 16) | (g << 8) | b;
 }
 
 }  // namespace Quib

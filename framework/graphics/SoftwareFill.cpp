@@ -110,10 +110,7 @@ void SoftLineAdd(const PixelTarget& dst, const Color& color, double x1, double y
         if (!Inside(dst, x, y))
             return;
         uint32_t& d = dst.bits[ptrdiff_t(y) * dst.stride + x];
-        const uint32_t nr = std::min<uint32_t>(((d >> 16) & 0xFF) + kr, 255);
-        const uint32_t ng = std::min<uint32_t>(((d >> 8) & 0xFF) + kg, 255);
-        const uint32_t nb = std::min<uint32_t>((d & 0xFF) + kb, 255);
-        d = 0xFF000000 | (nr << 16) | (ng << 8) | nb;
+        d = 0xFF000000 | AddChannelsClamped(d, kr, kg, kb);
     });
 }
 

@@ -2,6 +2,7 @@
 // and stepped per pixel in 16.16 fixed point; each row is cut to the span whose
 // 2 x 2 sample blocks lie inside the source rectangle.
 
+#include "framework/graphics/OverComposite.h"
 #include "framework/graphics/RotatedSampler.h"
 #include "framework/graphics/SoftwareRender.h"
 
@@ -111,14 +112,6 @@ inline uint32_t StoreNormalPacked(uint32_t d, uint32_t S, uint32_t P)
         return 0xFF000000 | (((rb >> 8) & 0x00FF00FF) + ((g >> 8) & 0x0000FF00) + P);
     }
     return StoreNormal(d, S, (P >> 16) & 0xFF, (P >> 8) & 0xFF, P & 0xFF);
-}
-
-inline uint32_t AddClamped(uint32_t d, uint32_t ar, uint32_t ag, uint32_t ab)
-{
-    const uint32_t r = std::min<uint32_t>(((d >> 16) & 0xFF) + ar, 255);
-    const uint32_t g = std::min<uint32_t>(((d >> 8) & 0xFF) + ag, 255);
-    const uint32_t b = std::min<uint32_t>((d & 0xFF) + ab, 255);
-    return (d & 0xFF000000) | (r << 16) | (g << 8) | b;
 }
 
 #ifdef __SSE2__
@@ -244,10 +237,10 @@ void RotatedSpan(uint32_t* d, int count, int32_t u, int32_t v, int32_t du, int32
             d[i] = StoreNormal(d[i], S2, pr, pg, pb);
         } else if constexpr (V == RotVariant::AddWhite) {
             const uint32_t P = PremultipliedSample(t);
-            d[i] = AddClamped(d[i], (P >> 16) & 0xFF, (P >> 8) & 0xFF, P & 0xFF);
+            d[i] = AddChannelsClamped(d[i], (P >> 16) & 0xFF, (P >> 8) & 0xFF, P & 0xFF);
         } else {
-            d[i] = AddClamped(d[i], ((SumChannel(t, t.W, 16) >> 8) * kr) >> 8, (SumChannel(t, t.W, 8) * kg) >> 16,
-                              (SumChannel(t, t.W, 0) * kb) >> 16);
+            d[i] = AddChannelsClamped(d[i], ((SumChannel(t, t.W, 16) >> 8) * kr) >> 8,
+                                      (SumChannel(t, t.W, 8) * kg) >> 16, (SumChannel(t, t.W, 0) * kb) >> 16);
         }
     }
 }
@@ -264,19 +257,14 @@ void SoftPutImageRotated(const PixelTarget& dst, const double* bounds, const Pix
     ForEachRotatedSpan(dst.width, dst.height, bounds, srcRect, x, y, angle, centerX, centerY,
                        [&](int row, int column, int count, int32_t u0, int32_t v0, int32_t du, int32_t dv) {
                            uint32_t* d = dst.bits + ptrdiff_t(row) * dst.stride + column;
+                           auto run = [&]<RotVariant V>() {
+                               RotatedSpan<V>(d, count, u0, v0, du, dv, src, srcRect, color);
+                           };
                            switch (variant) {
-                           case RotVariant::NormalWhite:
-                               RotatedSpan<RotVariant::NormalWhite>(d, count, u0, v0, du, dv, src, srcRect, color);
-                               break;
-                           case RotVariant::NormalColor:
-                               RotatedSpan<RotVariant::NormalColor>(d, count, u0, v0, du, dv, src, srcRect, color);
-                               break;
-                           case RotVariant::AddWhite:
-                               RotatedSpan<RotVariant::AddWhite>(d, count, u0, v0, du, dv, src, srcRect, color);
-                               break;
-                           case RotVariant::AddColor:
-                               RotatedSpan<RotVariant::AddColor>(d, count, u0, v0, du, dv, src, srcRect, color);
-                               break;
+                           case RotVariant::NormalWhite: return run.operator()<RotVariant::NormalWhite>();
+                           case RotVariant::NormalColor: return run.operator()<RotVariant::NormalColor>();
+                           case RotVariant::AddWhite: return run.operator()<RotVariant::AddWhite>();
+                           case RotVariant::AddColor: return run.operator()<RotVariant::AddColor>();
                            }
                        });
 }
