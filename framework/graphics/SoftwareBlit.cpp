@@ -206,14 +206,6 @@ void ModulatedRow(uint32_t* d, Row s, int width, const Color& c)
     }
 }
 
-// Additive rows: each channel min(d + add, 255), destination alpha kept.
-inline uint32_t AddSaturate(uint32_t d, uint32_t ar, uint32_t ag, uint32_t ab)
-{
-    const uint32_t r = std::min<uint32_t>(((d >> 16) & 0xFF) + ar, 255);
-    const uint32_t g = std::min<uint32_t>(((d >> 8) & 0xFF) + ag, 255);
-    const uint32_t b = std::min<uint32_t>((d & 0xFF) + ab, 255);
-    return (d & 0xFF000000) | (r << 16) | (g << 8) | b;
-}
 
 #ifdef __SSE2__
 // Four pixels of the white additive blit with translucent pixels: each
@@ -241,26 +233,25 @@ __attribute__((target("avx2"))) int AdditiveWhiteAvx2(uint32_t* d, const uint32_
 {
     const __m256i rgbMask = _mm256_set1_epi32(0x00FFFFFF);
     const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000));
-    const __m256i zero = _mm256_setzero_si256();
-    // Each pixel's alpha byte spread over its four 16-bit lanes.
-    const __m256i alphaLo = _mm256_setr_epi8(3, -1, 3, -1, 3, -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1, 3, -1, 3, -1, 3,
-                                             -1, 3, -1, 7, -1, 7, -1, 7, -1, 7, -1);
-    const __m256i alphaHi = _mm256_setr_epi8(11, -1, 11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1, 11, -1,
-                                             11, -1, 11, -1, 11, -1, 15, -1, 15, -1, 15, -1, 15, -1);
+    const __m256i lowBytes = _mm256_set1_epi16(0x00FF);
+    const __m256i greenHigh = _mm256_set1_epi32(0x0000FF00);
+    // Each pixel's alpha byte into both of its 16-bit lanes.
+    const __m256i alphaLanes = _mm256_setr_epi8(3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1, 3, -1, 3,
+                                                -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1);
+    // s * sA >> 8 per colour byte: blue and red in one 16-bit multiply per
+    // lane, green (with alpha, dropped) in another.
     auto weighted = [&](__m256i sv) __attribute__((target("avx2"))) {
         if (!translucent)
             return _mm256_and_si256(sv, rgbMask);
-        // s * 256 in 16-bit lanes times the pixel's alpha, high halves:
-        // s * sA >> 8.
-        const __m256i lo = _mm256_mulhi_epu16(_mm256_unpacklo_epi8(zero, sv), _mm256_shuffle_epi8(sv, alphaLo));
-        const __m256i hi = _mm256_mulhi_epu16(_mm256_unpackhi_epi8(zero, sv), _mm256_shuffle_epi8(sv, alphaHi));
-        return _mm256_and_si256(_mm256_packus_epi16(lo, hi), rgbMask);
+        const __m256i a = _mm256_shuffle_epi8(sv, alphaLanes);
+        const __m256i rb = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_and_si256(sv, lowBytes), a), 8);
+        const __m256i g = _mm256_and_si256(_mm256_mullo_epi16(_mm256_srli_epi16(sv, 8), a), greenHigh);
+        return _mm256_or_si256(rb, g);
     };
     int i = 0;
     for (; i + 16 <= width; i += 16) {
         const __m256i s0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
         const __m256i s1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + 8));
-        // Sixteen pixels of alpha 0 add nothing when the weights apply.
         __m256i* dp = reinterpret_cast<__m256i*>(d + i);
         if (translucent && _mm256_testc_si256(_mm256_and_si256(s0, s1), alphaMask)) {
             // All opaque: s * 255 >> 8 is s - 1, or 0 for 0.
@@ -271,6 +262,7 @@ __attribute__((target("avx2"))) int AdditiveWhiteAvx2(uint32_t* d, const uint32_
                                                          _mm256_and_si256(_mm256_subs_epu8(s1, one), rgbMask)));
             continue;
         }
+        // Sixteen pixels of alpha 0 add nothing when the weights apply.
         if (translucent && _mm256_testz_si256(_mm256_or_si256(s0, s1), alphaMask))
             continue;
         _mm256_storeu_si256(dp, _mm256_adds_epu8(_mm256_loadu_si256(dp), weighted(s0)));
@@ -289,47 +281,43 @@ template <class Row>
 void AdditiveRow(uint32_t* d, Row s, int width, const Color& c, bool translucent)
 {
     const bool white = c.IsOpaqueWhite();
-    if (white && !translucent) {
-        int i = 0;
-#ifdef __SSE2__
-        if constexpr (std::is_same_v<Row, BitsRow>) {
-            if (gAvx2)
-                i = AdditiveWhiteAvx2(d, s.p, width, false);
-            const __m128i rgbMask = _mm_set1_epi32(0x00FFFFFF);
-            for (; i + 4 <= width; i += 4) {
-                const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-                const __m128i sv = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s.p + i)), rgbMask);
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), _mm_adds_epu8(dv, sv));
-            }
-        }
-#endif
-        for (; i < width; ++i) {
+    if (white) {
+        // Each channel + s, or + s * sA >> 8 with translucent pixels.
+        auto one = [&](int i) {
             const uint32_t sp = s[i];
-            d[i] = AddSaturate(d[i], (sp >> 16) & 0xFF, (sp >> 8) & 0xFF, sp & 0xFF);
-        }
-    } else if (white) {
+            const uint32_t sa = translucent ? sp >> 24 : 256;
+            d[i] = AddChannelsClamped(d[i], (((sp >> 16) & 0xFF) * sa) >> 8, (((sp >> 8) & 0xFF) * sa) >> 8,
+                               ((sp & 0xFF) * sa) >> 8);
+        };
         int i = 0;
 #ifdef __SSE2__
         if constexpr (std::is_same_v<Row, BitsRow>) {
-            if (gAvx2)
-                i = AdditiveWhiteAvx2(d, s.p, width, true);
+            if (gAvx2) {
+                // The wide loop on a 32-byte aligned destination: no load or
+                // store of it then crosses a cache line.
+                const int head = std::min(width, int((32 - (reinterpret_cast<uintptr_t>(d) & 31)) & 31) / 4);
+                for (; i < head; ++i)
+                    one(i);
+                i += AdditiveWhiteAvx2(d + i, s.p + i, width - i, translucent);
+            }
+            const __m128i rgbMask = _mm_set1_epi32(0x00FFFFFF);
             const __m128i alphaMask = _mm_set1_epi32(int(0xFF000000));
             for (; i + 4 <= width; i += 4) {
                 const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s.p + i));
+                __m128i* dp = reinterpret_cast<__m128i*>(d + i);
+                if (!translucent) {
+                    _mm_storeu_si128(dp, _mm_adds_epu8(_mm_loadu_si128(dp), _mm_and_si128(sv, rgbMask)));
+                    continue;
+                }
                 // Four pixels of alpha 0 add nothing.
                 if (_mm_movemask_epi8(_mm_cmpeq_epi32(_mm_and_si128(sv, alphaMask), _mm_setzero_si128())) == 0xFFFF)
                     continue;
-                const __m128i dv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(d + i));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(d + i), AddWeightedWhite4(dv, sv));
+                _mm_storeu_si128(dp, AddWeightedWhite4(_mm_loadu_si128(dp), sv));
             }
         }
 #endif
-        for (; i < width; ++i) {
-            const uint32_t sp = s[i];
-            const uint32_t sa = sp >> 24;
-            d[i] = AddSaturate(d[i], (((sp >> 16) & 0xFF) * sa) >> 8, (((sp >> 8) & 0xFF) * sa) >> 8,
-                               ((sp & 0xFF) * sa) >> 8);
-        }
+        for (; i < width; ++i)
+            one(i);
     } else {
         const uint32_t ca = uint32_t(c.alpha);
         const uint32_t kr = ca * uint32_t(c.red) / 255, kg = ca * uint32_t(c.green) / 255,
@@ -338,10 +326,10 @@ void AdditiveRow(uint32_t* d, Row s, int width, const Color& c, bool translucent
             const uint32_t sp = s[i];
             const uint32_t sr = (sp >> 16) & 0xFF, sg = (sp >> 8) & 0xFF, sb = sp & 0xFF;
             if (!translucent) {
-                d[i] = AddSaturate(d[i], (sr * kr) >> 8, (sg * kg) >> 8, (sb * kb) >> 8);
+                d[i] = AddChannelsClamped(d[i], (sr * kr) >> 8, (sg * kg) >> 8, (sb * kb) >> 8);
             } else {
                 const uint32_t sa = sp >> 24;
-                d[i] = AddSaturate(d[i], (sr * kr * sa) >> 16, (sg * kg * sa) >> 16, (((sb * kb) >> 8) * sa) >> 8);
+                d[i] = AddChannelsClamped(d[i], (sr * kr * sa) >> 16, (sg * kg * sa) >> 16, (((sb * kb) >> 8) * sa) >> 8);
             }
         }
     }
