@@ -1,5 +1,6 @@
 // Graphics: text in the current font, with colour codes and word wrap.
 
+#include "framework/files/StringUtils.h"
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/LineSteppers.h"
@@ -15,17 +16,6 @@ uint32_t PackColor(const Color& c)
 {
     return (uint32_t(c.alpha & 255) << 24) | (uint32_t(c.red & 255) << 16) | (uint32_t(c.green & 255) << 8) |
            uint32_t(c.blue & 255);
-}
-
-int HexDigit(char16_t c)
-{
-    if (c >= u'0' && c <= u'9')
-        return c - u'0';
-    if (c >= u'A' && c <= u'F')
-        return c - u'A' + 10;
-    if (c >= u'a' && c <= u'f')
-        return c - u'a' + 10;
-    return 0;
 }
 
 } // namespace
@@ -101,9 +91,9 @@ int Graphics::DrawTextInWidth(std::u16string_view text, int x, int y, int width,
             } else if (code[0] == u'o') {
                 color = Color(0u);
             } else {
-                color.red = HexDigit(code[0]) * 16 + HexDigit(code[1]);
-                color.green = HexDigit(code[2]) * 16 + HexDigit(code[3]);
-                color.blue = HexDigit(code[4]) * 16 + HexDigit(code[5]);
+                color.red = int(HexDigitValue(code[0]) * 16 + HexDigitValue(code[1]));
+                color.green = int(HexDigitValue(code[2]) * 16 + HexDigitValue(code[3]));
+                color.blue = int(HexDigitValue(code[4]) * 16 + HexDigitValue(code[5]));
             }
         }
         i += 8;
