@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <utility>
 #include <vector>
 
@@ -141,6 +142,11 @@ void Bresenham(double x1, double y1, double x2, double y2, bool fractional, Plot
 
 } // namespace
 
+void WalkLine(double x1, double y1, double x2, double y2, bool fractional, const std::function<void(int, int)>& plot)
+{
+    Bresenham(x1, y1, x2, y2, fractional, plot);
+}
+
 void LineBlend(const PixelTarget& dst, const Color& c, double x1, double y1, double x2, double y2)
 {
     Bresenham(x1, y1, x2, y2, true, [&](int x, int y) {
@@ -170,19 +176,9 @@ void LineAdd(const PixelTarget& dst, const Color& c, double x1, double y1, doubl
     });
 }
 
-void SmoothLineBlend(const PixelTarget& dst, const Color& c, double x1, double y1, double x2, double y2)
+void WalkSmoothLine(double x1, double y1, double x2, double y2, int width, int height,
+                    const std::function<void(int, int, int, bool)>& plot)
 {
-    auto plot = [&](int x, int y, int f, bool side) {
-        if (!In(dst, x, y))
-            return;
-        int cov;
-        if (c.alpha == 255)
-            cov = side ? f : 255 - f;
-        else
-            cov = side ? (f * (c.alpha + 1)) >> 8 : ((255 - f) * (c.alpha + 1)) >> 8;
-        if (cov > 0)
-            Px(dst, x, y) = OverFill(Px(dst, x, y), c.red, c.green, c.blue, cov);
-    };
     if (!Usable(x1, y1, x2, y2))
         return;
     int ix1 = Trunc(x1), iy1 = Trunc(y1), ix2 = Trunc(x2), iy2 = Trunc(y2);
@@ -214,7 +210,7 @@ void SmoothLineBlend(const PixelTarget& dst, const Color& c, double x1, double y
             }
             x += xstep;
             plot(x, y, int(B >> 8), false);
-            if (y < dst.height - 1)
+            if (y < height - 1)
                 plot(x, y + 1, int(B >> 8), true);
         }
     } else {
@@ -228,11 +224,27 @@ void SmoothLineBlend(const PixelTarget& dst, const Color& c, double x1, double y
             }
             y += 1;
             plot(x, y, int(B >> 8), false);
-            if (x + xstep >= 0 && x + xstep < dst.width)
+            if (x + xstep >= 0 && x + xstep < width)
                 plot(x + xstep, y, int(B >> 8), true);
         }
     }
     plot(ix2, iy2, int(B >> 8), false);
+}
+
+void SmoothLineBlend(const PixelTarget& dst, const Color& c, double x1, double y1, double x2, double y2)
+{
+    auto plot = [&](int x, int y, int f, bool side) {
+        if (!In(dst, x, y))
+            return;
+        int cov;
+        if (c.alpha == 255)
+            cov = side ? f : 255 - f;
+        else
+            cov = side ? (f * (c.alpha + 1)) >> 8 : ((255 - f) * (c.alpha + 1)) >> 8;
+        if (cov > 0)
+            Px(dst, x, y) = OverFill(Px(dst, x, y), c.red, c.green, c.blue, cov);
+    };
+    WalkSmoothLine(x1, y1, x2, y2, dst.width, dst.height, plot);
 }
 
 std::vector<uint8_t> AlphaRunTable(const PixelSource& src)
@@ -433,14 +445,14 @@ bool StretchFiltered(const PixelTarget& dst, const Rect& R, const DoubleRect& ar
     return true;
 }
 
-void PutImageRotated(const PixelTarget& dst, const double* bounds, const PixelSource& src, const Rect& S, float x,
-                     float y, const Color& c, DrawMode mode, double angle, float cx, float cy)
+void ForEachRotatedSample(int width, int height, const double* bounds, const PixelSource& src, const Rect& S,
+                          float x, float y, double angle, float cx, float cy,
+                          const std::function<void(int, int, const uint32_t*, const uint32_t*)>& sample)
 {
     const double ca = std::cos(angle), sa = std::sin(angle);
     const int du = Trunc(ca * 65536), dv = Trunc(sa * 65536);
     const int X0 = Trunc(bounds[0]), Y0 = Trunc(bounds[1]);
     const int W = S.width, H = S.height;
-    const bool white = c.red == 255 && c.green == 255 && c.blue == 255 && c.alpha == 255;
     for (int j = 0; j < bounds[3]; ++j) {
         const float dX = float(double(X0) - cx - x);
         const float dY = float(double(Y0 + j) - cy - y);
@@ -482,7 +494,8 @@ void PutImageRotated(const PixelTarget& dst, const double* bounds, const PixelSo
             const int px = X0 + k, py = Y0 + j;
             // Blocks outside the source rectangle and pixels outside the
             // destination are not drawn.
-            if (u < 0 || v < 0 || (u >> 16) >= W - 1 || (v >> 16) >= H - 1 || !In(dst, px, py))
+            if (u < 0 || v < 0 || (u >> 16) >= W - 1 || (v >> 16) >= H - 1 || px < 0 || py < 0 || px >= width ||
+                py >= height)
                 continue;
             const uint32_t fu = (uint32_t(u) & 0xFFFE) + 1, fv = (uint32_t(v) & 0xFFFE) + 1;
             const int sx = S.x + (u >> 16), sy = S.y + (v >> 16);
@@ -492,58 +505,68 @@ void PutImageRotated(const PixelTarget& dst, const double* bounds, const PixelSo
             uint32_t Wt[4];
             for (int i = 0; i < 4; ++i)
                 Wt[i] = (w[i] * uint32_t(Ch(p[i], 3))) >> 16;
-            const uint32_t S0 = Wt[0] + Wt[1] + Wt[2] + Wt[3];
-            if (S0 == 0)
-                continue;
-            auto sum = [&](int ch, const uint32_t* Wx) {
-                uint32_t t = 0;
-                for (int i = 0; i < 4; ++i)
-                    t += uint32_t(Ch(p[i], ch)) * Wx[i];
-                return t;
-            };
-            uint32_t& d = Px(dst, px, py);
-            if (mode != 0) {
-                uint32_t add[3];  // blue, green, red
-                if (white) {
-                    for (int ch = 0; ch < 3; ++ch)
-                        add[ch] = sum(ch, Wt) >> 8;
-                } else {
-                    const uint32_t kr = uint32_t(c.alpha * c.red / 255), kg = uint32_t(c.alpha * c.green / 255),
-                                   kb = uint32_t(c.alpha * c.blue / 255);
-                    add[2] = ((sum(2, Wt) >> 8) * kr) >> 8;
-                    add[1] = (sum(1, Wt) * kg) >> 16;
-                    add[0] = (sum(0, Wt) * kb) >> 16;
-                }
-                d = Make(Ch(d, 3), T(Ch(d, 2) + int(add[2])), T(Ch(d, 1) + int(add[1])), T(Ch(d, 0) + int(add[0])));
-                continue;
-            }
-            uint32_t Sx = S0, P[3];
-            if (white) {
-                for (int ch = 0; ch < 3; ++ch)
-                    P[ch] = sum(ch, Wt) >> 8;
-            } else {
-                uint32_t W2[4];
-                for (int i = 0; i < 4; ++i)
-                    W2[i] = (Wt[i] * uint32_t(c.alpha)) >> 8;
-                Sx = W2[0] + W2[1] + W2[2] + W2[3];
-                if (Sx == 0)
-                    continue;
-                P[2] = (sum(2, W2) * uint32_t(c.red)) >> 16;
-                P[1] = ((sum(1, W2) >> 8) * uint32_t(c.green)) >> 8;
-                P[0] = ((sum(0, W2) >> 8) * uint32_t(c.blue)) >> 8;
-            }
-            if (Sx > 250) {
-                d = Make(255, int(P[2]), int(P[1]), int(P[0]));
-                continue;
-            }
-            const uint32_t dA = uint32_t(Ch(d, 3));
-            const uint32_t A = 256 - (((256 - dA) * (256 - Sx)) >> 8);
-            uint32_t out[3];
-            for (int ch = 0; ch < 3; ++ch)
-                out[ch] = ((((uint32_t(Ch(d, ch)) * dA) >> 8) * (256 - Sx)) + 256 * P[ch]) / A;
-            d = Make(int(A - 1), int(out[2]), int(out[1]), int(out[0]));
+            sample(px, py, p, Wt);
         }
     }
+}
+
+void PutImageRotated(const PixelTarget& dst, const double* bounds, const PixelSource& src, const Rect& S, float x,
+                     float y, const Color& c, DrawMode mode, double angle, float cx, float cy)
+{
+    const bool white = c.red == 255 && c.green == 255 && c.blue == 255 && c.alpha == 255;
+    auto draw = [&](int px, int py, const uint32_t* p, const uint32_t* Wt) {
+        const uint32_t S0 = Wt[0] + Wt[1] + Wt[2] + Wt[3];
+        if (S0 == 0)
+            return;
+        auto sum = [&](int ch, const uint32_t* Wx) {
+            uint32_t t = 0;
+            for (int i = 0; i < 4; ++i)
+                t += uint32_t(Ch(p[i], ch)) * Wx[i];
+            return t;
+        };
+        uint32_t& d = Px(dst, px, py);
+        if (mode != 0) {
+            uint32_t add[3];  // blue, green, red
+            if (white) {
+                for (int ch = 0; ch < 3; ++ch)
+                    add[ch] = sum(ch, Wt) >> 8;
+            } else {
+                const uint32_t kr = uint32_t(c.alpha * c.red / 255), kg = uint32_t(c.alpha * c.green / 255),
+                               kb = uint32_t(c.alpha * c.blue / 255);
+                add[2] = ((sum(2, Wt) >> 8) * kr) >> 8;
+                add[1] = (sum(1, Wt) * kg) >> 16;
+                add[0] = (sum(0, Wt) * kb) >> 16;
+            }
+            d = Make(Ch(d, 3), T(Ch(d, 2) + int(add[2])), T(Ch(d, 1) + int(add[1])), T(Ch(d, 0) + int(add[0])));
+            return;
+        }
+        uint32_t Sx = S0, P[3];
+        if (white) {
+            for (int ch = 0; ch < 3; ++ch)
+                P[ch] = sum(ch, Wt) >> 8;
+        } else {
+            uint32_t W2[4];
+            for (int i = 0; i < 4; ++i)
+                W2[i] = (Wt[i] * uint32_t(c.alpha)) >> 8;
+            Sx = W2[0] + W2[1] + W2[2] + W2[3];
+            if (Sx == 0)
+                return;
+            P[2] = (sum(2, W2) * uint32_t(c.red)) >> 16;
+            P[1] = ((sum(1, W2) >> 8) * uint32_t(c.green)) >> 8;
+            P[0] = ((sum(0, W2) >> 8) * uint32_t(c.blue)) >> 8;
+        }
+        if (Sx > 250) {
+            d = Make(255, int(P[2]), int(P[1]), int(P[0]));
+            return;
+        }
+        const uint32_t dA = uint32_t(Ch(d, 3));
+        const uint32_t A = 256 - (((256 - dA) * (256 - Sx)) >> 8);
+        uint32_t out[3];
+        for (int ch = 0; ch < 3; ++ch)
+            out[ch] = ((((uint32_t(Ch(d, ch)) * dA) >> 8) * (256 - Sx)) + 256 * P[ch]) / A;
+        d = Make(int(A - 1), int(out[2]), int(out[1]), int(out[0]));
+    };
+    ForEachRotatedSample(dst.width, dst.height, bounds, src, S, x, y, angle, cx, cy, draw);
 }
 
 } // namespace Quib::Ref

@@ -5,6 +5,7 @@
 
 #include "framework/graphics/SoftwareRender.h"
 
+#include <functional>
 #include <vector>
 
 namespace Quib::Ref {
@@ -24,6 +25,22 @@ void StretchFast(const PixelTarget& dst, const Rect& R, const DoubleRect& area, 
 bool StretchFiltered(const PixelTarget& dst, const Rect& R, const DoubleRect& area, const PixelSource& src);
 void PutImageRotated(const PixelTarget& dst, const double* bounds, const PixelSource& src, const Rect& srcRect,
                      float x, float y, const Color& color, DrawMode mode, double angle, float cx, float cy);
+
+// The lines' walks, by their own stepping: plot(x, y) for each pixel of the
+// Bresenham line (fractional: the error term starts with the start point's
+// fraction), plot(x, y, f, side) for each pixel of the anti-aliased line on a
+// width x height target (f the fraction's high byte, side the pixel beside).
+void WalkLine(double x1, double y1, double x2, double y2, bool fractional, const std::function<void(int, int)>& plot);
+void WalkSmoothLine(double x1, double y1, double x2, double y2, int width, int height,
+                    const std::function<void(int, int, int, bool)>& plot);
+
+// The rotated draw's walk, by its own span cut: sample(px, py, p, W) for every
+// pixel (px, py) inside a width x height target whose 2 x 2 block lies inside
+// the source rectangle, with the texels p (top left, right, below, below
+// right) and their weights W scaled by the texels' alphas.
+void ForEachRotatedSample(int width, int height, const double* bounds, const PixelSource& src, const Rect& srcRect,
+                          float x, float y, double angle, float cx, float cy,
+                          const std::function<void(int, int, const uint32_t*, const uint32_t*)>& sample);
 
 // The alpha run table of a source, by its rule.
 std::vector<uint8_t> AlphaRunTable(const PixelSource& src);

@@ -1,7 +1,7 @@
 #include "SurfaceReference.h"
 
-#include "framework/graphics/LineSteppers.h"
-#include "framework/graphics/RotatedSampler.h"
+#include "framework/graphics/SoftwareRender.h"
+#include "graphics/SoftwareReference.h"
 
 #include <algorithm>
 
@@ -151,7 +151,7 @@ void Line(Surface& s, double x1, double y1, double x2, double y2, const Color& c
 {
     const Layout& L = s.layout;
     const uint32_t a = uint32_t(c.alpha);
-    StepBresenhamLine(x1, y1, x2, y2, true, s.width, s.height, [&](int x, int y) {
+    Ref::WalkLine(x1, y1, x2, y2, true, [&](int x, int y) {
         if (x < 0 || y < 0 || x >= s.width || y >= s.height)
             return;
         const uint32_t d = s.At(x, y);
@@ -169,7 +169,7 @@ void Line(Surface& s, double x1, double y1, double x2, double y2, const Color& c
 
 void LineAdditive(Surface& s, double x1, double y1, double x2, double y2, const Color& c)
 {
-    StepBresenhamLine(x1, y1, x2, y2, true, s.width, s.height, [&](int x, int y) {
+    Ref::WalkLine(x1, y1, x2, y2, true, [&](int x, int y) {
         if (x >= 0 && y >= 0 && x < s.width && y < s.height)
             FillAdditive(s, Rect(x, y, 1, 1), c);
     });
@@ -179,7 +179,7 @@ void SmoothLine(Surface& s, double x1, double y1, double x2, double y2, const Co
 {
     const Layout& L = s.layout;
     const uint32_t P = uint32_t(c.alpha);
-    StepSmoothLine(x1, y1, x2, y2, s.width, s.height, [&](int x, int y, int f, bool side) {
+    Ref::WalkSmoothLine(x1, y1, x2, y2, s.width, s.height, [&](int x, int y, int f, bool side) {
         if (x < 0 || y < 0 || x >= s.width || y >= s.height)
             return;
         uint32_t cov = side ? uint32_t(f) : 255 - uint32_t(f);
@@ -321,51 +321,48 @@ void Stretch(Surface& s, const Rect& R, const double area[4], const Source& src,
 void Rotate(Surface& s, const double* bounds, const Source& src, const Rect& sr, float x, float y, const Color& c,
             DrawMode mode, double angle, float cx, float cy)
 {
-    using namespace RotatedSampling;
     const Layout& L = s.layout;
     const PixelSource pixels{src.argb, nullptr, nullptr, src.width, 0};
     const bool white = c.IsOpaqueWhite();
     const bool rgb32 = L.bitCount == 32 && L.mask[0] == 0xFF0000 && L.mask[1] == 0xFF00 && L.mask[2] == 0xFF;
     const bool spread = L.Spread565() || L.Spread555();
-    ForEachRotatedSpan(s.width, s.height, bounds, sr, x, y, angle, cx, cy,
-                       [&](int row, int column, int count, int32_t u, int32_t v, int32_t du, int32_t dv) {
-                           for (int i = 0; i < count; ++i, u += du, v += dv) {
-                               Texels t;
-                               ReadTexels(pixels, sr, u, v, t);
-                               uint32_t W[4] = {t.W[0], t.W[1], t.W[2], t.W[3]};
-                               if (mode == 0 && !white)
-                                   for (uint32_t& w : W)
-                                       w = (w * uint32_t(c.alpha)) >> 8;
-                               const uint32_t S = W[0] + W[1] + W[2] + W[3];
-                               if (S == 0)
-                                   continue;
-                               uint32_t& d = s.At(column + i, row);
-                               uint32_t out = 0;
-                               for (int k = 0; k < 3; ++k) {
-                                   const int shift = 16 - 8 * k;
-                                   const uint32_t sum = SumChannel(t, W, shift);
-                                   const uint32_t cc = Ch(c, k);
-                                   const uint32_t dc = Value(L, d, k), cut = 8 - L.bits[k];
-                                   uint32_t value;
-                                   if (mode != 0) {
-                                       const uint32_t kk = uint32_t(c.alpha) * cc / 255;
-                                       const uint32_t add = white ? sum >> 8 : k == 0 ? ((sum >> 8) * kk) >> 8
-                                                                                     : (sum * kk) >> 16;
-                                       value = std::min(dc + (add >> cut), L.Max(k));
-                                   } else if (!white) {
-                                       value = ((((sum >> 8) * (cc + 1)) >> 8) >> cut) + ((dc * (256 - S)) >> 8);
-                                   } else if (rgb32) {
-                                       value = (sum >> 8) + ((dc * (256 - S)) >> 8);
-                                   } else if (spread) {
-                                       value = ((sum >> 8) >> cut) + ((dc * ((256 - S) >> 3)) >> 5);
-                                   } else {
-                                       value = ((sum >> 8) >> cut) + ((dc * (256 - S)) >> 8);
-                                   }
-                                   out |= (value << L.shift[k]) & L.mask[k];
-                               }
-                               d = out;
-                           }
-                       });
+    auto draw = [&](int px, int py, const uint32_t* p, const uint32_t* Wt) {
+        uint32_t W[4] = {Wt[0], Wt[1], Wt[2], Wt[3]};
+        if (mode == 0 && !white)
+            for (uint32_t& w : W)
+                w = (w * uint32_t(c.alpha)) >> 8;
+        const uint32_t S = W[0] + W[1] + W[2] + W[3];
+        if (S == 0)
+            return;
+        uint32_t& d = s.At(px, py);
+        uint32_t out = 0;
+        for (int k = 0; k < 3; ++k) {
+            const int shift = 16 - 8 * k;
+            uint32_t sum = 0;
+            for (int i = 0; i < 4; ++i)
+                sum += ((p[i] >> shift) & 0xFF) * W[i];
+            const uint32_t cc = Ch(c, k);
+            const uint32_t dc = Value(L, d, k), cut = 8 - L.bits[k];
+            uint32_t value;
+            if (mode != 0) {
+                const uint32_t kk = uint32_t(c.alpha) * cc / 255;
+                const uint32_t add = white ? sum >> 8 : k == 0 ? ((sum >> 8) * kk) >> 8 : (sum * kk) >> 16;
+                value = std::min(dc + (add >> cut), L.Max(k));
+            } else if (!white) {
+                value = ((((sum >> 8) * (cc + 1)) >> 8) >> cut) + ((dc * (256 - S)) >> 8);
+            } else if (rgb32) {
+                value = (sum >> 8) + ((dc * (256 - S)) >> 8);
+            } else if (spread) {
+                value = ((sum >> 8) >> cut) + ((dc * ((256 - S) >> 3)) >> 5);
+            } else {
+                value = ((sum >> 8) >> cut) + ((dc * (256 - S)) >> 8);
+            }
+            out |= (value << L.shift[k]) & L.mask[k];
+        }
+        d = out;
+    };
+    // The span cut and the 2 x 2 sample of the memory reference.
+    Ref::ForEachRotatedSample(s.width, s.height, bounds, pixels, sr, x, y, angle, cx, cy, draw);
 }
 
 } // namespace Quib::SurfaceRef
