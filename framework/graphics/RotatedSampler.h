@@ -46,11 +46,6 @@ inline bool BlockInside(int64_t p, int64_t size)
     return p >= 0 && (p >> 16) < size - 1;
 }
 
-struct Sample {
-    uint32_t S;           // alpha 0..255
-    uint32_t r, g, b;     // premultiplied colour sums (before any shift)
-};
-
 struct Texels {
     uint32_t p[4];
     uint32_t W[4];

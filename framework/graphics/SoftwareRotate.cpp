@@ -77,7 +77,8 @@ struct Reciprocals {
 };
 const Reciprocals kReciprocals;
 
-// Step 7: store a sample (S, P) over d.
+// Stores a sample of alpha S and colour P over d: nearly opaque samples
+// replace d, others blend over it by the alphas of both.
 inline uint32_t StoreNormal(uint32_t d, uint32_t S, uint32_t pr, uint32_t pg, uint32_t pb)
 {
     if (S > 250)
@@ -85,13 +86,6 @@ inline uint32_t StoreNormal(uint32_t d, uint32_t S, uint32_t pr, uint32_t pg, ui
     const uint32_t dA = d >> 24;
     const uint32_t inv = 256 - S;
     const uint32_t dr = (d >> 16) & 0xFF, dg = (d >> 8) & 0xFF, db = d & 0xFF;
-    if (dA == 255) {
-        // A' = 256: the division is a shift.
-        const uint32_t r = ((((dr * 255) >> 8) * inv) + 256 * pr) >> 8;
-        const uint32_t g = ((((dg * 255) >> 8) * inv) + 256 * pg) >> 8;
-        const uint32_t b = ((((db * 255) >> 8) * inv) + 256 * pb) >> 8;
-        return 0xFF000000 | (r << 16) | (g << 8) | b;
-    }
     const uint32_t A = 256 - (((256 - dA) * inv) >> 8);
     const uint32_t r = kReciprocals.Divide((((dr * dA) >> 8) * inv) + 256 * pr, A);
     const uint32_t g = kReciprocals.Divide((((dg * dA) >> 8) * inv) + 256 * pg, A);
@@ -99,7 +93,7 @@ inline uint32_t StoreNormal(uint32_t d, uint32_t S, uint32_t pr, uint32_t pg, ui
     return ((A - 1) << 24) | (r << 16) | (g << 8) | b;
 }
 
-// Step 7 with opaque white: P as from PremultipliedSample. Over an opaque
+// StoreNormal with P as from PremultipliedSample. Over an opaque
 // pixel A' = 256, so each channel is (((d * 255) >> 8) * (256 - S) >> 8) + P.
 inline uint32_t StoreNormalPacked(uint32_t d, uint32_t S, uint32_t P)
 {
