@@ -87,7 +87,7 @@ void RunRow(uint32_t* d, Row s, const uint8_t* runs, int width)
         const uint32_t a = s[i] >> 24;
         if (a == 255) {
             if constexpr (std::is_same_v<Row, BitsRow>) {
-                std::memcpy(d + i, s.p + i, size_t(n) * 4);
+                std::memmove(d + i, s.p + i, size_t(n) * 4);  // a picture may be put onto itself
             } else {
                 for (int k = 0; k < n; ++k)
                     d[i + k] = s[i + k];
