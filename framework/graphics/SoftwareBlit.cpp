@@ -225,16 +225,28 @@ inline __m128i AddWeightedWhite4(__m128i d, __m128i s)
 }
 #endif
 
+// The white additive rule: each channel + s, or + s * sA >> 8 with
+// translucent pixels; alpha kept.
+inline uint32_t AddWhite(uint32_t d, uint32_t sp, bool translucent)
+{
+    const uint32_t sa = translucent ? sp >> 24 : 256;
+    return AddChannelsClamped(d, (((sp >> 16) & 0xFF) * sa) >> 8, (((sp >> 8) & 0xFF) * sa) >> 8,
+                              ((sp & 0xFF) * sa) >> 8);
+}
+
 #ifdef __SSE2__
-// Eight pixels at a time of the white additive blit: each channel + s (or
-// + s * sA >> 8 with translucent pixels), saturated, alpha kept. Returns the
-// number of pixels done.
-__attribute__((target("avx2"))) int AdditiveWhiteAvx2(uint32_t* d, const uint32_t* s, int width, bool translucent)
+// The white additive blit of `height` rows from a source in bits form, rows
+// dStride and sStride words apart. Eight pixels at a time on a 32-byte
+// aligned destination (no load or store of it then crosses a cache line), the
+// ends of each row one at a time.
+__attribute__((target("avx2"))) void AdditiveWhiteAvx2(uint32_t* d, ptrdiff_t dStride, const uint32_t* s,
+                                                       ptrdiff_t sStride, int width, int height, bool translucent)
 {
     const __m256i rgbMask = _mm256_set1_epi32(0x00FFFFFF);
     const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000));
     const __m256i lowBytes = _mm256_set1_epi16(0x00FF);
     const __m256i greenHigh = _mm256_set1_epi32(0x0000FF00);
+    const __m256i one = _mm256_set1_epi8(1);
     // Each pixel's alpha byte into both of its 16-bit lanes.
     const __m256i alphaLanes = _mm256_setr_epi8(3, -1, 3, -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1, 3, -1, 3,
                                                 -1, 7, -1, 7, -1, 11, -1, 11, -1, 15, -1, 15, -1);
@@ -248,58 +260,47 @@ __attribute__((target("avx2"))) int AdditiveWhiteAvx2(uint32_t* d, const uint32_
         const __m256i g = _mm256_and_si256(_mm256_mullo_epi16(_mm256_srli_epi16(sv, 8), a), greenHigh);
         return _mm256_or_si256(rb, g);
     };
-    int i = 0;
-    for (; i + 16 <= width; i += 16) {
-        const __m256i s0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
-        const __m256i s1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + 8));
-        __m256i* dp = reinterpret_cast<__m256i*>(d + i);
-        if (translucent && _mm256_testc_si256(_mm256_and_si256(s0, s1), alphaMask)) {
-            // All opaque: s * 255 >> 8 is s - 1, or 0 for 0.
-            const __m256i one = _mm256_set1_epi8(1);
-            _mm256_storeu_si256(dp, _mm256_adds_epu8(_mm256_loadu_si256(dp),
-                                                     _mm256_and_si256(_mm256_subs_epu8(s0, one), rgbMask)));
-            _mm256_storeu_si256(dp + 1, _mm256_adds_epu8(_mm256_loadu_si256(dp + 1),
-                                                         _mm256_and_si256(_mm256_subs_epu8(s1, one), rgbMask)));
-            continue;
+    for (int j = 0; j < height; ++j, d += dStride, s += sStride) {
+        const int head = std::min(width, int((32 - (reinterpret_cast<uintptr_t>(d) & 31)) & 31) / 4);
+        int i = 0;
+        for (; i < head; ++i)
+            d[i] = AddWhite(d[i], s[i], translucent);
+        for (; i + 16 <= width; i += 16) {
+            const __m256i s0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+            const __m256i s1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + 8));
+            __m256i* dp = reinterpret_cast<__m256i*>(d + i);
+            if (translucent && _mm256_testc_si256(_mm256_and_si256(s0, s1), alphaMask)) {
+                // All opaque: s * 255 >> 8 is s - 1, or 0 for 0.
+                _mm256_storeu_si256(dp, _mm256_adds_epu8(_mm256_loadu_si256(dp),
+                                                         _mm256_and_si256(_mm256_subs_epu8(s0, one), rgbMask)));
+                _mm256_storeu_si256(dp + 1, _mm256_adds_epu8(_mm256_loadu_si256(dp + 1),
+                                                             _mm256_and_si256(_mm256_subs_epu8(s1, one), rgbMask)));
+                continue;
+            }
+            // Sixteen pixels of alpha 0 add nothing when the weights apply.
+            if (translucent && _mm256_testz_si256(_mm256_or_si256(s0, s1), alphaMask))
+                continue;
+            _mm256_storeu_si256(dp, _mm256_adds_epu8(_mm256_loadu_si256(dp), weighted(s0)));
+            _mm256_storeu_si256(dp + 1, _mm256_adds_epu8(_mm256_loadu_si256(dp + 1), weighted(s1)));
         }
-        // Sixteen pixels of alpha 0 add nothing when the weights apply.
-        if (translucent && _mm256_testz_si256(_mm256_or_si256(s0, s1), alphaMask))
-            continue;
-        _mm256_storeu_si256(dp, _mm256_adds_epu8(_mm256_loadu_si256(dp), weighted(s0)));
-        _mm256_storeu_si256(dp + 1, _mm256_adds_epu8(_mm256_loadu_si256(dp + 1), weighted(s1)));
+        for (; i + 8 <= width; i += 8) {
+            const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+            __m256i* dp = reinterpret_cast<__m256i*>(d + i);
+            _mm256_storeu_si256(dp, _mm256_adds_epu8(_mm256_loadu_si256(dp), weighted(sv)));
+        }
+        for (; i < width; ++i)
+            d[i] = AddWhite(d[i], s[i], translucent);
     }
-    for (; i + 8 <= width; i += 8) {
-        const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
-        __m256i* dp = reinterpret_cast<__m256i*>(d + i);
-        _mm256_storeu_si256(dp, _mm256_adds_epu8(_mm256_loadu_si256(dp), weighted(sv)));
-    }
-    return i;
 }
 #endif
 
 template <class Row>
 void AdditiveRow(uint32_t* d, Row s, int width, const Color& c, bool translucent)
 {
-    const bool white = c.IsOpaqueWhite();
-    if (white) {
-        // Each channel + s, or + s * sA >> 8 with translucent pixels.
-        auto one = [&](int i) {
-            const uint32_t sp = s[i];
-            const uint32_t sa = translucent ? sp >> 24 : 256;
-            d[i] = AddChannelsClamped(d[i], (((sp >> 16) & 0xFF) * sa) >> 8, (((sp >> 8) & 0xFF) * sa) >> 8,
-                               ((sp & 0xFF) * sa) >> 8);
-        };
+    if (c.IsOpaqueWhite()) {
         int i = 0;
 #ifdef __SSE2__
         if constexpr (std::is_same_v<Row, BitsRow>) {
-            if (gAvx2) {
-                // The wide loop on a 32-byte aligned destination: no load or
-                // store of it then crosses a cache line.
-                const int head = std::min(width, int((32 - (reinterpret_cast<uintptr_t>(d) & 31)) & 31) / 4);
-                for (; i < head; ++i)
-                    one(i);
-                i += AdditiveWhiteAvx2(d + i, s.p + i, width - i, translucent);
-            }
             const __m128i rgbMask = _mm_set1_epi32(0x00FFFFFF);
             const __m128i alphaMask = _mm_set1_epi32(int(0xFF000000));
             for (; i + 4 <= width; i += 4) {
@@ -317,7 +318,7 @@ void AdditiveRow(uint32_t* d, Row s, int width, const Color& c, bool translucent
         }
 #endif
         for (; i < width; ++i)
-            one(i);
+            d[i] = AddWhite(d[i], s[i], translucent);
     } else {
         const uint32_t ca = uint32_t(c.alpha);
         const uint32_t kr = ca * uint32_t(c.red) / 255, kg = ca * uint32_t(c.green) / 255,
@@ -355,6 +356,14 @@ void SoftPutImageNormal(const PixelTarget& dst, int x, int y, const PixelSource&
 void SoftPutImageAdditive(const PixelTarget& dst, int x, int y, const PixelSource& src, const Rect& s,
                           const Color& color, bool srcHasTranslucent)
 {
+#ifdef __SSE2__
+    if (gAvx2 && src.bits && color.IsOpaqueWhite()) {
+        AdditiveWhiteAvx2(dst.bits + ptrdiff_t(y) * dst.stride + x, dst.stride,
+                          src.bits + ptrdiff_t(s.y) * src.width + s.x, src.width, s.width, s.height,
+                          srcHasTranslucent);
+        return;
+    }
+#endif
     ForEachSourceRow(src, s, [&](auto row, int j) {
         AdditiveRow(dst.bits + ptrdiff_t(y + j) * dst.stride + x, row, s.width, color, srcHasTranslucent);
     });
