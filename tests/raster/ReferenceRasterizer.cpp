@@ -266,7 +266,7 @@ void ReferenceFillTriangle(const ReferenceOptions& options, const FixedCorner* c
     const int64_t preStep = (static_cast<int64_t>(firstRow) << 16) - T.y;
     const int64_t widthRecip = Reciprocal(static_cast<int64_t>(M.x) - longAtMid);
 
-    int32_t longQ[FIELDS], longDq[FIELDS], rowDq[FIELDS];
+    int32_t longQ[FIELDS] = {}, longDq[FIELDS] = {}, rowDq[FIELDS] = {};
     for (int f = 0; f < FIELDS; ++f) {
         longDq[f] = Narrow(Product(static_cast<int64_t>(Get(B, f)) - Get(T, f), longRecip) >> 32);
         longQ[f] = Narrow(static_cast<int64_t>(Narrow(Product(longDq[f], preStep) >> 16)) + Get(T, f));
