@@ -154,26 +154,32 @@ bool DDImage::CreateSurface()
             writeKey = !keyUnavailable;
         }
     }
-    if (words) {
-        for (int y = 0; y < height; ++y) {
-            const size_t row = size_t(y) * size_t(width);
-            if (wide) {
-                uint32_t* out = view.Row<uint32_t>(y);
-                for (int x = 0; x < width; ++x)
-                    out[x] = writeKey && (words[row + x] >> 24) != 255 ? key : convert(row + x);
-            } else {
-                uint16_t* out = view.Row<uint16_t>(y);
-                for (int x = 0; x < width; ++x)
-                    out[x] = uint16_t(writeKey && (words[row + x] >> 24) != 255 ? key : convert(row + x));
-            }
-        }
-    }
+    if (words)
+        WriteBitsToLockedSurface(view, writeKey, key);
     if (keyed) {
         SurfaceColorKey colorKey{key, key};
         surface->SetColorKey(DDCKEY_SRCBLT, &colorKey);
     }
     ReleaseSurfaceLock();
     return true;
+}
+
+void DDImage::WriteBitsToLockedSurface(const SurfaceView& view, bool writeKey, uint32_t key)
+{
+    const uint32_t* words = bits.get();
+    const int w = std::min<int>(width, view.width), h = std::min<int>(height, view.height);
+    for (int y = 0; y < h; ++y) {
+        const uint32_t* in = words + size_t(y) * size_t(width);
+        if (view.bitCount == 32) {
+            uint32_t* out = view.Row<uint32_t>(y);
+            for (int x = 0; x < w; ++x)
+                out[x] = writeKey && (in[x] >> 24) != 255 ? key : ArgbToSurfacePixel(in[x], view);
+        } else if (view.bitCount == 16) {
+            uint16_t* out = view.Row<uint16_t>(y);
+            for (int x = 0; x < w; ++x)
+                out[x] = uint16_t(writeKey && (in[x] >> 24) != 255 ? key : ArgbToSurfacePixel(in[x], view));
+        }
+    }
 }
 
 DisplaySurface* DDImage::EnsureSurface()
@@ -371,8 +377,17 @@ void DDImage::ReapplyStorageOptions()
 void DDImage::NotePixelsEdited()
 {
     MemoryImage::NotePixelsEdited();
-    // The bits are newer than the surface. A surface of the display stays.
-    if (surface && !surfaceAttached) {
+    // The bits are newer than the surface. A surface of the display stays
+    // and takes the edited bits, so that the next surface draw (which frees
+    // the bits) keeps the edit.
+    if (surface && surfaceAttached) {
+        if (bits && !noSurfaceAccess && display && AcquireSurfaceLock()) {
+            WriteBitsToLockedSurface(MakeSurfaceView(lockDesc, *display), false, 0);
+            ReleaseSurfaceLock();
+        }
+        return;
+    }
+    if (surface) {
         if (lockCount > 0)
             surface->Unlock();
         lockCount = 0;

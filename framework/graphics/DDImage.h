@@ -8,6 +8,7 @@ namespace Quib {
 
 class DDInterface;
 struct ScanSpan;
+struct SurfaceView;
 
 // A picture of the display: a MemoryImage whose pixels may also, or only,
 // live on a display surface in the display's layout. Drawing goes through
@@ -122,6 +123,9 @@ private:
     // After a surface-path draw: drop the memory copies when a surface holds
     // the pixels.
     void FinishSurfaceDraw();
+    // Writes the bits into the locked surface (transparent pixels as the key
+    // when writeKey is set), cut to the smaller of the two sizes.
+    void WriteBitsToLockedSurface(const SurfaceView& view, bool writeKey, uint32_t key);
     // The line operations' rule, for the plain and the anti-aliased line.
     void DrawLine(double x1, double y1, double x2, double y2, const Color& color, DrawMode mode, bool smooth);
     // The nearest stretch of a source area onto R of the locked surface

@@ -1,6 +1,7 @@
 #include "framework/app/DDInterface.h"
 #include "framework/app/QuibAppBase.h"
 #include "framework/graphics/DDImage.h"
+#include "framework/graphics/Graphics.h"
 #include "support/TestDisplays.h"
 
 #include "SurfaceReference.h"
@@ -366,6 +367,42 @@ TEST_P(DDImageStorage, StaleFlagsWhileTheSurfaceLives)
     EXPECT_EQ(image.surface, nullptr);
     image.ApplyBitsChange();
     EXPECT_TRUE(image.hasTrans);
+}
+
+TEST_P(DDImageStorage, SoftwareEditSurvivesTheNextSurfaceDraw)
+{
+    // A clear goes into the bits; the following fill goes onto the surface.
+    for (const bool attached : {false, true}) {
+        SCOPED_TRACE(attached ? "attached surface" : "own surface");
+        DDImage image(Display());
+        DisplaySurface* own = nullptr;
+        if (attached) {
+            SurfaceDesc desc;
+            desc.flags = DDSD_WIDTH | DDSD_HEIGHT;
+            desc.width = 4;
+            desc.height = 3;
+            ASSERT_EQ(Display()->CreateSurface(desc, &own), DD_OK);
+            image.AttachSurface(own);
+            own->Release();
+        } else {
+            Assign(image, std::vector<uint32_t>(12, 0xFF000000), 4, 3);
+            ASSERT_TRUE(image.CreateSurface());
+        }
+        image.FillRectangle(Rect(0, 0, 4, 3), Color(255, 255, 255), 0);
+        ASSERT_FALSE(image.bits);
+        Graphics g(&image);
+        g.ClearArea(1, 1, 2, 1);
+        image.FillRectangle(Rect(0, 0, 1, 1), Color(255, 0, 0), 0);
+        // Attached, the fill went onto the surface, which is read back here.
+        EXPECT_EQ(!image.bits, attached);
+        for (int y = 0; y < 3; ++y) {
+            for (int x = 0; x < 4; ++x) {
+                const uint32_t want = y == 1 && (x == 1 || x == 2) ? 0 : x == 0 && y == 0 ? 0xFF0000 : 0xFFFFFF;
+                // The top bit of each channel survives every surface layout.
+                EXPECT_EQ(image.GetPixel(x, y) & 0x808080, want & 0x808080) << x << "," << y;
+            }
+        }
+    }
 }
 
 TEST_P(DDImageStorage, ResizeDropsSurfaceAndBits)
