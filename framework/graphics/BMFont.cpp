@@ -142,7 +142,6 @@ void BMFont::DrawGlyph(Graphics& g, const BMFontGlyph& glyph, float x, float y, 
 void BMFont::RenderText(Graphics& g, int x, int y, std::u16string_view text, const Color& color, const Rect& clip,
                         float scaleX, float scaleY, float spacing, int hAlign, int vAlign) const
 {
-    const bool oldColorize = g.colorizeImages;
     const Rect oldClip = g.clipRect;
     g.colorizeImages = true;
     g.color = color;
@@ -191,8 +190,9 @@ void BMFont::RenderText(Graphics& g, int x, int y, std::u16string_view text, con
         previous = c;
     }
 
+    // The clip comes back; the colour stays and colourising is left off.
     g.clipRect = oldClip;
-    g.colorizeImages = oldColorize;
+    g.colorizeImages = false;
 }
 
 } // namespace Quib

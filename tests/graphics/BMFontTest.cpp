@@ -198,7 +198,7 @@ TEST(BMFont, ScaledGraphicsScalesAboutItsOrigin)
     EXPECT_EQ(d.dest.calls[1].rect, Rect(2 * (1 + 9) - 4, 6, 16, 30));
 }
 
-TEST(BMFont, DrawTextKeepsTheCallersColouriseFlag)
+TEST(BMFont, RenderTextLeavesColourisingOffAndTheColourSet)
 {
     FontFiles files;
     BMFont font(files.path);
@@ -207,10 +207,14 @@ TEST(BMFont, DrawTextKeepsTheCallersColouriseFlag)
         d.g.font = &font;
         d.g.colorizeImages = before;
         d.g.color = Color(1, 2, 3);
-        d.g.DrawText(u"A", 0, 30);
+        const Rect clip(1, 2, 30, 40);
+        d.g.clipRect = clip;
+        d.g.font->RenderText(d.g, 0, 30, u"A", Color(4, 5, 6), Rect(0, 0, 50, 50), 1, 1, 0, 0, 24);
         ASSERT_EQ(d.dest.calls.size(), 1u);
-        EXPECT_EQ(d.dest.calls[0].color, Color(1, 2, 3));
-        EXPECT_EQ(d.g.colorizeImages, before);
+        EXPECT_EQ(d.dest.calls[0].color, Color(4, 5, 6)); // glyphs take the text colour
+        EXPECT_FALSE(d.g.colorizeImages);
+        EXPECT_EQ(d.g.color, Color(4, 5, 6));
+        EXPECT_EQ(d.g.clipRect, clip);
     }
 }
 
