@@ -1,5 +1,6 @@
 #include "framework/files/PrintfFormat.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -34,8 +35,14 @@ double FormatArg::AsDouble() const
 
 namespace {
 
-// Longest precision honoured; more would only produce zeros.
-constexpr int kMaxPrecision = 512;
+// Digits after the point that can be other than zero: the exact value of a
+// double has at most 1074 of them in fixed notation and at most 767
+// significant digits in scientific notation. Digits asked for past these
+// are zeros and are written without being built.
+constexpr int kExactFixedDigits = 1074;
+constexpr int kExactScientificDigits = 767;
+// Hexadecimal digits of a double's fraction.
+constexpr int kExactHexDigits = 13;
 // Widths beyond this are cut; the output is limited anyway.
 constexpr int64_t kMaxWidth = 0x7FFFFFFF;
 
@@ -108,17 +115,22 @@ private:
     size_t mNext = 0;
 };
 
-// Writes a converted body (sign/prefix + digits) with width and padding.
+// Writes a converted body (sign/prefix + digits) with width and padding;
+// `zeros` more '0's go into the body at `zerosAt`.
 template <class Char>
-void PutPadded(Sink<Char>& sink, const Spec& spec, std::string_view prefix, std::string_view body, bool zeroPad)
+void PutPadded(Sink<Char>& sink, const Spec& spec, std::string_view prefix, std::string_view body, bool zeroPad,
+               int64_t zeros = 0, size_t zerosAt = 0)
 {
-    int64_t pad = spec.width - static_cast<int64_t>(prefix.size() + body.size());
+    int64_t pad = spec.width - static_cast<int64_t>(prefix.size() + body.size()) - zeros;
     if (!spec.left && !zeroPad)
         sink.Repeat(Char(' '), pad);
     sink.Append(prefix.data(), prefix.size());
     if (!spec.left && zeroPad)
         sink.Repeat(Char('0'), pad);
-    sink.Append(body.data(), body.size());
+    zerosAt = std::min(zerosAt, body.size());
+    sink.Append(body.data(), zerosAt);
+    sink.Repeat(Char('0'), zeros);
+    sink.Append(body.data() + zerosAt, body.size() - zerosAt);
     if (spec.left)
         sink.Repeat(Char(' '), pad);
 }
@@ -171,24 +183,39 @@ void PutInteger(Sink<Char>& sink, const Spec& spec, char conv, const FormatArg& 
         prefix = "+";
     else if (isSigned && spec.space)
         prefix = " ";
-    if (spec.alt && magnitude != 0) {
-        if (base == 8 && (body.empty() || body[0] != '0'))
-            body.insert(body.begin(), '0');
-        else if (base == 16)
-            prefix += conv == 'X' ? "0X" : "0x";
-    }
+    // '#' makes an octal number start with 0 (a zero with no digits too);
+    // the hexadecimal prefix is for numbers other than zero.
+    if (spec.alt && base == 8 && (body.empty() || body[0] != '0'))
+        body.insert(body.begin(), '0');
+    else if (spec.alt && base == 16 && magnitude != 0)
+        prefix += conv == 'X' ? "0X" : "0x";
     PutPadded(sink, spec, prefix, body, spec.zero && !spec.left && spec.precision < 0);
 }
 
-// Body of %e / %f with the given precision (at most kMaxPrecision + 4, as
-// %g asks), without sign. The widest is a fixed 1e308: 309 digits, the
-// point and the precision.
-std::string FixedOrScientific(double v, bool scientific, int precision)
+// A converted number without sign: text, and the count of zeros that
+// belong in it at zerosAt (the digits asked for past the exact ones).
+struct FloatBody {
+    std::string text;
+    int64_t zeros = 0;
+    size_t zerosAt = 0;
+};
+
+// Body of %e / %f with the given precision. The widest text built is a fixed
+// 1e308: 309 digits, the point and the exact digits.
+FloatBody FixedOrScientific(double v, bool scientific, int64_t precision)
 {
-    char text[kMaxPrecision + 4 + 340];
+    const int exact = scientific ? kExactScientificDigits : kExactFixedDigits;
+    const int built = static_cast<int>(std::min<int64_t>(precision, exact));
+    char text[kExactFixedDigits + 340];
     auto r = std::to_chars(text, text + sizeof text, v,
-                           scientific ? std::chars_format::scientific : std::chars_format::fixed, precision);
-    return r.ec == std::errc() ? std::string(text, r.ptr) : std::string();
+                           scientific ? std::chars_format::scientific : std::chars_format::fixed, built);
+    FloatBody body;
+    if (r.ec != std::errc())
+        return body;
+    body.text.assign(text, r.ptr);
+    body.zeros = precision - built;
+    body.zerosAt = scientific ? body.text.find('e') : body.text.size();
+    return body;
 }
 
 template <class Char>
@@ -199,33 +226,37 @@ void PutFloat(Sink<Char>& sink, const Spec& spec, char conv, double v)
     bool negative = std::signbit(v);
     double a = std::fabs(v);
     std::string prefix = negative ? "-" : spec.plus ? "+" : spec.space ? " " : "";
-    std::string body;
     if (!std::isfinite(a)) {
-        body = std::isnan(a) ? "nan" : "inf";
+        std::string body = std::isnan(a) ? "nan" : "inf";
         if (upper)
             for (char& c : body)
                 c = static_cast<char>(c & ~0x20);
         PutPadded(sink, spec, prefix, body, false);
         return;
     }
-    int precision = spec.precision < 0 ? 6 : std::min(spec.precision, kMaxPrecision);
+    const int64_t precision = spec.precision < 0 ? 6 : spec.precision;
+    FloatBody b;
+    std::string& body = b.text;
     if (lower == 'f') {
-        body = FixedOrScientific(a, false, precision);
+        b = FixedOrScientific(a, false, precision);
         if (spec.alt && precision == 0)
             body += '.';
     } else if (lower == 'e') {
-        body = FixedOrScientific(a, true, precision);
-        if (spec.alt && precision == 0)
+        b = FixedOrScientific(a, true, precision);
+        if (spec.alt && precision == 0) {
             body.insert(1, ".");
+            ++b.zerosAt;
+        }
     } else if (lower == 'g') {
-        int p = precision == 0 ? 1 : precision;
-        std::string sci = FixedOrScientific(a, true, p - 1);
-        int exponent = std::atoi(sci.c_str() + sci.find('e') + 1);
+        const int64_t p = precision == 0 ? 1 : precision;
+        FloatBody sci = FixedOrScientific(a, true, p - 1);
+        const int64_t exponent = std::atoi(sci.text.c_str() + sci.text.find('e') + 1);
         if (exponent < p && exponent >= -4)
-            body = FixedOrScientific(a, false, p - 1 - exponent);
+            b = FixedOrScientific(a, false, p - 1 - exponent);
         else
-            body = sci;
+            b = std::move(sci);
         if (!spec.alt) {
+            b.zeros = 0;
             size_t e = body.find('e');
             std::string mantissa = body.substr(0, e);
             std::string tail = e == std::string::npos ? "" : body.substr(e);
@@ -239,14 +270,18 @@ void PutFloat(Sink<Char>& sink, const Spec& spec, char conv, double v)
         } else if (body.find('.') == std::string::npos) {
             size_t e = body.find('e');
             body.insert(e == std::string::npos ? body.size() : e, ".");
+            if (b.zerosAt >= e)
+                ++b.zerosAt;
         }
     } else { // 'a'
         char buffer[64];
         auto r = spec.precision < 0
                      ? std::to_chars(buffer, buffer + sizeof buffer, a, std::chars_format::hex)
                      : std::to_chars(buffer, buffer + sizeof buffer, a, std::chars_format::hex,
-                                     std::min(spec.precision, 13));
+                                     std::min(spec.precision, kExactHexDigits));
         body.assign(buffer, r.ptr);
+        b.zeros = std::max(spec.precision - kExactHexDigits, 0);
+        b.zerosAt = body.find('p');
         prefix += "0x";
     }
     if (upper)
@@ -255,7 +290,7 @@ void PutFloat(Sink<Char>& sink, const Spec& spec, char conv, double v)
                 c = static_cast<char>(c - 32);
     if (lower == 'a' && upper)
         prefix.back() = 'X';
-    PutPadded(sink, spec, prefix, body, spec.zero && !spec.left);
+    PutPadded(sink, spec, prefix, body, spec.zero && !spec.left, b.zeros, b.zerosAt);
 }
 
 template <class Char>

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <string>
@@ -46,6 +47,45 @@ TEST(PrintfFormat, MatchesTheCRuntimeForCommonConversions)
     };
     for (const Case& c : cases)
         EXPECT_EQ(c.got, c.want);
+}
+
+// The C library's text for one argument.
+template <class T>
+std::string CFormat(const char* format, T value)
+{
+    const int n = std::snprintf(nullptr, 0, format, value);
+    std::string text(size_t(std::max(n, 0)) + 1, '\0');
+    std::snprintf(text.data(), text.size(), format, value);
+    text.resize(size_t(std::max(n, 0)));
+    return text;
+}
+
+TEST(PrintfFormat, AlternateOctalZeroAndLongPrecisionsMatchTheCLibrary)
+{
+    const struct {
+        const char* format;
+        unsigned value;
+    } integers[] = {
+        {"%#.0o", 0u}, {"%#o", 0u},    {"%.0o", 0u},   {"%#.0x", 0u}, {"%#x", 0u},
+        {"%#5.0o", 0u}, {"%#-4.0o|", 0u}, {"%#.3o", 8u}, {"%#.1o", 8u}, {"%#o", 0777u},
+    };
+    for (const auto& c : integers)
+        EXPECT_EQ(StrFormat(c.format, c.value), CFormat(c.format, c.value)) << c.format;
+
+    const struct {
+        const char* format;
+        double value;
+    } doubles[] = {
+        {"%.513f", 1.0 / 3},        {"%.600f", 0.1},        {"%.1074f", 4.9406564584124654e-324},
+        {"%.1100f", 4.9406564584124654e-324}, {"%.2000f", -2.5}, {"%.767e", 4.9406564584124654e-324},
+        {"%.900e", 0.1},            {"%.1200E", 1e300},     {"%#.0e", 5.0},
+        {"%#.900g", 0.1},           {"%.900g", 0.1},        {"%#.1000G", 1e-300},
+        {"%#.700g", 1e22},          {"%1500.1000f|", 0.5},  {"%-1500.1000f|", 0.5},
+        {"%01500.1000e", -0.5},     {"%.20a", 1.0},         {"%#.30A", -0.1},
+        {"%025.20a", 3.0},
+    };
+    for (const auto& c : doubles)
+        EXPECT_EQ(StrFormat(c.format, c.value), CFormat(c.format, c.value)) << c.format;
 }
 
 TEST(PrintfFormat, MismatchedOrMissingArgumentsAreHarmless)
@@ -127,7 +167,8 @@ TEST(PrintfFormat, VeryLongResultsAreCutAtTheLimit)
     EXPECT_EQ(WStrFormat(u"%s", std::u16string(kWStrFormatLimit + 1, u'w')).size(), kWStrFormatLimit);
     // A huge width or precision does not allocate beyond the limit.
     EXPECT_EQ(StrFormat("%2000000000d", 1).size(), kStrFormatLimit);
-    EXPECT_EQ(StrFormat("%.2000000000f", 1.0).size(), 2 + 512u);
+    EXPECT_EQ(StrFormat("%.2000000000f", 1.0).size(), kStrFormatLimit);
+    EXPECT_EQ(StrFormat("%.2000000000e", 1.0).substr(0, 4), "1.00");
     EXPECT_EQ(StrFormat("%.6666666666666i", 7).size(), kStrFormatLimit);
     EXPECT_EQ(WStrFormat(u"%.2000000000x", 7).size(), kWStrFormatLimit);
     char small[4];
