@@ -91,21 +91,50 @@ struct Decoder {
     }
 };
 
+// Unsigned value of a sample, within 0..2^prec - 1.
+inline int64_t UnsignedSample(int32_t sample, const opj_image_comp_t& comp)
+{
+    int64_t value = sample;
+    if (comp.sgnd)
+        value += int64_t(1) << (comp.prec - 1);
+    const int64_t maximum = (int64_t(1) << comp.prec) - 1;
+    return value < 0 ? 0 : value > maximum ? maximum : value;
+}
+
 // One sample scaled to 8 bits: signed samples are moved up by half their
 // range, other precisions scaled.
 inline uint32_t Sample8(int32_t sample, const opj_image_comp_t& comp)
 {
-    int prec = int(comp.prec);
-    int64_t value = sample;
-    if (comp.sgnd)
-        value += int64_t(1) << (prec - 1);
-    int64_t maximum = (int64_t(1) << prec) - 1;
-    value = value < 0 ? 0 : value > maximum ? maximum : value;
+    const int prec = int(comp.prec);
+    const int64_t value = UnsignedSample(sample, comp);
+    const int64_t maximum = (int64_t(1) << prec) - 1;
     if (prec == 8)
         return uint32_t(value);
     if (prec > 8)
         return uint32_t(value >> (prec - 8));
     return uint32_t(value * 255 / maximum);
+}
+
+inline uint32_t Clamp8(double v)
+{
+    return v <= 0.0 ? 0u : v >= 255.0 ? 255u : uint32_t(v + 0.5);
+}
+
+// A pixel of sYCC samples (full-range luma and chroma centred on half the
+// range) as opaque RGB.
+inline uint32_t SyccToArgb(int32_t y, const opj_image_comp_t& yc, int32_t cb, const opj_image_comp_t& cbc,
+                           int32_t cr, const opj_image_comp_t& crc)
+{
+    auto level = [](int64_t value, const opj_image_comp_t& comp) {
+        return double(value) * 255.0 / double((int64_t(1) << comp.prec) - 1);
+    };
+    auto chroma = [&](int32_t sample, const opj_image_comp_t& comp) {
+        return level(UnsignedSample(sample, comp) - (int64_t(1) << (comp.prec - 1)), comp);
+    };
+    const double luma = level(UnsignedSample(y, yc), yc);
+    const double b = chroma(cb, cbc), r = chroma(cr, crc);
+    return 0xFF000000u | Clamp8(luma + 1.402 * r) << 16 | Clamp8(luma - 0.344136 * b - 0.714136 * r) << 8 |
+           Clamp8(luma + 1.772 * b);
 }
 
 bool ComponentUsable(const opj_image_comp_t& comp)
@@ -248,15 +277,24 @@ std::unique_ptr<Image> ReadJ2k(const std::string& path)
         return nullptr;
     const opj_image_t& image = *d.image;
     // One or two components are grey (the second, alpha, is dropped);
-    // three or four are red, green and blue.
-    const opj_image_comp_t& r = image.comps[0];
-    const opj_image_comp_t& g = image.comps[image.numcomps >= 3 ? 1 : 0];
-    const opj_image_comp_t& b = image.comps[image.numcomps >= 3 ? 2 : 0];
+    // three or four are red, green and blue, or luma and two chroma
+    // components (any of them subsampled) when the file says sYCC. A fourth
+    // (alpha) is dropped.
+    const opj_image_comp_t& c0 = image.comps[0];
+    const opj_image_comp_t& c1 = image.comps[image.numcomps >= 3 ? 1 : 0];
+    const opj_image_comp_t& c2 = image.comps[image.numcomps >= 3 ? 2 : 0];
     uint32_t* out = result->pixels;
+    if (image.numcomps >= 3 && image.color_space == OPJ_CLRSPC_SYCC) {
+        for (uint32_t y = 0; y < uint32_t(height); ++y)
+            for (uint32_t x = 0; x < uint32_t(width); ++x)
+                *out++ = SyccToArgb(SampleAt(image, c0, x, y), c0, SampleAt(image, c1, x, y), c1,
+                                    SampleAt(image, c2, x, y), c2);
+        return result;
+    }
     for (uint32_t y = 0; y < uint32_t(height); ++y)
         for (uint32_t x = 0; x < uint32_t(width); ++x)
-            *out++ = 0xFF000000u | Sample8(SampleAt(image, r, x, y), r) << 16 |
-                     Sample8(SampleAt(image, g, x, y), g) << 8 | Sample8(SampleAt(image, b, x, y), b);
+            *out++ = 0xFF000000u | Sample8(SampleAt(image, c0, x, y), c0) << 16 |
+                     Sample8(SampleAt(image, c1, x, y), c1) << 8 | Sample8(SampleAt(image, c2, x, y), c2);
     return result;
 }
 

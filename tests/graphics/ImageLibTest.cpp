@@ -5,6 +5,8 @@
 #include "support/ScopedPak.h"
 #include "support/TempDir.h"
 #include <gtest/gtest.h>
+#include <algorithm>
+#include <cmath>
 #include <png.h>
 #include <random>
 #include <thread>
@@ -494,6 +496,67 @@ TEST_F(ImageFiles, JpegTwoThousandKinds)
     ASSERT_TRUE(T::WriteJ2k(dir / "swapped.j2k", true, width, height, {grey}));
     ClearDirectoryCache();
     EXPECT_TRUE(ImageLib::ReadJ2k("swapped.j2k"));
+}
+
+TEST_F(ImageFiles, JpegTwoThousandSyccBecomesRgb)
+{
+    ImageLib::LoadJ2kCodec();
+    // Six colours, each on a 2 x 2 block, so that chroma subsampled either
+    // way still carries them exactly.
+    const uint8_t colours[6][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 0}, {128, 128, 128}, {30, 200, 90}};
+    const int width = 6, height = 4;
+    auto colourAt = [&](int x, int y) { return colours[x / 2 + 3 * (y / 2)]; };
+    auto level = [](double v) { return int32_t(std::lround(std::clamp(v, 0.0, 255.0))); };
+    auto luma = [&](int x, int y) {
+        const uint8_t* c = colourAt(x, y);
+        return level(0.299 * c[0] + 0.587 * c[1] + 0.114 * c[2]);
+    };
+    auto cb = [&](int x, int y) {
+        const uint8_t* c = colourAt(x, y);
+        return level(128 - 0.168736 * c[0] - 0.331264 * c[1] + 0.5 * c[2]);
+    };
+    auto cr = [&](int x, int y) {
+        const uint8_t* c = colourAt(x, y);
+        return level(128 + 0.5 * c[0] - 0.418688 * c[1] - 0.081312 * c[2]);
+    };
+    // The samples of a plane subsampled by (dx, dy).
+    auto sub = [&](int dx, int dy, auto f) {
+        T::J2kComponent comp{dx, dy, 8, false, {}};
+        for (int y = 0; y < height; y += dy)
+            for (int x = 0; x < width; x += dx)
+                comp.data.push_back(f(x, y));
+        return comp;
+    };
+    const T::J2kComponent y = sub(1, 1, luma);
+    const T::J2kComponent alpha = sub(1, 1, [](int, int) { return 7; });
+    const struct {
+        const char* label;
+        std::vector<T::J2kComponent> comps;
+    } cases[] = {
+        {"4:4:4", {y, sub(1, 1, cb), sub(1, 1, cr)}},
+        {"4:2:2", {y, sub(2, 1, cb), sub(2, 1, cr)}},
+        {"4:2:0", {y, sub(2, 2, cb), sub(2, 2, cr)}},
+        {"4:2:0 with alpha", {y, sub(2, 2, cb), sub(2, 2, cr), alpha}},
+    };
+    for (const auto& c : cases) {
+        ASSERT_TRUE(T::WriteJ2k(dir / "sycc.jp2", true, width, height, c.comps, true)) << c.label;
+        ClearDirectoryCache();
+        auto image = ImageLib::ReadJ2k("sycc.jp2");
+        ASSERT_TRUE(image) << c.label;
+        ASSERT_EQ(image->width, width);
+        ASSERT_EQ(image->height, height);
+        for (int py = 0; py < height; ++py) {
+            for (int px = 0; px < width; ++px) {
+                const uint32_t got = image->pixels[py * width + px];
+                const uint8_t* want = colourAt(px, py);
+                EXPECT_EQ(got >> 24, 0xFFu) << c.label;
+                for (int ch = 0; ch < 3; ++ch)
+                    EXPECT_NEAR(int((got >> (16 - 8 * ch)) & 0xFF), want[ch], 2)
+                        << c.label << " at " << px << "," << py << " channel " << ch;
+            }
+        }
+        RemoveFile("sycc.jp2");
+    }
 }
 
 TEST_F(ImageFiles, JpegTwoThousandNeedsTheCodec)

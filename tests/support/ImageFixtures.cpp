@@ -139,7 +139,8 @@ std::vector<uint32_t> DecodeJpegPlain(const std::string& bytes, int& width, int&
     return words;
 }
 
-bool WriteJ2k(const std::string& path, bool jp2, int width, int height, const std::vector<J2kComponent>& comps)
+bool WriteJ2k(const std::string& path, bool jp2, int width, int height, const std::vector<J2kComponent>& comps,
+              bool sycc)
 {
     std::vector<opj_image_cmptparm_t> params(comps.size());
     for (size_t i = 0; i < comps.size(); ++i) {
@@ -152,7 +153,7 @@ bool WriteJ2k(const std::string& path, bool jp2, int width, int height, const st
         p.prec = OPJ_UINT32(comps[i].prec);
         p.sgnd = comps[i].sgnd ? 1 : 0;
     }
-    OPJ_COLOR_SPACE space = comps.size() >= 3 ? OPJ_CLRSPC_SRGB : OPJ_CLRSPC_GRAY;
+    OPJ_COLOR_SPACE space = comps.size() < 3 ? OPJ_CLRSPC_GRAY : sycc ? OPJ_CLRSPC_SYCC : OPJ_CLRSPC_SRGB;
     opj_image_t* image = opj_image_create(OPJ_UINT32(comps.size()), params.data(), space);
     if (!image)
         return false;
@@ -165,7 +166,7 @@ bool WriteJ2k(const std::string& path, bool jp2, int width, int height, const st
     opj_cparameters_t parameters;
     opj_set_default_encoder_parameters(&parameters);
     parameters.numresolution = width < 4 || height < 4 ? 1 : 2;
-    parameters.tcp_mct = comps.size() >= 3 && comps[1].dx == 1 && comps[2].dx == 1 ? 1 : 0;
+    parameters.tcp_mct = !sycc && comps.size() >= 3 && comps[1].dx == 1 && comps[2].dx == 1 ? 1 : 0;
     opj_codec_t* codec = opj_create_compress(jp2 ? OPJ_CODEC_JP2 : OPJ_CODEC_J2K);
     bool ok = opj_setup_encoder(codec, &parameters, image);
     opj_stream_t* stream = ok ? opj_stream_create_default_file_stream(path.c_str(), OPJ_FALSE) : nullptr;

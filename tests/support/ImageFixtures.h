@@ -34,8 +34,10 @@ struct J2kComponent {
     bool sgnd = false;
     std::vector<int32_t> data; // its own width x height samples
 };
-// Lossless JPEG 2000 of the picture size, as a code stream or a JP2 file.
-bool WriteJ2k(const std::string& path, bool jp2, int width, int height, const std::vector<J2kComponent>& comps);
+// Lossless JPEG 2000 of the picture size, as a code stream or a JP2 file;
+// a JP2 file of three or more components declares sRGB, or sYCC when asked.
+bool WriteJ2k(const std::string& path, bool jp2, int width, int height, const std::vector<J2kComponent>& comps,
+              bool sycc = false);
 
 // Minimal TGA: 18-byte header then the given pixel bytes.
 std::string MakeTga(int width, int height, int depth, int descriptor, const std::vector<uint32_t>& pixels);
