@@ -179,7 +179,14 @@ TEST_F(ImageFiles, TgaAcceptedAndRefused)
     const std::vector<uint32_t> pixels = {0x01020304, 0xFF0000FF, 0x00FFFFFF, 0x80808080, 0xFFFFFFFF, 0};
     std::string good = T::MakeTga(3, 2, 32, 0x28, pixels);
     std::string huge = T::MakeTga(0xFFFF, 0xFFFF, 32, 0x28, pixels);
-    std::string longHeader = T::MakeTga(3, 2, 32, 0x28, pixels);
+    // The header's first three bytes: id length, colour-map type, image type.
+    auto withHeader = [&](int idLength, int mapType, int type, const std::string& afterHeader = "") {
+        std::string bytes = good;
+        bytes[0] = char(idLength);
+        bytes[1] = char(mapType);
+        bytes[2] = char(type);
+        return bytes.insert(18, afterHeader);
+    };
     struct Case {
         const char* label;
         std::string bytes;
@@ -194,6 +201,14 @@ TEST_F(ImageFiles, TgaAcceptedAndRefused)
         {"header cut short", good.substr(0, 17), false},
         {"size beyond the file", huge, false},
         {"zero size", T::MakeTga(0, 2, 32, 0x28, {}), false},
+        {"id field", withHeader(3, 0, 2, "abc"), false},
+        {"id length without the field", withHeader(3, 0, 2), false},
+        {"colour map", withHeader(0, 1, 2), false},
+        {"colour-mapped", withHeader(0, 1, 1), false},
+        {"run-length true colour", withHeader(0, 0, 10), false},
+        {"run-length grey", withHeader(0, 0, 11), false},
+        {"grey", withHeader(0, 0, 3), false},
+        {"no picture data", withHeader(0, 0, 0), false},
     };
     for (const Case& c : cases) {
         Write("pic.tga", c.bytes);
