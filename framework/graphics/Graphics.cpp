@@ -96,6 +96,8 @@ void Graphics::ClearArea(int x, int y, int width, int height)
     destImage->ClearRectangle(Rect(X(x), Y(y), width, height).Intersection(clipRect));
 }
 
+void Graphics::ClearArea(int width, int height) { ClearArea(0, 0, width, height); }
+
 void Graphics::DrawLineSegment(int x1, int y1, int x2, int y2)
 {
     double ax = double(transX) + x1, ay = double(transY) + y1;

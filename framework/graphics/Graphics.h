@@ -68,6 +68,8 @@ public:
     void OutlineRectangle(int x, int y, int width, int height);
     // Sets the pixels to transparent black.
     void ClearArea(int x, int y, int width, int height);
+    // ClearArea at (0, 0).
+    void ClearArea(int width, int height);
     void DrawLineSegment(int x1, int y1, int x2, int y2);
     void FillPolygon(const Point* vertices, int count);
     // Clips a line to the clip rectangle; false when nothing is left. The
@@ -95,6 +97,8 @@ public:
     void DrawImageNineSlice(const Rect& dest, const Rect& source, Image* image);
     void DrawImageNineSlice(const Rect& dest, Image* image);
     void DrawImageNineSliceBorder(const Rect& source, const Rect& dest, Image* image);
+    // DrawImageNineSliceBorder of the whole image.
+    void DrawImageNineSliceStretched(Image* image, const Rect& dest);
     // insets: x left, y top, width right, height bottom.
     void DrawImageFramed(const Rect& source, const Rect& dest, Image* image, const Rect& insets);
     void DrawTexturedTriangle(Image* image, const TriangleVertex& a, const TriangleVertex& b,

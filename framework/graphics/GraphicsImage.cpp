@@ -342,6 +342,12 @@ void Graphics::DrawImageNineSliceBorder(const Rect& S, const Rect& D, Image* ima
     });
 }
 
+void Graphics::DrawImageNineSliceStretched(Image* image, const Rect& D)
+{
+    if (image)
+        DrawImageNineSliceBorder(WholeImage(image), D, image);
+}
+
 void Graphics::DrawImageFramed(const Rect& S, const Rect& D, Image* image, const Rect& insets)
 {
     if (!image)

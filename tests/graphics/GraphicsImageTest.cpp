@@ -330,6 +330,28 @@ TEST(GraphicsImage, NineSliceBorderLeavesTheCentre)
     EXPECT_EQ(f.dest.calls[1].fx, 85.5f);
 }
 
+TEST(GraphicsImage, NineSliceStretchedIsTheBorderOfTheWholeImage)
+{
+    SizedImage img(30, 24);
+    Fixture border, stretched;
+    border.g.DrawImageNineSliceBorder(Rect(0, 0, 30, 24), Rect(5, 6, 95, 40), &img);
+    stretched.g.DrawImageNineSliceStretched(&img, Rect(5, 6, 95, 40));
+    ASSERT_EQ(stretched.dest.calls.size(), border.dest.calls.size());
+    ASSERT_FALSE(stretched.dest.calls.empty());
+    for (size_t i = 0; i < border.dest.calls.size(); ++i) {
+        const auto& a = border.dest.calls[i];
+        const auto& b = stretched.dest.calls[i];
+        EXPECT_EQ(b.slot, a.slot) << i;
+        EXPECT_EQ(b.sourceRect, a.sourceRect) << i;
+        EXPECT_EQ(b.fx, a.fx) << i;
+        EXPECT_EQ(b.fy, a.fy) << i;
+        EXPECT_EQ(b.clip, a.clip) << i;
+    }
+    Fixture none;
+    none.g.DrawImageNineSliceStretched(nullptr, Rect(0, 0, 40, 40));
+    EXPECT_TRUE(none.dest.calls.empty());
+}
+
 TEST(GraphicsImage, FramedBoxByInsets)
 {
     Fixture f;

@@ -186,6 +186,18 @@ TEST(GraphicsPrimitives, ClearAreaIgnoresColour)
     EXPECT_EQ(dest.calls[0].rect, Rect(0, 40, 15, 10));
 }
 
+TEST(GraphicsPrimitives, ClearAreaOfASizeStartsAtTheOrigin)
+{
+    RecordingImage dest(50, 50);
+    Graphics g(&dest);
+    g.transX = 10;
+    g.transY = 20;
+    g.ClearArea(60, 10);
+    ASSERT_EQ(dest.calls.size(), 1u);
+    EXPECT_EQ(dest.calls[0].slot, "ClearRectangle");
+    EXPECT_EQ(dest.calls[0].rect, Rect(10, 20, 40, 10));
+}
+
 struct LineCase {
     const char* name;
     double x1, y1, x2, y2;
