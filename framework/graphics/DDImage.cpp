@@ -250,12 +250,19 @@ uint32_t* DDImage::Pixels()
         return nullptr;
     }
     words[n] = kImageGuardWord;
-    const SurfaceView view = MakeSurfaceView(lockDesc, *display);
+    ReadLockedSurface(MakeSurfaceView(lockDesc, *display), words.get());
+    ReleaseSurfaceLock();
+    bits = std::move(words);
+    return bits.get();
+}
+
+void DDImage::ReadLockedSurface(const SurfaceView& view, uint32_t* words) const
+{
     const int w = std::min<int>(width, view.width), h = std::min<int>(height, view.height);
     if (w < width || h < height)
-        std::fill(words.get(), words.get() + n, 0u);
+        std::fill(words, words + PixelCount(), 0u);
     for (int y = 0; y < h; ++y) {
-        uint32_t* out = words.get() + size_t(y) * size_t(width);
+        uint32_t* out = words + size_t(y) * size_t(width);
         if (view.bitCount == 32) {
             const uint32_t* in = view.Row<uint32_t>(y);
             for (int x = 0; x < w; ++x)
@@ -266,9 +273,26 @@ uint32_t* DDImage::Pixels()
                 out[x] = SurfacePixelToArgb(in[x], view);
         }
     }
-    ReleaseSurfaceLock();
-    bits = std::move(words);
-    return bits.get();
+}
+
+bool DDImage::ReadPictureInto(uint32_t* out) const
+{
+    // As Pixels reads, but the surface is locked only for the read and
+    // nothing is kept.
+    if (bits || !surface)
+        return MemoryImage::ReadPictureInto(out);
+    if (noSurfaceAccess || !display || IsRenderTarget())
+        return false;
+    if (lockCount > 0) {
+        ReadLockedSurface(MakeSurfaceView(lockDesc, *display), out);
+        return true;
+    }
+    SurfaceDesc desc;
+    if (Failed(surface->Lock(&desc, DDLOCK_WAIT)))
+        return false;
+    ReadLockedSurface(MakeSurfaceView(desc, *display), out);
+    surface->Unlock();
+    return true;
 }
 
 void DDImage::DropSurface()

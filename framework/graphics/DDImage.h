@@ -70,6 +70,7 @@ public:
     void Resize(int w, int h) override;
     uint32_t* Pixels() override;
     bool TryPalettize() override;
+    bool ReadPictureInto(uint32_t* out) const override;
 
     // Drawing operations.
     bool TryFillPolygon(const Point* vertices, int count, const Rect& clip, const Color& color, DrawMode mode,
@@ -126,6 +127,9 @@ private:
     // Writes the bits into the locked surface (transparent pixels as the key
     // when writeKey is set), cut to the smaller of the two sizes.
     void WriteBitsToLockedSurface(const SurfaceView& view, bool writeKey, uint32_t key);
+    // Reads the locked surface into width * height words; the part outside
+    // the surface is zero.
+    void ReadLockedSurface(const SurfaceView& view, uint32_t* out) const;
     // The line operations' rule, for the plain and the anti-aliased line.
     void DrawLine(double x1, double y1, double x2, double y2, const Color& color, DrawMode mode, bool smooth);
     // The nearest stretch of a source area onto R of the locked surface

@@ -85,14 +85,6 @@ MemoryImage::MemoryImage(const MemoryImage& other)
       wantPalette(other.wantPalette), nativeLayout(other.nativeLayout), bitsChanged(other.bitsChanged),
       app(other.app)
 {
-    // With neither bits nor a palette, the other image reads its picture its
-    // own way (from its display copy, or from the surface of a display
-    // image) and gives those bits up again after the copy, so that it keeps
-    // its storage as it was.
-    MemoryImage& source = const_cast<MemoryImage&>(other);
-    const bool borrowBits = !other.bits && !other.palette;
-    if (borrowBits)
-        source.Pixels();
     int64_t n = PixelCount();
     if (n >= 0) {
         auto copy = [](auto& to, const auto& from, int64_t count) {
@@ -108,9 +100,16 @@ MemoryImage::MemoryImage(const MemoryImage& other)
         copy(nativeAlpha, other.nativeAlpha, other.palette ? 256 : n);
         copy(rlAlpha, other.rlAlpha, n);
         copy(rlAdditive, other.rlAdditive, n);
+        // With neither bits nor a palette the other image holds its picture
+        // in its display copy or on a surface: the copy gets it as bits.
+        if (!other.bits && !other.palette) {
+            bits = Allocate<uint32_t>(n + 1);
+            if (bits && other.ReadPictureInto(bits.get()))
+                bits[n] = kImageGuardWord;
+            else
+                bits.reset();
+        }
     }
-    if (borrowBits)
-        source.bits.reset();
     RegisterWithOwner();
 }
 
@@ -160,6 +159,15 @@ void MemoryImage::DecodeOtherForm(uint32_t* out) const
     } else {
         std::fill(out, out + n, 0u);
     }
+}
+
+bool MemoryImage::ReadPictureInto(uint32_t* out) const
+{
+    if (bits)
+        std::copy(bits.get(), bits.get() + PixelCount(), out);
+    else
+        DecodeOtherForm(out);
+    return true;
 }
 
 uint32_t* MemoryImage::Pixels()

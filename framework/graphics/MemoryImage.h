@@ -64,6 +64,10 @@ public:
     virtual void ForceTransparencyFlags(bool trans, bool alpha);
     virtual void FlagVolatile(bool v);
     virtual bool TryPalettize();
+    // Writes the picture as width * height words into `out`, from whichever
+    // form holds it, without building or dropping any form. False when it
+    // cannot be read.
+    virtual bool ReadPictureInto(uint32_t* out) const;
 
     // Software drawing into the bits (MemoryImageFill.cpp, MemoryImageBlit.cpp,
     // MemoryImageRotate.cpp). Coordinates are trusted as the Image slots say;

@@ -512,14 +512,26 @@ TEST_P(MemoryImageLayouts, CopyOfADisplayImageHeldOnlyOnItsSurface)
     image.ReleaseBits();
     ASSERT_EQ(image.bits, nullptr);
     ASSERT_NE(image.surface, nullptr);
+    const int32_t changes = image.changeCount;
     MemoryImage copy(image);
     EXPECT_EQ(image.bits, nullptr);
     EXPECT_NE(image.surface, nullptr);
+    EXPECT_EQ(image.changeCount, changes);
+    EXPECT_EQ(image.lockCount, 0);
+    EXPECT_FALSE(image.surface->IsLocked());
     std::vector<uint32_t> got = PixelsOf(copy);
-    EXPECT_EQ(got, PixelsOf(image));
     if (GetParam().bitCount == 32) {
         EXPECT_EQ(got, std::vector<uint32_t>(px, px + 4));
     }
+    // Made while the surface is locked, a copy reads through that lock and
+    // leaves it held.
+    ASSERT_TRUE(image.AcquireSurfaceLock());
+    MemoryImage whileLocked(image);
+    EXPECT_EQ(image.lockCount, 1);
+    EXPECT_TRUE(image.surface->IsLocked());
+    EXPECT_EQ(PixelsOf(whileLocked), got);
+    image.ReleaseSurfaceLock();
+    EXPECT_EQ(got, PixelsOf(image));
 }
 
 TEST_P(MemoryImageLayouts, ReleasesKeepThePicture)
