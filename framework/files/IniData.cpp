@@ -165,7 +165,12 @@ bool IniData::WriteFile(const std::string& fileName)
 {
     std::string text;
     for (const IniDataSection& section : mSections) {
-        text += "[" + section.mName + "]\r\n";
+        // A name holding "]" cannot be closed by one: "][name" reads back
+        // as the whole rest of the line.
+        if (section.mName.find(']') == std::string::npos)
+            text += "[" + section.mName + "]\r\n";
+        else
+            text += "][" + section.mName + "\r\n";
         for (const IniDataKey& key : section.mKeys)
             text += key.mName + " = " + JoinStrings(key.mValues, ",") + "\r\n";
         text += "\r\n";

@@ -9,6 +9,7 @@
 #include "framework/graphics/DDImage.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace Quib {
@@ -44,6 +45,12 @@ float LineWidth(const BMFont& font, std::u16string_view text, size_t from, float
     }
     return width;
 }
+
+// A sum of descriptor numbers, which may lie anywhere in the int range.
+int64_t Sum(int32_t a, int32_t b) { return int64_t(a) + b; }
+
+// Whether a position or size reaches past the int range.
+bool OutsideInt(double v) { return !(v >= double(INT32_MIN) && v <= double(INT32_MAX)); }
 
 } // namespace
 
@@ -85,7 +92,7 @@ int BMFont::GetCharAdvance(int32_t c, int32_t previous) const
     auto it = mShared->data.glyphs.find(c);
     if (it == mShared->data.glyphs.end())
         return -1;
-    return it->second.xadvance + Kerning(it->second, previous);
+    return int(std::clamp<int64_t>(Sum(it->second.xadvance, Kerning(it->second, previous)), INT32_MIN, INT32_MAX));
 }
 
 void BMFont::LayoutText(FRect& r, std::u16string_view text, float x, float y, float scaleX, float scaleY,
@@ -134,8 +141,11 @@ void BMFont::DrawGlyph(Graphics& g, const BMFontGlyph& glyph, float x, float y, 
         width *= g.scaleX;
         height *= g.scaleY;
     }
-    const Rect dest(TruncToInt(g.transX + std::trunc(x)), TruncToInt(g.transY + std::trunc(y)), TruncToInt(width),
-                    TruncToInt(height));
+    const double left = double(g.transX) + std::trunc(x), top = double(g.transY) + std::trunc(y);
+    // A glyph placed or sized past the int range lies outside every picture.
+    if (OutsideInt(left) || OutsideInt(top) || OutsideInt(width) || OutsideInt(height))
+        return;
+    const Rect dest(TruncToInt(left), TruncToInt(top), TruncToInt(width), TruncToInt(height));
     g.destImage->PutImageStretched(page, dest, source, g.clipRect, g.color, g.drawMode, g.fastStretch);
 }
 
@@ -177,14 +187,14 @@ void BMFont::RenderText(Graphics& g, int x, int y, std::u16string_view text, con
             placePen(i + 1);
             continue;
         }
-        int advance = -1;
+        int64_t advance = -1;
         auto it = data.glyphs.find(c);
         if (it != data.glyphs.end()) {
             const BMFontGlyph& glyph = it->second;
             const int32_t kern = Kerning(glyph, previous);
-            DrawGlyph(g, glyph, penX + float(glyph.xoffset + kern) * scaleX, penY + float(glyph.yoffset) * scaleY,
+            DrawGlyph(g, glyph, penX + float(Sum(glyph.xoffset, kern)) * scaleX, penY + float(glyph.yoffset) * scaleY,
                       float(glyph.width) * scaleX, float(glyph.height) * scaleY);
-            advance = glyph.xadvance + kern;
+            advance = Sum(glyph.xadvance, kern);
         }
         penX += (spacing + float(advance)) * scaleX;
         previous = c;

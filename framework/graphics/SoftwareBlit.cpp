@@ -374,8 +374,9 @@ bool ClipStretchRects(const Rect& dest, const Rect& src, const Rect& clip, Rect&
     clipped = dest.Intersection(clip);
     const double fx = double(src.width) / dest.width;
     const double fy = double(src.height) / dest.height;
-    area.x = src.x + (clipped.x - dest.x) * fx;
-    area.y = src.y + (clipped.y - dest.y) * fy;
+    // Differences of int positions may pass the int range: taken as doubles.
+    area.x = src.x + (double(clipped.x) - dest.x) * fx;
+    area.y = src.y + (double(clipped.y) - dest.y) * fy;
     area.width = src.width + (double(clipped.width) - dest.width) * fx;
     area.height = src.height + (double(clipped.height) - dest.height) * fy;
     // A zero-sized destination gives NaN or infinite factors: not greater

@@ -270,6 +270,21 @@ TEST(IniData, WriteFileUsesCrLf)
     EXPECT_EQ(Dump(again), Dump(ini));
 }
 
+TEST(IniData, SectionNamesWithBracketsReadBackWhole)
+{
+    TempDir dir;
+    IniData ini;
+    ini.Parse("[a]\nk=1\n]x[b]c\nk=2\n[b]\nj=3\n[p[q]\nm=4\n]y[u]v[w]\nn=5\n");
+    ASSERT_EQ(Dump(ini), (Strings{"[a]", "k=1", "[b]c]", "k=2", "[b]", "j=3", "[p[q]", "m=4", "[u]v[w]]", "n=5"}));
+    ASSERT_TRUE(ini.WriteFile(dir / "out.ini"));
+    EXPECT_EQ(TempDir::ReadFile(dir / "out.ini"),
+              "[a]\r\nk = 1\r\n\r\n][b]c\r\nk = 2\r\n\r\n[b]\r\nj = 3\r\n\r\n[p[q]\r\nm = 4\r\n\r\n"
+              "][u]v[w]\r\nn = 5\r\n\r\n");
+    IniData again;
+    again.LoadFile(dir / "out.ini");
+    EXPECT_EQ(Dump(again), Dump(ini)) << "no section merged into another";
+}
+
 TEST(IniData, WriteFileWithoutNameUsesTheLoadedName)
 {
     TempDir dir;

@@ -1,12 +1,14 @@
-// Reads any bytes as an 8-bit and as a 16-bit ini document, writes each
-// back and reads that again: every key must keep its section, name and
-// value (comments may settle differently in files with mixed line ends).
+// Loads any bytes through the pak layer as an 8-bit and as a 16-bit ini
+// document, writes each back and reads that again: every key must keep its
+// section, name and value (comments may settle differently in files with
+// mixed line ends).
+#include "FuzzSupport.h"
 #include "framework/files/IniFile.h"
 #include "tests/files/IniTestUtil.h"
 
-#include <cstdlib>
 #include <string>
 #include <tuple>
+#include <type_traits>
 #include <vector>
 
 namespace {
@@ -32,23 +34,29 @@ template <class CharT> auto Keys(BasicIniDocument<CharT>& doc)
     return keys;
 }
 
-template <class CharT> void RoundTrip(const std::string& input)
+template <class CharT> void RoundTrip()
 {
-    BasicIniDocument<CharT> first;
-    ParseInto(first, input);
+    std::conditional_t<sizeof(CharT) == 1, IniDocument, IniDocumentW> first;
+    bool opened;
+    if constexpr (sizeof(CharT) == 1)
+        opened = LoadIniFile(first, "data\\fuzz.ini");
+    else
+        opened = LoadIniFileW(first, "data/FUZZ.ini");
+    if (!opened)
+        Fuzz::Fail("archive member not opened");
     const auto text = IniFormatDocument(first);
     BasicIniDocument<CharT> second;
     ParseInto(second, Bytes(text));
     if (Keys(second) != Keys(first))
-        std::abort();
+        Fuzz::Fail("written document read back differently");
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    const std::string input(reinterpret_cast<const char*>(data), size);
-    RoundTrip<char>(input);
-    RoundTrip<char16_t>(input);
+    Fuzz::FuzzPak pak({{"data\\fuzz.ini", std::string(Fuzz::Text(data, size)), {}}});
+    RoundTrip<char>();
+    RoundTrip<char16_t>();
     return 0;
 }

@@ -1,8 +1,9 @@
-// Text helpers fed with arbitrary bytes: the codecs, the number and list
-// readers, the tokenizer, path joining and the printf engine with an
+// Text helpers fed with arbitrary bytes: the codecs, the hexadecimal
+// profile-value codec, the number and list readers, the tokenizer, path joining and the printf engine with an
 // arbitrary format.
 #include "framework/files/PathUtils.h"
 #include "framework/files/PrintfFormat.h"
+#include "framework/files/ProfAnyVal.h"
 #include "framework/files/StringTokenizer.h"
 #include "framework/files/StringUtils.h"
 #include "platform/TextCodecs.h"
@@ -21,6 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (Utf8ToUtf16(Utf16ToUtf8(wide)) != wide)
         std::abort();
     if (Windows1252ToUtf16(Utf16ToWindows1252(Windows1252ToUtf16(text))) != Windows1252ToUtf16(text))
+        std::abort();
+
+    const std::u16string decoded = HexDecodeW(text);
+    if (decoded.size() != size / 4 || HexDecodeW(HexEncodeW(decoded)) != decoded)
+        std::abort();
+    if (HexDecodeW(HexEncodeW(wide)) != wide)
         std::abort();
 
     ParseFloatRanges(text);
