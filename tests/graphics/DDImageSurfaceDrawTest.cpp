@@ -482,7 +482,7 @@ TEST_P(SurfaceDraw, SmoothLineAndCoverageFillHonourNoSurfaceAccess)
     image->SurfaceDrawSmoothLine(1, 1, 8, 5, Color::White);
     const uint8_t coverage[10] = {255, 255, 255, 255, 255, 255, 255, 255, 255, 255};
     const ScanSpan span{2, 0, 10};
-    image->FillSpansWithCoverage(&span, 1, Color::White, 0, coverage, 0, 2, 10, 0);
+    image->FillSpansWithCoverage(&span, 1, Color::White, 0, coverage, 0, 2, 10);
     image->noSurfaceAccess = false;
     EXPECT_EQ(Difference(*image, before), "");
 }
