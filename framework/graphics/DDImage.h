@@ -25,7 +25,7 @@ public:
     DDImage& operator=(const DDImage&) = delete;
     ~DDImage() override;
 
-    // The operations DDImage adds, in the order of their slots.
+    // The operations DDImage adds.
     virtual void PreferVideoMemory(bool prefer);
     virtual bool SetColorKeyFromFirstPixel();
     // Drawing into the locked surface; rectangles, spans and image parts are

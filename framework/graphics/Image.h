@@ -34,9 +34,9 @@ public:
     Image& operator=(const Image&) = delete;
     virtual ~Image();
 
-    // The drawing operations, in the order of their slots. Arguments are
-    // in the caller's already translated and clipped destination pixels
-    // except where a clip rectangle is passed.
+    // The drawing operations. Arguments are in the caller's already
+    // translated and clipped destination pixels except where a clip
+    // rectangle is passed.
     virtual bool TryFillPolygon(const Point* vertices, int count, const Rect& clip, const Color& color,
                                 DrawMode mode, int tx, int ty);
     virtual void FillRectangle(const Rect& rect, const Color& color, DrawMode mode);

@@ -36,7 +36,7 @@ public:
     // Word y * width + x of the pixels; 0 outside the picture.
     uint32_t GetPixel(int x, int y);
 
-    // The storage operations, in the order of their slots.
+    // The storage operations.
     // The display copy for the display (kept, not rebuilt for another one).
     // Null without a display or memory.
     virtual uint32_t* GetDisplayFormatPixels(DDInterface* display);
