@@ -3,11 +3,10 @@
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/ScanSpan.h"
 #include "framework/raster/TriangleVertex.h"
-#include "support/RecordingD3D.h"
-#include "support/TestDisplays.h"
-
-#include "SoftwareTestSupport.h"
-#include "SurfaceReference.h"
+#include "tests/graphics/SoftwareTestSupport.h"
+#include "tests/graphics/SurfaceReference.h"
+#include "tests/support/RecordingD3D.h"
+#include "tests/support/TestDisplays.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,8 @@
 #include "framework/app/DDInterface.h"
 #include "framework/app/QuibAppBase.h"
 #include "framework/graphics/DDImage.h"
-#include "support/TestDisplays.h"
-
-#include "SurfaceReference.h"
+#include "tests/graphics/SurfaceReference.h"
+#include "tests/support/TestDisplays.h"
 
 #include <gtest/gtest.h>
 

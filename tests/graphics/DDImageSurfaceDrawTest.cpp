@@ -3,10 +3,9 @@
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/ScanSpan.h"
 #include "framework/graphics/SoftwareRender.h"
-#include "support/TestDisplays.h"
-
-#include "SoftwareTestSupport.h"
-#include "SurfaceReference.h"
+#include "tests/graphics/SoftwareTestSupport.h"
+#include "tests/graphics/SurfaceReference.h"
+#include "tests/support/TestDisplays.h"
 
 #include <gtest/gtest.h>
 

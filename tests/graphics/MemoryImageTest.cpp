@@ -1,10 +1,9 @@
-#include "framework/graphics/MemoryImage.h"
-
 #include "framework/app/DDInterface.h"
 #include "framework/app/QuibAppBase.h"
 #include "framework/graphics/DDImage.h"
+#include "framework/graphics/MemoryImage.h"
 #include "platform/headless/CapturingSink.h"
-#include "support/TestDisplays.h"
+#include "tests/support/TestDisplays.h"
 
 #include <gtest/gtest.h>
 
