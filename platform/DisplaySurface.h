@@ -94,7 +94,7 @@ struct SurfaceFaults {
 };
 SurfaceFaults& GetSurfaceFaults();
 
-// An in-memory pixel block standing in for a DirectDraw surface: whole-
+// A display surface kept in memory: whole-
 // surface locks, a source colour key, rectangle blits with nearest-pixel
 // stretching, and reference counting (created with one reference).
 class DisplaySurface {
@@ -120,8 +120,8 @@ public:
     HRESULT Blt(const SurfaceRect* destRect, DisplaySurface* src, const SurfaceRect* srcRect, uint32_t flags,
                 uint32_t fillColor = 0);
 
-    // What the original did through the surface's device context: draws one
-    // line of text, cell top-left at (x, y), inside the clip.
+    // Draws one line of text with a system font, cell top-left at (x, y),
+    // inside the clip.
     HRESULT DrawText(const SystemFont& font, std::u16string_view text, uint32_t argb, int x, int y,
                      const SurfaceRect& clip, float scaleX = 1.0f, float scaleY = 1.0f);
 

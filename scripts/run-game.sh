@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Builds everything and runs the game on the bundled demo data.
+# Builds the game (optimised, without the tests) and runs it.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh" release

@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs (when missing), then
 # configures and builds one build tree.
-#   scripts/setup.sh [debug|release|asan|fuzz|bench]   (default: debug)
+#   scripts/setup.sh [test|debug|release|asan|fuzz|bench]   (default: test)
+# test: optimised with debug information, with the tests (scripts/test.sh);
+# release: the game alone, no tests (scripts/run-game.sh);
+# debug: unoptimised, for stepping through in a debugger.
+# CMAKE_BUILD_PARALLEL_LEVEL limits the build jobs.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
-kind=${1:-debug}
+kind=${1:-test}
 
 install_missing() {
   local missing=()
@@ -30,8 +34,9 @@ export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 build="$root/build/$kind"
 args=(-G Ninja -S "$root" -B "$build")
 case "$kind" in
+  test)    args+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo) ;;
   debug)   args+=(-DCMAKE_BUILD_TYPE=Debug) ;;
-  release) args+=(-DCMAKE_BUILD_TYPE=Release) ;;
+  release) args+=(-DCMAKE_BUILD_TYPE=Release -DQUIB_TESTS=OFF) ;;
   asan)    args+=(-DCMAKE_BUILD_TYPE=Debug -DQUIB_SANITIZE=ON) ;;
   bench)   args+=(-DCMAKE_BUILD_TYPE=Release -DQUIB_BENCH=ON -DQUIB_TESTS=OFF) ;;
   fuzz)    args+=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUIB_FUZZ=ON -DQUIB_TESTS=OFF

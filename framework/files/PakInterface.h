@@ -85,7 +85,7 @@ using PakFindHandle = PakFindRecord*;   // null: no search (INVALID_HANDLE_VALUE
 class PakInterfaceBase {
 public:
     virtual ~PakInterfaceBase() = default;
-    // 16-bit entries kept for the interface's shape; they open and read nothing.
+    // The 16-bit forms open and read nothing: pak names and lines are narrow.
     virtual PakFile* FOpen(const char16_t* name, const char16_t* mode) = 0;
     virtual PakFile* FOpen(std::string_view name, const char* mode) = 0;
     virtual int FClose(PakFile* file) = 0;

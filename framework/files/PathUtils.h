@@ -47,7 +47,7 @@ std::string NormalizePath(std::string_view relative, std::string_view base);
 int64_t GetFileTimeUnix(std::string_view path);
 
 // The application's per-user folder, kept with a trailing '\' (empty until
-// set; stored only on systems above Windows XP, which this always is).
+// set).
 void SetFolderWithSlash(std::u16string_view path);
 std::u16string GetFolderWithSlash();
 

@@ -78,7 +78,7 @@ using FormatArgs = std::span<const FormatArg>;
 constexpr size_t kStrFormatLimit = 1310720;
 constexpr size_t kWStrFormatLimit = kStrFormatLimit / 2;
 
-// The printf engine, with the meaning of the original runtime in the "C"
+// The printf engine, as C's printf in the "C" locale whatever the user's
 // locale. Conversions: d i u o x X c C s S p e E f F g G a A n %, flags
 // "-+ #0", width and precision as numbers or '*', sizes hh h l ll L j z t
 // I I32 I64 (a plain or 'l' integer is 32 bits). In a narrow format %s

@@ -26,7 +26,7 @@ public:
     DDImage& operator=(const DDImage&) = delete;
     ~DDImage() override;
 
-    // The operations DDImage adds, in the order of their slots.
+    // The operations DDImage adds.
     virtual void PreferVideoMemory(bool prefer);
     virtual bool SetColorKeyFromFirstPixel();
     // Drawing into the locked surface; rectangles, spans and image parts are
@@ -74,14 +74,13 @@ public:
 
     // Drawing operations.
     bool TryFillPolygon(const Point* vertices, int count, const Rect& clip, const Color& color, DrawMode mode,
-                        int tx, int ty, bool unused) override;
+                        int tx, int ty) override;
     void FillRectangle(const Rect& rect, const Color& color, DrawMode mode) override;
     void DrawLineSegment(double x1, double y1, double x2, double y2, const Color& color, DrawMode mode) override;
     void DrawSmoothLineSegment(double x1, double y1, double x2, double y2, const Color& color,
                                DrawMode mode) override;
     void FillSpansWithCoverage(const ScanSpan* spans, int count, const Color& color, DrawMode mode,
-                               const uint8_t* coverage, int coverageLeft, int coverageTop, int coverageStride,
-                               int unused) override;
+                               const uint8_t* coverage, int coverageLeft, int coverageTop, int coverageStride) override;
     void PutImage(Image* source, int x, int y, const Rect& sourceRect, const Color& color, DrawMode mode) override;
     void PutImageSubpixel(Image* source, float x, float y, const Rect& sourceRect, const Rect& clip,
                           const Color& color, DrawMode mode) override;

@@ -95,7 +95,7 @@ bool DDImage::BlitSurface(DDImage* source, const SurfaceRect& dest, const Surfac
 // ---- Untextured drawing
 
 bool DDImage::TryFillPolygon(const Point* vertices, int count, const Rect& clip, const Color& color, DrawMode mode,
-                             int tx, int ty, bool)
+                             int tx, int ty)
 {
     if (!IsRenderTarget() || !display->d3d)
         return false;
@@ -189,8 +189,7 @@ void DDImage::DrawSmoothLineSegment(double x1, double y1, double x2, double y2, 
 }
 
 void DDImage::FillSpansWithCoverage(const ScanSpan* spans, int count, const Color& color, DrawMode mode,
-                                    const uint8_t* coverage, int coverageLeft, int coverageTop, int coverageStride,
-                                    int unused)
+                                    const uint8_t* coverage, int coverageLeft, int coverageTop, int coverageStride)
 {
     if (count <= 0 || !spans)
         return;
@@ -221,7 +220,7 @@ void DDImage::FillSpansWithCoverage(const ScanSpan* spans, int count, const Colo
         scratch.Resize(int(w), int(h));
         scratch.MemoryImage::FillSpansWithCoverage(local.data(), count, color, mode, coverage,
                                                    coverageLeft - int(left), coverageTop - int(top),
-                                                   coverageStride, unused);
+                                                   coverageStride);
         PutImage(&scratch, int(left), int(top), Rect(0, 0, int(w), int(h)), Color::White, mode);
         return;
     }

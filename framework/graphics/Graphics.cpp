@@ -163,7 +163,7 @@ struct ActiveEdge {
 void Graphics::FillPolygon(const Point* vertices, int count)
 {
     if (destImage->TryFillPolygon(vertices, count, clipRect, color, drawMode, TruncToInt(transX),
-                                  TruncToInt(transY), true))
+                                  TruncToInt(transY)))
         return;
     std::vector<ScanSpan> spans;
     if (!vertices || count < 1) {

@@ -10,7 +10,7 @@ Image::Image(const Image& other)
 
 Image::~Image() = default;
 
-bool Image::TryFillPolygon(const Point*, int, const Rect&, const Color&, DrawMode, int, int, bool)
+bool Image::TryFillPolygon(const Point*, int, const Rect&, const Color&, DrawMode, int, int)
 {
     return false;
 }
@@ -23,8 +23,7 @@ void Image::DrawLineSegment(double, double, double, double, const Color&, DrawMo
 
 void Image::DrawSmoothLineSegment(double, double, double, double, const Color&, DrawMode) {}
 
-void Image::FillSpansWithCoverage(const ScanSpan*, int, const Color&, DrawMode, const uint8_t*, int, int, int,
-                                  int)
+void Image::FillSpansWithCoverage(const ScanSpan*, int, const Color&, DrawMode, const uint8_t*, int, int, int)
 {
 }
 

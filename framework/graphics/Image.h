@@ -34,11 +34,11 @@ public:
     Image& operator=(const Image&) = delete;
     virtual ~Image();
 
-    // The drawing operations, in the order of their slots. Arguments are
-    // in the caller's already translated and clipped destination pixels
-    // except where a clip rectangle is passed.
+    // The drawing operations. Arguments are in the caller's already
+    // translated and clipped destination pixels except where a clip
+    // rectangle is passed.
     virtual bool TryFillPolygon(const Point* vertices, int count, const Rect& clip, const Color& color,
-                                DrawMode mode, int tx, int ty, bool unused);
+                                DrawMode mode, int tx, int ty);
     virtual void FillRectangle(const Rect& rect, const Color& color, DrawMode mode);
     virtual void OutlineRectangle(const Rect& rect, const Color& color, DrawMode mode);
     virtual void ClearRectangle(const Rect& rect);
@@ -48,7 +48,7 @@ public:
     virtual void FillSpans(const ScanSpan* spans, int count, const Color& color, DrawMode mode);
     virtual void FillSpansWithCoverage(const ScanSpan* spans, int count, const Color& color, DrawMode mode,
                                        const uint8_t* coverage, int coverageLeft, int coverageTop,
-                                       int coverageStride, int unused);
+                                       int coverageStride);
     virtual void PutImage(Image* source, int x, int y, const Rect& sourceRect, const Color& color,
                           DrawMode mode);
     virtual void PutImageSubpixel(Image* source, float x, float y, const Rect& sourceRect, const Rect& clip,

@@ -36,7 +36,7 @@ public:
     // Word y * width + x of the pixels; 0 outside the picture.
     uint32_t GetPixel(int x, int y);
 
-    // The storage operations, in the order of their slots.
+    // The storage operations.
     // The display copy for the display (kept, not rebuilt for another one).
     // Null without a display or memory.
     virtual uint32_t* GetDisplayFormatPixels(DDInterface* display);
@@ -78,8 +78,7 @@ public:
     void DrawSmoothLineSegment(double x1, double y1, double x2, double y2, const Color& color,
                                DrawMode mode) override;
     void FillSpansWithCoverage(const ScanSpan* spans, int count, const Color& color, DrawMode mode,
-                               const uint8_t* coverage, int coverageLeft, int coverageTop, int coverageStride,
-                               int unused) override;
+                               const uint8_t* coverage, int coverageLeft, int coverageTop, int coverageStride) override;
     void PutImage(Image* source, int x, int y, const Rect& sourceRect, const Color& color, DrawMode mode) override;
     void PutImageSubpixel(Image* source, float x, float y, const Rect& sourceRect, const Rect& clip,
                           const Color& color, DrawMode mode) override;

@@ -47,7 +47,7 @@ void MemoryImage::ClearRectangle(const Rect& rect)
 
 void MemoryImage::FillSpansWithCoverage(const ScanSpan* spans, int count, const Color& color, DrawMode,
                                         const uint8_t* coverage, int coverageLeft, int coverageTop,
-                                        int coverageStride, int)
+                                        int coverageStride)
 {
     PixelTarget t;
     if (!spans || !coverage || !TargetPixels(*this, t))

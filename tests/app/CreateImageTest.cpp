@@ -1,11 +1,11 @@
 #include "framework/app/DDInterface.h"
 #include "framework/app/QuibAppBase.h"
-#include "framework/graphics/DDImage.h"
 #include "framework/files/PakArchiveWriter.h"
-#include "support/ImageFixtures.h"
-#include "support/ScopedPak.h"
-#include "support/TempDir.h"
-#include "support/TestDisplays.h"
+#include "framework/graphics/DDImage.h"
+#include "tests/support/ImageFixtures.h"
+#include "tests/support/ScopedPak.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestDisplays.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "framework/app/QuibAppBase.h"
 #include "framework/graphics/ImageLib.h"
-#include "support/ImageFixtures.h"
-#include "support/TempDir.h"
+#include "tests/support/ImageFixtures.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "framework/app/DDInterface.h"
 #include "framework/app/QuibAppBase.h"
-#include "support/TestDisplays.h"
+#include "tests/support/TestDisplays.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "IniTestUtil.h"
+#include "tests/files/IniTestUtil.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,10 @@
-#include "IniTestUtil.h"
-
 #include "framework/files/IniFile.h"
 #include "framework/files/PakArchiveWriter.h"
 #include "framework/files/ProcessLog.h"
 #include "framework/files/ProfAnyVal.h"
-#include "support/ScopedPak.h"
-#include "support/TempDir.h"
+#include "tests/files/IniTestUtil.h"
+#include "tests/support/ScopedPak.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

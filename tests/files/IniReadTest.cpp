@@ -1,6 +1,5 @@
-#include "IniTestUtil.h"
-
 #include "framework/files/IniReadIterator.h"
+#include "tests/files/IniTestUtil.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "platform/headless/CapturingSink.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #include "framework/files/PakArchiveWriter.h"
 #include "framework/files/PakInterface.h"
-#include "support/ScopedPak.h"
-#include "support/TempDir.h"
+#include "tests/support/ScopedPak.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

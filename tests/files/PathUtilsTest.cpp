@@ -1,6 +1,6 @@
 #include "framework/files/PathUtils.h"
 #include "platform/FileNames.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

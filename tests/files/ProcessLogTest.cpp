@@ -2,7 +2,7 @@
 #include "framework/files/ProcessLogWin32.h"
 #include "framework/files/Singletone.h"
 #include "platform/headless/CapturingSink.h"
-#include "support/TempDir.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "framework/files/PakInterface.h"
 #include "framework/graphics/BMFont.h"
 #include "platform/FileNames.h"
-#include "support/ScopedPak.h"
-#include "support/TempDir.h"
+#include "tests/support/ScopedPak.h"
+#include "tests/support/TempDir.h"
 #include <gtest/gtest.h>
 
 namespace Quib {

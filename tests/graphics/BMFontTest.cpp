@@ -4,10 +4,10 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
 #include "platform/FileNames.h"
-#include "support/ImageFixtures.h"
-#include "support/ScopedPak.h"
-#include "support/TempDir.h"
 #include "tests/graphics/RecordingImage.h"
+#include "tests/support/ImageFixtures.h"
+#include "tests/support/ScopedPak.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 

@@ -3,11 +3,10 @@
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/ScanSpan.h"
 #include "framework/raster/TriangleVertex.h"
-#include "support/RecordingD3D.h"
-#include "support/TestDisplays.h"
-
-#include "SoftwareTestSupport.h"
-#include "SurfaceReference.h"
+#include "tests/graphics/SoftwareTestSupport.h"
+#include "tests/graphics/SurfaceReference.h"
+#include "tests/support/RecordingD3D.h"
+#include "tests/support/TestDisplays.h"
 
 #include <gtest/gtest.h>
 
@@ -68,7 +67,7 @@ TEST_F(RenderTarget, UntexturedDrawsGoToTheDevice)
     // The render target draws no anti-aliased lines of its own.
     screen->DrawSmoothLineSegment(1, 2, 30, 40, Color::White, 2);
     const Point points[3] = {{0, 0}, {5, 0}, {0, 5}};
-    EXPECT_TRUE(screen->TryFillPolygon(points, 3, Rect(0, 0, 10, 10), Color::White, 0, 2, 3, false));
+    EXPECT_TRUE(screen->TryFillPolygon(points, 3, Rect(0, 0, 10, 10), Color::White, 0, 2, 3));
     EXPECT_EQ(d3d.calls, (std::vector<std::string>{
                              "FillRect (1,2,3,4) rgba(10,20,30,40) 1",
                              "DrawLine rgba(255,255,255,255) 0 1 2 30 40",
@@ -78,7 +77,7 @@ TEST_F(RenderTarget, UntexturedDrawsGoToTheDevice)
     // Nothing touched the surface.
     EXPECT_EQ(screen->surface->PixelAt(2, 3), 0u);
     app.display->is3D = false;
-    EXPECT_FALSE(screen->TryFillPolygon(points, 3, Rect(0, 0, 10, 10), Color::White, 0, 0, 0, false));
+    EXPECT_FALSE(screen->TryFillPolygon(points, 3, Rect(0, 0, 10, 10), Color::White, 0, 0, 0));
 }
 
 TEST_F(RenderTarget, PlainCopies)
@@ -179,7 +178,7 @@ TEST_F(RenderTarget, CoverageFillLeavesTheCallersSpansAlone)
     const ScanSpan spans[2] = {{10, 5, 4}, {12, 3, 2}};
     const ScanSpan original[2] = {spans[0], spans[1]};
     std::vector<uint8_t> coverage(64 * 48, 255);
-    screen->FillSpansWithCoverage(spans, 2, Color(255, 0, 0), 1, coverage.data(), 0, 0, 64, 0);
+    screen->FillSpansWithCoverage(spans, 2, Color(255, 0, 0), 1, coverage.data(), 0, 0, 64);
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(spans[i].x, original[i].x);
         EXPECT_EQ(spans[i].y, original[i].y);
@@ -193,7 +192,7 @@ TEST_F(RenderTarget, CoverageFillLeavesTheCallersSpansAlone)
     // the part on it.
     d3d.calls.clear();
     const ScanSpan wide[2] = {{10, -100, 110}, {60, 3, 2}};
-    screen->FillSpansWithCoverage(wide, 2, Color(255, 0, 0), 0, coverage.data(), -100, 10, 64, 0);
+    screen->FillSpansWithCoverage(wide, 2, Color(255, 0, 0), 0, coverage.data(), -100, 10, 64);
     EXPECT_EQ(d3d.calls, (std::vector<std::string>{"PrepareTexture 0 false",
                                                    "DrawTexturePieces 0 10 (0,0,10,38) rgba(255,255,255,255)"}));
 }

@@ -2,9 +2,8 @@
 #include "framework/app/QuibAppBase.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/Graphics.h"
-#include "support/TestDisplays.h"
-
-#include "SurfaceReference.h"
+#include "tests/graphics/SurfaceReference.h"
+#include "tests/support/TestDisplays.h"
 
 #include <gtest/gtest.h>
 

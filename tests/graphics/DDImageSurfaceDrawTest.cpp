@@ -3,10 +3,9 @@
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/ScanSpan.h"
 #include "framework/graphics/SoftwareRender.h"
-#include "support/TestDisplays.h"
-
-#include "SoftwareTestSupport.h"
-#include "SurfaceReference.h"
+#include "tests/graphics/SoftwareTestSupport.h"
+#include "tests/graphics/SurfaceReference.h"
+#include "tests/support/TestDisplays.h"
 
 #include <gtest/gtest.h>
 
@@ -482,7 +481,7 @@ TEST_P(SurfaceDraw, SmoothLineAndCoverageFillHonourNoSurfaceAccess)
     image->SurfaceDrawSmoothLine(1, 1, 8, 5, Color::White);
     const uint8_t coverage[10] = {255, 255, 255, 255, 255, 255, 255, 255, 255, 255};
     const ScanSpan span{2, 0, 10};
-    image->FillSpansWithCoverage(&span, 1, Color::White, 0, coverage, 0, 2, 10, 0);
+    image->FillSpansWithCoverage(&span, 1, Color::White, 0, coverage, 0, 2, 10);
     image->noSurfaceAccess = false;
     EXPECT_EQ(Difference(*image, before), "");
 }

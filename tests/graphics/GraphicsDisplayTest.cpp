@@ -8,13 +8,13 @@
 #include "framework/graphics/DrawTransform.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/SysFont.h"
-#include "support/ImageFixtures.h"
-#include "support/RecordingD3D.h"
-#include "support/ScopedPak.h"
-#include "support/TempDir.h"
-#include "support/TestDisplays.h"
-#include "tests/graphics/RecordingImage.h"
 #include "platform/FileNames.h"
+#include "tests/graphics/RecordingImage.h"
+#include "tests/support/ImageFixtures.h"
+#include "tests/support/RecordingD3D.h"
+#include "tests/support/ScopedPak.h"
+#include "tests/support/TempDir.h"
+#include "tests/support/TestDisplays.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "support/ImageFixtures.h"
 #include "framework/graphics/ImageLib.h"
-#include "support/TempDir.h"
+#include "tests/support/ImageFixtures.h"
+#include "tests/support/TempDir.h"
 #include <gtest/gtest.h>
 #include <random>
 

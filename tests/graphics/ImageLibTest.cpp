@@ -1,9 +1,9 @@
-#include "support/ImageFixtures.h"
 #include "framework/files/PakArchiveWriter.h"
 #include "framework/graphics/ImageLib.h"
 #include "platform/FileNames.h"
-#include "support/ScopedPak.h"
-#include "support/TempDir.h"
+#include "tests/support/ImageFixtures.h"
+#include "tests/support/ScopedPak.h"
+#include "tests/support/TempDir.h"
 #include <gtest/gtest.h>
 #include <algorithm>
 #include <cmath>

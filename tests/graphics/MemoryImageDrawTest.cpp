@@ -131,8 +131,7 @@ TEST_F(MemoryImageDraw, FillSpansWithCoverage)
         auto image = Make(3, 2, 0xFF000000);
         const uint8_t coverage[6] = {c.coverage, c.coverage, c.coverage, c.coverage, c.coverage, c.coverage};
         const ScanSpan span{1, 0, 3};
-        image->FillSpansWithCoverage(&span, 1, Color(255, 255, 255, c.alpha), DRAWMODE_NORMAL, coverage, 0, 0, 3,
-                                     0);
+        image->FillSpansWithCoverage(&span, 1, Color(255, 255, 255, c.alpha), DRAWMODE_NORMAL, coverage, 0, 0, 3);
         EXPECT_EQ(At(*image, 1, 1), c.after) << int(c.coverage) << " " << c.alpha;
         EXPECT_EQ(At(*image, 1, 0), 0xFF000000u);
     }
@@ -514,7 +513,7 @@ TEST_F(MemoryImageDraw, MissingSourcesAndBuffersDrawNothing)
     dst->PutTexturedTriangles(nullptr, nullptr, 1, all, white, DRAWMODE_NORMAL, 0, 0, 0);
     dst->FillSpans(nullptr, 3, white, DRAWMODE_NORMAL);
     const ScanSpan span{0, 0, 4};
-    dst->FillSpansWithCoverage(&span, 1, white, DRAWMODE_NORMAL, nullptr, 0, 0, 4, 0);
+    dst->FillSpansWithCoverage(&span, 1, white, DRAWMODE_NORMAL, nullptr, 0, 0, 4);
     EXPECT_EQ(Changed(*dst, 0xFF102030), 0);
 }
 

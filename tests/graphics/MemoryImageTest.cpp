@@ -1,10 +1,9 @@
-#include "framework/graphics/MemoryImage.h"
-
 #include "framework/app/DDInterface.h"
 #include "framework/app/QuibAppBase.h"
 #include "framework/graphics/DDImage.h"
+#include "framework/graphics/MemoryImage.h"
 #include "platform/headless/CapturingSink.h"
-#include "support/TestDisplays.h"
+#include "tests/support/TestDisplays.h"
 
 #include <gtest/gtest.h>
 
@@ -537,7 +536,7 @@ TEST_P(MemoryImageLayouts, CopyOfADisplayImageHeldOnlyOnItsSurface)
 TEST_P(MemoryImageLayouts, ReleasesKeepThePicture)
 {
     // Property: after any sequence of release and palettise operations the
-    // pixels are the original ones, or (once bits were purged in favour of
+    // pixels are the ones first stored, or (once bits were purged in favour of
     // the display copy) the same at display precision.
     enum Op { RELEASE_BITS, SOFTWARE, DISPLAY_COPY, CACHES, PALETTIZE, REAPPLY, COPY, RUNS, PIXELS, OP_COUNT };
     std::mt19937 rng(1234);

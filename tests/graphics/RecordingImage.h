@@ -51,7 +51,7 @@ public:
     }
 
     bool TryFillPolygon(const Point* v, int count, const Rect& clip, const Color& color, DrawMode mode, int tx,
-                        int ty, bool) override
+                        int ty) override
     {
         SlotCall& c = Add("TryFillPolygon");
         c.points.assign(v, v + count);

@@ -3,8 +3,8 @@
 // seed; the canary border proves nothing is written outside the target.
 
 #include "framework/graphics/SoftwareRender.h"
-#include "graphics/SoftwareReference.h"
-#include "graphics/SoftwareTestSupport.h"
+#include "tests/graphics/SoftwareReference.h"
+#include "tests/graphics/SoftwareTestSupport.h"
 
 #include <gtest/gtest.h>
 

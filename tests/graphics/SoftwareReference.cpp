@@ -1,4 +1,5 @@
-#include "graphics/SoftwareReference.h"
+#include "tests/graphics/SoftwareReference.h"
+
 
 #include <algorithm>
 #include <cmath>

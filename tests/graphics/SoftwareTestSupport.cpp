@@ -1,4 +1,5 @@
-#include "graphics/SoftwareTestSupport.h"
+#include "tests/graphics/SoftwareTestSupport.h"
+
 
 #include <cstdio>
 

@@ -1,7 +1,7 @@
-#include "SurfaceReference.h"
+#include "tests/graphics/SurfaceReference.h"
 
 #include "framework/graphics/SoftwareRender.h"
-#include "graphics/SoftwareReference.h"
+#include "tests/graphics/SoftwareReference.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // Every entry of the filler table against the slow reference, bit for bit,
 // over seeded random triangles, textures, colours and destinations.
-#include "RasterTestSupport.h"
-#include "ReferenceRasterizer.h"
+#include "tests/raster/RasterTestSupport.h"
+#include "tests/raster/ReferenceRasterizer.h"
 
 #include <gtest/gtest.h>
 

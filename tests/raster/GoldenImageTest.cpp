@@ -1,10 +1,9 @@
 // Small pictures drawn by the rasterizer, compared with reviewed PNG files
 // under tests/data/raster/. QUIB_UPDATE_GOLDEN=1 rewrites them.
-#include "RasterTestSupport.h"
-
 #include "framework/graphics/ImageLib.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/raster/TriangleRasterizer.h"
+#include "tests/raster/RasterTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The pixel arithmetic and scan-conversion rules, case by case.
-#include "RasterTestSupport.h"
+#include "tests/raster/RasterTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
-#include "ReferenceRasterizer.h"
+#include "tests/raster/ReferenceRasterizer.h"
+
 
 #include <algorithm>
 #include <cstring>

@@ -1,8 +1,7 @@
 // Strip set-up, clipping, and the calls the image classes make.
-#include "RasterTestSupport.h"
-
 #include "framework/graphics/MemoryImage.h"
 #include "framework/raster/TriangleRasterizer.h"
+#include "tests/raster/RasterTestSupport.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
-#include "support/ImageFixtures.h"
+#include "tests/support/ImageFixtures.h"
+
 #include <csetjmp>
 #include <cstdio>
 #include <map>
