@@ -2,7 +2,7 @@
 // onto a 1024 x 768 destination through RasterizeImageQuad, and the same
 // affine picture composited by pixman with a bilinear filter and OVER.
 #include "framework/graphics/MemoryImage.h"
-#include "framework/raster/TriangleRasterizer.h"
+#include "framework/graphics/TriangleRasterizer.h"
 
 #include "bench/PixmanSupport.h"
 #include "bench/RecordingReporter.h"

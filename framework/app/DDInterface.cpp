@@ -1,5 +1,7 @@
 #include "framework/app/DDInterface.h"
 
+#include "framework/app/QuibAppBase.h"
+
 #include "platform/MessageSink.h"
 
 #include <bit>
@@ -24,6 +26,11 @@ std::vector<int32_t> MakeClampTable(int bits)
 DDInterface::DDInterface(QuibAppBase* owner) : app(owner) {}
 
 DDInterface::~DDInterface() = default;
+
+ImageRegistry* DDInterface::Registry() const
+{
+    return app;
+}
 
 namespace {
 
@@ -78,12 +85,6 @@ HRESULT DDInterface::CreateSurface(const SurfaceDesc& desc, DisplaySurface** out
     if (Succeeded(hr))
         gDisplayChannelOrderRGB = layout.RedAboveGreenAboveBlue();
     return hr;
-}
-
-void DDInterface::RemoveImage(DDImage* image)
-{
-    std::lock_guard lock(critSect);
-    images.erase(image);
 }
 
 } // namespace Quib

@@ -1,7 +1,6 @@
 #include "framework/graphics/DDImage.h"
 
-#include "framework/app/DDInterface.h"
-#include "framework/app/QuibAppBase.h"
+#include "framework/graphics/ImageDisplay.h"
 #include "framework/graphics/SurfacePixels.h"
 
 #include <cstring>
@@ -13,9 +12,10 @@ namespace Quib {
 
 namespace {
 
-DDInterface* AppOwnDisplay()
+ImageDisplay* DefaultDisplay()
 {
-    return gQuibAppBase ? gQuibAppBase->display.get() : nullptr;
+    ImageRegistry* registry = DefaultImageRegistry();
+    return registry ? registry->Display() : nullptr;
 }
 
 // The lowest value below `count` that no used value takes; false when every
@@ -33,12 +33,13 @@ bool LowestUnusedValue(const std::vector<uint64_t>& used, uint32_t count, uint32
 
 } // namespace
 
-DDImage::DDImage(DDInterface* owner) : MemoryImage(owner ? owner->app : gQuibAppBase), display(owner)
+DDImage::DDImage(ImageDisplay* owner)
+    : MemoryImage(owner ? owner->Registry() : DefaultImageRegistry()), display(owner)
 {
     Init();
 }
 
-DDImage::DDImage() : DDImage(AppOwnDisplay()) {}
+DDImage::DDImage() : DDImage(DefaultDisplay()) {}
 
 void DDImage::Init()
 {

@@ -3,13 +3,13 @@
 // draws with the MemoryImage code on its bits, and otherwise the locked
 // surface is drawn into and becomes the only copy of the pixels.
 
-#include "framework/app/D3DInterface.h"
-#include "framework/app/DDInterface.h"
+#include "framework/core/ScanSpan.h"
+#include "framework/graphics/D3DInterface.h"
 #include "framework/graphics/DDImage.h"
+#include "framework/graphics/ImageDisplay.h"
 #include "framework/graphics/LineSteppers.h"
-#include "framework/graphics/ScanSpan.h"
 #include "framework/graphics/SoftwareRender.h"
-#include "framework/raster/TriangleRasterizer.h"
+#include "framework/graphics/TriangleRasterizer.h"
 
 #include <algorithm>
 #include <climits>

@@ -2,12 +2,12 @@
 // 32-bit layout. Each routine has its own colour conversion; they differ at
 // 255 on purpose, so each keeps its own formula.
 
-#include "framework/app/DDInterface.h"
+#include "framework/core/ScanSpan.h"
 #include "framework/graphics/DDImage.h"
+#include "framework/graphics/ImageDisplay.h"
 #include "framework/graphics/LineSteppers.h"
 #include "framework/graphics/MemoryImagePixels.h"
 #include "framework/graphics/RotatedSampler.h"
-#include "framework/graphics/ScanSpan.h"
 #include "framework/graphics/SurfacePixels.h"
 
 #include <algorithm>
@@ -550,7 +550,7 @@ void CopyVolatile(const SurfaceView& v, int x, int y, const uint32_t* words, con
 
 // The source's display copy and run tables, or false when the source
 // cannot give them.
-bool ReadCopySource(MemoryImage& source, DDInterface* display, bool additive, CopySource& out)
+bool ReadCopySource(MemoryImage& source, ImageDisplay* display, bool additive, CopySource& out)
 {
     out.words = source.GetDisplayFormatPixels(display);
     out.runs = additive ? source.GetAdditiveRunTable(display) : source.GetAlphaRunTable();

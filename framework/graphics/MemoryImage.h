@@ -7,8 +7,8 @@
 
 namespace Quib {
 
-class DDInterface;
-class QuibAppBase;
+class ImageDisplay;
+class ImageRegistry;
 class TextureData;
 
 // The guard word after the last pixel of the bits.
@@ -25,9 +25,9 @@ constexpr int64_t kMaxImagePixels = int64_t(1) << 28;
 // set for its whole life.
 class MemoryImage : public Image {
 public:
-    // The image belongs to the given application (none: listed nowhere);
-    // without an argument to the process-wide one.
-    explicit MemoryImage(QuibAppBase* owner);
+    // The image belongs to the given registry (none: listed nowhere);
+    // without an argument to the default one.
+    explicit MemoryImage(ImageRegistry* owner);
     MemoryImage();
     MemoryImage(const MemoryImage& other);
     MemoryImage& operator=(const MemoryImage&) = delete;
@@ -39,13 +39,13 @@ public:
     // The storage operations, in the order of their slots.
     // The display copy for the display (kept, not rebuilt for another one).
     // Null without a display or memory.
-    virtual uint32_t* GetDisplayFormatPixels(DDInterface* display);
+    virtual uint32_t* GetDisplayFormatPixels(ImageDisplay* display);
     // One byte per pixel: the length (at most 255) of the run of pixels of
     // its alpha class (0, 255, other) from it to the right. Null when the
     // pixels cannot be read.
     virtual uint8_t* GetAlphaRunTable();
     // The same over the display copy with the classes black and not black.
-    virtual uint8_t* GetAdditiveRunTable(DDInterface* display);
+    virtual uint8_t* GetAdditiveRunTable(ImageDisplay* display);
     virtual void ReleaseBits();
     virtual void ReleaseSoftwareCaches();
     virtual void ReleaseTextures();
@@ -135,12 +135,12 @@ public:
     std::unique_ptr<uint8_t[]> rlAlpha;
     std::unique_ptr<uint8_t[]> rlAdditive;
     bool bitsChanged = false;
-    QuibAppBase* app = nullptr;
+    ImageRegistry* app = nullptr;
 
 protected:
     // Pixel count of the current size; -1 when the size cannot be held.
     int64_t PixelCount() const;
-    DDInterface* AppDisplay() const;
+    ImageDisplay* AppDisplay() const;
 
 private:
     void RegisterWithOwner();

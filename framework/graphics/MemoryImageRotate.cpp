@@ -3,7 +3,7 @@
 
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/MemoryImagePixels.h"
-#include "framework/raster/TriangleRasterizer.h"
+#include "framework/graphics/TriangleRasterizer.h"
 
 namespace Quib {
 

@@ -1,6 +1,6 @@
 #include "framework/graphics/SurfacePixels.h"
 
-#include "framework/app/DDInterface.h"
+#include "framework/graphics/ImageDisplay.h"
 
 namespace Quib {
 
@@ -19,7 +19,7 @@ SurfaceKind SurfaceKindOf(int bitCount, uint32_t redMask, uint32_t greenMask, ui
     return SurfaceKind::None;
 }
 
-SurfaceView MakeSurfaceView(const SurfaceDesc& lockDesc, const DDInterface& display)
+SurfaceView MakeSurfaceView(const SurfaceDesc& lockDesc, const ImageDisplay& display)
 {
     SurfaceView view;
     view.bits = static_cast<uint8_t*>(lockDesc.bits);

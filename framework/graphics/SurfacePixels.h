@@ -10,7 +10,7 @@
 
 namespace Quib {
 
-class DDInterface;
+class ImageDisplay;
 
 // The layouts the drawing loops tell apart.
 enum class SurfaceKind {
@@ -48,7 +48,7 @@ struct SurfaceView {
 
 // Channel masks from the lock description, shifts, widths and clamp tables
 // from the display.
-SurfaceView MakeSurfaceView(const SurfaceDesc& lockDesc, const DDInterface& display);
+SurfaceView MakeSurfaceView(const SurfaceDesc& lockDesc, const ImageDisplay& display);
 SurfaceKind SurfaceKindOf(int bitCount, uint32_t redMask, uint32_t greenMask, uint32_t blueMask);
 
 // An ARGB word as a surface pixel: each channel cut to its width and put at

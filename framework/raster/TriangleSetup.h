@@ -1,7 +1,7 @@
 #pragma once
-#include "framework/raster/PixelFormat.h"
+#include "framework/core/PixelFormat.h"
+#include "framework/core/TriangleVertex.h"
 #include "framework/raster/TriangleFiller.h"
-#include "framework/raster/TriangleVertex.h"
 
 #include <cstdint>
 

@@ -42,11 +42,6 @@ TEST(QuibAppBase, ImageSetLockIsTheDisplaysOnceThereIsOne)
     EXPECT_EQ(&app.ImageSetLock(), &app.display->critSect);
 }
 
-TEST(QuibAppBase, WindowsIsAboveXP)
-{
-    EXPECT_TRUE(IsWindowsAboveXP());
-}
-
 TEST(QuibAppBase, DeferredDeletesQueueOnce)
 {
     QuibAppBase app;

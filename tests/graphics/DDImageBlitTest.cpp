@@ -1,8 +1,8 @@
 #include "framework/app/DDInterface.h"
 #include "framework/app/QuibAppBase.h"
+#include "framework/core/ScanSpan.h"
+#include "framework/core/TriangleVertex.h"
 #include "framework/graphics/DDImage.h"
-#include "framework/graphics/ScanSpan.h"
-#include "framework/raster/TriangleVertex.h"
 #include "support/RecordingD3D.h"
 #include "support/TestDisplays.h"
 

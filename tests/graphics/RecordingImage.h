@@ -1,9 +1,9 @@
 #pragma once
 // An image that records every drawing slot called on it, for tests of the
 // code that turns drawing state into slot calls.
+#include "framework/core/ScanSpan.h"
+#include "framework/core/TriangleVertex.h"
 #include "framework/graphics/Image.h"
-#include "framework/graphics/ScanSpan.h"
-#include "framework/raster/TriangleVertex.h"
 
 #include <ostream>
 #include <string>

@@ -4,7 +4,7 @@
 
 #include "framework/graphics/ImageLib.h"
 #include "framework/graphics/MemoryImage.h"
-#include "framework/raster/TriangleRasterizer.h"
+#include "framework/graphics/TriangleRasterizer.h"
 
 #include <gtest/gtest.h>
 

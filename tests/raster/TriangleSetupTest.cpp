@@ -2,7 +2,7 @@
 #include "RasterTestSupport.h"
 
 #include "framework/graphics/MemoryImage.h"
-#include "framework/raster/TriangleRasterizer.h"
+#include "framework/graphics/TriangleRasterizer.h"
 
 #include <gtest/gtest.h>
 

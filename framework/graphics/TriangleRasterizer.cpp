@@ -1,4 +1,4 @@
-#include "framework/raster/TriangleRasterizer.h"
+#include "framework/graphics/TriangleRasterizer.h"
 
 #include "framework/graphics/MemoryImage.h"
 

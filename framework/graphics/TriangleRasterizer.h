@@ -1,7 +1,7 @@
 #pragma once
-#include "framework/graphics/Color.h"
-#include "framework/graphics/Matrix3x3.h"
-#include "framework/graphics/Rect.h"
+#include "framework/core/Color.h"
+#include "framework/core/Matrix3x3.h"
+#include "framework/core/Rect.h"
 #include "framework/raster/TriangleSetup.h"
 
 namespace Quib {
