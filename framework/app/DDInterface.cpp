@@ -46,7 +46,7 @@ bool UsableMask(uint32_t mask, uint32_t room)
 
 } // namespace
 
-bool DDInterface::SetPixelLayout(int bitCount, uint32_t redMask, uint32_t greenMask, uint32_t blueMask)
+bool DDInterface::SetPixelFormat(int bitCount, uint32_t redMask, uint32_t greenMask, uint32_t blueMask)
 {
     const uint32_t room = bitCount == 16 ? 0xFFFFu : 0xFFFFFFu;
     if ((bitCount != 16 && bitCount != 32) || !UsableMask(redMask, room) || !UsableMask(greenMask, room) ||
@@ -54,7 +54,7 @@ bool DDInterface::SetPixelLayout(int bitCount, uint32_t redMask, uint32_t greenM
         OutputDebugString("DDInterface: unsupported pixel format\n");
         return false;
     }
-    layout = PixelLayout::FromMasks(bitCount, redMask, greenMask, blueMask);
+    layout = PixelFormat::FromMasks(bitCount, redMask, greenMask, blueMask);
     redClamp = MakeClampTable(layout.red.bits);
     greenClamp = MakeClampTable(layout.green.bits);
     blueClamp = MakeClampTable(layout.blue.bits);

@@ -27,7 +27,7 @@ public:
     // the channel-order flag. False, with nothing changed, for another bit
     // count, or masks that are missing, overlap, are not one run of at most
     // 8 bits or reach past the colour bits (the top byte of 32-bit pixels).
-    bool SetPixelLayout(int bitCount, uint32_t redMask, uint32_t greenMask, uint32_t blueMask);
+    bool SetPixelFormat(int bitCount, uint32_t redMask, uint32_t greenMask, uint32_t blueMask);
 
     // Creates a surface from the description (width, height, caps) in the
     // display's pixel format, under the critical section. Without a 16- or

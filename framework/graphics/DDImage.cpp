@@ -110,11 +110,11 @@ bool DDImage::CreateSurface()
         return giveUp();
 
     const SurfaceView view = MakeSurfaceView(lockDesc, *display);
-    if (view.bitCount != 16 && view.bitCount != 32) {
+    if (view.format.bitCount != 16 && view.format.bitCount != 32) {
         ReleaseSurfaceLock();
         return giveUp();
     }
-    const bool wide = view.bitCount == 32;
+    const bool wide = view.format.bitCount == 32;
     const uint32_t* words = bits.get();
     const size_t n = size_t(width) * size_t(height);
     auto convert = [&](size_t i) { return ArgbToSurfacePixel(words[i], view); };
@@ -251,11 +251,11 @@ uint32_t* DDImage::Pixels()
         std::fill(words.get(), words.get() + n, 0u);
     for (int y = 0; y < h; ++y) {
         uint32_t* out = words.get() + size_t(y) * size_t(width);
-        if (view.bitCount == 32) {
+        if (view.format.bitCount == 32) {
             const uint32_t* in = view.Row<uint32_t>(y);
             for (int x = 0; x < w; ++x)
                 out[x] = SurfacePixelToArgb(in[x], view);
-        } else if (view.bitCount == 16) {
+        } else if (view.format.bitCount == 16) {
             const uint16_t* in = view.Row<uint16_t>(y);
             for (int x = 0; x < w; ++x)
                 out[x] = SurfacePixelToArgb(in[x], view);

@@ -3,7 +3,7 @@
 // owns these two interfaces; the application and its display implement them
 // and the application registers itself as the default image registry.
 
-#include "framework/graphics/PixelLayout.h"
+#include "framework/graphics/DisplayCopyPixels.h"
 #include "platform/DisplaySurface.h"
 
 #include <cstdint>
@@ -37,7 +37,7 @@ public:
     // Erases the image from the display's set under the critical section.
     void RemoveImage(DDImage* image);
 
-    PixelLayout layout;
+    PixelFormat layout;
     // Per channel 2 * 2^bits - 1 entries, entry i = min(i, 2^bits - 1): the
     // sum of two channel values, clamped.
     std::vector<int32_t> redClamp;

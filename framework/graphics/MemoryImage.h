@@ -1,6 +1,6 @@
 #pragma once
 #include "framework/graphics/Image.h"
-#include "framework/graphics/PixelLayout.h"
+#include "framework/graphics/DisplayCopyPixels.h"
 
 #include <cstdint>
 #include <memory>
@@ -131,7 +131,7 @@ public:
     bool purgeBits = false;
     bool wantPalette = false;
     std::unique_ptr<uint32_t[]> nativeAlpha; // width * height words, or 256 in palette form
-    PixelLayout nativeLayout;                // the layout nativeAlpha was made in
+    PixelFormat nativeLayout;                // the layout nativeAlpha was made in
     std::unique_ptr<uint8_t[]> rlAlpha;
     std::unique_ptr<uint8_t[]> rlAdditive;
     bool bitsChanged = false;
