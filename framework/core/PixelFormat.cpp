@@ -58,6 +58,20 @@ PixelFormat PixelFormat::Argb32(bool withAlpha)
     return FromMasks(32, 0xFF0000, 0xFF00, 0xFF, withAlpha ? 0xFF000000u : 0);
 }
 
+PixelFormat PixelFormat::FromRasterCode(PixelFormatCode code)
+{
+    switch (code) {
+    case PIXEL_FORMAT_888:
+        return Argb32(false);
+    case PIXEL_FORMAT_565:
+        return FromMasks(16, 0xF800, 0x07E0, 0x001F);
+    case PIXEL_FORMAT_555:
+        return FromMasks(16, 0x7C00, 0x03E0, 0x001F);
+    default:
+        return Argb32(true);
+    }
+}
+
 PixelFormatCode PixelFormat::RasterCode() const
 {
     switch (kind) {

@@ -47,7 +47,7 @@ enum : PixelFormatCode {
 };
 
 // Bytes per pixel of a layout word (4 or 2).
-inline int PixelFormatBytes(PixelFormatCode format)
+constexpr int PixelFormatBytes(PixelFormatCode format)
 {
     return format == PIXEL_FORMAT_565 || format == PIXEL_FORMAT_555 ? 2 : 4;
 }
@@ -67,6 +67,9 @@ struct PixelFormat {
     static PixelFormat FromSurface(const SurfacePixelFormat& format);
     // 32-bit 0xAARRGGBB words, with or without their alpha.
     static PixelFormat Argb32(bool withAlpha);
+    // The format of a rasterizer layout word (PIXEL_FORMAT_8888 for a value
+    // not listed).
+    static PixelFormat FromRasterCode(PixelFormatCode code);
 
     // Red in the highest bits, blue in the lowest.
     bool RedAboveGreenAboveBlue() const { return red.mask > green.mask && green.mask > blue.mask; }

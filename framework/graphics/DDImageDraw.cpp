@@ -35,21 +35,6 @@ Matrix3x3 Scaling(float sx, float sy)
     return m;
 }
 
-// The layout word of a locked surface for the rasterizer; 0 when it has
-// none (16-bit masks other than 5-6-5 and 5-5-5, and 32-bit surfaces whose
-// channels do not run red, green, blue, which it would write swapped).
-PixelFormatCode RasterFormatOf(const SurfaceDesc& desc)
-{
-    const SurfacePixelFormat& f = desc.format;
-    if (f.bitCount == 32 && f.redMask == 0xFF0000 && f.greenMask == 0xFF00 && f.blueMask == 0xFF)
-        return PIXEL_FORMAT_888;
-    if (f.bitCount == 16 && f.redMask == 0xF800 && f.greenMask == 0x07E0 && f.blueMask == 0x001F)
-        return PIXEL_FORMAT_565;
-    if (f.bitCount == 16 && f.redMask == 0x7C00 && f.greenMask == 0x03E0 && f.blueMask == 0x001F)
-        return PIXEL_FORMAT_555;
-    return 0;
-}
-
 // Locks the surface and hands it to draw as a rasterizer target (when the
 // rasterizer has a layout word for it); false when it could not be locked.
 template <class Draw>
@@ -57,9 +42,10 @@ bool RasterizeIntoSurface(DDImage& image, Draw&& draw)
 {
     if (image.noSurfaceAccess || !image.EnsureSurface() || !image.AcquireSurfaceLock())
         return false;
-    const SurfaceDesc& desc = image.lockDesc;
-    if (const PixelFormatCode format = RasterFormatOf(desc))
-        draw(RasterTarget{desc.bits, int(desc.width), int(desc.height), desc.pitch, format});
+    PixelBuffer target = PixelBuffer::FromSurface(image.lockDesc);
+    target.format.alphaMask = 0; // surface pixels are drawn opaque
+    if (target.format.RasterCode() != 0)
+        draw(target);
     image.ReleaseSurfaceLock();
     return true;
 }
@@ -428,7 +414,7 @@ void DDImage::PutImageMatrix(Image* source, float x, float y, const Matrix3x3& m
         d3d->TextureBltTransformed(texture, m, color, sourceRect, clip, 0.0f, 0.0f, false);
         return;
     }
-    if (RasterizeIntoSurface(*this, [&](const RasterTarget& target) {
+    if (RasterizeIntoSurface(*this, [&](const PixelBuffer& target) {
             RasterizeImageQuad(source, x, y, matrix, clip, color, sourceRect, target, smooth != 0);
         }))
         FinishSurfaceDraw();
@@ -444,7 +430,7 @@ void DDImage::PutTexturedTriangles(Image* source, const TriangleVertex* vertices
             display->d3d->Blt(vertices, triangleCount, color, mode, source, x, y, smooth != 0);
         return;
     }
-    if (RasterizeIntoSurface(*this, [&](const RasterTarget& target) {
+    if (RasterizeIntoSurface(*this, [&](const PixelBuffer& target) {
             RasterizeTriangleList(source, vertices, triangleCount, clip, color, target, x, y, smooth != 0);
         }))
         FinishSurfaceDraw();

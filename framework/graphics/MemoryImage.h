@@ -101,18 +101,18 @@ public:
     // (empty source window, or buffers too large).
     void StretchFast(MemoryImage* source, const Rect& R, const DoubleRect& area, const Color& color);
     bool StretchFiltered(MemoryImage* source, const Rect& R, const DoubleRect& area);
-    // Triangles and the matrix quad, drawn into the given pixels (this
-    // image's size, row stride in bytes, layout word) so that a surface can
-    // stand in for the bits. They do not mark this image changed.
+    // Triangles and the matrix quad, drawn into the given pixels so that a
+    // surface can stand in for the bits. They do not mark this image changed.
     void PutTriangleList(Image* source, const TriangleVertex* vertices, int triangleCount, const Rect& clip,
-                         const Color& color, float x, float y, int smooth, void* pixels, int strideBytes,
-                         int format);
+                         const Color& color, float x, float y, int smooth, const PixelBuffer& target);
     void PutImageQuad(Image* source, float x, float y, const Matrix3x3& matrix, const Rect& clip,
-                      const Color& color, const Rect& sourceRect, int smooth, void* pixels, int strideBytes,
-                      int format);
+                      const Color& color, const Rect& sourceRect, int smooth, const PixelBuffer& target);
     // Layout word of this image for the rasterizer: 0x888 when its flags are
     // forced to opaque, else 0x8888.
-    int RasterFormat() const;
+    PixelFormatCode RasterFormat() const;
+    // The bits (made when missing) as a pixel buffer in that layout; no
+    // pixels when there is no room for them.
+    PixelBuffer BitsBuffer();
 
     // Palette form: palette and paletteIndices both present.
     bool IsPaletteForm() const { return palette != nullptr; }
