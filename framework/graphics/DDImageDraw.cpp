@@ -101,9 +101,9 @@ void DDImage::FillRectangle(const Rect& rect, const Color& color, DrawMode mode)
         MemoryImage::FillRectangle(rect, color, mode);
         return;
     }
-    if (mode == 0)
+    if (mode == DRAWMODE_NORMAL)
         SurfaceFillRectangle(rect, color);
-    else if (mode == 1)
+    else if (mode == DRAWMODE_ADDITIVE)
         SurfaceFillRectangleAdditive(rect, color);
     FinishSurfaceDraw();
 }
@@ -148,13 +148,13 @@ void DDImage::DrawLine(double x1, double y1, double x2, double y2, const Color& 
         FillRectangle(r, color, mode);
         return;
     }
-    if (mode == 0 || mode == 2) {
+    if (mode == DRAWMODE_NORMAL || mode == DRAWMODE_NORMAL_COLOR) {
         ApplyBitsChange();
         if (smooth)
             SurfaceDrawSmoothLine(x1, y1, x2, y2, color);
         else
             SurfaceDrawLine(x1, y1, x2, y2, color);
-    } else if (mode == 1) {
+    } else if (mode == DRAWMODE_ADDITIVE) {
         ApplyBitsChange();
         if (smooth)
             SurfaceDrawSmoothLineAdditive(x1, y1, x2, y2, color);
@@ -223,7 +223,7 @@ void DDImage::RenderTargetPutImage(Image* source, int x, int y, const Rect& sr, 
     if (!d3d)
         return;
     auto* ddSource = dynamic_cast<DDImage*>(source);
-    if (ddSource && ddSource->surface && !d3d->HasTransform() && mode == 0 && color.IsOpaqueWhite() &&
+    if (ddSource && ddSource->surface && !d3d->HasTransform() && mode == DRAWMODE_NORMAL && color.IsOpaqueWhite() &&
         !ddSource->hasAlpha &&
         BlitSurface(ddSource, {x, y, x + sr.width, y + sr.height}, {sr.x, sr.y, sr.x + sr.width, sr.y + sr.height}))
         return;
@@ -253,9 +253,9 @@ void DDImage::PutImage(Image* source, int x, int y, const Rect& sourceRect, cons
         MemoryImage::PutImage(source, x, y, sourceRect, color, mode);
         return;
     }
-    if (mode == 0)
+    if (mode == DRAWMODE_NORMAL)
         SurfacePutImage(source, x, y, sourceRect, color);
-    else if (mode == 1)
+    else if (mode == DRAWMODE_ADDITIVE)
         SurfacePutImageAdditive(source, x, y, sourceRect, color);
     FinishSurfaceDraw();
 }
@@ -369,7 +369,7 @@ void DDImage::PutImageStretched(Image* source, const Rect& destRect, const Rect&
     if (fast) {
         auto* ddSource = dynamic_cast<DDImage*>(source);
         bool relocked = false;
-        if (ddSource && color.IsOpaqueWhite() && mode == 0 && !ddSource->hasAlpha && ddSource->EnsureSurface() &&
+        if (ddSource && color.IsOpaqueWhite() && mode == DRAWMODE_NORMAL && !ddSource->hasAlpha && ddSource->EnsureSurface() &&
             BlitSurface(ddSource, {R.x, R.y, R.x + R.width, R.y + R.height},
                         {TruncToInt(area.x), TruncToInt(area.y), TruncToInt(area.x + area.width),
                          TruncToInt(area.y + area.height)},
@@ -447,9 +447,9 @@ void DDImage::PutImageMirrored(Image* source, int x, int y, const Rect& sourceRe
             display->d3d->PutImageMirrored(source, float(x), float(y), sourceRect, color, mode);
         return;
     }
-    if (mode == 0)
+    if (mode == DRAWMODE_NORMAL)
         SurfacePutImageMirrored(source, x, y, sourceRect, color);
-    else if (mode == 1)
+    else if (mode == DRAWMODE_ADDITIVE)
         SurfacePutImageMirroredAdditive(source, x, y, sourceRect, color);
     FinishSurfaceDraw();
 }

@@ -831,7 +831,7 @@ void StretchNearest(const SurfaceView& v, const Rect& R, const DoubleRect& area,
             const uint32_t s = src.At(base + size_t(uPos >> 16));
             T& p = row[mirrored ? R.x + R.width - 1 - i : R.x + i];
             const uint32_t d = p;
-            if (mode == 0) {
+            if (mode == DRAWMODE_NORMAL) {
                 const uint32_t sa = s >> 24;
                 if (sa == 0)
                     continue;
@@ -909,7 +909,7 @@ struct RotatedWriter {
         const uint32_t S = t.W[0] + t.W[1] + t.W[2] + t.W[3];
         if (S == 0)
             return false;
-        if (mode != 0) {
+        if (mode != DRAWMODE_NORMAL) {
             uint32_t add[3];
             if (white) {
                 add[0] = SumChannel(t, t.W, 16) >> 8;

@@ -18,7 +18,7 @@ struct SlotCall {
     Rect sourceRect;
     Rect clip;
     Color color;
-    DrawMode mode = 0;
+    DrawMode mode = DRAWMODE_NORMAL;
     int x = 0, y = 0;           // integer positions
     float fx = 0, fy = 0;       // float positions
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
