@@ -42,9 +42,9 @@ struct Fixture {
     {
         app.display = std::make_unique<DDInterface>(&app);
         if (sixteen)
-            app.display->SetPixelLayout(16, 0xF800, 0x07E0, 0x001F);
+            app.display->SetPixelFormat(16, 0xF800, 0x07E0, 0x001F);
         else
-            app.display->SetPixelLayout(32, 0xFF0000, 0xFF00, 0xFF);
+            app.display->SetPixelFormat(32, 0xFF0000, 0xFF00, 0xFF);
         pixels = Picture();
         image = std::make_unique<MemoryImage>(&app);
         image->AssignPixels(pixels.data(), kW, kH, true);

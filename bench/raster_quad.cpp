@@ -2,7 +2,7 @@
 // onto a 1024 x 768 destination through RasterizeImageQuad, and the same
 // affine picture composited by pixman with a bilinear filter and OVER.
 #include "framework/graphics/MemoryImage.h"
-#include "framework/raster/TriangleRasterizer.h"
+#include "framework/graphics/TriangleRasterizer.h"
 
 #include "bench/PixmanSupport.h"
 #include "bench/RecordingReporter.h"
@@ -47,7 +47,8 @@ void BM_RasterizeImageQuad(benchmark::State& state)
     std::vector<uint32_t> dest(kDestW * kDestH, 0xFF336699);
     Matrix3x3 m;
     m.PreRotate(kAngle);
-    const RasterTarget target{dest.data(), kDestW, kDestH, kDestW * 4, PIXEL_FORMAT_8888};
+    const PixelBuffer target{reinterpret_cast<uint8_t*>(dest.data()), kDestW * 4, kDestW, kDestH,
+                             PixelFormat::Argb32(true)};
     for (auto _ : state) {
         RasterizeImageQuad(&texture, kDestW / 2.0f, kDestH / 2.0f, m, Rect(0, 0, kDestW, kDestH), Color::White,
                            Rect(0, 0, kTexSize, kTexSize), target, true);

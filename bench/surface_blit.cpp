@@ -48,7 +48,7 @@ void SurfaceBlend(benchmark::State& state, int bitCount, uint32_t r, uint32_t g,
 {
     QuibAppBase app;
     app.display = std::make_unique<DDInterface>(&app);
-    app.display->SetPixelLayout(bitCount, r, g, b);
+    app.display->SetPixelFormat(bitCount, r, g, b);
     DDImage dest(app.display.get());
     dest.Resize(kDestW, kDestH);
     dest.CreateSurface();
@@ -70,7 +70,7 @@ struct Scene {
     Scene(int bitCount, uint32_t r, uint32_t g, uint32_t b)
     {
         app.display = std::make_unique<DDInterface>(&app);
-        app.display->SetPixelLayout(bitCount, r, g, b);
+        app.display->SetPixelFormat(bitCount, r, g, b);
         dest = std::make_unique<DDImage>(app.display.get());
         dest->Resize(kDestW, kDestH);
         dest->CreateSurface();

@@ -263,8 +263,12 @@ HRESULT DisplaySurface::DrawText(const SystemFont& font, std::u16string_view tex
         return DDERR_SURFACEBUSY;
     if (TakeFault(GetSurfaceFaults().failText))
         return DDERR_CANTCREATEDC;
-    SurfaceTarget target{mBits.get(),   mPitch,          int(mWidth),      int(mHeight),
-                         int(mFormat.bitCount), mFormat.redMask, mFormat.greenMask, mFormat.blueMask};
+    SurfaceDesc target;
+    target.width = mWidth;
+    target.height = mHeight;
+    target.pitch = mPitch;
+    target.bits = mBits.get();
+    target.format = mFormat;
     font.BlendInto(target, text, argb, x, y, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top,
                    scaleX, scaleY);
     return DD_OK;

@@ -412,10 +412,12 @@ std::unique_ptr<SystemFont> SystemFont::Create(const SystemFontRequest& request)
     return std::make_unique<FreeTypeFont>(request);
 }
 
-void SystemFont::BlendInto(const SurfaceTarget& target, std::u16string_view text, uint32_t color, int x, int y,
+void SystemFont::BlendInto(const SurfaceDesc& target, std::u16string_view text, uint32_t color, int x, int y,
                            int clipX, int clipY, int clipWidth, int clipHeight, float scaleX, float scaleY) const
 {
-    if (!target.bits || (target.bitCount != 16 && target.bitCount != 32) || !UsableScale(scaleX, scaleY) ||
+    const uint32_t bitCount = target.format.bitCount;
+    const int64_t targetWidth = target.width, targetHeight = target.height;
+    if (!target.bits || (bitCount != 16 && bitCount != 32) || !UsableScale(scaleX, scaleY) ||
         text.empty())
         return;
     const uint32_t alpha = color >> 24;
@@ -425,18 +427,19 @@ void SystemFont::BlendInto(const SurfaceTarget& target, std::u16string_view text
     const int64_t cellHeight = int64_t(std::ceil(double(Height()) * scaleY));
     const int64_t left = std::max<int64_t>({x, clipX, 0});
     const int64_t top = std::max<int64_t>({y, clipY, 0});
-    int64_t right = std::min<int64_t>(int64_t(clipX) + clipWidth, target.width);
+    int64_t right = std::min<int64_t>(int64_t(clipX) + clipWidth, targetWidth);
     if (scaleX == 1.0f) // ink ends well within a cell height of the last advance
         right = std::min<int64_t>(right, int64_t(x) + LineWidth(text) + Height());
-    const int64_t bottom = std::min<int64_t>({int64_t(y) + cellHeight, int64_t(clipY) + clipHeight, target.height});
+    const int64_t bottom = std::min<int64_t>({int64_t(y) + cellHeight, int64_t(clipY) + clipHeight, targetHeight});
     if (right <= left || bottom <= top || left - x > INT32_MAX || top - y > INT32_MAX)
         return;
     const TextCoverage coverage =
         RenderArea(text, scaleX, scaleY, int(left - x), int(top - y), int(right - left), int(bottom - top));
     if (!coverage.alpha)
         return;
-    const Field red(target.redMask, (color >> 16) & 0xFF), green(target.greenMask, (color >> 8) & 0xFF),
-        blue(target.blueMask, color & 0xFF);
+    const SurfacePixelFormat& f = target.format;
+    const Field red(f.redMask, (color >> 16) & 0xFF), green(f.greenMask, (color >> 8) & 0xFF),
+        blue(f.blueMask, color & 0xFF);
     for (int py = 0; py < coverage.height; ++py) {
         uint8_t* row = static_cast<uint8_t*>(target.bits) + ptrdiff_t(top + py) * target.pitch;
         for (int px = 0; px < coverage.width; ++px) {
@@ -444,10 +447,10 @@ void SystemFont::BlendInto(const SurfaceTarget& target, std::u16string_view text
             if (!weight)
                 continue;
             const int64_t at = left + px;
-            uint32_t pixel = target.bitCount == 32 ? reinterpret_cast<uint32_t*>(row)[at]
+            uint32_t pixel = bitCount == 32 ? reinterpret_cast<uint32_t*>(row)[at]
                                                    : reinterpret_cast<uint16_t*>(row)[at];
             pixel = blue.Blend(green.Blend(red.Blend(pixel, weight), weight), weight);
-            if (target.bitCount == 32)
+            if (bitCount == 32)
                 reinterpret_cast<uint32_t*>(row)[at] = pixel;
             else
                 reinterpret_cast<uint16_t*>(row)[at] = uint16_t(pixel);

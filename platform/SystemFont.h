@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/DisplaySurface.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -25,16 +27,6 @@ struct TextCoverage {
     std::unique_ptr<uint8_t[]> alpha;
 
     uint8_t At(int x, int y) const { return alpha[size_t(y) * size_t(width) + size_t(x)]; }
-};
-
-// A locked 16- or 32-bit surface to blend text into.
-struct SurfaceTarget {
-    void* bits = nullptr;
-    int pitch = 0;         // bytes per row
-    int width = 0;
-    int height = 0;
-    int bitCount = 32;     // 16 or 32
-    uint32_t redMask = 0x00FF0000, greenMask = 0x0000FF00, blueMask = 0x000000FF;
 };
 
 // An installed typeface at one size, rendered with FreeType. Metrics follow
@@ -73,9 +65,10 @@ public:
                                     int width, int height) const = 0;
 
     // Blends one line of text in colour 0xAARRGGBB (alpha honoured) into a
-    // surface, cell top-left at (x, y), writing only inside the clip
+    // locked 16- or 32-bit surface (bits, pitch, size and format of its lock
+    // description), cell top-left at (x, y), writing only inside the clip
     // (clipX, clipY, clipWidth, clipHeight) and the surface.
-    void BlendInto(const SurfaceTarget& target, std::u16string_view text, uint32_t color, int x, int y,
+    void BlendInto(const SurfaceDesc& target, std::u16string_view text, uint32_t color, int x, int y,
                    int clipX, int clipY, int clipWidth, int clipHeight, float scaleX = 1.0f,
                    float scaleY = 1.0f) const;
 

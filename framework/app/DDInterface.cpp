@@ -1,5 +1,7 @@
 #include "framework/app/DDInterface.h"
 
+#include "framework/app/QuibAppBase.h"
+
 #include "platform/MessageSink.h"
 
 #include <bit>
@@ -25,6 +27,11 @@ DDInterface::DDInterface(QuibAppBase* owner) : app(owner) {}
 
 DDInterface::~DDInterface() = default;
 
+ImageRegistry* DDInterface::Registry() const
+{
+    return app;
+}
+
 namespace {
 
 // A channel the drawing code can handle: one run of 1 to 8 bits inside the
@@ -39,7 +46,7 @@ bool UsableMask(uint32_t mask, uint32_t room)
 
 } // namespace
 
-bool DDInterface::SetPixelLayout(int bitCount, uint32_t redMask, uint32_t greenMask, uint32_t blueMask)
+bool DDInterface::SetPixelFormat(int bitCount, uint32_t redMask, uint32_t greenMask, uint32_t blueMask)
 {
     const uint32_t room = bitCount == 16 ? 0xFFFFu : 0xFFFFFFu;
     if ((bitCount != 16 && bitCount != 32) || !UsableMask(redMask, room) || !UsableMask(greenMask, room) ||
@@ -47,7 +54,7 @@ bool DDInterface::SetPixelLayout(int bitCount, uint32_t redMask, uint32_t greenM
         OutputDebugString("DDInterface: unsupported pixel format\n");
         return false;
     }
-    layout = PixelLayout::FromMasks(bitCount, redMask, greenMask, blueMask);
+    layout = PixelFormat::FromMasks(bitCount, redMask, greenMask, blueMask);
     redClamp = MakeClampTable(layout.red.bits);
     greenClamp = MakeClampTable(layout.green.bits);
     blueClamp = MakeClampTable(layout.blue.bits);
@@ -78,12 +85,6 @@ HRESULT DDInterface::CreateSurface(const SurfaceDesc& desc, DisplaySurface** out
     if (Succeeded(hr))
         gDisplayChannelOrderRGB = layout.RedAboveGreenAboveBlue();
     return hr;
-}
-
-void DDInterface::RemoveImage(DDImage* image)
-{
-    std::lock_guard lock(critSect);
-    images.erase(image);
 }
 
 } // namespace Quib

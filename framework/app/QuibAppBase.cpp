@@ -18,6 +18,7 @@ QuibAppBase::QuibAppBase()
         AddClampTable[i] = static_cast<uint8_t>(std::min(i, 255));
     ImageLib::LoadJ2kCodec();
     gQuibAppBase = this;
+    SetDefaultImageRegistry(this);
 }
 
 QuibAppBase::~QuibAppBase()
@@ -31,17 +32,19 @@ QuibAppBase::~QuibAppBase()
     }
     if (gQuibAppBase == this)
         gQuibAppBase = nullptr;
+    if (DefaultImageRegistry() == this)
+        SetDefaultImageRegistry(nullptr);
+}
+
+ImageDisplay* QuibAppBase::Display() const
+{
+    return display.get();
 }
 
 void QuibAppBase::RefreshCursor()
 {
     // Without a display there is no cursor to show; the display's cursors
     // are shown here once it has them.
-}
-
-std::recursive_mutex& QuibAppBase::ImageSetLock()
-{
-    return display ? display->critSect : critSect;
 }
 
 DDImage* QuibAppBase::CreateImage(const std::string& fileName, bool applyNow)
@@ -92,11 +95,6 @@ PerfScope::~PerfScope()
 void PerfScope::End()
 {
     active = false;
-}
-
-bool IsWindowsAboveXP()
-{
-    return true;
 }
 
 } // namespace Quib

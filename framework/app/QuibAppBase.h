@@ -1,4 +1,6 @@
 #pragma once
+#include "framework/graphics/ImageDisplay.h"
+
 #include <cstdint>
 #include <list>
 #include <memory>
@@ -18,12 +20,12 @@ class QuibAppBase;
 extern QuibAppBase* gQuibAppBase;
 
 // The application object.
-class QuibAppBase {
+class QuibAppBase : public ImageRegistry {
 public:
     QuibAppBase();
-    QuibAppBase(const QuibAppBase&) = delete;
-    QuibAppBase& operator=(const QuibAppBase&) = delete;
-    virtual ~QuibAppBase();
+    ~QuibAppBase() override;
+
+    ImageDisplay* Display() const override;
 
     // Does nothing while there is no display. Every writer of cursorNum calls
     // it right after writing.
@@ -32,7 +34,7 @@ public:
     // picture looked up), textureFlags 8 (an 8-8-8-8 texture) set and named
     // after the file; null for an empty name, a file that cannot be read or
     // pixels there is no room for. The caller owns it.
-    DDImage* CreateImage(const std::string& fileName, bool applyNow);
+    DDImage* CreateImage(const std::string& fileName, bool applyNow) override;
     // Every image of the set drops its display copy.
     virtual void FreeAllImageBitBuffers();
     // Every image of the set drops its software caches and its textures.
@@ -42,22 +44,15 @@ public:
     // returned. Widgets are detached before they are queued.
     void QueueDeferredDelete(Widget* widget);
 
-    // The lock of the image set: the display's critical section, or the
-    // application's own while there is no display.
-    std::recursive_mutex& ImageSetLock();
-
     // Entry a + b is min(a + b, 255) for two channel values.
     uint8_t AddClampTable[512];
 
     std::unique_ptr<DDInterface> display; // null until the display exists
-    // Every live MemoryImage and DDImage; changed only under ImageSetLock().
-    std::set<MemoryImage*> imageSet;
     int32_t appWidth = 640;
     int32_t appHeight = 480;
     int32_t cursorNum = 0;
     bool hasFocus = true;
     std::list<Widget*> deferredDeletes;
-    std::recursive_mutex critSect;
 };
 
 // Times a named section while performance timing is on; otherwise does
@@ -74,8 +69,5 @@ public:
     const char* name;
     bool active;
 };
-
-// The system is newer than Windows XP: always so here.
-bool IsWindowsAboveXP();
 
 } // namespace Quib

@@ -6,8 +6,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "framework/graphics/Point.h"
-#include "framework/graphics/Rect.h"
+#include "framework/core/Point.h"
+#include "framework/core/Rect.h"
 
 namespace Quib {
 

@@ -1,7 +1,7 @@
 #include "framework/files/PathUtils.h"
 
-#include "framework/app/QuibAppBase.h"
 #include "platform/FileNames.h"
+#include "platform/SystemVersion.h"
 #include "platform/TextCodecs.h"
 
 #include <mutex>
@@ -202,7 +202,5 @@ std::u16string GetFolderWithSlash()
     std::lock_guard lock(gFolderMutex);
     return gFolderWithSlash;
 }
-
-bool IsWindows9x() { return false; }
 
 } // namespace Quib

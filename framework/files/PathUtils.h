@@ -51,7 +51,4 @@ int64_t GetFileTimeUnix(std::string_view path);
 void SetFolderWithSlash(std::u16string_view path);
 std::u16string GetFolderWithSlash();
 
-// Never true here.
-bool IsWindows9x();
-
 } // namespace Quib

@@ -1,12 +1,11 @@
 #include "framework/graphics/BMFont.h"
 
-#include "framework/app/D3DInterface.h"
-#include "framework/app/DDInterface.h"
-#include "framework/app/QuibAppBase.h"
+#include "framework/graphics/D3DInterface.h"
+#include "framework/graphics/DDImage.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
+#include "framework/graphics/ImageDisplay.h"
 #include "framework/graphics/LineSteppers.h"
-#include "framework/graphics/DDImage.h"
 
 #include <algorithm>
 #include <climits>
@@ -24,13 +23,6 @@ std::string FolderOf(const std::string& path)
         return path.substr(0, cut + 1);
     const size_t drive = path.find(':');
     return drive == std::string::npos ? std::string() : path.substr(0, drive + 1);
-}
-
-// A new display picture from a file; null when it cannot be read or there
-// is no application.
-std::unique_ptr<Image> LoadPageImage(const std::string& path)
-{
-    return std::unique_ptr<Image>(gQuibAppBase ? gQuibAppBase->CreateImage(path, true) : nullptr);
 }
 
 // The width of the line that starts at text[from], up to the next newline:
@@ -54,7 +46,15 @@ bool OutsideInt(double v) { return !(v >= double(INT32_MIN) && v <= double(INT32
 
 } // namespace
 
-BMFont::BMFont(const std::string& path) : mShared(std::make_shared<Shared>())
+BMFont::PageLoader BMFont::DefaultPageLoader()
+{
+    return [](const std::string& path) {
+        ImageRegistry* registry = DefaultImageRegistry();
+        return std::unique_ptr<Image>(registry ? registry->CreateImage(path, true) : nullptr);
+    };
+}
+
+BMFont::BMFont(const std::string& path, const PageLoader& loadPage) : mShared(std::make_shared<Shared>())
 {
     if (PakFile* file = PakFOpen(path)) {
         loaded = ParseDescriptor(&mShared->data, file);
@@ -65,7 +65,8 @@ BMFont::BMFont(const std::string& path) : mShared(std::make_shared<Shared>())
     mShared->pageImages.resize(count);
     pages.resize(count);
     for (size_t i = 0; i < count; ++i) {
-        mShared->pageImages[i] = LoadPageImage(folder + mShared->data.pages[i]);
+        if (loadPage)
+            mShared->pageImages[i] = loadPage(folder + mShared->data.pages[i]);
         pages[i] = mShared->pageImages[i].get();
     }
     ascent = mShared->data.base;
@@ -118,7 +119,9 @@ void BMFont::DrawGlyph(Graphics& g, const BMFontGlyph& glyph, float x, float y, 
         return;
     const float dx = g.scaleOrigX - g.transX, dy = g.scaleOrigY - g.transY;
     const Rect source(glyph.x, glyph.y, glyph.width, glyph.height);
-    D3DInterface* d3d = gQuibAppBase && gQuibAppBase->display ? gQuibAppBase->display->d3d : nullptr;
+    ImageRegistry* registry = DefaultImageRegistry();
+    ImageDisplay* display = registry ? registry->Display() : nullptr;
+    D3DInterface* d3d = display ? display->d3d : nullptr;
     if (d3d && (width != float(glyph.width) || height != float(glyph.height))) {
         // Through the 3-D device, filtered: the quad, then the Graphics
         // scale about its origin, then the translation.

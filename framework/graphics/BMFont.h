@@ -3,6 +3,7 @@
 #include "framework/graphics/BMFontData.h"
 #include "framework/graphics/Font.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -19,10 +20,15 @@ public:
     using Font::LayoutText;
     using Font::RenderText;
 
-    // Loads the descriptor and its pages (beside the descriptor). Not
-    // loaded when the descriptor cannot be opened or parsed; a page that
-    // fails to load draws nothing.
-    explicit BMFont(const std::string& path);
+    // Makes the picture of a page from its file name; null when it cannot.
+    using PageLoader = std::function<std::unique_ptr<Image>(const std::string& path)>;
+    // Display pictures made by the default image registry (none without one).
+    static PageLoader DefaultPageLoader();
+
+    // Loads the descriptor and its pages (beside the descriptor) through
+    // loadPage. Not loaded when the descriptor cannot be opened or parsed; a
+    // page that fails to load draws nothing.
+    explicit BMFont(const std::string& path, const PageLoader& loadPage = DefaultPageLoader());
     BMFont(const BMFont& other);
     BMFont& operator=(const BMFont&) = delete;
     ~BMFont() override;

@@ -1,7 +1,6 @@
 #include "framework/graphics/DDImage.h"
 
-#include "framework/app/DDInterface.h"
-#include "framework/app/QuibAppBase.h"
+#include "framework/graphics/ImageDisplay.h"
 #include "framework/graphics/SurfacePixels.h"
 
 #include <cstring>
@@ -13,9 +12,10 @@ namespace Quib {
 
 namespace {
 
-DDInterface* AppOwnDisplay()
+ImageDisplay* DefaultDisplay()
 {
-    return gQuibAppBase ? gQuibAppBase->display.get() : nullptr;
+    ImageRegistry* registry = DefaultImageRegistry();
+    return registry ? registry->Display() : nullptr;
 }
 
 // The lowest value below `count` that no used value takes; false when every
@@ -33,12 +33,13 @@ bool LowestUnusedValue(const std::vector<uint64_t>& used, uint32_t count, uint32
 
 } // namespace
 
-DDImage::DDImage(DDInterface* owner) : MemoryImage(owner ? owner->app : gQuibAppBase), display(owner)
+DDImage::DDImage(ImageDisplay* owner)
+    : MemoryImage(owner ? owner->Registry() : DefaultImageRegistry()), display(owner)
 {
     Init();
 }
 
-DDImage::DDImage() : DDImage(AppOwnDisplay()) {}
+DDImage::DDImage() : DDImage(DefaultDisplay()) {}
 
 void DDImage::Init()
 {
@@ -109,11 +110,11 @@ bool DDImage::CreateSurface()
         return giveUp();
 
     const SurfaceView view = MakeSurfaceView(lockDesc, *display);
-    if (view.bitCount != 16 && view.bitCount != 32) {
+    if (view.format.bitCount != 16 && view.format.bitCount != 32) {
         ReleaseSurfaceLock();
         return giveUp();
     }
-    const bool wide = view.bitCount == 32;
+    const bool wide = view.format.bitCount == 32;
     const uint32_t* words = bits.get();
     const size_t n = size_t(width) * size_t(height);
     auto convert = [&](size_t i) { return ArgbToSurfacePixel(words[i], view); };
@@ -170,11 +171,11 @@ void DDImage::WriteBitsToLockedSurface(const SurfaceView& view, bool writeKey, u
     const int w = std::min<int>(width, view.width), h = std::min<int>(height, view.height);
     for (int y = 0; y < h; ++y) {
         const uint32_t* in = words + size_t(y) * size_t(width);
-        if (view.bitCount == 32) {
+        if (view.format.bitCount == 32) {
             uint32_t* out = view.Row<uint32_t>(y);
             for (int x = 0; x < w; ++x)
                 out[x] = writeKey && (in[x] >> 24) != 255 ? key : ArgbToSurfacePixel(in[x], view);
-        } else if (view.bitCount == 16) {
+        } else if (view.format.bitCount == 16) {
             uint16_t* out = view.Row<uint16_t>(y);
             for (int x = 0; x < w; ++x)
                 out[x] = uint16_t(writeKey && (in[x] >> 24) != 255 ? key : ArgbToSurfacePixel(in[x], view));
@@ -263,11 +264,11 @@ void DDImage::ReadLockedSurface(const SurfaceView& view, uint32_t* words) const
         std::fill(words, words + PixelCount(), 0u);
     for (int y = 0; y < h; ++y) {
         uint32_t* out = words + size_t(y) * size_t(width);
-        if (view.bitCount == 32) {
+        if (view.format.bitCount == 32) {
             const uint32_t* in = view.Row<uint32_t>(y);
             for (int x = 0; x < w; ++x)
                 out[x] = SurfacePixelToArgb(in[x], view);
-        } else if (view.bitCount == 16) {
+        } else if (view.format.bitCount == 16) {
             const uint16_t* in = view.Row<uint16_t>(y);
             for (int x = 0; x < w; ++x)
                 out[x] = SurfacePixelToArgb(in[x], view);

@@ -6,7 +6,7 @@
 
 namespace Quib {
 
-class DDInterface;
+class ImageDisplay;
 struct ScanSpan;
 struct SurfaceView;
 
@@ -17,10 +17,10 @@ struct SurfaceView;
 // which is then the only copy of the pixels.
 class DDImage : public MemoryImage {
 public:
-    // The image belongs to the display's application (to the process-wide
-    // one without a display); without an argument, to that application's
+    // The image belongs to the display's registry (to the default one
+    // without a display); without an argument, to the default registry's
     // display.
-    explicit DDImage(DDInterface* display);
+    explicit DDImage(ImageDisplay* display);
     DDImage();
     DDImage(const DDImage&) = delete;
     DDImage& operator=(const DDImage&) = delete;
@@ -97,7 +97,7 @@ public:
     void PutImageStretchedMirrored(Image* source, const Rect& destRect, const Rect& sourceRect, const Rect& clip,
                                    const Color& color, DrawMode mode, bool fast) override;
 
-    DDInterface* display = nullptr;
+    ImageDisplay* display = nullptr;
     DisplaySurface* surface = nullptr;
     bool surfaceAttached = false;
     bool noSurfaceAccess = false;

@@ -3,13 +3,13 @@
 // draws with the MemoryImage code on its bits, and otherwise the locked
 // surface is drawn into and becomes the only copy of the pixels.
 
-#include "framework/app/D3DInterface.h"
-#include "framework/app/DDInterface.h"
+#include "framework/core/ScanSpan.h"
+#include "framework/graphics/D3DInterface.h"
 #include "framework/graphics/DDImage.h"
+#include "framework/graphics/ImageDisplay.h"
 #include "framework/graphics/LineSteppers.h"
-#include "framework/graphics/ScanSpan.h"
 #include "framework/graphics/SoftwareRender.h"
-#include "framework/raster/TriangleRasterizer.h"
+#include "framework/graphics/TriangleRasterizer.h"
 
 #include <algorithm>
 #include <climits>
@@ -35,21 +35,6 @@ Matrix3x3 Scaling(float sx, float sy)
     return m;
 }
 
-// The layout word of a locked surface for the rasterizer; 0 when it has
-// none (16-bit masks other than 5-6-5 and 5-5-5, and 32-bit surfaces whose
-// channels do not run red, green, blue, which it would write swapped).
-PixelFormatCode RasterFormatOf(const SurfaceDesc& desc)
-{
-    const SurfacePixelFormat& f = desc.format;
-    if (f.bitCount == 32 && f.redMask == 0xFF0000 && f.greenMask == 0xFF00 && f.blueMask == 0xFF)
-        return PIXEL_FORMAT_888;
-    if (f.bitCount == 16 && f.redMask == 0xF800 && f.greenMask == 0x07E0 && f.blueMask == 0x001F)
-        return PIXEL_FORMAT_565;
-    if (f.bitCount == 16 && f.redMask == 0x7C00 && f.greenMask == 0x03E0 && f.blueMask == 0x001F)
-        return PIXEL_FORMAT_555;
-    return 0;
-}
-
 // Locks the surface and hands it to draw as a rasterizer target (when the
 // rasterizer has a layout word for it); false when it could not be locked.
 template <class Draw>
@@ -57,9 +42,10 @@ bool RasterizeIntoSurface(DDImage& image, Draw&& draw)
 {
     if (image.noSurfaceAccess || !image.EnsureSurface() || !image.AcquireSurfaceLock())
         return false;
-    const SurfaceDesc& desc = image.lockDesc;
-    if (const PixelFormatCode format = RasterFormatOf(desc))
-        draw(RasterTarget{desc.bits, int(desc.width), int(desc.height), desc.pitch, format});
+    PixelBuffer target = PixelBuffer::FromSurface(image.lockDesc);
+    target.format.alphaMask = 0; // surface pixels are drawn opaque
+    if (target.format.RasterCode() != 0)
+        draw(target);
     image.ReleaseSurfaceLock();
     return true;
 }
@@ -115,9 +101,9 @@ void DDImage::FillRectangle(const Rect& rect, const Color& color, DrawMode mode)
         MemoryImage::FillRectangle(rect, color, mode);
         return;
     }
-    if (mode == 0)
+    if (mode == DRAWMODE_NORMAL)
         SurfaceFillRectangle(rect, color);
-    else if (mode == 1)
+    else if (mode == DRAWMODE_ADDITIVE)
         SurfaceFillRectangleAdditive(rect, color);
     FinishSurfaceDraw();
 }
@@ -162,13 +148,13 @@ void DDImage::DrawLine(double x1, double y1, double x2, double y2, const Color& 
         FillRectangle(r, color, mode);
         return;
     }
-    if (mode == 0 || mode == 2) {
+    if (mode == DRAWMODE_NORMAL || mode == DRAWMODE_NORMAL_COLOR) {
         ApplyBitsChange();
         if (smooth)
             SurfaceDrawSmoothLine(x1, y1, x2, y2, color);
         else
             SurfaceDrawLine(x1, y1, x2, y2, color);
-    } else if (mode == 1) {
+    } else if (mode == DRAWMODE_ADDITIVE) {
         ApplyBitsChange();
         if (smooth)
             SurfaceDrawSmoothLineAdditive(x1, y1, x2, y2, color);
@@ -236,7 +222,7 @@ void DDImage::RenderTargetPutImage(Image* source, int x, int y, const Rect& sr, 
     if (!d3d)
         return;
     auto* ddSource = dynamic_cast<DDImage*>(source);
-    if (ddSource && ddSource->surface && !d3d->HasTransform() && mode == 0 && color.IsOpaqueWhite() &&
+    if (ddSource && ddSource->surface && !d3d->HasTransform() && mode == DRAWMODE_NORMAL && color.IsOpaqueWhite() &&
         !ddSource->hasAlpha &&
         BlitSurface(ddSource, {x, y, x + sr.width, y + sr.height}, {sr.x, sr.y, sr.x + sr.width, sr.y + sr.height}))
         return;
@@ -266,9 +252,9 @@ void DDImage::PutImage(Image* source, int x, int y, const Rect& sourceRect, cons
         MemoryImage::PutImage(source, x, y, sourceRect, color, mode);
         return;
     }
-    if (mode == 0)
+    if (mode == DRAWMODE_NORMAL)
         SurfacePutImage(source, x, y, sourceRect, color);
-    else if (mode == 1)
+    else if (mode == DRAWMODE_ADDITIVE)
         SurfacePutImageAdditive(source, x, y, sourceRect, color);
     FinishSurfaceDraw();
 }
@@ -382,7 +368,7 @@ void DDImage::PutImageStretched(Image* source, const Rect& destRect, const Rect&
     if (fast) {
         auto* ddSource = dynamic_cast<DDImage*>(source);
         bool relocked = false;
-        if (ddSource && color.IsOpaqueWhite() && mode == 0 && !ddSource->hasAlpha && ddSource->EnsureSurface() &&
+        if (ddSource && color.IsOpaqueWhite() && mode == DRAWMODE_NORMAL && !ddSource->hasAlpha && ddSource->EnsureSurface() &&
             BlitSurface(ddSource, {R.x, R.y, R.x + R.width, R.y + R.height},
                         {TruncToInt(area.x), TruncToInt(area.y), TruncToInt(area.x + area.width),
                          TruncToInt(area.y + area.height)},
@@ -427,7 +413,7 @@ void DDImage::PutImageMatrix(Image* source, float x, float y, const Matrix3x3& m
         d3d->TextureBltTransformed(texture, m, color, sourceRect, clip, 0.0f, 0.0f, false);
         return;
     }
-    if (RasterizeIntoSurface(*this, [&](const RasterTarget& target) {
+    if (RasterizeIntoSurface(*this, [&](const PixelBuffer& target) {
             RasterizeImageQuad(source, x, y, matrix, clip, color, sourceRect, target, smooth != 0);
         }))
         FinishSurfaceDraw();
@@ -443,7 +429,7 @@ void DDImage::PutTexturedTriangles(Image* source, const TriangleVertex* vertices
             display->d3d->Blt(vertices, triangleCount, color, mode, source, x, y, smooth != 0);
         return;
     }
-    if (RasterizeIntoSurface(*this, [&](const RasterTarget& target) {
+    if (RasterizeIntoSurface(*this, [&](const PixelBuffer& target) {
             RasterizeTriangleList(source, vertices, triangleCount, clip, color, target, x, y, smooth != 0);
         }))
         FinishSurfaceDraw();
@@ -460,9 +446,9 @@ void DDImage::PutImageMirrored(Image* source, int x, int y, const Rect& sourceRe
             display->d3d->PutImageMirrored(source, float(x), float(y), sourceRect, color, mode);
         return;
     }
-    if (mode == 0)
+    if (mode == DRAWMODE_NORMAL)
         SurfacePutImageMirrored(source, x, y, sourceRect, color);
-    else if (mode == 1)
+    else if (mode == DRAWMODE_ADDITIVE)
         SurfacePutImageMirroredAdditive(source, x, y, sourceRect, color);
     FinishSurfaceDraw();
 }

@@ -2,12 +2,12 @@
 // 32-bit layout. Each routine has its own colour conversion; they differ at
 // 255 on purpose, so each keeps its own formula.
 
-#include "framework/app/DDInterface.h"
+#include "framework/core/ScanSpan.h"
 #include "framework/graphics/DDImage.h"
+#include "framework/graphics/ImageDisplay.h"
 #include "framework/graphics/LineSteppers.h"
 #include "framework/graphics/MemoryImagePixels.h"
 #include "framework/graphics/RotatedSampler.h"
-#include "framework/graphics/ScanSpan.h"
 #include "framework/graphics/SurfacePixels.h"
 
 #include <algorithm>
@@ -23,22 +23,22 @@ namespace Quib {
 
 namespace {
 
-constexpr bool IsWide(SurfaceKind k)
+constexpr bool IsWide(PixelKind k)
 {
-    return k == SurfaceKind::Rgb32 || k == SurfaceKind::Other32;
+    return k == PixelKind::Rgb32 || k == PixelKind::Other32;
 }
 
-template <SurfaceKind K>
+template <PixelKind K>
 using PixelOf = std::conditional_t<IsWide(K), uint32_t, uint16_t>;
 
-constexpr uint32_t SpreadMaskOf(SurfaceKind k)
+constexpr uint32_t SpreadMaskOf(PixelKind k)
 {
-    return k == SurfaceKind::R5G6B5 ? kSpread565 : kSpread555;
+    return k == PixelKind::R5G6B5 ? kSpread565 : kSpread555;
 }
 
-constexpr bool HasSpread(SurfaceKind k)
+constexpr bool HasSpread(PixelKind k)
 {
-    return k == SurfaceKind::R5G6B5 || k == SurfaceKind::X1R5G5B5;
+    return k == PixelKind::R5G6B5 || k == PixelKind::X1R5G5B5;
 }
 
 // Cuts an image copy of sr at (x, y) to the source picture (srcW x srcH)
@@ -92,7 +92,7 @@ public:
     }
     SurfaceLock(const SurfaceLock&) = delete;
     SurfaceLock& operator=(const SurfaceLock&) = delete;
-    bool ok() const { return locked_ && view_.kind != SurfaceKind::None; }
+    bool ok() const { return locked_ && view_.format.kind != PixelKind::None; }
     const SurfaceView& view() const { return view_; }
 
 private:
@@ -103,25 +103,25 @@ private:
 
 // Runs body.template operator()<K>() for the view's layout.
 template <class Body>
-void Dispatch(SurfaceKind kind, Body&& body)
+void Dispatch(PixelKind kind, Body&& body)
 {
     switch (kind) {
-    case SurfaceKind::Rgb32:
-        body.template operator()<SurfaceKind::Rgb32>();
+    case PixelKind::Rgb32:
+        body.template operator()<PixelKind::Rgb32>();
         break;
-    case SurfaceKind::Other32:
-        body.template operator()<SurfaceKind::Other32>();
+    case PixelKind::Other32:
+        body.template operator()<PixelKind::Other32>();
         break;
-    case SurfaceKind::R5G6B5:
-        body.template operator()<SurfaceKind::R5G6B5>();
+    case PixelKind::R5G6B5:
+        body.template operator()<PixelKind::R5G6B5>();
         break;
-    case SurfaceKind::X1R5G5B5:
-        body.template operator()<SurfaceKind::X1R5G5B5>();
+    case PixelKind::X1R5G5B5:
+        body.template operator()<PixelKind::X1R5G5B5>();
         break;
-    case SurfaceKind::Other16:
-        body.template operator()<SurfaceKind::Other16>();
+    case PixelKind::Other16:
+        body.template operator()<PixelKind::Other16>();
         break;
-    case SurfaceKind::None:
+    case PixelKind::None:
         break;
     }
 }
@@ -130,7 +130,7 @@ void Dispatch(SurfaceKind kind, Body&& body)
 // in any order: its per-channel rules work byte by byte, four pixels at once.
 bool ByteChannels(const SurfaceView& v)
 {
-    if (v.bitCount != 32)
+    if (v.format.bitCount != 32)
         return false;
     for (const SurfaceChannel& ch : v.ch)
         if (ch.mask != 0xFF && ch.mask != 0xFF00 && ch.mask != 0xFF0000)
@@ -185,7 +185,7 @@ int AddBytes4(uint32_t*, const uint32_t*, int)
 #endif
 
 // Applies pixel(d) -> new value over a rectangle.
-template <SurfaceKind K, class F>
+template <PixelKind K, class F>
 void ForEachInRect(const SurfaceView& v, const Rect& r, F&& pixel)
 {
     using T = PixelOf<K>;
@@ -198,7 +198,7 @@ void ForEachInRect(const SurfaceView& v, const Rect& r, F&& pixel)
 
 // ---- Fills
 
-template <SurfaceKind K>
+template <PixelKind K>
 void FillNormal(const SurfaceView& v, const Rect& r, const Color& color)
 {
     const uint32_t a = uint32_t(color.alpha);
@@ -289,7 +289,7 @@ inline uint32_t LinePixel(const SurfaceView& v, const LineTerms& t, uint32_t d)
     return out;
 }
 
-template <SurfaceKind K, class F>
+template <PixelKind K, class F>
 void PlotIfInside(const SurfaceView& v, int x, int y, F&& pixel)
 {
     using T = PixelOf<K>;
@@ -311,7 +311,7 @@ uint32_t PlainOpaqueValue(const SurfaceView& v, const Color& color)
 }
 
 // t over d with coverage e (0..256): per channel (t * e + d * (256 - e)) >> 8.
-template <SurfaceKind K>
+template <PixelKind K>
 inline uint32_t MixCoverage(const SurfaceView& v, uint32_t t, uint32_t d, uint32_t e)
 {
     const uint32_t inv = 256 - e;
@@ -373,7 +373,7 @@ inline uint32_t AddSourcePixel(const SurfaceView& v, uint32_t s, uint32_t d, boo
 }
 
 // White colour, translucent source pixel s of alpha sa over d.
-template <SurfaceKind K>
+template <PixelKind K>
 inline uint32_t BlendPremultiplied(const SurfaceView& v, uint32_t s, uint32_t d, uint32_t sa)
 {
     const uint32_t inv = 256 - sa;
@@ -394,7 +394,7 @@ inline uint32_t BlendPremultiplied(const SurfaceView& v, uint32_t s, uint32_t d,
 
 // Coloured source pixel s of alpha sa (not 0) over d. spreadGrey: 16-bit
 // grey colours use the spread words with 5-bit weights.
-template <SurfaceKind K, bool SpreadGrey>
+template <PixelKind K, bool SpreadGrey>
 inline uint32_t Modulate(const SurfaceView& v, const Modulation& mod, uint32_t s, uint32_t d, uint32_t sa)
 {
     const bool solid = sa == 255 && mod.colorAlpha == 255;
@@ -419,7 +419,7 @@ inline uint32_t Modulate(const SurfaceView& v, const Modulation& mod, uint32_t s
 
 // The normal copy of srcRect to (x, y); Mirror draws each row from right
 // to left. Copy: no translucent source pixels and a white colour.
-template <SurfaceKind K, bool Mirror, bool SpreadGrey>
+template <PixelKind K, bool Mirror, bool SpreadGrey>
 void CopyNormal(const SurfaceView& v, int x, int y, const CopySource& src, const Rect& sr, const Color& color,
                 bool copyPath, bool srcHasTrans)
 {
@@ -474,7 +474,7 @@ void CopyNormal(const SurfaceView& v, int x, int y, const CopySource& src, const
     }
 }
 
-template <SurfaceKind K, bool Mirror>
+template <PixelKind K, bool Mirror>
 void CopyAdditive(const SurfaceView& v, int x, int y, const CopySource& src, const Rect& sr, const Color& color)
 {
     using T = PixelOf<K>;
@@ -507,7 +507,7 @@ void CopyAdditive(const SurfaceView& v, int x, int y, const CopySource& src, con
 }
 
 // A volatile source straight from its ARGB pixels, in straight alpha.
-template <SurfaceKind K>
+template <PixelKind K>
 void CopyVolatile(const SurfaceView& v, int x, int y, const uint32_t* words, const uint32_t* palette,
                   const uint8_t* indices, int srcWidth, const Rect& sr, bool rgbOrder)
 {
@@ -520,15 +520,15 @@ void CopyVolatile(const SurfaceView& v, int x, int y, const uint32_t* words, con
             const uint32_t a = p >> 24;
             const uint32_t d = row[i];
             uint32_t out;
-            if (rgbOrder && K == SurfaceKind::R5G6B5) {
+            if (rgbOrder && K == PixelKind::R5G6B5) {
                 const uint32_t S = (((p >> 19) & 0x1F) << 11) | (((p >> 10) & 0x3F) << 21) | ((p >> 3) & 0x1F);
                 const uint32_t D = Spread(d, kSpread565);
                 out = Fold((((S - D) * (a >> 3) >> 5) + D) & kSpread565);
-            } else if (rgbOrder && K == SurfaceKind::X1R5G5B5) {
+            } else if (rgbOrder && K == PixelKind::X1R5G5B5) {
                 const uint32_t S = ((p >> 9) & 0x7C00) | ((p & 0xF800) << 10) | ((p >> 3) & 0x1F);
                 const uint32_t D = Spread(d, kSpread555);
                 out = Fold((((S - D) * (a >> 3) >> 5) + D) & kSpread555);
-            } else if (rgbOrder && K == SurfaceKind::Rgb32) {
+            } else if (rgbOrder && K == PixelKind::Rgb32) {
                 const uint32_t srb = p & 0x00FF00FF, drb = d & 0x00FF00FF;
                 const uint32_t sg = p & 0x0000FF00, dg = d & 0x0000FF00;
                 out = ((((srb - drb) * a >> 8) + drb) & 0x00FF00FF) | ((((sg - dg) * a >> 8) + dg) & 0x0000FF00);
@@ -550,7 +550,7 @@ void CopyVolatile(const SurfaceView& v, int x, int y, const uint32_t* words, con
 
 // The source's display copy and run tables, or false when the source
 // cannot give them.
-bool ReadCopySource(MemoryImage& source, DDInterface* display, bool additive, CopySource& out)
+bool ReadCopySource(MemoryImage& source, ImageDisplay* display, bool additive, CopySource& out)
 {
     out.words = source.GetDisplayFormatPixels(display);
     out.runs = additive ? source.GetAdditiveRunTable(display) : source.GetAlphaRunTable();
@@ -575,7 +575,7 @@ void PutNormalIntoSurface(DDImage& image, MemoryImage& source, int x, int y, Rec
     const SurfaceView& v = lock.view();
     const bool copyPath = color.IsOpaqueWhite() && !source.hasAlpha;
     const bool hasTransparent = source.hasTrans;
-    Dispatch(v.kind, [&]<SurfaceKind K>() {
+    Dispatch(v.format.kind, [&]<PixelKind K>() {
         // 16-bit grey colours use the spread words in the plain copy only.
         if (mirrored)
             CopyNormal<K, true, false>(v, x, y, src, sr, color, copyPath, hasTransparent);
@@ -604,7 +604,7 @@ void PutAdditiveIntoSurface(DDImage& image, Image* sourceImage, int x, int y, Re
     if (!ReadCopySource(*source, image.display, true, src))
         return;
     const SurfaceView& v = lock.view();
-    Dispatch(v.kind, [&]<SurfaceKind K>() {
+    Dispatch(v.format.kind, [&]<PixelKind K>() {
         if (mirrored)
             CopyAdditive<K, true>(v, x, y, src, sr, color);
         else
@@ -627,7 +627,7 @@ void DDImage::SurfaceFillRectangle(const Rect& rect, const Color& color)
     const Rect r = CutToSurface(v, rect);
     if (r.width <= 0 || r.height <= 0)
         return;
-    Dispatch(v.kind, [&]<SurfaceKind K>() { FillNormal<K>(v, r, color); });
+    Dispatch(v.format.kind, [&]<PixelKind K>() { FillNormal<K>(v, r, color); });
 }
 
 void DDImage::SurfaceFillRectangleAdditive(const Rect& rect, const Color& color)
@@ -643,8 +643,8 @@ void DDImage::SurfaceFillRectangleAdditive(const Rect& rect, const Color& color)
         return;
     uint32_t k[3];
     AdditiveAmounts(v, color, k);
-    Dispatch(v.kind,
-             [&]<SurfaceKind K>() { ForEachInRect<K>(v, r, [&](uint32_t d) { return AddPixel(v, d, k); }); });
+    Dispatch(v.format.kind,
+             [&]<PixelKind K>() { ForEachInRect<K>(v, r, [&](uint32_t d) { return AddPixel(v, d, k); }); });
 }
 
 void DDImage::SurfaceDrawLine(double x1, double y1, double x2, double y2, const Color& color)
@@ -657,7 +657,7 @@ void DDImage::SurfaceDrawLine(double x1, double y1, double x2, double y2, const 
     const SurfaceView& v = lock.view();
     const LineTerms t = MakeLineTerms(v, color);
     const bool opaque = color.alpha == 255;
-    Dispatch(v.kind, [&]<SurfaceKind K>() {
+    Dispatch(v.format.kind, [&]<PixelKind K>() {
         StepBresenhamLine(x1, y1, x2, y2, true, v.width, v.height, [&](int x, int y) {
             PlotIfInside<K>(v, x, y, [&](uint32_t d) { return opaque ? t.opaque : LinePixel(v, t, d); });
         });
@@ -674,7 +674,7 @@ void DDImage::SurfaceDrawLineAdditive(double x1, double y1, double x2, double y2
     const SurfaceView& v = lock.view();
     uint32_t k[3];
     AdditiveAmounts(v, color, k);
-    Dispatch(v.kind, [&]<SurfaceKind K>() {
+    Dispatch(v.format.kind, [&]<PixelKind K>() {
         StepBresenhamLine(x1, y1, x2, y2, true, v.width, v.height, [&](int x, int y) {
             PlotIfInside<K>(v, x, y, [&](uint32_t d) { return AddPixel(v, d, k); });
         });
@@ -691,7 +691,7 @@ void DDImage::SurfaceDrawSmoothLine(double x1, double y1, double x2, double y2, 
     const SurfaceView& v = lock.view();
     const uint32_t t = PlainOpaqueValue(v, color);
     const uint32_t P = uint32_t(color.alpha);
-    Dispatch(v.kind, [&]<SurfaceKind K>() {
+    Dispatch(v.format.kind, [&]<PixelKind K>() {
         StepSmoothLine(x1, y1, x2, y2, v.width, v.height, [&](int x, int y, int f, bool side) {
             uint32_t coverage = side ? uint32_t(f) : 255 - uint32_t(f);
             if (P < 255)
@@ -724,7 +724,7 @@ void DDImage::SurfacePutImage(Image* sourceImage, int x, int y, const Rect& sr, 
             return;
         const SurfaceView& v = lock.view();
         const bool rgbOrder = v.ch[0].mask > v.ch[1].mask && v.ch[1].mask > v.ch[2].mask;
-        Dispatch(v.kind, [&]<SurfaceKind K>() {
+        Dispatch(v.format.kind, [&]<PixelKind K>() {
             CopyVolatile<K>(v, x, y, words, source->palette.get(), source->paletteIndices.get(), source->width, cut,
                             rgbOrder);
         });
@@ -775,7 +775,7 @@ void SurfaceFillSpansWithCoverage(DDImage& image, const ScanSpan* spans, int cou
     const SurfaceView& v = lock.view();
     const uint32_t t = PlainOpaqueValue(v, color);
     const uint32_t ca = uint32_t(color.alpha);
-    Dispatch(v.kind, [&]<SurfaceKind K>() {
+    Dispatch(v.format.kind, [&]<PixelKind K>() {
         using T = PixelOf<K>;
         for (int s = 0; s < count; ++s) {
             // Each span cut to the surface; its coverage follows the pixels.
@@ -813,7 +813,7 @@ inline uint32_t BlendPerMask(const SurfaceView& v, uint32_t s, uint32_t d, uint3
     return out;
 }
 
-template <SurfaceKind K>
+template <PixelKind K>
 void StretchNearest(const SurfaceView& v, const Rect& R, const DoubleRect& area, const CopySource& src,
                     const Color& color, DrawMode mode, bool mirrored)
 {
@@ -831,7 +831,7 @@ void StretchNearest(const SurfaceView& v, const Rect& R, const DoubleRect& area,
             const uint32_t s = src.At(base + size_t(uPos >> 16));
             T& p = row[mirrored ? R.x + R.width - 1 - i : R.x + i];
             const uint32_t d = p;
-            if (mode == 0) {
+            if (mode == DRAWMODE_NORMAL) {
                 const uint32_t sa = s >> 24;
                 if (sa == 0)
                     continue;
@@ -871,7 +871,7 @@ bool DDImage::StretchIntoSurface(MemoryImage* source, const Rect& R, const Doubl
     const Rect inside = R.Intersection(Rect(0, 0, v.width, v.height));
     if (inside != R || !AreaInside(area, R, source->width, source->height))
         return true;
-    Dispatch(v.kind, [&]<SurfaceKind K>() { StretchNearest<K>(v, R, area, src, color, mode, mirrored); });
+    Dispatch(v.format.kind, [&]<PixelKind K>() { StretchNearest<K>(v, R, area, src, color, mode, mirrored); });
     return true;
 }
 
@@ -882,7 +882,7 @@ namespace {
 using namespace RotatedSampling;
 
 // One sample's write into a surface pixel d, per layout and variant.
-template <SurfaceKind K>
+template <PixelKind K>
 struct RotatedWriter {
     const SurfaceView& v;
     const Color& color;
@@ -909,7 +909,7 @@ struct RotatedWriter {
         const uint32_t S = t.W[0] + t.W[1] + t.W[2] + t.W[3];
         if (S == 0)
             return false;
-        if (mode != 0) {
+        if (mode != DRAWMODE_NORMAL) {
             uint32_t add[3];
             if (white) {
                 add[0] = SumChannel(t, t.W, 16) >> 8;
@@ -944,13 +944,13 @@ struct RotatedWriter {
         const uint32_t P[3] = {SumChannel(t, t.W, 16) >> 8, SumChannel(t, t.W, 8) >> 8,
                                SumChannel(t, t.W, 0) >> 8};
         const uint32_t inv = 256 - S;
-        if constexpr (K == SurfaceKind::Rgb32) {
+        if constexpr (K == PixelKind::Rgb32) {
             out = ((P[0] + ((((d >> 16) & 0xFF) * inv) >> 8)) << 16) |
                   ((P[1] + ((((d >> 8) & 0xFF) * inv) >> 8)) << 8) | (P[2] + (((d & 0xFF) * inv) >> 8));
         } else if constexpr (HasSpread(K)) {
             constexpr uint32_t mask = SpreadMaskOf(K);
-            constexpr int redShift = K == SurfaceKind::R5G6B5 ? 11 : 10;
-            constexpr int greenCut = K == SurfaceKind::R5G6B5 ? 2 : 3;
+            constexpr int redShift = K == PixelKind::R5G6B5 ? 11 : 10;
+            constexpr int greenCut = K == PixelKind::R5G6B5 ? 2 : 3;
             const uint32_t sample = ((P[0] >> 3) << redShift) | ((P[1] >> greenCut) << 21) | (P[2] >> 3);
             out = Fold((((Spread(d, mask) * (inv >> 3)) >> 5) & mask) + sample);
         } else {
@@ -972,7 +972,7 @@ void DDImage::RotateIntoSurface(MemoryImage* source, const double* bounds, const
     if (!lock.ok())
         return;
     const SurfaceView& v = lock.view();
-    Dispatch(v.kind, [&]<SurfaceKind K>() {
+    Dispatch(v.format.kind, [&]<PixelKind K>() {
         using T = PixelOf<K>;
         const RotatedWriter<K> writer{v, color, mode, color.IsOpaqueWhite(), MakeModulation(color)};
         ForEachRotatedSpan(v.width, v.height, bounds, sr, x, y, angle, centerX, centerY,

@@ -1,5 +1,5 @@
 #pragma once
-#include "framework/graphics/Matrix3x3.h"
+#include "framework/core/Matrix3x3.h"
 
 namespace Quib {
 

@@ -1,7 +1,7 @@
 #pragma once
-#include "framework/graphics/Color.h"
-#include "framework/graphics/FRect.h"
-#include "framework/graphics/Rect.h"
+#include "framework/core/Color.h"
+#include "framework/core/FRect.h"
+#include "framework/core/Rect.h"
 
 #include <cstdint>
 #include <string>

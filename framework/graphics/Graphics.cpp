@@ -1,8 +1,8 @@
 #include "framework/graphics/Graphics.h"
 
+#include "framework/core/ScanSpan.h"
 #include "framework/graphics/Image.h"
 #include "framework/graphics/LineSteppers.h"
-#include "framework/graphics/ScanSpan.h"
 
 #include <algorithm>
 #include <cmath>

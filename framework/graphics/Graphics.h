@@ -1,8 +1,8 @@
 #pragma once
-#include "framework/graphics/Color.h"
-#include "framework/graphics/DrawMode.h"
-#include "framework/graphics/Point.h"
-#include "framework/graphics/Rect.h"
+#include "framework/core/Color.h"
+#include "framework/core/DrawMode.h"
+#include "framework/core/Point.h"
+#include "framework/core/Rect.h"
 
 #include <cstdint>
 #include <list>

@@ -1,11 +1,11 @@
 // Graphics: drawing one image into the destination.
 
+#include "framework/core/TriangleVertex.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/DrawTransform.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
 #include "framework/graphics/LineSteppers.h"
-#include "framework/raster/TriangleVertex.h"
 
 #include <algorithm>
 #include <cmath>

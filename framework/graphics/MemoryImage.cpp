@@ -1,7 +1,6 @@
 #include "framework/graphics/MemoryImage.h"
 
-#include "framework/app/DDInterface.h"
-#include "framework/app/QuibAppBase.h"
+#include "framework/graphics/ImageDisplay.h"
 #include "platform/MessageSink.h"
 
 #include <algorithm>
@@ -71,12 +70,12 @@ int64_t ImagePixelCount(int64_t w, int64_t h)
     return w * h;
 }
 
-MemoryImage::MemoryImage(QuibAppBase* owner) : app(owner)
+MemoryImage::MemoryImage(ImageRegistry* owner) : app(owner)
 {
     RegisterWithOwner();
 }
 
-MemoryImage::MemoryImage() : MemoryImage(gQuibAppBase) {}
+MemoryImage::MemoryImage() : MemoryImage(DefaultImageRegistry()) {}
 
 MemoryImage::MemoryImage(const MemoryImage& other)
     : Image(other), changeCount(other.changeCount), textureFlags(other.textureFlags),
@@ -135,9 +134,9 @@ int64_t MemoryImage::PixelCount() const
     return ImagePixelCount(width, height);
 }
 
-DDInterface* MemoryImage::AppDisplay() const
+ImageDisplay* MemoryImage::AppDisplay() const
 {
-    return app ? app->display.get() : nullptr;
+    return app ? app->Display() : nullptr;
 }
 
 uint32_t MemoryImage::GetPixel(int x, int y)
@@ -193,7 +192,7 @@ uint32_t* MemoryImage::Pixels()
     return bits.get();
 }
 
-uint32_t* MemoryImage::GetDisplayFormatPixels(DDInterface* display)
+uint32_t* MemoryImage::GetDisplayFormatPixels(ImageDisplay* display)
 {
     if (nativeAlpha)
         return nativeAlpha.get();
@@ -252,7 +251,7 @@ uint8_t* MemoryImage::GetAlphaRunTable()
     return rlAlpha.get();
 }
 
-uint8_t* MemoryImage::GetAdditiveRunTable(DDInterface* display)
+uint8_t* MemoryImage::GetAdditiveRunTable(ImageDisplay* display)
 {
     if (rlAdditive)
         return rlAdditive.get();
@@ -311,7 +310,7 @@ void MemoryImage::ApplyBitsChange()
 void MemoryImage::ReleaseBits()
 {
     purgeBits = true;
-    DDInterface* display = AppDisplay();
+    ImageDisplay* display = AppDisplay();
     if (display && display->is3D) {
         if (textureData)
             bits.reset();

@@ -1,14 +1,14 @@
 #pragma once
 #include "framework/graphics/Image.h"
-#include "framework/graphics/PixelLayout.h"
+#include "framework/graphics/DisplayCopyPixels.h"
 
 #include <cstdint>
 #include <memory>
 
 namespace Quib {
 
-class DDInterface;
-class QuibAppBase;
+class ImageDisplay;
+class ImageRegistry;
 class TextureData;
 
 // The guard word after the last pixel of the bits.
@@ -25,9 +25,9 @@ constexpr int64_t kMaxImagePixels = int64_t(1) << 28;
 // set for its whole life.
 class MemoryImage : public Image {
 public:
-    // The image belongs to the given application (none: listed nowhere);
-    // without an argument to the process-wide one.
-    explicit MemoryImage(QuibAppBase* owner);
+    // The image belongs to the given registry (none: listed nowhere);
+    // without an argument to the default one.
+    explicit MemoryImage(ImageRegistry* owner);
     MemoryImage();
     MemoryImage(const MemoryImage& other);
     MemoryImage& operator=(const MemoryImage&) = delete;
@@ -39,13 +39,13 @@ public:
     // The storage operations.
     // The display copy for the display (kept, not rebuilt for another one).
     // Null without a display or memory.
-    virtual uint32_t* GetDisplayFormatPixels(DDInterface* display);
+    virtual uint32_t* GetDisplayFormatPixels(ImageDisplay* display);
     // One byte per pixel: the length (at most 255) of the run of pixels of
     // its alpha class (0, 255, other) from it to the right. Null when the
     // pixels cannot be read.
     virtual uint8_t* GetAlphaRunTable();
     // The same over the display copy with the classes black and not black.
-    virtual uint8_t* GetAdditiveRunTable(DDInterface* display);
+    virtual uint8_t* GetAdditiveRunTable(ImageDisplay* display);
     virtual void ReleaseBits();
     virtual void ReleaseSoftwareCaches();
     virtual void ReleaseTextures();
@@ -104,18 +104,18 @@ public:
     // (empty source window, or buffers too large).
     void StretchFast(MemoryImage* source, const Rect& R, const DoubleRect& area, const Color& color);
     bool StretchFiltered(MemoryImage* source, const Rect& R, const DoubleRect& area);
-    // Triangles and the matrix quad, drawn into the given pixels (this
-    // image's size, row stride in bytes, layout word) so that a surface can
-    // stand in for the bits. They do not mark this image changed.
+    // Triangles and the matrix quad, drawn into the given pixels so that a
+    // surface can stand in for the bits. They do not mark this image changed.
     void PutTriangleList(Image* source, const TriangleVertex* vertices, int triangleCount, const Rect& clip,
-                         const Color& color, float x, float y, int smooth, void* pixels, int strideBytes,
-                         int format);
+                         const Color& color, float x, float y, int smooth, const PixelBuffer& target);
     void PutImageQuad(Image* source, float x, float y, const Matrix3x3& matrix, const Rect& clip,
-                      const Color& color, const Rect& sourceRect, int smooth, void* pixels, int strideBytes,
-                      int format);
+                      const Color& color, const Rect& sourceRect, int smooth, const PixelBuffer& target);
     // Layout word of this image for the rasterizer: 0x888 when its flags are
     // forced to opaque, else 0x8888.
-    int RasterFormat() const;
+    PixelFormatCode RasterFormat() const;
+    // The bits (made when missing) as a pixel buffer in that layout; no
+    // pixels when there is no room for them.
+    PixelBuffer BitsBuffer();
 
     // Palette form: palette and paletteIndices both present.
     bool IsPaletteForm() const { return palette != nullptr; }
@@ -134,16 +134,16 @@ public:
     bool purgeBits = false;
     bool wantPalette = false;
     std::unique_ptr<uint32_t[]> nativeAlpha; // width * height words, or 256 in palette form
-    PixelLayout nativeLayout;                // the layout nativeAlpha was made in
+    PixelFormat nativeLayout;                // the layout nativeAlpha was made in
     std::unique_ptr<uint8_t[]> rlAlpha;
     std::unique_ptr<uint8_t[]> rlAdditive;
     bool bitsChanged = false;
-    QuibAppBase* app = nullptr;
+    ImageRegistry* app = nullptr;
 
 protected:
     // Pixel count of the current size; -1 when the size cannot be held.
     int64_t PixelCount() const;
-    DDInterface* AppDisplay() const;
+    ImageDisplay* AppDisplay() const;
 
 private:
     void RegisterWithOwner();

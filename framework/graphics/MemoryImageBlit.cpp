@@ -3,7 +3,7 @@
 
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/MemoryImagePixels.h"
-#include "framework/raster/TriangleRasterizer.h"
+#include "framework/graphics/TriangleRasterizer.h"
 #include "platform/MessageSink.h"
 
 #include <algorithm>
@@ -145,26 +145,36 @@ void MemoryImage::PutTexturedTriangles(Image* source, const TriangleVertex* vert
     if (!source)
         return;
     source->drawn = true;
-    uint32_t* p = Pixels();
-    if (!p)
+    const PixelBuffer target = BitsBuffer();
+    if (!target.bits)
         return;
-    PutTriangleList(source, vertices, triangleCount, clip, color, x, y, smooth, p, width * 4, RasterFormat());
+    PutTriangleList(source, vertices, triangleCount, clip, color, x, y, smooth, target);
     NotePixelsEdited();
 }
 
 void MemoryImage::PutTriangleList(Image* source, const TriangleVertex* vertices, int triangleCount,
-                                  const Rect& clip, const Color& color, float x, float y, int smooth, void* pixels,
-                                  int strideBytes, int format)
+                                  const Rect& clip, const Color& color, float x, float y, int smooth,
+                                  const PixelBuffer& target)
 {
-    if (!pixels)
+    if (!target.bits)
         return;
-    const RasterTarget target{pixels, width, height, strideBytes, format};
     RasterizeTriangleList(source, vertices, triangleCount, clip, color, target, x, y, smooth != 0);
 }
 
-int MemoryImage::RasterFormat() const
+PixelFormatCode MemoryImage::RasterFormat() const
 {
-    return forced && !hasTrans && !hasAlpha ? 0x888 : 0x8888;
+    return forced && !hasTrans && !hasAlpha ? PIXEL_FORMAT_888 : PIXEL_FORMAT_8888;
+}
+
+PixelBuffer MemoryImage::BitsBuffer()
+{
+    PixelBuffer buffer;
+    buffer.bits = reinterpret_cast<uint8_t*>(Pixels());
+    buffer.pitch = width * 4;
+    buffer.width = width;
+    buffer.height = height;
+    buffer.format = PixelFormat::FromRasterCode(RasterFormat());
+    return buffer;
 }
 
 } // namespace Quib

@@ -1,10 +1,10 @@
 // MemoryImage fills, lines and spans, and the two Image operations built on
 // FillRectangle.
 
+#include "framework/core/ScanSpan.h"
 #include "framework/graphics/LineSteppers.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/MemoryImagePixels.h"
-#include "framework/graphics/ScanSpan.h"
 
 #include <algorithm>
 #include <cmath>

@@ -3,7 +3,7 @@
 
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/MemoryImagePixels.h"
-#include "framework/raster/TriangleRasterizer.h"
+#include "framework/graphics/TriangleRasterizer.h"
 
 namespace Quib {
 
@@ -45,21 +45,19 @@ void MemoryImage::PutImageMatrix(Image* source, float x, float y, const Matrix3x
     if (!source)
         return;
     source->drawn = true;
-    if (uint32_t* p = Pixels())
-        PutImageQuad(source, x, y, matrix, clip, color, sourceRect, smooth, p, width * 4, RasterFormat());
+    if (const PixelBuffer target = BitsBuffer(); target.bits)
+        PutImageQuad(source, x, y, matrix, clip, color, sourceRect, smooth, target);
     NotePixelsEdited();
 }
 
 void MemoryImage::PutImageQuad(Image* source, float x, float y, const Matrix3x3& matrix, const Rect& clip,
-                               const Color& color, const Rect& sourceRect, int smooth, void* pixels,
-                               int strideBytes, int format)
+                               const Color& color, const Rect& sourceRect, int smooth, const PixelBuffer& target)
 {
     if (!source)
         return;
     source->drawn = true;
-    if (!pixels)
+    if (!target.bits)
         return;
-    const RasterTarget target{pixels, width, height, strideBytes, format};
     RasterizeImageQuad(source, x, y, matrix, clip, color, sourceRect, target, smooth != 0);
 }
 

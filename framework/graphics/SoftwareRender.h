@@ -3,10 +3,10 @@
 // MemoryImage drawing operations call them on their own pixels; they know
 // nothing of images, flags or change counts.
 
-#include "framework/graphics/Color.h"
-#include "framework/graphics/DrawMode.h"
-#include "framework/graphics/Rect.h"
-#include "framework/graphics/ScanSpan.h"
+#include "framework/core/Color.h"
+#include "framework/core/DrawMode.h"
+#include "framework/core/Rect.h"
+#include "framework/core/ScanSpan.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -246,7 +246,7 @@ void SoftPutImageRotated(const PixelTarget& dst, const double* bounds, const Pix
                          float centerX, float centerY)
 {
     const bool white = color.IsOpaqueWhite();
-    const RotVariant variant = mode == 0 ? (white ? RotVariant::NormalWhite : RotVariant::NormalColor)
+    const RotVariant variant = mode == DRAWMODE_NORMAL ? (white ? RotVariant::NormalWhite : RotVariant::NormalColor)
                                          : (white ? RotVariant::AddWhite : RotVariant::AddColor);
     ForEachRotatedSpan(dst.width, dst.height, bounds, srcRect, x, y, angle, centerX, centerY,
                        [&](int row, int column, int count, int32_t u0, int32_t v0, int32_t du, int32_t dv) {

@@ -2,7 +2,7 @@
 // Pixels of a locked display surface: where they are, their layout, and the
 // conversions between ARGB words and surface values.
 
-#include "framework/graphics/PixelLayout.h"
+#include "framework/core/PixelFormat.h"
 #include "platform/DisplaySurface.h"
 
 #include <cstddef>
@@ -10,17 +10,7 @@
 
 namespace Quib {
 
-class DDInterface;
-
-// The layouts the drawing loops tell apart.
-enum class SurfaceKind {
-    Rgb32,    // 32 bits, red 0xFF0000, green 0xFF00, blue 0xFF
-    Other32,  // 32 bits in another order
-    R5G6B5,   // 16 bits, 0xF800, 0x07E0, 0x001F
-    X1R5G5B5, // 16 bits, 0x7C00, 0x03E0, 0x001F
-    Other16,  // 16 bits with other masks
-    None,     // any other bit count: nothing is drawn
-};
+class ImageDisplay;
 
 struct SurfaceChannel {
     uint32_t mask = 0; // of the surface
@@ -29,27 +19,16 @@ struct SurfaceChannel {
     const int32_t* clamp = nullptr;
 };
 
-// A locked surface with the display's channel layout.
-struct SurfaceView {
-    uint8_t* bits = nullptr;
-    int32_t pitch = 0;
-    int width = 0;
-    int height = 0;
-    int bitCount = 0;
+// A locked surface as the surface loops draw into it: its pixels, and per
+// channel the surface's mask with the display's shift, width and clamp
+// table. Its format's kind is None when nothing can be drawn.
+struct SurfaceView : PixelBuffer {
     SurfaceChannel ch[3]; // red, green, blue
-    SurfaceKind kind = SurfaceKind::None;
-
-    template <class T>
-    T* Row(int y) const
-    {
-        return reinterpret_cast<T*>(bits + static_cast<ptrdiff_t>(y) * pitch);
-    }
 };
 
 // Channel masks from the lock description, shifts, widths and clamp tables
 // from the display.
-SurfaceView MakeSurfaceView(const SurfaceDesc& lockDesc, const DDInterface& display);
-SurfaceKind SurfaceKindOf(int bitCount, uint32_t redMask, uint32_t greenMask, uint32_t blueMask);
+SurfaceView MakeSurfaceView(const SurfaceDesc& lockDesc, const ImageDisplay& display);
 
 // An ARGB word as a surface pixel: each channel cut to its width and put at
 // its shift; alpha dropped.

@@ -1,5 +1,5 @@
 #pragma once
-#include "framework/raster/PixelFormat.h"
+#include "framework/core/PixelFormat.h"
 
 #include <cstdint>
 

@@ -11,7 +11,8 @@
 namespace Quib {
 namespace {
 
-enum Layout : int { LAYOUT_ARGB = 0, LAYOUT_XRGB = 1, LAYOUT_565 = 2, LAYOUT_555 = 3 };
+// The layout words in the order of the filler table's layout slots.
+constexpr PixelFormatCode kSlotFormats[4] = {PIXEL_FORMAT_8888, PIXEL_FORMAT_888, PIXEL_FORMAT_565, PIXEL_FORMAT_555};
 
 // 32-bit sum and 64-bit product that wrap instead of overflowing.
 inline int32_t Add32(int32_t a, int32_t b)
@@ -48,7 +49,6 @@ inline void Store16(uint8_t* p, uint32_t v)
     std::memcpy(p, &w, 2);
 }
 
-constexpr int BytesPerPixel(int layout) { return layout <= LAYOUT_XRGB ? 4 : 2; }
 
 // The red, green and blue of a 0x..RRGGBB word packed into 16 bits; the low
 // bits of each channel are dropped.
@@ -56,7 +56,7 @@ template <int L>
 inline uint32_t Pack16(uint32_t rgb)
 {
     const uint32_t r = (rgb >> 16) & 0xFF, g = (rgb >> 8) & 0xFF, b = rgb & 0xFF;
-    if constexpr (L == LAYOUT_565)
+    if constexpr (L == PIXEL_FORMAT_565)
         return ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3);
     else
         return ((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3);
@@ -66,7 +66,7 @@ inline uint32_t Pack16(uint32_t rgb)
 template <int L>
 inline void WriteOpaque(uint8_t* p, uint32_t rgb)
 {
-    if constexpr (BytesPerPixel(L) == 4)
+    if constexpr (PixelFormatBytes(L) == 4)
         Store32(p, rgb | 0xFF000000u);
     else
         Store16(p, Pack16<L>(rgb));
@@ -78,7 +78,7 @@ template <int L>
 inline void Blend(uint8_t* p, uint32_t s, uint32_t a)
 {
     const uint32_t sr = (s >> 16) & 0xFF, sg = (s >> 8) & 0xFF, sb = s & 0xFF;
-    if constexpr (L == LAYOUT_ARGB) {
+    if constexpr (L == PIXEL_FORMAT_8888) {
         const uint32_t d = Load32(p);
         const uint32_t da = d >> 24;
         const uint32_t outA = 256 - (((256 - da) * (256 - a)) >> 8);
@@ -90,7 +90,7 @@ inline void Blend(uint8_t* p, uint32_t s, uint32_t a)
         };
         Store32(p, ((outA - 1) << 24) | (channel((d >> 16) & 0xFF, sr) << 16) |
                        (channel((d >> 8) & 0xFF, sg) << 8) | channel(d & 0xFF, sb));
-    } else if constexpr (L == LAYOUT_XRGB) {
+    } else if constexpr (L == PIXEL_FORMAT_888) {
         const uint32_t d = Load32(p);
         const uint32_t keep = 255 - a;
         const auto channel = [&](uint32_t dc, uint32_t sc) {
@@ -102,7 +102,7 @@ inline void Blend(uint8_t* p, uint32_t s, uint32_t a)
         const uint32_t d = Load16(p);
         const uint32_t k = (255 - a) >> 3;
         const uint32_t src = Pack16<L>(s);
-        constexpr int gBits = L == LAYOUT_565 ? 6 : 5;
+        constexpr int gBits = L == PIXEL_FORMAT_565 ? 6 : 5;
         constexpr int rShift = 5 + gBits;
         constexpr uint32_t gMask = (1u << gBits) - 1;
         const auto field = [&](int shift, uint32_t mask) {
@@ -273,7 +273,7 @@ inline void TexturedSpan(uint8_t* p, int32_t n, const int32_t* q, const int32_t*
         vg = q[2];
         vb = q[3];
     }
-    for (int32_t i = 0; i < n; ++i, p += BytesPerPixel(L)) {
+    for (int32_t i = 0; i < n; ++i, p += PixelFormatBytes(L)) {
         const uint32_t s = Smooth ? SampleBilinear(tex, u, v) : SampleNearest(tex, u, v);
         u = Add32(u, du);
         v = Add32(v, dv);
@@ -327,7 +327,7 @@ template <int L>
 inline void ColouredSpan(uint8_t* p, int32_t n, const int32_t* q, const int32_t* dq)
 {
     int32_t va = q[0], vr = q[1], vg = q[2], vb = q[3];
-    for (int32_t i = 0; i < n; ++i, p += BytesPerPixel(L)) {
+    for (int32_t i = 0; i < n; ++i, p += PixelFormatBytes(L)) {
         const uint32_t a = static_cast<uint32_t>(va);
         const uint32_t r16 = static_cast<uint32_t>(vr), g16 = static_cast<uint32_t>(vg),
                        b16 = static_cast<uint32_t>(vb);
@@ -343,7 +343,7 @@ inline void ColouredSpan(uint8_t* p, int32_t n, const int32_t* q, const int32_t*
             continue;
         const uint32_t A = a >> 16;
         uint32_t sr, sg, sb;
-        if constexpr (L == LAYOUT_ARGB) {
+        if constexpr (L == PIXEL_FORMAT_8888) {
             sr = static_cast<uint32_t>((uint64_t{r16} * A) >> 24) & 0xFF;
             sg = (((g16 >> 8) * A) >> 16) & 0xFF;
             sb = (((b16 >> 16) * A) >> 8) & 0xFF;
@@ -375,7 +375,7 @@ void Filler(const FixedCorner* corners, uint8_t* bits, int pitch, const TextureI
     }
     constexpr int first = VC ? 2 : 6;
     constexpr int nq = (VC ? 4 : 0) + (Tex ? 2 : 0);
-    ScanConvert<first, nq, BytesPerPixel(L)>(c, bits, pitch,
+    ScanConvert<first, nq, PixelFormatBytes(L)>(c, bits, pitch,
                                              [&](uint8_t* p, int32_t n, const int32_t* q, const int32_t* dq) {
                                                  if constexpr (Tex)
                                                      TexturedSpan<L, Alpha, VC, Mod, Smooth>(p, n, q, dq,
@@ -388,15 +388,15 @@ void Filler(const FixedCorner* corners, uint8_t* bits, int pitch, const TextureI
 template <int I>
 constexpr TriangleFiller TableEntry()
 {
-    constexpr int layout = I >> 5;
+    constexpr PixelFormatCode layout = kSlotFormats[I >> 5];
     constexpr bool tex = I & FILLER_TEXTURED, alpha = I & FILLER_ALPHA_BLENDED, vc = I & FILLER_VERTEX_COLOURS,
                    mod = I & FILLER_MODULATED, smooth = I & FILLER_SMOOTH;
     if constexpr (!tex && !vc)
         return &RasterizeNothing;
     else if constexpr (!tex)
         return &Filler<layout, false, false, true, mod, false>;
-    else if constexpr (layout == LAYOUT_XRGB && !alpha && !vc && !mod)
-        return &Filler<LAYOUT_ARGB, true, false, false, false, smooth>; // the 32-bit plain fillers are shared
+    else if constexpr (layout == PIXEL_FORMAT_888 && !alpha && !vc && !mod)
+        return &Filler<PIXEL_FORMAT_8888, true, false, false, false, smooth>; // the 32-bit plain fillers are shared
     else
         return &Filler<layout, true, alpha, vc, mod, smooth>;
 }
@@ -417,14 +417,11 @@ void RasterizeNothing(const FixedCorner*, uint8_t*, int, const TextureInfo&, con
 int FillerIndex(bool textured, bool alphaBlended, bool vertexColours, bool modulated, bool smooth,
                 PixelFormatCode format)
 {
-    int layout = LAYOUT_ARGB;
-    if (format == PIXEL_FORMAT_888)
-        layout = LAYOUT_XRGB;
-    else if (format == PIXEL_FORMAT_565)
-        layout = LAYOUT_565;
-    else if (format == PIXEL_FORMAT_555)
-        layout = LAYOUT_555;
-    return (layout << 5) | (textured ? FILLER_TEXTURED : 0) | (alphaBlended ? FILLER_ALPHA_BLENDED : 0) |
+    int slot = 0; // any other word draws as PIXEL_FORMAT_8888
+    for (int i = 1; i < 4; ++i)
+        if (format == kSlotFormats[i])
+            slot = i;
+    return (slot << 5) | (textured ? FILLER_TEXTURED : 0) | (alphaBlended ? FILLER_ALPHA_BLENDED : 0) |
            (vertexColours ? FILLER_VERTEX_COLOURS : 0) | (modulated ? FILLER_MODULATED : 0) |
            (smooth ? FILLER_SMOOTH : 0);
 }

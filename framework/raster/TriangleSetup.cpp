@@ -181,11 +181,12 @@ int ClipPolygonToRect(const TriangleVertex** out, const TriangleVertex* const* i
 
 void RasterizeTriangleStrip(const TriangleVertex* corners, int count, const RasterTexture* texture,
                             const FillerColor& colour, int clipX, int clipY, int clipWidth, int clipHeight,
-                            const RasterTarget& target, bool smooth, bool vertexColours)
+                            const PixelBuffer& target, bool smooth, bool vertexColours)
 {
     if (!corners || count < 3)
         return;
-    const int bytesPerPixel = PixelFormatBytes(target.format);
+    const PixelFormatCode format = target.format.RasterCode();
+    const int bytesPerPixel = PixelFormatBytes(format);
     if (!target.bits || target.width <= 0 || target.height <= 0 || target.width > MAX_TARGET_SIZE ||
         target.height > MAX_TARGET_SIZE || target.pitch < target.width * bytesPerPixel ||
         target.pitch % bytesPerPixel != 0) {
@@ -221,7 +222,7 @@ void RasterizeTriangleStrip(const TriangleVertex* corners, int count, const Rast
         texHeight = static_cast<float>(texture->height);
     }
 
-    auto* bits = static_cast<uint8_t*>(target.bits);
+    uint8_t* bits = target.bits;
     for (int i = 3; i <= count; ++i) {
         const TriangleVertex* in[4] = {&corners[i - 3], &corners[i - 2], &corners[i - 1], nullptr};
         if ((i - 3) % 2 == 1)
@@ -253,7 +254,7 @@ void RasterizeTriangleStrip(const TriangleVertex* corners, int count, const Rast
         }
         for (int k = 2; k < n; ++k)
             RasterizeTriangleDispatch(textured, alphaBlended, vertexColours, modulated, fixed[0], fixed[k - 1],
-                                      fixed[k], bits, target.pitch, info, colour, target.format, smooth);
+                                      fixed[k], bits, target.pitch, info, colour, format, smooth);
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
-#include "framework/raster/PixelFormat.h"
+#include "framework/core/PixelFormat.h"
+#include "framework/core/TriangleVertex.h"
 #include "framework/raster/TriangleFiller.h"
-#include "framework/raster/TriangleVertex.h"
 
 #include <cstdint>
 
@@ -17,23 +17,15 @@ struct RasterTexture {
     bool hasTranslucent = false;
 };
 
-// The destination: pixel memory of width x height pixels in the given
-// layout, pitch bytes per row (a whole number of pixels).
-struct RasterTarget {
-    void* bits = nullptr;
-    int width = 0;
-    int height = 0;
-    int pitch = 0;
-    PixelFormatCode format = PIXEL_FORMAT_8888;
-};
-
 // Draws the count corners as a triangle strip (corners 0-1-2, 1-3-2,
 // 2-3-4, ...), each triangle cut to the clip rectangle (x, y, width,
-// height) and to the destination. texture null draws untextured. Nothing
-// outside both is ever written.
+// height) and to the destination, whose pitch must be a whole number of
+// pixels; it is drawn in its format's layout word (PIXEL_FORMAT_8888 when
+// the format has none). texture null draws untextured. Nothing outside both
+// is ever written.
 void RasterizeTriangleStrip(const TriangleVertex* corners, int count, const RasterTexture* texture,
                             const FillerColor& colour, int clipX, int clipY, int clipWidth, int clipHeight,
-                            const RasterTarget& target, bool smooth, bool vertexColours);
+                            const PixelBuffer& target, bool smooth, bool vertexColours);
 
 // Most corners of a clip list (a clipped triangle has at most 7).
 constexpr int MAX_CLIP_CORNERS = 64;

@@ -42,11 +42,6 @@ TEST(QuibAppBase, ImageSetLockIsTheDisplaysOnceThereIsOne)
     EXPECT_EQ(&app.ImageSetLock(), &app.display->critSect);
 }
 
-TEST(QuibAppBase, WindowsIsAboveXP)
-{
-    EXPECT_TRUE(IsWindowsAboveXP());
-}
-
 TEST(QuibAppBase, DeferredDeletesQueueOnce)
 {
     QuibAppBase app;
@@ -73,7 +68,7 @@ TEST_P(DisplayLayouts, LayoutShiftsBitsAndClampTables)
     EXPECT_FALSE(display.is3D);
     EXPECT_EQ(display.layout.bitCount, c.bitCount);
     struct Channel {
-        const ChannelLayout& layout;
+        const PixelChannel& layout;
         const std::vector<int32_t>& clamp;
         uint32_t mask;
     } channels[] = {{display.layout.red, display.redClamp, c.redMask},
@@ -94,7 +89,7 @@ TEST_P(DisplayLayouts, ChannelWidths)
 {
     QuibAppBase app;
     DDInterface& display = Quib::Test::MakeTestDisplay(app, GetParam());
-    const PixelLayout& l = display.layout;
+    const PixelFormat& l = display.layout;
     std::string name = GetParam().name;
     if (name == "R5G6B5") {
         EXPECT_EQ(l.red.shift, 11);
@@ -112,9 +107,9 @@ TEST(DDInterface, RefusesOtherFormats)
 {
     QuibAppBase app;
     DDInterface display(&app);
-    EXPECT_TRUE(display.SetPixelLayout(16, 0xF800, 0x07E0, 0x001F));
-    EXPECT_FALSE(display.SetPixelLayout(24, 0xFF0000, 0xFF00, 0xFF));
-    EXPECT_FALSE(display.SetPixelLayout(32, 0, 0xFF00, 0xFF));
+    EXPECT_TRUE(display.SetPixelFormat(16, 0xF800, 0x07E0, 0x001F));
+    EXPECT_FALSE(display.SetPixelFormat(24, 0xFF0000, 0xFF00, 0xFF));
+    EXPECT_FALSE(display.SetPixelFormat(32, 0, 0xFF00, 0xFF));
     // Masks the pixel code could not convert: wider than 8 bits, split,
     // overlapping, or outside the colour bits of the pixel.
     struct Masks {
@@ -124,10 +119,10 @@ TEST(DDInterface, RefusesOtherFormats)
     for (Masks m : {Masks{32, 0x3FF00000, 0xFFC00, 0x3FF}, Masks{32, 0xFF0000, 0xF0F0, 0xFF},
                     Masks{16, 0xF800, 0x0FE0, 0x001F}, Masks{32, 0xFF000000, 0xFF00, 0xFF},
                     Masks{16, 0xF8000, 0x07E0, 0x001F}})
-        EXPECT_FALSE(display.SetPixelLayout(m.bitCount, m.r, m.g, m.b)) << std::hex << m.r << " " << m.g;
-    EXPECT_TRUE(display.SetPixelLayout(32, 0xFF, 0xFF00, 0xFF0000));
-    EXPECT_TRUE(display.SetPixelLayout(16, 0x7C00, 0x03E0, 0x001F));
-    EXPECT_TRUE(display.SetPixelLayout(16, 0xF800, 0x07E0, 0x001F));
+        EXPECT_FALSE(display.SetPixelFormat(m.bitCount, m.r, m.g, m.b)) << std::hex << m.r << " " << m.g;
+    EXPECT_TRUE(display.SetPixelFormat(32, 0xFF, 0xFF00, 0xFF0000));
+    EXPECT_TRUE(display.SetPixelFormat(16, 0x7C00, 0x03E0, 0x001F));
+    EXPECT_TRUE(display.SetPixelFormat(16, 0xF800, 0x07E0, 0x001F));
     EXPECT_EQ(display.layout.bitCount, 16);
     EXPECT_EQ(display.layout.red.bits, 5);
 }

@@ -163,7 +163,6 @@ TEST(PathUtils, CurrentDirectoryAndFolderText)
     EXPECT_EQ(GetFolderWithSlash(), u"x/");
     SetFolderWithSlash(u"");
     EXPECT_EQ(GetFolderWithSlash(), u"");
-    EXPECT_FALSE(IsWindows9x());
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-#include "framework/graphics/Color.h"
-#include "framework/graphics/Rect.h"
+#include "framework/core/Color.h"
+#include "framework/core/Rect.h"
 
 #include <gtest/gtest.h>
 

@@ -524,7 +524,7 @@ TEST(DDInterfaceSurfaces, CreateSurfaceNeedsA16Or32BitDisplay)
     image.Resize(4, 4);
     EXPECT_FALSE(image.CreateSurface());
     EXPECT_EQ(image.EnsureSurface(), nullptr);
-    ASSERT_TRUE(app.display->SetPixelLayout(16, 0xF800, 0x07E0, 0x1F));
+    ASSERT_TRUE(app.display->SetPixelFormat(16, 0xF800, 0x07E0, 0x1F));
     ASSERT_EQ(app.display->CreateSurface(desc, &surface), DD_OK);
     EXPECT_EQ(surface->Format(), SurfacePixelFormat::R5G6B5());
     surface->Release();

@@ -1,7 +1,7 @@
 #include "framework/app/DDInterface.h"
 #include "framework/app/QuibAppBase.h"
+#include "framework/core/ScanSpan.h"
 #include "framework/graphics/DDImage.h"
-#include "framework/graphics/ScanSpan.h"
 #include "framework/graphics/SoftwareRender.h"
 #include "tests/graphics/SoftwareTestSupport.h"
 #include "tests/graphics/SurfaceReference.h"

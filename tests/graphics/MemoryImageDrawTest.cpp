@@ -2,10 +2,10 @@
 // stretches and rotated blits, through the Image operations.
 
 #include "framework/app/QuibAppBase.h"
+#include "framework/core/ScanSpan.h"
+#include "framework/core/TriangleVertex.h"
 #include "framework/graphics/MemoryImage.h"
-#include "framework/graphics/ScanSpan.h"
 #include "framework/graphics/SoftwareRender.h"
-#include "framework/raster/TriangleVertex.h"
 
 #include <gtest/gtest.h>
 

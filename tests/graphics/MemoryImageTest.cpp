@@ -34,7 +34,7 @@ class MemoryImageLayouts : public ::testing::TestWithParam<DisplayLayoutCase> {
 protected:
     void SetUp() override { Quib::Test::MakeTestDisplay(app, GetParam()); }
     DDInterface& Display() { return *app.display; }
-    const PixelLayout& Layout() { return app.display->layout; }
+    const PixelFormat& Layout() { return app.display->layout; }
 
     QuibAppBase app;
 };
@@ -221,7 +221,7 @@ TEST_P(MemoryImageLayouts, DisplayCopyPremultipliesAndKeepsAlpha)
     image.AssignPixels(px, 4, 1, false);
     const uint32_t* copy = image.GetDisplayFormatPixels(&Display());
     ASSERT_NE(copy, nullptr);
-    const PixelLayout& l = Layout();
+    const PixelFormat& l = Layout();
     // Red 255 at alpha 128: (255 * 129) >> 8 = 128, cut to the red width.
     EXPECT_EQ(copy[0], 0x80000000u | ((128u >> (8 - l.red.bits)) << l.red.shift));
     EXPECT_EQ(copy[1], 0xFF000000u | l.green.mask);
@@ -250,7 +250,7 @@ TEST_P(MemoryImageLayouts, DisplayPrecisionIsLostOnceOnly)
     // Every channel value at every alpha: the pixel rebuilt from the display
     // copy converts back to the same word, so repeated purges lose nothing
     // more. Opaque pixels of 8-bit channels come back exactly.
-    const PixelLayout& l = Layout();
+    const PixelFormat& l = Layout();
     for (uint32_t a = 0; a < 256; ++a)
         for (uint32_t c = 0; c < 256; ++c) {
             uint32_t p = a << 24 | c << 16 | (255 - c) << 8 | (c * 7 & 255);
@@ -279,7 +279,7 @@ TEST_P(MemoryImageLayouts, BatchConversionsMatchThePerWordOnes)
             argb.push_back(a << 24 | (rng() & 255) << 16 | (rng() & 255) << 8 | c);
             words.push_back(a << 24 | (rng() & 0xFFFFFF));
         }
-    const PixelLayout& l = Layout();
+    const PixelFormat& l = Layout();
     std::vector<uint32_t> fast(argb.size());
     ToDisplayCopyPixels(argb.data(), fast.data(), argb.size(), l);
     for (size_t i = 0; i < argb.size(); ++i)

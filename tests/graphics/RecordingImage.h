@@ -1,9 +1,9 @@
 #pragma once
 // An image that records every drawing slot called on it, for tests of the
 // code that turns drawing state into slot calls.
+#include "framework/core/ScanSpan.h"
+#include "framework/core/TriangleVertex.h"
 #include "framework/graphics/Image.h"
-#include "framework/graphics/ScanSpan.h"
-#include "framework/raster/TriangleVertex.h"
 
 #include <ostream>
 #include <string>
@@ -18,7 +18,7 @@ struct SlotCall {
     Rect sourceRect;
     Rect clip;
     Color color;
-    DrawMode mode = 0;
+    DrawMode mode = DRAWMODE_NORMAL;
     int x = 0, y = 0;           // integer positions
     float fx = 0, fy = 0;       // float positions
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0;

@@ -526,7 +526,7 @@ void PutImageRotated(const PixelTarget& dst, const double* bounds, const PixelSo
             return t;
         };
         uint32_t& d = Px(dst, px, py);
-        if (mode != 0) {
+        if (mode != DRAWMODE_NORMAL) {
             uint32_t add[3];  // blue, green, red
             if (white) {
                 for (int ch = 0; ch < 3; ++ch)

@@ -299,7 +299,7 @@ void Stretch(Surface& s, const Rect& R, const double area[4], const Source& src,
             const int sx = int((int64_t(int(area[0] * 65536)) + int64_t(i) * du) >> 16);
             const uint32_t sv = L.DisplayCopy(src.argb[size_t(sy) * src.width + sx]);
             uint32_t& d = s.At(mirrored ? R.x + R.width - 1 - i : R.x + i, R.y + j);
-            if (mode == 0) {
+            if (mode == DRAWMODE_NORMAL) {
                 const uint32_t sa = sv >> 24;
                 if (sa == 0)
                     continue;
@@ -328,7 +328,7 @@ void Rotate(Surface& s, const double* bounds, const Source& src, const Rect& sr,
     const bool spread = L.Spread565() || L.Spread555();
     auto draw = [&](int px, int py, const uint32_t* p, const uint32_t* Wt) {
         uint32_t W[4] = {Wt[0], Wt[1], Wt[2], Wt[3]};
-        if (mode == 0 && !white)
+        if (mode == DRAWMODE_NORMAL && !white)
             for (uint32_t& w : W)
                 w = (w * uint32_t(c.alpha)) >> 8;
         const uint32_t S = W[0] + W[1] + W[2] + W[3];
@@ -344,7 +344,7 @@ void Rotate(Surface& s, const double* bounds, const Source& src, const Rect& sr,
             const uint32_t cc = Ch(c, k);
             const uint32_t dc = Value(L, d, k), cut = 8 - L.bits[k];
             uint32_t value;
-            if (mode != 0) {
+            if (mode != DRAWMODE_NORMAL) {
                 const uint32_t kk = uint32_t(c.alpha) * cc / 255;
                 const uint32_t add = white ? sum >> 8 : k == 0 ? ((sum >> 8) * kk) >> 8 : (sum * kk) >> 16;
                 value = std::min(dc + (add >> cut), L.Max(k));

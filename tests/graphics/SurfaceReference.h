@@ -4,10 +4,10 @@
 // fast loops, for differential tests. A surface is a vector of pixel values
 // (16- or 32-bit), width values per row.
 
-#include "framework/graphics/Color.h"
-#include "framework/graphics/DrawMode.h"
-#include "framework/graphics/Rect.h"
-#include "framework/graphics/ScanSpan.h"
+#include "framework/core/Color.h"
+#include "framework/core/DrawMode.h"
+#include "framework/core/Rect.h"
+#include "framework/core/ScanSpan.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
+#include "framework/core/Matrix3x3.h"
 #include "framework/graphics/DrawTransform.h"
-#include "framework/graphics/Matrix3x3.h"
 
 #include <gtest/gtest.h>
 

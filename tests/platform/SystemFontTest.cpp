@@ -11,6 +11,19 @@
 namespace Quib {
 namespace {
 
+// A locked surface of the given size and format over the pixels.
+SurfaceDesc Target(void* bits, int pitch, int width, int height, int bitCount = 32, uint32_t r = 0xFF0000,
+                   uint32_t g = 0xFF00, uint32_t b = 0xFF)
+{
+    SurfaceDesc desc;
+    desc.bits = bits;
+    desc.pitch = pitch;
+    desc.width = uint32_t(width);
+    desc.height = uint32_t(height);
+    desc.format = {uint32_t(bitCount), r, g, b, 0};
+    return desc;
+}
+
 std::unique_ptr<SystemFont> MakeFont(const char* face, int height, int weight = 400, bool underline = false)
 {
     SystemFontRequest request;
@@ -96,7 +109,8 @@ TEST(SystemFont, BlendsIntoSurfacesInsideTheClipOnly)
     for (const Layout& layout : layouts) {
         const int width = 40, height = 30;
         std::vector<uint32_t> pixels(width * height, 0);
-        SurfaceTarget target{pixels.data(), width * 4, width, height, layout.bitCount, layout.r, layout.g, layout.b};
+        SurfaceDesc target =
+            Target(pixels.data(), width * 4, width, height, layout.bitCount, layout.r, layout.g, layout.b);
         if (layout.bitCount == 16)
             target.pitch = width * 2;
         // Clip to the left half: nothing may change right of x = 10.
@@ -162,7 +176,7 @@ TEST(SystemFont, HugeLinesRenderOnlyWhatShows)
 
     const int width = 64, height = 48;
     std::vector<uint32_t> pixels(width * height, 0);
-    SurfaceTarget target{pixels.data(), width * 4, width, height};
+    const SurfaceDesc target = Target(pixels.data(), width * 4, width, height);
     font->BlendInto(target, text, 0xFFFFFFFF, -1000, -300, 0, 0, width, height, 64, 64);
     int lit = 0;
     for (uint32_t p : pixels)
@@ -226,7 +240,7 @@ TEST(SystemFont, BlendedFieldValues)
     for (const Case& c : cases) {
         const int width = 32, height = 32;
         std::vector<uint32_t> pixels(width * height, 0);
-        SurfaceTarget target{pixels.data(), width * 4, width, height, c.bitCount, c.r, c.g, c.b};
+        SurfaceDesc target = Target(pixels.data(), width * 4, width, height, c.bitCount, c.r, c.g, c.b);
         if (c.bitCount == 16) {
             target.pitch = width * 2;
             std::fill_n(reinterpret_cast<uint16_t*>(pixels.data()), width * height, uint16_t(c.before));
@@ -257,7 +271,7 @@ TEST(SystemFont, BlendedLineMatchesItsCoverage)
         const TextCoverage line = font->Render(text, scale, scale);
         const int width = 260, height = 60, x = 7, y = 5;
         std::vector<uint32_t> pixels(width * height, 0);
-        SurfaceTarget target{pixels.data(), width * 4, width, height};
+        const SurfaceDesc target = Target(pixels.data(), width * 4, width, height);
         font->BlendInto(target, text, 0xFFFFFFFF, x, y, 0, 0, width, height, scale, scale);
         int differences = 0, lit = 0;
         for (int py = 0; py < height; ++py)
@@ -280,7 +294,7 @@ TEST(SystemFont, TransparentColourDrawsNothing)
 {
     auto font = MakeFont("DejaVu Sans", -16);
     std::vector<uint32_t> pixels(20 * 20, 0x12345678);
-    SurfaceTarget target{pixels.data(), 80, 20, 20};
+    const SurfaceDesc target = Target(pixels.data(), 80, 20, 20);
     font->BlendInto(target, u"M", 0x00FFFFFF, 0, 0, 0, 0, 20, 20);
     for (uint32_t p : pixels)
         ASSERT_EQ(p, 0x12345678u);

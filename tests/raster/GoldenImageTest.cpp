@@ -2,7 +2,7 @@
 // under tests/data/raster/. QUIB_UPDATE_GOLDEN=1 rewrites them.
 #include "framework/graphics/ImageLib.h"
 #include "framework/graphics/MemoryImage.h"
-#include "framework/raster/TriangleRasterizer.h"
+#include "framework/graphics/TriangleRasterizer.h"
 #include "tests/raster/RasterTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -99,7 +99,7 @@ TEST(GoldenImages, RotatedSmoothQuadOverAChecker)
     TestSurface s(96, 96, PIXEL_FORMAT_8888);
     Checker(s, 0xFFD0D0D0, 0x00000000); // half of it transparent
     RasterizeImageQuad(&img, 48, 48, RotateScale(std::numbers::pi_v<float> / 6, 2.8f), Rect(0, 0, 96, 96),
-                       Color::White, Rect(0, 0, 24, 24), {s.Bits(), s.width, s.height, s.pitch, s.format}, true);
+                       Color::White, Rect(0, 0, 24, 24), s.Buffer(), true);
     CompareWithGolden(s, "rotated_smooth_quad.png");
 }
 
@@ -110,7 +110,7 @@ TEST(GoldenImages, VertexColouredTrianglesModulated)
     const TriangleVertex tris[6] = {{2, 2, 0, 0, 0xFFFF0000},  {60, 10, 0, 0, 0xC000FF00}, {10, 60, 0, 0, 0x400000FF},
                                     {30, 30, 0, 0, 0xFFFFFFFF}, {70, 40, 0, 0, 0x20FFFF00}, {40, 70, 0, 0, 0xFF00FFFF}};
     RasterizeTriangleList(nullptr, tris, 2, Rect(0, 0, 64, 64), Color(255, 200, 255, 230),
-                          {s.Bits(), s.width, s.height, s.pitch, s.format}, 0, 0, false);
+                          s.Buffer(), 0, 0, false);
     CompareWithGolden(s, "vertex_coloured_triangles.png");
 }
 
@@ -120,7 +120,7 @@ TEST(GoldenImages, NearestRotatedQuadInRgb565)
     TestSurface s(80, 80, PIXEL_FORMAT_565);
     Checker(s, 0x07E0, 0x0010);
     RasterizeImageQuad(&img, 40, 40, RotateScale(-0.4f, 2.5f), Rect(4, 4, 72, 72), Color(255, 160, 255, 200),
-                       Rect(0, 0, 24, 24), {s.Bits(), s.width, s.height, s.pitch, s.format}, false);
+                       Rect(0, 0, 24, 24), s.Buffer(), false);
     CompareWithGolden(s, "nearest_rotated_quad_565.png");
 }
 

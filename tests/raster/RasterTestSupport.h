@@ -21,6 +21,7 @@ struct TestSurface {
     {
     }
     uint8_t* Bits() { return bytes.data(); }
+    PixelBuffer Buffer() { return {bytes.data(), pitch, width, height, PixelFormat::FromRasterCode(format)}; }
     uint32_t Get(int x, int y) const
     {
         const uint8_t* p = bytes.data() + static_cast<size_t>(y) * pitch + static_cast<size_t>(x) * PixelFormatBytes(format);

@@ -1,6 +1,6 @@
 // Strip set-up, clipping, and the calls the image classes make.
 #include "framework/graphics/MemoryImage.h"
-#include "framework/raster/TriangleRasterizer.h"
+#include "framework/graphics/TriangleRasterizer.h"
 #include "tests/raster/RasterTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +12,7 @@
 namespace Quib {
 namespace {
 
-RasterTarget TargetOf(TestSurface& s) { return {s.Bits(), s.width, s.height, s.pitch, s.format}; }
+PixelBuffer TargetOf(TestSurface& s) { return s.Buffer(); }
 
 TriangleVertex V(float x, float y, float u = 0, float v = 0, uint32_t colour = 0) { return {x, y, u, v, colour}; }
 
@@ -185,7 +185,10 @@ TEST(TriangleSetup, DestinationBoundsWinOverAWiderClip)
         TestSurface outer(outerW, outerH, f);
         outer.Fill(0x5A5A5A5A);
         const int bpp = PixelFormatBytes(f);
-        RasterTarget target{outer.Bits() + padY * outer.pitch + padX * bpp, 20, 10, outer.pitch, f};
+        PixelBuffer target = outer.Buffer();
+        target.bits += padY * outer.pitch + padX * bpp;
+        target.width = 20;
+        target.height = 10;
         std::vector<TriangleVertex> q = {V(-50, -50, 0, 0, 0xFF00FF00), V(90, -50, 1, 0, 0xFF00FF00),
                                          V(-50, 90, 0, 1, 0xFF00FF00), V(90, 90, 1, 1, 0xFF00FF00)};
         SetupAndRasterizeTriangles(q.data(), 4, nullptr, Color::White, Rect(-100, -100, 400, 400), target, false,
@@ -211,11 +214,11 @@ TEST(TriangleSetup, BadInputDrawsNothing)
     const TriangleVertex bad[3] = {V(nan, 0, 0, 0, 0xFFFFFFFF), V(8, inf, 0, 0, 0xFFFFFFFF),
                                    V(0, 8, 0, 0, 0xFFFFFFFF)};
     SetupAndRasterizeTriangles(bad, 3, nullptr, Color::White, Rect(0, 0, 8, 8), TargetOf(s), false, true);
-    RasterTarget shortPitch = TargetOf(s);
+    PixelBuffer shortPitch = TargetOf(s);
     shortPitch.pitch = 8;
     const TriangleVertex good[3] = {V(0, 0, 0, 0, 0xFFFFFFFF), V(8, 0, 0, 0, 0xFFFFFFFF), V(0, 8, 0, 0, 0xFFFFFFFF)};
     SetupAndRasterizeTriangles(good, 3, nullptr, Color::White, Rect(0, 0, 8, 8), shortPitch, false, true);
-    RasterTarget oddPitch = TargetOf(s);
+    PixelBuffer oddPitch = TargetOf(s);
     oddPitch.pitch = 8 * 4 - 2; // rows would not start on whole pixels
     oddPitch.width = 7;
     SetupAndRasterizeTriangles(good, 3, nullptr, Color::White, Rect(0, 0, 8, 8), oddPitch, false, true);

@@ -1,5 +1,5 @@
 #pragma once
-#include "framework/app/D3DInterface.h"
+#include "framework/graphics/D3DInterface.h"
 #include "framework/graphics/MemoryImage.h"
 
 #include <sstream>

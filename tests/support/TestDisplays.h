@@ -33,7 +33,7 @@ inline std::ostream& operator<<(std::ostream& out, const DisplayLayoutCase& c)
 inline DDInterface& MakeTestDisplay(QuibAppBase& app, const DisplayLayoutCase& c)
 {
     app.display = std::make_unique<DDInterface>(&app);
-    app.display->SetPixelLayout(c.bitCount, c.redMask, c.greenMask, c.blueMask);
+    app.display->SetPixelFormat(c.bitCount, c.redMask, c.greenMask, c.blueMask);
     return *app.display;
 }
 

@@ -1,4 +1,4 @@
-#include "framework/graphics/Rect.h"
+#include "framework/core/Rect.h"
 
 #include <algorithm>
 

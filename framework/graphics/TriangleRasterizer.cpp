@@ -1,4 +1,4 @@
-#include "framework/raster/TriangleRasterizer.h"
+#include "framework/graphics/TriangleRasterizer.h"
 
 #include "framework/graphics/MemoryImage.h"
 
@@ -7,7 +7,7 @@
 namespace Quib {
 
 void SetupAndRasterizeTriangles(const TriangleVertex* corners, int count, MemoryImage* source, const Color& colour,
-                                const Rect& clip, const RasterTarget& target, bool smooth, bool vertexColours)
+                                const Rect& clip, const PixelBuffer& target, bool smooth, bool vertexColours)
 {
     RasterTexture texture;
     if (source) {
@@ -28,7 +28,7 @@ void SetupAndRasterizeTriangles(const TriangleVertex* corners, int count, Memory
 }
 
 void RasterizeTriangleList(Image* source, const TriangleVertex* vertices, int triangleCount, const Rect& clip,
-                           const Color& colour, const RasterTarget& target, float x, float y, bool smooth)
+                           const Color& colour, const PixelBuffer& target, float x, float y, bool smooth)
 {
     if (!vertices || triangleCount <= 0)
         return;
@@ -47,7 +47,7 @@ void RasterizeTriangleList(Image* source, const TriangleVertex* vertices, int tr
 }
 
 void RasterizeImageQuad(Image* source, float x, float y, const Matrix3x3& matrix, const Rect& clip,
-                        const Color& colour, const Rect& sourceRect, const RasterTarget& target, bool smooth)
+                        const Color& colour, const Rect& sourceRect, const PixelBuffer& target, bool smooth)
 {
     auto* texture = dynamic_cast<MemoryImage*>(source);
     if (!texture || texture->width <= 0 || texture->height <= 0)

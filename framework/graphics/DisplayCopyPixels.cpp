@@ -1,14 +1,13 @@
-#include "framework/graphics/PixelLayout.h"
+#include "framework/graphics/DisplayCopyPixels.h"
 
 #include <algorithm>
-#include <bit>
 
 namespace Quib {
 
 namespace {
 
 // The channel at position pos (16 red, 8 green, 0 blue) of an ARGB word.
-uint32_t ChannelToDisplay(uint32_t argb, uint32_t alphaPlusOne, int pos, const ChannelLayout& ch)
+uint32_t ChannelToDisplay(uint32_t argb, uint32_t alphaPlusOne, int pos, const PixelChannel& ch)
 {
     if (ch.bits <= 0)
         return 0;
@@ -16,7 +15,7 @@ uint32_t ChannelToDisplay(uint32_t argb, uint32_t alphaPlusOne, int pos, const C
     return ((premultiplied >> (8 - ch.bits)) << ch.shift) & ch.mask;
 }
 
-uint32_t ChannelFromDisplay(uint32_t word, uint32_t alphaPlusOne, const ChannelLayout& ch)
+uint32_t ChannelFromDisplay(uint32_t word, uint32_t alphaPlusOne, const PixelChannel& ch)
 {
     if (ch.bits <= 0)
         return 0;
@@ -42,7 +41,7 @@ constexpr Reciprocals kReciprocals;
 // and drops out without a test.
 struct Placement {
     uint32_t mask, shift, narrow;
-    explicit Placement(const ChannelLayout& ch)
+    explicit Placement(const PixelChannel& ch)
         : mask(ch.bits > 0 ? ch.mask : 0), shift(uint32_t(ch.shift)), narrow(uint32_t(8 - std::clamp(ch.bits, 0, 8)))
     {
     }
@@ -50,49 +49,21 @@ struct Placement {
 
 } // namespace
 
-ChannelLayout ChannelLayout::FromMask(uint32_t mask)
-{
-    ChannelLayout ch;
-    ch.mask = mask;
-    if (mask != 0) {
-        ch.shift = std::countr_zero(mask);
-        ch.bits = std::popcount(mask);
-        // Channels wider than 8 bits are not a display format here; keep the
-        // top 8 bits of such a mask.
-        if (ch.bits > 8) {
-            ch.shift += ch.bits - 8;
-            ch.bits = 8;
-            ch.mask = 255u << ch.shift;
-        }
-    }
-    return ch;
-}
-
-PixelLayout PixelLayout::FromMasks(int bitCount, uint32_t redMask, uint32_t greenMask, uint32_t blueMask)
-{
-    PixelLayout layout;
-    layout.bitCount = bitCount;
-    layout.red = ChannelLayout::FromMask(redMask);
-    layout.green = ChannelLayout::FromMask(greenMask);
-    layout.blue = ChannelLayout::FromMask(blueMask);
-    return layout;
-}
-
-uint32_t ToDisplayCopyPixel(uint32_t argb, const PixelLayout& layout)
+uint32_t ToDisplayCopyPixel(uint32_t argb, const PixelFormat& layout)
 {
     uint32_t a = argb >> 24;
     return (a << 24) | ChannelToDisplay(argb, a + 1, 16, layout.red) |
            ChannelToDisplay(argb, a + 1, 8, layout.green) | ChannelToDisplay(argb, a + 1, 0, layout.blue);
 }
 
-uint32_t FromDisplayCopyPixel(uint32_t word, const PixelLayout& layout)
+uint32_t FromDisplayCopyPixel(uint32_t word, const PixelFormat& layout)
 {
     uint32_t a = word >> 24;
     return (a << 24) | (ChannelFromDisplay(word, a + 1, layout.red) << 16) |
            (ChannelFromDisplay(word, a + 1, layout.green) << 8) | ChannelFromDisplay(word, a + 1, layout.blue);
 }
 
-void ToDisplayCopyPixels(const uint32_t* argb, uint32_t* out, size_t n, const PixelLayout& layout)
+void ToDisplayCopyPixels(const uint32_t* argb, uint32_t* out, size_t n, const PixelFormat& layout)
 {
     const Placement r(layout.red), g(layout.green), b(layout.blue);
     for (size_t i = 0; i < n; ++i) {
@@ -104,7 +75,7 @@ void ToDisplayCopyPixels(const uint32_t* argb, uint32_t* out, size_t n, const Pi
     }
 }
 
-void FromDisplayCopyPixels(const uint32_t* words, uint32_t* out, size_t n, const PixelLayout& layout)
+void FromDisplayCopyPixels(const uint32_t* words, uint32_t* out, size_t n, const PixelFormat& layout)
 {
     const Placement r(layout.red), g(layout.green), b(layout.blue);
     // Clear and opaque words, the common ones, skip the division.

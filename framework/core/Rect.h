@@ -1,5 +1,5 @@
 #pragma once
-#include "framework/graphics/Point.h"
+#include "framework/core/Point.h"
 
 #include <cstdint>
 

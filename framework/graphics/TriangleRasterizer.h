@@ -1,7 +1,7 @@
 #pragma once
-#include "framework/graphics/Color.h"
-#include "framework/graphics/Matrix3x3.h"
-#include "framework/graphics/Rect.h"
+#include "framework/core/Color.h"
+#include "framework/core/Matrix3x3.h"
+#include "framework/core/Rect.h"
 #include "framework/raster/TriangleSetup.h"
 
 namespace Quib {
@@ -16,17 +16,17 @@ class MemoryImage;
 // corners' packed colours when vertexColours is set. Only pixels inside
 // both the clip and the target are written.
 void SetupAndRasterizeTriangles(const TriangleVertex* corners, int count, MemoryImage* source, const Color& colour,
-                                const Rect& clip, const RasterTarget& target, bool smooth, bool vertexColours);
+                                const Rect& clip, const PixelBuffer& target, bool smooth, bool vertexColours);
 
 // Draws triangleCount separate triangles (vertex triples), each moved by
 // (x, y). A source that is not a MemoryImage draws untextured.
 void RasterizeTriangleList(Image* source, const TriangleVertex* vertices, int triangleCount, const Rect& clip,
-                           const Color& colour, const RasterTarget& target, float x, float y, bool smooth);
+                           const Color& colour, const PixelBuffer& target, float x, float y, bool smooth);
 
 // Draws sourceRect of source through the first two rows of matrix, the
 // rectangle's centre on the transformed origin, at (x, y). Nothing when the
 // source is not a MemoryImage.
 void RasterizeImageQuad(Image* source, float x, float y, const Matrix3x3& matrix, const Rect& clip,
-                        const Color& colour, const Rect& sourceRect, const RasterTarget& target, bool smooth);
+                        const Color& colour, const Rect& sourceRect, const PixelBuffer& target, bool smooth);
 
 } // namespace Quib

@@ -1,9 +1,9 @@
 #pragma once
-#include "framework/graphics/Color.h"
-#include "framework/graphics/DrawMode.h"
-#include "framework/graphics/Matrix3x3.h"
-#include "framework/graphics/Point.h"
-#include "framework/graphics/Rect.h"
+#include "framework/core/Color.h"
+#include "framework/core/DrawMode.h"
+#include "framework/core/Matrix3x3.h"
+#include "framework/core/Point.h"
+#include "framework/core/Rect.h"
 
 #include <vector>
 

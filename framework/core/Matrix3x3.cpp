@@ -1,4 +1,4 @@
-#include "framework/graphics/Matrix3x3.h"
+#include "framework/core/Matrix3x3.h"
 
 #include <cmath>
 

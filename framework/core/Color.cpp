@@ -1,4 +1,4 @@
-#include "framework/graphics/Color.h"
+#include "framework/core/Color.h"
 
 #include <algorithm>
 
