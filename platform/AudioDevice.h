@@ -51,7 +51,9 @@ public:
     size_t Size() const; // in bytes
 
     // The bytes [offset, offset + bytes) clipped to the buffer, to write the
-    // samples into; null when offset is past the end or the buffer is locked.
+    // samples into; null when offset is past the end or the samples are
+    // locked already (duplicates share one lock). Fill a buffer before it
+    // or a duplicate plays: the mixer reads the samples without the lock.
     uint8_t* Lock(size_t offset, size_t bytes, size_t* lockedBytes);
     bool Unlock(); // false when not locked
 
