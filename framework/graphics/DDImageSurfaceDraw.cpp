@@ -297,6 +297,7 @@ struct CopySource {
     const uint32_t* words = nullptr;
     const uint8_t* indices = nullptr;
     const uint8_t* runs = nullptr;
+    const uint16_t* narrow = nullptr;  // the words as 16-bit pixels, where the copy path wants them
     int width = 0;
 
     uint32_t At(size_t i) const { return indices ? words[indices[i]] : words[i]; }
@@ -397,6 +398,8 @@ void CopyNormal(const SurfaceView& v, int x, int y, const CopySource& src, const
             if (!srcHasTrans && !Mirror && !src.indices) {
                 if constexpr (IsWide(K))
                     std::memcpy(row, src.words + base, size_t(w) * sizeof(T));
+                else if (src.narrow)
+                    std::memcpy(row, src.narrow + base, size_t(w) * sizeof(T));
                 else
                     narrowRow(row, src.words + base, w);
                 continue;
@@ -536,6 +539,9 @@ void PutNormalIntoSurface(DDImage& image, MemoryImage& source, int x, int y, Rec
             return;
         const bool copyPath = color.IsOpaqueWhite() && !source.hasAlpha;
         const bool hasTransparent = source.hasTrans;
+        // A plain copy into a 16-bit layout is a row copy of 16-bit words.
+        if (copyPath && !hasTransparent && !mirrored && v.format.bitCount == 16)
+            src.narrow = source.GetDisplayFormatPixels16(image.display);
         Dispatch(v.format.kind, [&]<PixelKind K>() {
             // 16-bit grey colours use the spread words in the plain copy only.
             if (mirrored)
