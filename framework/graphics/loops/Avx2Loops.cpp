@@ -1,11 +1,12 @@
 // The AVX2 loops: eight pixels (or four filter cells) per vector. This file
 // alone is built with -mavx2; nothing here runs unless the processor has
-// AVX2. Everything is internal to the file, and the ends of rows go to the
-// family below, so no code built for AVX2 is shared with the others.
+// AVX2. Everything is internal to the file (the shared per-pixel rules are
+// file-local copies), so no code built for AVX2 is shared with the others.
 
 #include "framework/graphics/OverComposite.h"
 #include "framework/graphics/SoftwareRender.h"
 #include "framework/graphics/loops/PixelLoops.h"
+#include "framework/graphics/loops/PortableRows.h"
 #include "framework/graphics/loops/RotatedRules.h"
 
 #include <cstring>
@@ -98,9 +99,9 @@ void AdditiveWhiteRow(uint32_t* d, const uint32_t* s, int width, bool translucen
     {
         const int alignHead = int((32 - (reinterpret_cast<uintptr_t>(d) & 31)) & 31) / 4;
         const int head = width < alignHead ? width : alignHead;
-        if (head > 0)
-            lower.additiveWhiteRow(d, s, head, translucent);
-        int i = head;
+        int i = 0;
+        for (; i < head; ++i)
+            d[i] = AddWhite(d[i], s[i], translucent);
         for (; i + 16 <= width; i += 16) {
             const __m256i s0 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
             const __m256i s1 = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i + 8));
@@ -124,8 +125,8 @@ void AdditiveWhiteRow(uint32_t* d, const uint32_t* s, int width, bool translucen
             __m256i* dp = reinterpret_cast<__m256i*>(d + i);
             _mm256_storeu_si256(dp, _mm256_adds_epu8(_mm256_loadu_si256(dp), weighted(sv)));
         }
-        if (i < width)
-            lower.additiveWhiteRow(d + i, s + i, width - i, translucent);
+        for (; i < width; ++i)
+            d[i] = AddWhite(d[i], s[i], translucent);
     }
 }
 
