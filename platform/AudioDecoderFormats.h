@@ -1,0 +1,33 @@
+#pragma once
+// The decoders behind OpenAudioDecoder, one source file each, and what they
+// share. Not for use outside the audio decoders.
+#include "platform/AudioDecoder.h"
+
+#include <string_view>
+
+namespace Quib::AudioDecoding {
+
+// The most PCM a file may claim: 256 MB of 16-bit samples. A decoder that
+// works out a longer length reports it as unknown (-1), so a caller that
+// sizes a buffer by LengthFrames never allocates beyond this.
+constexpr uint64_t kMaxPcmBytes = uint64_t(256) << 20;
+constexpr int64_t MaxFrames(int channels) { return int64_t(kMaxPcmBytes / (2 * uint64_t(channels))); }
+// Highest sample rate any decoder accepts.
+constexpr int kMaxSampleRate = 768000;
+
+// "AudioDecoder <kind>: <what>" through OutputDebugString.
+void Log(std::string_view kind, std::string_view what);
+
+// A length the decoder worked out, or -1 with a log line when it exceeds
+// the cap (or is negative).
+int64_t CappedLength(std::string_view kind, int64_t frames, int channels);
+
+std::unique_ptr<AudioDecoder> OpenWavDecoder(AudioBytes bytes);
+std::unique_ptr<AudioDecoder> OpenOggDecoder(AudioBytes bytes);
+std::unique_ptr<AudioDecoder> OpenModuleDecoder(AudioBytes bytes);
+std::unique_ptr<AudioDecoder> OpenMp3Decoder(AudioBytes bytes);
+
+// Whether libopenmpt takes the start of a file for a module it can play.
+bool LooksLikeModule(const uint8_t* data, size_t size);
+
+} // namespace Quib::AudioDecoding
