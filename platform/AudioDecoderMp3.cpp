@@ -64,7 +64,8 @@ public:
         if (!OpenHandle())
             return false;
         // A full scan of the frames gives the exact length; it is cheap for
-        // bytes in memory and returns to the start.
+        // bytes in memory. The scan changes a few samples of what the
+        // handle then decodes, so decoding starts on a fresh one.
         if (mpg123_scan(mHandle) != MPG123_OK) {
             Log(kKind, std::string("no MPEG audio frames: ") + mpg123_strerror(mHandle));
             return false;
@@ -83,7 +84,7 @@ public:
         mChannels = channels;
         const off_t length = mpg123_length(mHandle);
         mLength = length >= 0 ? CappedLength(kKind, int64_t(length), mChannels) : -1;
-        return true;
+        return Restart();
     }
 
     int SampleRate() const override { return mRate; }
