@@ -3,6 +3,7 @@
 // share. Not for use outside the audio decoders.
 #include "platform/AudioDecoder.h"
 
+#include <algorithm>
 #include <string_view>
 
 namespace Quib::AudioDecoding {
@@ -21,6 +22,16 @@ void Log(std::string_view kind, std::string_view what);
 // A length the decoder worked out, or -1 with a log line when it exceeds
 // the cap (or is negative).
 int64_t CappedLength(std::string_view kind, int64_t frames, int channels);
+
+// `frames` cut so that a read from `pos` ends at a known `length` (-1:
+// unknown). A damaged stream may decode more than it states; it stops at
+// the stated length, so a reader never gets more than LengthFrames.
+inline size_t FramesWithin(int64_t length, uint64_t pos, size_t frames)
+{
+    if (length < 0)
+        return frames;
+    return pos >= uint64_t(length) ? 0 : size_t(std::min<uint64_t>(frames, uint64_t(length) - pos));
+}
 
 std::unique_ptr<AudioDecoder> OpenWavDecoder(AudioBytes bytes);
 std::unique_ptr<AudioDecoder> OpenOggDecoder(AudioBytes bytes);

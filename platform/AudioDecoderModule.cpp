@@ -59,12 +59,11 @@ public:
     int Channels() const override { return 2; }
     int64_t LengthFrames() const override { return mLength; }
 
-    // libopenmpt renders a little past the song's end; the song stops at
-    // its stated length, so a reader gets exactly LengthFrames frames.
+    // libopenmpt renders a little (0.1 s) past the song's end; the song
+    // stops at its stated length.
     size_t Read(int16_t* out, size_t frames) override
     {
-        if (mLength >= 0)
-            frames = size_t(std::min<uint64_t>(frames, uint64_t(mLength) - std::min(mPos, uint64_t(mLength))));
+        frames = FramesWithin(mLength, mPos, frames);
         size_t done = 0;
         while (done < frames && mModule && !mEnded) {
             const size_t got = openmpt_module_read_interleaved_stereo(mModule, kRate, frames - done, out + 2 * done);

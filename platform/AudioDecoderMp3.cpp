@@ -93,6 +93,7 @@ public:
 
     size_t Read(int16_t* out, size_t frames) override
     {
+        frames = FramesWithin(mLength, mPos, frames);
         const size_t frameBytes = size_t(mChannels) * 2;
         size_t done = 0;
         // Each call either gives samples or consumes input; the count of

@@ -115,6 +115,7 @@ public:
 
     size_t Read(int16_t* out, size_t frames) override
     {
+        frames = FramesWithin(mLength, mPos, frames);
         size_t done = 0;
         const size_t frameBytes = size_t(mChannels) * 2;
         // Each hole skips data, so the tries are bounded by the bytes; the
@@ -142,6 +143,7 @@ public:
             }
             done += size_t(got) / frameBytes;
         }
+        mPos += done;
         return done;
     }
 
@@ -155,6 +157,7 @@ public:
             return false;
         }
         mEnded = false;
+        mPos = frame;
         mLink = mFile.current_link;
         return true;
     }
@@ -164,6 +167,7 @@ private:
     OggVorbis_File mFile{};
     bool mOpen = false;
     bool mEnded = false;
+    uint64_t mPos = 0;
     int mChannels = 0;
     int mRate = 0;
     int mLink = 0;

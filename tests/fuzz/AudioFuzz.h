@@ -35,7 +35,7 @@ inline int DecodeAudio(const uint8_t* data, size_t size, AudioFileKind kind, boo
         Fail("a stated length beyond the cap");
 
     // Enough frames to run through a small file, few enough to stay quick.
-    constexpr size_t kPiece = 4096, kMostFrames = 1 << 18;
+    constexpr size_t kPiece = 4096, kMostFrames = 1 << 16;
     std::vector<int16_t> first(kPiece * 2), piece(kPiece * 2);
     size_t total = 0, firstFrames = 0;
     while (total < kMostFrames) {
