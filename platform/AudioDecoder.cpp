@@ -3,6 +3,8 @@
 #include "platform/AudioDecoderFormats.h"
 #include "platform/MessageSink.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -26,6 +28,49 @@ int64_t CappedLength(std::string_view kind, int64_t frames, int channels)
         return -1;
     }
     return frames;
+}
+
+size_t MemoryReader::Read(void* out, size_t count)
+{
+    const size_t n = size_t(std::min<uint64_t>(count, bytes->size() - pos));
+    std::memcpy(out, bytes->data() + pos, n);
+    pos += n;
+    return n;
+}
+
+int64_t MemoryReader::Seek(int64_t offset, int whence)
+{
+    const int64_t size = int64_t(bytes->size());
+    int64_t base = 0;
+    if (whence == SEEK_CUR)
+        base = int64_t(pos);
+    else if (whence == SEEK_END)
+        base = size;
+    else if (whence != SEEK_SET)
+        return -1;
+    // Checked before adding, so that no offset overflows.
+    if (offset > size || offset < -size || base + offset < 0 || base + offset > size)
+        return -1;
+    pos = uint64_t(base + offset);
+    return int64_t(pos);
+}
+
+bool ForwardDecoder::Seek(uint64_t frame)
+{
+    if (frame > uint64_t(mLength >= 0 ? mLength : MaxFrames(Channels()))) {
+        Log(Kind(), "cannot seek to frame " + std::to_string(frame) + ": beyond the end");
+        return false;
+    }
+    if (frame < mPos && !Restart())
+        return false;
+    constexpr size_t kPiece = 1024;
+    std::vector<int16_t> scratch(kPiece * size_t(Channels()));
+    while (mPos < frame) {
+        const size_t want = size_t(std::min<uint64_t>(frame - mPos, kPiece));
+        if (Read(scratch.data(), want) < want)
+            return false;
+    }
+    return true;
 }
 
 } // namespace AudioDecoding

@@ -4,6 +4,7 @@
 #include "platform/AudioDecoder.h"
 
 #include <algorithm>
+#include <string>
 #include <string_view>
 
 namespace Quib::AudioDecoding {
@@ -31,6 +32,44 @@ inline size_t FramesWithin(int64_t length, uint64_t pos, size_t frames)
     if (length < 0)
         return frames;
     return pos >= uint64_t(length) ? 0 : size_t(std::min<uint64_t>(frames, uint64_t(length) - pos));
+}
+
+// A read position in the bytes, for the libraries' reader callbacks.
+struct MemoryReader {
+    AudioBytes bytes;
+    uint64_t pos = 0;
+
+    // Copies up to `count` bytes; the count copied.
+    size_t Read(void* out, size_t count);
+    // Moves as fseek does (SEEK_SET, SEEK_CUR, SEEK_END); the new position,
+    // or -1 (not moved) for one outside the bytes.
+    int64_t Seek(int64_t offset, int whence);
+};
+
+// A decoder whose library cannot seek to the very sample: a seek decodes
+// up to the frame, from a fresh start when going back, so that it gives
+// the samples of decoding through. An unknown length bounds it by the cap.
+class ForwardDecoder : public AudioDecoder {
+public:
+    bool Seek(uint64_t frame) final;
+
+protected:
+    // Back to frame 0 (mPos too) with the state of the first start.
+    virtual bool Restart() = 0;
+    virtual std::string_view Kind() const = 0;
+
+    uint64_t mPos = 0;     // frames read since the start
+    int64_t mLength = -1;
+};
+
+// A decoder of type D over the bytes when its Open() succeeds, else null.
+template <class D>
+std::unique_ptr<AudioDecoder> OpenDecoder(AudioBytes bytes)
+{
+    auto decoder = std::make_unique<D>(std::move(bytes));
+    if (!decoder->Open())
+        return nullptr;
+    return decoder;
 }
 
 std::unique_ptr<AudioDecoder> OpenWavDecoder(AudioBytes bytes);

@@ -14,12 +14,51 @@ namespace {
 constexpr const char* kKind = "module";
 constexpr int kRate = 44100;
 
-class ModuleDecoder final : public AudioDecoder {
+class ModuleDecoder final : public ForwardDecoder {
 public:
     explicit ModuleDecoder(AudioBytes bytes) : mBytes(std::move(bytes)) {}
     ~ModuleDecoder() override { Unload(); }
     ModuleDecoder(const ModuleDecoder&) = delete;
     ModuleDecoder& operator=(const ModuleDecoder&) = delete;
+
+    bool Open()
+    {
+        if (!Load())
+            return false;
+        const double seconds = openmpt_module_get_duration_seconds(mModule);
+        const double frames = std::round(seconds * kRate);
+        if (!(frames >= 0)) // also not a number
+            mLength = -1;
+        else
+            mLength = CappedLength(kKind, frames >= 0x1p62 ? INT64_MAX : int64_t(frames), 2);
+        return true;
+    }
+
+    int SampleRate() const override { return kRate; }
+    int Channels() const override { return 2; }
+    int64_t LengthFrames() const override { return mLength; }
+
+    // libopenmpt renders a little (0.1 s) past the song's end; the song
+    // stops at its stated length.
+    size_t Read(int16_t* out, size_t frames) override
+    {
+        frames = FramesWithin(mLength, mPos, frames);
+        size_t done = 0;
+        while (done < frames && mModule && !mEnded) {
+            const size_t got = openmpt_module_read_interleaved_stereo(mModule, kRate, frames - done, out + 2 * done);
+            if (got == 0)
+                mEnded = true;
+            done += got;
+        }
+        mPos += done;
+        return done;
+    }
+
+private:
+    // Modules seek only to rows, and the mixer's state after a jump is not
+    // what playing through gives.
+    bool Restart() override { return Load(); }
+    std::string_view Kind() const override { return kKind; }
 
     // Parses the bytes afresh: the module then renders from its start
     // exactly as the first time.
@@ -45,57 +84,6 @@ public:
         return true;
     }
 
-    void MeasureLength()
-    {
-        const double seconds = openmpt_module_get_duration_seconds(mModule);
-        const double frames = std::round(seconds * kRate);
-        if (!(frames >= 0)) // also not a number
-            mLength = -1;
-        else
-            mLength = CappedLength(kKind, frames >= 0x1p62 ? INT64_MAX : int64_t(frames), 2);
-    }
-
-    int SampleRate() const override { return kRate; }
-    int Channels() const override { return 2; }
-    int64_t LengthFrames() const override { return mLength; }
-
-    // libopenmpt renders a little (0.1 s) past the song's end; the song
-    // stops at its stated length.
-    size_t Read(int16_t* out, size_t frames) override
-    {
-        frames = FramesWithin(mLength, mPos, frames);
-        size_t done = 0;
-        while (done < frames && mModule && !mEnded) {
-            const size_t got = openmpt_module_read_interleaved_stereo(mModule, kRate, frames - done, out + 2 * done);
-            if (got == 0)
-                mEnded = true;
-            done += got;
-        }
-        mPos += done;
-        return done;
-    }
-
-    // Modules seek only to rows, and the mixer's state after a jump is not
-    // what playing through gives; so a seek renders up to the frame, from
-    // the start when going back. An unknown length bounds it by the cap.
-    bool Seek(uint64_t frame) override
-    {
-        if (frame > uint64_t(mLength >= 0 ? mLength : MaxFrames(2))) {
-            Log(kKind, "cannot seek to frame " + std::to_string(frame) + ": beyond the end");
-            return false;
-        }
-        if ((frame < mPos || !mModule) && !Load())
-            return false;
-        int16_t scratch[2 * 1024];
-        while (mPos < frame) {
-            const size_t want = size_t(std::min<uint64_t>(frame - mPos, 1024));
-            if (Read(scratch, want) < want)
-                return false;
-        }
-        return true;
-    }
-
-private:
     void Unload()
     {
         if (mModule)
@@ -105,9 +93,7 @@ private:
 
     AudioBytes mBytes;
     openmpt_module* mModule = nullptr;
-    uint64_t mPos = 0;
     bool mEnded = false;
-    int64_t mLength = -1;
 };
 
 } // namespace
@@ -122,11 +108,7 @@ bool LooksLikeModule(const uint8_t* data, size_t size)
 
 std::unique_ptr<AudioDecoder> OpenModuleDecoder(AudioBytes bytes)
 {
-    auto decoder = std::make_unique<ModuleDecoder>(std::move(bytes));
-    if (!decoder->Load())
-        return nullptr;
-    decoder->MeasureLength();
-    return decoder;
+    return OpenDecoder<ModuleDecoder>(std::move(bytes));
 }
 
 } // namespace Quib::AudioDecoding

@@ -18,41 +18,17 @@ namespace {
 
 constexpr const char* kKind = "mp3";
 
-struct MemorySource {
-    AudioBytes bytes;
-    uint64_t pos = 0;
-};
-
 mpg123_ssize_t ReadMemory(void* source, void* buffer, size_t count)
 {
-    auto& s = *static_cast<MemorySource*>(source);
-    const size_t n = size_t(std::min<uint64_t>(count, s.bytes->size() - s.pos));
-    std::memcpy(buffer, s.bytes->data() + s.pos, n);
-    s.pos += n;
-    return mpg123_ssize_t(n);
+    return mpg123_ssize_t(static_cast<MemoryReader*>(source)->Read(buffer, count));
 }
 
 off_t SeekMemory(void* source, off_t offset, int whence)
 {
-    auto& s = *static_cast<MemorySource*>(source);
-    const int64_t size = int64_t(s.bytes->size());
-    int64_t base = 0;
-    if (whence == SEEK_CUR)
-        base = int64_t(s.pos);
-    else if (whence == SEEK_END)
-        base = size;
-    else if (whence != SEEK_SET)
-        return -1;
-    if (int64_t(offset) > size || int64_t(offset) < -size)
-        return -1;
-    const int64_t target = base + int64_t(offset);
-    if (target < 0 || target > size)
-        return -1;
-    s.pos = uint64_t(target);
-    return off_t(target);
+    return off_t(static_cast<MemoryReader*>(source)->Seek(int64_t(offset), whence));
 }
 
-class Mp3Decoder final : public AudioDecoder {
+class Mp3Decoder final : public ForwardDecoder {
 public:
     explicit Mp3Decoder(AudioBytes bytes) { mSource.bytes = std::move(bytes); }
     ~Mp3Decoder() override { CloseHandle(); }
@@ -125,27 +101,6 @@ public:
         return done;
     }
 
-    // libmpg123's own seek does not give the samples of decoding through
-    // (in VBR files it may land on silence), so a seek decodes up to the
-    // frame, from a fresh start when going back. An unknown length bounds
-    // it by the cap.
-    bool Seek(uint64_t frame) override
-    {
-        if (frame > uint64_t(mLength >= 0 ? mLength : MaxFrames(mChannels))) {
-            Log(kKind, "cannot seek to frame " + std::to_string(frame) + ": beyond the end");
-            return false;
-        }
-        if (frame < mPos && !Restart())
-            return false;
-        std::vector<int16_t> scratch(size_t(1024) * size_t(mChannels));
-        while (mPos < frame) {
-            const size_t want = size_t(std::min<uint64_t>(frame - mPos, 1024));
-            if (Read(scratch.data(), want) < want)
-                return false;
-        }
-        return true;
-    }
-
 private:
     bool OpenHandle()
     {
@@ -177,9 +132,10 @@ private:
         return true;
     }
 
-    // Back to the start with a fresh decoder, which decodes as the first
-    // one did.
-    bool Restart()
+    // libmpg123's own seek does not give the samples of decoding through
+    // (in VBR files it may land on silence). A fresh decoder decodes as the
+    // first one did.
+    bool Restart() override
     {
         long rate = 0;
         int channels = 0, encoding = 0;
@@ -192,6 +148,8 @@ private:
         return true;
     }
 
+    std::string_view Kind() const override { return kKind; }
+
     void CloseHandle()
     {
         if (mHandle) {
@@ -201,23 +159,15 @@ private:
         mHandle = nullptr;
     }
 
-    MemorySource mSource;
+    MemoryReader mSource;
     mpg123_handle* mHandle = nullptr;
-    uint64_t mPos = 0;
     bool mEnded = false;
     int mRate = 0;
     int mChannels = 0;
-    int64_t mLength = -1;
 };
 
 } // namespace
 
-std::unique_ptr<AudioDecoder> OpenMp3Decoder(AudioBytes bytes)
-{
-    auto decoder = std::make_unique<Mp3Decoder>(std::move(bytes));
-    if (!decoder->Open())
-        return nullptr;
-    return decoder;
-}
+std::unique_ptr<AudioDecoder> OpenMp3Decoder(AudioBytes bytes) { return OpenDecoder<Mp3Decoder>(std::move(bytes)); }
 
 } // namespace Quib::AudioDecoding

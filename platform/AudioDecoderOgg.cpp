@@ -15,47 +15,22 @@ namespace {
 
 constexpr const char* kKind = "ogg";
 
-// The read position in the bytes, as the callbacks see it.
-struct MemorySource {
-    AudioBytes bytes;
-    uint64_t pos = 0;
-};
-
 size_t ReadMemory(void* ptr, size_t size, size_t count, void* source)
 {
-    auto& s = *static_cast<MemorySource*>(source);
-    if (size == 0 || count == 0)
+    if (size == 0)
         return 0;
-    const uint64_t left = s.bytes->size() - s.pos;
-    const size_t items = size_t(std::min<uint64_t>(count, left / size));
-    std::memcpy(ptr, s.bytes->data() + s.pos, items * size);
-    s.pos += uint64_t(items) * size;
-    return items;
+    // Whole items only, as fread gives them.
+    auto& reader = *static_cast<MemoryReader*>(source);
+    const size_t items = size_t(std::min<uint64_t>(count, (reader.bytes->size() - reader.pos) / size));
+    return reader.Read(ptr, items * size) / size;
 }
 
 int SeekMemory(void* source, ogg_int64_t offset, int whence)
 {
-    auto& s = *static_cast<MemorySource*>(source);
-    const int64_t size = int64_t(s.bytes->size());
-    int64_t base = 0;
-    if (whence == SEEK_CUR)
-        base = int64_t(s.pos);
-    else if (whence == SEEK_END)
-        base = size;
-    else if (whence != SEEK_SET)
-        return -1;
-    // Both terms lie within the int64 range's middle half for any sane offset;
-    // reject what could overflow before adding.
-    if (offset > size || offset < -size)
-        return -1;
-    const int64_t target = base + offset;
-    if (target < 0 || target > size)
-        return -1;
-    s.pos = uint64_t(target);
-    return 0;
+    return static_cast<MemoryReader*>(source)->Seek(offset, whence) < 0 ? -1 : 0;
 }
 
-long TellMemory(void* source) { return long(static_cast<MemorySource*>(source)->pos); }
+long TellMemory(void* source) { return long(static_cast<MemoryReader*>(source)->pos); }
 
 std::string OvError(long code)
 {
@@ -163,7 +138,7 @@ public:
     }
 
 private:
-    MemorySource mSource;
+    MemoryReader mSource;
     OggVorbis_File mFile{};
     bool mOpen = false;
     bool mEnded = false;
@@ -176,12 +151,6 @@ private:
 
 } // namespace
 
-std::unique_ptr<AudioDecoder> OpenOggDecoder(AudioBytes bytes)
-{
-    auto decoder = std::make_unique<OggDecoder>(std::move(bytes));
-    if (!decoder->Open())
-        return nullptr;
-    return decoder;
-}
+std::unique_ptr<AudioDecoder> OpenOggDecoder(AudioBytes bytes) { return OpenDecoder<OggDecoder>(std::move(bytes)); }
 
 } // namespace Quib::AudioDecoding
