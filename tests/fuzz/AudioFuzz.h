@@ -17,7 +17,10 @@ public:
     int ShowMessageBox(std::string_view, std::string_view, unsigned style) override { return DefaultAnswer(style); }
 };
 
-inline int DecodeAudio(const uint8_t* data, size_t size, AudioFileKind kind, bool exactRestart)
+// Reads at most `mostFrames`: enough to run through a small file, few
+// enough to stay quick.
+inline int DecodeAudio(const uint8_t* data, size_t size, AudioFileKind kind, bool exactRestart,
+                       size_t mostFrames = 1 << 16)
 {
     static SilentSink sink;
     SetMessageSink(&sink);
@@ -34,11 +37,10 @@ inline int DecodeAudio(const uint8_t* data, size_t size, AudioFileKind kind, boo
     if (length < -1 || length > int64_t((uint64_t(256) << 20) / (2 * uint64_t(channels))))
         Fail("a stated length beyond the cap");
 
-    // Enough frames to run through a small file, few enough to stay quick.
-    constexpr size_t kPiece = 4096, kMostFrames = 1 << 16;
+    constexpr size_t kPiece = 4096;
     std::vector<int16_t> first(kPiece * 2), piece(kPiece * 2);
     size_t total = 0, firstFrames = 0;
-    while (total < kMostFrames) {
+    while (total < mostFrames) {
         const size_t got = decoder->Read(total ? piece.data() : first.data(), kPiece);
         if (got > kPiece)
             Fail("read more frames than asked");
