@@ -1,7 +1,7 @@
 // Graphics state, clipping and primitives, checked at the image slots.
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
-#include "tests/graphics/RecordingImage.h"
+#include "tests/support/RecordingImage.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 namespace Quib {
 namespace {
 
-using Test::RecordingImage;
+using namespace Testing;
 
 TEST(GraphicsState, DefaultsAndNullDestination)
 {

@@ -14,6 +14,8 @@
 namespace Quib {
 namespace {
 
+using namespace Testing;
+
 // A 24 x 24 picture: colour gradients, a transparent frame, a translucent
 // stripe and a dark cross, so both samplers and the blend show.
 MemoryImage TestPicture()
