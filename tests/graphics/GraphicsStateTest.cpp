@@ -12,19 +12,12 @@ namespace {
 
 using namespace Testing;
 
-TEST(GraphicsState, DefaultsAndNullDestination)
+TEST(GraphicsState, ClipStartsAsTheDestinationAndNullDestinationDrawsNothing)
 {
     RecordingImage dest(640, 480);
     Graphics g(&dest);
     EXPECT_EQ(g.destImage, &dest);
     EXPECT_EQ(g.clipRect, Rect(0, 0, 640, 480));
-    EXPECT_EQ(g.color, Color(0, 0, 0, 255));
-    EXPECT_EQ(g.font, nullptr);
-    EXPECT_EQ(g.drawMode, DRAWMODE_NORMAL);
-    EXPECT_TRUE(g.colorCodes);
-    EXPECT_FALSE(g.colorizeImages || g.fastStretch || g.smooth || g.is3DTarget);
-    EXPECT_EQ(g.scaleX, 1.0f);
-    EXPECT_EQ(g.transX, 0.0f);
 
     Graphics none(nullptr);
     ASSERT_NE(none.destImage, nullptr);
