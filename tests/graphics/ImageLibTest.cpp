@@ -16,8 +16,6 @@ namespace {
 
 using namespace Testing;
 
-using ImageLib::Image;
-
 // 1 x 1 pictures of each kind, told apart by their colour.
 std::string Tga(uint32_t argb, int width = 1, int height = 1)
 {
@@ -66,7 +64,7 @@ struct File {
 };
 
 // Loads a path in a fresh working folder that holds the files.
-std::unique_ptr<Image> LoadAmong(const std::vector<File>& files, const char* path, bool lookForAlpha)
+std::unique_ptr<ImageLib::Image> LoadAmong(const std::vector<File>& files, const char* path, bool lookForAlpha)
 {
     TempDir here;
     ScopedWorkingDirectory inHere(here.Path());
@@ -286,7 +284,7 @@ TEST_F(ImageFiles, InterlacedPngComesOutInOrder)
 TEST_F(ImageFiles, WritePngThenReadPngGivesTheSameWords)
 {
     std::mt19937 random(11);
-    Image image;
+    ImageLib::Image image;
     image.width = 37;
     image.height = 19;
     image.pixels = new uint32_t[37 * 19];
@@ -424,7 +422,7 @@ TEST_F(ImageFiles, ProgressiveJpegWithCountlessScansIsRefused)
 
 TEST_F(ImageFiles, WriteJpegKeepsTheColours)
 {
-    Image image;
+    ImageLib::Image image;
     image.width = 16;
     image.height = 16;
     image.pixels = new uint32_t[256];
@@ -439,7 +437,7 @@ TEST_F(ImageFiles, WriteJpegKeepsTheColours)
         for (int shift : {0, 8, 16, 24})
             EXPECT_NEAR(int((back->pixels[i] >> shift) & 0xFF), int((want >> shift) & 0xFF), 6) << i;
     }
-    Image empty;
+    ImageLib::Image empty;
     EXPECT_FALSE(ImageLib::WriteJpeg("empty.jpg", &empty));
     EXPECT_FALSE(ImageLib::WritePng("empty.png", &empty));
     EXPECT_FALSE(ImageLib::WritePng("null.png", nullptr));

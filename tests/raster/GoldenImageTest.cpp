@@ -66,7 +66,8 @@ std::vector<uint32_t> AsArgb(const TestSurface& s)
 
 void CompareWithGolden(const TestSurface& s, const std::string& name)
 {
-    const std::string path = std::string(QUIB_TEST_DATA) + "/raster/" + name;
+    std::string path = QUIB_TEST_DATA;
+    path.append("/raster/").append(name);
     const std::vector<uint32_t> drawn = AsArgb(s);
     if (std::getenv("QUIB_UPDATE_GOLDEN")) {
         ImageLib::Image out;
