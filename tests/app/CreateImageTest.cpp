@@ -14,14 +14,16 @@
 namespace Quib {
 namespace {
 
+using namespace Testing;
+
 TEST(QuibAppBaseCreateImage, LoadsAPictureIntoADisplayImage)
 {
     QuibAppBase app;
-    Quib::Test::MakeTestDisplay(app, Quib::Test::kDisplayLayouts[0]);
-    Quib::Test::TempDir dir;
+    MakeTestDisplay(app, kDisplayLayouts[0]);
+    TempDir dir;
     const std::vector<uint32_t> pixels = {0xFF102030, 0x80405060, 0x00000000, 0xFFFFFFFF, 0xFF000000, 0xFF0000FF};
-    dir.WriteFile("pics/Picture.tga", Quib::Test::MakeTga(3, 2, 32, 0x28, pixels));
-    Quib::Test::ScopedWorkingDirectory cwd(dir.Path());
+    dir.WriteFile("pics/Picture.tga", MakeTga(3, 2, 32, 0x28, pixels));
+    ScopedWorkingDirectory cwd(dir.Path());
 
     std::unique_ptr<DDImage> image(app.CreateImage("PICS\\picture.tga", true));
     ASSERT_NE(image, nullptr);
@@ -50,15 +52,15 @@ TEST(QuibAppBaseCreateImage, LoadsAPictureIntoADisplayImage)
 TEST(QuibAppBaseCreateImage, MergesTheAlphaPictureFromAnArchive)
 {
     QuibAppBase app;
-    Quib::Test::MakeTestDisplay(app, Quib::Test::kDisplayLayouts[2]);
-    Quib::Test::TempDir dir;
-    Quib::Test::ScopedWorkingDirectory cwd(dir.Path());
-    Quib::Test::ScopedPak pak;
-    Quib::Test::PngSpec colour{2, 1, 2 /* RGB */, 8, false, {10, 20, 30, 40, 50, 60}, {}, {}};
-    Quib::Test::PngSpec alpha{2, 1, 0 /* grey */, 8, false, {0x11, 0xEE}, {}, {}};
-    ASSERT_TRUE(WritePakArchive(dir / "main.pak", {{"gfx\\pic.png", Quib::Test::EncodePng(colour), {}},
-                                                   {"gfx\\_pic.png", Quib::Test::EncodePng(alpha), {}},
-                                                   {"gfx\\_solo.png", Quib::Test::EncodePng(alpha), {}}}));
+    MakeTestDisplay(app, kDisplayLayouts[2]);
+    TempDir dir;
+    ScopedWorkingDirectory cwd(dir.Path());
+    ScopedPak pak;
+    PngSpec colour{2, 1, 2 /* RGB */, 8, false, {10, 20, 30, 40, 50, 60}, {}, {}};
+    PngSpec alpha{2, 1, 0 /* grey */, 8, false, {0x11, 0xEE}, {}, {}};
+    ASSERT_TRUE(WritePakArchive(dir / "main.pak", {{"gfx\\pic.png", EncodePng(colour), {}},
+                                                   {"gfx\\_pic.png", EncodePng(alpha), {}},
+                                                   {"gfx\\_solo.png", EncodePng(alpha), {}}}));
     ASSERT_TRUE(pak->AddPakFile("main.pak"));
 
     std::unique_ptr<DDImage> image(app.CreateImage("GFX/pic", true));

@@ -8,10 +8,12 @@
 namespace Quib {
 namespace {
 
+using namespace Testing;
+
 TEST(ImageLoading, TheApplicationMakesTheJpeg2000CodecAvailable)
 {
-    Quib::Test::TempDir dir;
-    ASSERT_TRUE(Quib::Test::WriteJ2k(dir / "pic.j2k", false, 2, 2, {{1, 1, 8, false, {0, 60, 120, 180}}}));
+    TempDir dir;
+    ASSERT_TRUE(WriteJ2k(dir / "pic.j2k", false, 2, 2, {{1, 1, 8, false, {0, 60, 120, 180}}}));
     UnloadJ2KCodec();
     EXPECT_FALSE(ImageLib::ReadJ2k(dir / "pic.j2k"));
     QuibAppBase app;

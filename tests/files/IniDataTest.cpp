@@ -11,7 +11,8 @@
 namespace Quib {
 namespace {
 
-using Test::TempDir;
+using namespace Testing;
+
 using Strings = std::vector<std::string>;
 
 // Every section as "[name]" followed by "key=v1|v2|..." entries.
@@ -92,7 +93,7 @@ TEST(IniData, FileFoundWithoutRegardToCase)
 {
     TempDir dir;
     dir.WriteFile("Res/Game.ini", "[g]\nk=v\n");
-    Quib::Test::ScopedWorkingDirectory cwd(dir.Path());
+    ScopedWorkingDirectory cwd(dir.Path());
     IniData ini;
     ini.LoadFile("res\\game.INI");
     EXPECT_EQ(ini.GetString("g", "k"), "v");
@@ -101,8 +102,8 @@ TEST(IniData, FileFoundWithoutRegardToCase)
 TEST(IniData, ArchiveMemberComesBeforeTheDiskFile)
 {
     TempDir dir;
-    Quib::Test::ScopedWorkingDirectory cwd(dir.Path());
-    Quib::Test::ScopedPak pak;
+    ScopedWorkingDirectory cwd(dir.Path());
+    ScopedPak pak;
     ASSERT_TRUE(WritePakArchive(dir / "game.dat", {{"res\\game.ini", "[Game]\r\nFrom = Archive\r\n", {}}}));
     ASSERT_TRUE(pak->AddPakFile("game.dat"));
     dir.WriteFile("res/game.ini", "[game]\nfrom = disk\n");

@@ -7,8 +7,7 @@
 namespace Quib {
 namespace {
 
-using Test::Describe;
-using Test::ParseInto;
+using namespace Testing;
 
 const char* const kDoc = "# top\n[A]\na1=1\na2=2\n[B]\nb1=3\n";
 const char* const kNamedOnly = "[A]\na1=1\n[B]\nb1=3\n";

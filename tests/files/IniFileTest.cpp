@@ -16,12 +16,7 @@
 namespace Quib {
 namespace {
 
-using Test::Describe;
-using Test::ParseInto;
-using Test::ScopedPak;
-using Test::ScopedWorkingDirectory;
-using Test::TempDir;
-using Test::Utf16Bytes;
+using namespace Testing;
 
 struct IniFileFixture : ::testing::Test {
     TempDir dir;

@@ -6,9 +6,7 @@
 namespace Quib {
 namespace {
 
-using Test::Describe;
-using Test::ParseInto;
-using Test::Utf16Bytes;
+using namespace Testing;
 
 struct ReadCase {
     const char* label;

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <string>
 
-namespace Quib::Test {
+namespace Quib::Testing {
 
 // Reads text into a document as a file would be read.
 template <class CharT> void ParseInto(BasicIniDocument<CharT>& doc, const std::string& bytes)
@@ -46,4 +46,4 @@ inline std::string Describe(IniDocument& doc)
     return out;
 }
 
-} // namespace Quib::Test
+} // namespace Quib::Testing

@@ -12,8 +12,7 @@
 namespace Quib {
 namespace {
 
-using Test::ScopedWorkingDirectory;
-using Test::TempDir;
+using namespace Testing;
 
 // Defined at the end of this file, where #line makes them come from
 // modval-test/Tuned.cpp.

@@ -12,10 +12,7 @@
 namespace Quib {
 namespace {
 
-using Test::ScopedNoPak;
-using Test::ScopedPak;
-using Test::ScopedWorkingDirectory;
-using Test::TempDir;
+using namespace Testing;
 
 std::string ReadAll(PakFile* file)
 {

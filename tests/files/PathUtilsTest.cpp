@@ -12,8 +12,8 @@
 namespace Quib {
 namespace {
 
-using Test::ScopedWorkingDirectory;
-using Test::TempDir;
+using namespace Testing;
+
 namespace fs = std::filesystem;
 
 TEST(PathUtils, NameParts)

@@ -13,8 +13,7 @@
 namespace Quib {
 namespace {
 
-using Test::ScopedWorkingDirectory;
-using Test::TempDir;
+using namespace Testing;
 
 const std::string kHead =
     "<html><head><meta http-equiv=Content-Type content=\"text/html; charset=windows-1251\">"

@@ -11,9 +11,7 @@
 namespace Quib {
 namespace {
 
-using Test::ScopedPak;
-using Test::ScopedWorkingDirectory;
-using Test::TempDir;
+using namespace Testing;
 
 // Readable form of a 16-bit text: ASCII as is, the rest as \uXXXX.
 std::string Show(const std::u16string& text)

@@ -15,14 +15,14 @@ namespace {
 
 using namespace Quib;
 
-using Test::ParseInto;
+using Testing::ParseInto;
 
 template <class CharT> std::string Bytes(const std::basic_string<CharT>& text)
 {
     if constexpr (sizeof(CharT) == 1)
         return text;
     else
-        return "\xFF\xFE" + Test::Utf16Bytes(text);
+        return "\xFF\xFE" + Testing::Utf16Bytes(text);
 }
 
 template <class CharT> auto Keys(BasicIniDocument<CharT>& doc)

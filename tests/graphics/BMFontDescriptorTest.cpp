@@ -8,7 +8,7 @@
 namespace Quib {
 namespace {
 
-namespace T = Quib::Test;
+using namespace Testing;
 
 struct Parsed {
     bool result = false;
@@ -17,8 +17,8 @@ struct Parsed {
 
 Parsed Parse(const std::string& text)
 {
-    T::TempDir dir;
-    T::ScopedPak pak;
+    TempDir dir;
+    ScopedPak pak;
     std::string path = dir.WriteFile("font.fnt", text);
     ClearDirectoryCache();
     Parsed parsed;

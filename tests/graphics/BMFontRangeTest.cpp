@@ -14,6 +14,8 @@
 namespace Quib {
 namespace {
 
+using namespace Testing;
+
 // 'A' sits and advances at INT_MAX with a kerning of 100 after itself, 'C'
 // likewise at -INT_MAX; 'E' and 'F' are empty glyphs that only sit or only
 // advance there. 'B' advances by almost INT_MAX, so the third 'B' starts
@@ -32,7 +34,7 @@ const char* const kFarDescriptor =
     "kerning first=67 second=67 amount=-100\r\n";
 
 struct FarFont {
-    Test::TempDir dir;
+    TempDir dir;
     BMFont font{dir.WriteFile("far.fnt", kFarDescriptor)};
     MemoryImage page{nullptr};
     MemoryImage dest{nullptr};

@@ -4,8 +4,8 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
 #include "platform/FileNames.h"
-#include "tests/graphics/RecordingImage.h"
 #include "tests/support/ImageFixtures.h"
+#include "tests/support/RecordingImage.h"
 #include "tests/support/ScopedPak.h"
 #include "tests/support/TempDir.h"
 
@@ -16,7 +16,7 @@
 namespace Quib {
 namespace {
 
-namespace T = Quib::Test;
+using namespace Testing;
 
 // Page 0 is a 32 x 16 picture: opaque white where x < 16, transparent
 // elsewhere. Page 1 names a file that does not exist.
@@ -36,7 +36,7 @@ const char* const kDescriptor =
 
 std::string PagePng()
 {
-    T::PngSpec spec;
+    PngSpec spec;
     spec.width = 32;
     spec.height = 16;
     spec.colorType = 6; // RGBA
@@ -44,13 +44,13 @@ std::string PagePng()
         for (int x = 0; x < 32; ++x)
             for (int k = 0; k < 4; ++k)
                 spec.rows.push_back(x < 16 ? 255 : 0);
-    return T::EncodePng(spec);
+    return EncodePng(spec);
 }
 
 struct FontFiles {
     QuibAppBase app; // pages are display images of the application
-    T::TempDir dir;
-    T::ScopedPak pak;
+    TempDir dir;
+    ScopedPak pak;
     std::string path;
     FontFiles()
     {
@@ -63,7 +63,7 @@ struct FontFiles {
 };
 
 struct Drawn {
-    T::RecordingImage dest{640, 480};
+    RecordingImage dest{640, 480};
     Graphics g{&dest};
 };
 

@@ -3,9 +3,9 @@
 #include "framework/core/ScanSpan.h"
 #include "framework/core/TriangleVertex.h"
 #include "framework/graphics/DDImage.h"
-#include "tests/graphics/SoftwareTestSupport.h"
-#include "tests/graphics/SurfaceReference.h"
+#include "tests/support/Random.h"
 #include "tests/support/RecordingD3D.h"
+#include "tests/support/SurfaceReference.h"
 #include "tests/support/TestDisplays.h"
 
 #include <gtest/gtest.h>
@@ -17,10 +17,7 @@
 namespace Quib {
 namespace {
 
-using Quib::Test::DisplayLayoutCase;
-using Quib::Test::kDisplayLayouts;
-using Quib::Test::RecordingD3D;
-using namespace Quib::TestSupport;
+using namespace Testing;
 
 std::vector<uint32_t> Solid(int n, uint32_t argb)
 {
@@ -33,7 +30,7 @@ class RenderTarget : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        Quib::Test::MakeTestDisplay(app, kDisplayLayouts[0]);
+        MakeTestDisplay(app, kDisplayLayouts[0]);
         screen = std::make_unique<DDImage>(app.display.get());
         screen->AssignPixels(Solid(64 * 48, 0xFF000000).data(), 64, 48, true);
         ASSERT_TRUE(screen->CreateSurface());
@@ -199,16 +196,8 @@ TEST_F(RenderTarget, CoverageFillLeavesTheCallersSpansAlone)
 
 // ---- Surface paths per layout
 
-class SurfaceBlits : public ::testing::TestWithParam<DisplayLayoutCase> {
+class SurfaceBlits : public DisplayLayoutTest {
 protected:
-    void SetUp() override { Quib::Test::MakeTestDisplay(app, GetParam()); }
-    SurfaceRef::Layout RefLayout() const
-    {
-        const auto& c = GetParam();
-        return SurfaceRef::Layout(c.bitCount, c.redMask, c.greenMask, c.blueMask);
-    }
-    uint32_t OnSurface(uint32_t argb) const { return RefLayout().DisplayCopy(argb | 0xFF000000) & 0xFFFFFF; }
-    uint32_t ChannelBits() const { return GetParam().redMask | GetParam().greenMask | GetParam().blueMask; }
     std::unique_ptr<DDImage> Opaque(int w, int h, uint32_t argb)
     {
         auto image = std::make_unique<DDImage>(app.display.get());
@@ -216,12 +205,9 @@ protected:
         EXPECT_TRUE(image->CreateSurface());
         return image;
     }
-
-    QuibAppBase app;
 };
 
-INSTANTIATE_TEST_SUITE_P(Displays, SurfaceBlits, ::testing::ValuesIn(kDisplayLayouts),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Displays, SurfaceBlits, ::testing::ValuesIn(kDisplayLayouts), DisplayLayoutName);
 
 TEST_P(SurfaceBlits, FilteredStretchOntoTransparentPixelsDrawsOnTheBits)
 {
@@ -395,7 +381,7 @@ TEST_P(SurfaceBlits, SoftwareTestSendsTranslucentImagesToTheBits)
 TEST(DDImageAndMemoryImage, SamePicturesWhereTheRulesAgree)
 {
     QuibAppBase app;
-    Quib::Test::MakeTestDisplay(app, kDisplayLayouts[0]);
+    MakeTestDisplay(app, kDisplayLayouts[0]);
     std::mt19937 rng(21);
     for (int n = 0; n < 60; ++n) {
         const std::vector<uint32_t> base = RandomPicture(rng, 16, 12, true);

@@ -2,7 +2,7 @@
 #include "framework/app/QuibAppBase.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/Graphics.h"
-#include "tests/graphics/SurfaceReference.h"
+#include "tests/support/SurfaceReference.h"
 #include "tests/support/TestDisplays.h"
 
 #include <gtest/gtest.h>
@@ -13,8 +13,7 @@
 namespace Quib {
 namespace {
 
-using Quib::Test::DisplayLayoutCase;
-using Quib::Test::kDisplayLayouts;
+using namespace Testing;
 
 // Resets the injected surface failures after each test.
 struct ScopedFaults {
@@ -25,18 +24,9 @@ struct ScopedFaults {
     }
 };
 
-class DDImageStorage : public ::testing::TestWithParam<DisplayLayoutCase> {
+class DDImageStorage : public DisplayLayoutTest {
 protected:
-    void SetUp() override { Quib::Test::MakeTestDisplay(app, GetParam()); }
     DDInterface* Display() { return app.display.get(); }
-    SurfaceRef::Layout RefLayout() const
-    {
-        const auto& c = GetParam();
-        return SurfaceRef::Layout(c.bitCount, c.redMask, c.greenMask, c.blueMask);
-    }
-    // An opaque ARGB word as a surface value.
-    uint32_t OnSurface(uint32_t argb) const { return RefLayout().DisplayCopy(argb | 0xFF000000) & 0xFFFFFF; }
-    bool Wide() const { return GetParam().bitCount == 32; }
     void Assign(DDImage& image, const std::vector<uint32_t>& words, int w, int h)
     {
         image.AssignPixels(words.data(), w, h, true);
@@ -51,12 +41,10 @@ protected:
         return true;
     }
 
-    QuibAppBase app;
     ScopedFaults faults;
 };
 
-INSTANTIATE_TEST_SUITE_P(Displays, DDImageStorage, ::testing::ValuesIn(kDisplayLayouts),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Displays, DDImageStorage, ::testing::ValuesIn(kDisplayLayouts), DisplayLayoutName);
 
 TEST_P(DDImageStorage, RegisteredInBothSetsForItsLife)
 {
@@ -192,7 +180,7 @@ TEST_P(DDImageStorage, OpaquePixelsNeverTurnIntoTheKey)
 TEST(DDImageKeys, PictureUsingEveryValueGetsNoKeyAndStillDrawsTransparently)
 {
     QuibAppBase app;
-    Quib::Test::MakeTestDisplay(app, kDisplayLayouts[2]); // R5G6B5
+    MakeTestDisplay(app, kDisplayLayouts[2]); // R5G6B5
     // 65536 opaque pixels, one per 16-bit value, and transparent ones.
     const int w = 257, h = 256;
     std::vector<uint32_t> words(size_t(w) * h, 0x00FF0000);

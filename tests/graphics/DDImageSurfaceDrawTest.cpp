@@ -3,12 +3,14 @@
 #include "framework/core/ScanSpan.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/SoftwareRender.h"
-#include "tests/graphics/SoftwareTestSupport.h"
-#include "tests/graphics/SurfaceReference.h"
+#include "tests/support/Differential.h"
+#include "tests/support/Random.h"
+#include "tests/support/SurfaceReference.h"
 #include "tests/support/TestDisplays.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <memory>
 #include <random>
@@ -17,29 +19,14 @@
 namespace Quib {
 namespace {
 
-using Quib::Test::DisplayLayoutCase;
-using Quib::Test::kDisplayLayouts;
-using namespace Quib::TestSupport;
+using namespace Testing;
 
-class SurfaceDraw : public ::testing::TestWithParam<DisplayLayoutCase> {
+class SurfaceDraw : public DisplayLayoutTest {
 protected:
-    void SetUp() override { Quib::Test::MakeTestDisplay(app, GetParam()); }
-
-    SurfaceRef::Layout RefLayout() const
-    {
-        const auto& c = GetParam();
-        return SurfaceRef::Layout(c.bitCount, c.redMask, c.greenMask, c.blueMask);
-    }
-    uint32_t ChannelBits() const { return GetParam().redMask | GetParam().greenMask | GetParam().blueMask; }
-
     // A target image whose surface holds random channel values.
     std::unique_ptr<DDImage> Target(int w, int h, std::mt19937& rng)
     {
-        auto image = std::make_unique<DDImage>(app.display.get());
-        image->Resize(w, h);
-        EXPECT_TRUE(image->CreateSurface());
-        // An opaque picture, as a screen or back buffer is.
-        image->hasTrans = image->hasAlpha = false;
+        auto image = Target(w, h, 0u);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x)
                 image->surface->SetPixelAt(x, y, uint32_t(rng()) & ChannelBits());
@@ -57,16 +44,16 @@ protected:
                 image->surface->SetPixelAt(x, y, fill);
         return image;
     }
-    SurfaceRef::Surface Snapshot(DDImage& image)
+    RefSurface Snapshot(DDImage& image)
     {
-        SurfaceRef::Surface s{RefLayout(), image.width, image.height, {}};
+        RefSurface s{RefLayout(), image.width, image.height, {}};
         for (int y = 0; y < image.height; ++y)
             for (int x = 0; x < image.width; ++x)
                 s.px.push_back(image.surface->PixelAt(x, y));
         return s;
     }
     // First difference between the image's surface and the reference.
-    static std::string Difference(DDImage& image, const SurfaceRef::Surface& ref)
+    static std::string Difference(DDImage& image, const RefSurface& ref)
     {
         for (int y = 0; y < ref.height; ++y)
             for (int x = 0; x < ref.width; ++x)
@@ -84,72 +71,85 @@ protected:
         image->AssignPixels(words.data(), w, h, true);
         return image;
     }
-
-    QuibAppBase app;
+    // Runs `draw` with the image's surface locked and its pixels moved into a
+    // buffer inside a canary border, then moves them back; expects the
+    // border untouched.
+    void DrawInsideCanary(DDImage& image, const std::function<void()>& draw)
+    {
+        ASSERT_TRUE(image.AcquireSurfaceLock());
+        const SurfaceDesc locked = image.lockDesc;
+        const int bpp = int(locked.format.bitCount / 8);
+        CanaryBuffer buffer(image.width, image.height, bpp);
+        const auto* rows = static_cast<const uint8_t*>(locked.bits);
+        for (int y = 0; y < image.height; ++y)
+            std::memcpy(buffer.Bits() + size_t(y) * buffer.Pitch(), rows + size_t(y) * locked.pitch,
+                        size_t(image.width) * bpp);
+        image.lockDesc.bits = buffer.Bits();
+        image.lockDesc.pitch = buffer.Pitch();
+        draw();
+        image.lockDesc = locked;
+        for (int y = 0; y < image.height; ++y)
+            std::memcpy(static_cast<uint8_t*>(locked.bits) + size_t(y) * locked.pitch,
+                        buffer.Bits() + size_t(y) * buffer.Pitch(), size_t(image.width) * bpp);
+        image.ReleaseSurfaceLock();
+        EXPECT_EQ(buffer.CanaryDamage(), "") << "wrote outside the surface";
+    }
 };
 
-INSTANTIATE_TEST_SUITE_P(Displays, SurfaceDraw, ::testing::ValuesIn(kDisplayLayouts),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-Rect RandomRectIn(std::mt19937& rng, int w, int h)
-{
-    const int x = RandomInt(rng, 0, w - 1), y = RandomInt(rng, 0, h - 1);
-    return Rect(x, y, RandomInt(rng, 0, w - x), RandomInt(rng, 0, h - y));
-}
+INSTANTIATE_TEST_SUITE_P(Displays, SurfaceDraw, ::testing::ValuesIn(kDisplayLayouts), DisplayLayoutName);
 
 // ---- Differential checks against the plain reference, seeded random cases.
 
 TEST_P(SurfaceDraw, FillsMatchReference)
 {
-    std::mt19937 rng(11);
-    for (int n = 0; n < 200; ++n) {
+    RunCases("fill", 200, [&](uint32_t seed) {
+        std::mt19937 rng(seed);
         auto image = Target(23, 17, rng);
         auto ref = Snapshot(*image);
         const Rect r = RandomRectIn(rng, 23, 17);
         const Color c = RandomColor(rng);
-        const bool additive = n % 2;
-        if (additive) {
-            image->SurfaceFillRectangleAdditive(r, c);
-            SurfaceRef::FillAdditive(ref, r, c);
+        if (seed % 2) {
+            DrawInsideCanary(*image, [&] { image->SurfaceFillRectangleAdditive(r, c); });
+            RefFillAdditive(ref, r, c);
         } else {
-            image->SurfaceFillRectangle(r, c);
-            SurfaceRef::Fill(ref, r, c);
+            DrawInsideCanary(*image, [&] { image->SurfaceFillRectangle(r, c); });
+            RefFill(ref, r, c);
         }
-        ASSERT_EQ(Difference(*image, ref), "") << "case " << n << (additive ? " additive" : " normal");
-    }
+        ASSERT_EQ(Difference(*image, ref), "");
+    });
 }
 
 TEST_P(SurfaceDraw, LinesMatchReference)
 {
-    std::mt19937 rng(12);
-    for (int n = 0; n < 300; ++n) {
+    RunCases("line", 300, [&](uint32_t seed) {
+        std::mt19937 rng(seed);
         auto image = Target(31, 19, rng);
         auto ref = Snapshot(*image);
         const double x1 = RandomDouble(rng, 0, 30.99), y1 = RandomDouble(rng, 0, 18.99);
         const double x2 = RandomDouble(rng, 0, 30.99), y2 = RandomDouble(rng, 0, 18.99);
         const Color c = RandomColor(rng);
-        switch (n % 3) {
+        switch (seed % 3) {
         case 0:
-            image->SurfaceDrawLine(x1, y1, x2, y2, c);
-            SurfaceRef::Line(ref, x1, y1, x2, y2, c);
+            DrawInsideCanary(*image, [&] { image->SurfaceDrawLine(x1, y1, x2, y2, c); });
+            RefLine(ref, x1, y1, x2, y2, c);
             break;
         case 1:
-            image->SurfaceDrawLineAdditive(x1, y1, x2, y2, c);
-            SurfaceRef::LineAdditive(ref, x1, y1, x2, y2, c);
+            DrawInsideCanary(*image, [&] { image->SurfaceDrawLineAdditive(x1, y1, x2, y2, c); });
+            RefLineAdditive(ref, x1, y1, x2, y2, c);
             break;
         default:
-            image->SurfaceDrawSmoothLine(x1, y1, x2, y2, c);
-            SurfaceRef::SmoothLine(ref, x1, y1, x2, y2, c);
+            DrawInsideCanary(*image, [&] { image->SurfaceDrawSmoothLine(x1, y1, x2, y2, c); });
+            RefSmoothLine(ref, x1, y1, x2, y2, c);
             break;
         }
-        ASSERT_EQ(Difference(*image, ref), "") << "case " << n;
-    }
+        ASSERT_EQ(Difference(*image, ref), "");
+    });
 }
 
 TEST_P(SurfaceDraw, CoverageFillMatchesReference)
 {
-    std::mt19937 rng(13);
-    for (int n = 0; n < 100; ++n) {
+    RunCases("coverage fill", 100, [&](uint32_t seed) {
+        std::mt19937 rng(seed);
         auto image = Target(20, 12, rng);
         auto ref = Snapshot(*image);
         std::vector<uint8_t> coverage(20 * 12);
@@ -161,16 +161,18 @@ TEST_P(SurfaceDraw, CoverageFillMatchesReference)
             spans.push_back(ScanSpan{y, x, RandomInt(rng, 0, 20 - x)});
         }
         const Color c = RandomColor(rng);
-        SurfaceFillSpansWithCoverage(*image, spans.data(), int(spans.size()), c, coverage.data(), 0, 0, 20);
-        SurfaceRef::CoverageFill(ref, spans.data(), int(spans.size()), c, coverage.data(), 0, 0, 20);
-        ASSERT_EQ(Difference(*image, ref), "") << "case " << n;
-    }
+        DrawInsideCanary(*image, [&] {
+            SurfaceFillSpansWithCoverage(*image, spans.data(), int(spans.size()), c, coverage.data(), 0, 0, 20);
+        });
+        RefCoverageFill(ref, spans.data(), int(spans.size()), c, coverage.data(), 0, 0, 20);
+        ASSERT_EQ(Difference(*image, ref), "");
+    });
 }
 
 TEST_P(SurfaceDraw, ImageCopiesMatchReference)
 {
-    std::mt19937 rng(14);
-    for (int n = 0; n < 400; ++n) {
+    RunCases("copy", 400, [&](uint32_t seed) {
+        std::mt19937 rng(seed);
         const int sw = RandomInt(rng, 1, 40), sh = RandomInt(rng, 1, 8);
         std::vector<uint32_t> words = RandomPicture(rng, sw, sh, RandomInt(rng, 0, 3) == 0);
         if (RandomInt(rng, 0, 5) == 0) {
@@ -179,46 +181,44 @@ TEST_P(SurfaceDraw, ImageCopiesMatchReference)
             words = pic.bits;
         }
         auto source = Source(words, sw, sh);
-        if (n % 7 == 0)
+        if (seed % 7 == 0)
             source->TryPalettize();
         const Rect sr = RandomRectIn(rng, sw, sh);
         auto image = Target(44, 10, rng);
         const int x = RandomInt(rng, 0, 44 - sr.width), y = RandomInt(rng, 0, 10 - sr.height);
         const Color c = RandomColor(rng);
         auto ref = Snapshot(*image);
-        SurfaceRef::Source src{words.data(), sw, source->hasTrans, source->hasAlpha};
-        const int kind = n % 4;
+        RefSource src{words.data(), sw, source->hasTrans, source->hasAlpha};
+        const int kind = int(seed % 4);
         switch (kind) {
         case 0:
-            image->SurfacePutImage(source.get(), x, y, sr, c);
-            SurfaceRef::PutImage(ref, x, y, src, sr, c, false);
+            DrawInsideCanary(*image, [&] { image->SurfacePutImage(source.get(), x, y, sr, c); });
+            RefPutImage(ref, x, y, src, sr, c, false);
             break;
         case 1:
-            image->SurfacePutImageAdditive(source.get(), x, y, sr, c);
-            SurfaceRef::PutImageAdditive(ref, x, y, src, sr, c, false);
+            DrawInsideCanary(*image, [&] { image->SurfacePutImageAdditive(source.get(), x, y, sr, c); });
+            RefPutImageAdditive(ref, x, y, src, sr, c, false);
             break;
         case 2:
-            image->SurfacePutImageMirrored(source.get(), x, y, sr, c);
-            SurfaceRef::PutImage(ref, x, y, src, sr, c, true);
+            DrawInsideCanary(*image, [&] { image->SurfacePutImageMirrored(source.get(), x, y, sr, c); });
+            RefPutImage(ref, x, y, src, sr, c, true);
             break;
         default:
-            image->SurfacePutImageMirroredAdditive(source.get(), x, y, sr, c);
-            SurfaceRef::PutImageAdditive(ref, x, y, src, sr, c, true);
+            DrawInsideCanary(*image, [&] { image->SurfacePutImageMirroredAdditive(source.get(), x, y, sr, c); });
+            RefPutImageAdditive(ref, x, y, src, sr, c, true);
             break;
         }
-        ASSERT_EQ(Difference(*image, ref), "") << "case " << n << " kind " << kind << " colour " << c.red << ","
-                                               << c.green << "," << c.blue << "," << c.alpha << " palette "
-                                               << source->IsPaletteForm() << " x " << x << " sr " << sr.x << ","
-                                               << sr.y << "," << sr.width << "," << sr.height << " src "
-                                               << std::hex << words[size_t(sr.y + 9 - y) * sw + sr.x];
+        ASSERT_EQ(Difference(*image, ref), "") << "kind " << kind << " palette " << source->IsPaletteForm()
+                                               << " at " << x << "," << y << " sr " << sr.x << "," << sr.y << ","
+                                               << sr.width << "," << sr.height;
         EXPECT_TRUE(source->drawn);
-    }
+    });
 }
 
 TEST_P(SurfaceDraw, VolatileCopiesMatchReference)
 {
-    std::mt19937 rng(15);
-    for (int n = 0; n < 100; ++n) {
+    RunCases("volatile copy", 100, [&](uint32_t seed) {
+        std::mt19937 rng(seed);
         const int sw = RandomInt(rng, 1, 30), sh = RandomInt(rng, 1, 6);
         const std::vector<uint32_t> words = RandomPicture(rng, sw, sh);
         auto source = Source(words, sw, sh);
@@ -227,18 +227,18 @@ TEST_P(SurfaceDraw, VolatileCopiesMatchReference)
         auto image = Target(32, 8, rng);
         const int x = RandomInt(rng, 0, 32 - sr.width), y = RandomInt(rng, 0, 8 - sr.height);
         auto ref = Snapshot(*image);
-        image->SurfacePutImage(source.get(), x, y, sr, Color::White);
-        SurfaceRef::PutImageVolatile(ref, x, y, SurfaceRef::Source{words.data(), sw}, sr);
-        ASSERT_EQ(Difference(*image, ref), "") << "case " << n;
+        DrawInsideCanary(*image, [&] { image->SurfacePutImage(source.get(), x, y, sr, Color::White); });
+        RefPutImageVolatile(ref, x, y, RefSource{words.data(), sw}, sr);
+        ASSERT_EQ(Difference(*image, ref), "");
         // The volatile path reads the bits, not a display copy.
         EXPECT_FALSE(source->nativeAlpha);
-    }
+    });
 }
 
 TEST_P(SurfaceDraw, NearestStretchesMatchReference)
 {
-    std::mt19937 rng(16);
-    for (int n = 0; n < 200; ++n) {
+    RunCases("nearest stretch", 200, [&](uint32_t seed) {
+        std::mt19937 rng(seed);
         const int sw = RandomInt(rng, 1, 20), sh = RandomInt(rng, 1, 20);
         const std::vector<uint32_t> words = RandomPicture(rng, sw, sh);
         auto source = Source(words, sw, sh);
@@ -247,18 +247,18 @@ TEST_P(SurfaceDraw, NearestStretchesMatchReference)
         const Rect dest(RandomInt(rng, -5, 25), RandomInt(rng, -5, 25), RandomInt(rng, 1, 30), RandomInt(rng, 1, 30));
         const Rect clip = RandomRectIn(rng, 30, 30);
         const Color c = RandomColor(rng);
-        const DrawMode mode = RandomInt(rng, 0, 2) ? 0 : 1;
-        const bool mirrored = n % 2;
+        const DrawMode mode = RandomInt(rng, 0, 2) ? DRAWMODE_NORMAL : DRAWMODE_ADDITIVE;
+        const bool mirrored = seed % 2;
         auto ref = Snapshot(*image);
-        SurfaceRef::Source src{words.data(), sw, source->hasTrans, source->hasAlpha};
+        RefSource src{words.data(), sw, source->hasTrans, source->hasAlpha};
         if (!mirrored) {
             Rect R;
             DoubleRect area;
             if (sr.width > 0 && sr.height > 0 && ClipStretchRects(dest, sr, clip, R, area)) {
                 const double a[4] = {area.x, area.y, area.width, area.height};
-                SurfaceRef::Stretch(ref, R, a, src, c, mode, false);
+                RefStretch(ref, R, a, src, c, mode, false);
             }
-            image->PutImageStretched(source.get(), dest, sr, clip, c, mode, true);
+            DrawInsideCanary(*image, [&] { image->PutImageStretched(source.get(), dest, sr, clip, c, mode, true); });
         } else {
             const Rect vis = dest.Intersection(clip);
             if (vis.width > 0 && vis.height > 0 && sr.width > 0 && sr.height > 0) {
@@ -266,18 +266,19 @@ TEST_P(SurfaceDraw, NearestStretchesMatchReference)
                 const double a[4] = {sx * ((dest.x + dest.width) - (vis.x + vis.width)) + sr.x,
                                      sy * (vis.y - dest.y) + sr.y, sr.width + sx * (vis.width - dest.width),
                                      sr.height + sy * (vis.height - dest.height)};
-                SurfaceRef::Stretch(ref, vis, a, src, c, mode, true);
+                RefStretch(ref, vis, a, src, c, mode, true);
             }
-            image->PutImageStretchedMirrored(source.get(), dest, sr, clip, c, mode, true);
+            DrawInsideCanary(*image,
+                             [&] { image->PutImageStretchedMirrored(source.get(), dest, sr, clip, c, mode, true); });
         }
-        ASSERT_EQ(Difference(*image, ref), "") << "case " << n << (mirrored ? " mirrored" : "");
-    }
+        ASSERT_EQ(Difference(*image, ref), "") << (mirrored ? "mirrored" : "");
+    });
 }
 
 TEST_P(SurfaceDraw, RotatedDrawsMatchReference)
 {
-    std::mt19937 rng(17);
-    for (int n = 0; n < 150; ++n) {
+    RunCases("rotated", 150, [&](uint32_t seed) {
+        std::mt19937 rng(seed);
         const int sw = RandomInt(rng, 2, 14), sh = RandomInt(rng, 2, 14);
         const std::vector<uint32_t> words = RandomPicture(rng, sw, sh);
         auto source = Source(words, sw, sh);
@@ -288,15 +289,15 @@ TEST_P(SurfaceDraw, RotatedDrawsMatchReference)
         const float cx = float(RandomDouble(rng, 0, sw)), cy = float(RandomDouble(rng, 0, sh));
         const double angle = RandomInt(rng, 0, 3) == 0 ? 0.0 : RandomDouble(rng, -7, 7);
         const Color c = RandomColor(rng);
-        const DrawMode mode = DrawMode(RandomInt(rng, 0, 2));
+        const DrawMode mode = DrawMode(RandomInt(rng, DRAWMODE_NORMAL, DRAWMODE_NORMAL_COLOR));
         auto ref = Snapshot(*image);
         const float position[2] = {x, y};
         double bounds[4];
         if (RotatedBlitBounds(position, sr, clip, bounds, cx, cy, angle))
-            SurfaceRef::Rotate(ref, bounds, SurfaceRef::Source{words.data(), sw}, sr, x, y, c, mode, angle, cx, cy);
-        image->PutImageRotated(source.get(), x, y, sr, clip, c, mode, angle, cx, cy);
-        ASSERT_EQ(Difference(*image, ref), "") << "case " << n;
-    }
+            RefRotate(ref, bounds, RefSource{words.data(), sw}, sr, x, y, c, mode, angle, cx, cy);
+        DrawInsideCanary(*image, [&] { image->PutImageRotated(source.get(), x, y, sr, clip, c, mode, angle, cx, cy); });
+        ASSERT_EQ(Difference(*image, ref), "");
+    });
 }
 
 TEST_P(SurfaceDraw, DrawsReachingPastTheSurfaceOrTheSourceAreCut)
@@ -374,7 +375,7 @@ TEST_P(SurfaceDraw, DrawsReachingPastTheSurfaceOrTheSourceAreCut)
             break;
         }
         }
-        SurfaceRef::Surface window{RefLayout(), W, H, {}};
+        RefSurface window{RefLayout(), W, H, {}};
         for (int j = 0; j < H; ++j)
             for (int i = 0; i < W; ++i)
                 window.px.push_back(big->surface->PixelAt(i + M, j + M));

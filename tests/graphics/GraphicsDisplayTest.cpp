@@ -9,9 +9,9 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/SysFont.h"
 #include "platform/FileNames.h"
-#include "tests/graphics/RecordingImage.h"
 #include "tests/support/ImageFixtures.h"
 #include "tests/support/RecordingD3D.h"
+#include "tests/support/RecordingImage.h"
 #include "tests/support/ScopedPak.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestDisplays.h"
@@ -24,12 +24,12 @@
 namespace Quib {
 namespace {
 
-namespace T = Quib::Test;
+using namespace Testing;
 
 struct DisplayFixture {
     QuibAppBase app;
-    DDInterface& display = T::MakeTestDisplay(app, T::kDisplayLayouts[0]);
-    T::RecordingD3D d3d;
+    DDInterface& display = MakeTestDisplay(app, kDisplayLayouts[0]);
+    RecordingD3D d3d;
     ~DisplayFixture()
     {
         display.d3d = nullptr;
@@ -65,7 +65,7 @@ TEST(GraphicsDisplay, SubpixelTransformGoesThroughTheMatrixOnlyOnTheRenderTarget
     EXPECT_TRUE(f.Logged("TextureBltTransformed") || f.Logged("BltTransformed"));
 
     // The 3-D target flag alone does not make a destination the render target.
-    T::RecordingImage plain(64, 64);
+    RecordingImage plain(64, 64);
     Graphics p(&plain);
     p.is3DTarget = true;
     p.DrawImageWithTransformSmooth(&sprite, t, 20, 20);
@@ -151,17 +151,17 @@ TEST(GraphicsDisplay, SystemTextOnASurfaceIsAlignedAndClipped)
 }
 
 struct BitmapFont {
-    T::TempDir dir;
-    T::ScopedPak pak;
+    TempDir dir;
+    ScopedPak pak;
     std::unique_ptr<BMFont> font;
     BitmapFont()
     {
-        T::PngSpec spec;
+        PngSpec spec;
         spec.width = 16;
         spec.height = 16;
         spec.colorType = 6;
         spec.rows.assign(16 * 16 * 4, 255);
-        dir.WriteFile("f_0.png", T::EncodePng(spec));
+        dir.WriteFile("f_0.png", EncodePng(spec));
         dir.WriteFile("f.fnt", "info face=\"F\" size=16\r\n"
                                "common lineHeight=18 base=12 scaleW=16 scaleH=16 pages=1\r\n"
                                "page id=0 file=\"f_0.png\"\r\n"
@@ -177,7 +177,7 @@ TEST(GraphicsDisplay, ResizedGlyphsGoThroughTheDevice)
     BitmapFont b;
     ASSERT_TRUE(b.font->IsLoaded());
     f.display.d3d = &f.d3d;
-    T::RecordingImage dest(200, 200);
+    RecordingImage dest(200, 200);
     Graphics g(&dest);
     g.transX = 5;
     g.transY = 7;

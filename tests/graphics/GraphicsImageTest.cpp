@@ -1,15 +1,14 @@
 // Graphics image drawing, checked at the image slots.
 #include "framework/graphics/DrawTransform.h"
 #include "framework/graphics/Graphics.h"
-#include "tests/graphics/RecordingImage.h"
+#include "tests/support/RecordingImage.h"
 
 #include <gtest/gtest.h>
 
 namespace Quib {
 namespace {
 
-using Test::RecordingImage;
-using Test::SizedImage;
+using namespace Testing;
 
 struct Fixture {
     RecordingImage dest{640, 480};

@@ -2,7 +2,7 @@
 // fixed advances that records what it is asked to draw.
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
-#include "tests/graphics/RecordingImage.h"
+#include "tests/support/RecordingImage.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 namespace Quib {
 namespace {
 
-using Test::RecordingImage;
+using namespace Testing;
 
 struct DrawnText {
     std::u16string text;

@@ -7,20 +7,14 @@
 namespace Quib {
 namespace {
 
-using Quib::Test::GifSpec;
-using Quib::Test::MakeGif;
+using namespace Testing;
 
 const std::vector<uint32_t> kFour = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFFFF};
 
 std::unique_ptr<ImageLib::Image> ReadGifBytes(const std::string& bytes)
 {
-    Quib::Test::TempDir dir;
+    TempDir dir;
     return ImageLib::ReadGif(dir.WriteFile("pic.gif", bytes));
-}
-
-std::vector<uint32_t> Words(const ImageLib::Image& image)
-{
-    return {image.pixels, image.pixels + size_t(image.width) * size_t(image.height)};
 }
 
 GifSpec Simple(int width, int height, std::vector<uint8_t> indices)
@@ -119,7 +113,7 @@ TEST(ReadGif, CodeEqualToTheNextFreeCodeRepeatsThePreviousString)
 {
     // 2-bit table: clear 4, end 5; codes 1, 6 (= "1 1"), 7 (= "1 1 1").
     GifSpec spec = Simple(6, 1, {});
-    spec.lzw = Quib::Test::GifPackCodes({{4, 3}, {1, 3}, {6, 3}, {7, 3}, {5, 4}});
+    spec.lzw = GifPackCodes({{4, 3}, {1, 3}, {6, 3}, {7, 3}, {5, 4}});
     auto image = ReadGifBytes(MakeGif(spec));
     ASSERT_TRUE(image);
     EXPECT_EQ(Words(*image), std::vector<uint32_t>(6, 0xFF00FF00));
@@ -128,7 +122,7 @@ TEST(ReadGif, CodeEqualToTheNextFreeCodeRepeatsThePreviousString)
 TEST(ReadGif, ClearCodeInTheMiddleResetsTheTable)
 {
     GifSpec spec = Simple(4, 1, {});
-    spec.lzw = Quib::Test::GifPackCodes({{4, 3}, {0, 3}, {1, 3}, {4, 3}, {2, 3}, {3, 3}, {5, 3}});
+    spec.lzw = GifPackCodes({{4, 3}, {0, 3}, {1, 3}, {4, 3}, {2, 3}, {3, 3}, {5, 3}});
     auto image = ReadGifBytes(MakeGif(spec));
     ASSERT_TRUE(image);
     EXPECT_EQ(Words(*image), (std::vector<uint32_t>{0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFFFF}));
@@ -153,7 +147,7 @@ TEST(ReadGif, FullTableWithoutClearCodeKeepsDecoding)
     }
     codes.push_back({5, 12});
     GifSpec spec = Simple(int(want.size()), 1, {});
-    spec.lzw = Quib::Test::GifPackCodes(codes);
+    spec.lzw = GifPackCodes(codes);
     auto image = ReadGifBytes(MakeGif(spec));
     ASSERT_TRUE(image);
     EXPECT_EQ(Words(*image), want);
@@ -163,7 +157,7 @@ TEST(ReadGif, MinimumCodeSizeElevenIsRead)
 {
     GifSpec spec = Simple(2, 1, {});
     spec.minimumCodeSize = 11;
-    spec.lzw = Quib::Test::GifPackCodes({{2048, 12}, {3, 12}, {1, 12}, {2049, 12}});
+    spec.lzw = GifPackCodes({{2048, 12}, {3, 12}, {1, 12}, {2049, 12}});
     auto image = ReadGifBytes(MakeGif(spec));
     ASSERT_TRUE(image);
     EXPECT_EQ(Words(*image), (std::vector<uint32_t>{0xFFFFFFFF, 0xFF00FF00}));
@@ -204,9 +198,9 @@ TEST(ReadGif, EarlyEndLeavesTheRestCleared)
         const char* name;
         std::string lzw;
     } cases[] = {
-        {"end code", Quib::Test::GifPackCodes({{4, 3}, {1, 3}, {5, 3}})},
-        {"code beyond the table", Quib::Test::GifPackCodes({{4, 3}, {1, 3}, {7, 3}, {2, 3}})},
-        {"no more sub-blocks", Quib::Test::GifPackCodes({{4, 3}, {1, 3}})},
+        {"end code", GifPackCodes({{4, 3}, {1, 3}, {5, 3}})},
+        {"code beyond the table", GifPackCodes({{4, 3}, {1, 3}, {7, 3}, {2, 3}})},
+        {"no more sub-blocks", GifPackCodes({{4, 3}, {1, 3}})},
         {"file ends", std::string("\x05", 1) + char(0x0C)},
     };
     for (const Case& c : cases) {
@@ -262,7 +256,7 @@ TEST(ReadGif, RefusesWhatItCannotRead)
     GifSpec wide = Simple(0x9000, 1, {0}); // not a negative width either
     GifSpec codeSize12 = Simple(1, 1, {});
     codeSize12.minimumCodeSize = 12;
-    codeSize12.lzw = Quib::Test::GifPackCodes({{4096, 13}, {1, 13}});
+    codeSize12.lzw = GifPackCodes({{4096, 13}, {1, 13}});
     std::string noImage = MakeGif(Simple(1, 1, {0})).substr(0, 6 + 7 + 12) + ";";
     std::string shortTable = MakeGif(Simple(1, 1, {0})).substr(0, 6 + 7 + 5);
     struct Case {

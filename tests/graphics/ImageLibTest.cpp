@@ -14,48 +14,42 @@
 namespace Quib {
 namespace {
 
-using ImageLib::Image;
-namespace T = Quib::Test;
-
-std::vector<uint32_t> Words(const Image& image)
-{
-    return {image.pixels, image.pixels + size_t(image.width) * size_t(image.height)};
-}
+using namespace Testing;
 
 // 1 x 1 pictures of each kind, told apart by their colour.
 std::string Tga(uint32_t argb, int width = 1, int height = 1)
 {
-    return T::MakeTga(width, height, 32, 0x28, std::vector<uint32_t>(size_t(width * height), argb));
+    return MakeTga(width, height, 32, 0x28, std::vector<uint32_t>(size_t(width * height), argb));
 }
 
 std::string Png(const std::vector<uint32_t>& words, int width, int height)
 {
-    T::PngSpec spec{width, height, PNG_COLOR_TYPE_RGB_ALPHA, 8, false, {}, {}, {}};
+    PngSpec spec{width, height, PNG_COLOR_TYPE_RGB_ALPHA, 8, false, {}, {}, {}};
     for (uint32_t w : words)
         spec.rows.insert(spec.rows.end(), {uint8_t(w >> 16), uint8_t(w >> 8), uint8_t(w), uint8_t(w >> 24)});
-    return T::EncodePng(spec);
+    return EncodePng(spec);
 }
 
 std::string Png(uint32_t argb) { return Png({argb}, 1, 1); }
 
 std::string Gif(uint32_t rgb)
 {
-    T::GifSpec spec;
+    GifSpec spec;
     spec.globalTable = {rgb, 0};
     spec.width = spec.height = 1;
     spec.indices = {0};
-    return T::MakeGif(spec);
+    return MakeGif(spec);
 }
 
 std::string GreyJpeg(uint8_t grey, int width = 8, int height = 8)
 {
-    return T::EncodeJpeg(width, height, 1, std::vector<uint8_t>(size_t(width * height), grey));
+    return EncodeJpeg(width, height, 1, std::vector<uint8_t>(size_t(width * height), grey));
 }
 
 struct ImageFiles : ::testing::Test {
-    T::TempDir dir;
-    T::ScopedWorkingDirectory cwd{dir.Path()};
-    T::ScopedPak pak;
+    TempDir dir;
+    ScopedWorkingDirectory cwd{dir.Path()};
+    ScopedPak pak;
 
     void Write(const std::string& name, const std::string& bytes)
     {
@@ -70,10 +64,10 @@ struct File {
 };
 
 // Loads a path in a fresh working folder that holds the files.
-std::unique_ptr<Image> LoadAmong(const std::vector<File>& files, const char* path, bool lookForAlpha)
+std::unique_ptr<ImageLib::Image> LoadAmong(const std::vector<File>& files, const char* path, bool lookForAlpha)
 {
-    T::TempDir here;
-    T::ScopedWorkingDirectory inHere(here.Path());
+    TempDir here;
+    ScopedWorkingDirectory inHere(here.Path());
     for (const File& f : files)
         here.WriteFile(f.name, f.bytes);
     ClearDirectoryCache();
@@ -177,8 +171,8 @@ TEST_F(ImageFiles, AlphaOnlyColourBelongsToEachThread)
 TEST_F(ImageFiles, TgaAcceptedAndRefused)
 {
     const std::vector<uint32_t> pixels = {0x01020304, 0xFF0000FF, 0x00FFFFFF, 0x80808080, 0xFFFFFFFF, 0};
-    std::string good = T::MakeTga(3, 2, 32, 0x28, pixels);
-    std::string huge = T::MakeTga(0xFFFF, 0xFFFF, 32, 0x28, pixels);
+    std::string good = MakeTga(3, 2, 32, 0x28, pixels);
+    std::string huge = MakeTga(0xFFFF, 0xFFFF, 32, 0x28, pixels);
     // The header's first three bytes: id length, colour-map type, image type.
     auto withHeader = [&](int idLength, int mapType, int type, const std::string& afterHeader = "") {
         std::string bytes = good;
@@ -194,13 +188,13 @@ TEST_F(ImageFiles, TgaAcceptedAndRefused)
     } cases[] = {
         {"32-bit top-down", good, true},
         {"extra bytes after the pixels", good + "xyz", true},
-        {"24-bit", T::MakeTga(3, 2, 24, 0x28, pixels), false},
-        {"bottom-up", T::MakeTga(3, 2, 32, 0x08, pixels), false},
-        {"no alpha bits", T::MakeTga(3, 2, 32, 0x20, pixels), false},
+        {"24-bit", MakeTga(3, 2, 24, 0x28, pixels), false},
+        {"bottom-up", MakeTga(3, 2, 32, 0x08, pixels), false},
+        {"no alpha bits", MakeTga(3, 2, 32, 0x20, pixels), false},
         {"pixels cut short", good.substr(0, good.size() - 1), false},
         {"header cut short", good.substr(0, 17), false},
         {"size beyond the file", huge, false},
-        {"zero size", T::MakeTga(0, 2, 32, 0x28, {}), false},
+        {"zero size", MakeTga(0, 2, 32, 0x28, {}), false},
         {"id field", withHeader(3, 0, 2, "abc"), false},
         {"id length without the field", withHeader(3, 0, 2), false},
         {"colour map", withHeader(0, 1, 2), false},
@@ -233,7 +227,7 @@ TEST_F(ImageFiles, PngKinds)
     };
     struct Case {
         const char* label;
-        T::PngSpec spec;
+        PngSpec spec;
         std::vector<uint32_t> want;
     } cases[] = {
         {"RGB is opaque",
@@ -262,7 +256,7 @@ TEST_F(ImageFiles, PngKinds)
          {0xFF12569A, 0x800000FF, 0x00000000, 0xDDAABBCC, 0x04010203, 0x00FFFFFF}},
     };
     for (const Case& c : cases) {
-        Write("pic.png", T::EncodePng(c.spec));
+        Write("pic.png", EncodePng(c.spec));
         auto image = ImageLib::ReadPng("pic.png");
         ASSERT_TRUE(image) << c.label;
         EXPECT_EQ(image->width, 3) << c.label;
@@ -274,14 +268,14 @@ TEST_F(ImageFiles, InterlacedPngComesOutInOrder)
 {
     std::mt19937 random(3);
     const int width = 13, height = 11;
-    T::PngSpec spec{width, height, PNG_COLOR_TYPE_RGB_ALPHA, 8, true, {}, {}, {}};
+    PngSpec spec{width, height, PNG_COLOR_TYPE_RGB_ALPHA, 8, true, {}, {}, {}};
     std::vector<uint32_t> want;
     for (int i = 0; i < width * height; ++i) {
         uint32_t w = uint32_t(random());
         want.push_back(w);
         spec.rows.insert(spec.rows.end(), {uint8_t(w >> 16), uint8_t(w >> 8), uint8_t(w), uint8_t(w >> 24)});
     }
-    Write("pic.png", T::EncodePng(spec));
+    Write("pic.png", EncodePng(spec));
     auto image = ImageLib::ReadPng("pic.png");
     ASSERT_TRUE(image);
     EXPECT_EQ(Words(*image), want);
@@ -290,7 +284,7 @@ TEST_F(ImageFiles, InterlacedPngComesOutInOrder)
 TEST_F(ImageFiles, WritePngThenReadPngGivesTheSameWords)
 {
     std::mt19937 random(11);
-    Image image;
+    ImageLib::Image image;
     image.width = 37;
     image.height = 19;
     image.pixels = new uint32_t[37 * 19];
@@ -325,8 +319,8 @@ TEST_F(ImageFiles, BrokenPngsAreRefused)
         Write("pic.png", c.bytes);
         EXPECT_FALSE(ImageLib::ReadPng("pic.png")) << c.label;
     }
-    T::PngSpec huge{20000, 1, PNG_COLOR_TYPE_GRAY, 8, false, std::vector<uint8_t>(20000), {}, {}};
-    Write("pic.png", T::EncodePng(huge));
+    PngSpec huge{20000, 1, PNG_COLOR_TYPE_GRAY, 8, false, std::vector<uint8_t>(20000), {}, {}};
+    Write("pic.png", EncodePng(huge));
     EXPECT_FALSE(ImageLib::ReadPng("pic.png")) << "wider than the limit";
 }
 
@@ -335,7 +329,7 @@ TEST_F(ImageFiles, GreyJpegIsOpaqueGrey)
     std::vector<uint8_t> samples;
     for (int i = 0; i < 16 * 8; ++i)
         samples.push_back(uint8_t(i * 2));
-    Write("pic.jpg", T::EncodeJpeg(16, 8, 1, samples));
+    Write("pic.jpg", EncodeJpeg(16, 8, 1, samples));
     auto image = ImageLib::ReadJpeg("pic.jpg");
     ASSERT_TRUE(image);
     EXPECT_EQ(image->width, 16);
@@ -356,12 +350,12 @@ TEST_F(ImageFiles, JpegMatchesPlainLibjpegDecoding)
         std::vector<uint8_t> samples;
         for (int i = 0; i < width * height * 3; ++i)
             samples.push_back(uint8_t(random() % 64 + (i % 3) * 60));
-        std::string bytes = T::EncodeJpeg(width, height, 3, samples, 85);
+        std::string bytes = EncodeJpeg(width, height, 3, samples, 85);
         Write("pic.jpg", bytes);
         auto image = ImageLib::ReadJpeg("pic.jpg");
         ASSERT_TRUE(image);
         int w = 0, h = 0;
-        std::vector<uint32_t> plain = T::DecodeJpegPlain(bytes, w, h);
+        std::vector<uint32_t> plain = DecodeJpegPlain(bytes, w, h);
         EXPECT_EQ(image->width, w);
         EXPECT_EQ(image->height, h);
         EXPECT_EQ(Words(*image), plain) << width << "x" << height;
@@ -378,7 +372,7 @@ TEST_F(ImageFiles, CmykJpegIsConverted)
     for (int y = 0; y < 8; ++y)
         for (int x = 0; x < 32; ++x)
             samples.insert(samples.end(), inks[x / 8], inks[x / 8] + 4);
-    Write("pic.jpg", T::EncodeJpeg(32, 8, 4, samples, 100));
+    Write("pic.jpg", EncodeJpeg(32, 8, 4, samples, 100));
     auto image = ImageLib::ReadJpeg("pic.jpg");
     ASSERT_TRUE(image);
     for (int block = 0; block < 4; ++block) {
@@ -394,7 +388,7 @@ TEST_F(ImageFiles, DamagedJpegs)
     std::vector<uint8_t> noise(64 * 64 * 3);
     for (uint8_t& v : noise)
         v = uint8_t(random());
-    std::string good = T::EncodeJpeg(64, 64, 3, noise);
+    std::string good = EncodeJpeg(64, 64, 3, noise);
     Write("cut.jpg", good.substr(0, good.size() * 2 / 3));
     auto cut = ImageLib::ReadJpeg("cut.jpg");
     ASSERT_TRUE(cut) << "a cut file gives what could be decoded";
@@ -413,7 +407,7 @@ TEST_F(ImageFiles, ProgressiveJpegWithCountlessScansIsRefused)
     std::vector<uint8_t> samples(32 * 32 * 3);
     for (size_t i = 0; i < samples.size(); ++i)
         samples[i] = uint8_t(i * 7);
-    std::string good = T::EncodeJpeg(32, 32, 3, samples, 80, true);
+    std::string good = EncodeJpeg(32, 32, 3, samples, 80, true);
     size_t lastScan = good.rfind("\xFF\xDA");
     ASSERT_NE(lastScan, std::string::npos);
     std::string scan = good.substr(lastScan, good.size() - 2 - lastScan);
@@ -428,7 +422,7 @@ TEST_F(ImageFiles, ProgressiveJpegWithCountlessScansIsRefused)
 
 TEST_F(ImageFiles, WriteJpegKeepsTheColours)
 {
-    Image image;
+    ImageLib::Image image;
     image.width = 16;
     image.height = 16;
     image.pixels = new uint32_t[256];
@@ -443,7 +437,7 @@ TEST_F(ImageFiles, WriteJpegKeepsTheColours)
         for (int shift : {0, 8, 16, 24})
             EXPECT_NEAR(int((back->pixels[i] >> shift) & 0xFF), int((want >> shift) & 0xFF), 6) << i;
     }
-    Image empty;
+    ImageLib::Image empty;
     EXPECT_FALSE(ImageLib::WriteJpeg("empty.jpg", &empty));
     EXPECT_FALSE(ImageLib::WritePng("empty.png", &empty));
     EXPECT_FALSE(ImageLib::WritePng("null.png", nullptr));
@@ -471,7 +465,7 @@ TEST_F(ImageFiles, JpegTwoThousandKinds)
             signedWant.push_back(0xFF000000 | uint32_t(ramp(x, y)) * 0x010101);
             subWant.push_back(0xFF000000 | g << 16 | uint32_t(x / 2 * 60) << 8 | uint32_t(y / 2 * 90));
         }
-    using C = T::J2kComponent;
+    using C = J2kComponent;
     C grey{1, 1, 8, false, plane(width, height, ramp)};
     C red = grey;
     C green{1, 1, 8, false, plane(width, height, [&](int x, int y) { return 255 - ramp(x, y); })};
@@ -498,7 +492,7 @@ TEST_F(ImageFiles, JpegTwoThousandKinds)
     };
     for (const Case& c : cases) {
         const char* name = c.jp2 ? "pic.jp2" : "pic.j2k";
-        ASSERT_TRUE(T::WriteJ2k(dir / name, c.jp2, width, height, c.comps)) << c.label;
+        ASSERT_TRUE(WriteJ2k(dir / name, c.jp2, width, height, c.comps)) << c.label;
         ClearDirectoryCache();
         auto image = ImageLib::LoadImageFile(c.jp2 ? "pic.jp2" : "pic.j2k", false);
         ASSERT_TRUE(image) << c.label;
@@ -508,7 +502,7 @@ TEST_F(ImageFiles, JpegTwoThousandKinds)
         RemoveFile(name);
     }
     // The two kinds are told apart by their bytes, not by the name.
-    ASSERT_TRUE(T::WriteJ2k(dir / "swapped.j2k", true, width, height, {grey}));
+    ASSERT_TRUE(WriteJ2k(dir / "swapped.j2k", true, width, height, {grey}));
     ClearDirectoryCache();
     EXPECT_TRUE(ImageLib::ReadJ2k("swapped.j2k"));
 }
@@ -536,17 +530,17 @@ TEST_F(ImageFiles, JpegTwoThousandSyccBecomesRgb)
     };
     // The samples of a plane subsampled by (dx, dy).
     auto sub = [&](int dx, int dy, auto f) {
-        T::J2kComponent comp{dx, dy, 8, false, {}};
+        J2kComponent comp{dx, dy, 8, false, {}};
         for (int y = 0; y < height; y += dy)
             for (int x = 0; x < width; x += dx)
                 comp.data.push_back(f(x, y));
         return comp;
     };
-    const T::J2kComponent y = sub(1, 1, luma);
-    const T::J2kComponent alpha = sub(1, 1, [](int, int) { return 7; });
+    const J2kComponent y = sub(1, 1, luma);
+    const J2kComponent alpha = sub(1, 1, [](int, int) { return 7; });
     const struct {
         const char* label;
-        std::vector<T::J2kComponent> comps;
+        std::vector<J2kComponent> comps;
     } cases[] = {
         {"4:4:4", {y, sub(1, 1, cb), sub(1, 1, cr)}},
         {"4:2:2", {y, sub(2, 1, cb), sub(2, 1, cr)}},
@@ -554,7 +548,7 @@ TEST_F(ImageFiles, JpegTwoThousandSyccBecomesRgb)
         {"4:2:0 with alpha", {y, sub(2, 2, cb), sub(2, 2, cr), alpha}},
     };
     for (const auto& c : cases) {
-        ASSERT_TRUE(T::WriteJ2k(dir / "sycc.jp2", true, width, height, c.comps, true)) << c.label;
+        ASSERT_TRUE(WriteJ2k(dir / "sycc.jp2", true, width, height, c.comps, true)) << c.label;
         ClearDirectoryCache();
         auto image = ImageLib::ReadJ2k("sycc.jp2");
         ASSERT_TRUE(image) << c.label;
@@ -577,7 +571,7 @@ TEST_F(ImageFiles, JpegTwoThousandSyccBecomesRgb)
 TEST_F(ImageFiles, JpegTwoThousandNeedsTheCodec)
 {
     ImageLib::LoadJ2kCodec();
-    ASSERT_TRUE(T::WriteJ2k(dir / "pic.j2k", false, 2, 2, {{1, 1, 8, false, {1, 2, 3, 4}}}));
+    ASSERT_TRUE(WriteJ2k(dir / "pic.j2k", false, 2, 2, {{1, 1, 8, false, {1, 2, 3, 4}}}));
     ClearDirectoryCache();
     EXPECT_TRUE(ImageLib::ReadJ2k("pic.j2k"));
     EXPECT_EQ(UnloadJ2KCodec(), 1);
@@ -586,7 +580,7 @@ TEST_F(ImageFiles, JpegTwoThousandNeedsTheCodec)
     ImageLib::LoadJ2kCodec();
     EXPECT_TRUE(ImageLib::ReadJ2k("pic.j2k"));
 
-    std::string bytes = T::TempDir::ReadFile(dir / "pic.j2k");
+    std::string bytes = TempDir::ReadFile(dir / "pic.j2k");
     for (const std::string& bad : {bytes.substr(0, bytes.size() / 2), bytes.substr(0, 3), std::string(40, 'q')}) {
         Write("bad.j2k", bad);
         EXPECT_FALSE(ImageLib::ReadJ2k("bad.j2k")) << bad.size();
@@ -602,8 +596,8 @@ TEST_F(ImageFiles, JpegTwoThousandSizeSegmentLimits)
             bytes[at + size_t(i)] = char(v >> (24 - 8 * i));
     };
     for (bool jp2 : {false, true}) {
-        ASSERT_TRUE(T::WriteJ2k(dir / "good", jp2, 64, 64, {{1, 1, 8, false, std::vector<int32_t>(64 * 64, 9)}}));
-        const std::string good = T::TempDir::ReadFile(dir / "good");
+        ASSERT_TRUE(WriteJ2k(dir / "good", jp2, 64, 64, {{1, 1, 8, false, std::vector<int32_t>(64 * 64, 9)}}));
+        const std::string good = TempDir::ReadFile(dir / "good");
         const size_t siz = good.find("\xFF\x4F\xFF\x51");
         ASSERT_NE(siz, std::string::npos);
         struct Patch {
@@ -635,10 +629,10 @@ TEST_F(ImageFiles, JpegTwoThousandSizeSegmentLimits)
 TEST_F(ImageFiles, ReadersReadArchiveMembers)
 {
     ImageLib::LoadJ2kCodec();
-    ASSERT_TRUE(T::WriteJ2k(dir / "tmp.j2k", false, 4, 4, {{1, 1, 8, false, std::vector<int32_t>(16, 0x42)}}));
-    std::string j2k = T::TempDir::ReadFile(dir / "tmp.j2k");
-    ASSERT_TRUE(T::WriteJ2k(dir / "tmp.jp2", true, 4, 4, {{1, 1, 8, false, std::vector<int32_t>(16, 0x24)}}));
-    std::string jp2 = T::TempDir::ReadFile(dir / "tmp.jp2");
+    ASSERT_TRUE(WriteJ2k(dir / "tmp.j2k", false, 4, 4, {{1, 1, 8, false, std::vector<int32_t>(16, 0x42)}}));
+    std::string j2k = TempDir::ReadFile(dir / "tmp.j2k");
+    ASSERT_TRUE(WriteJ2k(dir / "tmp.jp2", true, 4, 4, {{1, 1, 8, false, std::vector<int32_t>(16, 0x24)}}));
+    std::string jp2 = TempDir::ReadFile(dir / "tmp.jp2");
     std::vector<PakMember> members = {
         {"data\\a.tga", Tga(0xFF112233), {}}, {"data\\b.jpg", GreyJpeg(0x80), {}},
         {"data\\c.png", Png(0x80445566), {}}, {"data\\d.gif", Gif(0x778899), {}},

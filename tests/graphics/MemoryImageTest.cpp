@@ -15,8 +15,7 @@
 namespace Quib {
 namespace {
 
-using Quib::Test::DisplayLayoutCase;
-using Quib::Test::kDisplayLayouts;
+using namespace Testing;
 
 std::vector<uint32_t> PixelsOf(MemoryImage& image)
 {
@@ -30,30 +29,20 @@ std::vector<uint8_t> TableOf(const uint8_t* table, size_t n)
 }
 
 // Every storage test runs once per display layout.
-class MemoryImageLayouts : public ::testing::TestWithParam<DisplayLayoutCase> {
+class MemoryImageLayouts : public DisplayLayoutTest {
 protected:
-    void SetUp() override { Quib::Test::MakeTestDisplay(app, GetParam()); }
     DDInterface& Display() { return *app.display; }
     const PixelFormat& Layout() { return app.display->layout; }
-
-    QuibAppBase app;
 };
 
-INSTANTIATE_TEST_SUITE_P(Displays, MemoryImageLayouts, ::testing::ValuesIn(kDisplayLayouts),
-                         [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Displays, MemoryImageLayouts, ::testing::ValuesIn(kDisplayLayouts), DisplayLayoutName);
 
-TEST_P(MemoryImageLayouts, NewImageIsEmptyAndListed)
+TEST_P(MemoryImageLayouts, ImagesAreListedWhileTheyLive)
 {
     MemoryImage* image;
     {
         MemoryImage local(&app);
         image = &local;
-        EXPECT_EQ(local.width, 0);
-        EXPECT_EQ(local.height, 0);
-        EXPECT_EQ(local.rows, 1);
-        EXPECT_EQ(local.cols, 1);
-        EXPECT_FALSE(local.bits || local.palette || local.paletteIndices || local.nativeAlpha || local.rlAlpha ||
-                     local.rlAdditive);
         EXPECT_EQ(app.imageSet.count(image), 1u);
         MemoryImage global; // the process-wide application
         EXPECT_EQ(global.app, &app);
@@ -263,9 +252,9 @@ TEST(MemoryImageDisplayCopy, ExactWordsOfHalfTransparentRed)
     QuibAppBase app;
     // Red 255, alpha 128 in X8R8G8B8: 0x80 in alpha and red; in R5G6B5
     // bits 11..15 hold 16 and the alpha byte stays.
-    Quib::Test::MakeTestDisplay(app, kDisplayLayouts[0]);
+    MakeTestDisplay(app, kDisplayLayouts[0]);
     EXPECT_EQ(ToDisplayCopyPixel(0x80FF0000, app.display->layout), 0x80800000u);
-    Quib::Test::MakeTestDisplay(app, kDisplayLayouts[2]);
+    MakeTestDisplay(app, kDisplayLayouts[2]);
     EXPECT_EQ(ToDisplayCopyPixel(0x80FF0000, app.display->layout), 0x80000000u | (16u << 11));
     EXPECT_EQ(ToDisplayCopyPixel(0x80FF0000, app.display->layout) & 0x00FF0000, 0u);
 }
@@ -676,7 +665,7 @@ TEST(MemoryImageSizes, SizesThatCannotBeHeldFailCleanly)
 TEST(MemoryImageApp, FreeAndReleaseAcrossTheImageSet)
 {
     QuibAppBase app;
-    Quib::Test::MakeTestDisplay(app, kDisplayLayouts[0]);
+    MakeTestDisplay(app, kDisplayLayouts[0]);
     const uint32_t px[] = {0x80FF0000, 0xFF00FF00};
     MemoryImage a(&app), b(&app);
     a.AssignPixels(px, 2, 1, true);
@@ -704,7 +693,7 @@ namespace {
 TEST(MemoryImageApp, ImagesMadeOnSeveralThreadsAllRegister)
 {
     QuibAppBase app;
-    Quib::Test::MakeTestDisplay(app, kDisplayLayouts[2]);
+    MakeTestDisplay(app, kDisplayLayouts[2]);
     std::vector<std::thread> threads;
     std::vector<std::unique_ptr<MemoryImage>> kept[4];
     for (int t = 0; t < 4; ++t)
@@ -738,7 +727,7 @@ TEST(MemoryImageApp, ImagesOutlivingTheApplicationAreLeftAlone)
 TEST(MemoryImageApp, ReleaseBitsIn3DModeWithoutTexturesKeepsTheBits)
 {
     QuibAppBase app;
-    Quib::Test::MakeTestDisplay(app, kDisplayLayouts[0]).is3D = true;
+    MakeTestDisplay(app, kDisplayLayouts[0]).is3D = true;
     MemoryImage image(&app);
     const uint32_t px[] = {0xFF000001, 0x80000002};
     image.AssignPixels(px, 2, 1, true);
@@ -751,7 +740,7 @@ TEST(MemoryImageApp, ReleaseBitsIn3DModeWithoutTexturesKeepsTheBits)
 TEST(MemoryImageApp, ReapplyStorageOptions)
 {
     QuibAppBase app;
-    Quib::Test::MakeTestDisplay(app, kDisplayLayouts[0]);
+    MakeTestDisplay(app, kDisplayLayouts[0]);
     MemoryImage image(&app);
     const uint32_t px[] = {0xFF000001, 0xFF000002, 0xFF000001};
     image.wantPalette = true;

@@ -1,21 +1,19 @@
-// The fast pixel loops against the plain reference, over seeded random
-// pictures, colours, positions, clips and scales. A failing case prints its
-// seed; the canary border proves nothing is written outside the target.
+// The software renderer's fast pixel loops against the plain reference,
+// over seeded random pictures, colours, positions, clips and scales.
 
-#include "framework/core/CpuFeatures.h"
 #include "framework/graphics/SoftwareRender.h"
-#include "tests/graphics/SoftwareReference.h"
-#include "tests/graphics/SoftwareTestSupport.h"
+#include "tests/support/Differential.h"
+#include "tests/support/Random.h"
+#include "tests/support/SoftwareReference.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <string>
 
 namespace Quib {
 namespace {
 
-using namespace TestSupport;
+using namespace Testing;
 
 constexpr int kCases = 400;
 
@@ -46,49 +44,29 @@ struct RandomSource {
     }
 };
 
-// Mostly large rectangles, sometimes the whole area, sometimes tiny or empty.
-Rect RandomRectIn(std::mt19937& rng, int w, int h)
-{
-    if (RandomInt(rng, 0, 3) == 0)
-        return Rect(0, 0, w, h);
-    const int x = RandomInt(rng, 0, (w - 1) / 2), y = RandomInt(rng, 0, (h - 1) / 2);
-    if (RandomInt(rng, 0, 9) == 0)
-        return Rect(x, y, RandomInt(rng, 0, w - x), RandomInt(rng, 0, h - y));
-    return Rect(x, y, RandomInt(rng, (w - x + 1) / 2, w - x), RandomInt(rng, (h - y + 1) / 2, h - y));
-}
-
-// Runs `draw(target, fast)` on two copies of one random destination and
-// compares every word, canary border included.
+// Runs `draw(rng, target, fast)` on two copies of one random destination
+// and compares every byte, canary border included.
 void Differential(const char* what, const std::function<void(std::mt19937&, PixelTarget, bool)>& draw,
                   bool opaqueDestination = false)
 {
     int changed = 0;
-    const std::string loops = std::string(" (") + PixelLoopsName(ActivePixelLoops()) + " loops)";
-    for (int seed = 1; seed <= kCases; ++seed) {
-        const int caseSeed0 = seed;
-        std::mt19937 rng{uint32_t(caseSeed0)};
+    RunCases(what, kCases, [&](uint32_t seed) {
+        std::mt19937 rng{seed};
         const int w = RandomInt(rng, 1, 40), h = RandomInt(rng, 1, 40);
         const bool opaque = opaqueDestination || RandomInt(rng, 0, 4) == 0;
         const std::vector<uint32_t> start = RandomPicture(rng, w, h, opaque);
-        CanaryTarget fast(w, h), slow(w, h);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                fast.At(x, y) = slow.At(x, y) = start[size_t(y) * w + x];
-        const uint32_t caseSeed = uint32_t(rng());
-        std::mt19937 rngFast{caseSeed}, rngSlow{caseSeed};
+        CanaryBuffer fast(w, h), slow(w, h);
+        fast.Assign(start);
+        slow.Assign(start);
+        const uint32_t drawSeed = uint32_t(rng());
+        std::mt19937 rngFast{drawSeed}, rngSlow{drawSeed};
         draw(rngFast, fast.Target(), true);
         draw(rngSlow, slow.Target(), false);
-        ASSERT_TRUE(fast.CanaryIntact()) << what << " wrote outside the target, seed " << caseSeed0 << loops;
-        ASSERT_EQ(fast.FirstDifference(slow), "") << what << " differs from the reference, seed " << caseSeed0 << loops;
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                if (fast.At(x, y) != start[size_t(y) * w + x]) {
-                    ++changed;
-                    y = h;
-                    break;
-                }
-    }
-    // The random cases must mostly draw something, or they prove little.
+        ExpectSameDrawing(fast, slow);
+        if (fast.Pixels() != start)
+            ++changed;
+    });
+    // The random cases must often draw something, or they prove little.
     EXPECT_GT(changed, kCases / 3) << what;
 }
 
@@ -97,7 +75,7 @@ TEST(SoftwareDifferential, FillRect)
     Differential("fill", [](std::mt19937& rng, PixelTarget t, bool fast) {
         const Rect r = RandomRectIn(rng, t.width, t.height);
         const Color c = RandomColor(rng);
-        fast ? SoftFillRect(t, r, c) : Ref::FillRect(t, r, c);
+        fast ? SoftFillRect(t, r, c) : RefFillRect(t, r, c);
     });
 }
 
@@ -116,7 +94,7 @@ TEST(SoftwareDifferential, FillSpansWithCoverage)
         // Coverage origin one pixel up and left of the image, stride width + 3.
         const uint8_t* cov = coverage.data();
         fast ? SoftFillSpansWithCoverage(t, spans.data(), int(spans.size()), c, cov, -1, -1, t.width + 3)
-             : Ref::FillSpansWithCoverage(t, spans.data(), int(spans.size()), c, cov, -1, -1, t.width + 3);
+             : RefFillSpansWithCoverage(t, spans.data(), int(spans.size()), c, cov, -1, -1, t.width + 3);
     });
 }
 
@@ -149,14 +127,14 @@ TEST(SoftwareDifferential, Lines)
         const Color c = RandomColor(rng);
         switch (RandomInt(rng, 0, 2)) {
         case 0:
-            fast ? SoftLineBlend(t, c, p[0], p[1], p[2], p[3]) : Ref::LineBlend(t, c, p[0], p[1], p[2], p[3]);
+            fast ? SoftLineBlend(t, c, p[0], p[1], p[2], p[3]) : RefLineBlend(t, c, p[0], p[1], p[2], p[3]);
             break;
         case 1:
-            fast ? SoftLineAdd(t, c, p[0], p[1], p[2], p[3]) : Ref::LineAdd(t, c, p[0], p[1], p[2], p[3]);
+            fast ? SoftLineAdd(t, c, p[0], p[1], p[2], p[3]) : RefLineAdd(t, c, p[0], p[1], p[2], p[3]);
             break;
         default:
             fast ? SoftSmoothLineBlend(t, c, p[0], p[1], p[2], p[3])
-                 : Ref::SmoothLineBlend(t, c, p[0], p[1], p[2], p[3]);
+                 : RefSmoothLineBlend(t, c, p[0], p[1], p[2], p[3]);
         }
     });
 }
@@ -177,14 +155,14 @@ TEST(SoftwareDifferential, PutImageNormalAndAdditive)
                 if (RandomInt(rng, 0, 2) == 0) {
                     const bool translucent = RandomInt(rng, 0, 3) ? src.HasTranslucent() : false;
                     fast ? SoftPutImageAdditive(t, x, y, src.view, s, c, translucent)
-                         : Ref::PutImageAdditive(t, x, y, src.view, s, c, translucent);
+                         : RefPutImageAdditive(t, x, y, src.view, s, c, translucent);
                     return;
                 }
                 // The run path only for an opaque destination.
-                const std::vector<uint8_t> runs = Ref::AlphaRunTable(src.view);
+                const std::vector<uint8_t> runs = RefAlphaRunTable(src.view);
                 const uint8_t* table = opaque ? runs.data() : nullptr;
                 fast ? SoftPutImageNormal(t, x, y, src.view, s, c, table)
-                     : Ref::PutImageNormal(t, x, y, src.view, s, c, table);
+                     : RefPutImageNormal(t, x, y, src.view, s, c, table);
             },
             opaque != 0);
 }
@@ -203,9 +181,9 @@ TEST(SoftwareDifferential, Stretch)
         if (!ClipStretchRects(d, s, clip, R, area))
             return;
         if (RandomInt(rng, 0, 2) == 0)
-            fast ? SoftStretchFast(t, R, area, src.view) : Ref::StretchFast(t, R, area, src.view);
+            fast ? SoftStretchFast(t, R, area, src.view) : RefStretchFast(t, R, area, src.view);
         else
-            fast ? (void)SoftStretchFiltered(t, R, area, src.view) : (void)Ref::StretchFiltered(t, R, area, src.view);
+            fast ? (void)SoftStretchFiltered(t, R, area, src.view) : (void)RefStretchFiltered(t, R, area, src.view);
     });
 }
 
@@ -225,20 +203,20 @@ TEST(SoftwareDifferential, Rotated)
         const float cx = float(RandomDouble(rng, 0, s.width)), cy = float(RandomDouble(rng, 0, s.height));
         const Rect clip = RandomRectIn(rng, t.width, t.height);
         const Color c = RandomColor(rng);
-        const DrawMode mode = RandomInt(rng, 0, 2) == 0 ? RandomInt(rng, 1, 2) : 0;
+        const DrawMode mode = RandomInt(rng, 0, 2) == 0 ? RandomInt(rng, DRAWMODE_ADDITIVE, DRAWMODE_NORMAL_COLOR) : DRAWMODE_NORMAL;
         double bounds[4];
         if (!RotatedBlitBounds(pos, s, clip, bounds, cx, cy, angle))
             return;
         fast ? SoftPutImageRotated(t, bounds, src.view, s, pos[0], pos[1], c, mode, angle, cx, cy)
-             : Ref::PutImageRotated(t, bounds, src.view, s, pos[0], pos[1], c, mode, angle, cx, cy);
+             : RefPutImageRotated(t, bounds, src.view, s, pos[0], pos[1], c, mode, angle, cx, cy);
     });
 }
 
 // Large pictures, where the wide loops run long spans.
 TEST(SoftwareDifferential, LargeRotatedAndStretched)
 {
-    for (int seed = 1; seed <= 8; ++seed) {
-        std::mt19937 rng{uint32_t(seed)};
+    RunCases("large rotated and stretched", 8, [](uint32_t seed) {
+        std::mt19937 rng{seed};
         const int sw = RandomInt(rng, 100, 200), sh = RandomInt(rng, 100, 200);
         const std::vector<uint32_t> pixels = RandomPicture(rng, sw, sh);
         const PixelSource src{pixels.data(), nullptr, nullptr, sw, sh};
@@ -247,28 +225,23 @@ TEST(SoftwareDifferential, LargeRotatedAndStretched)
         const float pos[2] = {float(RandomDouble(rng, 0, 100)), float(RandomDouble(rng, 0, 60))};
         const double angle = RandomDouble(rng, -3.2, 3.2);
         const Color c = seed % 3 ? Color(255, 255, 255, 255) : RandomColor(rng);
-        const DrawMode mode = seed % 4 == 3 ? 1 : 0;
+        const DrawMode mode = seed % 4 == 3 ? DRAWMODE_ADDITIVE : DRAWMODE_NORMAL;
         const Rect dest(RandomInt(rng, 0, 50), RandomInt(rng, 0, 50), RandomInt(rng, 150, 250), RandomInt(rng, 150, 200));
-        CanaryTarget ref(300, 260);
-        CanaryTarget fast(300, 260);
-        for (int y = 0; y < 260; ++y)
-            for (int x = 0; x < 300; ++x)
-                ref.At(x, y) = fast.At(x, y) = start[size_t(y) * 300 + x];
+        CanaryBuffer ref(300, 260), fast(300, 260);
+        ref.Assign(start);
+        fast.Assign(start);
         double bounds[4];
-        const bool drawn = RotatedBlitBounds(pos, s, Rect(0, 0, 300, 260), bounds, s.width / 2.f, s.height / 2.f, angle);
-        ASSERT_TRUE(drawn);
+        ASSERT_TRUE(RotatedBlitBounds(pos, s, Rect(0, 0, 300, 260), bounds, s.width / 2.f, s.height / 2.f, angle));
         Rect R;
         DoubleRect area;
         ASSERT_TRUE(ClipStretchRects(dest, s, Rect(0, 0, 300, 260), R, area));
-        Ref::PutImageRotated(ref.Target(), bounds, src, s, pos[0], pos[1], c, mode, angle, s.width / 2.f, s.height / 2.f);
-        Ref::StretchFiltered(ref.Target(), R, area, src);
+        RefPutImageRotated(ref.Target(), bounds, src, s, pos[0], pos[1], c, mode, angle, s.width / 2.f, s.height / 2.f);
+        RefStretchFiltered(ref.Target(), R, area, src);
         SoftPutImageRotated(fast.Target(), bounds, src, s, pos[0], pos[1], c, mode, angle, s.width / 2.f,
                             s.height / 2.f);
         SoftStretchFiltered(fast.Target(), R, area, src);
-        EXPECT_EQ(fast.FirstDifference(ref), "") << "seed " << seed << " (" << PixelLoopsName(ActivePixelLoops())
-                                                 << " loops)";
-        EXPECT_TRUE(fast.CanaryIntact());
-    }
+        ExpectSameDrawing(fast, ref);
+    });
 }
 
 } // namespace

@@ -36,11 +36,6 @@ TPoint<float> ApplyColumn(const Matrix3x3& m, TPoint<float> p)
     return {x / w, y / w};
 }
 
-TEST(Matrix3x3, StartsAsIdentity)
-{
-    EXPECT_EQ(Matrix3x3(), Make({1, 0, 0, 0, 1, 0, 0, 0, 1}));
-}
-
 TEST(Matrix3x3, ProductRowByColumn)
 {
     Matrix3x3 a = Make({1, 2, 3, 4, 5, 6, 7, 8, 9});
@@ -108,15 +103,6 @@ TEST(Matrix3x3, TransformPointRefusesZeroW)
     p = {2, 4};
     EXPECT_TRUE(TransformPoint3x3(m, p));
     EXPECT_FLOAT_EQ(p.x, 1.0f);
-}
-
-TEST(DrawTransform, StartsSimpleAndDirty)
-{
-    DrawTransform t;
-    EXPECT_TRUE(t.dirty);
-    EXPECT_FALSE(t.matrixForm || t.rotated || t.scaled);
-    EXPECT_EQ(t.scaleX, 1.0f);
-    EXPECT_EQ(t.scaleY, 1.0f);
 }
 
 TEST(DrawTransform, TranslateOnlyMatrix)

@@ -6,8 +6,7 @@
 namespace Quib {
 namespace {
 
-using Test::ScopedWorkingDirectory;
-using Test::TempDir;
+using namespace Testing;
 
 TEST(FileNames, BackslashNameInAnyCaseFindsTheFileOnDisk)
 {

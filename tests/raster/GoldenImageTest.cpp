@@ -14,6 +14,8 @@
 namespace Quib {
 namespace {
 
+using namespace Testing;
+
 // A 24 x 24 picture: colour gradients, a transparent frame, a translucent
 // stripe and a dark cross, so both samplers and the blend show.
 MemoryImage TestPicture()
@@ -64,7 +66,8 @@ std::vector<uint32_t> AsArgb(const TestSurface& s)
 
 void CompareWithGolden(const TestSurface& s, const std::string& name)
 {
-    const std::string path = std::string(QUIB_TEST_DATA) + "/raster/" + name;
+    std::string path = QUIB_TEST_DATA;
+    path.append("/raster/").append(name);
     const std::vector<uint32_t> drawn = AsArgb(s);
     if (std::getenv("QUIB_UPDATE_GOLDEN")) {
         ImageLib::Image out;

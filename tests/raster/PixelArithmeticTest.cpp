@@ -6,6 +6,8 @@
 namespace Quib {
 namespace {
 
+using namespace Testing;
+
 enum Opt : int { TEX = 16, ALPHA = 8, VC = 4, MOD = 2, SMOOTH = 1 };
 
 int Index(PixelFormatCode format, int options)

@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-namespace Quib {
+namespace Quib::Testing {
 
 // A destination buffer with its own layout and a padded pitch.
 struct TestSurface {
@@ -66,4 +66,4 @@ inline TextureInfo MakeTextureInfo(const std::vector<uint32_t>& pixels, int widt
     return t;
 }
 
-} // namespace Quib
+} // namespace Quib::Testing

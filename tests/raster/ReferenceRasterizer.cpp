@@ -1,10 +1,9 @@
 #include "tests/raster/ReferenceRasterizer.h"
 
-
 #include <algorithm>
 #include <cstring>
 
-namespace Quib {
+namespace Quib::Testing {
 namespace {
 
 // Wrapping arithmetic, so that extreme slivers stay defined.
@@ -318,4 +317,4 @@ void ReferenceFillTriangle(const ReferenceOptions& options, const FixedCorner* c
     }
 }
 
-} // namespace Quib
+} // namespace Quib::Testing

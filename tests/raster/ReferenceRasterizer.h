@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-namespace Quib {
+namespace Quib::Testing {
 
 // The drawing options of one triangle, as run-time flags.
 struct ReferenceOptions {
@@ -23,4 +23,4 @@ ReferenceOptions OptionsOfIndex(int index);
 void ReferenceFillTriangle(const ReferenceOptions& options, const FixedCorner* corners, uint8_t* bits, int pitch,
                            const TextureInfo& texture, const FillerColor& colour);
 
-} // namespace Quib
+} // namespace Quib::Testing

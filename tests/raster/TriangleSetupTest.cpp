@@ -2,6 +2,7 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/TriangleRasterizer.h"
 #include "tests/raster/RasterTestSupport.h"
+#include "tests/support/Random.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,8 @@
 
 namespace Quib {
 namespace {
+
+using namespace Testing;
 
 PixelBuffer TargetOf(TestSurface& s) { return s.Buffer(); }
 
@@ -302,7 +305,7 @@ TEST(RasterizeImageQuad, DrawsTheSourceRectangleThroughTheMatrix)
 class SetupInvariants : public ::testing::Test {
 protected:
     std::mt19937 rng{20261210};
-    int Int(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
+    int Int(int lo, int hi) { return RandomInt(rng, lo, hi); }
     float Real(float lo, float hi) { return std::uniform_real_distribution<float>(lo, hi)(rng); }
     TriangleVertex RandomCorner(float w, float h)
     {

@@ -8,7 +8,12 @@
 #include <png.h>
 #include <stdexcept>
 
-namespace Quib::Test {
+namespace Quib::Testing {
+
+std::vector<uint32_t> Words(const ImageLib::Image& image)
+{
+    return {image.pixels, image.pixels + size_t(image.width) * size_t(image.height)};
+}
 
 namespace {
 
@@ -298,4 +303,4 @@ std::string MakeGif(const GifSpec& spec)
     return out;
 }
 
-} // namespace Quib::Test
+} // namespace Quib::Testing

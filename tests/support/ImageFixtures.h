@@ -1,12 +1,17 @@
 #pragma once
 // Picture files made by the tests, with the libraries' own encoders or by
 // hand, and a plain libjpeg decoder to compare against.
+#include "framework/graphics/ImageLib.h"
+
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
 
-namespace Quib::Test {
+namespace Quib::Testing {
+
+// A decoded picture's pixels, row by row.
+std::vector<uint32_t> Words(const ImageLib::Image& image);
 
 struct PngSpec {
     int width = 0;
@@ -63,4 +68,4 @@ struct GifSpec {
 };
 std::string MakeGif(const GifSpec& spec);
 
-} // namespace Quib::Test
+} // namespace Quib::Testing

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-namespace Quib::Test {
+namespace Quib::Testing {
 
 // A 3-D device that draws nothing and records each call with its main
 // arguments, one line per call.
@@ -100,4 +100,4 @@ private:
     }
 };
 
-} // namespace Quib::Test
+} // namespace Quib::Testing

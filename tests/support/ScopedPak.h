@@ -1,7 +1,7 @@
 #pragma once
 #include "framework/files/PakInterface.h"
 
-namespace Quib::Test {
+namespace Quib::Testing {
 
 // A fresh pak interface published for one test, so the helpers (PakFOpen,
 // PakFRead, ...) see only the archives the test adds.
@@ -32,4 +32,4 @@ private:
     PakInterface* mOld;
 };
 
-} // namespace Quib::Test
+} // namespace Quib::Testing

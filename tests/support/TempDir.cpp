@@ -8,7 +8,7 @@
 #include <sstream>
 #include <stdexcept>
 
-namespace Quib::Test {
+namespace Quib::Testing {
 
 TempDir::TempDir()
 {
@@ -49,4 +49,4 @@ ScopedWorkingDirectory::ScopedWorkingDirectory(const std::string& dir) : mOld(Ge
 
 ScopedWorkingDirectory::~ScopedWorkingDirectory() { SetWorkingDirectory(mOld); }
 
-} // namespace Quib::Test
+} // namespace Quib::Testing

@@ -2,7 +2,7 @@
 #include <string>
 #include <string_view>
 
-namespace Quib::Test {
+namespace Quib::Testing {
 
 // A fresh folder under /tmp, removed with everything in it at the end.
 class TempDir {
@@ -33,4 +33,4 @@ private:
     std::string mOld;
 };
 
-} // namespace Quib::Test
+} // namespace Quib::Testing

@@ -1,12 +1,16 @@
 #pragma once
 #include "framework/app/DDInterface.h"
 #include "framework/app/QuibAppBase.h"
+#include "tests/support/SurfaceReference.h"
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <memory>
 #include <ostream>
+#include <string>
 
-namespace Quib::Test {
+namespace Quib::Testing {
 
 // The four pixel formats a display can have.
 struct DisplayLayoutCase {
@@ -37,4 +41,28 @@ inline DDInterface& MakeTestDisplay(QuibAppBase& app, const DisplayLayoutCase& c
     return *app.display;
 }
 
-} // namespace Quib::Test
+// A test run once per display layout, the application's display in it:
+// INSTANTIATE_TEST_SUITE_P(Displays, Suite, ::testing::ValuesIn(kDisplayLayouts), DisplayLayoutName).
+class DisplayLayoutTest : public ::testing::TestWithParam<DisplayLayoutCase> {
+protected:
+    void SetUp() override { MakeTestDisplay(app, GetParam()); }
+
+    bool Wide() const { return GetParam().bitCount == 32; }
+    uint32_t ChannelBits() const { return GetParam().redMask | GetParam().greenMask | GetParam().blueMask; }
+    SurfaceLayout RefLayout() const
+    {
+        const DisplayLayoutCase& c = GetParam();
+        return SurfaceLayout(c.bitCount, c.redMask, c.greenMask, c.blueMask);
+    }
+    // An opaque ARGB word as a surface value.
+    uint32_t OnSurface(uint32_t argb) const { return RefLayout().DisplayCopy(argb | 0xFF000000) & 0xFFFFFF; }
+
+    QuibAppBase app;
+};
+
+inline std::string DisplayLayoutName(const ::testing::TestParamInfo<DisplayLayoutCase>& info)
+{
+    return info.param.name;
+}
+
+} // namespace Quib::Testing

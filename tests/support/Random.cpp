@@ -1,21 +1,6 @@
-#include "tests/graphics/SoftwareTestSupport.h"
+#include "tests/support/Random.h"
 
-
-#include <cstdio>
-
-namespace Quib::TestSupport {
-
-std::string CanaryTarget::FirstDifference(const CanaryTarget& other) const
-{
-    for (size_t i = 0; i < words_.size(); ++i)
-        if (words_[i] != other.words_[i]) {
-            char text[128];
-            std::snprintf(text, sizeof text, "(%d, %d) got %08X want %08X", int(i % stride_) - border_,
-                          int(i / stride_) - border_, words_[i], other.words_[i]);
-            return text;
-        }
-    return {};
-}
+namespace Quib::Testing {
 
 int RandomInt(std::mt19937& rng, int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
 
@@ -71,6 +56,23 @@ Color RandomColor(std::mt19937& rng)
     }
 }
 
+Rect RandomRectIn(std::mt19937& rng, int w, int h)
+{
+    switch (RandomInt(rng, 0, 9)) {
+    case 0:
+    case 1:
+        return Rect(0, 0, w, h);
+    case 2: {
+        const int x = RandomInt(rng, 0, w - 1), y = RandomInt(rng, 0, h - 1);
+        return Rect(x, y, RandomInt(rng, 0, w - x), RandomInt(rng, 0, h - y));
+    }
+    default: {
+        const int x = RandomInt(rng, 0, (w - 1) / 2), y = RandomInt(rng, 0, (h - 1) / 2);
+        return Rect(x, y, RandomInt(rng, (w - x + 1) / 2, w - x), RandomInt(rng, (h - y + 1) / 2, h - y));
+    }
+    }
+}
+
 PalettePicture RandomPalettePicture(std::mt19937& rng, int width, int height)
 {
     PalettePicture pic;
@@ -86,4 +88,4 @@ PalettePicture RandomPalettePicture(std::mt19937& rng, int width, int height)
     return pic;
 }
 
-} // namespace Quib::TestSupport
+} // namespace Quib::Testing

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace Quib::Test {
+namespace Quib::Testing {
 
 struct SlotCall {
     std::string slot;
@@ -204,7 +204,7 @@ public:
     }
 };
 
-} // namespace Quib::Test
+} // namespace Quib::Testing
 
 namespace Quib {
 inline std::ostream& operator<<(std::ostream& o, const Rect& r)

@@ -1,11 +1,11 @@
-#include "tests/graphics/SurfaceReference.h"
+#include "tests/support/SurfaceReference.h"
 
 #include "framework/graphics/SoftwareRender.h"
-#include "tests/graphics/SoftwareReference.h"
+#include "tests/support/SoftwareReference.h"
 
 #include <algorithm>
 
-namespace Quib::SurfaceRef {
+namespace Quib::Testing {
 
 namespace {
 
@@ -14,23 +14,23 @@ uint32_t Ch(const Color& c, int i)
     return uint32_t(i == 0 ? c.red : i == 1 ? c.green : c.blue);
 }
 
-uint32_t PixelMask(const Layout& L)
+uint32_t PixelMask(const SurfaceLayout& L)
 {
     return L.bitCount == 16 ? 0xFFFFu : 0xFFFFFFFFu;
 }
 
-uint32_t Value(const Layout& L, uint32_t d, int c)
+uint32_t Value(const SurfaceLayout& L, uint32_t d, int c)
 {
     return (d & L.mask[c]) >> L.shift[c];
 }
 
-uint32_t Clamped(const Layout& L, int c, uint32_t v)
+uint32_t Clamped(const SurfaceLayout& L, int c, uint32_t v)
 {
     return std::min(v, L.Max(c)) << L.shift[c];
 }
 
 // A coloured source pixel s (display copy, alpha sa > 0) over d.
-uint32_t Modulated(const Layout& L, uint32_t s, uint32_t d, const Color& c, bool spreadGrey)
+uint32_t Modulated(const SurfaceLayout& L, uint32_t s, uint32_t d, const Color& c, bool spreadGrey)
 {
     const uint32_t sa = s >> 24, ca = uint32_t(c.alpha);
     uint32_t k[3];
@@ -54,7 +54,7 @@ uint32_t Modulated(const Layout& L, uint32_t s, uint32_t d, const Color& c, bool
 }
 
 // A translucent premultiplied pixel over d with a white colour.
-uint32_t Blended(const Layout& L, uint32_t s, uint32_t d)
+uint32_t Blended(const SurfaceLayout& L, uint32_t s, uint32_t d)
 {
     const uint32_t sa = s >> 24;
     uint32_t sum = 0;
@@ -67,7 +67,7 @@ uint32_t Blended(const Layout& L, uint32_t s, uint32_t d)
     return (s + sum) & PixelMask(L);
 }
 
-uint32_t AddedPixel(const Layout& L, uint32_t s, uint32_t d, const Color& c)
+uint32_t AddedPixel(const SurfaceLayout& L, uint32_t s, uint32_t d, const Color& c)
 {
     const bool white = c.IsOpaqueWhite();
     uint32_t out = 0;
@@ -82,7 +82,7 @@ uint32_t AddedPixel(const Layout& L, uint32_t s, uint32_t d, const Color& c)
 
 } // namespace
 
-Layout::Layout(int count, uint32_t red, uint32_t green, uint32_t blue) : bitCount(count)
+SurfaceLayout::SurfaceLayout(int count, uint32_t red, uint32_t green, uint32_t blue) : bitCount(count)
 {
     const uint32_t masks[3] = {red, green, blue};
     for (int c = 0; c < 3; ++c) {
@@ -98,7 +98,7 @@ Layout::Layout(int count, uint32_t red, uint32_t green, uint32_t blue) : bitCoun
     }
 }
 
-uint32_t Layout::DisplayCopy(uint32_t argb) const
+uint32_t SurfaceLayout::DisplayCopy(uint32_t argb) const
 {
     const uint32_t a = argb >> 24;
     uint32_t out = a << 24;
@@ -109,9 +109,9 @@ uint32_t Layout::DisplayCopy(uint32_t argb) const
     return out;
 }
 
-void Fill(Surface& s, const Rect& r, const Color& c)
+void RefFill(RefSurface& s, const Rect& r, const Color& c)
 {
-    const Layout& L = s.layout;
+    const SurfaceLayout& L = s.layout;
     const uint32_t a = uint32_t(c.alpha);
     const bool wide = L.bitCount == 32;
     for (int y = r.y; y < r.y + r.height; ++y) {
@@ -132,9 +132,9 @@ void Fill(Surface& s, const Rect& r, const Color& c)
     }
 }
 
-void FillAdditive(Surface& s, const Rect& r, const Color& c)
+void RefFillAdditive(RefSurface& s, const Rect& r, const Color& c)
 {
-    const Layout& L = s.layout;
+    const SurfaceLayout& L = s.layout;
     for (int y = r.y; y < r.y + r.height; ++y) {
         for (int x = r.x; x < r.x + r.width; ++x) {
             uint32_t out = 0;
@@ -147,11 +147,11 @@ void FillAdditive(Surface& s, const Rect& r, const Color& c)
     }
 }
 
-void Line(Surface& s, double x1, double y1, double x2, double y2, const Color& c)
+void RefLine(RefSurface& s, double x1, double y1, double x2, double y2, const Color& c)
 {
-    const Layout& L = s.layout;
+    const SurfaceLayout& L = s.layout;
     const uint32_t a = uint32_t(c.alpha);
-    Ref::WalkLine(x1, y1, x2, y2, true, [&](int x, int y) {
+    RefWalkLine(x1, y1, x2, y2, true, [&](int x, int y) {
         if (x < 0 || y < 0 || x >= s.width || y >= s.height)
             return;
         const uint32_t d = s.At(x, y);
@@ -167,19 +167,19 @@ void Line(Surface& s, double x1, double y1, double x2, double y2, const Color& c
     });
 }
 
-void LineAdditive(Surface& s, double x1, double y1, double x2, double y2, const Color& c)
+void RefLineAdditive(RefSurface& s, double x1, double y1, double x2, double y2, const Color& c)
 {
-    Ref::WalkLine(x1, y1, x2, y2, true, [&](int x, int y) {
+    RefWalkLine(x1, y1, x2, y2, true, [&](int x, int y) {
         if (x >= 0 && y >= 0 && x < s.width && y < s.height)
-            FillAdditive(s, Rect(x, y, 1, 1), c);
+            RefFillAdditive(s, Rect(x, y, 1, 1), c);
     });
 }
 
-void SmoothLine(Surface& s, double x1, double y1, double x2, double y2, const Color& c)
+void RefSmoothLine(RefSurface& s, double x1, double y1, double x2, double y2, const Color& c)
 {
-    const Layout& L = s.layout;
+    const SurfaceLayout& L = s.layout;
     const uint32_t P = uint32_t(c.alpha);
-    Ref::WalkSmoothLine(x1, y1, x2, y2, s.width, s.height, [&](int x, int y, int f, bool side) {
+    RefWalkSmoothLine(x1, y1, x2, y2, s.width, s.height, [&](int x, int y, int f, bool side) {
         if (x < 0 || y < 0 || x >= s.width || y >= s.height)
             return;
         uint32_t cov = side ? uint32_t(f) : 255 - uint32_t(f);
@@ -196,10 +196,10 @@ void SmoothLine(Surface& s, double x1, double y1, double x2, double y2, const Co
     });
 }
 
-void CoverageFill(Surface& s, const ScanSpan* spans, int count, const Color& c, const uint8_t* coverage, int left,
+void RefCoverageFill(RefSurface& s, const ScanSpan* spans, int count, const Color& c, const uint8_t* coverage, int left,
                   int top, int stride)
 {
-    const Layout& L = s.layout;
+    const SurfaceLayout& L = s.layout;
     for (int n = 0; n < count; ++n) {
         for (int x = spans[n].x; x < spans[n].x + spans[n].length; ++x) {
             const int y = spans[n].y;
@@ -217,9 +217,9 @@ void CoverageFill(Surface& s, const ScanSpan* spans, int count, const Color& c, 
     }
 }
 
-void PutImage(Surface& s, int x, int y, const Source& src, const Rect& sr, const Color& c, bool mirrored)
+void RefPutImage(RefSurface& s, int x, int y, const RefSource& src, const Rect& sr, const Color& c, bool mirrored)
 {
-    const Layout& L = s.layout;
+    const SurfaceLayout& L = s.layout;
     const bool white = c.IsOpaqueWhite();
     for (int j = 0; j < sr.height; ++j) {
         for (int i = 0; i < sr.width; ++i) {
@@ -239,9 +239,9 @@ void PutImage(Surface& s, int x, int y, const Source& src, const Rect& sr, const
     }
 }
 
-void PutImageAdditive(Surface& s, int x, int y, const Source& src, const Rect& sr, const Color& c, bool mirrored)
+void RefPutImageAdditive(RefSurface& s, int x, int y, const RefSource& src, const Rect& sr, const Color& c, bool mirrored)
 {
-    const Layout& L = s.layout;
+    const SurfaceLayout& L = s.layout;
     for (int j = 0; j < sr.height; ++j) {
         for (int i = 0; i < sr.width; ++i) {
             const uint32_t sv = L.DisplayCopy(src.argb[size_t(sr.y + j) * src.width + sr.x + i]);
@@ -253,9 +253,9 @@ void PutImageAdditive(Surface& s, int x, int y, const Source& src, const Rect& s
     }
 }
 
-void PutImageVolatile(Surface& s, int x, int y, const Source& src, const Rect& sr)
+void RefPutImageVolatile(RefSurface& s, int x, int y, const RefSource& src, const Rect& sr)
 {
-    const Layout& L = s.layout;
+    const SurfaceLayout& L = s.layout;
     for (int j = 0; j < sr.height; ++j) {
         for (int i = 0; i < sr.width; ++i) {
             const uint32_t p = src.argb[size_t(sr.y + j) * src.width + sr.x + i];
@@ -288,10 +288,10 @@ void PutImageVolatile(Surface& s, int x, int y, const Source& src, const Rect& s
     }
 }
 
-void Stretch(Surface& s, const Rect& R, const double area[4], const Source& src, const Color& c, DrawMode mode,
+void RefStretch(RefSurface& s, const Rect& R, const double area[4], const RefSource& src, const Color& c, DrawMode mode,
              bool mirrored)
 {
-    const Layout& L = s.layout;
+    const SurfaceLayout& L = s.layout;
     const int du = int(area[2] * 65536 / R.width), dv = int(area[3] * 65536 / R.height);
     for (int j = 0; j < R.height; ++j) {
         const int sy = int((int64_t(int(area[1] * 65536)) + int64_t(j) * dv) >> 16);
@@ -318,10 +318,10 @@ void Stretch(Surface& s, const Rect& R, const double area[4], const Source& src,
     }
 }
 
-void Rotate(Surface& s, const double* bounds, const Source& src, const Rect& sr, float x, float y, const Color& c,
+void RefRotate(RefSurface& s, const double* bounds, const RefSource& src, const Rect& sr, float x, float y, const Color& c,
             DrawMode mode, double angle, float cx, float cy)
 {
-    const Layout& L = s.layout;
+    const SurfaceLayout& L = s.layout;
     const PixelSource pixels{src.argb, nullptr, nullptr, src.width, 0};
     const bool white = c.IsOpaqueWhite();
     const bool rgb32 = L.bitCount == 32 && L.mask[0] == 0xFF0000 && L.mask[1] == 0xFF00 && L.mask[2] == 0xFF;
@@ -362,7 +362,7 @@ void Rotate(Surface& s, const double* bounds, const Source& src, const Rect& sr,
         d = out;
     };
     // The span cut and the 2 x 2 sample of the memory reference.
-    Ref::ForEachRotatedSample(s.width, s.height, bounds, pixels, sr, x, y, angle, cx, cy, draw);
+    RefForEachRotatedSample(s.width, s.height, bounds, pixels, sr, x, y, angle, cx, cy, draw);
 }
 
-} // namespace Quib::SurfaceRef
+} // namespace Quib::Testing

@@ -1,4 +1,4 @@
-#include "tests/graphics/SoftwareReference.h"
+#include "tests/support/SoftwareReference.h"
 
 
 #include <algorithm>
@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-namespace Quib::Ref {
+namespace Quib::Testing {
 
 namespace {
 
@@ -36,7 +36,7 @@ uint32_t OverFill(uint32_t d, int sr, int sg, int sb, int a)
 
 } // namespace
 
-void FillRect(const PixelTarget& dst, const Rect& r, const Color& c)
+void RefFillRect(const PixelTarget& dst, const Rect& r, const Color& c)
 {
     for (int y = r.y; y < r.y + r.height; ++y)
         for (int x = r.x; x < r.x + r.width; ++x) {
@@ -47,7 +47,7 @@ void FillRect(const PixelTarget& dst, const Rect& r, const Color& c)
         }
 }
 
-void FillSpansWithCoverage(const PixelTarget& dst, const ScanSpan* spans, int count, const Color& c,
+void RefFillSpansWithCoverage(const PixelTarget& dst, const ScanSpan* spans, int count, const Color& c,
                            const uint8_t* coverage, int left, int top, int stride)
 {
     for (int s = 0; s < count; ++s)
@@ -143,12 +143,12 @@ void Bresenham(double x1, double y1, double x2, double y2, bool fractional, Plot
 
 } // namespace
 
-void WalkLine(double x1, double y1, double x2, double y2, bool fractional, const std::function<void(int, int)>& plot)
+void RefWalkLine(double x1, double y1, double x2, double y2, bool fractional, const std::function<void(int, int)>& plot)
 {
     Bresenham(x1, y1, x2, y2, fractional, plot);
 }
 
-void LineBlend(const PixelTarget& dst, const Color& c, double x1, double y1, double x2, double y2)
+void RefLineBlend(const PixelTarget& dst, const Color& c, double x1, double y1, double x2, double y2)
 {
     Bresenham(x1, y1, x2, y2, true, [&](int x, int y) {
         if (!In(dst, x, y))
@@ -166,7 +166,7 @@ void LineBlend(const PixelTarget& dst, const Color& c, double x1, double y1, dou
     });
 }
 
-void LineAdd(const PixelTarget& dst, const Color& c, double x1, double y1, double x2, double y2)
+void RefLineAdd(const PixelTarget& dst, const Color& c, double x1, double y1, double x2, double y2)
 {
     Bresenham(x1, y1, x2, y2, false, [&](int x, int y) {
         if (!In(dst, x, y))
@@ -177,7 +177,7 @@ void LineAdd(const PixelTarget& dst, const Color& c, double x1, double y1, doubl
     });
 }
 
-void WalkSmoothLine(double x1, double y1, double x2, double y2, int width, int height,
+void RefWalkSmoothLine(double x1, double y1, double x2, double y2, int width, int height,
                     const std::function<void(int, int, int, bool)>& plot)
 {
     if (!Usable(x1, y1, x2, y2))
@@ -232,7 +232,7 @@ void WalkSmoothLine(double x1, double y1, double x2, double y2, int width, int h
     plot(ix2, iy2, int(B >> 8), false);
 }
 
-void SmoothLineBlend(const PixelTarget& dst, const Color& c, double x1, double y1, double x2, double y2)
+void RefSmoothLineBlend(const PixelTarget& dst, const Color& c, double x1, double y1, double x2, double y2)
 {
     auto plot = [&](int x, int y, int f, bool side) {
         if (!In(dst, x, y))
@@ -245,10 +245,10 @@ void SmoothLineBlend(const PixelTarget& dst, const Color& c, double x1, double y
         if (cov > 0)
             Px(dst, x, y) = OverFill(Px(dst, x, y), c.red, c.green, c.blue, cov);
     };
-    WalkSmoothLine(x1, y1, x2, y2, dst.width, dst.height, plot);
+    RefWalkSmoothLine(x1, y1, x2, y2, dst.width, dst.height, plot);
 }
 
-std::vector<uint8_t> AlphaRunTable(const PixelSource& src)
+std::vector<uint8_t> RefAlphaRunTable(const PixelSource& src)
 {
     std::vector<uint8_t> table(size_t(src.width) * src.height);
     auto cls = [](uint32_t p) {
@@ -265,7 +265,7 @@ std::vector<uint8_t> AlphaRunTable(const PixelSource& src)
     return table;
 }
 
-void PutImageNormal(const PixelTarget& dst, int x, int y, const PixelSource& src, const Rect& s, const Color& c,
+void RefPutImageNormal(const PixelTarget& dst, int x, int y, const PixelSource& src, const Rect& s, const Color& c,
                     const uint8_t* runTable)
 {
     const bool white = c.red == 255 && c.green == 255 && c.blue == 255 && c.alpha == 255;
@@ -311,7 +311,7 @@ void PutImageNormal(const PixelTarget& dst, int x, int y, const PixelSource& src
         }
 }
 
-void PutImageAdditive(const PixelTarget& dst, int x, int y, const PixelSource& src, const Rect& s, const Color& c,
+void RefPutImageAdditive(const PixelTarget& dst, int x, int y, const PixelSource& src, const Rect& s, const Color& c,
                       bool translucent)
 {
     const bool white = c.red == 255 && c.green == 255 && c.blue == 255 && c.alpha == 255;
@@ -338,7 +338,7 @@ void PutImageAdditive(const PixelTarget& dst, int x, int y, const PixelSource& s
         }
 }
 
-void StretchFast(const PixelTarget& dst, const Rect& R, const DoubleRect& area, const PixelSource& src)
+void RefStretchFast(const PixelTarget& dst, const Rect& R, const DoubleRect& area, const PixelSource& src)
 {
     const double stepX = area.width / R.width, stepY = area.height / R.height;
     for (int j = 0; j < R.height; ++j)
@@ -356,7 +356,7 @@ void StretchFast(const PixelTarget& dst, const Rect& R, const DoubleRect& area, 
         }
 }
 
-bool StretchFiltered(const PixelTarget& dst, const Rect& R, const DoubleRect& area, const PixelSource& src)
+bool RefStretchFiltered(const PixelTarget& dst, const Rect& R, const DoubleRect& area, const PixelSource& src)
 {
     const int c = std::max(int(std::floor(area.x)), 0), r0 = std::max(int(std::floor(area.y)), 0);
     int n = int(std::ceil(area.x - c + area.width)), m = int(std::ceil(area.y - r0 + area.height));
@@ -446,7 +446,7 @@ bool StretchFiltered(const PixelTarget& dst, const Rect& R, const DoubleRect& ar
     return true;
 }
 
-void ForEachRotatedSample(int width, int height, const double* bounds, const PixelSource& src, const Rect& S,
+void RefForEachRotatedSample(int width, int height, const double* bounds, const PixelSource& src, const Rect& S,
                           float x, float y, double angle, float cx, float cy,
                           const std::function<void(int, int, const uint32_t*, const uint32_t*)>& sample)
 {
@@ -511,7 +511,7 @@ void ForEachRotatedSample(int width, int height, const double* bounds, const Pix
     }
 }
 
-void PutImageRotated(const PixelTarget& dst, const double* bounds, const PixelSource& src, const Rect& S, float x,
+void RefPutImageRotated(const PixelTarget& dst, const double* bounds, const PixelSource& src, const Rect& S, float x,
                      float y, const Color& c, DrawMode mode, double angle, float cx, float cy)
 {
     const bool white = c.red == 255 && c.green == 255 && c.blue == 255 && c.alpha == 255;
@@ -567,7 +567,7 @@ void PutImageRotated(const PixelTarget& dst, const double* bounds, const PixelSo
             out[ch] = ((((uint32_t(Ch(d, ch)) * dA) >> 8) * (256 - Sx)) + 256 * P[ch]) / A;
         d = Make(int(A - 1), int(out[2]), int(out[1]), int(out[0]));
     };
-    ForEachRotatedSample(dst.width, dst.height, bounds, src, S, x, y, angle, cx, cy, draw);
+    RefForEachRotatedSample(dst.width, dst.height, bounds, src, S, x, y, angle, cx, cy, draw);
 }
 
-} // namespace Quib::Ref
+} // namespace Quib::Testing

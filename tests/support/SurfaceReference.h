@@ -13,15 +13,15 @@
 #include <cstdint>
 #include <vector>
 
-namespace Quib::SurfaceRef {
+namespace Quib::Testing {
 
-struct Layout {
+struct SurfaceLayout {
     int bitCount = 32;
     uint32_t mask[3] = {};
     int shift[3] = {};
     int bits[3] = {};
 
-    Layout(int bitCount, uint32_t red, uint32_t green, uint32_t blue);
+    SurfaceLayout(int bitCount, uint32_t red, uint32_t green, uint32_t blue);
     bool Spread565() const { return bitCount == 16 && mask[0] == 0xF800 && mask[1] == 0x07E0 && mask[2] == 0x1F; }
     bool Spread555() const { return bitCount == 16 && mask[0] == 0x7C00 && mask[1] == 0x03E0 && mask[2] == 0x1F; }
     bool RgbOrder() const { return mask[0] > mask[1] && mask[1] > mask[2]; }
@@ -30,8 +30,8 @@ struct Layout {
     uint32_t DisplayCopy(uint32_t argb) const;
 };
 
-struct Surface {
-    Layout layout;
+struct RefSurface {
+    SurfaceLayout layout;
     int width = 0;
     int height = 0;
     std::vector<uint32_t> px;
@@ -40,31 +40,31 @@ struct Surface {
 };
 
 // A source picture in ARGB words.
-struct Source {
+struct RefSource {
     const uint32_t* argb = nullptr;
     int width = 0;
     bool hasTrans = false;
     bool hasAlpha = false;
 };
 
-void Fill(Surface& s, const Rect& r, const Color& c);
-void FillAdditive(Surface& s, const Rect& r, const Color& c);
-void Line(Surface& s, double x1, double y1, double x2, double y2, const Color& c);
-void LineAdditive(Surface& s, double x1, double y1, double x2, double y2, const Color& c);
-void SmoothLine(Surface& s, double x1, double y1, double x2, double y2, const Color& c);
-void CoverageFill(Surface& s, const ScanSpan* spans, int count, const Color& c, const uint8_t* coverage, int left,
+void RefFill(RefSurface& s, const Rect& r, const Color& c);
+void RefFillAdditive(RefSurface& s, const Rect& r, const Color& c);
+void RefLine(RefSurface& s, double x1, double y1, double x2, double y2, const Color& c);
+void RefLineAdditive(RefSurface& s, double x1, double y1, double x2, double y2, const Color& c);
+void RefSmoothLine(RefSurface& s, double x1, double y1, double x2, double y2, const Color& c);
+void RefCoverageFill(RefSurface& s, const ScanSpan* spans, int count, const Color& c, const uint8_t* coverage, int left,
                   int top, int stride);
 // The normal and additive copies; mirrored draws each row right to left.
-void PutImage(Surface& s, int x, int y, const Source& src, const Rect& sr, const Color& c, bool mirrored);
-void PutImageAdditive(Surface& s, int x, int y, const Source& src, const Rect& sr, const Color& c, bool mirrored);
-void PutImageVolatile(Surface& s, int x, int y, const Source& src, const Rect& sr);
+void RefPutImage(RefSurface& s, int x, int y, const RefSource& src, const Rect& sr, const Color& c, bool mirrored);
+void RefPutImageAdditive(RefSurface& s, int x, int y, const RefSource& src, const Rect& sr, const Color& c, bool mirrored);
+void RefPutImageVolatile(RefSurface& s, int x, int y, const RefSource& src, const Rect& sr);
 // The nearest stretch of the area onto R (mirrored: rows right to left).
-void Stretch(Surface& s, const Rect& R, const double area[4], const Source& src, const Color& c, DrawMode mode,
+void RefStretch(RefSurface& s, const Rect& R, const double area[4], const RefSource& src, const Color& c, DrawMode mode,
              bool mirrored);
 
 // The rotated draw's write of each sample into the surface, channel by
 // channel (the sampling itself is the shared resampler's).
-void Rotate(Surface& s, const double* bounds, const Source& src, const Rect& sr, float x, float y, const Color& c,
+void RefRotate(RefSurface& s, const double* bounds, const RefSource& src, const Rect& sr, float x, float y, const Color& c,
             DrawMode mode, double angle, float cx, float cy);
 
-} // namespace Quib::SurfaceRef
+} // namespace Quib::Testing
