@@ -14,12 +14,6 @@ SharedLibraryRecord<BassInstance>& Holder()
     return holder;
 }
 
-std::optional<LibraryExports>& ExportsOverride()
-{
-    static std::optional<LibraryExports> exports;
-    return exports;
-}
-
 void ReportMissing(const std::string& text)
 {
     ShowMessageBox(text, "Error", MB_ICONERROR);
@@ -92,7 +86,7 @@ const char* const kNewerOnly[] = {"BASS_PluginLoad", "BASS_ChannelGetLength", "B
 
 std::unique_ptr<BassInstance> BuildInstance()
 {
-    const LibraryExports exports = ExportsOverride() ? *ExportsOverride() : DefaultBassExports();
+    const LibraryExports exports = Holder().Exports(DefaultBassExports);
     auto bass = std::make_unique<BassInstance>();
     bass->newer = exports.count("BASS_SetConfig") != 0;
     for (const Lookup& lookup : kLookups) {
@@ -131,6 +125,6 @@ void ReleaseBassLibrary() { Holder().Release(); }
 
 BassInstance* CurrentBassInstance() { return Holder().Get(); }
 
-void SetBassExports(std::optional<LibraryExports> exports) { ExportsOverride() = std::move(exports); }
+void SetBassExports(std::optional<LibraryExports> exports) { Holder().SetExports(std::move(exports)); }
 
 } // namespace Quib

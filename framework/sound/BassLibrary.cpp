@@ -154,66 +154,60 @@ private:
     double mMusicGain = 1.0, mStreamGain = 1.0;
 };
 
-template <class Signature>
-void Export(LibraryExports& exports, const char* name, std::function<Signature> function)
-{
-    exports[name] = std::move(function);
-}
-
 } // namespace
 
 LibraryExports DefaultBassExports()
 {
     auto lib = std::make_shared<BassLibrary>();
     LibraryExports e;
-    Export<bool(int, uint32_t, uint32_t, void*, const void*)>(
+    AddExport<bool(int, uint32_t, uint32_t, void*, const void*)>(
         e, "BASS_Init", [lib](int, uint32_t, uint32_t, void*, const void*) { return lib->Init(); });
-    Export<bool()>(e, "BASS_Free", [lib] { return lib->Free(); });
-    Export<bool()>(e, "BASS_Stop", [lib] { return lib->Stop(); });
-    Export<bool()>(e, "BASS_Start", [] { return true; });
-    Export<bool(int, int, int)>(
+    AddExport<bool()>(e, "BASS_Free", [lib] { return lib->Free(); });
+    AddExport<bool()>(e, "BASS_Stop", [lib] { return lib->Stop(); });
+    AddExport<bool()>(e, "BASS_Start", [] { return true; });
+    AddExport<bool(int, int, int)>(
         e, "BASS_SetGlobalVolumes", [lib](int music, int, int stream) { return lib->SetGlobalVolumes(music, stream); });
-    Export<uint32_t(uint32_t, uint32_t)>(
+    AddExport<uint32_t(uint32_t, uint32_t)>(
         e, "BASS_SetConfig", [lib](uint32_t option, uint32_t value) { return lib->SetConfig(option, value); });
-    Export<bool(BassHandle)>(e, "BASS_ChannelStop", [lib](BassHandle h) {
+    AddExport<bool(BassHandle)>(e, "BASS_ChannelStop", [lib](BassHandle h) {
         BassChannel* c = lib->Find(h);
         return c && (c->stream->Stop(), true);
     });
-    Export<bool(BassHandle, bool)>(e, "BASS_ChannelPlay", [lib](BassHandle h, bool restart) {
+    AddExport<bool(BassHandle, bool)>(e, "BASS_ChannelPlay", [lib](BassHandle h, bool restart) {
         BassChannel* c = lib->Find(h);
         return c && (c->stream->Play(restart), true);
     });
-    Export<bool(BassHandle)>(e, "BASS_ChannelPause", [lib](BassHandle h) {
+    AddExport<bool(BassHandle)>(e, "BASS_ChannelPause", [lib](BassHandle h) {
         BassChannel* c = lib->Find(h);
         return c && (c->stream->Pause(), true);
     });
-    Export<bool(BassHandle, int, int, int)>(e, "BASS_ChannelSetAttributes",
+    AddExport<bool(BassHandle, int, int, int)>(e, "BASS_ChannelSetAttributes",
         [lib](BassHandle h, int frequency, int volume, int pan) { return lib->SetAttributes(h, frequency, volume, pan); });
-    Export<bool(BassHandle, uint64_t)>(
+    AddExport<bool(BassHandle, uint64_t)>(
         e, "BASS_ChannelSetPosition", [lib](BassHandle h, uint64_t position) { return lib->SetPosition(h, position); });
-    Export<bool(BassHandle, uint32_t)>(e, "BASS_ChannelSetFlags", [lib](BassHandle h, uint32_t flags) {
+    AddExport<bool(BassHandle, uint32_t)>(e, "BASS_ChannelSetFlags", [lib](BassHandle h, uint32_t flags) {
         BassChannel* c = lib->Find(h);
         return c && (c->stream->SetLooping(flags & kBassLoop), true);
     });
-    Export<uint32_t(BassHandle)>(e, "BASS_ChannelIsActive", [lib](BassHandle h) {
+    AddExport<uint32_t(BassHandle)>(e, "BASS_ChannelIsActive", [lib](BassHandle h) {
         BassChannel* c = lib->Find(h);
         return c ? uint32_t(c->stream->Activity()) : kBassStopped;
     });
-    Export<BassHandle(bool, const void*, uint32_t, uint32_t, uint32_t, uint32_t)>(e, "BASS_MusicLoad",
+    AddExport<BassHandle(bool, const void*, uint32_t, uint32_t, uint32_t, uint32_t)>(e, "BASS_MusicLoad",
         [lib](bool memory, const void* file, uint32_t offset, uint32_t length, uint32_t flags, uint32_t) {
             return lib->Create(BassLibrary::Bytes(memory, file, offset, length), AudioFileKind::Module, true, flags);
         });
-    Export<bool(BassHandle)>(e, "BASS_MusicFree", [lib](BassHandle h) { return lib->Free(h, true); });
+    AddExport<bool(BassHandle)>(e, "BASS_MusicFree", [lib](BassHandle h) { return lib->Free(h, true); });
     // Amplification is not modelled by the mixer: accepted for a music.
-    Export<bool(BassHandle, uint32_t, uint32_t)>(e, "BASS_MusicSetAttribute", [lib](BassHandle h, uint32_t, uint32_t) {
+    AddExport<bool(BassHandle, uint32_t, uint32_t)>(e, "BASS_MusicSetAttribute", [lib](BassHandle h, uint32_t, uint32_t) {
         const BassChannel* c = lib->Find(h);
         return c && c->music;
     });
-    Export<BassHandle(bool, const void*, uint64_t, uint64_t, uint32_t)>(e, "BASS_StreamCreateFile",
+    AddExport<BassHandle(bool, const void*, uint64_t, uint64_t, uint32_t)>(e, "BASS_StreamCreateFile",
         [lib](bool memory, const void* file, uint64_t offset, uint64_t length, uint32_t flags) {
             return lib->Create(BassLibrary::Bytes(memory, file, offset, length), std::nullopt, false, flags);
         });
-    Export<bool(BassHandle)>(e, "BASS_StreamFree", [lib](BassHandle h) { return lib->Free(h, false); });
+    AddExport<bool(BassHandle)>(e, "BASS_StreamFree", [lib](BassHandle h) { return lib->Free(h, false); });
     return e;
 }
 

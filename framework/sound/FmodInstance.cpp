@@ -12,12 +12,6 @@ SharedLibraryRecord<FmodInstance>& Holder()
     return holder;
 }
 
-std::optional<LibraryExports>& ExportsOverride()
-{
-    static std::optional<LibraryExports> exports;
-    return exports;
-}
-
 struct Lookup {
     const char* name;
     bool (*bind)(const LibraryExports&, FmodInstance&); // null: held, never called
@@ -65,7 +59,7 @@ const Lookup kLookups[] = {
 
 std::unique_ptr<FmodInstance> BuildInstance()
 {
-    const LibraryExports exports = ExportsOverride() ? *ExportsOverride() : DefaultFmodExports();
+    const LibraryExports exports = Holder().Exports(DefaultFmodExports);
     auto fmod = std::make_unique<FmodInstance>();
     for (const Lookup& lookup : kLookups) {
         if (!lookup.bind) {
@@ -91,6 +85,6 @@ void ReleaseFmodLibrary() { Holder().Release(); }
 
 FmodInstance* CurrentFmodInstance() { return Holder().Get(); }
 
-void SetFmodExports(std::optional<LibraryExports> exports) { ExportsOverride() = std::move(exports); }
+void SetFmodExports(std::optional<LibraryExports> exports) { Holder().SetExports(std::move(exports)); }
 
 } // namespace Quib

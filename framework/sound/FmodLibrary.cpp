@@ -241,30 +241,24 @@ private:
     std::map<int, FmodChannel> mChannels;
 };
 
-template <class Signature>
-void Export(LibraryExports& exports, const char* name, std::function<Signature> function)
-{
-    exports[name] = std::move(function);
-}
-
 } // namespace
 
 LibraryExports DefaultFmodExports()
 {
     auto lib = std::make_shared<FmodLibrary>();
     LibraryExports e;
-    Export<bool(int)>(e, "_FSOUND_SetBufferSize@4", [](int) { return true; });
-    Export<bool(void*)>(e, "_FSOUND_SetHWND@4", [](void*) { return true; });
-    Export<bool(int, int, uint32_t)>(e, "_FSOUND_Init@12", [lib](int, int, uint32_t) { return lib->Init(); });
-    Export<void()>(e, "_FSOUND_Close@0", [lib] { lib->Close(); });
-    Export<FmodSample*(int, const char*, uint32_t, int)>(
+    AddExport<bool(int)>(e, "_FSOUND_SetBufferSize@4", [](int) { return true; });
+    AddExport<bool(void*)>(e, "_FSOUND_SetHWND@4", [](void*) { return true; });
+    AddExport<bool(int, int, uint32_t)>(e, "_FSOUND_Init@12", [lib](int, int, uint32_t) { return lib->Init(); });
+    AddExport<void()>(e, "_FSOUND_Close@0", [lib] { lib->Close(); });
+    AddExport<FmodSample*(int, const char*, uint32_t, int)>(
         e, "_FSOUND_Sample_Load@16", [lib](int, const char* name, uint32_t, int) { return lib->Load(name); });
-    Export<FmodSample*(int, int, uint32_t, int, int, int, int)>(e, "_FSOUND_Sample_Alloc@28",
+    AddExport<FmodSample*(int, int, uint32_t, int, int, int, int)>(e, "_FSOUND_Sample_Alloc@28",
         [lib](int, int length, uint32_t mode, int frequency, int volume, int pan, int priority) {
             return lib->Alloc(length, mode, frequency, volume, pan, priority);
         });
-    Export<void(FmodSample*)>(e, "_FSOUND_Sample_Free@4", [lib](FmodSample* s) { lib->Free(s); });
-    Export<bool(FmodSample*, int, int, void**, void**, uint32_t*, uint32_t*)>(e, "_FSOUND_Sample_Lock@28",
+    AddExport<void(FmodSample*)>(e, "_FSOUND_Sample_Free@4", [lib](FmodSample* s) { lib->Free(s); });
+    AddExport<bool(FmodSample*, int, int, void**, void**, uint32_t*, uint32_t*)>(e, "_FSOUND_Sample_Lock@28",
         [lib](FmodSample* s, int offset, int length, void** first, void** second, uint32_t* firstLength,
             uint32_t* secondLength) {
             if (!lib->Has(s) || offset < 0 || length <= 0)
@@ -283,14 +277,14 @@ LibraryExports DefaultFmodExports()
                 *secondLength = 0;
             return true;
         });
-    Export<bool(FmodSample*, void*, void*, uint32_t, uint32_t)>(e, "_FSOUND_Sample_Unlock@20",
+    AddExport<bool(FmodSample*, void*, void*, uint32_t, uint32_t)>(e, "_FSOUND_Sample_Unlock@20",
         [lib](FmodSample* s, void*, void*, uint32_t, uint32_t) { return lib->Has(s) && s->buffer->Unlock(); });
-    Export<bool(FmodSample*, int, int)>(e, "_FSOUND_Sample_SetLoopPoints@12", [lib](FmodSample* s, int start, int end) {
+    AddExport<bool(FmodSample*, int, int)>(e, "_FSOUND_Sample_SetLoopPoints@12", [lib](FmodSample* s, int start, int end) {
         return lib->Has(s) && start >= 0 && end >= start && s->buffer->SetLoopPoints(uint32_t(start), uint32_t(end) + 1);
     });
-    Export<uint32_t(FmodSample*)>(
+    AddExport<uint32_t(FmodSample*)>(
         e, "_FSOUND_Sample_GetLength@4", [lib](FmodSample* s) { return lib->Has(s) ? s->frames : 0u; });
-    Export<bool(FmodSample*, int*, int*, int*, int*)>(e, "_FSOUND_Sample_GetDefaults@20",
+    AddExport<bool(FmodSample*, int*, int*, int*, int*)>(e, "_FSOUND_Sample_GetDefaults@20",
         [lib](FmodSample* s, int* frequency, int* volume, int* pan, int* priority) {
             if (!lib->Has(s))
                 return false;
@@ -304,31 +298,31 @@ LibraryExports DefaultFmodExports()
                 *priority = s->priority;
             return true;
         });
-    Export<uint32_t(FmodSample*)>(e, "_FSOUND_Sample_GetMode@4", [lib](FmodSample* s) { return lib->Has(s) ? s->mode : 0u; });
-    Export<int(int, FmodSample*)>(e, "_FSOUND_PlaySound@8", [lib](int channel, FmodSample* s) { return lib->Play(channel, s); });
-    Export<bool(int)>(e, "_FSOUND_StopSound@4", [lib](int channel) { return lib->Stop(channel); });
-    Export<bool(int, int)>(e, "_FSOUND_SetVolume@8", [lib](int channel, int volume) {
+    AddExport<uint32_t(FmodSample*)>(e, "_FSOUND_Sample_GetMode@4", [lib](FmodSample* s) { return lib->Has(s) ? s->mode : 0u; });
+    AddExport<int(int, FmodSample*)>(e, "_FSOUND_PlaySound@8", [lib](int channel, FmodSample* s) { return lib->Play(channel, s); });
+    AddExport<bool(int)>(e, "_FSOUND_StopSound@4", [lib](int channel) { return lib->Stop(channel); });
+    AddExport<bool(int, int)>(e, "_FSOUND_SetVolume@8", [lib](int channel, int volume) {
         FmodChannel* c = lib->Channel(channel);
         return c && c->buffer->SetVolume(LevelToVolume(volume));
     });
-    Export<bool(int, bool)>(e, "_FSOUND_SetPaused@8", [lib](int channel, bool paused) { return lib->SetPaused(channel, paused); });
-    Export<bool(int, uint32_t)>(e, "_FSOUND_SetLoopMode@8", [lib](int channel, uint32_t mode) { return lib->SetLoopMode(channel, mode); });
-    Export<bool(int)>(e, "_FSOUND_IsPlaying@4", [lib](int channel) {
+    AddExport<bool(int, bool)>(e, "_FSOUND_SetPaused@8", [lib](int channel, bool paused) { return lib->SetPaused(channel, paused); });
+    AddExport<bool(int, uint32_t)>(e, "_FSOUND_SetLoopMode@8", [lib](int channel, uint32_t mode) { return lib->SetLoopMode(channel, mode); });
+    AddExport<bool(int)>(e, "_FSOUND_IsPlaying@4", [lib](int channel) {
         FmodChannel* c = lib->Channel(channel);
         return c && (c->paused || (c->buffer->Status() & kSoundPlaying));
     });
-    Export<FmodSong*(const char*)>(e, "_FMUSIC_LoadSong@4", [lib](const char* name) { return lib->LoadSong(name); });
-    Export<bool(FmodSong*)>(e, "_FMUSIC_FreeSong@4", [lib](FmodSong* song) { return lib->FreeSong(song); });
-    Export<bool(FmodSong*)>(e, "_FMUSIC_PlaySong@4", [lib](FmodSong* song) {
+    AddExport<FmodSong*(const char*)>(e, "_FMUSIC_LoadSong@4", [lib](const char* name) { return lib->LoadSong(name); });
+    AddExport<bool(FmodSong*)>(e, "_FMUSIC_FreeSong@4", [lib](FmodSong* song) { return lib->FreeSong(song); });
+    AddExport<bool(FmodSong*)>(e, "_FMUSIC_PlaySong@4", [lib](FmodSong* song) {
         return lib->Song(song) && (song->stream->Play(true), true);
     });
-    Export<bool(FmodSong*)>(e, "_FMUSIC_StopSong@4", [lib](FmodSong* song) {
+    AddExport<bool(FmodSong*)>(e, "_FMUSIC_StopSong@4", [lib](FmodSong* song) {
         return lib->Song(song) && (song->stream->Stop(), true);
     });
-    Export<bool(FmodSong*, int)>(e, "_FMUSIC_SetLooping@8", [lib](FmodSong* song, int looping) {
+    AddExport<bool(FmodSong*, int)>(e, "_FMUSIC_SetLooping@8", [lib](FmodSong* song, int looping) {
         return lib->Song(song) && (song->stream->SetLooping(looping == 2), true);
     });
-    Export<bool(FmodSong*, int)>(e, "_FMUSIC_SetOrder@8", [lib](FmodSong* song, int order) {
+    AddExport<bool(FmodSong*, int)>(e, "_FMUSIC_SetOrder@8", [lib](FmodSong* song, int order) {
         if (!lib->Song(song) || order < 0)
             return false;
         if (order == 0)
@@ -336,16 +330,16 @@ LibraryExports DefaultFmodExports()
         OutputDebugString("Music: seeking a module to order " + std::to_string(order) + " is not supported\n");
         return false;
     });
-    Export<bool(FmodSong*, bool)>(e, "_FMUSIC_SetPaused@8", [lib](FmodSong* song, bool paused) {
+    AddExport<bool(FmodSong*, bool)>(e, "_FMUSIC_SetPaused@8", [lib](FmodSong* song, bool paused) {
         if (!lib->Song(song))
             return false;
         paused ? song->stream->Pause() : song->stream->Resume();
         return true;
     });
-    Export<bool(FmodSong*, int)>(e, "_FMUSIC_SetMasterVolume@8", [lib](FmodSong* song, int volume) {
+    AddExport<bool(FmodSong*, int)>(e, "_FMUSIC_SetMasterVolume@8", [lib](FmodSong* song, int volume) {
         return lib->Song(song) && (song->stream->SetVolume(std::clamp(volume, 0, 100) / 100.0), true);
     });
-    Export<bool(FmodSong*)>(e, "_FMUSIC_IsPlaying@4", [lib](FmodSong* song) {
+    AddExport<bool(FmodSong*)>(e, "_FMUSIC_IsPlaying@4", [lib](FmodSong* song) {
         if (!lib->Song(song))
             return false;
         const StreamActivity a = song->stream->Activity();

@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,12 @@ bool BindExport(const LibraryExports& exports, std::string_view name, std::funct
     return true;
 }
 
+template <class Signature>
+void AddExport(LibraryExports& exports, const char* name, std::function<Signature> function)
+{
+    exports[name] = std::move(function);
+}
+
 // Builds the record on the first reference and deletes it with the last.
 template <class Record>
 class SharedLibraryRecord {
@@ -48,7 +55,13 @@ public:
     Record* Get() const { return mRecord.get(); }
     int References() const { return mReferences.load(); }
 
+    // The exports the next record is built from: the given ones, else the
+    // library's own.
+    void SetExports(std::optional<LibraryExports> exports) { mExports = std::move(exports); }
+    LibraryExports Exports(LibraryExports (*own)()) const { return mExports ? *mExports : own(); }
+
 private:
+    std::optional<LibraryExports> mExports;
     std::atomic<int> mReferences{0};
     std::unique_ptr<Record> mRecord;
 };
