@@ -177,6 +177,36 @@ TEST(MusicBassTest, ConstructionVolumesAndPlayCallsOfTheNewerInterface)
     EXPECT_EQ(rec.log.Take(), (std::vector<std::string>{"Stop()", "Free()"}));
 }
 
+TEST(MusicBassTest, FadeInStartsTheChannelAndStopsAtTheMaximum)
+{
+    MusicFixture fx;
+    fx.Write("tune.xm", MusicFixture::Tone());
+    fx.Write("a.ogg", MusicFixture::Tone());
+    RecordedBass rec;
+    BassMusicInterface music;
+    ASSERT_TRUE(music.LoadMusic(1, "tune.xm"));
+    ASSERT_TRUE(music.LoadMusic(2, "a.ogg"));
+    const std::string m = std::to_string(music.FindSong(1)->music);
+    rec.log.Take();
+    music.FadeIn(1, -1, 0.3, false);
+    EXPECT_EQ(rec.log.Take(), (std::vector<std::string>{"ChannelStop(" + m + ")", "SetAttributes(" + m + ", -1, 0, -101)",
+                                  "ChannelPlay(" + m + ", true)"}));
+    music.FadeIn(1, 3, 0.3, true);
+    EXPECT_EQ(rec.log.Take(), (std::vector<std::string>{"ChannelStop(" + m + ")", "SetAttributes(" + m + ", -1, 0, -101)",
+                                  "ChannelStop(" + m + ")", "SetPosition(" + m + ", 18446744071562067971)",
+                                  "SetFlags(" + m + ", 512)", "ChannelPlay(" + m + ", false)"}));
+
+    music.SetSongMaxVolume(2, 0.8);
+    music.FadeIn(2, 0, 0.3, false);
+    const double steps[] = {0.3, 0.6, 0.8, 0.8};
+    for (double want : steps) {
+        music.Update();
+        EXPECT_NEAR(music.FindSong(2)->volume, want, 1e-12);
+    }
+    EXPECT_EQ(music.FindSong(2)->fadeDelta, 0.0);
+    EXPECT_TRUE(music.IsPlaying(2));
+}
+
 TEST(MusicBassTest, OlderInterfaceUsesItsArgumentListsAndGlobalVolumes)
 {
     MusicFixture fx;
