@@ -77,6 +77,22 @@ TEST(MusicBassTest, StreamPlaysAtItsVolumeAndFadesExactlyToTarget)
     EXPECT_EQ(music.FindSong(1)->volume, 0.5);
 }
 
+TEST(MusicBassTest, RealFilesStreamThroughThePlatformDecoders)
+{
+    MusicFixture fx;
+    SoundOutput::SetDecoderOpener({});
+    for (const char* name : {"stereo.ogg", "stereo16.wav", "mono.mp3"}) {
+        fx.Write(name, TempDir::ReadFile(std::string(QUIB_TEST_DATA) + "/audio/" + name));
+        BassMusicInterface music;
+        ASSERT_TRUE(music.LoadMusic(1, name)) << name;
+        music.PlayMusic(1, 0, true);
+        EXPECT_TRUE(music.IsPlaying(1));
+        EXPECT_FALSE(fx.Silent(4000)) << name;
+        fx.device->Render(4000); // 0.1 s at 22050 Hz is over by now
+        EXPECT_FALSE(music.IsPlaying(1)) << name;
+    }
+}
+
 TEST(MusicBassTest, FadeOutStopsWhenFadedOnlyWhenAsked)
 {
     struct Case {

@@ -138,6 +138,38 @@ TEST(MusicCacheTest, DecodesOnceThenLoadsTheCacheUntilItIsDeleted)
     ReleaseFmodLibrary();
 }
 
+TEST(MusicCacheTest, RealOggTrackIsCachedAsItsDecodedPcm)
+{
+    MusicFixture fx;
+    SoundOutput::SetDecoderOpener({}); // the platform's decoders
+    fx.Write("music/theme.ogg", TempDir::ReadFile(std::string(QUIB_TEST_DATA) + "/audio/stereo.ogg"));
+    const std::string reference = TempDir::ReadFile(std::string(QUIB_TEST_DATA) + "/audio/stereo.ogg.pcm");
+    FmodInstance* fmod = LoadFmodLibrary();
+    fmod->FSOUND_Init(44100, 64, 2);
+    {
+        FModMusicInterface music;
+        ASSERT_TRUE(music.LoadMusicSample(1, "music\\theme", true));
+        const auto wav = MusicCache::Read(MusicCache::PathFor("music\\theme"));
+        ASSERT_TRUE(wav);
+        EXPECT_EQ(wav->channels, 2);
+        EXPECT_EQ(wav->sampleRate, 22050u);
+        ASSERT_EQ(wav->dataSize, reference.size());
+        int worst = 0;
+        for (size_t i = 0; i + 1 < reference.size(); i += 2) {
+            int16_t got, want;
+            std::memcpy(&got, wav->bytes->data() + wav->dataOffset + i, 2);
+            std::memcpy(&want, reference.data() + i, 2);
+            worst = std::max(worst, std::abs(got - want));
+        }
+        EXPECT_LE(worst, 1);
+        music.PlayMusic(1, 0, false);
+        EXPECT_TRUE(music.IsPlaying(1));
+        EXPECT_FALSE(fx.Silent(2000));
+    }
+    fmod->FSOUND_Close();
+    ReleaseFmodLibrary();
+}
+
 TEST(MusicCacheTest, FailedWriteIsReportedAndLeavesNoFile)
 {
     MusicFixture fx;
