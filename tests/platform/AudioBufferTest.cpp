@@ -1,6 +1,6 @@
 #include "platform/headless/HeadlessAudio.h"
 
-#include "tests/platform/AudioTestSupport.h"
+#include "tests/support/AudioTestSupport.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -8,6 +8,8 @@
 
 namespace Quib {
 namespace {
+
+using namespace Testing;
 
 int Round(double x) { return int(std::lround(x)); }
 

@@ -1,7 +1,7 @@
 #include "platform/headless/HeadlessAudio.h"
 #include "platform/sdl/SdlAudio.h"
 
-#include "tests/platform/AudioTestSupport.h"
+#include "tests/support/AudioTestSupport.h"
 
 #include <chrono>
 #include <cmath>
@@ -11,6 +11,8 @@
 
 namespace Quib {
 namespace {
+
+using namespace Testing;
 
 std::unique_ptr<AudioStream> Tone(AudioDevice& device, int channels, int64_t frames, int rate = 44100)
 {

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-namespace Quib::Test {
+namespace Quib::Testing {
 namespace {
 
 // The sound manager's share of the library: one reference and FSOUND_Init.
@@ -188,4 +188,4 @@ TEST(FmodMusicTest, SongsAreFreedWithThePlayer)
 }
 
 } // namespace
-} // namespace Quib::Test
+} // namespace Quib::Testing

@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-namespace Quib::Test {
+namespace Quib::Testing {
 namespace {
 
 // Records every call the player makes through the record, from its
@@ -341,4 +341,4 @@ TEST(MusicBassTest, MissingEntryPointLeavesThePlayerSilent)
 }
 
 } // namespace
-} // namespace Quib::Test
+} // namespace Quib::Testing

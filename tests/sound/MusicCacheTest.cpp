@@ -8,7 +8,7 @@
 
 #include <cstring>
 
-namespace Quib::Test {
+namespace Quib::Testing {
 namespace {
 
 std::string Bytes(const uint8_t* p, size_t n) { return std::string(reinterpret_cast<const char*>(p), n); }
@@ -224,4 +224,4 @@ TEST(MusicCacheTest, FailedWriteIsReportedAndLeavesNoFile)
 }
 
 } // namespace
-} // namespace Quib::Test
+} // namespace Quib::Testing

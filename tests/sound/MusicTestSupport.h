@@ -4,7 +4,7 @@
 #include "framework/files/PathUtils.h"
 #include "framework/sound/SoundOutput.h"
 #include "platform/headless/HeadlessAudio.h"
-#include "tests/platform/AudioTestSupport.h"
+#include "tests/support/AudioTestSupport.h"
 #include "tests/support/TempDir.h"
 
 #include <cmath>
@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-namespace Quib::Test {
+namespace Quib::Testing {
 
 // Installs a headless device and a decoder opener for every file: a file
 // whose text is "tone <rate> <channels> <frames>" decodes to that
@@ -123,4 +123,4 @@ public:
     std::vector<std::string> calls;
 };
 
-} // namespace Quib::Test
+} // namespace Quib::Testing

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-namespace Quib {
+namespace Quib::Testing {
 
 // A decoder of a made-up signal: frame i, channel c has ToneDecoder::At(i, c).
 class ToneDecoder : public AudioDecoder {
@@ -64,4 +64,4 @@ inline std::shared_ptr<SoundBuffer> MakeBuffer(AudioDevice& device, const SoundF
     return buffer;
 }
 
-} // namespace Quib
+} // namespace Quib::Testing
