@@ -71,10 +71,12 @@ bool DSoundManager::LoadSound(unsigned int id, const std::string& name)
     const bool loaded = LoadWavSound(name + ".wav", *this, id) ||
         (mFmod && LoadMp3Sound(name + ".mp3", *this, id)) || LoadOggSound(name + ".ogg", *this, id) ||
         LoadAuSound(name + ".au", *this, id);
-    if (loaded)
+    if (loaded) {
         mFileNames[id] = name;
-    else
+    } else {
         mBuffers[id].reset();
+        mFileNames[id].clear();
+    }
     return loaded;
 }
 

@@ -232,6 +232,11 @@ TEST_F(SoundManagerTest, AFailedLoadLeavesTheIdFreeAndNameless)
     // The id is still free for the next sound, under its own name.
     EXPECT_EQ(manager.FindOrLoadSound("sfx\\short"), 255);
     EXPECT_EQ(manager.FileName(255), "sfx\\short");
+    // A name kept by ReleaseSounds goes too when its id fails to load.
+    manager.ReleaseSounds();
+    EXPECT_EQ(manager.FileName(255), "sfx\\short");
+    EXPECT_FALSE(manager.LoadSound(255, "sfx\\missing"));
+    EXPECT_EQ(manager.FileName(255), "");
 }
 
 TEST_F(SoundManagerTest, WithoutDeviceOrWindowEverythingAnswersSilently)
