@@ -10,8 +10,10 @@
 
 namespace Quib {
 
-// Weak until the platform decoders are linked into every program.
-std::unique_ptr<AudioDecoder> OpenAudioDecoder(AudioFileKind kind, AudioBytes bytes) __attribute__((weak));
+// OpenAudioDecoder(AudioFileKind, AudioBytes), referenced weakly: a program
+// built without the platform decoders loads no MP3 instead of failing to link.
+static std::unique_ptr<AudioDecoder> PlatformOpenAudioDecoder(AudioFileKind kind, AudioBytes bytes)
+    __attribute__((weakref("_ZN4Quib16OpenAudioDecoderENS_13AudioFileKindESt10shared_ptrIKSt6vectorIhSaIhEEE")));
 
 namespace {
 
@@ -21,10 +23,9 @@ std::unique_ptr<AudioDecoder> OpenMp3Decoder(AudioBytes bytes)
 {
     if (gMp3Opener)
         return gMp3Opener(std::move(bytes));
-    using Open = std::unique_ptr<AudioDecoder> (*)(AudioFileKind, AudioBytes);
-    if (Open platform = OpenAudioDecoder; !platform)
+    if (!PlatformOpenAudioDecoder)
         return nullptr;
-    return OpenAudioDecoder(AudioFileKind::Mp3, std::move(bytes));
+    return PlatformOpenAudioDecoder(AudioFileKind::Mp3, std::move(bytes));
 }
 
 } // namespace

@@ -288,6 +288,8 @@ TEST_F(SoundFileTest, Mp3OnlyInFmodMode)
     Load(".mp3", "not mp3", true);
     EXPECT_FALSE(loaded);
     SetMp3DecoderOpener(nullptr);
+    Load(".mp3", "not mp3 either", true); // the platform decoder, when linked in
+    EXPECT_FALSE(loaded);
 }
 
 } // namespace
