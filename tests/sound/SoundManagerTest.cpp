@@ -105,8 +105,9 @@ TEST_F(SoundManagerTest, ThirtyTwoChannelsThenNull)
     EXPECT_EQ(manager.GetSoundInstance(id), nullptr);
     EXPECT_EQ(Users(id), 1 + 32);
 
-    instances[7]->Release();
-    EXPECT_NE(manager.GetSoundInstance(id), nullptr);
+    instances[7]->Release(); // its channel goes to the next instance
+    instances[7] = Instance(id);
+    EXPECT_NE(instances[7], nullptr);
     EXPECT_EQ(manager.GetSoundInstance(id), nullptr);
 
     // Sounds that played to their end with auto-release free their channels.
