@@ -1,4 +1,10 @@
 #pragma once
+// Decoders that turn a sound or music file held in memory into signed 16-bit
+// PCM: WAV (PCM, 8-bit unsigned or 16-bit signed), Ogg Vorbis (Tremor),
+// tracker modules (libopenmpt, rendered at 44100 Hz stereo, played once) and
+// MP3 (libmpg123). Damaged input gives a null decoder or a short read, with a
+// log line through OutputDebugString; nothing is allocated from a size the
+// file states without checking it against the bytes present.
 #include <cstddef>
 #include <cstdint>
 #include <memory>

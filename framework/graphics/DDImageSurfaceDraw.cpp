@@ -9,15 +9,12 @@
 #include "framework/graphics/MemoryImagePixels.h"
 #include "framework/graphics/RotatedSampler.h"
 #include "framework/graphics/SurfacePixels.h"
+#include "framework/graphics/loops/PixelLoops.h"
 
 #include <algorithm>
 #include <climits>
 #include <cstring>
 #include <type_traits>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace Quib {
 
@@ -101,6 +98,18 @@ private:
     SurfaceView view_;
 };
 
+// The prologue of the surface routines: body(view) runs with the surface
+// locked, unless the image may not touch its surface or the lock fails.
+template <class Body>
+void WithLockedSurface(DDImage& image, Body&& body)
+{
+    if (image.noSurfaceAccess)
+        return;
+    SurfaceLock lock(image);
+    if (lock.ok())
+        body(lock.view());
+}
+
 // Runs body.template operator()<K>() for the view's layout.
 template <class Body>
 void Dispatch(PixelKind kind, Body&& body)
@@ -137,52 +146,6 @@ bool ByteChannels(const SurfaceView& v)
             return false;
     return (v.ch[0].mask | v.ch[1].mask | v.ch[2].mask) == 0xFFFFFF;
 }
-
-// Pixels done four at a time from the start of a row of n byte-channel
-// pixels; the caller does the rest one by one.
-#ifdef __SSE2__
-// Each channel byte: term + (d * inv >> 8); the top byte 0.
-int BlendBytes4(uint32_t* d, int n, uint32_t term, uint32_t inv)
-{
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i weight = _mm_set1_epi16(int16_t(inv));
-    const __m128i terms = _mm_unpacklo_epi8(_mm_set1_epi32(int(term)), zero);
-    const __m128i keep = _mm_set1_epi32(0x00FFFFFF);
-    int i = 0;
-    for (; i + 4 <= n; i += 4) {
-        __m128i* p = reinterpret_cast<__m128i*>(d + i);
-        const __m128i dv = _mm_loadu_si128(p);
-        auto half = [&](__m128i wide) {
-            return _mm_add_epi16(_mm_srli_epi16(_mm_mullo_epi16(wide, weight), 8), terms);
-        };
-        const __m128i lo = half(_mm_unpacklo_epi8(dv, zero)), hi = half(_mm_unpackhi_epi8(dv, zero));
-        _mm_storeu_si128(p, _mm_and_si128(_mm_packus_epi16(lo, hi), keep));
-    }
-    return i;
-}
-
-// Each channel byte: min(d + s, 255); the top byte 0.
-int AddBytes4(uint32_t* d, const uint32_t* s, int n)
-{
-    const __m128i keep = _mm_set1_epi32(0x00FFFFFF);
-    int i = 0;
-    for (; i + 4 <= n; i += 4) {
-        __m128i* p = reinterpret_cast<__m128i*>(d + i);
-        const __m128i sum = _mm_adds_epu8(_mm_loadu_si128(p), _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i)));
-        _mm_storeu_si128(p, _mm_and_si128(sum, keep));
-    }
-    return i;
-}
-#else
-int BlendBytes4(uint32_t*, int, uint32_t, uint32_t)
-{
-    return 0;
-}
-int AddBytes4(uint32_t*, const uint32_t*, int)
-{
-    return 0;
-}
-#endif
 
 // Applies pixel(d) -> new value over a rectangle.
 template <PixelKind K, class F>
@@ -230,11 +193,9 @@ void FillNormal(const SurfaceView& v, const Rect& r, const Color& color)
     if constexpr (IsWide(K)) {
         // No channel sum passes 255, so the bytes never carry.
         if (ByteChannels(v)) {
-            for (int y = r.y; y < r.y + r.height; ++y) {
-                uint32_t* row = v.Row<uint32_t>(y) + r.x;
-                for (int i = BlendBytes4(row, r.width, term, inv); i < r.width; ++i)
-                    row[i] = blend(row[i]);
-            }
+            const auto blendRow = ActiveLoops().blendBytesRow;
+            for (int y = r.y; y < r.y + r.height; ++y)
+                blendRow(v.Row<uint32_t>(y) + r.x, r.width, term, inv);
             return;
         }
     }
@@ -336,6 +297,7 @@ struct CopySource {
     const uint32_t* words = nullptr;
     const uint8_t* indices = nullptr;
     const uint8_t* runs = nullptr;
+    const uint16_t* narrow = nullptr;  // the words as 16-bit pixels, where the copy path wants them
     int width = 0;
 
     uint32_t At(size_t i) const { return indices ? words[indices[i]] : words[i]; }
@@ -426,6 +388,7 @@ void CopyNormal(const SurfaceView& v, int x, int y, const CopySource& src, const
     using T = PixelOf<K>;
     const bool white = color.IsOpaqueWhite();
     const Modulation mod = MakeModulation(color);
+    const auto narrowRow = ActiveLoops().narrowRow;
     const int w = sr.width;
     for (int j = 0; j < sr.height; ++j) {
         T* row = v.Row<T>(y + j) + x;
@@ -433,13 +396,12 @@ void CopyNormal(const SurfaceView& v, int x, int y, const CopySource& src, const
         auto dest = [&](int i) -> T& { return Mirror ? row[w - 1 - i] : row[i]; };
         if (copyPath) {
             if (!srcHasTrans && !Mirror && !src.indices) {
-                if constexpr (IsWide(K)) {
+                if constexpr (IsWide(K))
                     std::memcpy(row, src.words + base, size_t(w) * sizeof(T));
-                } else {
-                    const uint32_t* words = src.words + base;
-                    for (int i = 0; i < w; ++i)
-                        row[i] = T(words[i]);
-                }
+                else if (src.narrow)
+                    std::memcpy(row, src.narrow + base, size_t(w) * sizeof(T));
+                else
+                    narrowRow(row, src.words + base, w);
                 continue;
             }
             for (int i = 0; i < w; ++i) {
@@ -483,6 +445,7 @@ void CopyAdditive(const SurfaceView& v, int x, int y, const CopySource& src, con
     // The clamp tables hold min(i, channel maximum): white onto whole-byte
     // channels is a saturating byte add.
     const bool addBytes = white && !Mirror && !src.indices && ByteChannels(v);
+    const auto addRow = ActiveLoops().addBytesRow;
     const int w = sr.width;
     for (int j = 0; j < sr.height; ++j) {
         T* row = v.Row<T>(y + j) + x;
@@ -493,8 +456,10 @@ void CopyAdditive(const SurfaceView& v, int x, int y, const CopySource& src, con
             if ((src.At(base + i) & 0xFFFFFF) != 0) {
                 int n = i;
                 if constexpr (IsWide(K)) {
-                    if (addBytes)
-                        n += AddBytes4(row + i, src.words + base + i, run);
+                    if (addBytes) {
+                        addRow(row + i, src.words + base + i, run);
+                        n += run;
+                    }
                 }
                 for (; n < i + run; ++n) {
                     T& p = Mirror ? row[w - 1 - n] : row[n];
@@ -566,21 +531,24 @@ bool ReadCopySource(MemoryImage& source, ImageDisplay* display, bool additive, C
 void PutNormalIntoSurface(DDImage& image, MemoryImage& source, int x, int y, Rect sr, const Color& color,
                           bool mirrored)
 {
-    SurfaceLock lock(image);
-    if (!lock.ok() || !CutCopy(lock.view(), source.width, source.height, x, y, sr, mirrored))
-        return;
-    CopySource src;
-    if (!ReadCopySource(source, image.display, false, src))
-        return;
-    const SurfaceView& v = lock.view();
-    const bool copyPath = color.IsOpaqueWhite() && !source.hasAlpha;
-    const bool hasTransparent = source.hasTrans;
-    Dispatch(v.format.kind, [&]<PixelKind K>() {
-        // 16-bit grey colours use the spread words in the plain copy only.
-        if (mirrored)
-            CopyNormal<K, true, false>(v, x, y, src, sr, color, copyPath, hasTransparent);
-        else
-            CopyNormal<K, false, true>(v, x, y, src, sr, color, copyPath, hasTransparent);
+    WithLockedSurface(image, [&](const SurfaceView& v) {
+        if (!CutCopy(v, source.width, source.height, x, y, sr, mirrored))
+            return;
+        CopySource src;
+        if (!ReadCopySource(source, image.display, false, src))
+            return;
+        const bool copyPath = color.IsOpaqueWhite() && !source.hasAlpha;
+        const bool hasTransparent = source.hasTrans;
+        // A plain copy into a 16-bit layout is a row copy of 16-bit words.
+        if (copyPath && !hasTransparent && !mirrored && v.format.bitCount == 16)
+            src.narrow = source.GetDisplayFormatPixels16(image.display);
+        Dispatch(v.format.kind, [&]<PixelKind K>() {
+            // 16-bit grey colours use the spread words in the plain copy only.
+            if (mirrored)
+                CopyNormal<K, true, false>(v, x, y, src, sr, color, copyPath, hasTransparent);
+            else
+                CopyNormal<K, false, true>(v, x, y, src, sr, color, copyPath, hasTransparent);
+        });
     });
 }
 
@@ -592,23 +560,21 @@ void PutAdditiveIntoSurface(DDImage& image, Image* sourceImage, int x, int y, Re
     if (sourceImage)
         sourceImage->drawn = true;
     auto* source = dynamic_cast<MemoryImage*>(sourceImage);
-    if (!source || image.noSurfaceAccess || !image.display)
+    if (!source || !image.display)
         return;
-    SurfaceLock lock(image);
-    if (!lock.ok())
-        return;
-    source->ApplyBitsChange();
-    if (!CutCopy(lock.view(), source->width, source->height, x, y, sr, mirrored))
-        return;
-    CopySource src;
-    if (!ReadCopySource(*source, image.display, true, src))
-        return;
-    const SurfaceView& v = lock.view();
-    Dispatch(v.format.kind, [&]<PixelKind K>() {
-        if (mirrored)
-            CopyAdditive<K, true>(v, x, y, src, sr, color);
-        else
-            CopyAdditive<K, false>(v, x, y, src, sr, color);
+    WithLockedSurface(image, [&](const SurfaceView& v) {
+        source->ApplyBitsChange();
+        if (!CutCopy(v, source->width, source->height, x, y, sr, mirrored))
+            return;
+        CopySource src;
+        if (!ReadCopySource(*source, image.display, true, src))
+            return;
+        Dispatch(v.format.kind, [&]<PixelKind K>() {
+            if (mirrored)
+                CopyAdditive<K, true>(v, x, y, src, sr, color);
+            else
+                CopyAdditive<K, false>(v, x, y, src, sr, color);
+        });
     });
 }
 
@@ -618,85 +584,65 @@ void PutAdditiveIntoSurface(DDImage& image, Image* sourceImage, int x, int y, Re
 
 void DDImage::SurfaceFillRectangle(const Rect& rect, const Color& color)
 {
-    if (noSurfaceAccess)
-        return;
-    SurfaceLock lock(*this);
-    if (!lock.ok())
-        return;
-    const SurfaceView& v = lock.view();
-    const Rect r = CutToSurface(v, rect);
-    if (r.width <= 0 || r.height <= 0)
-        return;
-    Dispatch(v.format.kind, [&]<PixelKind K>() { FillNormal<K>(v, r, color); });
+    WithLockedSurface(*this, [&](const SurfaceView& v) {
+        const Rect r = CutToSurface(v, rect);
+        if (r.width <= 0 || r.height <= 0)
+            return;
+        Dispatch(v.format.kind, [&]<PixelKind K>() { FillNormal<K>(v, r, color); });
+    });
 }
 
 void DDImage::SurfaceFillRectangleAdditive(const Rect& rect, const Color& color)
 {
-    if (noSurfaceAccess)
-        return;
-    SurfaceLock lock(*this);
-    if (!lock.ok())
-        return;
-    const SurfaceView& v = lock.view();
-    const Rect r = CutToSurface(v, rect);
-    if (r.width <= 0 || r.height <= 0)
-        return;
-    uint32_t k[3];
-    AdditiveAmounts(v, color, k);
-    Dispatch(v.format.kind,
-             [&]<PixelKind K>() { ForEachInRect<K>(v, r, [&](uint32_t d) { return AddPixel(v, d, k); }); });
+    WithLockedSurface(*this, [&](const SurfaceView& v) {
+        const Rect r = CutToSurface(v, rect);
+        if (r.width <= 0 || r.height <= 0)
+            return;
+        uint32_t k[3];
+        AdditiveAmounts(v, color, k);
+        Dispatch(v.format.kind,
+                 [&]<PixelKind K>() { ForEachInRect<K>(v, r, [&](uint32_t d) { return AddPixel(v, d, k); }); });
+    });
 }
 
 void DDImage::SurfaceDrawLine(double x1, double y1, double x2, double y2, const Color& color)
 {
-    if (noSurfaceAccess)
-        return;
-    SurfaceLock lock(*this);
-    if (!lock.ok())
-        return;
-    const SurfaceView& v = lock.view();
-    const LineTerms t = MakeLineTerms(v, color);
-    const bool opaque = color.alpha == 255;
-    Dispatch(v.format.kind, [&]<PixelKind K>() {
-        StepBresenhamLine(x1, y1, x2, y2, true, v.width, v.height, [&](int x, int y) {
-            PlotIfInside<K>(v, x, y, [&](uint32_t d) { return opaque ? t.opaque : LinePixel(v, t, d); });
+    WithLockedSurface(*this, [&](const SurfaceView& v) {
+        const LineTerms t = MakeLineTerms(v, color);
+        const bool opaque = color.alpha == 255;
+        Dispatch(v.format.kind, [&]<PixelKind K>() {
+            StepBresenhamLine(x1, y1, x2, y2, true, v.width, v.height, [&](int x, int y) {
+                PlotIfInside<K>(v, x, y, [&](uint32_t d) { return opaque ? t.opaque : LinePixel(v, t, d); });
+            });
         });
     });
 }
 
 void DDImage::SurfaceDrawLineAdditive(double x1, double y1, double x2, double y2, const Color& color)
 {
-    if (noSurfaceAccess)
-        return;
-    SurfaceLock lock(*this);
-    if (!lock.ok())
-        return;
-    const SurfaceView& v = lock.view();
-    uint32_t k[3];
-    AdditiveAmounts(v, color, k);
-    Dispatch(v.format.kind, [&]<PixelKind K>() {
-        StepBresenhamLine(x1, y1, x2, y2, true, v.width, v.height, [&](int x, int y) {
-            PlotIfInside<K>(v, x, y, [&](uint32_t d) { return AddPixel(v, d, k); });
+    WithLockedSurface(*this, [&](const SurfaceView& v) {
+        uint32_t k[3];
+        AdditiveAmounts(v, color, k);
+        Dispatch(v.format.kind, [&]<PixelKind K>() {
+            StepBresenhamLine(x1, y1, x2, y2, true, v.width, v.height, [&](int x, int y) {
+                PlotIfInside<K>(v, x, y, [&](uint32_t d) { return AddPixel(v, d, k); });
+            });
         });
     });
 }
 
 void DDImage::SurfaceDrawSmoothLine(double x1, double y1, double x2, double y2, const Color& color)
 {
-    if (noSurfaceAccess)
-        return;
-    SurfaceLock lock(*this);
-    if (!lock.ok())
-        return;
-    const SurfaceView& v = lock.view();
-    const uint32_t t = PlainOpaqueValue(v, color);
-    const uint32_t P = uint32_t(color.alpha);
-    Dispatch(v.format.kind, [&]<PixelKind K>() {
-        StepSmoothLine(x1, y1, x2, y2, v.width, v.height, [&](int x, int y, int f, bool side) {
-            uint32_t coverage = side ? uint32_t(f) : 255 - uint32_t(f);
-            if (P < 255)
-                coverage = (coverage * (P + 1)) >> 8;
-            PlotIfInside<K>(v, x, y, [&](uint32_t d) { return MixCoverage<K>(v, t, d, coverage); });
+    WithLockedSurface(*this, [&](const SurfaceView& v) {
+        const uint32_t t = PlainOpaqueValue(v, color);
+        const uint32_t P = uint32_t(color.alpha);
+        Dispatch(v.format.kind, [&]<PixelKind K>() {
+            StepSmoothLine(x1, y1, x2, y2, v.width, v.height, [&](int x, int y, int f, bool side) {
+                uint32_t coverage = side ? uint32_t(f) : 255 - uint32_t(f);
+                if (P < 255)
+                    coverage = (coverage * (P + 1)) >> 8;
+                PlotIfInside<K>(v, x, y, [&](uint32_t d) { return MixCoverage<K>(v, t, d, coverage); });
+            });
         });
     });
 }
@@ -736,8 +682,7 @@ void DDImage::SurfacePutImage(Image* sourceImage, int x, int y, const Rect& sr, 
         BlitSurface(ddSource, {x, y, x + sr.width, y + sr.height}, {sr.x, sr.y, sr.x + sr.width, sr.y + sr.height}))
         return;
 
-    if (!noSurfaceAccess)
-        PutNormalIntoSurface(*this, *source, x, y, sr, color, false);
+    PutNormalIntoSurface(*this, *source, x, y, sr, color, false);
 }
 
 void DDImage::SurfacePutImageAdditive(Image* sourceImage, int x, int y, const Rect& sr, const Color& color)
@@ -753,8 +698,7 @@ void DDImage::SurfacePutImageMirrored(Image* sourceImage, int x, int y, const Re
     if (!source || !display)
         return;
     source->ApplyBitsChange();
-    if (!noSurfaceAccess)
-        PutNormalIntoSurface(*this, *source, x, y, sr, color, true);
+    PutNormalIntoSurface(*this, *source, x, y, sr, color, true);
 }
 
 void DDImage::SurfacePutImageMirroredAdditive(Image* sourceImage, int x, int y, const Rect& sr,
@@ -767,34 +711,32 @@ void DDImage::SurfacePutImageMirroredAdditive(Image* sourceImage, int x, int y, 
 void SurfaceFillSpansWithCoverage(DDImage& image, const ScanSpan* spans, int count, const Color& color,
                                   const uint8_t* coverage, int left, int top, int stride)
 {
-    if (image.noSurfaceAccess || !spans || !coverage)
+    if (!spans || !coverage)
         return;
-    SurfaceLock lock(image);
-    if (!lock.ok())
-        return;
-    const SurfaceView& v = lock.view();
-    const uint32_t t = PlainOpaqueValue(v, color);
-    const uint32_t ca = uint32_t(color.alpha);
-    Dispatch(v.format.kind, [&]<PixelKind K>() {
-        using T = PixelOf<K>;
-        for (int s = 0; s < count; ++s) {
-            // Each span cut to the surface; its coverage follows the pixels.
-            const Rect span = CutToSurface(v, Rect(spans[s].x, spans[s].y, spans[s].length, 1));
-            if (span.width <= 0 || span.height <= 0)
-                continue;
-            T* row = v.Row<T>(span.y) + span.x;
-            const uint8_t* cov = coverage + (ptrdiff_t(span.y) - top) * stride + (ptrdiff_t(span.x) - left);
-            for (int i = 0; i < span.width; ++i) {
-                const uint32_t e = ((uint32_t(cov[i]) + 1) * ca) >> 8;
-                uint32_t out = 0;
-                const uint32_t d = row[i];
-                for (int c = 0; c < 3; ++c) {
-                    const uint32_t m = v.ch[c].mask;
-                    out |= (((d & m) * (256 - e) + (t & m) * e) >> 8) & m;
+    WithLockedSurface(image, [&](const SurfaceView& v) {
+        const uint32_t t = PlainOpaqueValue(v, color);
+        const uint32_t ca = uint32_t(color.alpha);
+        Dispatch(v.format.kind, [&]<PixelKind K>() {
+            using T = PixelOf<K>;
+            for (int s = 0; s < count; ++s) {
+                // Each span cut to the surface; its coverage follows the pixels.
+                const Rect span = CutToSurface(v, Rect(spans[s].x, spans[s].y, spans[s].length, 1));
+                if (span.width <= 0 || span.height <= 0)
+                    continue;
+                T* row = v.Row<T>(span.y) + span.x;
+                const uint8_t* cov = coverage + (ptrdiff_t(span.y) - top) * stride + (ptrdiff_t(span.x) - left);
+                for (int i = 0; i < span.width; ++i) {
+                    const uint32_t e = ((uint32_t(cov[i]) + 1) * ca) >> 8;
+                    uint32_t out = 0;
+                    const uint32_t d = row[i];
+                    for (int c = 0; c < 3; ++c) {
+                        const uint32_t m = v.ch[c].mask;
+                        out |= (((d & m) * (256 - e) + (t & m) * e) >> 8) & m;
+                    }
+                    row[i] = T(out);
                 }
-                row[i] = T(out);
             }
-        }
+        });
     });
 }
 

@@ -1,6 +1,7 @@
 #include "framework/graphics/MemoryImage.h"
 
 #include "framework/graphics/ImageDisplay.h"
+#include "framework/graphics/loops/PixelLoops.h"
 #include "platform/MessageSink.h"
 
 #include <algorithm>
@@ -219,6 +220,23 @@ uint32_t* MemoryImage::GetDisplayFormatPixels(ImageDisplay* display)
     nativeAlpha = std::move(copy);
     nativeLayout = display->layout;
     return nativeAlpha.get();
+}
+
+const uint16_t* MemoryImage::GetDisplayFormatPixels16(ImageDisplay* display)
+{
+    const uint32_t* words = GetDisplayFormatPixels(display);
+    if (!words || palette || nativeLayout.bitCount != 16)
+        return nullptr;
+    if (!nativeAlpha.narrow) {
+        auto narrow = Allocate<uint16_t>(PixelCount());
+        if (!narrow)
+            return nullptr;
+        const auto narrowRow = ActiveLoops().narrowRow;
+        for (int y = 0; y < height; ++y)
+            narrowRow(narrow.get() + size_t(y) * size_t(width), words + size_t(y) * size_t(width), width);
+        nativeAlpha.narrow = std::move(narrow);
+    }
+    return nativeAlpha.narrow.get();
 }
 
 uint8_t* MemoryImage::GetAlphaRunTable()

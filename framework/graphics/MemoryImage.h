@@ -2,6 +2,7 @@
 #include "framework/graphics/Image.h"
 #include "framework/graphics/DisplayCopyPixels.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -16,6 +17,32 @@ constexpr uint32_t kImageGuardWord = 0x4BEEFADE;
 // The largest picture the storage accepts, in pixels; larger sizes (as a
 // damaged file may declare) fail cleanly.
 constexpr int64_t kMaxImagePixels = int64_t(1) << 28;
+
+// The display copy's words, and for a 16-bit layout the same pixels as
+// 16-bit words (made on first use, dropped with the words).
+class DisplayCopyWords {
+public:
+    DisplayCopyWords& operator=(std::unique_ptr<uint32_t[]> words)
+    {
+        words_ = std::move(words);
+        narrow.reset();
+        return *this;
+    }
+    uint32_t* get() const { return words_.get(); }
+    uint32_t& operator[](size_t i) const { return words_[i]; }
+    explicit operator bool() const { return words_ != nullptr; }
+    friend bool operator==(const DisplayCopyWords& w, std::nullptr_t) { return !w.words_; }
+    void reset()
+    {
+        words_.reset();
+        narrow.reset();
+    }
+
+    std::unique_ptr<uint16_t[]> narrow;
+
+private:
+    std::unique_ptr<uint32_t[]> words_;
+};
 
 // A picture whose pixels live in memory, as 0xAARRGGBB words. It keeps the
 // picture in up to three interchangeable forms, built on demand: the bits,
@@ -40,6 +67,9 @@ public:
     // The display copy for the display (kept, not rebuilt for another one).
     // Null without a display or memory.
     virtual uint32_t* GetDisplayFormatPixels(ImageDisplay* display);
+    // The display copy as 16-bit pixels when the display's layout is 16-bit
+    // and the copy is per pixel; null otherwise.
+    const uint16_t* GetDisplayFormatPixels16(ImageDisplay* display);
     // One byte per pixel: the length (at most 255) of the run of pixels of
     // its alpha class (0, 255, other) from it to the right. Null when the
     // pixels cannot be read.
@@ -133,7 +163,7 @@ public:
     bool isVolatile = false;
     bool purgeBits = false;
     bool wantPalette = false;
-    std::unique_ptr<uint32_t[]> nativeAlpha; // width * height words, or 256 in palette form
+    DisplayCopyWords nativeAlpha;            // width * height words, or 256 in palette form
     PixelFormat nativeLayout;                // the layout nativeAlpha was made in
     std::unique_ptr<uint8_t[]> rlAlpha;
     std::unique_ptr<uint8_t[]> rlAdditive;

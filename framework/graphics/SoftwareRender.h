@@ -37,12 +37,6 @@ struct PixelSource {
     }
 };
 
-// Whether the loops may use AVX2 where the processor has it (they give the
-// same pixels either way). On by default; tests switch it off to run the
-// SSE2 loops too.
-void SetSoftwareAvx2(bool enabled);
-bool SoftwareAvx2();
-
 // Packs a colour as ((alpha * 256 + red) * 256 + green) * 256 + blue.
 inline uint32_t PackColor(const Color& c)
 {

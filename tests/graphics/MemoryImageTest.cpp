@@ -233,6 +233,31 @@ TEST_P(MemoryImageLayouts, DisplayCopyPremultipliesAndKeepsAlpha)
     EXPECT_EQ(image.nativeAlpha, nullptr);
 }
 
+TEST_P(MemoryImageLayouts, SixteenBitDisplayCopyFollowsTheWords)
+{
+    // 19 pixels: the wide loops' blocks and a tail.
+    std::vector<uint32_t> px(19 * 2);
+    for (size_t i = 0; i < px.size(); ++i)
+        px[i] = 0xFF000000u | uint32_t(i * 0x0B1D07);
+    MemoryImage image(&app);
+    image.AssignPixels(px.data(), 19, 2, false);
+    const uint16_t* narrow = image.GetDisplayFormatPixels16(&Display());
+    if (Layout().bitCount != 16) {
+        EXPECT_EQ(narrow, nullptr);
+        return;
+    }
+    ASSERT_NE(narrow, nullptr);
+    const uint32_t* words = image.GetDisplayFormatPixels(&Display());
+    for (size_t i = 0; i < px.size(); ++i)
+        EXPECT_EQ(narrow[i], uint16_t(words[i])) << i;
+    // Made again from the new words after an edit.
+    image.bits[5] = 0xFFFFFFFF;
+    image.NotePixelsEdited();
+    narrow = image.GetDisplayFormatPixels16(&Display());
+    ASSERT_NE(narrow, nullptr);
+    EXPECT_EQ(narrow[5], uint16_t(ToDisplayCopyPixel(0xFFFFFFFF, Layout())));
+}
+
 TEST(MemoryImageDisplayCopy, ExactWordsOfHalfTransparentRed)
 {
     QuibAppBase app;

@@ -1,0 +1,66 @@
+#pragma once
+// The row kernels of the software and surface routines. The routines do the
+// clipping, the set-up and the row iteration; each row or span goes through
+// one kernel of this table. Three families fill it: the portable loops
+// (plain C++), the SSE2 loops and the AVX2 loops; each family starts from
+// the one below it and replaces what it does faster, and its kernels hand
+// the ends of a row they do not cover to the family below. The table is
+// chosen once from ActivePixelLoops(); every family gives the same pixels.
+
+#include "framework/core/Rect.h"
+
+#include <cstdint>
+
+namespace Quib {
+
+struct PixelSource;
+
+// A source row for the 16-bit horizontal pass of the filtered stretch:
+// cell i = pixel(column[i]) w_i + pixel(column1[i]) (257 - w_i); weights
+// holds per cell w_i four times, then 257 - w_i four times. The first
+// pairCells cells read two neighbouring pixels.
+struct Filter16Row {
+    const uint32_t* bits = nullptr;     // the row in bits form, or
+    const uint32_t* palette = nullptr;  // palette entries through
+    const uint8_t* indices = nullptr;   // the row's index bytes
+    const int* column = nullptr;
+    const int* column1 = nullptr;
+    const uint16_t* weights = nullptr;
+    int pairCells = 0;
+    int width = 0;
+};
+
+struct PixelLoopTable {
+    // The blits' white composite of a row of pixels in bits form.
+    void (*whiteRow)(uint32_t* d, const uint32_t* s, int width) = nullptr;
+    // The white additive blit of a row in bits form: each channel + s, or
+    // + s * sA >> 8 when translucent; alpha kept.
+    void (*additiveWhiteRow)(uint32_t* d, const uint32_t* s, int width, bool translucent) = nullptr;
+    // A span of the rotated opaque-white blit (normal or additive) from a
+    // source in bits form, u and v stepped in 16.16 fixed point.
+    void (*rotatedWhiteSpan)(uint32_t* d, int count, int32_t u, int32_t v, int32_t du, int32_t dv,
+                             const PixelSource& src, const Rect& s, bool additive) = nullptr;
+    // The filtered stretch in 16-bit sums (enlarging on both axes): the
+    // horizontal pass of one source row, and one destination row mixed from
+    // two such rows by weight. Null where the family has no 16-bit loops;
+    // the routine then works in 32-bit sums.
+    void (*stretchFilterRow16)(const Filter16Row& in, uint16_t* row) = nullptr;
+    void (*stretchEmitRow16)(uint32_t* d, const uint16_t* a, const uint16_t* b, int width,
+                             uint32_t weight) = nullptr;
+    // Surface rows whose three channels are whole bytes below a top byte:
+    // each channel term + (d * inv >> 8), or min(d + s, 255); top byte 0.
+    void (*blendBytesRow)(uint32_t* d, int n, uint32_t term, uint32_t inv) = nullptr;
+    void (*addBytesRow)(uint32_t* d, const uint32_t* s, int n) = nullptr;
+    // Display-copy words of a 16-bit layout into 16-bit pixels.
+    void (*narrowRow)(uint16_t* d, const uint32_t* s, int n) = nullptr;
+};
+
+// The table of the active family.
+const PixelLoopTable& ActiveLoops();
+
+// The families, each over the table of the family below it.
+void FillPortableLoops(PixelLoopTable& table);
+void FillSse2Loops(PixelLoopTable& table);
+void FillAvx2Loops(PixelLoopTable& table);
+
+} // namespace Quib

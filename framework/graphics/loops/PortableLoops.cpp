@@ -1,0 +1,72 @@
+// The portable loops: plain C++, one pixel at a time. They are the whole
+// table when QUIB_PIXEL_LOOPS=portable and the ends of rows for the other
+// families.
+
+#include "framework/graphics/loops/PixelLoops.h"
+#include "framework/graphics/loops/PortableRows.h"
+#include "framework/graphics/loops/RotatedRules.h"
+
+namespace Quib {
+
+namespace {
+
+void WhiteRow(uint32_t* d, const uint32_t* s, int width)
+{
+    PortableWhiteRow(d, BitsRow{s}, width);
+}
+
+void AdditiveWhiteRow(uint32_t* d, const uint32_t* s, int width, bool translucent)
+{
+    PortableAdditiveWhiteRow(d, BitsRow{s}, width, translucent);
+}
+
+void RotatedWhiteSpan(uint32_t* d, int count, int32_t u, int32_t v, int32_t du, int32_t dv, const PixelSource& src,
+                      const Rect& s, bool additive)
+{
+    if (additive)
+        RotatedSpan<RotVariant::AddWhite>(d, count, u, v, du, dv, src, s, Color::White);
+    else
+        RotatedSpan<RotVariant::NormalWhite>(d, count, u, v, du, dv, src, s, Color::White);
+}
+
+void BlendBytesRow(uint32_t* d, int n, uint32_t term, uint32_t inv)
+{
+    for (int i = 0; i < n; ++i) {
+        const uint32_t p = d[i];
+        d[i] = term + ((((p & 0x00FF00FF) * inv) >> 8) & 0x00FF00FF) + ((((p & 0x0000FF00) * inv) >> 8) & 0x0000FF00);
+    }
+}
+
+void AddBytesRow(uint32_t* d, const uint32_t* s, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        uint32_t out = 0;
+        for (int shift = 0; shift < 24; shift += 8) {
+            const uint32_t sum = ((d[i] >> shift) & 0xFF) + ((s[i] >> shift) & 0xFF);
+            out |= (sum > 255 ? 255 : sum) << shift;
+        }
+        d[i] = out;
+    }
+}
+
+void NarrowRow(uint16_t* d, const uint32_t* s, int n)
+{
+    for (int i = 0; i < n; ++i)
+        d[i] = uint16_t(s[i]);
+}
+
+} // namespace
+
+void FillPortableLoops(PixelLoopTable& table)
+{
+    table.whiteRow = WhiteRow;
+    table.additiveWhiteRow = AdditiveWhiteRow;
+    table.rotatedWhiteSpan = RotatedWhiteSpan;
+    table.stretchFilterRow16 = nullptr;
+    table.stretchEmitRow16 = nullptr;
+    table.blendBytesRow = BlendBytesRow;
+    table.addBytesRow = AddBytesRow;
+    table.narrowRow = NarrowRow;
+}
+
+} // namespace Quib

@@ -1,0 +1,114 @@
+// Tracker modules (MOD, S3M, XM, IT and the other formats libopenmpt reads),
+// rendered at 44100 Hz stereo and played once (no repeat).
+#include "platform/AudioDecoderFormats.h"
+
+#include <algorithm>
+#include <cmath>
+#include <libopenmpt/libopenmpt.h>
+#include <string>
+
+namespace Quib::AudioDecoding {
+
+namespace {
+
+constexpr const char* kKind = "module";
+constexpr int kRate = 44100;
+
+class ModuleDecoder final : public ForwardDecoder {
+public:
+    explicit ModuleDecoder(AudioBytes bytes) : mBytes(std::move(bytes)) {}
+    ~ModuleDecoder() override { Unload(); }
+    ModuleDecoder(const ModuleDecoder&) = delete;
+    ModuleDecoder& operator=(const ModuleDecoder&) = delete;
+
+    bool Open()
+    {
+        if (!Load())
+            return false;
+        const double seconds = openmpt_module_get_duration_seconds(mModule);
+        const double frames = std::round(seconds * kRate);
+        if (!(frames >= 0)) // also not a number
+            mLength = -1;
+        else
+            mLength = CappedLength(kKind, frames >= 0x1p62 ? INT64_MAX : int64_t(frames), 2);
+        return true;
+    }
+
+    int SampleRate() const override { return kRate; }
+    int Channels() const override { return 2; }
+    int64_t LengthFrames() const override { return mLength; }
+
+    // libopenmpt renders a little (0.1 s) past the song's end; the song
+    // stops at its stated length.
+    size_t Read(int16_t* out, size_t frames) override
+    {
+        frames = FramesWithin(mLength, mPos, frames);
+        size_t done = 0;
+        while (done < frames && mModule && !mEnded) {
+            const size_t got = openmpt_module_read_interleaved_stereo(mModule, kRate, frames - done, out + 2 * done);
+            if (got == 0)
+                mEnded = true;
+            done += got;
+        }
+        mPos += done;
+        return done;
+    }
+
+private:
+    // Modules seek only to rows, and the mixer's state after a jump is not
+    // what playing through gives.
+    bool Restart() override { return Load(); }
+    std::string_view Kind() const override { return kKind; }
+
+    // Parses the bytes afresh: the module then renders from its start
+    // exactly as the first time.
+    bool Load()
+    {
+        Unload();
+        int error = 0;
+        const char* message = nullptr;
+        mModule = openmpt_module_create_from_memory2(mBytes->data(), mBytes->size(), openmpt_log_func_silent,
+                                                     nullptr, openmpt_error_func_ignore, nullptr, &error,
+                                                     &message, nullptr);
+        if (!mModule) {
+            Log(kKind, std::string("cannot load: ") + (message ? message : "not a module"));
+            openmpt_free_string(message);
+            return false;
+        }
+        openmpt_free_string(message);
+        openmpt_module_set_repeat_count(mModule, 0);
+        // No dither: the same module renders the same samples every time.
+        openmpt_module_ctl_set_integer(mModule, "dither", 0);
+        mPos = 0;
+        mEnded = false;
+        return true;
+    }
+
+    void Unload()
+    {
+        if (mModule)
+            openmpt_module_destroy(mModule);
+        mModule = nullptr;
+    }
+
+    AudioBytes mBytes;
+    openmpt_module* mModule = nullptr;
+    bool mEnded = false;
+};
+
+} // namespace
+
+bool LooksLikeModule(const uint8_t* data, size_t size)
+{
+    int error = 0;
+    return openmpt_probe_file_header(OPENMPT_PROBE_FILE_HEADER_FLAGS_DEFAULT, data, size, size,
+                                     openmpt_log_func_silent, nullptr, openmpt_error_func_ignore, nullptr, &error,
+                                     nullptr) == OPENMPT_PROBE_FILE_HEADER_RESULT_SUCCESS;
+}
+
+std::unique_ptr<AudioDecoder> OpenModuleDecoder(AudioBytes bytes)
+{
+    return OpenDecoder<ModuleDecoder>(std::move(bytes));
+}
+
+} // namespace Quib::AudioDecoding
