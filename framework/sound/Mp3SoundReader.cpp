@@ -10,31 +10,6 @@
 
 namespace Quib {
 
-// OpenAudioDecoder(AudioFileKind, AudioBytes), referenced weakly: a program
-// built without the platform decoders loads no MP3 instead of failing to link.
-static std::unique_ptr<AudioDecoder> PlatformOpenAudioDecoder(AudioFileKind kind, AudioBytes bytes)
-    __attribute__((weakref("_ZN4Quib16OpenAudioDecoderENS_13AudioFileKindESt10shared_ptrIKSt6vectorIhSaIhEEE")));
-
-namespace {
-
-Mp3DecoderOpener gMp3Opener = nullptr;
-
-std::unique_ptr<AudioDecoder> OpenMp3Decoder(AudioBytes bytes)
-{
-    if (gMp3Opener)
-        return gMp3Opener(std::move(bytes));
-    if (!PlatformOpenAudioDecoder)
-        return nullptr;
-    return PlatformOpenAudioDecoder(AudioFileKind::Mp3, std::move(bytes));
-}
-
-} // namespace
-
-void SetMp3DecoderOpener(Mp3DecoderOpener opener)
-{
-    gMp3Opener = opener;
-}
-
 bool LoadMp3Sound(const std::string& fileName, DSoundManager& manager, unsigned int id)
 {
     if (!manager.FmodMode())
@@ -51,7 +26,7 @@ bool LoadMp3Sound(const std::string& fileName, DSoundManager& manager, unsigned 
         return false;
     scoped.Close();
 
-    std::unique_ptr<AudioDecoder> decoder = OpenMp3Decoder(std::move(bytes));
+    std::unique_ptr<AudioDecoder> decoder = OpenAudioDecoder(AudioFileKind::Mp3, std::move(bytes));
     if (!decoder)
         return false;
     const int channels = decoder->Channels();

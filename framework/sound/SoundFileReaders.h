@@ -3,11 +3,9 @@
 // the manager and answers whether the buffer was filled. Files are read
 // through the pak layer.
 #include "framework/files/PakInterface.h"
-#include "platform/AudioDecoder.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 
 struct OggVorbis_File;
@@ -28,10 +26,6 @@ bool LoadMp3Sound(const std::string& fileName, DSoundManager& manager, unsigned 
 // Opens a Tremor stream over an open pak file, reading, seeking and closing
 // through the pak layer; negative on failure (the file then stays open).
 int OpenOggPakStream(PakFile* file, OggVorbis_File* stream);
-
-// Opens the decoder of the MP3 reader: the platform's unless set (tests).
-using Mp3DecoderOpener = std::unique_ptr<AudioDecoder> (*)(AudioBytes bytes);
-void SetMp3DecoderOpener(Mp3DecoderOpener opener); // null: the platform's
 
 // Last-write time of a disk file; false (and a zero time) when it cannot be
 // opened.
