@@ -5,6 +5,7 @@
 #include "framework/sound/SoundFileSupport.h"
 #include "platform/AudioDevice.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -35,8 +36,10 @@ bool LoadMp3Sound(const std::string& fileName, DSoundManager& manager, unsigned 
         return false;
     // Decoded whole, up to the cap.
     const size_t maxSamples = kMaxSoundBytes / 2;
-    std::vector<int16_t> pcm;
     constexpr size_t kChunkFrames = 4096;
+    std::vector<int16_t> pcm;
+    if (const int64_t frames = decoder->LengthFrames(); frames > 0)
+        pcm.reserve(std::min((std::min<size_t>(size_t(frames), maxSamples) + kChunkFrames) * channels, maxSamples));
     for (;;) {
         const size_t at = pcm.size();
         if (at + kChunkFrames * channels > maxSamples) {
