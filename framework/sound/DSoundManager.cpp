@@ -1,6 +1,7 @@
 #include "framework/sound/DSoundManager.h"
 
 #include "framework/sound/DSoundInstance.h"
+#include "framework/sound/FmodInstance.h"
 #include "framework/sound/SoundFileReaders.h"
 #include "platform/AudioDevice.h"
 #include "platform/Clock.h"
@@ -10,8 +11,8 @@
 
 namespace Quib {
 
-DSoundManager::DSoundManager(AudioDevice* device, void* window, bool fmod, const FmodBinding& fmodBinding)
-    : mFmod(fmod), mFmodBinding(fmodBinding)
+DSoundManager::DSoundManager(AudioDevice* device, void* window, bool fmod)
+    : mFmod(fmod)
 {
     mBaseVolumes.fill(1.0);
     mBasePans.fill(0);
@@ -20,14 +21,12 @@ DSoundManager::DSoundManager(AudioDevice* device, void* window, bool fmod, const
     mDevice = device;
     mWindow = window;
     if (mFmod) {
-        if (mFmodBinding.loadLibrary)
-            mFmodBinding.loadLibrary();
-        if (mFmodBinding.setHwnd)
-            mFmodBinding.setHwnd(window);
-        if (mFmodBinding.setBufferSize)
-            mFmodBinding.setBufferSize(200);
-        if (mFmodBinding.init)
-            mFmodBinding.init(44100, 64, 2);
+        mFmodReference = true;
+        if (FmodInstance* fmodLibrary = LoadFmodLibrary()) {
+            fmodLibrary->FSOUND_SetHWND(window);
+            fmodLibrary->FSOUND_SetBufferSize(200);
+            fmodLibrary->FSOUND_Init(44100, 64, 2);
+        }
     }
 }
 
@@ -35,11 +34,10 @@ DSoundManager::~DSoundManager()
 {
     ReleaseChannels();
     ReleaseSounds();
-    if (mDevice && mFmod) {
-        if (mFmodBinding.close)
-            mFmodBinding.close();
-        if (mFmodBinding.releaseLibrary)
-            mFmodBinding.releaseLibrary();
+    if (mFmodReference) {
+        if (FmodInstance* fmodLibrary = CurrentFmodInstance())
+            fmodLibrary->FSOUND_Close();
+        ReleaseFmodLibrary();
     }
 }
 

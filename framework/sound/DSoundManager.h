@@ -1,5 +1,4 @@
 #pragma once
-#include "framework/sound/FmodBinding.h"
 #include "framework/sound/SoundManager.h"
 
 #include <array>
@@ -25,7 +24,7 @@ public:
 
     // The device is not owned and must outlive the manager; null means no
     // sound output. The FMOD entry points are called in FMOD mode only.
-    DSoundManager(AudioDevice* device, void* window, bool fmod, const FmodBinding& fmodBinding = {});
+    DSoundManager(AudioDevice* device, void* window, bool fmod);
     ~DSoundManager() override;
     DSoundManager(const DSoundManager&) = delete;
     DSoundManager& operator=(const DSoundManager&) = delete;
@@ -76,7 +75,7 @@ private:
     uint32_t mLastPurgeTime = 0;
     AudioDevice* mDevice = nullptr;
     bool mFmod;
-    FmodBinding mFmodBinding;
+    bool mFmodReference = false; // one reference to the FMOD record, taken in FMOD mode
     void* mWindow = nullptr;
     double mMasterVolumeNoDevice = 1.0;
 };

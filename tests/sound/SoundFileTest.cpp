@@ -1,7 +1,6 @@
-#include "SoundFixtures.h"
-
 #include "framework/sound/SoundFileReaders.h"
 #include "platform/AudioDevice.h"
+#include "tests/sound/SoundFixtures.h"
 
 #include <cstring>
 #include <fstream>
@@ -9,7 +8,7 @@
 #include <sys/stat.h>
 #include <tremor/ivorbisfile.h>
 
-namespace Quib::Test {
+namespace Quib::Testing {
 namespace {
 
 std::string ReadData(const std::string& name)
@@ -264,4 +263,4 @@ TEST_F(SoundFileTest, Mp3OnlyInFmodModeDecodesLikeTheReference)
 }
 
 } // namespace
-} // namespace Quib::Test
+} // namespace Quib::Testing

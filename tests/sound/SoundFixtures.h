@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-namespace Quib::Test {
+namespace Quib::Testing {
 
 inline std::string Le16(uint32_t v)
 {
@@ -106,4 +106,4 @@ protected:
     DSoundManager manager;
 };
 
-} // namespace Quib::Test
+} // namespace Quib::Testing

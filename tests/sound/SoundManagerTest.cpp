@@ -1,12 +1,12 @@
-#include "SoundFixtures.h"
-
 #include "framework/sound/DSoundInstance.h"
+#include "framework/sound/FmodInstance.h"
 #include "platform/headless/FakeClock.h"
+#include "tests/sound/SoundFixtures.h"
 
 #include <cmath>
 #include <cstdlib>
 
-namespace Quib::Test {
+namespace Quib::Testing {
 namespace {
 
 // A constant mono 44.1 kHz sound of `frames` frames.
@@ -292,28 +292,24 @@ TEST_F(SoundManagerTest, AFailedDuplicateGivesASilentInstance)
     EXPECT_FALSE(instance->IsPlaying());
 }
 
-std::vector<std::string> gFmodCalls;
-
-FmodBinding RecordingFmod()
+// The library's own exports, with the four the manager calls recorded.
+LibraryExports RecordingFmodExports(std::vector<std::string>& calls)
 {
-    FmodBinding b;
-    b.loadLibrary = [] { gFmodCalls.push_back("load"); };
-    b.releaseLibrary = [] { gFmodCalls.push_back("release"); };
-    b.setHwnd = [](void* w) {
-        gFmodCalls.push_back(w ? "hwnd" : "hwnd null");
+    LibraryExports exports = DefaultFmodExports();
+    AddExport<bool(void*)>(exports, "_FSOUND_SetHWND@4", [&calls](void* w) {
+        calls.push_back(w ? "hwnd" : "hwnd null");
         return true;
-    };
-    b.setBufferSize = [](int ms) {
-        gFmodCalls.push_back("buffer " + std::to_string(ms));
+    });
+    AddExport<bool(int)>(exports, "_FSOUND_SetBufferSize@4", [&calls](int ms) {
+        calls.push_back("buffer " + std::to_string(ms));
         return true;
-    };
-    b.init = [](int rate, int channels, unsigned flags) {
-        gFmodCalls.push_back("init " + std::to_string(rate) + " " + std::to_string(channels) + " " +
-            std::to_string(flags));
+    });
+    AddExport<bool(int, int, uint32_t)>(exports, "_FSOUND_Init@12", [&calls](int rate, int channels, uint32_t flags) {
+        calls.push_back("init " + std::to_string(rate) + " " + std::to_string(channels) + " " + std::to_string(flags));
         return true;
-    };
-    b.close = [] { gFmodCalls.push_back("close"); };
-    return b;
+    });
+    AddExport<void()>(exports, "_FSOUND_Close@0", [&calls] { calls.push_back("close"); });
+    return exports;
 }
 
 TEST_F(SoundManagerTest, FmodModeBringsTheLibraryUpAndDown)
@@ -322,17 +318,24 @@ TEST_F(SoundManagerTest, FmodModeBringsTheLibraryUpAndDown)
         bool device, window, fmod;
         std::vector<std::string> calls;
     } cases[] = {
-        {true, true, true, {"load", "hwnd", "buffer 200", "init 44100 64 2", "close", "release"}},
+        {true, true, true, {"hwnd", "buffer 200", "init 44100 64 2", "close"}},
         {true, true, false, {}},
         {false, true, true, {}},
         {true, false, true, {}},
     };
+    std::vector<std::string> calls;
+    SetFmodExports(RecordingFmodExports(calls));
     for (const auto& c : cases) {
-        gFmodCalls.clear();
-        { DSoundManager m(c.device ? &device : nullptr, c.window ? &device : nullptr, c.fmod, RecordingFmod()); }
-        EXPECT_EQ(gFmodCalls, c.calls) << c.device << c.window << c.fmod;
+        calls.clear();
+        {
+            DSoundManager m(c.device ? &device : nullptr, c.window ? &device : nullptr, c.fmod);
+            EXPECT_EQ(CurrentFmodInstance() != nullptr, !c.calls.empty());
+        }
+        EXPECT_EQ(calls, c.calls) << c.device << c.window << c.fmod;
+        EXPECT_EQ(CurrentFmodInstance(), nullptr) << "the manager gives back its reference";
     }
+    SetFmodExports(std::nullopt);
 }
 
 } // namespace
-} // namespace Quib::Test
+} // namespace Quib::Testing
