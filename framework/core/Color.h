@@ -14,9 +14,9 @@ struct Color {
     static const Color White;
 
     Color() = default;
-    Color(int32_t r, int32_t g, int32_t b, int32_t a = 255) : red(r), green(g), blue(b), alpha(a) {}
+    constexpr Color(int32_t r, int32_t g, int32_t b, int32_t a = 255) : red(r), green(g), blue(b), alpha(a) {}
     // Packed 0xAARRGGBB; a top byte of 0 means opaque.
-    explicit Color(uint32_t packed)
+    constexpr explicit Color(uint32_t packed)
         : red((packed >> 16) & 255), green((packed >> 8) & 255), blue(packed & 255),
           alpha((packed >> 24) & 255)
     {
@@ -31,6 +31,7 @@ struct Color {
     bool operator==(const Color&) const = default;
 };
 
+// Constant-initialised (the constructor is constexpr): no start-up code.
 inline const Color Color::White{255, 255, 255, 255};
 
 // c's colour with alpha clamp(trunc(f * 255), 0, 255); c's alpha is replaced.

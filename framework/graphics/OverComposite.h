@@ -3,11 +3,19 @@
 // a colour of effective alpha a over a pixel of alpha dA gives the new alpha
 // A = dA + (255 - dA) * a / 255 and the source weight g = a * 255 / A (the
 // destination weight is 256 - g), in truncating integer arithmetic.
+// The per-pixel rules are internal to each file that includes them: the pixel
+// loops built for other instruction sets (loops/) compile their own copies,
+// and no copy is shared between files.
 
-#include <algorithm>
 #include <cstdint>
 
 namespace Quib {
+
+// The weights of every pair, entry a * 256 + dA = (A << 8) | g; 0 where both
+// alphas are 0. Built once, on first use; two zero entries follow the last.
+const uint16_t* OverWeightTable();
+
+namespace {
 
 struct OverWeights {
     uint32_t alpha;  // A
@@ -24,10 +32,6 @@ inline bool ComputeOverWeights(uint32_t a, uint32_t dA, OverWeights& w)
     w.g = a * 255 / w.alpha;
     return true;
 }
-
-// The weights of every pair, entry a * 256 + dA = (A << 8) | g; 0 where both
-// alphas are 0. Built once, on first use; two zero entries follow the last.
-const uint16_t* OverWeightTable();
 
 // ComputeOverWeights by table lookup.
 inline bool LookUpOverWeights(uint32_t a, uint32_t dA, OverWeights& w)
@@ -82,10 +86,12 @@ inline uint32_t MixChannelsBlit(uint32_t d, uint32_t s, uint32_t g)
 // The additive rule: each colour channel min(d + add, 255), d's alpha kept.
 inline uint32_t AddChannelsClamped(uint32_t d, uint32_t addR, uint32_t addG, uint32_t addB)
 {
-    const uint32_t r = std::min<uint32_t>(((d >> 16) & 0xFF) + addR, 255);
-    const uint32_t g = std::min<uint32_t>(((d >> 8) & 0xFF) + addG, 255);
-    const uint32_t b = std::min<uint32_t>((d & 0xFF) + addB, 255);
+    auto clamp = [](uint32_t v) { return v < 255 ? v : 255u; };
+    const uint32_t r = clamp(((d >> 16) & 0xFF) + addR);
+    const uint32_t g = clamp(((d >> 8) & 0xFF) + addG);
+    const uint32_t b = clamp((d & 0xFF) + addB);
     return (d & 0xFF000000) | (r << 16) | (g << 8) | b;
 }
 
-}  // namespace Quib
+} // namespace
+} // namespace Quib

@@ -2,7 +2,8 @@
 // The inverse mapping of the rotated blits, shared by every destination
 // layout: rows set up in floating point, stepped in 16.16 fixed point, each
 // row cut to the span whose 2 x 2 sample blocks lie inside the source
-// rectangle; and the bilinear, alpha-weighted 2 x 2 sample.
+// rectangle; and the bilinear, alpha-weighted 2 x 2 sample. Internal to
+// each file that includes it, like the rules of loops/.
 
 #include "framework/graphics/LineSteppers.h"
 #include "framework/graphics/SoftwareRender.h"
@@ -13,6 +14,7 @@
 #include <cstdint>
 
 namespace Quib::RotatedSampling {
+namespace {
 
 using std::ptrdiff_t;
 
@@ -123,4 +125,5 @@ void ForEachRotatedSpan(int width, int height, const double* bounds, const Rect&
     }
 }
 
+} // namespace
 } // namespace Quib::RotatedSampling

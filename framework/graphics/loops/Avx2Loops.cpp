@@ -21,16 +21,18 @@ namespace {
 // The family below (SSE2), for the ends of rows.
 PixelLoopTable lower;
 
-// The white composite eight pixels at a time where all eight are opaque
-// (a = 255 gives A = 255 and g = 255: red and green (255 s + d) >> 8, blue
-// 255 s >> 8) or all transparent (skipped); mixed groups go pixel by pixel.
+// The white composite eight pixels at a time. Where all eight are opaque,
+// a = 255 gives A = 255 and g = 255: red and green (255 s + d) >> 8, blue
+// 255 s >> 8, that is each byte s - (d < s) with d's blue byte taken as 0.
+// All eight transparent are skipped; mixed groups take their weights from
+// the table.
 void WhiteRow(uint32_t* d, const uint32_t* s, int width)
 {
     const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000));
     const __m256i zero = _mm256_setzero_si256();
-    const __m256i k255 = _mm256_set1_epi16(255);
-    // The destination's share only in the red and green lanes.
-    const __m256i redGreen = _mm256_set_epi16(0, -1, -1, 0, 0, -1, -1, 0, 0, -1, -1, 0, 0, -1, -1, 0);
+    const __m256i oneBytes = _mm256_set1_epi8(1);
+    // The destination's red and green bytes.
+    const __m256i redGreen = _mm256_set1_epi32(0x00FFFF00);
     const __m256i blueLanes = _mm256_set_epi16(0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1, 0, 0, 0, -1);
     const int* table = reinterpret_cast<const int*>(OverWeightTable());
     int i = 0;
@@ -60,15 +62,9 @@ void WhiteRow(uint32_t* d, const uint32_t* s, int width)
             _mm256_storeu_si256(dp, _mm256_or_si256(colour, _mm256_slli_epi32(_mm256_srli_epi32(e, 8), 24)));
             continue;
         }
-        const __m256i lo = _mm256_srli_epi16(
-            _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(sv, zero), k255),
-                             _mm256_and_si256(_mm256_unpacklo_epi8(dv, zero), redGreen)),
-            8);
-        const __m256i hi = _mm256_srli_epi16(
-            _mm256_add_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(sv, zero), k255),
-                             _mm256_and_si256(_mm256_unpackhi_epi8(dv, zero), redGreen)),
-            8);
-        _mm256_storeu_si256(dp, _mm256_or_si256(_mm256_packus_epi16(lo, hi), alphaMask));
+        // s > d' exactly where s - d' (saturated) is not 0.
+        const __m256i below = _mm256_min_epu8(_mm256_subs_epu8(sv, _mm256_and_si256(dv, redGreen)), oneBytes);
+        _mm256_storeu_si256(dp, _mm256_or_si256(_mm256_sub_epi8(sv, below), alphaMask));
     }
     if (i < width)
         lower.whiteRow(d + i, s + i, width - i);

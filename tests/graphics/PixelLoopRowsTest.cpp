@@ -1,0 +1,109 @@
+// The white blit rows of the active loop family against the portable family
+// over every pair of bytes that meets in them: each source alpha over each
+// destination alpha, and each source channel over each destination channel,
+// in rows whose groups are all opaque (the fast paths) and rows that mix.
+
+#include "framework/core/CpuFeatures.h"
+#include "framework/graphics/loops/PixelLoops.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace Quib {
+namespace {
+
+struct Rows {
+    std::vector<uint32_t> s, d;
+};
+
+// Pixel i of an opaque row: source channels i >> 8, destination channels
+// i & 255 (each channel a different rotation, so the three differ).
+Rows OpaqueSource(uint32_t destAlphaSeed)
+{
+    Rows r;
+    std::mt19937 rng(destAlphaSeed);
+    for (uint32_t i = 0; i < 65536; ++i) {
+        const uint32_t a = i >> 8, b = i & 255;
+        r.s.push_back(0xFF000000 | a << 16 | ((a + 85) & 255) << 8 | ((a + 170) & 255));
+        r.d.push_back((rng() & 0xFF000000) | b << 16 | ((b + 85) & 255) << 8 | ((b + 170) & 255));
+    }
+    return r;
+}
+
+// Pixel i: source alpha i >> 8 over destination alpha i & 255, random colours.
+Rows EveryAlphaPair()
+{
+    Rows r;
+    std::mt19937 rng(5);
+    for (uint32_t i = 0; i < 65536; ++i) {
+        r.s.push_back((i >> 8) << 24 | (rng() & 0x00FFFFFF));
+        r.d.push_back((i & 255) << 24 | (rng() & 0x00FFFFFF));
+    }
+    return r;
+}
+
+// Pixel i: source alpha i >> 8 with each channel i & 255 (rotated), over
+// random destination pixels.
+Rows EveryAlphaAndChannel()
+{
+    Rows r;
+    std::mt19937 rng(9);
+    for (uint32_t i = 0; i < 65536; ++i) {
+        const uint32_t c = i & 255;
+        r.s.push_back((i >> 8) << 24 | c << 16 | ((c + 85) & 255) << 8 | ((c + 170) & 255));
+        r.d.push_back(uint32_t(rng()));
+    }
+    return r;
+}
+
+class PixelLoopRows : public testing::Test {
+protected:
+    PixelLoopTable portable;
+    const PixelLoopTable& active = ActiveLoops();
+    const std::string family = std::string(" (") + PixelLoopsName(ActivePixelLoops()) + " loops)";
+
+    void SetUp() override { FillPortableLoops(portable); }
+
+    // Runs one row kernel from both tables at several start offsets (the
+    // fast loops align on the destination) and compares every word.
+    template <class Run>
+    void Compare(const char* what, const Rows& rows, Run run)
+    {
+        for (int offset : {0, 1, 3, 7}) {
+            const int width = int(rows.s.size()) - offset;
+            std::vector<uint32_t> fast(rows.d.begin() + offset, rows.d.end()), slow = fast;
+            run(active, fast.data(), rows.s.data() + offset, width);
+            run(portable, slow.data(), rows.s.data() + offset, width);
+            for (int i = 0; i < width; ++i)
+                ASSERT_EQ(fast[size_t(i)], slow[size_t(i)])
+                    << what << " at pixel " << i << ", offset " << offset << ": source " << std::hex
+                    << rows.s[size_t(i + offset)] << " over " << rows.d[size_t(i + offset)] << family;
+        }
+    }
+};
+
+TEST_F(PixelLoopRows, WhiteRowOverEveryPair)
+{
+    auto white = [](const PixelLoopTable& t, uint32_t* d, const uint32_t* s, int n) { t.whiteRow(d, s, n); };
+    Compare("opaque source", OpaqueSource(1), white);
+    Compare("every alpha pair", EveryAlphaPair(), white);
+    Compare("every alpha and channel", EveryAlphaAndChannel(), white);
+}
+
+TEST_F(PixelLoopRows, AdditiveWhiteRowOverEveryPair)
+{
+    for (bool translucent : {false, true}) {
+        auto add = [translucent](const PixelLoopTable& t, uint32_t* d, const uint32_t* s, int n) {
+            t.additiveWhiteRow(d, s, n, translucent);
+        };
+        Compare("opaque source", OpaqueSource(2), add);
+        Compare("every alpha and channel", EveryAlphaAndChannel(), add);
+    }
+}
+
+} // namespace
+} // namespace Quib
