@@ -66,8 +66,17 @@ public:
         if (pattern < 0 || pattern >= openmpt_module_get_num_patterns(mModule) ||
             row >= openmpt_module_get_pattern_num_rows(mModule, pattern))
             return std::nullopt;
+        const uint64_t from = mPos;
         const double frame = std::round(openmpt_module_set_position_order_row(mModule, order, row) * kRate);
-        mPos = frame >= 0 ? uint64_t(std::min(frame, 0x1p62)) : 0; // also not a number
+        const double end = double(mLength >= 0 ? mLength : MaxFrames(2));
+        if (!(frame >= 0 && frame < end)) { // also not a number
+            // Some orders of other sub-songs are timed past the end of
+            // the one that plays, where nothing is read: back to where it was.
+            Restart();
+            Seek(from);
+            return std::nullopt;
+        }
+        mPos = uint64_t(frame);
         mEnded = false;
         return mPos;
     }

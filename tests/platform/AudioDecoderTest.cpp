@@ -292,6 +292,24 @@ TEST(AudioDecoder, ModuleSeeksToAnOrderAsPlayingThroughReachesIt)
     EXPECT_FALSE(wav->SeekOrder(0, 0));
 }
 
+TEST(AudioDecoder, ModulePlaysAnOrderOfAnotherSubSong)
+{
+    // Order 0 jumps back to itself, so order 1 starts a sub-song of its
+    // own (a module holding several tunes): it plays as in the song where
+    // order 0 leads to it.
+    std::vector<uint8_t> bytes = TinyModule(2, false, 2);
+    const size_t jump = 1084 + 7 * 16 + 2; // pattern 0, row 7, channel 1: the effect
+    ASSERT_EQ(bytes[jump], 0x0D);
+    bytes[jump] = 0x0B;
+    auto tunes = OpenAudioDecoder(Bytes(bytes));
+    auto song = OpenAudioDecoder(Bytes(TinyModule(2, false, 2)));
+    ASSERT_TRUE(tunes && song);
+    EXPECT_EQ(tunes->LengthFrames(), 42336); // the first tune
+    ASSERT_TRUE(tunes->SeekOrder(1, 0));
+    ASSERT_TRUE(song->SeekOrder(1, 0));
+    EXPECT_EQ(DecodeAll(*tunes), DecodeAll(*song));
+}
+
 // --- guessing the kind ---
 
 TEST(AudioDecoder, GuessesEachKindFromTheFirstBytes)
