@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace Quib {
@@ -23,6 +24,10 @@ public:
     virtual size_t Read(int16_t* out, size_t frames) = 0;
     // Continue from frame `frame` (0 = start); false when not possible.
     virtual bool Seek(uint64_t frame) = 0;
+    // Tracker modules: continue from row `row` of order `order`; the frame
+    // that is. Nothing, and the position kept, for a position the song does
+    // not have or a decoder that is not a module's.
+    virtual std::optional<uint64_t> SeekOrder(int /*order*/, int /*row*/) { return std::nullopt; }
     virtual int64_t LengthFrames() const = 0; // -1 when unknown
 };
 

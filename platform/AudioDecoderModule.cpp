@@ -54,6 +54,33 @@ public:
         return done;
     }
 
+    std::optional<uint64_t> SeekOrder(int order, int row) override
+    {
+        if (!mModule || order < 0 || row < 0 || order >= openmpt_module_get_num_orders(mModule))
+            return std::nullopt;
+        // The very start as the first time, not as a jump back there.
+        if (order == 0 && row == 0)
+            return Restart() ? std::optional<uint64_t>(0) : std::nullopt;
+        // Skip and end markers in the order list are not positions.
+        const int pattern = openmpt_module_get_order_pattern(mModule, order);
+        if (pattern < 0 || pattern >= openmpt_module_get_num_patterns(mModule) ||
+            row >= openmpt_module_get_pattern_num_rows(mModule, pattern))
+            return std::nullopt;
+        const uint64_t from = mPos;
+        const double frame = std::round(openmpt_module_set_position_order_row(mModule, order, row) * kRate);
+        const double end = double(mLength >= 0 ? mLength : MaxFrames(2));
+        if (!(frame >= 0 && frame < end)) { // also not a number
+            // Some orders of other sub-songs are timed past the end of
+            // the one that plays, where nothing is read: back to where it was.
+            Restart();
+            Seek(from);
+            return std::nullopt;
+        }
+        mPos = uint64_t(frame);
+        mEnded = false;
+        return mPos;
+    }
+
 private:
     // Modules seek only to rows, and the mixer's state after a jump is not
     // what playing through gives.
@@ -79,6 +106,8 @@ private:
         openmpt_module_set_repeat_count(mModule, 0);
         // No dither: the same module renders the same samples every time.
         openmpt_module_ctl_set_integer(mModule, "dither", 0);
+        // A seek by order sets the samples playing as playing through would.
+        openmpt_module_ctl_set_boolean(mModule, "seek.sync_samples", 1);
         mPos = 0;
         mEnded = false;
         return true;

@@ -315,9 +315,22 @@ uint64_t AudioStream::Position() const
 
 bool AudioStream::SetPosition(uint64_t frame)
 {
+    return Reposition([frame](AudioDecoder& decoder) {
+        return decoder.Seek(frame) ? std::optional<uint64_t>(frame) : std::nullopt;
+    });
+}
+
+bool AudioStream::SeekOrder(int order, int row)
+{
+    return Reposition([order, row](AudioDecoder& decoder) { return decoder.SeekOrder(order, row); });
+}
+
+bool AudioStream::Reposition(const std::function<std::optional<uint64_t>(AudioDecoder&)>& seek)
+{
     {
         std::lock_guard decodeLock(mVoice->decodeMutex);
-        if (!mVoice->decoder->Seek(frame))
+        const std::optional<uint64_t> frame = seek(*mVoice->decoder);
+        if (!frame)
             return false;
         std::lock_guard lock(mCore->mutex);
         StreamVoice& s = *mVoice;
@@ -326,7 +339,7 @@ bool AudioStream::SetPosition(uint64_t frame)
         s.frac = 0;
         s.consumed = w;
         s.baseAbs = w;
-        s.baseFrame = frame;
+        s.baseFrame = *frame;
         s.ended = false;
         s.justLooped = false;
         s.stalled = false;

@@ -6,7 +6,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 
 namespace Quib {
 
@@ -118,6 +120,9 @@ public:
     // Position in frames of the decoder's output.
     uint64_t Position() const;
     bool SetPosition(uint64_t frame); // false when the decoder cannot seek there
+    // A module's row of an order; false (position kept) when it has no such
+    // position.
+    bool SeekOrder(int order, int row);
 
     void SetVolume(double volume); // 0..1, linear
     double Volume() const;
@@ -136,6 +141,9 @@ public:
 private:
     friend class AudioDevice;
     AudioStream(std::shared_ptr<MixerCore> core, std::unique_ptr<AudioDecoder> decoder);
+    // Moves the decoder with `seek` (the frame it reached, or nothing) and
+    // drops the frames decoded ahead from the old position.
+    bool Reposition(const std::function<std::optional<uint64_t>(AudioDecoder&)>& seek);
     std::shared_ptr<MixerCore> mCore;
     std::shared_ptr<StreamVoice> mVoice;
 };

@@ -4,6 +4,8 @@
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/ImageLib.h"
 #include "framework/graphics/MemoryImage.h"
+#include "framework/sound/BassMusicInterface.h"
+#include "framework/sound/FModMusicInterface.h"
 
 #include <algorithm>
 #include <vector>
@@ -77,6 +79,15 @@ void QuibAppBase::ReleaseAllNativeImageData()
     std::lock_guard lock(ImageSetLock());
     for (MemoryImage* image : imageSet)
         image->ReleaseCaches();
+}
+
+std::unique_ptr<MusicInterface> QuibAppBase::CreateMusicInterface(void* window)
+{
+    if (soundDisabled)
+        return std::make_unique<MusicInterface>();
+    if (useFmod)
+        return std::make_unique<FModMusicInterface>();
+    return std::make_unique<BassMusicInterface>(window);
 }
 
 void QuibAppBase::QueueDeferredDelete(Widget* widget)

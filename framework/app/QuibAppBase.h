@@ -13,6 +13,7 @@ namespace Quib {
 class DDImage;
 class DDInterface;
 class MemoryImage;
+class MusicInterface;
 class Widget;
 
 class QuibAppBase;
@@ -44,6 +45,10 @@ public:
     // returned. Widgets are detached before they are queued.
     void QueueDeferredDelete(Widget* widget);
 
+    // The music player for the main window: a silent one when sound is
+    // disabled, the FMOD one in FMOD mode, else the BASS one.
+    std::unique_ptr<MusicInterface> CreateMusicInterface(void* window);
+
     // Entry a + b is min(a + b, 255) for two channel values.
     uint8_t AddClampTable[512];
 
@@ -52,6 +57,8 @@ public:
     int32_t appHeight = 480;
     int32_t cursorNum = 0;
     bool hasFocus = true;
+    bool soundDisabled = false;
+    bool useFmod = false; // FMOD mode; only the constructor writes it
     std::list<Widget*> deferredDeletes;
 };
 

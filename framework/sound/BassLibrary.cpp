@@ -89,12 +89,10 @@ public:
         if (!channel)
             return false;
         if (channel->music && (position >> 32) == 0xFFFFFFFFu && (position & 0x80000000u)) {
-            // Order and row of a module: only its start can be sought.
-            const uint32_t order = uint32_t(position & 0xFFFF), row = uint32_t(position >> 16) & 0x7FFF;
-            if (order == 0 && row == 0)
-                return channel->stream->SetPosition(0);
-            OutputDebugString("Music: seeking a module to order " + std::to_string(order) + " is not supported\n");
-            return false;
+            // Order and row of a module. An order past the song's end (65535
+            // when the player asks to play on) fails and the position stays.
+            const int order = int(position & 0xFFFF), row = int(position >> 16) & 0x7FFF;
+            return channel->stream->SeekOrder(order, row);
         }
         return channel->stream->SetPosition(position / (uint64_t(channel->stream->Channels()) * 2));
     }

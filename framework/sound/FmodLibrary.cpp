@@ -323,12 +323,7 @@ LibraryExports DefaultFmodExports()
         return lib->Song(song) && (song->stream->SetLooping(looping == 2), true);
     });
     AddExport<bool(FmodSong*, int)>(e, "_FMUSIC_SetOrder@8", [lib](FmodSong* song, int order) {
-        if (!lib->Song(song) || order < 0)
-            return false;
-        if (order == 0)
-            return song->stream->SetPosition(0);
-        OutputDebugString("Music: seeking a module to order " + std::to_string(order) + " is not supported\n");
-        return false;
+        return lib->Song(song) && song->stream->SeekOrder(order, 0);
     });
     AddExport<bool(FmodSong*, bool)>(e, "_FMUSIC_SetPaused@8", [lib](FmodSong* song, bool paused) {
         if (!lib->Song(song))

@@ -1,8 +1,14 @@
 #include "framework/app/DDInterface.h"
 #include "framework/app/QuibAppBase.h"
+#include "framework/sound/BassInstance.h"
+#include "framework/sound/BassMusicInterface.h"
+#include "framework/sound/FModMusicInterface.h"
+#include "framework/sound/SoundOutput.h"
+#include "platform/headless/HeadlessAudio.h"
 #include "tests/support/TestDisplays.h"
 
 #include <gtest/gtest.h>
+#include <typeinfo>
 
 namespace Quib {
 namespace {
@@ -47,6 +53,42 @@ TEST(QuibAppBase, DeferredDeletesQueueOnce)
     app.QueueDeferredDelete(nullptr);
     EXPECT_EQ(app.deferredDeletes.size(), 1u);
     app.deferredDeletes.clear();
+}
+
+TEST(QuibAppBase, MusicInterfaceFollowsTheSoundFlags)
+{
+    SoundOutput::SetDevice(std::make_shared<HeadlessAudioDevice>());
+    BassInstance* bass = LoadBassLibrary(); // held, to see the window reach it
+    void* initWindow = nullptr;
+    auto init = bass->BASS_Init;
+    bass->BASS_Init = [&](int device, uint32_t rate, uint32_t flags, void* window, const void* clsid) {
+        initWindow = window;
+        return init(device, rate, flags, window, clsid);
+    };
+    int window = 0;
+    struct Case {
+        bool soundDisabled, useFmod;
+        const std::type_info& kind;
+    };
+    const Case cases[] = {{true, false, typeid(MusicInterface)},
+                          {true, true, typeid(MusicInterface)},
+                          {false, true, typeid(FModMusicInterface)},
+                          {false, false, typeid(BassMusicInterface)}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind.name());
+        QuibAppBase app;
+        EXPECT_FALSE(app.useFmod);
+        app.soundDisabled = c.soundDisabled;
+        app.useFmod = c.useFmod;
+        initWindow = nullptr;
+        std::unique_ptr<MusicInterface> music = app.CreateMusicInterface(&window);
+        ASSERT_TRUE(music);
+        const MusicInterface& made = *music;
+        EXPECT_EQ(typeid(made), c.kind);
+        EXPECT_EQ(initWindow, c.kind == typeid(BassMusicInterface) ? &window : nullptr);
+    }
+    ReleaseBassLibrary();
+    SoundOutput::SetDevice(nullptr);
 }
 
 class DisplayLayouts : public DisplayLayoutTest {};

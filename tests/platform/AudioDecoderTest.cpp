@@ -1,5 +1,6 @@
 #include "platform/AudioDecoder.h"
 #include "platform/headless/CapturingSink.h"
+#include "tests/support/AudioTestSupport.h"
 
 #include <algorithm>
 #include <cmath>
@@ -16,6 +17,8 @@
 
 namespace Quib {
 namespace {
+
+using Testing::TinyModule;
 
 std::vector<uint8_t> ReadFileBytes(const std::string& name)
 {
@@ -144,42 +147,6 @@ std::vector<uint8_t> Riff(const std::vector<std::vector<uint8_t>>& chunks)
     return v;
 }
 
-// A 4-channel ProTracker module of one pattern played `orders` times: one
-// looped square-wave sample starts on row 0. With `slowest`, row 0 sets
-// 31 ticks a row at 32 BPM and the pattern plays through; else it breaks
-// after row 7 (8 rows at speed 6, 125 BPM: 0.96 s).
-std::vector<uint8_t> TinyModule(int orders = 1, bool slowest = false)
-{
-    std::vector<uint8_t> v(20, 0);
-    std::memcpy(v.data(), "decoder test", 12);
-    for (int s = 0; s < 31; ++s) {
-        std::vector<uint8_t> header(30, 0);
-        if (s == 0) {
-            header[23] = 32; // length in words
-            header[25] = 64; // volume
-            header[29] = 32; // loop length in words, from 0
-        }
-        v.insert(v.end(), header.begin(), header.end());
-    }
-    v.push_back(uint8_t(orders));
-    v.push_back(127); // restart
-    v.resize(v.size() + 128, 0);
-    PutTag(v, "M.K.");
-    std::vector<uint8_t> pattern(64 * 4 * 4, 0);
-    const uint8_t note[4] = {0x01, 0xAC, 0x10, 0x00}; // sample 1, period 428
-    std::memcpy(pattern.data(), note, 4);
-    if (slowest) {
-        pattern[4 + 2] = 0x0F, pattern[4 + 3] = 31; // speed 31
-        pattern[8 + 2] = 0x0F, pattern[8 + 3] = 32; // 32 BPM
-    } else {
-        pattern[7 * 16 + 2] = 0x0D; // pattern break on row 7
-    }
-    v.insert(v.end(), pattern.begin(), pattern.end());
-    for (int i = 0; i < 64; ++i)
-        v.push_back(uint8_t(i < 32 ? 0x50 : 0xB0));
-    return v;
-}
-
 // --- each kind against its reference ---
 
 TEST(AudioDecoder, WavDecodesTheSoxFileExactly)
@@ -267,6 +234,80 @@ TEST(AudioDecoder, ModuleLongerThanTheCapHasUnknownLength)
     std::vector<int16_t> samples(2 * 4096);
     EXPECT_EQ(decoder->Read(samples.data(), 4096), 4096u);
     EXPECT_FALSE(decoder->Seek(uint64_t(1) << 40));
+}
+
+TEST(AudioDecoder, ModuleSeeksToAnOrderAsPlayingThroughReachesIt)
+{
+    // Two orders of 0.96 s, the second an octave above the first.
+    const AudioBytes module = Bytes(TinyModule(2, false, 2));
+    auto through = OpenAudioDecoder(AudioFileKind::Module, module);
+    ASSERT_TRUE(through);
+    const std::vector<int16_t> whole = DecodeAll(*through);
+    const size_t orderFrames = 42336;
+    ASSERT_EQ(whole.size(), 2 * 2 * orderFrames);
+    const std::vector<int16_t> first(whole.begin(), whole.begin() + 2 * orderFrames);
+    const std::vector<int16_t> second(whole.begin() + 2 * orderFrames, whole.end());
+    ASSERT_NE(first, second);
+
+    // A jump starts the note afresh (its volume ramps up) where playing
+    // through changes the note of a sample already sounding: the same
+    // samples once the ramp is over, and the same every time.
+    CapturingSink sink;
+    auto seeked = OpenAudioDecoder(module);
+    ASSERT_TRUE(seeked);
+    EXPECT_EQ(seeked->SeekOrder(1, 0), orderFrames);
+    const std::vector<int16_t> jumped = DecodeAll(*seeked);
+    ASSERT_EQ(jumped.size(), second.size());
+    const size_t ramp = 2 * 2048;
+    EXPECT_EQ(std::vector<int16_t>(jumped.begin() + ramp, jumped.end()),
+              std::vector<int16_t>(second.begin() + ramp, second.end()));
+    EXPECT_LT(MaxDifference(jumped, second), MaxDifference(jumped, first) / 2);
+    // Back from the end, and from a fresh start.
+    EXPECT_EQ(seeked->SeekOrder(1, 0), orderFrames);
+    EXPECT_EQ(DecodeAll(*seeked), jumped);
+    auto fresh = OpenAudioDecoder(module);
+    ASSERT_TRUE(fresh);
+    EXPECT_EQ(fresh->SeekOrder(1, 0), orderFrames);
+    EXPECT_EQ(DecodeAll(*fresh), jumped);
+    // The start, exactly as the first time.
+    EXPECT_EQ(seeked->SeekOrder(0, 0), 0u);
+    EXPECT_EQ(DecodeAll(*seeked), whole);
+
+    // Positions the song does not have: refused quietly, the position kept.
+    struct Case {
+        int order, row;
+    };
+    for (const Case c : {Case{2, 0}, Case{65535, 0}, Case{-1, 0}, Case{1, 64}, Case{0, -1}}) {
+        SCOPED_TRACE(std::to_string(c.order) + "," + std::to_string(c.row));
+        ASSERT_TRUE(seeked->Seek(orderFrames - 1000));
+        EXPECT_FALSE(seeked->SeekOrder(c.order, c.row));
+        const std::vector<int16_t> rest = DecodeAll(*seeked);
+        EXPECT_EQ(rest, std::vector<int16_t>(whole.end() - 2 * (orderFrames + 1000), whole.end()));
+    }
+    EXPECT_TRUE(sink.debugLines.empty());
+
+    // Decoders of other kinds have no orders.
+    auto wav = OpenAudioDecoder(Fixture("stereo16.wav"));
+    ASSERT_TRUE(wav);
+    EXPECT_FALSE(wav->SeekOrder(0, 0));
+}
+
+TEST(AudioDecoder, ModulePlaysAnOrderOfAnotherSubSong)
+{
+    // Order 0 jumps back to itself, so order 1 starts a sub-song of its
+    // own (a module holding several tunes): it plays as in the song where
+    // order 0 leads to it.
+    std::vector<uint8_t> bytes = TinyModule(2, false, 2);
+    const size_t jump = 1084 + 7 * 16 + 2; // pattern 0, row 7, channel 1: the effect
+    ASSERT_EQ(bytes[jump], 0x0D);
+    bytes[jump] = 0x0B;
+    auto tunes = OpenAudioDecoder(Bytes(bytes));
+    auto song = OpenAudioDecoder(Bytes(TinyModule(2, false, 2)));
+    ASSERT_TRUE(tunes && song);
+    EXPECT_EQ(tunes->LengthFrames(), 42336); // the first tune
+    ASSERT_TRUE(tunes->SeekOrder(1, 0));
+    ASSERT_TRUE(song->SeekOrder(1, 0));
+    EXPECT_EQ(DecodeAll(*tunes), DecodeAll(*song));
 }
 
 // --- guessing the kind ---

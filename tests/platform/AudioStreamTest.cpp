@@ -96,6 +96,31 @@ TEST(AudioStream, PausesStopsAndSeeks)
     EXPECT_EQ(device.Render(1)[0], ToneDecoder::At(0, 0));
 }
 
+TEST(AudioStream, SeekingAModuleByOrderDropsWhatWasDecodedAhead)
+{
+    const auto module = std::make_shared<const std::vector<uint8_t>>(TinyModule(2, false, 2));
+    auto reference = OpenAudioDecoder(module);
+    ASSERT_TRUE(reference);
+    const uint64_t orderFrames = 42336;
+    ASSERT_EQ(reference->SeekOrder(1, 0), orderFrames);
+    std::vector<int16_t> second(2 * 3000);
+    ASSERT_EQ(reference->Read(second.data(), 3000), 3000u);
+
+    HeadlessAudioDevice device;
+    auto stream = device.CreateStream(OpenAudioDecoder(module));
+    ASSERT_TRUE(stream);
+    stream->Play(false);
+    device.Render(1000); // order 0 is queued well beyond this
+    EXPECT_TRUE(stream->SeekOrder(1, 0));
+    EXPECT_EQ(stream->Position(), orderFrames);
+    EXPECT_EQ(device.Render(2000), std::vector<int16_t>(second.begin(), second.begin() + 4000));
+    // A position the song does not have leaves it playing on.
+    EXPECT_FALSE(stream->SeekOrder(2, 0));
+    EXPECT_EQ(stream->Position(), orderFrames + 2000);
+    EXPECT_EQ(device.Render(1000), std::vector<int16_t>(second.begin() + 4000, second.end()));
+    EXPECT_EQ(stream->Activity(), StreamActivity::Playing);
+}
+
 TEST(AudioStream, StallsWhenTheMixerOvertakesTheDecoding)
 {
     HeadlessAudioDevice device;

@@ -70,6 +70,32 @@ TEST(FmodMusicTest, BindingIsOneSharedCountedRecord)
     EXPECT_EQ(sink.boxes[0].text, "\"_FSOUND_SetLoopMode@8\" function not found in the sound library");
 }
 
+TEST(FmodMusicTest, ModuleSongPlaysFromTheOrderAsked)
+{
+    MusicFixture fx;
+    fx.WriteTwoOrderModule("tune.xm");
+    const std::vector<int16_t> first = MusicFixture::TwoOrderModuleFrom(0, 2000);
+    const std::vector<int16_t> second = MusicFixture::TwoOrderModuleFrom(1, 2000);
+    ASSERT_FALSE(first.empty() || second.empty());
+    FmodStarted started;
+    CapturingSink sink;
+    FModMusicInterface music;
+    ASSERT_TRUE(music.LoadMusic(1, "tune.xm"));
+    struct Case {
+        int offset;
+        const std::vector<int16_t>& heard;
+    };
+    for (const Case& c : {Case{1, second}, Case{0, first}, Case{-1, first}, Case{2, first}}) {
+        music.PlayMusic(1, c.offset, false);
+        EXPECT_TRUE(music.IsPlaying(1)) << c.offset;
+        EXPECT_EQ(fx.device->Render(2000), c.heard) << c.offset;
+    }
+    EXPECT_TRUE(started.fmod->FMUSIC_SetOrder(music.FindSong(1)->song, 1));
+    EXPECT_FALSE(started.fmod->FMUSIC_SetOrder(music.FindSong(1)->song, 2));
+    EXPECT_EQ(fx.device->Render(2000), second);
+    EXPECT_TRUE(sink.debugLines.empty());
+}
+
 TEST(FmodMusicTest, ModuleSongPlaysFadesAndStops)
 {
     MusicFixture fx;

@@ -93,6 +93,27 @@ TEST(MusicBassTest, RealFilesStreamThroughThePlatformDecoders)
     }
 }
 
+TEST(MusicBassTest, ModulePlaysFromTheOrderAskedAndPlaysOnPastTheEnd)
+{
+    MusicFixture fx;
+    fx.WriteTwoOrderModule("tune.mod");
+    const std::vector<int16_t> second = MusicFixture::TwoOrderModuleFrom(1, 3000);
+    ASSERT_FALSE(second.empty());
+    CapturingSink sink;
+    BassMusicInterface music;
+    ASSERT_TRUE(music.LoadMusic(1, "tune.mod"));
+    music.PlayMusic(1, 1, false);
+    EXPECT_EQ(fx.device->Render(2000), std::vector<int16_t>(second.begin(), second.begin() + 4000));
+    // Offset -1 asks for order 65535: the seek fails, the music plays on.
+    music.PlayMusic(1, -1, false);
+    EXPECT_TRUE(music.IsPlaying(1));
+    EXPECT_EQ(fx.device->Render(1000), std::vector<int16_t>(second.begin() + 4000, second.end()));
+    music.FadeIn(1, 1, 0.5, false);
+    EXPECT_EQ(music.FindSong(1)->volume, 1.0); // not reset
+    EXPECT_EQ(fx.device->Render(2000), std::vector<int16_t>(second.begin(), second.begin() + 4000));
+    EXPECT_TRUE(sink.debugLines.empty());
+}
+
 TEST(MusicBassTest, FadeOutStopsWhenFadedOnlyWhenAsked)
 {
     struct Case {

@@ -48,6 +48,25 @@ public:
         return "tone " + std::to_string(rate) + " " + std::to_string(channels) + " " + std::to_string(frames);
     }
     std::string Write(const std::string& name, const std::string& bytes) const { return mDir.WriteFile(name, bytes); }
+
+    // A module of two orders that sound apart (TinyModule) written under
+    // the name; the platform's decoders open every file from then on.
+    void WriteTwoOrderModule(const std::string& name)
+    {
+        const std::vector<uint8_t> module = TinyModule(2, false, 2);
+        Write(name, std::string(module.begin(), module.end()));
+        SoundOutput::SetDecoderOpener({});
+    }
+    // The first `frames` frames of that module played from an order, as
+    // its decoder gives them.
+    static std::vector<int16_t> TwoOrderModuleFrom(int order, size_t frames)
+    {
+        auto decoder = OpenAudioDecoder(std::make_shared<const std::vector<uint8_t>>(TinyModule(2, false, 2)));
+        std::vector<int16_t> out(2 * frames);
+        if (!decoder || !decoder->SeekOrder(order, 0) || decoder->Read(out.data(), frames) != frames)
+            out.clear();
+        return out;
+    }
     const std::string& Dir() const { return mDir.Path(); }
 
     // Frames of output, each compared with the tone at a gain; the largest
