@@ -22,8 +22,7 @@ using namespace Quib;
 
 namespace {
 
-const std::string kSource = std::filesystem::path(__FILE__).parent_path().string() +
-    "/../tests/data/sound/tone-stereo.ogg";
+const std::string kSource = QUIB_TEST_DATA "/sound/tone-stereo.ogg";
 
 struct Data {
     std::string archive;

@@ -46,6 +46,14 @@ void BltRows(uint8_t* destBits, int32_t destPitch, const SurfaceRect& dest, cons
 {
     const int32_t destW = dest.right - dest.left, destH = dest.bottom - dest.top;
     const int32_t srcW = source.right - source.left, srcH = source.bottom - source.top;
+    if (srcW == destW && srcH == destH && !key) {
+        // A plain copy: one row copy per row, no division.
+        const uint8_t* in = srcBits + size_t(source.top) * size_t(srcPitch) + size_t(source.left) * sizeof(T);
+        uint8_t* out = destBits + size_t(dest.top) * size_t(destPitch) + size_t(dest.left) * sizeof(T);
+        for (int32_t y = 0; y < destH; ++y, in += srcPitch, out += destPitch)
+            std::memcpy(out, in, size_t(destW) * sizeof(T));
+        return;
+    }
     for (int32_t y = 0; y < destH; ++y) {
         const int32_t sy = source.top + int32_t(int64_t(y) * srcH / destH);
         const T* in = reinterpret_cast<const T*>(srcBits + size_t(sy) * size_t(srcPitch)) + source.left;

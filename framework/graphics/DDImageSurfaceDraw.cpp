@@ -388,22 +388,31 @@ void CopyNormal(const SurfaceView& v, int x, int y, const CopySource& src, const
     using T = PixelOf<K>;
     const bool white = color.IsOpaqueWhite();
     const Modulation mod = MakeModulation(color);
-    const auto narrowRow = ActiveLoops().narrowRow;
     const int w = sr.width;
+    if (copyPath && !srcHasTrans && !Mirror && !src.indices) {
+        // Opaque rows: a row copy each (16-bit layouts from the 16-bit
+        // display copy when there is one, else narrowed word by word).
+        const auto narrowRow = ActiveLoops().narrowRow;
+        const size_t first = size_t(sr.y) * size_t(src.width) + size_t(sr.x);
+        const uint32_t* words = src.words + first;
+        const uint16_t* narrow = src.narrow ? src.narrow + first : nullptr;
+        uint8_t* row = reinterpret_cast<uint8_t*>(v.Row<T>(y) + x);
+        for (int j = 0; j < sr.height; ++j, row += v.pitch, words += src.width) {
+            if constexpr (IsWide(K))
+                std::memcpy(row, words, size_t(w) * sizeof(T));
+            else if (narrow) {
+                std::memcpy(row, narrow, size_t(w) * sizeof(T));
+                narrow += src.width;
+            } else
+                narrowRow(reinterpret_cast<T*>(row), words, w);
+        }
+        return;
+    }
     for (int j = 0; j < sr.height; ++j) {
         T* row = v.Row<T>(y + j) + x;
         const size_t base = size_t(sr.y + j) * size_t(src.width) + size_t(sr.x);
         auto dest = [&](int i) -> T& { return Mirror ? row[w - 1 - i] : row[i]; };
         if (copyPath) {
-            if (!srcHasTrans && !Mirror && !src.indices) {
-                if constexpr (IsWide(K))
-                    std::memcpy(row, src.words + base, size_t(w) * sizeof(T));
-                else if (src.narrow)
-                    std::memcpy(row, src.narrow + base, size_t(w) * sizeof(T));
-                else
-                    narrowRow(row, src.words + base, w);
-                continue;
-            }
             for (int i = 0; i < w; ++i) {
                 const uint32_t s = src.At(base + i);
                 if (!srcHasTrans || (s >> 24) != 0)
