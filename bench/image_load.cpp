@@ -166,13 +166,8 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto ratio = [&](const char* name, const char* ours, const char* plain) {
-        double a = reporter.times[ours], b = reporter.times[plain];
-        if (a > 0 && b > 0)
-            std::printf("ratio %s = %.3f\n", name, a / b);
-    };
-    ratio("image_load_png", "BM_LoadPngFromPak", "BM_PlainPngFromMemory");
-    ratio("image_load_jpeg", "BM_LoadJpegFromPak", "BM_PlainJpegFromMemory");
+    reporter.PrintRatio("image_load_png", "BM_LoadPngFromPak", "BM_PlainPngFromMemory");
+    reporter.PrintRatio("image_load_jpeg", "BM_LoadJpegFromPak", "BM_PlainJpegFromMemory");
     std::error_code ec;
     std::filesystem::remove_all(TheData().dir, ec);
     return 0;

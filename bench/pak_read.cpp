@@ -102,10 +102,7 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    double pak = reporter.times["BM_PakFRead"];
-    double plain = reporter.times["BM_PlainFread"];
-    if (pak > 0 && plain > 0)
-        std::printf("ratio pak_read = %.3f\n", pak / plain);
+    reporter.PrintRatio("pak_read", "BM_PakFRead", "BM_PlainFread");
     std::error_code ec;
     std::filesystem::remove_all(TheData().dir, ec);
     return 0;

@@ -93,9 +93,6 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double ours = reporter.times["BM_RasterizeImageQuad"];
-    const double pixman = reporter.times["BM_PixmanBilinearOver"];
-    if (ours > 0 && pixman > 0)
-        std::printf("ratio raster_rotated_quad = %.3f\n", ours / pixman);
+    reporter.PrintRatio("raster_rotated_quad", "BM_RasterizeImageQuad", "BM_PixmanBilinearOver");
     return 0;
 }

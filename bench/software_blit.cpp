@@ -221,22 +221,10 @@ int main(int argc, char** argv)
     benchmark::Initialize(&argc, argv);
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    // Medians of the repetitions: the least disturbed by other load.
-    auto median = [&](const std::string& name) {
-        for (const auto& [key, time] : reporter.times)
-            if (key.rfind(name + "/", 0) == 0 && key.size() > 7 && key.compare(key.size() - 7, 7, "_median") == 0)
-                return time;
-        return 0.0;
-    };
-    auto ratio = [&](const char* name, const std::string& ours, const std::string& peer) {
-        const double a = median(ours), b = median(peer);
-        if (a > 0 && b > 0)
-            std::printf("ratio %s = %.3f\n", name, a / b);
-    };
-    ratio("software_alpha_blit", "BM_OursAlphaBlit", "BM_PixmanAlphaBlit");
-    ratio("software_alpha_blit_translucent_dest", "BM_OursAlphaBlitTranslucentDest", "BM_PixmanAlphaBlit");
-    ratio("software_additive_blit", "BM_OursAdditiveBlit", "BM_PixmanAdditiveBlit");
-    ratio("software_filtered_stretch", "BM_OursFilteredStretch", "BM_PixmanFilteredStretch");
-    ratio("software_rotated_bilinear", "BM_OursRotated", "BM_PixmanRotated");
+    reporter.PrintRatio("software_alpha_blit", "BM_OursAlphaBlit", "BM_PixmanAlphaBlit");
+    reporter.PrintRatio("software_alpha_blit_translucent_dest", "BM_OursAlphaBlitTranslucentDest", "BM_PixmanAlphaBlit");
+    reporter.PrintRatio("software_additive_blit", "BM_OursAdditiveBlit", "BM_PixmanAdditiveBlit");
+    reporter.PrintRatio("software_filtered_stretch", "BM_OursFilteredStretch", "BM_PixmanFilteredStretch");
+    reporter.PrintRatio("software_rotated_bilinear", "BM_OursRotated", "BM_PixmanRotated");
     return 0;
 }

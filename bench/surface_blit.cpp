@@ -104,13 +104,13 @@ void BM_SurfaceBlt565(benchmark::State& state)
 {
     SurfaceCopy(state, true);
 }
-BENCHMARK(BM_SurfaceBlt565)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SurfaceBlt565)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 void BM_SurfaceCopy565(benchmark::State& state)
 {
     SurfaceCopy(state, false);
 }
-BENCHMARK(BM_SurfaceCopy565)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SurfaceCopy565)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 void BM_SurfaceAdditive32(benchmark::State& state)
 {
@@ -123,7 +123,7 @@ void BM_SurfaceAdditive32(benchmark::State& state)
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(BM_SurfaceAdditive32)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SurfaceAdditive32)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 void BM_SurfaceFill32(benchmark::State& state)
 {
@@ -133,19 +133,19 @@ void BM_SurfaceFill32(benchmark::State& state)
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(BM_SurfaceFill32)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SurfaceFill32)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 void BM_SurfaceBlend32(benchmark::State& state)
 {
     SurfaceBlend(state, 32, 0xFF0000, 0xFF00, 0xFF);
 }
-BENCHMARK(BM_SurfaceBlend32)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SurfaceBlend32)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 void BM_SurfaceBlend565(benchmark::State& state)
 {
     SurfaceBlend(state, 16, 0xF800, 0x07E0, 0x001F);
 }
-BENCHMARK(BM_SurfaceBlend565)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SurfaceBlend565)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 constexpr double kAngle = 0.5;
 
@@ -162,7 +162,7 @@ void BM_SurfaceRotate32(benchmark::State& state)
         benchmark::ClobberMemory();
     }
 }
-BENCHMARK(BM_SurfaceRotate32)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SurfaceRotate32)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 void BM_PixmanRotate32(benchmark::State& state)
 {
@@ -185,7 +185,7 @@ void BM_PixmanRotate32(benchmark::State& state)
     pixman_image_unref(src);
     pixman_image_unref(dst);
 }
-BENCHMARK(BM_PixmanRotate32)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PixmanRotate32)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 // pixman compositing a picture (premultiplied) or a translucent solid with
 // op into a destination of the format.
@@ -220,31 +220,31 @@ void BM_PixmanOver32(benchmark::State& state)
 {
     PixmanComposite(state, PIXMAN_OP_OVER, PIXMAN_a8r8g8b8, PIXMAN_x8r8g8b8, PeerSource::Picture);
 }
-BENCHMARK(BM_PixmanOver32)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PixmanOver32)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 void BM_PixmanOver565(benchmark::State& state)
 {
     PixmanComposite(state, PIXMAN_OP_OVER, PIXMAN_a8r8g8b8, PIXMAN_r5g6b5, PeerSource::Picture);
 }
-BENCHMARK(BM_PixmanOver565)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PixmanOver565)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 void BM_PixmanSrc565(benchmark::State& state)
 {
     PixmanComposite(state, PIXMAN_OP_SRC, PIXMAN_r5g6b5, PIXMAN_r5g6b5, PeerSource::Opaque);
 }
-BENCHMARK(BM_PixmanSrc565)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PixmanSrc565)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 void BM_PixmanAdd32(benchmark::State& state)
 {
     PixmanComposite(state, PIXMAN_OP_ADD, PIXMAN_x8r8g8b8, PIXMAN_x8r8g8b8, PeerSource::Opaque);
 }
-BENCHMARK(BM_PixmanAdd32)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PixmanAdd32)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 void BM_PixmanFill32(benchmark::State& state)
 {
     PixmanComposite(state, PIXMAN_OP_OVER, PIXMAN_a8r8g8b8, PIXMAN_x8r8g8b8, PeerSource::Solid);
 }
-BENCHMARK(BM_PixmanFill32)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PixmanFill32)->Unit(benchmark::kMicrosecond)->Repetitions(5);
 
 } // namespace
 
@@ -259,10 +259,7 @@ int main(int argc, char** argv)
                                      std::tuple{"BM_SurfaceCopy565", "BM_PixmanSrc565", "surface_copy_565"},
                                      std::tuple{"BM_SurfaceAdditive32", "BM_PixmanAdd32", "surface_additive_32"},
                                      std::tuple{"BM_SurfaceFill32", "BM_PixmanFill32", "surface_fill_32"},
-                                     std::tuple{"BM_SurfaceRotate32", "BM_PixmanRotate32", "surface_rotate_32"}}) {
-        const double a = reporter.times[ours], b = reporter.times[peer];
-        if (a > 0 && b > 0)
-            std::printf("ratio %s = %.3f\n", label, a / b);
-    }
+                                     std::tuple{"BM_SurfaceRotate32", "BM_PixmanRotate32", "surface_rotate_32"}})
+        reporter.PrintRatio(label, ours, peer);
     return 0;
 }
