@@ -28,6 +28,16 @@ install_missing() {
 install_missing "$here/packages.txt"
 case "$kind" in fuzz|bench) install_missing "$here/packages-extra.txt" ;; esac
 
+# The number-formatting tests run under a locale with a decimal comma.
+case "$kind" in test|asan|debug)
+  if ! locale -a 2>/dev/null | grep -qiE '^de_DE\.utf-?8$'; then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo localedef -i de_DE -f UTF-8 de_DE.UTF-8 2>/dev/null ||
+      echo "Could not make the de_DE.UTF-8 locale; the decimal-comma test will be skipped."
+  fi ;;
+esac
+
 # Let ccache share results between checkouts in different folders.
 export CCACHE_BASEDIR="$root" CCACHE_NOHASHDIR=1
 
