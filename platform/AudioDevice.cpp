@@ -296,6 +296,21 @@ void AudioStream::SetLooping(bool loop)
         if (loop && mVoice->ended.load() && mVoice->decoder->Seek(0)) {
             mVoice->justLooped = true;
             mVoice->ended = false;
+            mVoice->NoteSeam(mVoice->written.load());
+        }
+        // Laps decoded ahead beyond the one playing are dropped.
+        if (!loop && mVoice->seamed) {
+            std::lock_guard lock(mCore->mutex);
+            StreamVoice& s = *mVoice;
+            uint64_t seam = s.firstSeam;
+            if (s.frame >= s.firstSeam)
+                seam = s.lapFrames == 0 ? s.frame
+                                        : s.firstSeam + ((s.frame - s.firstSeam) / s.lapFrames + 1) * s.lapFrames;
+            if (seam > s.frame && seam <= s.lastSeam) {
+                s.written = seam;
+                s.ended = true;
+                s.lastSeam = seam;
+            }
         }
     }
     MixerCore::DecodeAhead(*mVoice);
@@ -342,6 +357,7 @@ bool AudioStream::Reposition(const std::function<std::optional<uint64_t>(AudioDe
         s.baseFrame = *frame;
         s.ended = false;
         s.justLooped = false;
+        s.seamed = false;
         s.stalled = false;
     }
     MixerCore::DecodeAhead(*mVoice);

@@ -299,6 +299,7 @@ void MixerCore::DecodeAhead(StreamVoice& s)
         // nothing since it last went round.
         if (s.looping.load() && !s.justLooped && s.decoder->Seek(0)) {
             s.justLooped = true;
+            s.NoteSeam(w);
             continue;
         }
         s.ended.store(true, std::memory_order_release);

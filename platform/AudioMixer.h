@@ -84,6 +84,22 @@ struct StreamVoice {
     std::atomic<bool> ended{false};    // nothing follows `written`
     std::atomic<bool> looping{false};
     bool justLooped = false; // under decodeMutex
+    // Where laps begin in the queue (counted like `written`): the first
+    // since the stream was placed and the latest; every lap between them
+    // is as long as the one before the latest. Under decodeMutex.
+    bool seamed = false;
+    uint64_t firstSeam = 0, lastSeam = 0, lapFrames = 0;
+    void NoteSeam(uint64_t at)
+    {
+        if (seamed && at == lastSeam)
+            return;
+        if (seamed)
+            lapFrames = at - lastSeam;
+        else
+            firstSeam = at;
+        lastSeam = at;
+        seamed = true;
+    }
 
     uint64_t frame = 0; // where the mixer is, counted like `written`
     uint32_t frac = 0;  // and the fraction of a frame, in 1/2^32
