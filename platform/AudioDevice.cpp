@@ -322,7 +322,8 @@ uint64_t AudioStream::Position() const
 {
     std::lock_guard lock(mCore->mutex);
     const StreamVoice& s = *mVoice;
-    uint64_t f = s.baseFrame + (s.frame - s.baseAbs);
+    // A step of more than a frame may carry the mixer past the last frame.
+    uint64_t f = s.baseFrame + (std::min(s.frame, s.written.load()) - s.baseAbs);
     if (s.length > 0 && f > uint64_t(s.length))
         f %= uint64_t(s.length);
     return f;

@@ -40,6 +40,18 @@ TEST(AudioStream, PlaysItsDecoderToTheEnd)
     }
 }
 
+TEST(AudioStream, PositionAtTheEndIsTheLengthWhateverTheStep)
+{
+    for (int rate : {44100, 88200, 60000}) {
+        HeadlessAudioDevice device;
+        auto stream = Tone(device, 1, 1001, rate);
+        stream->Play(false);
+        device.Render(2000);
+        EXPECT_EQ(stream->Activity(), StreamActivity::Stopped) << rate;
+        EXPECT_EQ(stream->Position(), 1001u) << rate;
+    }
+}
+
 TEST(AudioStream, LoopsWhenAsked)
 {
     HeadlessAudioDevice device;
