@@ -19,7 +19,6 @@ DSoundManager::DSoundManager(AudioDevice* device, void* window, bool fmod)
     if (!window || !device)
         return;
     mDevice = device;
-    mWindow = window;
     if (mFmod) {
         mFmodReference = true;
         if (FmodInstance* fmodLibrary = LoadFmodLibrary()) {
@@ -183,11 +182,9 @@ void DSoundManager::SetMasterVolume(double volume)
 
 void DSoundManager::Reserved() {}
 
-void DSoundManager::SetCooperativeWindow(void* window)
-{
-    if (mDevice)
-        mWindow = window;
-}
+// The audio device shares the output with other programs whatever the
+// window: there is no cooperative level to set.
+void DSoundManager::SetCooperativeWindow(void*) {}
 
 void DSoundManager::StopAllSounds()
 {

@@ -51,7 +51,6 @@ public:
     double Volume() const { return mVolume; }
     bool FmodMode() const { return mFmod; }
     AudioDevice* Device() const { return mDevice; }
-    void* Window() const { return mWindow; }
     // The id's buffer (null when free) and recorded name.
     const std::shared_ptr<SoundBuffer>& Buffer(unsigned int id) const { return mBuffers.at(id); }
     const std::string& FileName(unsigned int id) const { return mFileNames.at(id); }
@@ -76,7 +75,6 @@ private:
     AudioDevice* mDevice = nullptr;
     bool mFmod;
     bool mFmodReference = false; // one reference to the FMOD record, taken in FMOD mode
-    void* mWindow = nullptr;
     double mMasterVolumeNoDevice = 1.0;
 };
 

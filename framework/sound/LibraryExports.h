@@ -53,7 +53,6 @@ public:
             mRecord.reset();
     }
     Record* Get() const { return mRecord.get(); }
-    int References() const { return mReferences.load(); }
 
     // The exports the next record is built from: the given ones, else the
     // library's own.
