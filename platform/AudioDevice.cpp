@@ -482,13 +482,14 @@ void AudioDevice::MixReference(int16_t* out, size_t frames) { mCore->Mix(out, fr
 
 void AudioDevice::DecodeAhead()
 {
-    std::vector<std::shared_ptr<StreamVoice>> streams;
+    std::lock_guard decoding(mDecodeMutex);
     {
         std::lock_guard lock(mCore->mutex);
-        streams = mCore->streams;
+        mDecodeList.assign(mCore->streams.begin(), mCore->streams.end());
     }
-    for (const auto& s : streams)
+    for (const auto& s : mDecodeList)
         MixerCore::DecodeAhead(*s);
+    mDecodeList.clear(); // a stream released meanwhile goes now, not at the next pass
 }
 
 } // namespace Quib

@@ -8,7 +8,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <vector>
 
 namespace Quib {
 
@@ -178,6 +180,12 @@ public:
 
 protected:
     std::shared_ptr<MixerCore> mCore;
+
+private:
+    // The streams DecodeAhead works through, copied under the mixer's lock
+    // into storage that is kept, so the copy allocates only when it grows.
+    std::mutex mDecodeMutex;
+    std::vector<std::shared_ptr<StreamVoice>> mDecodeList;
 };
 
 } // namespace Quib
