@@ -315,6 +315,22 @@ TEST(WidgetManager, AModalLayerTakesHoverAndFocusFromWhatIsBeneathUntilPopped)
     EXPECT_EQ(t.wm.hoverWidget, below);
 }
 
+TEST(WidgetManager, TheModalBaseKeepsItsFocusAndAWidgetOutsideTheTreeOpensNoLayer)
+{
+    ManagerFixture t;
+    RecordingWidget* dialog = t.Add("dialog", 0, 0, 50, 50);
+    t.wm.SetFocusWidget(dialog);
+    t.wm.PushModalLayer(dialog);
+    EXPECT_EQ(t.wm.focusWidget, dialog);
+    EXPECT_TRUE(dialog->hasFocus);
+    RecordingWidget loose("loose", &t.log);
+    t.wm.PushModalLayer(&loose);
+    EXPECT_EQ(t.wm.modalBase, dialog);
+    EXPECT_EQ(t.wm.modalLayers.size(), 1u);
+    t.wm.PopModalLayer(dialog);
+    EXPECT_EQ(t.wm.modalBase, nullptr);
+}
+
 TEST(WidgetManager, PoppingALayerWhoseBaseWentAwayPopsTheLayersOpenedOverIt)
 {
     ManagerFixture t;
