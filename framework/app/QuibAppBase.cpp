@@ -6,6 +6,7 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/sound/BassMusicInterface.h"
 #include "framework/sound/FModMusicInterface.h"
+#include "framework/widgets/Dialog.h"
 #include "framework/widgets/WidgetManager.h"
 
 #include <algorithm>
@@ -28,6 +29,8 @@ QuibAppBase::QuibAppBase()
 
 QuibAppBase::~QuibAppBase()
 {
+    while (!dialogMap.empty())
+        CloseDialog(dialogMap.begin()->first);
     while (deferredDeletes.StepDepth() > 0)
         deferredDeletes.LeaveStep();
     deferredDeletes.Flush();
@@ -135,11 +138,60 @@ bool QuibAppBase::AppStep(bool* updated)
     return false;
 }
 
-void QuibAppBase::CloseDialog(int) {}
+void QuibAppBase::ShowDialog(Dialog* dialog)
+{
+    if (!dialog)
+        return;
+    const auto shown = dialogMap.find(dialog->id);
+    if (shown != dialogMap.end() && shown->second == dialog)
+        return; // already open
+    CloseDialog(dialog->id);
+
+    if (dialog->width == 0) {
+        const int dialogWidth = appWidth / 2;
+        dialog->SetBounds((appWidth - dialogWidth) / 2, appHeight / 5, dialogWidth,
+                          dialog->GetPreferredHeight(dialogWidth));
+    }
+    dialogMap[dialog->id] = dialog;
+    dialogList.push_back(dialog);
+    widgetManager->AttachChild(dialog);
+    if (dialog->IsModal())
+        widgetManager->PushModalLayer(dialog);
+}
+
+void QuibAppBase::CloseDialog(int dialogId)
+{
+    const auto it = dialogMap.find(dialogId);
+    if (it == dialogMap.end())
+        return;
+    Dialog* dialog = it->second;
+    dialogMap.erase(it);
+    dialogList.remove(dialog);
+    widgetManager->DetachChild(dialog);
+    if (dialog->IsModal())
+        widgetManager->PopModalLayer(dialog);
+    QueueDeferredDelete(dialog);
+}
 
 DialogListener* QuibAppBase::GetDialogListener()
 {
-    return nullptr;
+    return this;
+}
+
+void QuibAppBase::OnDialogButtonPress(int dialogId, int buttonId)
+{
+    if (buttonId == DIALOG_ID_YES)
+        ButtonPress(dialogId + 2000);
+    else if (buttonId == DIALOG_ID_NO)
+        ButtonPress(dialogId + 3000);
+}
+
+void QuibAppBase::OnDialogButtonDepress(int dialogId, int buttonId)
+{
+    if (buttonId == DIALOG_ID_YES)
+        ButtonDepress(dialogId + 2000);
+    else if (buttonId == DIALOG_ID_NO)
+        ButtonDepress(dialogId + 3000);
 }
 
 void QuibAppBase::CopyToClipboard(const std::string& text)

@@ -1,11 +1,14 @@
 #pragma once
 #include "framework/files/PerfScope.h"
 #include "framework/graphics/ImageDisplay.h"
+#include "framework/widgets/ButtonListener.h"
 #include "framework/widgets/DeferredDeleteQueue.h"
+#include "framework/widgets/DialogListener.h"
 #include "framework/widgets/WidgetApp.h"
 
 #include <cstdint>
 #include <list>
+#include <map>
 #include <memory>
 #include <mutex>
 #include <set>
@@ -15,6 +18,7 @@ namespace Quib {
 
 class DDImage;
 class DDInterface;
+class Dialog;
 class MemoryImage;
 class MusicInterface;
 class Widget;
@@ -24,8 +28,10 @@ class QuibAppBase;
 // The one application object of the process; null while none exists.
 extern QuibAppBase* gQuibAppBase;
 
-// The application object.
-class QuibAppBase : public ImageRegistry, public WidgetApp {
+// The application object. As a DialogListener it turns the buttons of its
+// dialogs into its own button ids: button 1000 of dialog d is d + 2000,
+// button 1001 is d + 3000.
+class QuibAppBase : public ImageRegistry, public WidgetApp, public ButtonListener, public DialogListener {
 public:
     QuibAppBase();
     ~QuibAppBase() override;
@@ -41,7 +47,11 @@ public:
     // One step of the application loop; false once the application is
     // shutting down.
     bool AppStep(bool* updated) override;
+    // Takes the dialog with the id out of the dialog map and list and out of
+    // the widget manager, pops its modal layer when it is modal and queues
+    // it for deletion; nothing when no dialog has the id.
     void CloseDialog(int dialogId) override;
+    // The application itself.
     DialogListener* GetDialogListener() override;
     // Process-local text until the window's clipboard is wired up.
     void CopyToClipboard(const std::string& text) override;
@@ -64,6 +74,16 @@ public:
     // main loop calls it after each step.
     void FlushDeferredDeletes();
 
+    // Closes an open dialog with the same id, gives an unsized dialog half
+    // the application width and its preferred height, centred horizontally
+    // at a fifth of the application height, attaches it to the widget
+    // manager and pushes a modal layer for a modal dialog. The application
+    // owns the dialog from then on.
+    void ShowDialog(Dialog* dialog);
+
+    void OnDialogButtonPress(int dialogId, int buttonId) override;
+    void OnDialogButtonDepress(int dialogId, int buttonId) override;
+
     // The music player for the main window: a silent one when sound is
     // disabled, the FMOD one in FMOD mode, else the BASS one.
     std::unique_ptr<MusicInterface> CreateMusicInterface(void* window);
@@ -80,6 +100,8 @@ public:
     bool useFmod = false; // FMOD mode; only the constructor writes it
     bool useSystemCaret = false;
     std::unique_ptr<WidgetManager> widgetManager;
+    std::map<int, Dialog*> dialogMap; // open dialogs by id, owned
+    std::list<Dialog*> dialogList;    // open dialogs in the order shown
     DeferredDeleteQueue deferredDeletes;
     std::string clipboardText;
 };

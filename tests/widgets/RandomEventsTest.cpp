@@ -8,7 +8,10 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
 #include "framework/widgets/ButtonListener.h"
+#include "framework/widgets/ButtonWidget.h"
 #include "framework/widgets/CheckboxListener.h"
+#include "framework/widgets/Dialog.h"
+#include "framework/widgets/DialogButton.h"
 #include "framework/widgets/DialogListener.h"
 #include "framework/widgets/EditListener.h"
 #include "framework/widgets/SliderListener.h"
@@ -20,6 +23,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <random>
 #include <set>
 #include <string>
@@ -59,6 +63,21 @@ public:
 private:
     void Act();
     RandomWorld& mWorld;
+};
+
+// Closes (queues for deletion) the dialog whose button was pressed or
+// released, as an application closing a dialog from its button handler does.
+class ClosingDialogListener : public DialogListener {
+public:
+    void OnDialogButtonPress(int dialogId, int) override { Close(dialogId); }
+    void OnDialogButtonDepress(int dialogId, int) override { Close(dialogId); }
+    void Close(int dialogId)
+    {
+        const auto it = dialogs.find(dialogId);
+        if (it != dialogs.end() && TheWidgetApp())
+            TheWidgetApp()->QueueDeferredDelete(it->second);
+    }
+    std::map<int, Dialog*> dialogs; // by their unique ids
 };
 
 class RandomWorld {
@@ -113,12 +132,50 @@ public:
     CheckboxListener checkboxListener;
     SliderListener sliderListener;
     EditListener editListener;
+    ClosingDialogListener closingDialogListener;
+    int nextDialogId = 1;
 };
+
+// Buttons with random looks: frame or colours only, a label or none, fades.
+template <typename Button>
+Widget* MakeButton(RandomWorld& w)
+{
+    auto* b = new Button(w.Rand(0, 3), &w.buttonListener);
+    if (w.Chance(50))
+        b->label = u"Press";
+    b->fadeInStep = w.Chance(50) ? 0.25 : 0.0;
+    b->fadeOutStep = w.Chance(50) ? 0.25 : 0.0;
+    b->noFrame = w.Chance(20);
+    b->invertDownLook = w.Chance(20);
+    b->depressWhenNotHovered = w.Chance(20);
+    return b;
+}
+
+Widget* MakeDialog(RandomWorld& w)
+{
+    const int id = w.nextDialogId++;
+    auto* d = new Dialog(id, w.Chance(50), u"Header", u"Body text that wraps over lines", u"Footer", w.Rand(0, 3));
+    // Small insets leave room for buttons the mouse can hit.
+    const int inset = w.Rand(0, 24);
+    d->contentInsets = {inset, inset, inset, inset};
+    switch (w.Rand(0, 2)) {
+    case 0: d->dialogListener = nullptr; break;
+    case 1: d->dialogListener = &w.dialogListener; break;
+    default:
+        d->dialogListener = &w.closingDialogListener;
+        w.closingDialogListener.dialogs[id] = d;
+        break;
+    }
+    return d;
+}
 
 const WidgetKind kWidgetKinds[] = {
     {"Widget", [](RandomWorld&) -> Widget* { return new Widget; }, true},
     {"RecordingWidget", [](RandomWorld&) -> Widget* { return new RecordingWidget("r", nullptr); }, true},
     {"MischiefWidget", [](RandomWorld& w) -> Widget* { return new MischiefWidget(w); }, true},
+    {"ButtonWidget", MakeButton<ButtonWidget>, true},
+    {"DialogButton", MakeButton<DialogButton>, true},
+    {"Dialog", MakeDialog, true},
 };
 
 Widget* RandomWorld::MakeWidget()
