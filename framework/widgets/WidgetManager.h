@@ -78,6 +78,9 @@ public:
     void SendMouseLeave(Widget* widget);
     // bits: 1 left, 2 right, 4 middle.
     void SendMouseUpToWidget(Widget* widget, int bits);
+    // Drops every remaining reference to a widget leaving the tree: modal
+    // entries, the Ctrl+Tab target, pending overlays.
+    void ForgetWidget(Widget* widget);
 
     struct DeferredOverlay {
         Widget* widget = nullptr;
@@ -112,6 +115,9 @@ public:
     int32_t lastPressedButton = 0;
     int32_t defaultFlags = WIDGETFLAGS_DEFAULT;
     Widget* overlayWidget = nullptr; // not attached; updated and drawn over everything
+
+private:
+    bool mPoppingLayers = false;
 };
 
 } // namespace Quib
