@@ -22,7 +22,7 @@ constexpr int kArrowRepeatRestart = 24;
 
 ScrollbarWidget::ScrollbarWidget(ScrollListener* scrollListener)
     : upButton(new ScrollbuttonWidget(BUTTON_BACK, this)), downButton(new ScrollbuttonWidget(BUTTON_FORWARD, this)),
-      listener(scrollListener)
+      listener(scrollListener), mUpPart(upButton), mDownPart(downButton)
 {
     disabled = true;
     upButton->disabled = true;
@@ -35,15 +35,26 @@ ScrollbarWidget::ScrollbarWidget(ScrollListener* scrollListener)
 
 ScrollbarWidget::~ScrollbarWidget()
 {
-    // A recursive delete of the tree may have taken the buttons already.
-    for (ScrollbuttonWidget* button : {upButton, downButton})
-        if (ContainsChild(button))
-            delete button;
+    // Each deletion detaches the button, which clears its pointer.
+    delete upButton;
+    delete downButton;
+}
+
+void ScrollbarWidget::DetachChild(Widget* widget)
+{
+    const bool wasChild = ContainsChild(widget);
+    Widget::DetachChild(widget);
+    if (!wasChild)
+        return;
+    if (widget == mUpPart)
+        upButton = nullptr;
+    if (widget == mDownPart)
+        downButton = nullptr;
 }
 
 int ScrollbarWidget::ButtonLength() const
 {
-    return upButton->width;
+    return upButton ? upButton->width : 0;
 }
 
 void ScrollbarWidget::Notify()
@@ -57,8 +68,9 @@ void ScrollbarWidget::SetInvisibleWhenUnused(bool invisible)
     invisibleWhenUnused = invisible;
     if (invisible) {
         SetVisible(false);
-        upButton->SetVisible(false);
-        downButton->SetVisible(false);
+        for (ScrollbuttonWidget* button : {upButton, downButton})
+            if (button)
+                button->SetVisible(false);
     }
 }
 
@@ -87,19 +99,22 @@ void ScrollbarWidget::SetValue(double newValue)
 void ScrollbarWidget::SetHorizontal(bool isHorizontal)
 {
     horizontal = isHorizontal;
-    upButton->horizontal = isHorizontal;
-    downButton->horizontal = isHorizontal;
+    for (ScrollbuttonWidget* button : {upButton, downButton})
+        if (button)
+            button->horizontal = isHorizontal;
 }
 
 void ScrollbarWidget::ResizeScrollbar(int newX, int newY, int newWidth, int newHeight)
 {
     SetBounds(newX, newY, newWidth, newHeight);
-    if (horizontal) {
-        upButton->SetBounds(0, 0, newHeight, newHeight);
-        downButton->SetBounds(newWidth - newHeight, 0, newHeight, newHeight);
-    } else {
-        upButton->SetBounds(0, 0, newWidth, newWidth);
-        downButton->SetBounds(0, newHeight - newWidth, newWidth, newWidth);
+    const int side = horizontal ? newHeight : newWidth;
+    if (upButton)
+        upButton->SetBounds(0, 0, side, side);
+    if (downButton) {
+        if (horizontal)
+            downButton->SetBounds(newWidth - side, 0, side, side);
+        else
+            downButton->SetBounds(0, newHeight - side, side, side);
     }
 }
 
@@ -146,12 +161,14 @@ bool ScrollbarWidget::ClampQuietly()
 
     const bool usable = maxValue > pageSize;
     SetDisabled(!usable);
-    upButton->SetDisabled(!usable);
-    downButton->SetDisabled(!usable);
+    for (ScrollbuttonWidget* button : {upButton, downButton})
+        if (button)
+            button->SetDisabled(!usable);
     if (invisibleWhenUnused) {
         SetVisible(usable);
-        upButton->SetVisible(usable);
-        downButton->SetVisible(usable);
+        for (ScrollbuttonWidget* button : {upButton, downButton})
+            if (button)
+                button->SetVisible(usable);
     }
     return value != old;
 }

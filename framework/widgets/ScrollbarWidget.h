@@ -20,6 +20,8 @@ public:
     explicit ScrollbarWidget(ScrollListener* scrollListener);
     ~ScrollbarWidget() override;
 
+    // An arrow button taken out of the bar is no longer the bar's.
+    void DetachChild(Widget* widget) override;
     void Update() override;
     void Draw(Graphics& g) override;
     void OnMouseDownButton(int px, int py, int button, int count) override;
@@ -56,6 +58,7 @@ public:
     // Along the bar: -1 before the thumb, 1 at or after its end, 0 on it.
     virtual int HitTest(int px, int py);
 
+    // Owned while they are children of the bar; null once taken out.
     ScrollbuttonWidget* upButton;
     ScrollbuttonWidget* downButton;
     bool invisibleWhenUnused = false;
@@ -81,6 +84,11 @@ private:
     bool ClampQuietly();
     void Notify();
     int ButtonLength() const;
+
+    // The buttons as the child list holds them, compared after the
+    // buttons may be gone.
+    Widget* mUpPart;
+    Widget* mDownPart;
 };
 
 } // namespace Quib
