@@ -316,8 +316,11 @@ struct ClickCase {
 
 TEST(WidgetTree, ClickCodesBecomeButtonAndCount)
 {
-    const ClickCase cases[] = {{CLICK_LEFT, 0, 1}, {CLICK_LEFT_DOUBLE, 0, 2}, {CLICK_RIGHT, 1, -1},
-                               {CLICK_RIGHT_DOUBLE, 1, -2}, {CLICK_MIDDLE, 2, 1}};
+    const ClickCase cases[] = {{CLICK_LEFT, 0, 1},
+                               {CLICK_LEFT_DOUBLE, 0, 2},
+                               {CLICK_RIGHT, 1, -1},
+                               {CLICK_RIGHT_DOUBLE, 1, -2},
+                               {CLICK_MIDDLE, 2, 1}};
     for (const ClickCase& c : cases) {
         EventLog log;
         RecordingWidget w("w", &log);
