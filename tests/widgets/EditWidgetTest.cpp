@@ -464,6 +464,31 @@ TEST(EditWidget, DragSelects)
     EXPECT_EQ(f.edit.anchor, -1);
 }
 
+TEST(EditWidget, WordCharacters)
+{
+    EditWidget edit(nullptr);
+    const std::pair<char16_t, bool> cases[] = {
+        {u'A', true},  {u'Z', true},  {u'a', true},       {u'z', true},       {u'0', true},
+        {u'9', true},  {u'_', true},  {u'\u0410', true},  {u'\u044F', true},  {u'@', false},
+        {u'[', false}, {u'`', false}, {u'{', false},      {u' ', false},      {u'-', false},
+        {u'/', false}, {u':', false}, {u'\u040F', false}, {u'\u0450', false}, {u'\u00E9', false},
+    };
+    for (const auto& [c, word] : cases)
+        EXPECT_EQ(edit.IsWordChar(c), word) << int(c);
+}
+
+TEST(EditWidget, DefaultFontIsMadeOnFirstUse)
+{
+    // Typing before the first draw measures with the default font.
+    EditWidget edit(nullptr);
+    EXPECT_EQ(edit.font, nullptr);
+    edit.OnKeyChar(u'a');
+    edit.OnKeyChar(u'b');
+    EXPECT_EQ(edit.text, u"ab");
+    ASSERT_NE(edit.font, nullptr);
+    EXPECT_GT(edit.font->Height(), 0);
+}
+
 TEST(EditWidget, CharIndexAtTheMiddlesOfCharacters)
 {
     EditWidget edit(nullptr);
