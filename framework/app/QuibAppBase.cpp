@@ -209,4 +209,11 @@ bool QuibAppBase::UsesSystemCaret() const
     return useSystemCaret;
 }
 
+void QuibAppBase::SetSystemCaret(bool shown, int x, int y)
+{
+    systemCaretShown = shown;
+    if (shown)
+        systemCaretPos = Point(x, y);
+}
+
 } // namespace Quib

@@ -1,4 +1,5 @@
 #pragma once
+#include "framework/core/Point.h"
 #include "framework/files/PerfScope.h"
 #include "framework/graphics/ImageDisplay.h"
 #include "framework/widgets/ButtonListener.h"
@@ -57,6 +58,9 @@ public:
     void CopyToClipboard(const std::string& text) override;
     std::string GetClipboardText() override;
     bool UsesSystemCaret() const override;
+    // Kept in systemCaretShown / systemCaretPos until the window's text
+    // input is wired up.
+    void SetSystemCaret(bool shown, int x, int y) override;
     // A new image of the display holding the picture file (with its alpha
     // picture looked up), textureFlags 8 (an 8-8-8-8 texture) set and named
     // after the file; null for an empty name, a file that cannot be read or
@@ -99,6 +103,8 @@ public:
     bool soundDisabled = false;
     bool useFmod = false; // FMOD mode; only the constructor writes it
     bool useSystemCaret = false;
+    bool systemCaretShown = false;
+    Point systemCaretPos;
     std::unique_ptr<WidgetManager> widgetManager;
     std::map<int, Dialog*> dialogMap; // open dialogs by id, owned
     std::list<Dialog*> dialogList;    // open dialogs in the order shown

@@ -47,6 +47,10 @@ public:
 
     // The edit field shows the system caret when set.
     virtual bool UsesSystemCaret() const = 0;
+    // The system caret that follows the focused text field (for input
+    // methods and accessibility tools): shown at (x, y) in application
+    // coordinates, or hidden.
+    virtual void SetSystemCaret(bool shown, int x, int y) = 0;
 };
 
 // The application as widgets see it; null while there is none.

@@ -36,6 +36,8 @@ public:
     void CopyToClipboard(const std::string& text) override { clipboard = text; }
     std::string GetClipboardText() override { return clipboard; }
     bool UsesSystemCaret() const override { return systemCaret; }
+    // Records every placement and hiding.
+    void SetSystemCaret(bool shown, int x, int y) override { systemCarets.push_back({shown, x, y}); }
 
     // Deletes the queued widgets unless a step is running.
     void FlushDeferredDeletes() { deferredDeletes.Flush(); }
@@ -52,6 +54,13 @@ public:
     DeferredDeleteQueue deferredDeletes;
     std::string clipboard;
     bool systemCaret = false;
+    struct SystemCaret {
+        bool shown = false;
+        int x = 0;
+        int y = 0;
+        bool operator==(const SystemCaret&) const = default;
+    };
+    std::vector<SystemCaret> systemCarets;
 
 private:
     WidgetApp* mPrevious = nullptr;

@@ -9,11 +9,16 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/widgets/ButtonListener.h"
 #include "framework/widgets/ButtonWidget.h"
+#include "framework/widgets/Checkbox.h"
 #include "framework/widgets/CheckboxListener.h"
 #include "framework/widgets/Dialog.h"
 #include "framework/widgets/DialogButton.h"
 #include "framework/widgets/DialogListener.h"
 #include "framework/widgets/EditListener.h"
+#include "framework/widgets/EditWidget.h"
+#include "framework/widgets/ScrollListener.h"
+#include "framework/widgets/ScrollbarWidget.h"
+#include "framework/widgets/Slider.h"
 #include "framework/widgets/SliderListener.h"
 #include "framework/widgets/Widget.h"
 #include "framework/widgets/WidgetManager.h"
@@ -86,6 +91,10 @@ public:
     {
         screen.Resize(kSize, kSize);
         wm.screenImage = &screen;
+        trackImage.Resize(30, 8);
+        thumbImage.Resize(10, 12);
+        // Pasted into edit fields: longer than their limits, two lines.
+        app.clipboard = std::string(300, 'p') + "\r\nsecond line";
     }
     ~RandomWorld()
     {
@@ -134,6 +143,9 @@ public:
     EditListener editListener;
     ClosingDialogListener closingDialogListener;
     int nextDialogId = 1;
+    ScrollListener scrollListener;
+    MemoryImage trackImage{nullptr};
+    MemoryImage thumbImage{nullptr};
 };
 
 // Buttons with random looks: frame or colours only, a label or none, fades.
@@ -176,6 +188,48 @@ const WidgetKind kWidgetKinds[] = {
     {"ButtonWidget", MakeButton<ButtonWidget>, true},
     {"DialogButton", MakeButton<DialogButton>, true},
     {"Dialog", MakeDialog, true},
+    {"Checkbox",
+     [](RandomWorld& w) -> Widget* {
+         auto* box = new Checkbox(w.Chance(80) ? &w.checkboxListener : nullptr);
+         if (w.Chance(30))
+             box->uncheckedImage = &w.thumbImage;
+         if (w.Chance(30))
+             box->checkedRect = Rect(0, 0, 5, 5);
+         return box;
+     },
+     true},
+    {"Slider",
+     [](RandomWorld& w) -> Widget* {
+         auto* slider = new Slider(w.Chance(70) ? &w.trackImage : nullptr, w.Chance(80) ? &w.thumbImage : nullptr,
+                                   1, w.Chance(90) ? &w.sliderListener : nullptr);
+         slider->horizontal = w.Chance(60);
+         return slider;
+     },
+     true},
+    {"EditWidget",
+     [](RandomWorld& w) -> Widget* {
+         auto* edit = new EditWidget(w.Chance(90) ? &w.editListener : nullptr);
+         edit->maxLength = w.Chance(50) ? w.Rand(0, 20) : -1;
+         edit->maxPixelWidth = w.Chance(30) ? w.Rand(0, 100) : -1;
+         edit->passwordChar = w.Chance(20) ? u'*' : 0;
+         if (w.Chance(50))
+             edit->SetText(u"some text", w.Chance(50));
+         return edit;
+     },
+     true},
+    {"ScrollbarWidget",
+     [](RandomWorld& w) -> Widget* {
+         auto* bar = new ScrollbarWidget(w.Chance(90) ? &w.scrollListener : nullptr);
+         bar->SetHorizontal(w.Chance(40));
+         bar->fixedThumb = w.Chance(20);
+         bar->ResizeScrollbar(0, 0, w.Rand(0, 40), w.Rand(0, 90));
+         bar->SetInvisibleWhenUnused(w.Chance(20));
+         bar->SetMaxValue(w.Rand(0, 200));
+         bar->SetPageSize(w.Rand(0, 60));
+         bar->SetValue(w.Rand(-10, 210));
+         return bar;
+     },
+     true},
 };
 
 Widget* RandomWorld::MakeWidget()
@@ -276,7 +330,10 @@ void RandomWorld::Event()
     const int y = Rand(-30, kSize + 30);
     static constexpr ClickCode kCodes[] = {CLICK_LEFT, CLICK_LEFT_DOUBLE, CLICK_RIGHT, CLICK_RIGHT_DOUBLE,
                                            CLICK_MIDDLE};
-    static constexpr int kKeys[] = {KEYCODE_TAB, KEYCODE_SHIFT, KEYCODE_CONTROL, 13, 27, 37, 39, 65, 254, 300, -1};
+    static constexpr int kKeys[] = {
+        KEYCODE_TAB, KEYCODE_SHIFT, KEYCODE_CONTROL, 8, 13, 18, 27, 35, 36, 37, 39, 46, 65, 90, 254, 300, -1};
+    // Typed characters, the editing controls among them (copy, paste, cut, undo).
+    static constexpr char16_t kChars[] = {3, 22, 24, 26, 8, 13, u'a', u'Z', u' '};
     switch (Rand(0, 19)) {
     case 0:
     case 1:
@@ -289,7 +346,14 @@ void RandomWorld::Event()
     case 8: wm.HandleMouseWheel(Rand(-240, 240)); break;
     case 9: wm.HandleKeyDown(kKeys[Rand(0, static_cast<int>(std::size(kKeys)) - 1)]); break;
     case 10: wm.HandleKeyUp(kKeys[Rand(0, static_cast<int>(std::size(kKeys)) - 1)]); break;
-    case 11: wm.HandleKeyChar(Chance(30) ? u'\t' : static_cast<char16_t>(Rand(0, 0xFFFF))); break;
+    case 11:
+        if (Chance(30))
+            wm.HandleKeyChar(u'\t');
+        else if (Chance(40))
+            wm.HandleKeyChar(kChars[Rand(0, static_cast<int>(std::size(kChars)) - 1)]);
+        else
+            wm.HandleKeyChar(static_cast<char16_t>(Rand(0, 0xFFFF)));
+        break;
     case 12:
         if (Chance(50))
             wm.OnAppFocusLost();
