@@ -16,9 +16,10 @@ void DeferredDeleteQueue::Queue(Widget* widget)
 {
     if (!widget || Contains(widget))
         return;
+    // Queued first: the detach notifications may ask for it again.
+    mQueue.push_back(widget);
     if (widget->parent)
         widget->parent->DetachChild(widget);
-    mQueue.push_back(widget);
 }
 
 bool DeferredDeleteQueue::Contains(const Widget* widget) const

@@ -83,15 +83,15 @@ bool WidgetContainer::Overlaps(const WidgetContainer* other) const
 
 void WidgetContainer::AttachChild(Widget* widget)
 {
-    if (!widget || ContainsChild(widget))
+    if (!widget || ContainsChild(widget) || IsWithin(widget))
         return;
-    // A widget is never its own ancestor.
-    for (const WidgetContainer* node = this; node; node = node->parent)
-        if (node == widget)
-            return;
     // A widget lives in one list only.
-    if (widget->parent)
+    if (widget->parent) {
         widget->parent->DetachChild(widget);
+        // The notifications of that detach may have placed it elsewhere.
+        if (widget->parent || IsWithin(widget))
+            return;
+    }
     InsertChildSorted(widget, children.end());
     widget->manager = manager;
     widget->parent = this;
@@ -104,19 +104,34 @@ void WidgetContainer::AttachChild(Widget* widget)
     Invalidate();
 }
 
+bool WidgetContainer::IsWithin(const Widget* widget) const
+{
+    for (const WidgetContainer* node = this; node; node = node->parent)
+        if (node == widget)
+            return true;
+    return false;
+}
+
 void WidgetContainer::DetachChild(Widget* widget)
 {
     if (!widget || !ContainsChild(widget))
         return;
-    if (widget->manager)
+    WidgetManager* widgetManager = widget->manager;
+    if (widgetManager)
         widget->RemovedFromManager();
-    // The notifications above may already have taken it out.
+    // The notifications above may already have taken it out, or moved it.
     auto it = std::find(children.begin(), children.end(), widget);
     if (it == children.end())
         return;
     widget->parent = nullptr;
     StepCursorOff(it);
     children.erase(it);
+    if (widgetManager) {
+        // Whatever the notifications did to the subtree meanwhile, it is out
+        // of the tree now and the manager keeps no reference to it.
+        ClearManagers(widget);
+        widgetManager->ForgetSubtree(widget);
+    }
 }
 
 bool WidgetContainer::ContainsChild(const Widget* widget) const
@@ -332,16 +347,29 @@ void WidgetContainer::OnDetachedFromManager(WidgetManager* widgetManager)
 void WidgetContainer::RemovedFromManager()
 {
     WidgetManager* widgetManager = manager;
-    if (!widgetManager || !parent)
+    WidgetContainer* const oldParent = parent;
+    if (!widgetManager || !oldParent)
         return;
     auto* self = static_cast<Widget*>(this);
+    // A notification may detach or move this widget itself; the nested
+    // operation then has done the work.
+    auto stillHere = [&] { return manager == widgetManager && parent == oldParent; };
     const std::vector<Widget*> list(children.begin(), children.end());
-    for (Widget* child : list)
+    for (Widget* child : list) {
+        if (!stillHere())
+            return;
         if (child->parent == this && child->manager)
             child->RemovedFromManager();
+    }
+    if (!stillHere())
+        return;
     widgetManager->OnChildDetached(self);
+    if (!stillHere())
+        return;
     widgetManager->ForgetWidget(self);
     OnDetachedFromManager(widgetManager);
+    if (!stillHere())
+        return;
     InvalidateChildFully(self);
     manager = nullptr;
 }

@@ -91,6 +91,8 @@ public:
     int32_t zOrder = 0;
 
 private:
+    // Whether the widget is this container or one of its ancestors.
+    bool IsWithin(const Widget* widget) const;
     // Moves the update cursor off the child before it leaves its place.
     void StepCursorOff(ChildList::iterator it);
     void Reorder(Widget* child, int hintKind, Widget* sibling);

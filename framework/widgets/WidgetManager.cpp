@@ -52,10 +52,8 @@ void WidgetManager::OnChildDetached(Widget* widget)
 {
     if (!widget)
         return;
-    if (hoverWidget == widget) {
-        hoverWidget = nullptr;
-        SendMouseLeave(widget);
-    }
+    if (hoverWidget == widget)
+        DropHover();
     if (pressedWidget == widget) {
         pressedWidget = nullptr;
         const int bits = buttonsOnPressed;
@@ -64,6 +62,7 @@ void WidgetManager::OnChildDetached(Widget* widget)
     }
     if (focusWidget == widget) {
         focusWidget = nullptr;
+        ++mFocusChanges;
         widget->OnFocusLost();
     }
     if (modalBase == widget)
@@ -85,20 +84,34 @@ void WidgetManager::ForgetWidget(Widget* widget)
             entry.widget = nullptr;
 }
 
+void WidgetManager::ForgetSubtree(Widget* widget)
+{
+    OnChildDetached(widget);
+    ForgetWidget(widget);
+    if (popupWidget == widget)
+        popupWidget = nullptr;
+    const std::vector<Widget*> list(widget->children.begin(), widget->children.end());
+    for (Widget* child : list)
+        if (child->parent == widget)
+            ForgetSubtree(child);
+}
+
 void WidgetManager::SetFocusWidget(Widget* widget)
 {
     if (widget == focusWidget)
         return;
-    if (Widget* old = focusWidget) {
-        focusWidget = nullptr;
+    Widget* old = focusWidget;
+    focusWidget = nullptr;
+    const uint32_t change = ++mFocusChanges;
+    if (old)
         old->OnFocusLost();
-    }
+    // A focus change made while the old widget was told wins.
+    if (change != mFocusChanges)
+        return;
     if (widget && widget->manager == this) {
         focusWidget = widget;
         if (appHasFocus)
             widget->OnFocusGained();
-    } else {
-        focusWidget = nullptr;
     }
 }
 
@@ -172,26 +185,18 @@ bool WidgetManager::HandleMouseDrag(int px, int py)
     mouseInside = true;
     mouseX = px;
     mouseY = py;
-    if (hoverWidget && hoverWidget != pressedWidget) {
-        Widget* old = hoverWidget;
-        hoverWidget = nullptr;
-        SendMouseLeave(old);
-    }
+    if (hoverWidget && hoverWidget != pressedWidget && !DropHover())
+        return true; // the leave handled input of its own
     if (Widget* widget = pressedWidget) {
         const Point screen = widget->GetScreenPosition();
         widget->OnMouseDrag(px - screen.x, py - screen.y);
     }
     Widget* widget = pressedWidget;
     Widget* hit = GetWidgetAt(px, py, nullptr, nullptr);
-    if (!widget || hit != widget) {
-        if (Widget* old = hoverWidget) {
-            hoverWidget = nullptr;
-            SendMouseLeave(old);
-        }
-    } else if (!hoverWidget) {
-        hoverWidget = widget;
-        SendMouseEnter(widget);
-    }
+    if (!widget || hit != widget)
+        DropHover();
+    else if (!hoverWidget)
+        SetHover(widget);
     return true;
 }
 
@@ -199,10 +204,7 @@ bool WidgetManager::HandleMouseExit()
 {
     lastInputFrame = updateCount;
     mouseInside = false;
-    if (Widget* old = hoverWidget) {
-        hoverWidget = nullptr;
-        SendMouseLeave(old);
-    }
+    DropHover();
     return true;
 }
 
@@ -377,6 +379,11 @@ void WidgetManager::PushModalLayer(Widget* widget)
 
 void WidgetManager::PushModalLayer(Widget* widget, const WidgetFlagsMod& mod)
 {
+    // A base outside the tree would shut out every widget for good.
+    if (widget && widget->manager != this) {
+        ProcessLog::GetInstance()->LogInfo("WidgetManager: a widget outside the tree cannot open a modal layer");
+        return;
+    }
     modalLayers.push_back(ModalLayer{widget, modalBase, focusWidget, belowBaseMod});
     ApplyModalLayer(widget, mod);
 }
@@ -386,11 +393,8 @@ void WidgetManager::ApplyModalLayer(Widget* base, const WidgetFlagsMod& mod)
     modalBase = base;
     belowBaseMod = mod;
     if (mod.removeFlags & WIDGETFLAGS_ALLOW_MOUSE) {
-        if (hoverWidget && IsDrawnBefore(hoverWidget, base)) {
-            Widget* old = hoverWidget;
-            hoverWidget = nullptr;
-            SendMouseLeave(old);
-        }
+        if (hoverWidget && IsDrawnBefore(hoverWidget, base))
+            DropHover();
         if (pressedWidget && IsDrawnBefore(pressedWidget, base)) {
             Widget* old = pressedWidget;
             const int bits = buttonsOnPressed;
@@ -402,6 +406,7 @@ void WidgetManager::ApplyModalLayer(Widget* base, const WidgetFlagsMod& mod)
     if ((mod.removeFlags & WIDGETFLAGS_ALLOW_FOCUS) && focusWidget && IsDrawnBefore(focusWidget, base)) {
         Widget* old = focusWidget;
         focusWidget = nullptr;
+        ++mFocusChanges;
         old->OnFocusLost();
     }
 }
@@ -421,6 +426,7 @@ void WidgetManager::PopModalLayer(Widget* widget)
         ApplyModalLayer(top->prevBase, top->prevBelowMod);
         // The notifications may have detached the widgets it names.
         if (!focusWidget && top->prevFocus && top->prevFocus->manager == this) {
+            ++mFocusChanges;
             focusWidget = top->prevFocus;
             focusWidget->OnFocusGained();
         }
@@ -455,17 +461,15 @@ void WidgetManager::SetMousePosition(int px, int py)
             widget->OnMouseMove(localX, localY);
         return;
     }
-    if (Widget* old = hoverWidget) {
-        hoverWidget = nullptr;
-        SendMouseLeave(old);
+    if (hoverWidget) {
+        if (!DropHover())
+            return; // the leave moved the hover itself
         // The leave may have changed the tree under the mouse.
-        if (widget && widget->manager != this)
-            widget = nullptr;
+        widget = GetWidgetAt(px, py, &localX, &localY);
     }
-    hoverWidget = widget;
     if (!widget)
         return;
-    SendMouseEnter(widget);
+    SetHover(widget);
     if (hoverWidget == widget)
         widget->OnMouseMove(localX, localY);
 }
@@ -473,11 +477,8 @@ void WidgetManager::SetMousePosition(int px, int py)
 void WidgetManager::RehoverMouse()
 {
     if (pressedWidget) {
-        if (hoverWidget && GetWidgetAt(mouseX, mouseY, nullptr, nullptr) != pressedWidget) {
-            Widget* old = hoverWidget;
-            hoverWidget = nullptr;
-            SendMouseLeave(old);
-        }
+        if (hoverWidget && GetWidgetAt(mouseX, mouseY, nullptr, nullptr) != pressedWidget)
+            DropHover();
     } else if (mouseInside) {
         SetMousePosition(mouseX, mouseY);
     }
@@ -566,6 +567,24 @@ void WidgetManager::FlushDeferredOverlays(int limit)
         if (lowest >= limit)
             return;
     }
+}
+
+bool WidgetManager::DropHover()
+{
+    Widget* old = hoverWidget;
+    if (!old)
+        return true;
+    hoverWidget = nullptr;
+    const uint32_t change = ++mHoverChanges;
+    SendMouseLeave(old);
+    return change == mHoverChanges;
+}
+
+void WidgetManager::SetHover(Widget* widget)
+{
+    hoverWidget = widget;
+    ++mHoverChanges;
+    SendMouseEnter(widget);
 }
 
 void WidgetManager::SendMouseEnter(Widget* widget)

@@ -51,7 +51,8 @@ public:
     bool DrawScreen();
 
     // Modal layers: everything drawn beneath the base gets the below-base
-    // mod (by default: no mouse, no focus).
+    // mod (by default: no mouse, no focus). A widget outside this tree
+    // opens none.
     void PushModalLayer(Widget* widget);
     void PushModalLayer(Widget* widget, const WidgetFlagsMod& mod);
     void PopModalLayer(Widget* widget);
@@ -81,6 +82,9 @@ public:
     // Drops every remaining reference to a widget leaving the tree: modal
     // entries, the Ctrl+Tab target, pending overlays.
     void ForgetWidget(Widget* widget);
+    // OnChildDetached and ForgetWidget for every widget of a subtree that
+    // has left the tree.
+    void ForgetSubtree(Widget* widget);
 
     struct DeferredOverlay {
         Widget* widget = nullptr;
@@ -118,6 +122,13 @@ public:
 
 private:
     bool mPoppingLayers = false;
+    // Drops the hover widget with its leave; false when a nested change made
+    // during the leave set the hover anew.
+    bool DropHover();
+    void SetHover(Widget* widget);
+
+    uint32_t mFocusChanges = 0; // counts focus changes, to spot nested ones
+    uint32_t mHoverChanges = 0; // the same for the hover
 };
 
 } // namespace Quib
