@@ -53,7 +53,9 @@ bool FlashWidget::StartAnimation(const std::string& path)
 {
     if (!player)
         return false;
-    const std::string fullPath = NormalizePath(path, GetCurrentDir());
+    // A rooted path is already whole.
+    const bool rooted = !path.empty() && (path[0] == '/' || path[0] == '\\');
+    const std::string fullPath = rooted ? path : NormalizePath(path, GetCurrentDir());
     if (!player->LoadMovie(fullPath)) {
         // Nothing to play: the area stays empty and nobody hears of it.
         state = kNotPlaying;

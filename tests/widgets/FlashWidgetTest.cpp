@@ -156,6 +156,9 @@ TEST_F(FlashWidgetTest, StartAnimationResolvesThePathAndPlays)
     EXPECT_EQ(calls[0], "load " + cwdPath + "\\res\\movies\\intro.dat");
     EXPECT_EQ(calls[1], "play");
     EXPECT_EQ(w->state, FlashWidget::kPlaying);
+    calls.clear();
+    ASSERT_TRUE(w->StartAnimation("/data/movies/outro.dat"));
+    EXPECT_EQ(calls[0], "load /data/movies/outro.dat");
 
     // A movie that cannot be loaded: false, nothing played, not playing, and
     // the listener hears nothing of it.

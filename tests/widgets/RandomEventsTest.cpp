@@ -15,6 +15,7 @@
 #include "framework/widgets/Widget.h"
 #include "framework/widgets/WidgetManager.h"
 #include "tests/support/TestWidgetApp.h"
+#include "tests/widgets/RandomFlashWidget.h"
 #include "tests/widgets/RecordingWidget.h"
 
 #include <gtest/gtest.h>
@@ -119,6 +120,8 @@ const WidgetKind kWidgetKinds[] = {
     {"Widget", [](RandomWorld&) -> Widget* { return new Widget; }, true},
     {"RecordingWidget", [](RandomWorld&) -> Widget* { return new RecordingWidget("r", nullptr); }, true},
     {"MischiefWidget", [](RandomWorld& w) -> Widget* { return new MischiefWidget(w); }, true},
+    {"FlashWidget", [](RandomWorld& w) -> Widget* { return new RandomFlashWidget(uint32_t(w.Rand(0, 1 << 30))); },
+     true},
 };
 
 Widget* RandomWorld::MakeWidget()
