@@ -103,7 +103,27 @@ std::vector<std::string> Commands(const std::vector<Event>& events)
 
 // ---- The format -----------------------------------------------------------
 
+// The example of docs/movie-format.md, as printed there.
 TEST(MovieScriptParse, TheDocumentedExampleParses)
+{
+    const std::string doc = TempDir::ReadFile(std::string(QUIB_TEST_DATA) + "/../../docs/movie-format.md");
+    const size_t start = doc.find("```\n");
+    ASSERT_NE(start, std::string::npos);
+    const size_t end = doc.find("```", start + 4);
+    ASSERT_NE(end, std::string::npos);
+    MovieScript s;
+    std::string error;
+    ASSERT_TRUE(ParseMovieScript(doc.substr(start + 4, end - start - 4), s, error)) << error;
+    EXPECT_EQ(s.framesPerSecond, 25);
+    EXPECT_EQ(s.endFrame, 125);
+    EXPECT_EQ(s.layers.size(), 3u);
+    ASSERT_EQ(s.commands.size(), 4u);
+    EXPECT_EQ(s.commands[2].command, "next");
+    ASSERT_EQ(s.waits.size(), 1u);
+    EXPECT_EQ(s.waits[0].frame, 50);
+}
+
+TEST(MovieScriptParse, ValuesAndOrderAreAsWritten)
 {
     const std::string text = "# The opening scene\r\n"
                              "movie 1024 576 25\r\n"
