@@ -23,6 +23,7 @@
 #include "framework/widgets/Widget.h"
 #include "framework/widgets/WidgetManager.h"
 #include "tests/support/TestWidgetApp.h"
+#include "tests/widgets/RandomFlashWidget.h"
 #include "tests/widgets/RecordingWidget.h"
 
 #include <gtest/gtest.h>
@@ -229,6 +230,8 @@ const WidgetKind kWidgetKinds[] = {
          bar->SetValue(w.Rand(-10, 210));
          return bar;
      },
+     true},
+    {"FlashWidget", [](RandomWorld& w) -> Widget* { return new RandomFlashWidget(uint32_t(w.Rand(0, 1 << 30))); },
      true},
 };
 
