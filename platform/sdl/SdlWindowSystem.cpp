@@ -155,6 +155,8 @@ CursorId SdlCursors::CreateMaskCursor(const uint8_t* andMask, const uint8_t* xor
 {
     if (!CheckMaskCursor(andMask, xorMask, width, height, hotX, hotY))
         return 0;
+    if (mRecordOnly)
+        return Keep(nullptr, false, false);
     const size_t bytes = size_t(width / 8) * size_t(height);
     std::vector<uint8_t> data(bytes), mask(bytes);
     MasksToSdlForm(andMask, xorMask, bytes, data.data(), mask.data());
@@ -171,6 +173,8 @@ CursorId SdlCursors::CreateColorCursor(const uint32_t* pixels, int width, int he
 {
     if (!CheckColorCursor(pixels, width, height, pitchPixels, hotX, hotY))
         return 0;
+    if (mRecordOnly)
+        return Keep(nullptr, false, false);
     // SDL reads the pixels while making the cursor and keeps none of them.
     SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(pixels), width, height, 32,
                                                               pitchPixels * 4, SDL_PIXELFORMAT_ARGB8888);
@@ -194,6 +198,8 @@ CursorId SdlCursors::GetStandardCursor(StandardCursor which)
         return 0;
     if (mStandard[index])
         return mStandard[index];
+    if (mRecordOnly)
+        return mStandard[index] = Keep(nullptr, true, false);
     static constexpr SDL_SystemCursor kSystem[] = {
         SDL_SYSTEM_CURSOR_ARROW,  SDL_SYSTEM_CURSOR_IBEAM,    SDL_SYSTEM_CURSOR_WAIT,
         SDL_SYSTEM_CURSOR_NO,     SDL_SYSTEM_CURSOR_SIZEALL,  SDL_SYSTEM_CURSOR_SIZENESW,
@@ -240,6 +246,8 @@ void SdlCursors::ShowCursor(bool show)
 
 void SdlCursors::Apply()
 {
+    if (mRecordOnly)
+        return;
     if (mCurrent && mShown) {
         SDL_SetCursor(mCursors[mCurrent].cursor);
         SDL_ShowCursor(SDL_ENABLE);
@@ -250,6 +258,8 @@ void SdlCursors::Apply()
 
 void SdlCursors::WarpCursor(Window& window, int x, int y)
 {
+    if (mRecordOnly)
+        return;
     if (auto* native = static_cast<SDL_Window*>(window.NativeHandle()))
         SDL_WarpMouseInWindow(native, x, y);
 }
@@ -266,6 +276,8 @@ std::unique_ptr<SdlWindowSystem> SdlWindowSystem::Create()
     }
     return std::unique_ptr<SdlWindowSystem>(new SdlWindowSystem());
 }
+
+SdlWindowSystem::SdlWindowSystem() { mCursors.SetRecordOnly(IsHeadlessDriver()); }
 
 SdlWindowSystem::~SdlWindowSystem()
 {

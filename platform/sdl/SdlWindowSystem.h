@@ -73,6 +73,9 @@ public:
 
     // Frees every cursor (before SDL's video stops).
     void ReleaseAll();
+    // SDL's drivers that show nothing make no cursors; there cursors are
+    // kept as records only, so that choosing them works the same.
+    void SetRecordOnly(bool recordOnly) { mRecordOnly = recordOnly; }
 
 private:
     CursorId Keep(SDL_Cursor* cursor, bool standard, bool owned);
@@ -88,6 +91,7 @@ private:
     CursorId mNext = 1;
     CursorId mCurrent = 0;
     bool mShown = true;
+    bool mRecordOnly = false;
 };
 
 // The windowing system over SDL's video: real windows with a display, or
@@ -116,7 +120,7 @@ protected:
 
 private:
     friend class SdlWindow;
-    SdlWindowSystem() = default;
+    SdlWindowSystem();
     void Forget(SdlWindow* window);
     void Convert(const SDL_Event& event);
 
