@@ -24,9 +24,15 @@ uint32_t SystemClock::Milliseconds()
     return static_cast<uint32_t>(SteadyNanoseconds() / 1000000u);
 }
 
-uint64_t SystemClock::PerformanceCounter() { return SteadyNanoseconds(); }
+uint64_t SystemClock::PerformanceCounter()
+{
+    return SteadyNanoseconds();
+}
 
-uint64_t SystemClock::PerformanceFrequency() { return 1000000000u; }
+uint64_t SystemClock::PerformanceFrequency()
+{
+    return 1000000000u;
+}
 
 void SystemClock::Sleep(uint32_t ms)
 {
@@ -40,7 +46,10 @@ Clock& GetClock()
     return clock ? *clock : systemClock;
 }
 
-void SetClock(Clock* clock) { gClock.store(clock, std::memory_order_release); }
+void SetClock(Clock* clock)
+{
+    gClock.store(clock, std::memory_order_release);
+}
 
 uint32_t TimeBeginPeriod(uint32_t ms)
 {

@@ -28,10 +28,19 @@ Clock& GetClock();
 // Installs a clock (not owned); null goes back to the system clock.
 void SetClock(Clock* clock);
 
-inline uint32_t TimeGetTime() { return GetClock().Milliseconds(); }
+inline uint32_t TimeGetTime()
+{
+    return GetClock().Milliseconds();
+}
 // The same clock: both count milliseconds from the same start here.
-inline uint32_t GetTickCount() { return GetClock().Milliseconds(); }
-inline void Sleep(uint32_t ms) { GetClock().Sleep(ms); }
+inline uint32_t GetTickCount()
+{
+    return GetClock().Milliseconds();
+}
+inline void Sleep(uint32_t ms)
+{
+    GetClock().Sleep(ms);
+}
 
 // Timer resolution requests. Sleeps here are already as fine as the system
 // allows, so they change nothing; they are counted so that a caller's

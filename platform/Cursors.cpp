@@ -61,14 +61,9 @@ void FillMasks(const char* const* art, int hotX, int hotY, CursorMasks& out)
 bool GetBuiltinCursorMasks(int which, CursorMasks& out)
 {
     switch (which) {
-    case 1:
-        FillMasks(kPointingHand, 11, 4, out);
-        return true;
-    case 2:
-        FillMasks(kOpenHand, 15, 10, out);
-        return true;
-    default:
-        return false;
+    case 1: FillMasks(kPointingHand, 11, 4, out); return true;
+    case 2: FillMasks(kOpenHand, 15, 10, out); return true;
+    default: return false;
     }
 }
 

@@ -35,7 +35,10 @@ void MasksToSdlForm(const uint8_t* andMask, const uint8_t* xorMask, size_t bytes
 // Cursor numbers 0 to 12 each have a slot (a custom cursor image may stand
 // in for the number's cursor); other numbers have none.
 constexpr int kCursorSlotCount = 13;
-constexpr bool IsCursorSlot(int cursorNumber) { return cursorNumber >= 0 && cursorNumber < kCursorSlotCount; }
+constexpr bool IsCursorSlot(int cursorNumber)
+{
+    return cursorNumber >= 0 && cursorNumber < kCursorSlotCount;
+}
 
 // The cursor a number shows when no custom image stands in: 1 and 2 the
 // built-in cursors, 3 I-beam, 4 no entry, 5 size-all, 6 NE-SW, 7 N-S,
@@ -83,7 +86,8 @@ protected:
     // line.
     static bool CheckMaskCursor(const uint8_t* andMask, const uint8_t* xorMask, int width, int height, int hotX,
                                 int hotY);
-    static bool CheckColorCursor(const uint32_t* pixels, int width, int height, int pitchPixels, int hotX, int hotY);
+    static bool CheckColorCursor(const uint32_t* pixels, int width, int height, int pitchPixels, int hotX,
+                                 int hotY);
 };
 
 } // namespace Quib

@@ -14,7 +14,10 @@ constexpr LPARAM kKeySystemBit = LPARAM(1) << 29;
 constexpr LPARAM kKeyWasDownBit = LPARAM(1) << 30;
 constexpr LPARAM kKeyReleasedBit = LPARAM(uint32_t(1) << 31);
 
-int Clamp16(int value) { return std::clamp(value, -32768, 32767); }
+int Clamp16(int value)
+{
+    return std::clamp(value, -32768, 32767);
+}
 
 uint32_t ButtonFlag(uint8_t button)
 {
@@ -180,9 +183,7 @@ void InputTranslator::Translate(const InputEvent& event, Window* window, std::ve
         }
         break;
     }
-    case InputEvent::Minimised:
-        out.push_back({window, WM_SIZE, SIZE_MINIMIZED, 0});
-        break;
+    case InputEvent::Minimised: out.push_back({window, WM_SIZE, SIZE_MINIMIZED, 0}); break;
     case InputEvent::Maximised:
     case InputEvent::Restored: {
         int width = 0, height = 0;
@@ -192,24 +193,17 @@ void InputTranslator::Translate(const InputEvent& event, Window* window, std::ve
                        MakeLParam(width, height)});
         break;
     }
-    case InputEvent::Moved:
-        out.push_back({window, WM_MOVE, 0, MakeLParam(event.x, event.y)});
-        break;
-    case InputEvent::Exposed:
-        out.push_back({window, WM_PAINT, 0, 0});
-        break;
+    case InputEvent::Moved: out.push_back({window, WM_MOVE, 0, MakeLParam(event.x, event.y)}); break;
+    case InputEvent::Exposed: out.push_back({window, WM_PAINT, 0, 0}); break;
     case InputEvent::CloseRequest:
-    case InputEvent::SessionEnd:
-        out.push_back({window, WM_CLOSE, 0, 0});
-        break;
+    case InputEvent::SessionEnd: out.push_back({window, WM_CLOSE, 0, 0}); break;
     case InputEvent::DisplayChanged:
         out.push_back({window, WM_DISPLAYCHANGE, 32, MakeLParam(event.x, event.y)});
         break;
     case InputEvent::MouseEntered:
         out.push_back({window, WM_SETCURSOR, 0, MakeLParam(HTCLIENT, int(WM_MOUSEMOVE))});
         break;
-    case InputEvent::MouseLeft:
-        break;
+    case InputEvent::MouseLeft: break;
     }
     // Shift, Ctrl and Alt themselves change the modifiers only through the
     // state the key event carries; keep it consistent for backends that
@@ -221,4 +215,3 @@ void InputTranslator::Translate(const InputEvent& event, Window* window, std::ve
 }
 
 } // namespace Quib
-

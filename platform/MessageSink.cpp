@@ -45,9 +45,15 @@ MessageSink& GetMessageSink()
     return sink ? *sink : stderrSink;
 }
 
-void SetMessageSink(MessageSink* sink) { gSink.store(sink, std::memory_order_release); }
+void SetMessageSink(MessageSink* sink)
+{
+    gSink.store(sink, std::memory_order_release);
+}
 
-void OutputDebugString(std::string_view text) { GetMessageSink().DebugOutput(text); }
+void OutputDebugString(std::string_view text)
+{
+    GetMessageSink().DebugOutput(text);
+}
 
 int ShowMessageBox(std::string_view text, std::string_view caption, unsigned style)
 {

@@ -18,7 +18,10 @@ namespace {
 
 constexpr char kHex[] = "0123456789ABCDEF";
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+char LowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
 
 bool EqualNoCase(std::string_view a, std::string_view b)
 {
@@ -119,7 +122,10 @@ void AppendQuoted(std::string& out, std::string_view bytes)
     out += '"';
 }
 
-std::string FileTextTo1252(std::string_view utf8) { return Utf16ToWindows1252(Utf8ToUtf16(utf8)); }
+std::string FileTextTo1252(std::string_view utf8)
+{
+    return Utf16ToWindows1252(Utf8ToUtf16(utf8));
+}
 
 // Reads the lines of a settings file.
 class Parser {
@@ -444,7 +450,8 @@ bool SettingsFile::Parse(std::string_view text, SettingsContents& out, std::stri
 
 std::string SettingsFile::Format(const SettingsContents& contents)
 {
-    std::string out = "# Settings: \"name\" = dword:number, string:\"text\", binary:hex bytes or hex(type):hex bytes\n";
+    std::string out =
+        "# Settings: \"name\" = dword:number, string:\"text\", binary:hex bytes or hex(type):hex bytes\n";
     auto writeEntries = [&out](const SettingsContents::Section& section) {
         for (const auto& entry : section.entries) {
             AppendQuoted(out, entry.name);
@@ -459,7 +466,8 @@ std::string SettingsFile::Format(const SettingsContents& contents)
                 out += "string:";
                 AppendQuoted(out, std::string_view(reinterpret_cast<const char*>(data.data()), data.size() - 1));
             } else {
-                out += value.type == REG_BINARY ? std::string("binary:") : "hex(" + std::to_string(value.type) + "):";
+                out += value.type == REG_BINARY ? std::string("binary:")
+                                                : "hex(" + std::to_string(value.type) + "):";
                 for (uint8_t byte : data) {
                     out += kHex[byte >> 4];
                     out += kHex[byte & 15];
@@ -497,9 +505,9 @@ std::string SettingsFile::PathForKey(std::string_view registryKey)
         std::string encoded;
         const bool dots = part == "." || part == "..";
         for (unsigned char c : part) {
-            const bool plain = !dots && ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                                         (c >= '0' && c <= '9') || c == ' ' || c == '.' || c == '_' || c == '+' ||
-                                         c == '-');
+            const bool plain = !dots &&
+                               ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+                                c == ' ' || c == '.' || c == '_' || c == '+' || c == '-');
             if (plain) {
                 encoded += char(c);
             } else {
@@ -601,7 +609,8 @@ bool SettingsFile::Write(std::string_view name, uint32_t type, const void* data,
     mContents.Set(section, valueName, std::move(value));
     if (Format(mContents).size() > kMaxFileBytes) {
         mContents = std::move(before);
-        OutputDebugString("Settings: value \"" + std::string(name.substr(0, 200)) + "\" makes the file too large\n");
+        OutputDebugString("Settings: value \"" + std::string(name.substr(0, 200)) +
+                          "\" makes the file too large\n");
         return false;
     }
     return Changed();

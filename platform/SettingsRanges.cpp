@@ -8,9 +8,8 @@ const SettingRange* FindSettingRange(std::string_view name)
 {
     auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; };
     for (const SettingRange& range : kSettingRanges) {
-        if (range.name.size() == name.size() &&
-            std::equal(name.begin(), name.end(), range.name.begin(),
-                       [&](char a, char b) { return lower(a) == lower(b); }))
+        if (range.name.size() == name.size() && std::equal(name.begin(), name.end(), range.name.begin(),
+                                                           [&](char a, char b) { return lower(a) == lower(b); }))
             return &range;
     }
     return nullptr;

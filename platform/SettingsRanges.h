@@ -14,17 +14,17 @@ struct SettingRange {
 };
 
 inline constexpr SettingRange kSettingRanges[] = {
-    {"MusicVolume", false, 0, 100},         // percent
-    {"SfxVolume", false, 0, 100},           // percent
-    {"AmbientVolume", false, 0, 100},       // percent
-    {"ScreenMode", true, 0, 1},             // 1 full screen
-    {"Muted", true, 0, 1},                  // the user's mute
-    {"PreferredX", false, -32768, 32767},   // window position, -1 none
-    {"PreferredY", false, -32768, 32767},   //
-    {"CustomCursors", true, 0, 1},          //
-    {"WaitForVSync", true, 0, 1},           //
-    {"InProgress", true, 0, 1},             // the last run has not ended cleanly
-    {"Is3D", true, 0, 1},                   //
+    {"MusicVolume", false, 0, 100},       // percent
+    {"SfxVolume", false, 0, 100},         // percent
+    {"AmbientVolume", false, 0, 100},     // percent
+    {"ScreenMode", true, 0, 1},           // 1 full screen
+    {"Muted", true, 0, 1},                // the user's mute
+    {"PreferredX", false, -32768, 32767}, // window position, -1 none
+    {"PreferredY", false, -32768, 32767}, //
+    {"CustomCursors", true, 0, 1},        //
+    {"WaitForVSync", true, 0, 1},         //
+    {"InProgress", true, 0, 1},           // the last run has not ended cleanly
+    {"Is3D", true, 0, 1},                 //
 };
 
 // The range of a setting (names compared without regard to ASCII case);

@@ -75,9 +75,15 @@ void SleepBriefly()
 
 } // namespace
 
-std::string SingleInstance::LockPath(std::string_view productKey) { return PathFor(productKey, ".lock"); }
+std::string SingleInstance::LockPath(std::string_view productKey)
+{
+    return PathFor(productKey, ".lock");
+}
 
-std::string SingleInstance::SocketPath(std::string_view productKey) { return PathFor(productKey, ".sock"); }
+std::string SingleInstance::SocketPath(std::string_view productKey)
+{
+    return PathFor(productKey, ".sock");
+}
 
 SingleInstance::SingleInstance(std::string_view productKey)
     : mLockPath(LockPath(productKey)), mSocketPath(SocketPath(productKey))

@@ -26,7 +26,10 @@ UrlOpener& GetUrlOpener()
     return opener ? *opener : program;
 }
 
-void SetUrlOpener(UrlOpener* opener) { gOpener.store(opener, std::memory_order_release); }
+void SetUrlOpener(UrlOpener* opener)
+{
+    gOpener.store(opener, std::memory_order_release);
+}
 
 bool IsOpenableAddress(std::string_view address)
 {

@@ -9,7 +9,10 @@ Window::Window(WindowSystem& system, std::u16string title) : mSystem(system), mT
     mSystem.Register(this);
 }
 
-Window::~Window() { mSystem.Unregister(this); }
+Window::~Window()
+{
+    mSystem.Unregister(this);
+}
 
 bool Window::GetCursorClientPosition(int& x, int& y) const
 {
@@ -29,8 +32,14 @@ void Window::SetLastMousePosition(int x, int y)
     mLastMouse.store(uint64_t(uint32_t(x)) | (uint64_t(uint32_t(y)) << 32), std::memory_order_release);
 }
 
-void Window::SetTimer(uint32_t id, uint32_t periodMs) { mSystem.SetTimer(this, id, periodMs); }
+void Window::SetTimer(uint32_t id, uint32_t periodMs)
+{
+    mSystem.SetTimer(this, id, periodMs);
+}
 
-bool Window::KillTimer(uint32_t id) { return mSystem.KillTimer(this, id); }
+bool Window::KillTimer(uint32_t id)
+{
+    return mSystem.KillTimer(this, id);
+}
 
 } // namespace Quib

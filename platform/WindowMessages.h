@@ -138,11 +138,23 @@ constexpr LPARAM MakeLParam(int low, int high)
 {
     return LPARAM(uint32_t(uint16_t(low)) | (uint32_t(uint16_t(high)) << 16));
 }
-constexpr WPARAM MakeWParam(int low, int high) { return WPARAM(uint32_t(MakeLParam(low, high))); }
+constexpr WPARAM MakeWParam(int low, int high)
+{
+    return WPARAM(uint32_t(MakeLParam(low, high)));
+}
 // Signed low and high words: the x and y of mouse messages, the wheel delta.
-constexpr int LowWordSigned(intptr_t value) { return int16_t(uint16_t(uintptr_t(value) & 0xFFFF)); }
-constexpr int HighWordSigned(intptr_t value) { return int16_t(uint16_t((uintptr_t(value) >> 16) & 0xFFFF)); }
-constexpr unsigned LowWord(intptr_t value) { return unsigned(uintptr_t(value) & 0xFFFF); }
+constexpr int LowWordSigned(intptr_t value)
+{
+    return int16_t(uint16_t(uintptr_t(value) & 0xFFFF));
+}
+constexpr int HighWordSigned(intptr_t value)
+{
+    return int16_t(uint16_t((uintptr_t(value) >> 16) & 0xFFFF));
+}
+constexpr unsigned LowWord(intptr_t value)
+{
+    return unsigned(uintptr_t(value) & 0xFFFF);
+}
 
 // A message number of the range 0xC000..0xFFFF that stays the same for the
 // same name (letter case aside) for the life of the process; 0 for an empty

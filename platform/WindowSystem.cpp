@@ -19,7 +19,10 @@ WindowSystem& GetWindowSystem()
     return system ? *system : headless;
 }
 
-void SetWindowSystem(WindowSystem* system) { gWindowSystem.store(system, std::memory_order_release); }
+void SetWindowSystem(WindowSystem* system)
+{
+    gWindowSystem.store(system, std::memory_order_release);
+}
 
 WindowSystem::~WindowSystem() = default;
 

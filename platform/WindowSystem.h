@@ -16,8 +16,8 @@ class CursorSystem;
 struct ScreenMetrics {
     int width = 0;
     int height = 0;
-    ScreenRect workArea;  // the screen minus panels and docks
-    int refreshRate = 0;  // Hz; 0 when unknown
+    ScreenRect workArea; // the screen minus panels and docks
+    int refreshRate = 0; // Hz; 0 when unknown
     int bitsPerPixel = 32;
 };
 

@@ -40,10 +40,10 @@ public:
         return state;
     }
 
-    std::vector<std::string> opened;       // every address asked for, in order
-    std::deque<UrlOpenState> outcomes;     // how the next openings end
-    bool startable = true;                 // false: Open fails at once
-    int pollsUntilDone = 1;                // polls an opening stays Running
+    std::vector<std::string> opened;   // every address asked for, in order
+    std::deque<UrlOpenState> outcomes; // how the next openings end
+    bool startable = true;             // false: Open fails at once
+    int pollsUntilDone = 1;            // polls an opening stays Running
     int polls = 0;
     UrlOpenState state = UrlOpenState::Idle;
 };

@@ -47,7 +47,10 @@ HeadlessWindow::HeadlessWindow(HeadlessWindowSystem& system, const WindowSpec& w
         mState = ShowState::Normal;
 }
 
-HeadlessWindow::~HeadlessWindow() { mHeadless.Forget(this); }
+HeadlessWindow::~HeadlessWindow()
+{
+    mHeadless.Forget(this);
+}
 
 void HeadlessWindow::SetTitle(std::u16string title)
 {
@@ -201,7 +204,10 @@ void HeadlessWindow::Type(std::string_view utf8)
     Input(event);
 }
 
-void HeadlessWindow::MouseMove(int x, int y) { Input(Event(InputEvent::MouseMove, x, y)); }
+void HeadlessWindow::MouseMove(int x, int y)
+{
+    Input(Event(InputEvent::MouseMove, x, y));
+}
 
 void HeadlessWindow::MouseDown(uint8_t button, int x, int y, uint8_t clicks)
 {
@@ -225,11 +231,20 @@ void HeadlessWindow::Wheel(float notches)
     Input(event);
 }
 
-void HeadlessWindow::Activate(bool active) { Input(Event(active ? InputEvent::FocusGained : InputEvent::FocusLost)); }
+void HeadlessWindow::Activate(bool active)
+{
+    Input(Event(active ? InputEvent::FocusGained : InputEvent::FocusLost));
+}
 
-void HeadlessWindow::RequestClose() { Input(Event(InputEvent::CloseRequest)); }
+void HeadlessWindow::RequestClose()
+{
+    Input(Event(InputEvent::CloseRequest));
+}
 
-void HeadlessWindow::Expose() { Input(Event(InputEvent::Exposed)); }
+void HeadlessWindow::Expose()
+{
+    Input(Event(InputEvent::Exposed));
+}
 
 void HeadlessWindow::PlaceCursor(bool inside, int x, int y)
 {
@@ -337,7 +352,10 @@ HeadlessWindow* HeadlessWindowSystem::MainWindow() const
     return mMainWindows.empty() ? nullptr : mMainWindows.back();
 }
 
-void HeadlessWindowSystem::Forget(HeadlessWindow* window) { std::erase(mMainWindows, window); }
+void HeadlessWindowSystem::Forget(HeadlessWindow* window)
+{
+    std::erase(mMainWindows, window);
+}
 
 void HeadlessWindowSystem::EndSession()
 {

@@ -12,7 +12,10 @@ namespace Quib {
 
 namespace {
 
-void LogSdlFailure(const std::string& what) { OutputDebugString(what + ": " + SDL_GetError() + "\n"); }
+void LogSdlFailure(const std::string& what)
+{
+    OutputDebugString(what + ": " + SDL_GetError() + "\n");
+}
 
 } // namespace
 
@@ -61,7 +64,10 @@ void SdlWindow::Show(ShowCommand command)
     }
 }
 
-void SdlWindow::SetForeground() { SDL_RaiseWindow(mWindow); }
+void SdlWindow::SetForeground()
+{
+    SDL_RaiseWindow(mWindow);
+}
 
 ShowState SdlWindow::State() const
 {
@@ -75,13 +81,25 @@ ShowState SdlWindow::State() const
     return ShowState::Normal;
 }
 
-bool SdlWindow::IsActive() const { return (SDL_GetWindowFlags(mWindow) & SDL_WINDOW_INPUT_FOCUS) != 0; }
+bool SdlWindow::IsActive() const
+{
+    return (SDL_GetWindowFlags(mWindow) & SDL_WINDOW_INPUT_FOCUS) != 0;
+}
 
-void SdlWindow::GetClientSize(int& width, int& height) const { SDL_GetWindowSize(mWindow, &width, &height); }
+void SdlWindow::GetClientSize(int& width, int& height) const
+{
+    SDL_GetWindowSize(mWindow, &width, &height);
+}
 
-void SdlWindow::GetPosition(int& x, int& y) const { SDL_GetWindowPosition(mWindow, &x, &y); }
+void SdlWindow::GetPosition(int& x, int& y) const
+{
+    SDL_GetWindowPosition(mWindow, &x, &y);
+}
 
-void SdlWindow::Move(int x, int y) { SDL_SetWindowPosition(mWindow, x, y); }
+void SdlWindow::Move(int x, int y)
+{
+    SDL_SetWindowPosition(mWindow, x, y);
+}
 
 FrameBorders SdlWindow::Borders() const
 {
@@ -91,9 +109,15 @@ FrameBorders SdlWindow::Borders() const
     return borders;
 }
 
-void SdlWindow::SetCapture(bool capture) { SDL_CaptureMouse(capture ? SDL_TRUE : SDL_FALSE); }
+void SdlWindow::SetCapture(bool capture)
+{
+    SDL_CaptureMouse(capture ? SDL_TRUE : SDL_FALSE);
+}
 
-bool SdlWindow::IsUnderCursor() const { return SDL_GetMouseFocus() == mWindow; }
+bool SdlWindow::IsUnderCursor() const
+{
+    return SDL_GetMouseFocus() == mWindow;
+}
 
 bool SdlWindow::GetCursorClientPosition(int& x, int& y) const
 {
@@ -132,7 +156,10 @@ std::string SdlClipboard::GetUtf8()
 
 // ---------------------------------------------------------------- cursors
 
-SdlCursors::~SdlCursors() { ReleaseAll(); }
+SdlCursors::~SdlCursors()
+{
+    ReleaseAll();
+}
 
 void SdlCursors::ReleaseAll()
 {
@@ -277,7 +304,10 @@ std::unique_ptr<SdlWindowSystem> SdlWindowSystem::Create()
     return std::unique_ptr<SdlWindowSystem>(new SdlWindowSystem());
 }
 
-SdlWindowSystem::SdlWindowSystem() { mCursors.SetRecordOnly(IsHeadlessDriver()); }
+SdlWindowSystem::SdlWindowSystem()
+{
+    mCursors.SetRecordOnly(IsHeadlessDriver());
+}
 
 SdlWindowSystem::~SdlWindowSystem()
 {
@@ -315,9 +345,15 @@ std::unique_ptr<Window> SdlWindowSystem::CreateMainWindow(const WindowSpec& spec
     return window;
 }
 
-void SdlWindowSystem::Forget(SdlWindow* window) { std::erase(mMainWindows, window); }
+void SdlWindowSystem::Forget(SdlWindow* window)
+{
+    std::erase(mMainWindows, window);
+}
 
-SdlWindow* SdlWindowSystem::MainWindow() const { return mMainWindows.empty() ? nullptr : mMainWindows.back(); }
+SdlWindow* SdlWindowSystem::MainWindow() const
+{
+    return mMainWindows.empty() ? nullptr : mMainWindows.back();
+}
 
 ScreenMetrics SdlWindowSystem::Screen()
 {

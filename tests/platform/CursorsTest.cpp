@@ -70,13 +70,20 @@ TEST(Cursors, EveryCursorNumberHasItsChoice)
     using C = CursorChoice;
     auto standard = [](StandardCursor s) { return C{C::Standard, s, 0}; };
     const std::pair<int, CursorChoice> cases[] = {
-        {0, standard(StandardCursor::Arrow)},     {1, C{C::Builtin, StandardCursor::Arrow, 1}},
-        {2, C{C::Builtin, StandardCursor::Arrow, 2}}, {3, standard(StandardCursor::IBeam)},
-        {4, standard(StandardCursor::No)},        {5, standard(StandardCursor::SizeAll)},
-        {6, standard(StandardCursor::SizeNESW)},  {7, standard(StandardCursor::SizeNS)},
-        {8, standard(StandardCursor::SizeNWSE)},  {9, standard(StandardCursor::SizeWE)},
-        {10, standard(StandardCursor::Wait)},     {11, C{C::None, StandardCursor::Arrow, 0}},
-        {12, C{C::None, StandardCursor::Arrow, 0}}, {13, standard(StandardCursor::Arrow)},
+        {0, standard(StandardCursor::Arrow)},
+        {1, C{C::Builtin, StandardCursor::Arrow, 1}},
+        {2, C{C::Builtin, StandardCursor::Arrow, 2}},
+        {3, standard(StandardCursor::IBeam)},
+        {4, standard(StandardCursor::No)},
+        {5, standard(StandardCursor::SizeAll)},
+        {6, standard(StandardCursor::SizeNESW)},
+        {7, standard(StandardCursor::SizeNS)},
+        {8, standard(StandardCursor::SizeNWSE)},
+        {9, standard(StandardCursor::SizeWE)},
+        {10, standard(StandardCursor::Wait)},
+        {11, C{C::None, StandardCursor::Arrow, 0}},
+        {12, C{C::None, StandardCursor::Arrow, 0}},
+        {13, standard(StandardCursor::Arrow)},
         {-1, standard(StandardCursor::Arrow)},
     };
     for (const auto& [number, choice] : cases)

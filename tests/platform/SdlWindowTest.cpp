@@ -42,8 +42,8 @@ protected:
     }
 
     // The offscreen driver when none was chosen, so that no display is needed.
-    Testing::ScopedEnv driver{"SDL_VIDEODRIVER", std::getenv("SDL_VIDEODRIVER") ? std::getenv("SDL_VIDEODRIVER")
-                                                                                 : "offscreen"};
+    Testing::ScopedEnv driver{"SDL_VIDEODRIVER",
+                              std::getenv("SDL_VIDEODRIVER") ? std::getenv("SDL_VIDEODRIVER") : "offscreen"};
     std::unique_ptr<SdlWindowSystem> system;
 };
 
@@ -135,7 +135,8 @@ TEST_F(SdlWindowTest, FullScreenCoversTheDesktop)
     auto window = MakeWindow(WindowMode::FullScreen);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(window->Mode(), WindowMode::FullScreen);
-    EXPECT_TRUE(SDL_GetWindowFlags(static_cast<SDL_Window*>(window->NativeHandle())) & SDL_WINDOW_FULLSCREEN_DESKTOP);
+    EXPECT_TRUE(SDL_GetWindowFlags(static_cast<SDL_Window*>(window->NativeHandle())) &
+                SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
 TEST_F(SdlWindowTest, ClipboardSpeaksWindows1252AtTheCallerAndUtf8Inside)
@@ -183,8 +184,8 @@ TEST_F(SdlWindowTest, CursorsFromMasksPixelsAndTheSystem)
     cursors.WarpCursor(*window, 10, 10);
 
     EXPECT_TRUE(sink.debugLines.empty());
-    EXPECT_EQ(cursors.CreateColorCursor(pixels.data(), 16, 16, 15, 0, 0), 0u);   // pitch too small
-    EXPECT_EQ(cursors.CreateColorCursor(pixels.data(), 16, 16, 16, 16, 0), 0u);  // hot spot outside
+    EXPECT_EQ(cursors.CreateColorCursor(pixels.data(), 16, 16, 15, 0, 0), 0u);           // pitch too small
+    EXPECT_EQ(cursors.CreateColorCursor(pixels.data(), 16, 16, 16, 16, 0), 0u);          // hot spot outside
     EXPECT_EQ(cursors.CreateMaskCursor(masks.andMask, masks.xorMask, 30, 32, 0, 0), 0u); // not whole bytes
     EXPECT_EQ(sink.debugLines.size(), 3u);
 }

@@ -33,7 +33,8 @@ std::string Describe(const std::vector<Expected>& messages)
     std::string text;
     char buffer[48];
     for (const Expected& m : messages) {
-        std::snprintf(buffer, sizeof buffer, "(0x%X, 0x%llX) ", m.message, static_cast<unsigned long long>(m.wParam));
+        std::snprintf(buffer, sizeof buffer, "(0x%X, 0x%llX) ", m.message,
+                      static_cast<unsigned long long>(m.wParam));
         text += buffer;
     }
     return text;
@@ -143,7 +144,8 @@ TEST_F(HeadlessWindowTest, KeysBecomeKeyAndCharacterMessages)
              w.KeyDown(VK_NUMPAD0 + 5);
          },
          {{D, VK_LEFT}, {D, VK_NUMPAD0 + 5}}},
-        {"text above U+FFFF comes as a surrogate pair", [](HeadlessWindow& w) { w.Type("\xC3\xA9\xF0\x9F\x98\x80"); },
+        {"text above U+FFFF comes as a surrogate pair",
+         [](HeadlessWindow& w) { w.Type("\xC3\xA9\xF0\x9F\x98\x80"); },
          {{C, 0xE9}, {C, 0xD83D}, {C, 0xDE00}}},
         {"control characters in text are left to the keys", [](HeadlessWindow& w) { w.Type("\t\r\x7F"); }, {}},
     });
@@ -168,7 +170,8 @@ TEST_F(HeadlessWindowTest, MouseButtonsAndDoubleClicks)
 {
     const uint32_t MV = WM_MOUSEMOVE;
     RunTable({
-        {"left click", [](HeadlessWindow& w) { w.MouseDown(1, 5, 6), w.MouseUp(1, 5, 6); },
+        {"left click",
+         [](HeadlessWindow& w) { w.MouseDown(1, 5, 6), w.MouseUp(1, 5, 6); },
          {{WM_LBUTTONDOWN, MK_LBUTTON}, {WM_LBUTTONUP, 0}}},
         {"clicks alternate between down and double click",
          [](HeadlessWindow& w) {
@@ -183,7 +186,8 @@ TEST_F(HeadlessWindowTest, MouseButtonsAndDoubleClicks)
           {WM_LBUTTONUP, 0},
           {WM_LBUTTONDBLCLK, MK_LBUTTON},
           {WM_LBUTTONUP, 0}}},
-        {"right double click", [](HeadlessWindow& w) { w.MouseDown(InputEvent::Right, 0, 0, 2); },
+        {"right double click",
+         [](HeadlessWindow& w) { w.MouseDown(InputEvent::Right, 0, 0, 2); },
          {{WM_RBUTTONDBLCLK, MK_RBUTTON}}},
         {"a middle double click is a second middle press",
          [](HeadlessWindow& w) { w.MouseDown(InputEvent::Middle, 0, 0, 2), w.MouseUp(InputEvent::Middle, 0, 0); },
@@ -287,7 +291,8 @@ TEST_F(HeadlessWindowTest, WindowStateMessages)
           {WM_ACTIVATEAPP, 0},
           {WM_SIZE, SIZE_RESTORED},
           {WM_ACTIVATEAPP, 1}}},
-        {"maximise", [](HeadlessWindow& w) { w.Show(ShowCommand::Maximise); },
+        {"maximise",
+         [](HeadlessWindow& w) { w.Show(ShowCommand::Maximise); },
          {{WM_SIZE, SIZE_MAXIMIZED}, {WM_ACTIVATEAPP, 1}}},
         {"a close request", [](HeadlessWindow& w) { w.RequestClose(); }, {{WM_CLOSE, 0}}},
         {"paints wait until the rest is taken and come once",
