@@ -15,14 +15,13 @@ export LSAN_OPTIONS="suppressions=$root/tests/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 "$root/scripts/setup.sh" fuzz
 
-# The dictionary of a target's input format, if it has one.
+# The dictionary of a target's input format, if it has one: dicts/<target>.dict,
+# or one shared by several targets.
 dictionary() {
   case "$1" in
     IniData | ini_document) echo "$root/tests/fuzz/dicts/ini.dict" ;;
     XMLParser) echo "$root/tests/fuzz/dicts/xml.dict" ;;
-    bmfont_descriptor) echo "$root/tests/fuzz/dicts/bmfont.dict" ;;
-    modval_reload) echo "$root/tests/fuzz/dicts/modval.dict" ;;
-    movie_script) echo "$root/tests/fuzz/dicts/movie.dict" ;;
+    *) if [ -f "$root/tests/fuzz/dicts/$1.dict" ]; then echo "$root/tests/fuzz/dicts/$1.dict"; fi ;;
   esac
 }
 
