@@ -225,8 +225,9 @@ bool EmitsMore(const EmitterState& e)
     return e.emitting && !e.interrupted;
 }
 
-void Step(EmitterState& e, float dt)
+void Step(EmitterState& e, double step)
 {
+    const float dt = float(step);
     for (TypeState& type : e.types) {
         const TypeDef& d = *type.def;
         const float keep = d.drag > 0 ? std::max(0.0f, 1.0f - d.drag * dt) : 1.0f;
@@ -260,12 +261,13 @@ void Step(EmitterState& e, float dt)
         e.lapStarted = true;
     }
     for (TypeState& type : e.types) {
-        const double c = double(type.def->rate) * dt + type.carry;
-        const double whole = std::floor(c);
-        type.carry = float(c - whole);
+        // A hair over, so that rate x step lands on the whole number it means.
+        const double c = double(type.def->rate) * step + type.carry;
+        const double whole = std::floor(c + 1e-9);
+        type.carry = float(std::max(0.0, c - whole));
         SpawnSome(type, whole);
     }
-    e.lapTime += dt;
+    e.lapTime += step;
     const double duration = e.def->duration;
     if (e.lapTime >= duration - 1e-9) {
         if (e.loopMode != PTC_LOOP_ONCE) {
@@ -550,7 +552,7 @@ bool PtcUpdate(PtcEmitter emitter, double milliseconds)
         }
         while (seconds > 1e-9) {
             const double dt = std::min(seconds, kStepSeconds);
-            Step(*e, float(dt));
+            Step(*e, dt);
             seconds -= dt;
         }
     }

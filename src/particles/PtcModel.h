@@ -21,7 +21,7 @@ constexpr int kMaxParticles = 10000; // live particles of one type
 constexpr int kMaxColorKeys = 16;
 constexpr int kMaxFrames = 64;
 constexpr int kMaxShapeSize = 256;
-constexpr int64_t kMaxTexturePixels = 8 << 20; // all the textures of a file
+constexpr int64_t kMaxTexturePixels = 4 << 20; // all the textures of a file
 
 struct Frame {
     std::vector<uint8_t> data; // 128-byte header, then the pixels
