@@ -19,7 +19,7 @@ public:
     static constexpr float kIdle = -2.0f;
     static constexpr float kEndless = -1.0f;
     // Live particles one effect may hold; emission pauses at the limit.
-    static constexpr int32_t kMaxLiveParticles = 20000;
+    static constexpr int32_t kMaxLiveParticles = 10000;
 
     // Reads data\particles\<name>; IsLoaded tells whether the file opened.
     explicit Particles(const std::string& name);

@@ -39,18 +39,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (!effect.IsLoaded())
         Fuzz::Fail("the effect file was not read");
     MemoryImage dest(nullptr);
-    std::vector<uint32_t> px(48 * 48, 0xFF000000);
-    dest.AssignPixels(px.data(), 48, 48, true);
+    std::vector<uint32_t> px(24 * 24, 0xFF000000);
+    dest.AssignPixels(px.data(), 24, 24, true);
     Graphics g(&dest);
     g.smooth = true;
     Quib::srand(1);
-    effect.StartAt({24.0f, 24.0f});
-    for (int i = 0; i < 24; ++i) {
+    effect.StartAt({12.0f, 12.0f});
+    for (int i = 0; i < 16; ++i) {
         effect.Update(0.01f);
         if (i == 8)
-            effect.MoveTo({30.0f, 10.0f}, false);
-        if (i == 16)
-            effect.MoveTo({10.0f, 30.0f}, true);
+            effect.MoveTo({20.0f, 4.0f}, false);
+        if (i == 12)
+            effect.MoveTo({4.0f, 20.0f}, true);
         if (effect.LiveCount() > Particles::kMaxLiveParticles || effect.LiveCount() < 0)
             Fuzz::Fail("live particles out of bounds");
     }
