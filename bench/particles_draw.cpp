@@ -82,7 +82,7 @@ Particles2& Effect()
         std::ofstream(dir / "res" / "bench.ptc") << kEffect;
         SetWorkingDirectory(dir.string());
         LoadParticleFiles();
-        srand(1);
+        Quib::srand(1);
         auto* e = new Particles2("Field");
         e->StartAt({kDestW / 2.0f, kDestH / 2.0f});
         for (int i = 0; i < 100; ++i)
