@@ -22,6 +22,7 @@ dictionary() {
     XMLParser) echo "$root/tests/fuzz/dicts/xml.dict" ;;
     bmfont_descriptor) echo "$root/tests/fuzz/dicts/bmfont.dict" ;;
     modval_reload) echo "$root/tests/fuzz/dicts/modval.dict" ;;
+    particle_file) echo "$root/tests/fuzz/dicts/ptc.dict" ;;
   esac
 }
 
