@@ -28,7 +28,7 @@ texture spark   # a comment after a block
     frames = 5
     pivot = 1.5 -2
 end
-folder Magic
+folder Glints
     emitter Sparkles
         duration = 1.5
         loop = on
@@ -102,11 +102,11 @@ TEST(PtcReader, ReadsTexturesEmittersAndFolders)
     }
 
     ASSERT_EQ(f.root.entries.size(), 2u);
-    const Folder& magic = *f.root.entries[0].folder;
-    EXPECT_EQ(magic.name, "Magic");
-    EXPECT_EQ(magic.parent, &f.root);
-    ASSERT_EQ(magic.entries.size(), 2u);
-    const EmitterDef& e = *magic.entries[0].emitter;
+    const Folder& glints = *f.root.entries[0].folder;
+    EXPECT_EQ(glints.name, "Glints");
+    EXPECT_EQ(glints.parent, &f.root);
+    ASSERT_EQ(glints.entries.size(), 2u);
+    const EmitterDef& e = *glints.entries[0].emitter;
     EXPECT_EQ(e.name, "Sparkles");
     EXPECT_EQ(e.duration, 1.5f);
     EXPECT_TRUE(e.loop);
@@ -157,8 +157,8 @@ TEST(PtcReader, ReadsTexturesEmittersAndFolders)
     ASSERT_EQ(glow.colors.size(), 1u); // opaque white by default
     EXPECT_EQ(glow.colors[0].a, 1.0f);
 
-    const Folder& deeper = *magic.entries[1].folder;
-    EXPECT_EQ(deeper.parent, &magic);
+    const Folder& deeper = *glints.entries[1].folder;
+    EXPECT_EQ(deeper.parent, &glints);
     EXPECT_EQ(deeper.entries[0].emitter->name, "Two Words");
     EXPECT_EQ(f.root.entries[1].emitter->name, "Top");
 }
