@@ -27,8 +27,8 @@ inline uint32_t Mul255(uint32_t x, uint32_t y)
 
 inline uint32_t Channel16(int32_t v)
 {
-    // An interpolated 16.16 channel, cut to 0..255.
-    return v <= 0 ? 0u : v >= (255 << 16) ? 255u : uint32_t(v) >> 16;
+    // An interpolated 16.16 channel, rounded and cut to 0..255.
+    return v <= 0 ? 0u : v >= (255 << 16) ? 255u : (uint32_t(v) + 0x8000) >> 16;
 }
 
 inline int Clamp(int v, int low, int high) { return v < low ? low : v > high ? high : v; }
