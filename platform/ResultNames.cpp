@@ -15,7 +15,7 @@ struct ResultName {
 
 // Sorted by code. Codes that several names share carry one of them.
 constexpr ResultName kResultNames[] = {
-{0x80004001u, "DDERR_UNSUPPORTED"},
+    {0x80004001u, "DDERR_UNSUPPORTED"},
     {0x80004002u, "DSERR_NOINTERFACE"},
     {0x80004005u, "DSERR_GENERIC"},
     {0x80040110u, "DSERR_NOAGGREGATION"},
@@ -216,8 +216,8 @@ std::string HResultToName(HRESULT result)
 {
     const auto code = uint32_t(result);
     const auto* end = std::end(kResultNames);
-    const auto* found =
-        std::lower_bound(std::begin(kResultNames), end, code, [](const ResultName& r, uint32_t c) { return r.code < c; });
+    const auto* found = std::lower_bound(std::begin(kResultNames), end, code,
+                                         [](const ResultName& r, uint32_t c) { return r.code < c; });
     if (found != end && found->code == code)
         return found->name;
     std::string hex;

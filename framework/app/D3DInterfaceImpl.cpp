@@ -107,8 +107,8 @@ bool D3DInterfaceImpl::CreateDevice()
         limits.maxAspect = 65536;
     limits.memory = caps.textureMemory;
     linearFilter_ = false;
-    supportedFormats =
-        caps.textureFormats & (TEXTURE_FORMAT_A8R8G8B8 | TEXTURE_FORMAT_A4R4G4B4 | TEXTURE_FORMAT_R5G6B5);
+    supportedFormats = caps.textureFormats &
+                       (TEXTURE_FORMAT_A8R8G8B8 | TEXTURE_FORMAT_A4R4G4B4 | TEXTURE_FORMAT_R5G6B5);
     SetupViewport();
     device_->Clear(0xFF000000u);
     return true;
@@ -252,7 +252,8 @@ void D3DInterfaceImpl::FillPoly(const Point* points, int count, const Rect* clip
         polygon.Add(MakeVertex(x, y, c));
     }
     if (!clip) {
-        DrawUntextured(PrimitiveType::TriangleFan, polygon.Data(), uint32_t(polygon.Size()), "DrawPrimitive (FillPoly)");
+        DrawUntextured(PrimitiveType::TriangleFan, polygon.Data(), uint32_t(polygon.Size()),
+                       "DrawPrimitive (FillPoly)");
         return;
     }
     D3DCheckResult("SetTexture NULL", device_->SetTexture(nullptr));
@@ -374,8 +375,9 @@ void D3DInterfaceImpl::Blt(const TriangleVertex* vertices, int triangleCount, co
                 if (polygon.Size() <= 2)
                     continue;
                 D3DCheckResult("SetTexture gTexture", device_->SetTexture(piece.texture));
-                D3DCheckResult("DrawPrimitive (Tri) 4", device_->DrawPrimitive(PrimitiveType::TriangleFan,
-                                                                               polygon.Data(), uint32_t(polygon.Size())));
+                D3DCheckResult("DrawPrimitive (Tri) 4",
+                               device_->DrawPrimitive(PrimitiveType::TriangleFan, polygon.Data(),
+                                                      uint32_t(polygon.Size())));
             }
         }
     }
@@ -397,7 +399,8 @@ void D3DInterfaceImpl::BltTransformed(const Color& color, const Rect& sourceRect
         SetLinearFilter(true);
         Matrix3x3 m = Matrix3x3::Product(TopTransform(), Matrix3x3::Product(Translation(x, y), matrix));
         if (center)
-            m = Matrix3x3::Product(m, Translation(-float(sourceRect.width) / 2.0f, -float(sourceRect.height) / 2.0f));
+            m = Matrix3x3::Product(m,
+                                   Translation(-float(sourceRect.width) / 2.0f, -float(sourceRect.height) / 2.0f));
         data.BltTransformed(*device_, m, c, sourceRect, clip, 0.0f, 0.0f, false);
         return;
     }
@@ -454,7 +457,8 @@ void D3DInterfaceImpl::TextureBlt(MemoryImage* source, float x, float y, const R
 }
 
 void D3DInterfaceImpl::TextureBltTransformed(MemoryImage* source, const Matrix3x3& matrix, const Color& color,
-                                             const Rect& sourceRect, const Rect& clip, float x, float y, bool center)
+                                             const Rect& sourceRect, const Rect& clip, float x, float y,
+                                             bool center)
 {
     if (!device_ || !sceneOpen_ || !source || !source->textureData)
         return;

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <new>
-#include <vector>
 
 namespace Quib {
 
@@ -20,9 +19,18 @@ bool TakeFault(std::atomic<int>& counter)
 }
 
 // Four bits to eight by repeating them; five and six likewise.
-inline uint32_t Expand4(uint32_t v) { return (v << 4) | v; }
-inline uint32_t Expand5(uint32_t v) { return (v << 3) | (v >> 2); }
-inline uint32_t Expand6(uint32_t v) { return (v << 2) | (v >> 4); }
+inline uint32_t Expand4(uint32_t v)
+{
+    return (v << 4) | v;
+}
+inline uint32_t Expand5(uint32_t v)
+{
+    return (v << 3) | (v >> 2);
+}
+inline uint32_t Expand6(uint32_t v)
+{
+    return (v << 2) | (v >> 4);
+}
 
 // A texture in memory: its texels in its own format, and for the 16-bit
 // formats the same texels as 0xAARRGGBB words, remade after a write lock.
@@ -121,7 +129,9 @@ private:
 // An ARGB colour as a value of the surface format.
 uint32_t SurfaceValue(uint32_t argb, const PixelFormat& f)
 {
-    const auto put = [](uint32_t c8, const PixelChannel& ch) { return ((c8 >> (8 - ch.bits)) << ch.shift) & ch.mask; };
+    const auto put = [](uint32_t c8, const PixelChannel& ch) {
+        return ((c8 >> (8 - ch.bits)) << ch.shift) & ch.mask;
+    };
     return put((argb >> 16) & 255, f.red) | put((argb >> 8) & 255, f.green) | put(argb & 255, f.blue);
 }
 
@@ -323,7 +333,8 @@ HRESULT SoftwareDevice3D::DrawPrimitive(PrimitiveType type, const DeviceVertex* 
     if (Failed(locked))
         return locked;
     const PixelBuffer target = PixelBuffer::FromSurface(desc);
-    const DeviceClip clip{viewport_.x, viewport_.y, int(std::min<int64_t>(int64_t(viewport_.x) + viewport_.width, INT32_MAX)),
+    const DeviceClip clip{viewport_.x, viewport_.y,
+                          int(std::min<int64_t>(int64_t(viewport_.x) + viewport_.width, INT32_MAX)),
                           int(std::min<int64_t>(int64_t(viewport_.y) + viewport_.height, INT32_MAX))};
     DeviceTexels texels;
     if (texture)

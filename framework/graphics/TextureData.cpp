@@ -118,8 +118,8 @@ uint64_t TextureData::LayoutBytes(TextureFormat textureFormat) const
         return 0;
     const auto area = [](const TextureSize& s) { return uint64_t(s.width) * uint64_t(s.height); };
     const uint64_t inner = uint64_t(columns - 1) * uint64_t(rows - 1) * area({pieceWidth, pieceHeight});
-    const uint64_t texels = inner + uint64_t(rows - 1) * area(lastColumn_) + uint64_t(columns - 1) * area(lastRow_) +
-                            area(corner_);
+    const uint64_t texels = inner + uint64_t(rows - 1) * area(lastColumn_) +
+                            uint64_t(columns - 1) * area(lastRow_) + area(corner_);
     return texels * TextureFormatBytes(textureFormat);
 }
 
@@ -184,8 +184,8 @@ TextureFormat TextureData::CreateTextures(MemoryImage& image, Device3D& device, 
                     format = 0;
                     return 0;
                 }
-                const HRESULT made =
-                    device.CreateTexture(uint32_t(size.width), uint32_t(size.height), chosen, &piece.texture);
+                const HRESULT made = device.CreateTexture(uint32_t(size.width), uint32_t(size.height), chosen,
+                                                          &piece.texture);
                 if (D3DCheckResult("CreateTexture", made)) {
                     format = 0;
                     return 0;
@@ -322,7 +322,8 @@ void TextureData::Blt(Device3D& device, float x, float y, const Rect& sourceRect
     ForEachPart(sourceRect, [&](const TexturePiece& piece, float u0, float v0, float u1, float v1, float px,
                                 float py, float w, float h) {
         const float left = x - 0.5f + px, top = y - 0.5f + py;
-        const DeviceVertex quad[4] = {MakeVertex(left, top, color, u0, v0), MakeVertex(left, top + h, color, u0, v1),
+        const DeviceVertex quad[4] = {MakeVertex(left, top, color, u0, v0),
+                                      MakeVertex(left, top + h, color, u0, v1),
                                       MakeVertex(left + w, top, color, u1, v0),
                                       MakeVertex(left + w, top + h, color, u1, v1)};
         D3DCheckResult("SetTexture gTexture", device.SetTexture(piece.texture));
@@ -338,8 +339,8 @@ void TextureData::BltTransformed(Device3D& device, const Matrix3x3& matrix, uint
     const float shiftX = (center ? 0.0f : -0.5f) + x, shiftY = (center ? 0.0f : -0.5f) + y;
     const auto& m = matrix.m;
     const auto place = [&](float px, float py, float u, float v) {
-        return MakeVertex(m[0][0] * px + m[0][1] * py + m[0][2] + shiftX, m[1][0] * px + m[1][1] * py + m[1][2] + shiftY,
-                          color, u, v);
+        return MakeVertex(m[0][0] * px + m[0][1] * py + m[0][2] + shiftX,
+                          m[1][0] * px + m[1][1] * py + m[1][2] + shiftY, color, u, v);
     };
     const auto inside = [&](const DeviceVertex& v) {
         return v.x >= float(clip->x) && v.x < float(int64_t(clip->x) + clip->width) && v.y >= float(clip->y) &&
@@ -359,8 +360,9 @@ void TextureData::BltTransformed(Device3D& device, const Matrix3x3& matrix, uint
             polygon.Add(p2);
             ClipVerticesToRect(polygon, *clip);
             if (polygon.Size() >= 3)
-                D3DCheckResult("DrawPrimitive (Tri) 2", device.DrawPrimitive(PrimitiveType::TriangleFan, polygon.Data(),
-                                                                             uint32_t(polygon.Size())));
+                D3DCheckResult("DrawPrimitive (Tri) 2",
+                               device.DrawPrimitive(PrimitiveType::TriangleFan, polygon.Data(),
+                                                    uint32_t(polygon.Size())));
             return;
         }
         const DeviceVertex strip[4] = {p0, p1, p2, p3};

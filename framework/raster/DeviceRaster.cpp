@@ -31,7 +31,10 @@ inline uint32_t Channel16(int32_t v)
     return v <= 0 ? 0u : v >= (255 << 16) ? 255u : (uint32_t(v) + 0x8000) >> 16;
 }
 
-inline int Clamp(int v, int low, int high) { return v < low ? low : v > high ? high : v; }
+inline int Clamp(int v, int low, int high)
+{
+    return v < low ? low : v > high ? high : v;
+}
 
 // Destination pixel access, per layout.
 struct Target32 {
@@ -210,7 +213,10 @@ struct Destination {
     int bytes = 0;
 };
 
-bool EightBitChannel(const PixelChannel& c) { return c.bits == 8 && c.mask == (255u << c.shift); }
+bool EightBitChannel(const PixelChannel& c)
+{
+    return c.bits == 8 && c.mask == (255u << c.shift);
+}
 
 Destination MakeDestination(const PixelFormat& f)
 {
@@ -234,8 +240,8 @@ Destination MakeDestination(const PixelFormat& f)
 bool UsableTarget(const PixelBuffer& target, const Destination& d, DeviceClip& clip)
 {
     if (d.kind == Destination::None || !target.bits || target.width <= 0 || target.height <= 0 ||
-        target.width > kMaxTargetSize || target.height > kMaxTargetSize ||
-        target.pitch < target.width * d.bytes || target.pitch % d.bytes != 0)
+        target.width > kMaxTargetSize || target.height > kMaxTargetSize || target.pitch < target.width * d.bytes ||
+        target.pitch % d.bytes != 0)
         return false;
     clip.left = std::max(clip.left, 0);
     clip.top = std::max(clip.top, 0);
@@ -394,7 +400,8 @@ void DrawLine(const TriangleVertex& a, const TriangleVertex& b, const PixelConte
             c[i] = uint32_t(double(ca[i]) + t * (double(cb[i]) - double(ca[i])));
         uint32_t texel = 0xFFFFFFFFu;
         if (ctx.texture) {
-            const float u = float(a.u + t * (double(b.u) - a.u)) * tw, v = float(a.v + t * (double(b.v) - a.v)) * th;
+            const float u = float(a.u + t * (double(b.u) - a.u)) * tw,
+                        v = float(a.v + t * (double(b.v) - a.v)) * th;
             const int32_t fu = ToFixed(ClampFinite(u, -kTexelRange, tw + kTexelRange));
             const int32_t fv = ToFixed(ClampFinite(v, -kTexelRange, th + kTexelRange));
             texel = ctx.state.linear ? SampleLinear(*ctx.texture, fu, fv) : SampleNearest(*ctx.texture, fu, fv);

@@ -22,12 +22,24 @@ inline int64_t Mul64(int64_t a, int64_t b)
 {
     return static_cast<int64_t>(static_cast<uint64_t>(a) * static_cast<uint64_t>(b));
 }
-inline int32_t Ceil16(int32_t a) { return static_cast<int32_t>((int64_t{a} + 0xFFFF) >> 16); }
-inline int64_t Up16(int32_t a) { return (int64_t{a} + 0xFFFF) & ~int64_t{0xFFFF}; }
+inline int32_t Ceil16(int32_t a)
+{
+    return static_cast<int32_t>((int64_t{a} + 0xFFFF) >> 16);
+}
+inline int64_t Up16(int32_t a)
+{
+    return (int64_t{a} + 0xFFFF) & ~int64_t{0xFFFF};
+}
 // Reciprocal of a non-zero 16.16 difference as a 32.32 number.
-inline int64_t Recip(int64_t d) { return (int64_t{1} << 48) / d; }
+inline int64_t Recip(int64_t d)
+{
+    return (int64_t{1} << 48) / d;
+}
 // (a x b) >> shift, narrowed to a 32-bit value.
-inline int32_t MulShift(int64_t a, int64_t b, int shift) { return static_cast<int32_t>(Mul64(a, b) >> shift); }
+inline int32_t MulShift(int64_t a, int64_t b, int shift)
+{
+    return static_cast<int32_t>(Mul64(a, b) >> shift);
+}
 
 // Walks the rows and spans of the triangle and calls span(pixel, count, q,
 // dq) with the NQ interpolants (corner fields First.. of x, y, alpha, red,
@@ -100,7 +112,7 @@ inline void ScanConvert(const FixedCorner* corners, uint8_t* bits, int pitch, Sp
                     q[i] = Add32(qL[i], MulShift(dqX[i], lead, 16));
                     if (start > c0)
                         q[i] = Add32(q[i], static_cast<int32_t>(static_cast<uint32_t>(dqX[i]) *
-                                                                  static_cast<uint32_t>(start - c0)));
+                                                                static_cast<uint32_t>(start - c0)));
                 }
                 span(row + std::ptrdiff_t{start} * BPP, end - start, q, dqX);
             }

@@ -62,10 +62,24 @@ TEST(D3DInterface, DeviceStartTakesItsTextureLimits)
 {
     constexpr TextureFormat three = TEXTURE_FORMAT_A8R8G8B8 | TEXTURE_FORMAT_A4R4G4B4 | TEXTURE_FORMAT_R5G6B5;
     const LimitRow rows[] = {
-        {"large sides capped at 1024, no proportion limit", 4096, 4096, 1, 1, 0, three, {1024, 1024, 1, 1, 65536},
+        {"large sides capped at 1024, no proportion limit",
+         4096,
+         4096,
+         1,
+         1,
+         0,
+         three,
+         {1024, 1024, 1, 1, 65536},
          three},
         {"no maximum reported: 64 everywhere", 0, 0, 1, 1, 0, three, {64, 64, 64, 64, 1}, three},
-        {"a minimum of 0 becomes 1", 512, 256, 8, 0, 8, TEXTURE_FORMAT_A8R8G8B8, {512, 256, 8, 1, 8},
+        {"a minimum of 0 becomes 1",
+         512,
+         256,
+         8,
+         0,
+         8,
+         TEXTURE_FORMAT_A8R8G8B8,
+         {512, 256, 8, 1, 8},
          TEXTURE_FORMAT_A8R8G8B8},
         {"no palettes", 1024, 1024, 1, 1, 1, three | TEXTURE_FORMAT_PALETTE8, {1024, 1024, 1, 1, 1}, three},
     };
@@ -103,15 +117,15 @@ TEST(D3DInterface, OneScenePerFrameWithTheFrameStates)
     DeviceScreen s;
     s.d3d().FillRect(Rect(1, 1, 2, 2), Color(255, 0, 0), DRAWMODE_NORMAL);
     s.d3d().FillRect(Rect(1, 1, 2, 2), Color(255, 0, 0), DRAWMODE_ADDITIVE);
-    EXPECT_EQ(s.device->calls, (std::vector<std::string>{
-                                   "SetRenderTarget", "BeginScene", "SetBlend SourceAlpha InverseSourceAlpha",
-                                   "SetFilter Point", "SetAlphaOp Modulate",
-                                   // the first rectangle
-                                   "SetBlend SourceAlpha InverseSourceAlpha", "SetColorArg Texture",
-                                   "SetTexture null", "Draw Strip 4",
-                                   // the second: the scene is open
-                                   "SetBlend SourceAlpha One", "SetColorArg Texture", "SetTexture null",
-                                   "Draw Strip 4"}));
+    EXPECT_EQ(s.device->calls,
+              (std::vector<std::string>{"SetRenderTarget", "BeginScene", "SetBlend SourceAlpha InverseSourceAlpha",
+                                        "SetFilter Point", "SetAlphaOp Modulate",
+                                        // the first rectangle
+                                        "SetBlend SourceAlpha InverseSourceAlpha", "SetColorArg Texture",
+                                        "SetTexture null", "Draw Strip 4",
+                                        // the second: the scene is open
+                                        "SetBlend SourceAlpha One", "SetColorArg Texture", "SetTexture null",
+                                        "Draw Strip 4"}));
     EXPECT_TRUE(s.d3d().SceneOpen());
     D3DCheckResult("DrawPrimitive (Rect)", DDERR_SURFACELOST);
     s.d3d().EndDraw();
@@ -151,8 +165,8 @@ TEST(D3DInterface, NothingReachesTheDeviceWhileSuspended)
     s.d3d().FillRect(Rect(1, 1, 2, 2), Color(255, 0, 0), DRAWMODE_NORMAL);
     s.d3d().FillPoly(tri, 3, nullptr, Color(255, 0, 0), DRAWMODE_NORMAL, 0, 0);
     s.d3d().DrawLine(Color(255, 0, 0), DRAWMODE_NORMAL, 0, 0, 5, 5);
-    s.d3d().BltTransformed(Color::White, Rect(0, 0, 2, 2), image.get(), nullptr, DRAWMODE_NORMAL, Matrix3x3(), false,
-                           0, 0, false);
+    s.d3d().BltTransformed(Color::White, Rect(0, 0, 2, 2), image.get(), nullptr, DRAWMODE_NORMAL, Matrix3x3(),
+                           false, 0, 0, false);
     EXPECT_FALSE(s.d3d().PrepareTexture(image.get(), DRAWMODE_NORMAL, false));
     EXPECT_TRUE(s.device->calls.empty());
     EXPECT_EQ(image->textureData, nullptr);
@@ -308,7 +322,8 @@ TEST(D3DInterface, TexturedTrianglesOfOnePieceGoOutInBatches)
         t[i].color = i == 1 ? 0x80112233u : 0u;
     }
     s.d3d().Blt(t.data(), 250, Color(255, 0, 0, 255), DRAWMODE_NORMAL, image.get(), 10, 20, true);
-    EXPECT_EQ(s.device->Calls("Draw"), (std::vector<std::string>{"Draw List 300", "Draw List 300", "Draw List 150"}));
+    EXPECT_EQ(s.device->Calls("Draw"),
+              (std::vector<std::string>{"Draw List 300", "Draw List 300", "Draw List 150"}));
     const DeviceVertex& first = s.device->draws[0].vertices[0];
     const DeviceVertex& second = s.device->draws[0].vertices[1];
     EXPECT_EQ(first.x, 10);
@@ -376,8 +391,8 @@ TEST(D3DInterface, TransformedDrawsStripsInsideTheClipAndFansAcrossIt)
     // Centred: the source's middle at the matrix origin plus the offsets,
     // without the half-pixel shift.
     auto big = s.Image(std::vector<uint32_t>(100 * 50, 0xFFFFFFFF), 100, 50);
-    s.d3d().BltTransformed(Color::White, Rect(0, 0, 100, 50), big.get(), nullptr, DRAWMODE_NORMAL, Matrix3x3(), false,
-                           200, 100, true);
+    s.d3d().BltTransformed(Color::White, Rect(0, 0, 100, 50), big.get(), nullptr, DRAWMODE_NORMAL, Matrix3x3(),
+                           false, 200, 100, true);
     EXPECT_EQ(s.device->draws.back().vertices[0].x, 150.0f);
     EXPECT_EQ(s.device->draws.back().vertices[0].y, 75.0f);
 }
@@ -474,9 +489,8 @@ TEST(D3DInterface, FailedDrawsAreRecordedForThePresentation)
 {
     DeviceScreen s;
     std::vector<std::string> written;
-    SetD3DRuntimeErrorWriter([&](const std::string& name, const std::string& value) {
-        written.push_back(name + "=" + value);
-    });
+    SetD3DRuntimeErrorWriter(
+        [&](const std::string& name, const std::string& value) { written.push_back(name + "=" + value); });
     s.device->drawResult = DDERR_SURFACELOST;
     s.d3d().FillRect(Rect(0, 0, 4, 4), Color(255, 0, 0), DRAWMODE_NORMAL);
     EXPECT_EQ(D3DErrorText(), "DrawPrimitive (Rect): DDERR_SURFACELOST");

@@ -105,8 +105,8 @@ bool NearHardEdge(int x, int y, const std::vector<Quad>& quads)
 {
     for (const Quad& q : quads)
         for (int i = 0; i < 4; ++i)
-            if (SegmentDistance(float(x) + 0.5f, float(y) + 0.5f, q.x[i], q.y[i], q.x[(i + 1) % 4], q.y[(i + 1) % 4]) <
-                2.0f)
+            if (SegmentDistance(float(x) + 0.5f, float(y) + 0.5f, q.x[i], q.y[i], q.x[(i + 1) % 4],
+                                q.y[(i + 1) % 4]) < 2.0f)
                 return true;
     return false;
 }

@@ -16,9 +16,8 @@ struct RecordedWrites {
     RecordedWrites()
     {
         ClearD3DErrorText();
-        SetD3DRuntimeErrorWriter([this](const std::string& name, const std::string& value) {
-            writes.emplace_back(name, value);
-        });
+        SetD3DRuntimeErrorWriter(
+            [this](const std::string& name, const std::string& value) { writes.emplace_back(name, value); });
     }
     ~RecordedWrites()
     {

@@ -38,12 +38,12 @@ TEST(TextureSize, ChooseTable)
         {64, 64, Limits(1024), {64, 64}},
         {65, 3, Limits(1024), {128, 4}},
         {1000, 700, Limits(1024), {1024, 1024}},
-        {3000, 10, Limits(1024), {1024, 16}},       // the maximum once reached
-        {5, 5, Limits(1024, 16), {16, 16}},         // the minimum
-        {256, 2, Limits(1024, 1, 8), {256, 32}},    // the short side doubled to 1 : 8
+        {3000, 10, Limits(1024), {1024, 16}},    // the maximum once reached
+        {5, 5, Limits(1024, 16), {16, 16}},      // the minimum
+        {256, 2, Limits(1024, 1, 8), {256, 32}}, // the short side doubled to 1 : 8
         {2, 300, Limits(256, 1, 4), {64, 256}},
         {0, 0, Limits(1024), {1, 1}},
-        {100, 100, Limits(64, 64, 1), {64, 64}},   // a device without limits of its own
+        {100, 100, Limits(64, 64, 1), {64, 64}}, // a device without limits of its own
     };
     for (const Row& row : rows)
         EXPECT_EQ(TextureSize::Choose(row.w, row.h, row.limits), row.want) << row.w << " x " << row.h;
@@ -60,13 +60,40 @@ TEST(TextureData, LayoutTable)
         std::vector<TextureSize> sizes; // row-major
     };
     const Row rows[] = {
-        {"one piece under a 1024 limit", 1000, 700, Limits(1024), 1, 1, 1024, 1024, 0.9765625f, 0.68359375f,
+        {"one piece under a 1024 limit",
+         1000,
+         700,
+         Limits(1024),
+         1,
+         1,
+         1024,
+         1024,
+         0.9765625f,
+         0.68359375f,
          {{1024, 1024}}},
         {"a 256 limit: remainders round up to 256 too", 1000, 700, Limits(256), 4, 3, 256, 256, 3.90625f, 2.734375f,
          std::vector<TextureSize>(12, TextureSize{256, 256})},
-        {"a last column of its own size", 300, 40, Limits(256, 1, 8), 2, 1, 256, 64, 300.0f / 256, 40.0f / 64,
+        {"a last column of its own size",
+         300,
+         40,
+         Limits(256, 1, 8),
+         2,
+         1,
+         256,
+         64,
+         300.0f / 256,
+         40.0f / 64,
          {{256, 64}, {64, 64}}},
-        {"last column, last row and corner", 300, 200, Limits(128), 3, 2, 128, 128, 300.0f / 128, 200.0f / 128,
+        {"last column, last row and corner",
+         300,
+         200,
+         Limits(128),
+         3,
+         2,
+         128,
+         128,
+         300.0f / 128,
+         200.0f / 128,
          {{128, 128}, {128, 128}, {64, 128}, {128, 128}, {128, 128}, {64, 128}}},
         {"an empty image has no pieces", 0, 0, Limits(1024), 0, 0, 1, 1, 0, 0, {}},
     };
@@ -169,9 +196,8 @@ TEST(TextureData, UploadRepeatsTheEdgeTexels)
     Fill(tall, q, 3, 3);
     TextureData data2;
     ASSERT_EQ(data2.CreateTextures(tall, device, Limits(1024), supported), TEXTURE_FORMAT_A8R8G8B8);
-    EXPECT_EQ(Texels(data2.pieces[0]),
-              (std::vector<uint32_t>{q[0], q[1], q[2], q[2], q[3], q[4], q[5], q[5], q[6], q[7], q[8], q[8], q[6], q[7],
-                                     q[8], q[8]}));
+    EXPECT_EQ(Texels(data2.pieces[0]), (std::vector<uint32_t>{q[0], q[1], q[2], q[2], q[3], q[4], q[5], q[5], q[6],
+                                                              q[7], q[8], q[8], q[6], q[7], q[8], q[8]}));
 
     // Pieces of a cut image: each holds its own part, the last column its
     // remainder with the edge repeated.

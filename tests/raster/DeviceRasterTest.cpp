@@ -113,7 +113,8 @@ void RefSample(const RefTexture& t, double u, double v, bool linear, double out[
     const int x0 = int(std::floor(uu)), y0 = int(std::floor(vv));
     const double fx = uu - x0, fy = vv - y0;
     for (int i = 0; i < 4; ++i)
-        out[i] = (1 - fx) * (1 - fy) * t.Channel(x0, y0, shifts[i]) + fx * (1 - fy) * t.Channel(x0 + 1, y0, shifts[i]) +
+        out[i] = (1 - fx) * (1 - fy) * t.Channel(x0, y0, shifts[i]) +
+                 fx * (1 - fy) * t.Channel(x0 + 1, y0, shifts[i]) +
                  (1 - fx) * fy * t.Channel(x0, y0 + 1, shifts[i]) + fx * fy * t.Channel(x0 + 1, y0 + 1, shifts[i]);
 }
 
@@ -146,7 +147,10 @@ TriangleVertex Vtx(float x, float y, float u, float v, uint32_t color)
     return c;
 }
 
-double Cross(double ax, double ay, double bx, double by) { return ax * by - ay * bx; }
+double Cross(double ax, double ay, double bx, double by)
+{
+    return ax * by - ay * bx;
+}
 
 // ---- The random cases.
 
@@ -189,8 +193,8 @@ TEST_P(DeviceRasterReference, RandomTrianglesMatchTheReference)
         TriangleVertex c[3];
         for (TriangleVertex& k : c)
             k = Vtx(float(RandomDouble(rng, -8, w + 8)), float(RandomDouble(rng, -8, h + 8)),
-                       float(RandomDouble(rng, -0.3, 1.3)), float(RandomDouble(rng, -0.3, 1.3)),
-                       oneColour ? colour0 : RandomPixel(rng));
+                    float(RandomDouble(rng, -0.3, 1.3)), float(RandomDouble(rng, -0.3, 1.3)),
+                    oneColour ? colour0 : RandomPixel(rng));
         const DeviceClip clip{RandomInt(rng, -5, 10), RandomInt(rng, -5, 10), RandomInt(rng, 25, w + 5),
                               RandomInt(rng, 20, h + 5)};
         RasterizeDeviceTriangle(c[0], c[1], c[2], textured ? &tex : nullptr, state, target.Buffer(), clip);
@@ -250,10 +254,12 @@ TEST_P(DeviceRasterReference, RandomTrianglesMatchTheReference)
                 // then keeps the channel's top bits, a step of 8 (4 for
                 // 6-bit green) either way.
                 for (int i = 0; i < 3; ++i) {
-                    const int bits = i == 0 ? target.format.red.bits : i == 1 ? target.format.green.bits
-                                                                              : target.format.blue.bits;
+                    const int bits = i == 0   ? target.format.red.bits
+                                     : i == 1 ? target.format.green.bits
+                                              : target.format.blue.bits;
                     const int step = 1 << (8 - bits);
-                    const double lo = std::floor((want[i] - 5) / step) * step, hi = std::floor((want[i] + 5) / step) * step;
+                    const double lo = std::floor((want[i] - 5) / step) * step,
+                                 hi = std::floor((want[i] + 5) / step) * step;
                     ASSERT_TRUE(got[i] >= lo && got[i] <= hi)
                         << "(" << x << ", " << y << ") channel " << i << ": " << got[i] << ", exact " << want[i];
                 }
@@ -263,7 +269,9 @@ TEST_P(DeviceRasterReference, RandomTrianglesMatchTheReference)
 }
 
 INSTANTIATE_TEST_SUITE_P(Targets, DeviceRasterReference, ::testing::ValuesIn(kDestLayouts),
-                         [](const ::testing::TestParamInfo<DestLayout>& info) { return std::string(info.param.name); });
+                         [](const ::testing::TestParamInfo<DestLayout>& info) {
+                             return std::string(info.param.name);
+                         });
 
 // Two triangles sharing an edge blend each pixel once: no seam, no pixel
 // blended twice.
@@ -338,8 +346,8 @@ TEST(DeviceRaster, BlendTable)
         const DeviceTexels tex{&texel, 1, 1};
         DevicePixelState state{row.source, row.destination, row.colorFromTexture, row.alphaModulate, false};
         const uint32_t c = row.diffuse;
-        RasterizeDeviceTriangle(Vtx(-0.5f, -0.5f, 0, 0, c), Vtx(3.5f, -0.5f, 1, 0, c),
-                                Vtx(-0.5f, 3.5f, 0, 1, c), &tex, state, target.Buffer(), {0, 0, 4, 4});
+        RasterizeDeviceTriangle(Vtx(-0.5f, -0.5f, 0, 0, c), Vtx(3.5f, -0.5f, 1, 0, c), Vtx(-0.5f, 3.5f, 0, 1, c),
+                                &tex, state, target.Buffer(), {0, 0, 4, 4});
         EXPECT_EQ(target.Raw(0, 0) & 0xFFFFFF, row.want);
     }
 }
@@ -375,8 +383,7 @@ TEST(DeviceRaster, SamplingAtPixelCentresClampedToTheEdge)
     // Pixel x samples u = -1 + (x + 0.5) / 2.
     EXPECT_EQ(SampleRow(-1, 3, false), (std::vector<uint32_t>{R, R, R, B, B, B, B, B}));
     // Pixel x samples texel coordinate (x + 0.5) / 4 - 0.5 from texel 0's centre.
-    EXPECT_EQ(SampleRow(0, 1, true),
-              (std::vector<uint32_t>{R, R, 0xDF0020, 0x9F0060, 0x60009F, 0x2000DF, B, B}));
+    EXPECT_EQ(SampleRow(0, 1, true), (std::vector<uint32_t>{R, R, 0xDF0020, 0x9F0060, 0x60009F, 0x2000DF, B, B}));
 }
 
 struct LineRow {
@@ -417,9 +424,14 @@ TEST(DeviceRaster, WritesStayInsideTheClip)
 {
     const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
     const float corners[][6] = {
-        {-1e30f, -1e30f, 1e30f, 0, 0, 1e30f}, {inf, 0, 0, inf, 5, 5},   {nan, 1, 2, 3, 4, 5},
-        {-3, -3, 100, 4, 4, 100},              {5, 5, 5, 5, 5, 5},       {0, 0, 1e-7f, 0, 0, 50},
-        {-1e9f, 5, 1e9f, 5.5f, -1e9f, 6},      {2, 2, 2e9f, 3, 2, 2e9f},
+        {-1e30f, -1e30f, 1e30f, 0, 0, 1e30f},
+        {inf, 0, 0, inf, 5, 5},
+        {nan, 1, 2, 3, 4, 5},
+        {-3, -3, 100, 4, 4, 100},
+        {5, 5, 5, 5, 5, 5},
+        {0, 0, 1e-7f, 0, 0, 50},
+        {-1e9f, 5, 1e9f, 5.5f, -1e9f, 6},
+        {2, 2, 2e9f, 3, 2, 2e9f},
     };
     for (const DestLayout& layout : kDestLayouts) {
         for (const auto& k : corners) {

@@ -21,9 +21,11 @@ public:
     };
 
     HRESULT GetCaps(DeviceCaps* caps) const override { return device.GetCaps(caps); }
-    HRESULT CreateTexture(uint32_t w, uint32_t h, TextureFormat format, std::shared_ptr<DeviceTexture>* out) override
+    HRESULT CreateTexture(uint32_t w, uint32_t h, TextureFormat format,
+                          std::shared_ptr<DeviceTexture>* out) override
     {
-        calls.push_back("CreateTexture " + std::to_string(w) + "x" + std::to_string(h) + " " + std::to_string(format));
+        calls.push_back("CreateTexture " + std::to_string(w) + "x" + std::to_string(h) + " " +
+                        std::to_string(format));
         return device.CreateTexture(w, h, format, out);
     }
     HRESULT SetRenderTarget(DisplaySurface* surface) override

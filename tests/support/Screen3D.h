@@ -65,12 +65,14 @@ struct TestScreen {
         }
         d3d.EndDraw();
         const PixelFormat& f = display.layout;
-        const auto channel = [](uint32_t v, const PixelChannel& c) { return ((v & c.mask) >> c.shift) << (8 - c.bits); };
+        const auto channel = [](uint32_t v, const PixelChannel& c) {
+            return ((v & c.mask) >> c.shift) << (8 - c.bits);
+        };
         for (int y = 0; y < screen.height; ++y)
             for (int x = 0; x < screen.width; ++x) {
                 const uint32_t v = screen.surface->PixelAt(uint32_t(x), uint32_t(y));
-                out[size_t(y) * size_t(screen.width) + size_t(x)] =
-                    0xFF000000u | (channel(v, f.red) << 16) | (channel(v, f.green) << 8) | channel(v, f.blue);
+                out[size_t(y) * size_t(screen.width) + size_t(x)] = 0xFF000000u | (channel(v, f.red) << 16) |
+                                                                    (channel(v, f.green) << 8) | channel(v, f.blue);
             }
         return out;
     }
