@@ -27,7 +27,7 @@ constexpr int kWidth = 96, kHeight = 80;
 // Smooth colour ramps (no sharp steps inside the picture, so that sampling
 // at slightly different places gives close colours), with an alpha disc for
 // the translucent sprite.
-std::vector<uint32_t> Ramp(int w, int h, bool disc)
+std::vector<uint32_t> RampPicture(int w, int h, bool disc)
 {
     std::vector<uint32_t> p(size_t(w) * size_t(h));
     for (int y = 0; y < h; ++y)
@@ -51,17 +51,17 @@ struct Quad {
 
 // The images of a scene, loaded as the application loads pictures
 // (textures never 16-bit), and the background drawn first.
-struct Scene {
+struct DiffScene {
     TestScreen screen;
     DDImage background, sprite, opaque;
 
-    Scene(const DisplayLayoutCase& layout, bool threeD)
+    DiffScene(const DisplayLayoutCase& layout, bool threeD)
         : screen(layout, kWidth, kHeight, threeD), background(&screen.display), sprite(&screen.display),
           opaque(&screen.display)
     {
-        Load(background, Ramp(kWidth, kHeight, false), kWidth, kHeight);
-        Load(sprite, Ramp(24, 24, true), 24, 24);
-        Load(opaque, Ramp(16, 12, false), 16, 12);
+        Load(background, RampPicture(kWidth, kHeight, false), kWidth, kHeight);
+        Load(sprite, RampPicture(24, 24, true), 24, 24);
+        Load(opaque, RampPicture(16, 12, false), 16, 12);
         Graphics g(&screen.screen);
         g.DrawImageAt(&background, 0, 0);
     }
@@ -72,9 +72,9 @@ struct Scene {
     }
 };
 
-using Draw = std::function<void(Scene&, Graphics&, std::vector<Quad>& hardEdges)>;
+using Draw = std::function<void(DiffScene&, Graphics&, std::vector<Quad>& hardEdges)>;
 
-struct Case {
+struct SceneCase {
     const char* name;
     // Largest channel difference allowed on 32-bit and on 16-bit screens.
     int tolerance32;
@@ -111,10 +111,10 @@ bool NearHardEdge(int x, int y, const std::vector<Quad>& quads)
     return false;
 }
 
-void ExpectSameScene(const Case& c, const DisplayLayoutCase& layout)
+void ExpectSameScene(const SceneCase& c, const DisplayLayoutCase& layout)
 {
     ClearD3DErrorText();
-    Scene software(layout, false), device(layout, true);
+    DiffScene software(layout, false), device(layout, true);
     std::vector<Quad> hardEdges, unused;
     {
         Graphics g(&software.screen.screen);
@@ -172,40 +172,40 @@ Quad RotatedQuad(float x, float y, float w, float h, float cx, float cy, double 
     return q;
 }
 
-Quad Box(float x, float y, float w, float h)
+Quad BoxQuad(float x, float y, float w, float h)
 {
     return Quad{{x, x + w, x + w, x}, {y, y, y + h, y + h}};
 }
 
-const Case kCases[] = {
+const SceneCase kCases[] = {
     // Blending rounds exactly on the device and with (a + 1) / 256 in the
     // blitters; on 16-bit screens the blitters weigh the destination with
     // 5-bit alphas, up to three steps of a 5-bit channel.
     {"translucent image at whole positions", 2, 24, false, false,
-     [](Scene& s, Graphics& g, auto&) {
+     [](DiffScene& s, Graphics& g, auto&) {
          g.DrawImageAt(&s.sprite, 10, 10);
          g.DrawImageAt(&s.sprite, 60, 40);
      }},
     {"opaque image at whole positions", 0, 0, false, false,
-     [](Scene& s, Graphics& g, auto&) { g.DrawImageAt(&s.opaque, 33, 21); }},
+     [](DiffScene& s, Graphics& g, auto&) { g.DrawImageAt(&s.opaque, 33, 21); }},
     {"image parts", 2, 24, false, false,
-     [](Scene& s, Graphics& g, auto&) {
+     [](DiffScene& s, Graphics& g, auto&) {
          g.DrawImagePart(&s.sprite, 5, 7, Rect(4, 4, 12, 9));
          g.DrawImagePart(&s.opaque, 50, 30, Rect(3, 2, 10, 8));
      }},
     {"mirrored images", 2, 24, false, false,
-     [](Scene& s, Graphics& g, auto&) {
+     [](DiffScene& s, Graphics& g, auto&) {
          g.DrawImageMirrored(&s.sprite, 10, 10);
          g.DrawImageMirrored(&s.opaque, 50, 40);
      }},
     {"additive image", 1, 8, false, false,
-     [](Scene& s, Graphics& g, auto&) {
+     [](DiffScene& s, Graphics& g, auto&) {
          g.drawMode = DRAWMODE_ADDITIVE;
          g.DrawImageAt(&s.sprite, 20, 15);
          g.DrawImageAt(&s.opaque, 60, 50);
      }},
     {"coloured images", 2, 24, false, false,
-     [](Scene& s, Graphics& g, auto&) {
+     [](DiffScene& s, Graphics& g, auto&) {
          g.colorizeImages = true;
          g.color = Color(255, 128, 64, 160);
          g.DrawImageAt(&s.sprite, 10, 10);
@@ -213,7 +213,7 @@ const Case kCases[] = {
          g.DrawImageAt(&s.opaque, 50, 40);
      }},
     {"clipped image", 2, 24, false, false,
-     [](Scene& s, Graphics& g, auto&) {
+     [](DiffScene& s, Graphics& g, auto&) {
          g.ReplaceClip(15, 15, 10, 10);
          g.DrawImageAt(&s.sprite, 10, 10);
      }},
@@ -223,7 +223,7 @@ const Case kCases[] = {
     // pixels whole (a hard edge, the edge texels repeated) where software
     // blends them by coverage, so those edges are left out.
     {"images at sub-pixel positions", 14, 24, true, false,
-     [](Scene& s, Graphics& g, std::vector<Quad>& edges) {
+     [](DiffScene& s, Graphics& g, std::vector<Quad>& edges) {
          std::mt19937 rng(7);
          for (int i = 0; i < 3; ++i) {
              const float x = float(RandomDouble(rng, 2, 60)), y = float(RandomDouble(rng, 2, 50));
@@ -231,17 +231,17 @@ const Case kCases[] = {
          }
          const float x = float(RandomDouble(rng, 40, 70)), y = float(RandomDouble(rng, 40, 60));
          g.DrawImageSubpixel(&s.opaque, x, y);
-         edges.push_back(Box(x, y, 16, 12));
+         edges.push_back(BoxQuad(x, y, 16, 12));
      }},
     // Enlarged by 3 x 2.5: the device samples at pixel centres, the
     // software filter maps the first and last pixels onto the first and
     // last texels; on a smooth ramp that stays within 8.
     {"stretched opaque image, filtered", 8, 16, true, false,
-     [](Scene& s, Graphics& g, auto&) { g.DrawImageStretched(&s.opaque, Rect(5, 5, 48, 30)); }},
+     [](DiffScene& s, Graphics& g, auto&) { g.DrawImageStretched(&s.opaque, Rect(5, 5, 48, 30)); }},
     // The device takes the texel under each pixel's centre, the blitters
     // the one under its corner: rows and columns may switch a pixel apart.
     {"stretched images, nearest pixel", 2, 16, true, false,
-     [](Scene& s, Graphics& g, auto&) {
+     [](DiffScene& s, Graphics& g, auto&) {
          g.fastStretch = true;
          g.DrawImageStretched(&s.opaque, Rect(5, 5, 48, 30));
          g.DrawImageStretched(&s.sprite, Rect(40, 30, 48, 48));
@@ -253,7 +253,7 @@ const Case kCases[] = {
     // of each other on the ramp, a pixel's move allowed. (The device's own
     // geometry is checked exactly by the half-turn test.)
     {"rotated images", 16, 24, true, false,
-     [](Scene& s, Graphics& g, std::vector<Quad>& edges) {
+     [](DiffScene& s, Graphics& g, std::vector<Quad>& edges) {
          std::mt19937 rng(11);
          for (int i = 0; i < 3; ++i) {
              const double angle = RandomDouble(rng, -1.0, 1.0);
@@ -265,14 +265,14 @@ const Case kCases[] = {
          edges.push_back(RotatedQuad(40, 30, 16, 12, 8, 6, angle));
      }},
     {"clipped rotated image", 16, 24, true, false,
-     [](Scene& s, Graphics& g, auto&) {
+     [](DiffScene& s, Graphics& g, auto&) {
          g.ReplaceClip(15, 15, 20, 20);
          g.DrawImageRotatedAbout(&s.sprite, 18, 18, 12, 12, nullptr, 0.5);
      }},
     // Overlapping fills: on 16-bit screens each blend may round a 5-bit
     // step apart.
     {"filled rectangles", 1, 16, false, false,
-     [](Scene&, Graphics& g, auto&) {
+     [](DiffScene&, Graphics& g, auto&) {
          g.color = Color(255, 0, 0, 128);
          g.FillRectangle(10, 12, 30, 20);
          g.drawMode = DRAWMODE_ADDITIVE;
@@ -283,7 +283,7 @@ const Case kCases[] = {
     // fill by its own edge rule: edges may lie a pixel apart. (16-bit: the
     // blitters' 5-bit weights, as above.)
     {"polygons", 4, 24, true, false,
-     [](Scene&, Graphics& g, auto&) {
+     [](DiffScene&, Graphics& g, auto&) {
          g.color = Color(0, 0, 255, 200);
          const Point p[4] = {{10, 10}, {60, 20}, {50, 70}, {5, 40}};
          g.FillPolygon(p, 4);
@@ -293,7 +293,7 @@ const Case kCases[] = {
          g.FillPolygon(q, 3);
      }},
     {"lines", 1, 8, false, false,
-     [](Scene&, Graphics& g, auto&) {
+     [](DiffScene&, Graphics& g, auto&) {
          g.color = Color(255, 255, 0, 255);
          g.DrawLineSegment(5, 5, 70, 40);
          g.DrawLineSegment(5, 60, 90, 60);
@@ -306,7 +306,7 @@ const Case kCases[] = {
     // Texture coordinates stay inside the texels: at exactly 1 the device
     // repeats the edge texel while the software rasterizer reads past it.
     {"textured triangles", 0, 0, false, true,
-     [](Scene& s, Graphics& g, auto&) {
+     [](DiffScene& s, Graphics& g, auto&) {
          const float lo = 0.02f, hi = 0.98f;
          const TriangleVertex t[6] = {{10, 10, lo, lo, 0}, {60, 15, hi, lo, 0}, {20, 60, lo, hi, 0},
                                       {60, 15, hi, lo, 0}, {70, 70, hi, hi, 0}, {20, 60, lo, hi, 0}};
@@ -318,7 +318,7 @@ class DisplayDifferential : public ::testing::TestWithParam<DisplayLayoutCase> {
 
 TEST_P(DisplayDifferential, SoftwareBlittersAndDeviceDrawTheSameScene)
 {
-    for (const Case& c : kCases) {
+    for (const SceneCase& c : kCases) {
         SCOPED_TRACE(c.name);
         if (c.textured && GetParam().bitCount == 32 && GetParam().redMask != 0x00FF0000)
             continue;

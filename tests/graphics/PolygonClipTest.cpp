@@ -20,7 +20,7 @@ DeviceVertex ClipVertex(float x, float y, float u = 0, float v = 0, uint32_t col
     return d;
 }
 
-VertexList Polygon(const std::vector<std::pair<float, float>>& points)
+VertexList ClipPolygonOf(const std::vector<std::pair<float, float>>& points)
 {
     VertexList list;
     for (const auto& [x, y] : points)
@@ -28,7 +28,7 @@ VertexList Polygon(const std::vector<std::pair<float, float>>& points)
     return list;
 }
 
-std::vector<std::pair<float, float>> Points(const VertexList& list)
+std::vector<std::pair<float, float>> ClipPoints(const VertexList& list)
 {
     std::vector<std::pair<float, float>> out;
     for (size_t i = 0; i < list.Size(); ++i)
@@ -60,10 +60,10 @@ TEST(PolygonClip, RectangleClipping)
     };
     for (const RectClipRow& row : rows) {
         SCOPED_TRACE(row.name);
-        VertexList list = Polygon(row.polygon);
+        VertexList list = ClipPolygonOf(row.polygon);
         ClipVerticesToRect(list, row.clip);
         // The same points, starting anywhere.
-        const auto got = Points(list);
+        const auto got = ClipPoints(list);
         ASSERT_EQ(got.size(), row.kept.size());
         bool same = got.empty();
         for (size_t start = 0; start < got.size() && !same; ++start) {
@@ -82,14 +82,14 @@ TEST(PolygonClip, RectangleClipping)
 
 TEST(PolygonClip, OnePassKeepsItsSide)
 {
-    const VertexList square = Polygon({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
+    const VertexList square = ClipPolygonOf({{0, 0}, {10, 0}, {10, 10}, {0, 10}});
     VertexList out;
     ClipPolygonKeepBelow(VERTEX_X, 4, square, out);
-    EXPECT_EQ(Points(out), (std::vector<std::pair<float, float>>{{0, 0}, {4, 0}, {4, 10}, {0, 10}}));
+    EXPECT_EQ(ClipPoints(out), (std::vector<std::pair<float, float>>{{0, 0}, {4, 0}, {4, 10}, {0, 10}}));
     ClipPolygonKeepAtLeast(VERTEX_Y, 4, square, out);
-    EXPECT_EQ(Points(out), (std::vector<std::pair<float, float>>{{0, 4}, {10, 4}, {10, 10}, {0, 10}}));
+    EXPECT_EQ(ClipPoints(out), (std::vector<std::pair<float, float>>{{0, 4}, {10, 4}, {10, 10}, {0, 10}}));
     // Fewer than two vertices: nothing.
-    ClipPolygonKeepBelow(VERTEX_X, 100, Polygon({{1, 1}}), out);
+    ClipPolygonKeepBelow(VERTEX_X, 100, ClipPolygonOf({{1, 1}}), out);
     EXPECT_EQ(out.Size(), 0u);
     // An unknown component reads as 0.
     EXPECT_EQ(VertexComponent(ClipVertex(3, 4, 5, 6), 9), 0.0f);

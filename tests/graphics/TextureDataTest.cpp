@@ -16,7 +16,7 @@ namespace {
 
 using namespace Testing;
 
-TextureLimits Limits(int max, int min = 1, int aspect = 65536)
+TextureLimits TexLimits(int max, int min = 1, int aspect = 65536)
 {
     TextureLimits l;
     l.maxWidth = l.maxHeight = max;
@@ -33,17 +33,17 @@ TEST(TextureSize, ChooseTable)
         TextureSize want;
     };
     const Row rows[] = {
-        {1, 1, Limits(1024), {1, 1}},
-        {100, 50, Limits(1024), {128, 64}},
-        {64, 64, Limits(1024), {64, 64}},
-        {65, 3, Limits(1024), {128, 4}},
-        {1000, 700, Limits(1024), {1024, 1024}},
-        {3000, 10, Limits(1024), {1024, 16}},    // the maximum once reached
-        {5, 5, Limits(1024, 16), {16, 16}},      // the minimum
-        {256, 2, Limits(1024, 1, 8), {256, 32}}, // the short side doubled to 1 : 8
-        {2, 300, Limits(256, 1, 4), {64, 256}},
-        {0, 0, Limits(1024), {1, 1}},
-        {100, 100, Limits(64, 64, 1), {64, 64}}, // a device without limits of its own
+        {1, 1, TexLimits(1024), {1, 1}},
+        {100, 50, TexLimits(1024), {128, 64}},
+        {64, 64, TexLimits(1024), {64, 64}},
+        {65, 3, TexLimits(1024), {128, 4}},
+        {1000, 700, TexLimits(1024), {1024, 1024}},
+        {3000, 10, TexLimits(1024), {1024, 16}},    // the maximum once reached
+        {5, 5, TexLimits(1024, 16), {16, 16}},      // the minimum
+        {256, 2, TexLimits(1024, 1, 8), {256, 32}}, // the short side doubled to 1 : 8
+        {2, 300, TexLimits(256, 1, 4), {64, 256}},
+        {0, 0, TexLimits(1024), {1, 1}},
+        {100, 100, TexLimits(64, 64, 1), {64, 64}}, // a device without limits of its own
     };
     for (const Row& row : rows)
         EXPECT_EQ(TextureSize::Choose(row.w, row.h, row.limits), row.want) << row.w << " x " << row.h;
@@ -63,7 +63,7 @@ TEST(TextureData, LayoutTable)
         {"one piece under a 1024 limit",
          1000,
          700,
-         Limits(1024),
+         TexLimits(1024),
          1,
          1,
          1024,
@@ -71,12 +71,12 @@ TEST(TextureData, LayoutTable)
          0.9765625f,
          0.68359375f,
          {{1024, 1024}}},
-        {"a 256 limit: remainders round up to 256 too", 1000, 700, Limits(256), 4, 3, 256, 256, 3.90625f, 2.734375f,
+        {"a 256 limit: remainders round up to 256 too", 1000, 700, TexLimits(256), 4, 3, 256, 256, 3.90625f, 2.734375f,
          std::vector<TextureSize>(12, TextureSize{256, 256})},
         {"a last column of its own size",
          300,
          40,
-         Limits(256, 1, 8),
+         TexLimits(256, 1, 8),
          2,
          1,
          256,
@@ -87,7 +87,7 @@ TEST(TextureData, LayoutTable)
         {"last column, last row and corner",
          300,
          200,
-         Limits(128),
+         TexLimits(128),
          3,
          2,
          128,
@@ -95,7 +95,7 @@ TEST(TextureData, LayoutTable)
          300.0f / 128,
          200.0f / 128,
          {{128, 128}, {128, 128}, {64, 128}, {128, 128}, {128, 128}, {64, 128}}},
-        {"an empty image has no pieces", 0, 0, Limits(1024), 0, 0, 1, 1, 0, 0, {}},
+        {"an empty image has no pieces", 0, 0, TexLimits(1024), 0, 0, 1, 1, 0, 0, {}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
@@ -116,7 +116,7 @@ TEST(TextureData, LayoutTable)
 }
 
 // An image of the given pixels, flags up to date.
-void Fill(MemoryImage& image, const std::vector<uint32_t>& pixels, int w, int h, uint32_t flags = 0)
+void FillImage(MemoryImage& image, const std::vector<uint32_t>& pixels, int w, int h, uint32_t flags = 0)
 {
     image.textureFlags = flags;
     image.AssignPixels(pixels.data(), w, h, true);
@@ -148,10 +148,10 @@ TEST(TextureData, FormatTable)
         caps.textureFormats = TEXTURE_FORMAT_A8R8G8B8 | TEXTURE_FORMAT_A4R4G4B4 | TEXTURE_FORMAT_R5G6B5;
         SoftwareDevice3D device(caps);
         MemoryImage image(nullptr);
-        Fill(image, std::vector<uint32_t>(6, row.pixel), 3, 2, row.flags);
+        FillImage(image, std::vector<uint32_t>(6, row.pixel), 3, 2, row.flags);
         TextureData data;
         TextureFormat supported = row.supported;
-        EXPECT_EQ(data.CreateTextures(image, device, Limits(1024), supported), row.want);
+        EXPECT_EQ(data.CreateTextures(image, device, TexLimits(1024), supported), row.want);
         ASSERT_EQ(data.pieces.size(), 1u);
         EXPECT_EQ(data.pieces[0].texture->Format(), row.want);
     }
@@ -182,10 +182,10 @@ TEST(TextureData, UploadRepeatsTheEdgeTexels)
     // 3 x 2 in a 4 x 2 texture: the fourth column repeats the third; the
     // rows fill the texture.
     const std::vector<uint32_t> p = {0x80000001, 0x80000002, 0x80000003, 0x80000004, 0x80000005, 0x80000006};
-    Fill(image, p, 3, 2);
+    FillImage(image, p, 3, 2);
     TextureData data;
     TextureFormat supported = TEXTURE_FORMAT_A8R8G8B8;
-    ASSERT_EQ(data.CreateTextures(image, device, Limits(1024), supported), TEXTURE_FORMAT_A8R8G8B8);
+    ASSERT_EQ(data.CreateTextures(image, device, TexLimits(1024), supported), TEXTURE_FORMAT_A8R8G8B8);
     EXPECT_EQ(Texels(data.pieces[0]), (std::vector<uint32_t>{p[0], p[1], p[2], p[2], p[3], p[4], p[5], p[5]}));
     EXPECT_EQ(data.textureMemory, 4u * 2 * 4);
 
@@ -193,9 +193,9 @@ TEST(TextureData, UploadRepeatsTheEdgeTexels)
     MemoryImage tall(nullptr);
     const std::vector<uint32_t> q = {0x81000001, 0x81000002, 0x81000003, 0x81000004, 0x81000005,
                                      0x81000006, 0x81000007, 0x81000008, 0x81000009};
-    Fill(tall, q, 3, 3);
+    FillImage(tall, q, 3, 3);
     TextureData data2;
-    ASSERT_EQ(data2.CreateTextures(tall, device, Limits(1024), supported), TEXTURE_FORMAT_A8R8G8B8);
+    ASSERT_EQ(data2.CreateTextures(tall, device, TexLimits(1024), supported), TEXTURE_FORMAT_A8R8G8B8);
     EXPECT_EQ(Texels(data2.pieces[0]), (std::vector<uint32_t>{q[0], q[1], q[2], q[2], q[3], q[4], q[5], q[5], q[6],
                                                               q[7], q[8], q[8], q[6], q[7], q[8], q[8]}));
 
@@ -205,9 +205,9 @@ TEST(TextureData, UploadRepeatsTheEdgeTexels)
     std::vector<uint32_t> r(7 * 2);
     for (size_t i = 0; i < r.size(); ++i)
         r[i] = 0xFF000000u | uint32_t(i + 1);
-    Fill(wide, r, 7, 2, 8);
+    FillImage(wide, r, 7, 2, 8);
     TextureData data3;
-    ASSERT_EQ(data3.CreateTextures(wide, device, Limits(4), supported), TEXTURE_FORMAT_A8R8G8B8);
+    ASSERT_EQ(data3.CreateTextures(wide, device, TexLimits(4), supported), TEXTURE_FORMAT_A8R8G8B8);
     ASSERT_EQ(data3.pieces.size(), 2u);
     EXPECT_EQ(Texels(data3.pieces[0]), (std::vector<uint32_t>{r[0], r[1], r[2], r[3], r[7], r[8], r[9], r[10]}));
     EXPECT_EQ(Texels(data3.pieces[1]), (std::vector<uint32_t>{r[4], r[5], r[6], r[6], r[11], r[12], r[13], r[13]}));
@@ -228,10 +228,10 @@ TEST(TextureData, SixteenBitConversionsAndReadBack)
     for (const Row& row : rows) {
         SoftwareDevice3D device;
         MemoryImage image(nullptr);
-        Fill(image, std::vector<uint32_t>(4, row.pixel), 2, 2, row.flags);
+        FillImage(image, std::vector<uint32_t>(4, row.pixel), 2, 2, row.flags);
         TextureData data;
         TextureFormat supported = TEXTURE_FORMAT_A8R8G8B8 | TEXTURE_FORMAT_A4R4G4B4 | TEXTURE_FORMAT_R5G6B5;
-        ASSERT_EQ(data.CreateTextures(image, device, Limits(1024), supported), row.format);
+        ASSERT_EQ(data.CreateTextures(image, device, TexLimits(1024), supported), row.format);
         EXPECT_EQ(Texels(data.pieces[0])[0], row.texel) << std::hex << row.pixel;
         std::vector<uint32_t> back(4);
         ASSERT_TRUE(data.ReadPixelsBack(image, back.data()));
@@ -244,13 +244,13 @@ TEST(TextureData, RefreshUploadsChangesAndLaysOutAgainOnlyWhenNeeded)
     RecordingDevice3D device;
     MemoryImage image(nullptr);
     std::vector<uint32_t> p(8, 0xFF000010);
-    Fill(image, p, 4, 2, 8);
+    FillImage(image, p, 4, 2, 8);
     TextureData data;
     TextureFormat supported = TEXTURE_FORMAT_A8R8G8B8 | TEXTURE_FORMAT_R5G6B5;
-    data.Refresh(image, device, Limits(1024), supported);
+    data.Refresh(image, device, TexLimits(1024), supported);
     EXPECT_EQ(device.Calls("CreateTexture").size(), 1u);
     EXPECT_TRUE(data.HoldsPicture(image));
-    data.Refresh(image, device, Limits(1024), supported);
+    data.Refresh(image, device, TexLimits(1024), supported);
     EXPECT_EQ(device.Calls("CreateTexture").size(), 1u);
 
     // An edit is uploaded into the same texture.
@@ -258,18 +258,18 @@ TEST(TextureData, RefreshUploadsChangesAndLaysOutAgainOnlyWhenNeeded)
     image.Pixels()[1] = 0xFF00FF00;
     image.NotePixelsEdited();
     EXPECT_FALSE(data.HoldsPicture(image));
-    data.Refresh(image, device, Limits(1024), supported);
+    data.Refresh(image, device, TexLimits(1024), supported);
     EXPECT_EQ(device.Calls("CreateTexture").size(), 1u);
     EXPECT_EQ(data.pieces[0].texture.get(), before);
     EXPECT_EQ(Texels(data.pieces[0])[1], 0xFF00FF00u);
 
     // New flags or a new size lay the image out again.
     image.textureFlags = 0; // now a 16-bit texture
-    data.Refresh(image, device, Limits(1024), supported);
+    data.Refresh(image, device, TexLimits(1024), supported);
     EXPECT_EQ(device.Calls("CreateTexture").size(), 2u);
     EXPECT_EQ(data.format, TEXTURE_FORMAT_R5G6B5);
-    Fill(image, std::vector<uint32_t>(9, 0xFF0000FF), 3, 3);
-    data.Refresh(image, device, Limits(1024), supported);
+    FillImage(image, std::vector<uint32_t>(9, 0xFF0000FF), 3, 3);
+    data.Refresh(image, device, TexLimits(1024), supported);
     EXPECT_EQ(device.Calls("CreateTexture").back(), "CreateTexture 4x4 4");
 }
 
@@ -278,10 +278,10 @@ TEST(TextureData, ReadBackNeedsTheCurrentPicture)
     SoftwareDevice3D device;
     MemoryImage image(nullptr);
     std::vector<uint32_t> p = {0x11223344, 0x55667788, 0x99AABBCC, 0xDDEEFF00, 0x01020304, 0x05060708};
-    Fill(image, p, 3, 2, 8);
+    FillImage(image, p, 3, 2, 8);
     TextureData data;
     TextureFormat supported = TEXTURE_FORMAT_A8R8G8B8;
-    ASSERT_EQ(data.CreateTextures(image, device, Limits(2), supported), TEXTURE_FORMAT_A8R8G8B8);
+    ASSERT_EQ(data.CreateTextures(image, device, TexLimits(2), supported), TEXTURE_FORMAT_A8R8G8B8);
     ASSERT_EQ(data.pieces.size(), 2u);
     std::vector<uint32_t> back(6);
     ASSERT_TRUE(data.ReadPixelsBack(image, back.data()));
@@ -289,7 +289,7 @@ TEST(TextureData, ReadBackNeedsTheCurrentPicture)
     image.NotePixelsEdited();
     EXPECT_FALSE(data.ReadPixelsBack(image, back.data()));
     // A texture that cannot be read gives no picture.
-    data.Refresh(image, device, Limits(2), supported);
+    data.Refresh(image, device, TexLimits(2), supported);
     device.faults().lockTexture = 1;
     ClearD3DErrorText();
     EXPECT_FALSE(data.ReadPixelsBack(image, back.data()));
@@ -306,18 +306,18 @@ TEST(TextureData, OversizedLayoutsAreRefusedBeforeAllocating)
         int w, h;
         TextureLimits limits;
     };
-    TextureLimits small = Limits(1024);
+    TextureLimits small = TexLimits(1024);
     small.memory = 1 << 20;
     const Row rows[] = {
         {"more texture memory than the device has", 1024, 512, small},
-        {"more pieces than are ever made", 300, 300, Limits(1)},
+        {"more pieces than are ever made", 300, 300, TexLimits(1)},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         ClearD3DErrorText();
         RecordingDevice3D device;
         MemoryImage image(nullptr);
-        Fill(image, std::vector<uint32_t>(size_t(row.w) * size_t(row.h), 0xFF000000), row.w, row.h, 8);
+        FillImage(image, std::vector<uint32_t>(size_t(row.w) * size_t(row.h), 0xFF000000), row.w, row.h, 8);
         TextureData data;
         TextureFormat supported = TEXTURE_FORMAT_A8R8G8B8;
         EXPECT_EQ(data.CreateTextures(image, device, row.limits, supported), 0u);
@@ -334,15 +334,15 @@ TEST(TextureData, FailedCreationLeavesNoTexturesAndIsRecorded)
     ClearD3DErrorText();
     SoftwareDevice3D device;
     MemoryImage image(nullptr);
-    Fill(image, std::vector<uint32_t>(6 * 2, 0xFF000000), 6, 2, 8);
+    FillImage(image, std::vector<uint32_t>(6 * 2, 0xFF000000), 6, 2, 8);
     TextureData data;
     TextureFormat supported = TEXTURE_FORMAT_A8R8G8B8;
     device.faults().createTexture = 1;
-    EXPECT_EQ(data.CreateTextures(image, device, Limits(4), supported), 0u);
+    EXPECT_EQ(data.CreateTextures(image, device, TexLimits(4), supported), 0u);
     EXPECT_EQ(D3DErrorText(), "CreateTexture: DDERR_OUTOFVIDEOMEMORY");
     EXPECT_FALSE(data.HoldsPicture(image));
     // The next attempt builds the whole record again.
-    data.Refresh(image, device, Limits(4), supported);
+    data.Refresh(image, device, TexLimits(4), supported);
     EXPECT_EQ(data.format, TEXTURE_FORMAT_A8R8G8B8);
     EXPECT_EQ(data.pieces.size(), 2u);
     EXPECT_TRUE(data.HoldsPicture(image));

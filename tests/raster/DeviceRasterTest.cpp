@@ -147,7 +147,7 @@ TriangleVertex Vtx(float x, float y, float u, float v, uint32_t color)
     return c;
 }
 
-double Cross(double ax, double ay, double bx, double by)
+double RefCross(double ax, double ay, double bx, double by)
 {
     return ax * by - ay * bx;
 }
@@ -199,7 +199,7 @@ TEST_P(DeviceRasterReference, RandomTrianglesMatchTheReference)
                               RandomInt(rng, 20, h + 5)};
         RasterizeDeviceTriangle(c[0], c[1], c[2], textured ? &tex : nullptr, state, target.Buffer(), clip);
 
-        const double area = Cross(c[1].x - c[0].x, c[1].y - c[0].y, c[2].x - c[0].x, c[2].y - c[0].y);
+        const double area = RefCross(c[1].x - c[0].x, c[1].y - c[0].y, c[2].x - c[0].x, c[2].y - c[0].y);
         for (int y = 0; y < h; ++y) {
             for (int x = 0; x < w; ++x) {
                 int got[3], old[3];
@@ -213,7 +213,7 @@ TEST_P(DeviceRasterReference, RandomTrianglesMatchTheReference)
                 for (int e = 0; e < 3 && inside; ++e) {
                     const TriangleVertex& a = c[(e + 1) % 3];
                     const TriangleVertex& b = c[(e + 2) % 3];
-                    const double cross = Cross(b.x - a.x, b.y - a.y, x - a.x, y - a.y);
+                    const double cross = RefCross(b.x - a.x, b.y - a.y, x - a.x, y - a.y);
                     wts[e] = cross / area;
                     nearest = std::min(nearest, std::fabs(cross) / std::hypot(b.x - a.x, b.y - a.y));
                     inside = wts[e] >= 0;
@@ -284,7 +284,7 @@ TEST(DeviceRaster, SharedEdgesCoverEachPixelOnce)
         // q1-q2 is the shared edge, q0 and q3 on either side of it.
         TriangleVertex q[4];
         const auto side = [&](const TriangleVertex& p) {
-            return Cross(q[2].x - q[1].x, q[2].y - q[1].y, p.x - q[1].x, p.y - q[1].y);
+            return RefCross(q[2].x - q[1].x, q[2].y - q[1].y, p.x - q[1].x, p.y - q[1].y);
         };
         do {
             for (TriangleVertex& k : q)
