@@ -6,6 +6,7 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/sound/BassMusicInterface.h"
 #include "framework/sound/FModMusicInterface.h"
+#include "framework/widgets/WidgetManager.h"
 
 #include <algorithm>
 #include <vector>
@@ -21,10 +22,18 @@ QuibAppBase::QuibAppBase()
     ImageLib::LoadJ2kCodec();
     gQuibAppBase = this;
     SetDefaultImageRegistry(this);
+    widgetManager = std::make_unique<WidgetManager>(this);
+    SetWidgetApp(this);
 }
 
 QuibAppBase::~QuibAppBase()
 {
+    while (deferredDeletes.StepDepth() > 0)
+        deferredDeletes.LeaveStep();
+    deferredDeletes.Flush();
+    widgetManager.reset();
+    if (TheWidgetApp() == this)
+        SetWidgetApp(nullptr);
     {
         // Images that outlive the application belong to none from now on.
         std::lock_guard lock(ImageSetLock());
@@ -92,20 +101,60 @@ std::unique_ptr<MusicInterface> QuibAppBase::CreateMusicInterface(void* window)
 
 void QuibAppBase::QueueDeferredDelete(Widget* widget)
 {
-    if (widget && std::find(deferredDeletes.begin(), deferredDeletes.end(), widget) == deferredDeletes.end())
-        deferredDeletes.push_back(widget);
+    deferredDeletes.Queue(widget);
 }
 
-PerfScope::PerfScope(const char* sectionName) : name(sectionName), active(false) {}
-
-PerfScope::~PerfScope()
+void QuibAppBase::FlushDeferredDeletes()
 {
-    End();
+    deferredDeletes.Flush();
 }
 
-void PerfScope::End()
+WidgetManager* QuibAppBase::GetWidgetManager()
 {
-    active = false;
+    return widgetManager.get();
+}
+
+int QuibAppBase::GetCursorNum() const
+{
+    return cursorNum;
+}
+
+void QuibAppBase::SetCursorNum(int number)
+{
+    cursorNum = number;
+}
+
+bool QuibAppBase::AppStep(bool* updated)
+{
+    // The application loop is not here yet: a step does nothing and says
+    // the application is closing, so nested loops end at once.
+    deferredDeletes.EnterStep();
+    if (updated)
+        *updated = false;
+    deferredDeletes.LeaveStep();
+    return false;
+}
+
+void QuibAppBase::CloseDialog(int) {}
+
+DialogListener* QuibAppBase::GetDialogListener()
+{
+    return nullptr;
+}
+
+void QuibAppBase::CopyToClipboard(const std::string& text)
+{
+    clipboardText = text;
+}
+
+std::string QuibAppBase::GetClipboardText()
+{
+    return clipboardText;
+}
+
+bool QuibAppBase::UsesSystemCaret() const
+{
+    return useSystemCaret;
 }
 
 } // namespace Quib

@@ -1,5 +1,8 @@
 #pragma once
+#include "framework/files/PerfScope.h"
 #include "framework/graphics/ImageDisplay.h"
+#include "framework/widgets/DeferredDeleteQueue.h"
+#include "framework/widgets/WidgetApp.h"
 
 #include <cstdint>
 #include <list>
@@ -15,22 +18,35 @@ class DDInterface;
 class MemoryImage;
 class MusicInterface;
 class Widget;
+class WidgetManager;
 
 class QuibAppBase;
 // The one application object of the process; null while none exists.
 extern QuibAppBase* gQuibAppBase;
 
 // The application object.
-class QuibAppBase : public ImageRegistry {
+class QuibAppBase : public ImageRegistry, public WidgetApp {
 public:
     QuibAppBase();
     ~QuibAppBase() override;
 
     ImageDisplay* Display() const override;
 
+    WidgetManager* GetWidgetManager() override;
+    int GetCursorNum() const override;
+    void SetCursorNum(int number) override;
     // Does nothing while there is no display. Every writer of cursorNum calls
     // it right after writing.
-    virtual void RefreshCursor();
+    void RefreshCursor() override;
+    // One step of the application loop; false once the application is
+    // shutting down.
+    bool AppStep(bool* updated) override;
+    void CloseDialog(int dialogId) override;
+    DialogListener* GetDialogListener() override;
+    // Process-local text until the window's clipboard is wired up.
+    void CopyToClipboard(const std::string& text) override;
+    std::string GetClipboardText() override;
+    bool UsesSystemCaret() const override;
     // A new image of the display holding the picture file (with its alpha
     // picture looked up), textureFlags 8 (an 8-8-8-8 texture) set and named
     // after the file; null for an empty name, a file that cannot be read or
@@ -41,9 +57,12 @@ public:
     // Every image of the set drops its software caches and its textures.
     void ReleaseAllNativeImageData();
 
-    // The widget is deleted once every nested application step has
-    // returned. Widgets are detached before they are queued.
-    void QueueDeferredDelete(Widget* widget);
+    // The widget is detached and deleted once every nested application
+    // step has returned (FlushDeferredDeletes).
+    void QueueDeferredDelete(Widget* widget) override;
+    // Deletes the queued widgets when no application step is running; the
+    // main loop calls it after each step.
+    void FlushDeferredDeletes();
 
     // The music player for the main window: a silent one when sound is
     // disabled, the FMOD one in FMOD mode, else the BASS one.
@@ -59,22 +78,10 @@ public:
     bool hasFocus = true;
     bool soundDisabled = false;
     bool useFmod = false; // FMOD mode; only the constructor writes it
-    std::list<Widget*> deferredDeletes;
-};
-
-// Times a named section while performance timing is on; otherwise does
-// nothing.
-class PerfScope {
-public:
-    explicit PerfScope(const char* sectionName);
-    ~PerfScope();
-    PerfScope(const PerfScope&) = delete;
-    PerfScope& operator=(const PerfScope&) = delete;
-    // Ends the section early; only the first end counts.
-    void End();
-
-    const char* name;
-    bool active;
+    bool useSystemCaret = false;
+    std::unique_ptr<WidgetManager> widgetManager;
+    DeferredDeleteQueue deferredDeletes;
+    std::string clipboardText;
 };
 
 } // namespace Quib

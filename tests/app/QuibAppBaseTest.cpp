@@ -4,6 +4,8 @@
 #include "framework/sound/BassMusicInterface.h"
 #include "framework/sound/FModMusicInterface.h"
 #include "framework/sound/SoundOutput.h"
+#include "framework/widgets/Widget.h"
+#include "framework/widgets/WidgetManager.h"
 #include "platform/headless/HeadlessAudio.h"
 #include "tests/support/TestDisplays.h"
 
@@ -43,16 +45,59 @@ TEST(QuibAppBase, ImageSetLockIsTheDisplaysOnceThereIsOne)
     EXPECT_EQ(&app.ImageSetLock(), &app.display->critSect);
 }
 
-TEST(QuibAppBase, DeferredDeletesQueueOnce)
+// Counts its own destruction.
+struct CountedWidget : Widget {
+    explicit CountedWidget(int* deletions) : counter(deletions) {}
+    ~CountedWidget() override { ++*counter; }
+    int* counter;
+};
+
+TEST(QuibAppBase, DeferredDeletesQueueOnceAndWaitForTheFlush)
 {
     QuibAppBase app;
-    alignas(8) static char storage[2];
-    Widget* w = reinterpret_cast<Widget*>(&storage[0]);
+    int deletions = 0;
+    auto* w = new CountedWidget(&deletions);
+    app.widgetManager->AttachChild(w);
     app.QueueDeferredDelete(w);
     app.QueueDeferredDelete(w);
     app.QueueDeferredDelete(nullptr);
-    EXPECT_EQ(app.deferredDeletes.size(), 1u);
-    app.deferredDeletes.clear();
+    EXPECT_EQ(app.deferredDeletes.Size(), 1u);
+    EXPECT_FALSE(app.widgetManager->ContainsChild(w)); // detached at once
+    EXPECT_EQ(deletions, 0);
+    app.deferredDeletes.EnterStep(); // inside a nested application step
+    app.FlushDeferredDeletes();
+    EXPECT_EQ(deletions, 0);
+    app.deferredDeletes.LeaveStep();
+    app.FlushDeferredDeletes();
+    EXPECT_EQ(deletions, 1);
+    EXPECT_TRUE(app.deferredDeletes.Empty());
+}
+
+TEST(QuibAppBase, IsTheWidgetAppWithAManagerOfItsOwn)
+{
+    EXPECT_EQ(TheWidgetApp(), nullptr);
+    {
+        QuibAppBase app;
+        EXPECT_EQ(TheWidgetApp(), &app);
+        ASSERT_NE(app.GetWidgetManager(), nullptr);
+        EXPECT_EQ(app.GetWidgetManager()->app, &app);
+        app.SetCursorNum(3);
+        EXPECT_EQ(app.GetCursorNum(), 3);
+        app.CopyToClipboard("text");
+        EXPECT_EQ(app.GetClipboardText(), "text");
+        EXPECT_FALSE(app.AppStep(nullptr));
+    }
+    EXPECT_EQ(TheWidgetApp(), nullptr);
+}
+
+TEST(QuibAppBase, QueuedWidgetsAreDeletedWithTheApplication)
+{
+    int deletions = 0;
+    {
+        QuibAppBase app;
+        app.QueueDeferredDelete(new CountedWidget(&deletions));
+    }
+    EXPECT_EQ(deletions, 1);
 }
 
 TEST(QuibAppBase, MusicInterfaceFollowsTheSoundFlags)

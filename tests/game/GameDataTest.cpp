@@ -13,6 +13,7 @@
 #include "framework/graphics/SysFont.h"
 #include "platform/AudioDecoder.h"
 #include "src/game/quest/PsdPicture.h"
+#include "src/particles/EmitterFile.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestDisplays.h"
 
@@ -453,6 +454,24 @@ TEST_F(GameDataTest, LogoListNamesFullScreenPictures)
         EXPECT_EQ(image->width, 1024) << logo;
         EXPECT_EQ(image->height, 768) << logo;
     }
+}
+
+TEST_F(GameDataTest, ParticleLibrariesOpenWithTheirEmitters)
+{
+    size_t files = 0;
+    if (fs::is_directory(kData + "/res")) {
+        for (const fs::directory_entry& entry : fs::directory_iterator(kData + "/res"))
+            files += entry.path().extension() == ".ptc";
+    }
+    LoadParticleFiles();
+    EXPECT_EQ(EmitterFiles().size(), files);
+    for (const std::unique_ptr<EmitterFile>& file : EmitterFiles()) {
+        int emitters = 0;
+        for (const std::unique_ptr<EmitterGroup>& group : file->groups)
+            emitters += group->Count();
+        EXPECT_GT(emitters, 0) << file->Name();
+    }
+    UnloadParticleFiles();
 }
 
 } // namespace

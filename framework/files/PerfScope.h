@@ -1,0 +1,20 @@
+#pragma once
+
+namespace Quib {
+
+// Times a named section while performance timing is on; otherwise does
+// nothing.
+class PerfScope {
+public:
+    explicit PerfScope(const char* sectionName);
+    ~PerfScope();
+    PerfScope(const PerfScope&) = delete;
+    PerfScope& operator=(const PerfScope&) = delete;
+    // Ends the section early; only the first end counts.
+    void End();
+
+    const char* name;
+    bool active;
+};
+
+} // namespace Quib
