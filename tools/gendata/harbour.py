@@ -400,12 +400,24 @@ def foliage(c, rng):
     c.add((255, 130, 90), np.clip(m - np.roll(np.roll(m, 2, 0), -2, 1), 0, 1) * 0.18)
 
 
+def gulls(c, rng):
+    """A few gulls gliding over the bay."""
+    for gx, gy, size in ((560, 250, 9), (598, 236, 7), (640, 268, 6), (470, 300, 5)):
+        def draw(d, s, gx=gx, gy=gy, size=size):
+            tip = size * 0.35
+            d.line([(gx - size) * s, (gy + tip * 0.6) * s, (gx - size * 0.5) * s, (gy - tip) * s, gx * s, gy * s,
+                    (gx + size * 0.5) * s, (gy - tip) * s, (gx + size) * s, (gy + tip * 0.6) * s], fill=255,
+                   width=int(max(1.5, size / 4) * s), joint="curve")
+        c.over((40, 28, 52), shapes(W, H, draw))
+
+
 def paint(seed=1):
     """The scene: back (opaque), front (transparent foreground), lights (positions of flickering lights)."""
     rng = np.random.default_rng(seed)
     back = Canvas(W, H)
     sky(back, rng)
     far_land(back, rng)
+    gulls(back, rng)
     sea(back, rng)
     window_lights = []
     town(back, rng, window_lights)
