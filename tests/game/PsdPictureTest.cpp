@@ -170,6 +170,10 @@ TEST_F(PsdPictureTest, LoadsDrawsAndReleasesLayerImages)
     EXPECT_TRUE(picture->GetLayerRect(rect, "Back", false));
     EXPECT_EQ(rect, Rect(1, 1, 4, 3));
     EXPECT_TRUE(picture->layers[0]->drawn);
+    EXPECT_TRUE(picture->GetLayerRect(rect, "SUB/DOT", true));
+    EXPECT_EQ(rect, Rect(2, 2, 1, 1));
+    EXPECT_FALSE(picture->layers[1]->drawn);
+    picture->layers[1]->drawn = true;
     EXPECT_FALSE(picture->GetLayerRect(rect, "absent", true));
     EXPECT_EQ(rect, Rect());
 
