@@ -8,6 +8,9 @@ namespace Quib {
 
 namespace {
 std::atomic<Clock*> gClock{nullptr};
+std::atomic<uint32_t> gPeriodsBegun{0};
+std::atomic<uint32_t> gPeriodsEnded{0};
+std::atomic<uint32_t> gLastPeriod{0};
 
 uint64_t SteadyNanoseconds()
 {
@@ -38,5 +41,35 @@ Clock& GetClock()
 }
 
 void SetClock(Clock* clock) { gClock.store(clock, std::memory_order_release); }
+
+uint32_t TimeBeginPeriod(uint32_t ms)
+{
+    gLastPeriod = ms;
+    ++gPeriodsBegun;
+    return 0;
+}
+
+uint32_t TimeEndPeriod(uint32_t ms)
+{
+    gLastPeriod = ms;
+    ++gPeriodsEnded;
+    return 0;
+}
+
+TimerPeriodCalls GetTimerPeriodCalls()
+{
+    TimerPeriodCalls calls;
+    calls.begun = gPeriodsBegun.load();
+    calls.ended = gPeriodsEnded.load();
+    calls.lastPeriodMs = gLastPeriod.load();
+    return calls;
+}
+
+void ResetTimerPeriodCalls()
+{
+    gPeriodsBegun = 0;
+    gPeriodsEnded = 0;
+    gLastPeriod = 0;
+}
 
 } // namespace Quib

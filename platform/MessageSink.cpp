@@ -1,5 +1,7 @@
 #include "platform/MessageSink.h"
 
+#include "platform/TextCodecs.h"
+
 #include <atomic>
 #include <cstdio>
 #include <mutex>
@@ -13,7 +15,12 @@ std::mutex gStderrMutex;
 
 int DefaultAnswer(unsigned style)
 {
-    return (style & 0xF) == MB_YESNO ? IDYES : IDOK;
+    return (style & kMessageBoxButtonsMask) == MB_YESNO ? IDYES : IDOK;
+}
+
+int MessageSink::ShowMessageBoxW(std::u16string_view text, std::u16string_view caption, unsigned style)
+{
+    return ShowMessageBox(Utf16ToWindows1252(text), Utf16ToWindows1252(caption), style);
 }
 
 void StderrSink::DebugOutput(std::string_view text)
@@ -45,6 +52,11 @@ void OutputDebugString(std::string_view text) { GetMessageSink().DebugOutput(tex
 int ShowMessageBox(std::string_view text, std::string_view caption, unsigned style)
 {
     return GetMessageSink().ShowMessageBox(text, caption, style);
+}
+
+int ShowMessageBoxW(std::u16string_view text, std::u16string_view caption, unsigned style)
+{
+    return GetMessageSink().ShowMessageBoxW(text, caption, style);
 }
 
 } // namespace Quib
