@@ -99,7 +99,12 @@ public:
     void OnExitHook() override { ++exitHooks; }
     void OnGotFocus() override { ++gotFocus; }
     void OnLostFocus() override { ++lostFocus; }
-    void OnLoadingComplete() override { ++loadingCompletes; }
+    void OnLoadingComplete() override
+    {
+        ++loadingCompletes;
+        if (onLoadingComplete)
+            onLoadingComplete();
+    }
     void LoadingThreadProc() override
     {
         if (loadingWork)
@@ -111,6 +116,7 @@ public:
     std::vector<float> fractions;
     std::function<void(int update)> onUpdate;
     std::function<void()> loadingWork;
+    std::function<void()> onLoadingComplete;
     int exitHooks = 0;
     int gotFocus = 0;
     int lostFocus = 0;
