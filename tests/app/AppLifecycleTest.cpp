@@ -148,14 +148,12 @@ protected:
         ResetTimerPeriodCalls();
         app.Initialize();
         ASSERT_TRUE(env.fatalExits.empty());
-        button = new RecordingWidget;
+        button = app.Adopt(new RecordingWidget);
         button->SetBounds(100, 100, 80, 30);
         button->animate = true;
         button->takesFocus = false;
-        field = new RecordingWidget;
+        field = app.Adopt(new RecordingWidget);
         field->SetBounds(100, 200, 200, 20);
-        app.widgetManager->AttachChild(button);
-        app.widgetManager->AttachChild(field);
         app.widgetManager->SetFocusWidget(field);
     }
 

@@ -31,10 +31,9 @@ TEST(AppOnSdl, OpensARealWindowDrawsTakesInputAndExits)
         EXPECT_NE(app.mainWindow->NativeHandle(), nullptr);
         EXPECT_EQ(app.mainWindow->Title(), u"Quib SDL");
 
-        auto* widget = new RecordingWidget;
+        auto* widget = app.Adopt(new RecordingWidget);
         widget->SetBounds(0, 0, 640, 480);
         widget->animate = true;
-        app.widgetManager->AttachChild(widget);
         app.widgetManager->SetFocusWidget(widget);
         std::string shot;
         app.onUpdate = [&](int update) {

@@ -259,10 +259,9 @@ TEST_F(AppServices, F10StepsOneUpdateAndOneDrawUntilShiftF10)
 
 TEST_F(AppServices, ScreenshotsAreNumberedPngFilesOfTheDrawnScreen)
 {
-    auto* widget = new RecordingWidget;
+    auto* widget = app.Adopt(new RecordingWidget);
     widget->SetBounds(0, 0, 640, 480);
     widget->fill = Color(40, 90, 200);
-    app.widgetManager->AttachChild(widget);
     Pump();
     const std::string folder = env.temp.Path() + "/data/QuibTestApp/_screenshots/";
     EXPECT_EQ(app.TakeScreenshot(), folder + "image1.png");

@@ -44,10 +44,9 @@ protected:
 
     RecordingWidget* AddWidget(bool animate)
     {
-        auto* widget = new RecordingWidget;
+        auto* widget = app.Adopt(new RecordingWidget);
         widget->SetBounds(10, 10, 100, 50);
         widget->animate = animate;
-        app.widgetManager->AttachChild(widget);
         return widget;
     }
 
@@ -73,8 +72,8 @@ TEST_F(MainLoop, UpdatesFollowTheClockAndPresentsFollowChanges)
         EXPECT_GE(app.drawCount - presents, c.minPresents);
         EXPECT_LE(app.drawCount - presents, c.maxPresents);
         EXPECT_LE(app.drawCount - presents, app.updateCount - updates);
+        widget->SetVisible(false);
         app.widgetManager->DetachChild(widget);
-        delete widget;
     }
 }
 
@@ -184,10 +183,9 @@ TEST(MainLoopSmooth, RefreshPacedUpdatesRunFiveForThreePresentsAt60Hz)
     app.Initialize();
     ASSERT_FALSE(app.windowed);
     ASSERT_EQ(app.refreshRate, 60);
-    auto* widget = new RecordingWidget;
+    auto* widget = app.Adopt(new RecordingWidget);
     widget->animate = true;
     widget->SetBounds(0, 0, 50, 50);
-    app.widgetManager->AttachChild(widget);
 
     for (int i = 0; i < 2000 && app.drawCount < 30; ++i)
         app.AppStep(nullptr);
