@@ -115,7 +115,7 @@ public:
     // The last Init ran the 3-D capability test afresh (not from its
     // cache).
     bool freshTestResult = false;
-    int presentCount = 0;  // frames Redraw put on the screen
+    int presentCount = 0; // frames Redraw put on the screen
 };
 
 } // namespace Quib
