@@ -179,6 +179,36 @@ TEST(TriangleSetup, AnEmptySourceSamplesZero)
     EXPECT_EQ(s.Get(4, 4), 0xFF000000u);
 }
 
+TEST(TriangleSetup, FlippedPictureKeepsItsEdgeTexels)
+{
+    // A 4 x 3 picture drawn turned over both ways onto 8 x 6: the top row
+    // and the left column sample at exactly u = 1.0 or v = 1.0, which is
+    // the last texel. The texels sit in a vector of exactly 4 x 3 words.
+    std::vector<uint32_t> words(12);
+    for (uint32_t row = 0; row < 3; ++row)
+        for (uint32_t col = 0; col < 4; ++col)
+            words[row * 4 + col] = 0xFF000000u | (0x40 + 0x30 * col) << 16 | (0x40 + 0x50 * row) << 8 | 0x80;
+    RasterTexture texture;
+    texture.pixels = words.data();
+    texture.width = 4;
+    texture.height = 3;
+    const std::vector<TriangleVertex> q = {V(0, 0, 1, 1), V(8, 0, 0, 1), V(0, 6, 1, 0), V(8, 6, 0, 0)};
+    for (bool translucent : {false, true}) {
+        texture.hasTranslucent = translucent;
+        // A clip one larger: its last column and row are never drawn.
+        TestSurface s(9, 7, PIXEL_FORMAT_888);
+        s.Fill(0xFF000000);
+        RasterizeTriangleStrip(q.data(), 4, &texture, FillerColor{}, 0, 0, 9, 7, TargetOf(s), false, false);
+        const auto texel = [&](int col, int row) { return words[static_cast<size_t>(row * 4 + col)]; };
+        // Row 0 samples v = 3.0 and u = 4 - x / 2; column 0 u = 4.0 and v = 3 - y / 2.
+        for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(s.Get(x, 0), texel(std::min(3, (8 - x) / 2), 2)) << translucent << " column " << x;
+        for (int y = 0; y < 6; ++y)
+            EXPECT_EQ(s.Get(0, y), texel(3, std::min(2, (6 - y) / 2))) << translucent << " row " << y;
+        EXPECT_EQ(CountValue(s, 0xFF000000), 9 + 7 - 1) << translucent;
+    }
+}
+
 TEST(TriangleSetup, DestinationBoundsWinOverAWiderClip)
 {
     // A 20 x 10 destination in the middle of a larger canary buffer; the
