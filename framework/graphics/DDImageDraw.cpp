@@ -36,7 +36,7 @@ Matrix3x3 Scaling(float sx, float sy)
 }
 
 // Locks the surface and hands it to draw as a rasterizer target (when the
-// rasterizer has a layout word for it); false when it could not be locked.
+// rasterizer can write its layout); false when it could not be locked.
 template <class Draw>
 bool RasterizeIntoSurface(DDImage& image, Draw&& draw)
 {
@@ -44,7 +44,7 @@ bool RasterizeIntoSurface(DDImage& image, Draw&& draw)
         return false;
     PixelBuffer target = PixelBuffer::FromSurface(image.lockDesc);
     target.format.alphaMask = 0; // surface pixels are drawn opaque
-    if (target.format.RasterCode() != 0)
+    if (RasterizerCanDrawInto(target.format))
         draw(target);
     image.ReleaseSurfaceLock();
     return true;

@@ -268,20 +268,28 @@ TEST_P(SurfaceBlits, MatrixAndTrianglesIntoTheSurface)
 {
     MemoryImage source(&app);
     source.AssignPixels(Solid(4 * 4, 0xFFFF8040).data(), 4, 4, true);
-    // Channels that do not run red, green, blue have no layout word for the
-    // rasterizer, which would write them swapped: nothing is drawn there.
-    const bool drawable = !(GetParam().bitCount == 32 && GetParam().redMask != 0xFF0000);
+    // Every layout draws, blue-green-red surfaces too, in their own order.
     auto image = Opaque(10, 10, 0xFF000000);
     image->PutImageMatrix(&source, 5, 5, Matrix3x3(), Rect(0, 0, 10, 10), Color::White, 0, Rect(0, 0, 4, 4), 0);
-    EXPECT_EQ(image->surface->PixelAt(4, 4) & ChannelBits(), drawable ? OnSurface(0xFF8040) : 0u);
+    EXPECT_EQ(image->surface->PixelAt(4, 4) & ChannelBits(), OnSurface(0xFF8040));
     EXPECT_EQ(image->surface->PixelAt(0, 0), 0u);
     EXPECT_FALSE(image->bits);
 
     auto other = Opaque(10, 10, 0xFF000000);
     const TriangleVertex v[3] = {{0, 0, 0, 0, 0}, {8, 0, 1, 0, 0}, {0, 8, 0, 1, 0}};
     other->PutTexturedTriangles(&source, v, 1, Rect(0, 0, 10, 10), Color::White, 0, 1, 1, 0);
-    EXPECT_EQ(other->surface->PixelAt(2, 2) & ChannelBits(), drawable ? OnSurface(0xFF8040) : 0u);
+    EXPECT_EQ(other->surface->PixelAt(2, 2) & ChannelBits(), OnSurface(0xFF8040));
     EXPECT_EQ(other->surface->PixelAt(9, 9), 0u);
+
+    // Vertex colours and a modulating colour keep their channels apart:
+    // corners (0x40, 0x80, 0xFF) times the colour (128, 255, 255) give
+    // factors (32, 127, 254); the texel (0xFF, 0x80, 0x40) becomes
+    // (0x1F, 0x3F, 0x3F), written opaque at alpha (254 * 255) >> 8.
+    auto tinted = Opaque(10, 10, 0xFF000000);
+    const uint32_t corner = 0xFF4080FF;
+    const TriangleVertex c[3] = {{0, 0, 0, 0, corner}, {8, 0, 1, 0, corner}, {0, 8, 0, 1, corner}};
+    tinted->PutTexturedTriangles(&source, c, 1, Rect(0, 0, 10, 10), Color(128, 255, 255), 0, 0, 0, 0);
+    EXPECT_EQ(tinted->surface->PixelAt(1, 1) & ChannelBits(), OnSurface(0x1F3F3F));
 }
 
 TEST_P(SurfaceBlits, RotatedDrawAtHalfAPixelMixesNeighbours)

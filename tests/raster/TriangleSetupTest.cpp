@@ -444,6 +444,49 @@ TEST_F(SetupInvariants, QuadCoversItsAreaExactlyOnce)
     }
 }
 
+TEST_F(SetupInvariants, BlueGreenRedTargetsDrawTheSamePixelsInTheirOrder)
+{
+    // The same strips into a red-green-blue and a blue-green-red buffer
+    // (with and without alpha) holding the same picture: the second ends as
+    // the first with red and blue exchanged, and nothing outside the clip
+    // changes.
+    const auto swapped = [](uint32_t p) { return (p & 0xFF00FF00u) | (p >> 16 & 0xFF) | (p & 0xFF) << 16; };
+    for (int round = 0; round < 300; ++round) {
+        const bool alpha = Int(0, 1);
+        TestSurface rgb(24, 20, alpha ? PIXEL_FORMAT_8888 : PIXEL_FORMAT_888, 4 * Int(0, 2));
+        TestSurface bgr = rgb;
+        for (int y = 0; y < rgb.height; ++y)
+            for (int x = 0; x < rgb.width; ++x) {
+                const uint32_t p = static_cast<uint32_t>(Int(0, 0x7FFFFFFF)) * 2u +
+                                   static_cast<uint32_t>(Int(0, 1));
+                rgb.Set(x, y, p);
+                bgr.Set(x, y, swapped(p));
+            }
+        PixelBuffer bgrTarget = bgr.Buffer();
+        bgrTarget.format = PixelFormat::FromMasks(32, 0xFF, 0xFF00, 0xFF0000, alpha ? 0xFF000000u : 0u);
+        MemoryImage img = RandomImage();
+        const bool textured = Int(0, 3) != 0;
+        const Color colour = Int(0, 1) ? Color::White : Color(Int(0, 255), Int(0, 255), Int(0, 255), Int(0, 255));
+        const Rect clip(Int(-4, 12), Int(-4, 10), Int(0, 30), Int(0, 26));
+        const bool smooth = Int(0, 1), vertexColours = Int(0, 1);
+        std::vector<TriangleVertex> corners;
+        for (int i = Int(3, 6); i > 0; --i)
+            corners.push_back(RandomCorner(24, 20));
+        const int count = static_cast<int>(corners.size());
+        SetupAndRasterizeTriangles(corners.data(), count, textured ? &img : nullptr, colour, clip, TargetOf(rgb),
+                                   smooth, vertexColours);
+        SetupAndRasterizeTriangles(corners.data(), count, textured ? &img : nullptr, colour, clip, bgrTarget,
+                                   smooth, vertexColours);
+        for (int y = 0; y < rgb.height; ++y)
+            for (int x = 0; x < rgb.width; ++x)
+                ASSERT_EQ(bgr.Get(x, y), swapped(rgb.Get(x, y))) << "round " << round << " at " << x << "," << y;
+        for (size_t i = 0; i < bgr.bytes.size(); ++i)
+            if (static_cast<int>(i % static_cast<size_t>(bgr.pitch)) >= bgr.width * 4) {
+                ASSERT_EQ(bgr.bytes[i], 0) << "row padding changed, round " << round;
+            }
+    }
+}
+
 TEST_F(SetupInvariants, PlainAndXrgbWritesAreOpaqueAndEmptyEntriesWriteNothing)
 {
     for (int round = 0; round < 200; ++round) {
