@@ -392,6 +392,12 @@ void DDImage::PutImageStretched(Image* source, const Rect& destRect, const Rect&
     scratch.Resize(R.width, R.height);
     if (!scratch.StretchFiltered(texture, Rect(0, 0, R.width, R.height), area))
         return;
+    // The filter leaves colour weighted by its coverage in the scratch
+    // picture, and the blit weights it by alpha again: turn it back into
+    // plain colour first, the exact inverse of the blit's premultiplication,
+    // so the surface gets what the filter gives on bits.
+    if (uint32_t* words = scratch.Pixels())
+        FromDisplayCopyPixels(words, words, size_t(R.width) * size_t(R.height), PixelFormat::Argb32(true));
     scratch.NotePixelsEdited();
     PutImage(&scratch, R.x, R.y, Rect(0, 0, R.width, R.height), color, mode);
     FinishSurfaceDraw();
