@@ -131,6 +131,21 @@ inline uint32_t SampleNearest(const Texels& t, int32_t u, int32_t v)
     return t.pixels[size_t{HeldTexel(v, t.height)} * t.width + HeldTexel(u, t.width)];
 }
 
+// The 2 x 2 texels at column x, row y when some lie outside the picture:
+// those outside read 0. Kept out of the pixel loop, which rarely needs it.
+[[gnu::noinline]] void EdgeTaps(const Texels& t, int32_t x, int32_t y, uint32_t* taps)
+{
+    const auto at = [&t](int32_t tx, int32_t ty) {
+        return static_cast<uint32_t>(tx) < t.width && static_cast<uint32_t>(ty) < t.height
+                   ? t.pixels[size_t{static_cast<uint32_t>(ty)} * t.width + static_cast<uint32_t>(tx)]
+                   : 0u;
+    };
+    taps[0] = at(x, y);
+    taps[1] = at(x + 1, y);
+    taps[2] = at(x, y + 1);
+    taps[3] = at(x + 1, y + 1);
+}
+
 // Bilinear, alpha-weighted 2 x 2 filter at (u, v) (already moved back by half
 // a texel): colour premultiplied by the weights, alpha = sum of the weights.
 // Taps outside the picture are transparent, so the picture fades out over
@@ -140,22 +155,19 @@ inline uint32_t SampleBilinear(const Texels& t, int32_t u, int32_t v)
     const int32_t fu0 = FixedFloor(u), fv0 = FixedFloor(v);
     const int32_t x0 = fu0 >> 16, y0 = fv0 >> 16;
     uint32_t t00, t10, t01, t11;
-    if (static_cast<uint32_t>(x0) < t.width - 1 && static_cast<uint32_t>(y0) < t.height - 1) { // all four inside
+    if (static_cast<uint32_t>(x0) < t.width - 1 && static_cast<uint32_t>(y0) < t.height - 1) [[likely]] {
         const uint32_t* p = t.pixels + size_t{static_cast<uint32_t>(y0)} * t.width + static_cast<uint32_t>(x0);
         t00 = p[0];
         t10 = p[1];
         t01 = p[t.width];
         t11 = p[t.width + 1];
     } else {
-        const auto at = [&t](int32_t x, int32_t y) {
-            return static_cast<uint32_t>(x) < t.width && static_cast<uint32_t>(y) < t.height
-                       ? t.pixels[size_t{static_cast<uint32_t>(y)} * t.width + static_cast<uint32_t>(x)]
-                       : 0u;
-        };
-        t00 = at(x0, y0);
-        t10 = at(x0 + 1, y0);
-        t01 = at(x0, y0 + 1);
-        t11 = at(x0 + 1, y0 + 1);
+        uint32_t taps[4];
+        EdgeTaps(t, x0, y0, taps);
+        t00 = taps[0];
+        t10 = taps[1];
+        t01 = taps[2];
+        t11 = taps[3];
     }
     const uint32_t fu = ((static_cast<uint32_t>(u) - static_cast<uint32_t>(fu0)) & 0xFFFE) + 1;
     const uint32_t fv = ((static_cast<uint32_t>(v) - static_cast<uint32_t>(fv0)) & 0xFFFE) + 1;
@@ -175,9 +187,10 @@ inline uint32_t SampleBilinear(const Texels& t, int32_t u, int32_t v)
 // Integer part of an interpolated 16.16 channel, read unsigned.
 inline uint32_t IntPart(int32_t v) { return static_cast<uint32_t>(v) >> 16; }
 
-// The pixel work of a textured filler over one span.
+// The pixel work of a textured filler over one span. The texture comes by
+// value, so the destination stores cannot make its fields reload.
 template <int L, bool Alpha, bool VC, bool Mod, bool Smooth>
-inline void TexturedSpan(uint8_t* p, int32_t n, const int32_t* q, const int32_t* dq, const Texels& tex,
+inline void TexturedSpan(uint8_t* p, int32_t n, const int32_t* q, const int32_t* dq, const Texels tex,
                          const FillerColor& colour)
 {
     constexpr int UV = VC ? 4 : 0;
