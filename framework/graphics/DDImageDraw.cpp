@@ -36,7 +36,7 @@ Matrix3x3 Scaling(float sx, float sy)
 }
 
 // Locks the surface and hands it to draw as a rasterizer target (when the
-// rasterizer has a layout word for it); false when it could not be locked.
+// rasterizer can write its layout); false when it could not be locked.
 template <class Draw>
 bool RasterizeIntoSurface(DDImage& image, Draw&& draw)
 {
@@ -44,7 +44,7 @@ bool RasterizeIntoSurface(DDImage& image, Draw&& draw)
         return false;
     PixelBuffer target = PixelBuffer::FromSurface(image.lockDesc);
     target.format.alphaMask = 0; // surface pixels are drawn opaque
-    if (target.format.RasterCode() != 0)
+    if (RasterizerCanDrawInto(target.format))
         draw(target);
     image.ReleaseSurfaceLock();
     return true;
@@ -392,6 +392,12 @@ void DDImage::PutImageStretched(Image* source, const Rect& destRect, const Rect&
     scratch.Resize(R.width, R.height);
     if (!scratch.StretchFiltered(texture, Rect(0, 0, R.width, R.height), area))
         return;
+    // The filter leaves colour weighted by its coverage in the scratch
+    // picture, and the blit weights it by alpha again: turn it back into
+    // plain colour first, the exact inverse of the blit's premultiplication,
+    // so the surface gets what the filter gives on bits.
+    if (uint32_t* words = scratch.Pixels())
+        FromDisplayCopyPixels(words, words, size_t(R.width) * size_t(R.height), PixelFormat::Argb32(true));
     scratch.NotePixelsEdited();
     PutImage(&scratch, R.x, R.y, Rect(0, 0, R.width, R.height), color, mode);
     FinishSurfaceDraw();

@@ -18,8 +18,9 @@ struct FixedCorner {
     int32_t v = 0;
 };
 
-// The texture a filler samples: 0xAARRGGBB words, width words per row;
-// size = width x height bounds every fetch.
+// The texture a filler samples: 0xAARRGGBB words, width words per row,
+// size = width x height. Every fetch stays inside it: a nearest fetch past an
+// edge takes the edge texel, a bilinear tap outside the picture reads 0.
 struct TextureInfo {
     const uint32_t* pixels = nullptr;
     int32_t width = 0;

@@ -101,32 +101,73 @@ inline void Blend(uint8_t* p, uint32_t s, uint32_t a)
     }
 }
 
-inline uint32_t SampleNearest(const TextureInfo& t, int32_t u, int32_t v)
+// The texture as the samplers read it: width x height words. A texture
+// without pixels reads as one transparent black texel.
+struct Texels {
+    const uint32_t* pixels;
+    uint32_t width;
+    uint32_t height;
+};
+
+inline Texels TexelsOf(const TextureInfo& t)
 {
-    const uint32_t index =
-        static_cast<uint32_t>(t.width) * (static_cast<uint32_t>(v) >> 16) + (static_cast<uint32_t>(u) >> 16);
-    return index < t.size ? t.pixels[index] : 0;
+    static constexpr uint32_t nothing = 0;
+    if (!t.pixels || t.width <= 0 || t.size < static_cast<uint32_t>(t.width))
+        return {&nothing, 1, 1};
+    return {t.pixels, static_cast<uint32_t>(t.width), t.size / static_cast<uint32_t>(t.width)};
+}
+
+// The whole part of a 16.16 coordinate held to 0 .. count - 1.
+inline uint32_t HeldTexel(int32_t coordinate, uint32_t count)
+{
+    const int32_t i = coordinate >> 16;
+    return i <= 0 ? 0 : std::min(static_cast<uint32_t>(i), count - 1);
+}
+
+// The nearest texel; a coordinate past an edge (u or v of 1.0 included)
+// takes the edge texel.
+inline uint32_t SampleNearest(const Texels& t, int32_t u, int32_t v)
+{
+    return t.pixels[size_t{HeldTexel(v, t.height)} * t.width + HeldTexel(u, t.width)];
+}
+
+// The 2 x 2 texels at column x, row y when some lie outside the picture:
+// those outside read 0. Kept out of the pixel loop, which rarely needs it.
+[[gnu::noinline]] void EdgeTaps(const Texels& t, int32_t x, int32_t y, uint32_t* taps)
+{
+    const auto at = [&t](int32_t tx, int32_t ty) {
+        return static_cast<uint32_t>(tx) < t.width && static_cast<uint32_t>(ty) < t.height
+                   ? t.pixels[size_t{static_cast<uint32_t>(ty)} * t.width + static_cast<uint32_t>(tx)]
+                   : 0u;
+    };
+    taps[0] = at(x, y);
+    taps[1] = at(x + 1, y);
+    taps[2] = at(x, y + 1);
+    taps[3] = at(x + 1, y + 1);
 }
 
 // Bilinear, alpha-weighted 2 x 2 filter at (u, v) (already moved back by half
 // a texel): colour premultiplied by the weights, alpha = sum of the weights.
-inline uint32_t SampleBilinear(const TextureInfo& t, int32_t u, int32_t v)
+// Taps outside the picture are transparent, so the picture fades out over
+// one texel at its borders; they never wrap to another row.
+inline uint32_t SampleBilinear(const Texels& t, int32_t u, int32_t v)
 {
     const int32_t fu0 = FixedFloor(u), fv0 = FixedFloor(v);
-    const uint32_t w = static_cast<uint32_t>(t.width);
-    const uint32_t i00 = w * static_cast<uint32_t>(fv0 >> 16) + static_cast<uint32_t>(fu0 >> 16);
-    const uint32_t i01 = i00 + w;
+    const int32_t x0 = fu0 >> 16, y0 = fv0 >> 16;
     uint32_t t00, t10, t01, t11;
-    if (uint64_t{i00} + w + 1 < t.size) { // all four inside: one test
-        t00 = t.pixels[i00];
-        t10 = t.pixels[i00 + 1];
-        t01 = t.pixels[i01];
-        t11 = t.pixels[i01 + 1];
+    if (static_cast<uint32_t>(x0) < t.width - 1 && static_cast<uint32_t>(y0) < t.height - 1) [[likely]] {
+        const uint32_t* p = t.pixels + size_t{static_cast<uint32_t>(y0)} * t.width + static_cast<uint32_t>(x0);
+        t00 = p[0];
+        t10 = p[1];
+        t01 = p[t.width];
+        t11 = p[t.width + 1];
     } else {
-        t00 = i00 < t.size ? t.pixels[i00] : 0;
-        t10 = i00 + 1 < t.size ? t.pixels[i00 + 1] : 0;
-        t01 = i01 < t.size ? t.pixels[i01] : 0;
-        t11 = i01 + 1 < t.size ? t.pixels[i01 + 1] : 0;
+        uint32_t taps[4];
+        EdgeTaps(t, x0, y0, taps);
+        t00 = taps[0];
+        t10 = taps[1];
+        t01 = taps[2];
+        t11 = taps[3];
     }
     const uint32_t fu = ((static_cast<uint32_t>(u) - static_cast<uint32_t>(fu0)) & 0xFFFE) + 1;
     const uint32_t fv = ((static_cast<uint32_t>(v) - static_cast<uint32_t>(fv0)) & 0xFFFE) + 1;
@@ -146,9 +187,10 @@ inline uint32_t SampleBilinear(const TextureInfo& t, int32_t u, int32_t v)
 // Integer part of an interpolated 16.16 channel, read unsigned.
 inline uint32_t IntPart(int32_t v) { return static_cast<uint32_t>(v) >> 16; }
 
-// The pixel work of a textured filler over one span.
+// The pixel work of a textured filler over one span. The texture comes by
+// value, so the destination stores cannot make its fields reload.
 template <int L, bool Alpha, bool VC, bool Mod, bool Smooth>
-inline void TexturedSpan(uint8_t* p, int32_t n, const int32_t* q, const int32_t* dq, const TextureInfo& tex,
+inline void TexturedSpan(uint8_t* p, int32_t n, const int32_t* q, const int32_t* dq, const Texels tex,
                          const FillerColor& colour)
 {
     constexpr int UV = VC ? 4 : 0;
@@ -266,13 +308,14 @@ void Filler(const FixedCorner* corners, uint8_t* bits, int pitch, const TextureI
             k.blue = mul(k.blue, colour.blue);
         }
     }
+    const Texels texels = Tex ? TexelsOf(texture) : Texels{};
     constexpr int first = VC ? 2 : 6;
     constexpr int nq = (VC ? 4 : 0) + (Tex ? 2 : 0);
     ScanConvert<first, nq, PixelFormatBytes(L)>(c, bits, pitch,
                                              [&](uint8_t* p, int32_t n, const int32_t* q, const int32_t* dq) {
                                                  if constexpr (Tex)
-                                                     TexturedSpan<L, Alpha, VC, Mod, Smooth>(p, n, q, dq,
-                                                                                             texture, colour);
+                                                     TexturedSpan<L, Alpha, VC, Mod, Smooth>(p, n, q, dq, texels,
+                                                                                             colour);
                                                  else
                                                      ColouredSpan<L>(p, n, q, dq);
                                              });

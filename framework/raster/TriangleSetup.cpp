@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 
 namespace Quib {
@@ -110,6 +111,27 @@ int32_t ToFixed(double value)
 
 bool Finite(const TriangleVertex& c) { return std::isfinite(c.x) && std::isfinite(c.y); }
 
+// 32-bit pixels whose channels run blue, green, red from the low byte up.
+bool BlueGreenRed(const PixelFormat& f)
+{
+    return f.bitCount == 32 && f.red.mask == 0xFF && f.green.mask == 0xFF00 && f.blue.mask == 0xFF0000;
+}
+
+// Exchanges red and blue of the 32-bit pixels in columns x0 .. x1 - 1 of
+// rows y0 .. y1 - 1.
+void ExchangeRedAndBlue(const PixelBuffer& target, int64_t x0, int64_t y0, int64_t x1, int64_t y1)
+{
+    for (int64_t y = y0; y < y1; ++y) {
+        uint8_t* p = target.bits + y * target.pitch + x0 * 4;
+        for (int64_t x = x0; x < x1; ++x, p += 4) {
+            uint32_t v;
+            std::memcpy(&v, p, 4);
+            v = (v & 0xFF00FF00u) | ((v >> 16) & 0xFFu) | ((v & 0xFFu) << 16);
+            std::memcpy(p, &v, 4);
+        }
+    }
+}
+
 } // namespace
 
 void InterpolateCornerAtX(TriangleVertex& result, const TriangleVertex& inside, const TriangleVertex& outside,
@@ -185,7 +207,12 @@ void RasterizeTriangleStrip(const TriangleVertex* corners, int count, const Rast
 {
     if (!corners || count < 3)
         return;
-    const PixelFormatCode format = target.format.RasterCode();
+    // A blue-green-red target is drawn as red-green-blue with red and blue
+    // exchanged before and back after, so its pixels come out in its order.
+    const bool exchange = target.format.RasterCode() == 0 && BlueGreenRed(target.format);
+    PixelFormatCode format = target.format.RasterCode();
+    if (exchange)
+        format = target.format.alphaMask == 0xFF000000u ? PIXEL_FORMAT_8888 : PIXEL_FORMAT_888;
     const int bytesPerPixel = PixelFormatBytes(format);
     if (!target.bits || target.width <= 0 || target.height <= 0 || target.width > MAX_TARGET_SIZE ||
         target.height > MAX_TARGET_SIZE || target.pitch < target.width * bytesPerPixel ||
@@ -222,6 +249,23 @@ void RasterizeTriangleStrip(const TriangleVertex* corners, int count, const Rast
         texHeight = static_cast<float>(texture->height);
     }
 
+    // The pixels the strip may write: its corners' box, a pixel wider for
+    // rounding in the cut, within the clip.
+    int64_t boxX0 = x1, boxY0 = y1, boxX1 = x0, boxY1 = y0;
+    if (exchange) {
+        for (int i = 0; i < count; ++i) {
+            if (!Finite(corners[i]))
+                continue;
+            const auto cx = static_cast<int64_t>(std::floor(ClampFinite(corners[i].x, left, right)));
+            const auto cy = static_cast<int64_t>(std::floor(ClampFinite(corners[i].y, top, bottom)));
+            boxX0 = std::min(boxX0, std::max(cx - 1, x0));
+            boxY0 = std::min(boxY0, std::max(cy - 1, y0));
+            boxX1 = std::max(boxX1, std::min(cx + 2, x1));
+            boxY1 = std::max(boxY1, std::min(cy + 2, y1));
+        }
+        ExchangeRedAndBlue(target, boxX0, boxY0, boxX1, boxY1);
+    }
+
     uint8_t* bits = target.bits;
     for (int i = 3; i <= count; ++i) {
         const TriangleVertex* in[4] = {&corners[i - 3], &corners[i - 2], &corners[i - 1], nullptr};
@@ -256,6 +300,13 @@ void RasterizeTriangleStrip(const TriangleVertex* corners, int count, const Rast
             RasterizeTriangleDispatch(textured, alphaBlended, vertexColours, modulated, fixed[0], fixed[k - 1],
                                       fixed[k], bits, target.pitch, info, colour, format, smooth);
     }
+    if (exchange)
+        ExchangeRedAndBlue(target, boxX0, boxY0, boxX1, boxY1);
+}
+
+bool RasterizerCanDrawInto(const PixelFormat& format)
+{
+    return format.RasterCode() != 0 || BlueGreenRed(format);
 }
 
 } // namespace Quib

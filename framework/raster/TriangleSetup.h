@@ -20,12 +20,17 @@ struct RasterTexture {
 // Draws the count corners as a triangle strip (corners 0-1-2, 1-3-2,
 // 2-3-4, ...), each triangle cut to the clip rectangle (x, y, width,
 // height) and to the destination, whose pitch must be a whole number of
-// pixels; it is drawn in its format's layout word (PIXEL_FORMAT_8888 when
+// pixels; it is drawn in its format's layout word, 32-bit blue-green-red
+// pixels as red-green-blue ones in their own order (PIXEL_FORMAT_8888 when
 // the format has none). texture null draws untextured. Nothing outside both
-// is ever written.
+// is ever changed.
 void RasterizeTriangleStrip(const TriangleVertex* corners, int count, const RasterTexture* texture,
                             const FillerColor& colour, int clipX, int clipY, int clipWidth, int clipHeight,
                             const PixelBuffer& target, bool smooth, bool vertexColours);
+
+// Whether RasterizeTriangleStrip writes pixels of this format in their own
+// layout: the four layout words, and 32-bit blue-green-red pixels.
+bool RasterizerCanDrawInto(const PixelFormat& format);
 
 // Most corners of a clip list (a clipped triangle has at most 7).
 constexpr int MAX_CLIP_CORNERS = 64;

@@ -148,15 +148,54 @@ uint32_t PlainSample(const std::vector<uint32_t>& tex, int texWidth, double u, d
     return s.Get(0, 0);
 }
 
-TEST(Sampling, NearestHasNoClampOrWrap)
+TEST(Sampling, NearestClampsToTheEdgeTexels)
 {
+    // 2 x 2: AA BB / CC DD.
     const std::vector<uint32_t> tex = {0xFF0000AA, 0xFF0000BB, 0xFF0000CC, 0xFF0000DD};
-    EXPECT_EQ(PlainSample(tex, 2, 1.5, 0.5), 0xFF0000BBu);
-    EXPECT_EQ(PlainSample(tex, 2, 2.5, 0.5), 0xFF0000CCu);  // past the width: next row
-    EXPECT_EQ(PlainSample(tex, 2, 0.5, 2.5), 0xFF000000u);  // past the last texel: 0
-    EXPECT_EQ(PlainSample(tex, 2, 0.5, -0.01), 0xFF000000u); // slightly negative: 0
+    const struct {
+        double u, v;
+        uint32_t want;
+    } cases[] = {
+        {1.5, 0.5, 0xFF0000BB},   {2.0, 0.5, 0xFF0000BB},   // u = 1.0: the last column, not the next row
+        {2.5, 1.5, 0xFF0000DD},   {0.5, 2.0, 0xFF0000CC},   // v = 1.0: the last row
+        {2.0, 2.0, 0xFF0000DD},   {9.0, 9.0, 0xFF0000DD},   // both, and far past
+        {0.5, -0.01, 0xFF0000AA}, {-0.01, 1.5, 0xFF0000CC}, // slightly negative: the first texel
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(PlainSample(tex, 2, c.u, c.v), c.want) << c.u << "," << c.v;
     // A 32-bit XRGB destination uses the same plain filler.
     EXPECT_EQ(TriangleFillerAt(Index(PIXEL_FORMAT_888, TEX)), TriangleFillerAt(Index(PIXEL_FORMAT_8888, TEX)));
+}
+
+TEST(Sampling, SmoothNeverReachesAcrossThePicture)
+{
+    // 4 x 3, column 0 red, the rest blue, drawn mirrored to 16 x 12: the
+    // left of the destination samples around u = 1.0, the right around 0.
+    std::vector<uint32_t> tex(12, 0xFF0000FF);
+    for (size_t row = 0; row < 3; ++row)
+        tex[row * 4] = 0xFFFF0000;
+    const TextureInfo info = MakeTextureInfo(tex, 4);
+    for (PixelFormatCode f : {PIXEL_FORMAT_8888, PIXEL_FORMAT_888}) {
+        TestSurface s(16, 12, f);
+        s.Fill(0xFF000000);
+        const FixedCorner a = Corner(0, 0, 4, 3), b = Corner(16, 0, 0, 3), c = Corner(0, 12, 4, 0),
+                          d = Corner(16, 12, 0, 0);
+        const FixedCorner t1[3] = {a, b, c}, t2[3] = {b, d, c};
+        for (auto* t : {t1, t2})
+            TriangleFillerAt(Index(f, TEX | ALPHA | SMOOTH))(t, s.Bits(), s.pitch, info, white);
+        for (int y = 0; y < 12; ++y) {
+            // Past the last column is nothing, not the next row's red; before
+            // the first column is nothing, not the row above's blue.
+            for (int x = 0; x < 8; ++x)
+                ASSERT_EQ((s.Get(x, y) >> 16) & 0xFF, 0u) << f << " at " << x << "," << y;
+            for (int x = 14; x < 16; ++x)
+                ASSERT_EQ(s.Get(x, y) & 0xFF, 0u) << f << " at " << x << "," << y;
+            // The border fades: at u = 1.0 half the last column's blue, a
+            // quarter in the corner where v = 1.0 too.
+            EXPECT_GE(s.Get(0, y) & 0xFF, 0x3Eu) << y;
+            EXPECT_LE(s.Get(0, y) & 0xFF, 0x80u) << y;
+        }
+    }
 }
 
 TEST(Sampling, SmoothFadesAtTheBordersAndStaysBelowTheColour)

@@ -43,20 +43,29 @@ int Kind(PixelFormatCode f)
     return 0;
 }
 
-uint32_t ReadTexel(const TextureInfo& t, uint32_t index) { return index < t.size ? t.pixels[index] : 0; }
+// The texel at column x, row y, or 0 outside the picture (width x
+// size / width texels; none without pixels).
+uint32_t ReadTexel(const TextureInfo& t, int64_t x, int64_t y)
+{
+    const int64_t w = t.pixels && t.width > 0 ? t.width : 0;
+    const int64_t h = w > 0 ? t.size / w : 0;
+    return x >= 0 && x < w && y >= 0 && y < h ? t.pixels[y * w + x] : 0;
+}
 
-// Nearest texel, or the bilinear filter giving premultiplied colour and
-// the sum of the weights as alpha.
+// Nearest texel (each coordinate held to the picture), or the bilinear
+// filter giving premultiplied colour and the sum of the weights as alpha.
 Pixel Sample(const TextureInfo& t, bool smooth, int32_t u, int32_t v)
 {
-    const uint32_t w = static_cast<uint32_t>(t.width);
-    if (!smooth)
-        return Unpack(ReadTexel(t, w * (static_cast<uint32_t>(v) >> 16) + (static_cast<uint32_t>(u) >> 16)));
+    if (!smooth) {
+        const int64_t w = t.pixels && t.width > 0 ? t.width : 1;
+        const int64_t h = t.pixels && t.width > 0 ? std::max<int64_t>(t.size / w, 1) : 1;
+        return Unpack(ReadTexel(t, std::clamp<int64_t>(u >> 16, 0, w - 1), std::clamp<int64_t>(v >> 16, 0, h - 1)));
+    }
     const int32_t u0 = static_cast<int32_t>(static_cast<uint32_t>(u) & 0xFFFF0000u);
     const int32_t v0 = static_cast<int32_t>(static_cast<uint32_t>(v) & 0xFFFF0000u);
-    const uint32_t base = w * static_cast<uint32_t>(v0 >> 16) + static_cast<uint32_t>(u0 >> 16);
-    const Pixel tex[4] = {Unpack(ReadTexel(t, base)), Unpack(ReadTexel(t, base + 1)), Unpack(ReadTexel(t, base + w)),
-                          Unpack(ReadTexel(t, base + w + 1))};
+    const int64_t x = u0 >> 16, y = v0 >> 16;
+    const Pixel tex[4] = {Unpack(ReadTexel(t, x, y)), Unpack(ReadTexel(t, x + 1, y)),
+                          Unpack(ReadTexel(t, x, y + 1)), Unpack(ReadTexel(t, x + 1, y + 1))};
     const uint32_t fu = ((static_cast<uint32_t>(u) - static_cast<uint32_t>(u0)) & 0xFFFE) + 1;
     const uint32_t fv = ((static_cast<uint32_t>(v) - static_cast<uint32_t>(v0)) & 0xFFFE) + 1;
     const uint32_t raw[4] = {((0x10000 - fu) * (0x10000 - fv)) >> 16, (fu * (0x10000 - fv)) >> 16,

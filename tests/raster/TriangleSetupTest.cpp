@@ -179,6 +179,36 @@ TEST(TriangleSetup, AnEmptySourceSamplesZero)
     EXPECT_EQ(s.Get(4, 4), 0xFF000000u);
 }
 
+TEST(TriangleSetup, FlippedPictureKeepsItsEdgeTexels)
+{
+    // A 4 x 3 picture drawn turned over both ways onto 8 x 6: the top row
+    // and the left column sample at exactly u = 1.0 or v = 1.0, which is
+    // the last texel. The texels sit in a vector of exactly 4 x 3 words.
+    std::vector<uint32_t> words(12);
+    for (uint32_t row = 0; row < 3; ++row)
+        for (uint32_t col = 0; col < 4; ++col)
+            words[row * 4 + col] = 0xFF000000u | (0x40 + 0x30 * col) << 16 | (0x40 + 0x50 * row) << 8 | 0x80;
+    RasterTexture texture;
+    texture.pixels = words.data();
+    texture.width = 4;
+    texture.height = 3;
+    const std::vector<TriangleVertex> q = {V(0, 0, 1, 1), V(8, 0, 0, 1), V(0, 6, 1, 0), V(8, 6, 0, 0)};
+    for (bool translucent : {false, true}) {
+        texture.hasTranslucent = translucent;
+        // A clip one larger: its last column and row are never drawn.
+        TestSurface s(9, 7, PIXEL_FORMAT_888);
+        s.Fill(0xFF000000);
+        RasterizeTriangleStrip(q.data(), 4, &texture, FillerColor{}, 0, 0, 9, 7, TargetOf(s), false, false);
+        const auto texel = [&](int col, int row) { return words[static_cast<size_t>(row * 4 + col)]; };
+        // Row 0 samples v = 3.0 and u = 4 - x / 2; column 0 u = 4.0 and v = 3 - y / 2.
+        for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(s.Get(x, 0), texel(std::min(3, (8 - x) / 2), 2)) << translucent << " column " << x;
+        for (int y = 0; y < 6; ++y)
+            EXPECT_EQ(s.Get(0, y), texel(3, std::min(2, (6 - y) / 2))) << translucent << " row " << y;
+        EXPECT_EQ(CountValue(s, 0xFF000000), 9 + 7 - 1) << translucent;
+    }
+}
+
 TEST(TriangleSetup, DestinationBoundsWinOverAWiderClip)
 {
     // A 20 x 10 destination in the middle of a larger canary buffer; the
@@ -410,6 +440,49 @@ TEST_F(SetupInvariants, QuadCoversItsAreaExactlyOnce)
                 if (std::abs(qx) > hw + margin || std::abs(qy) > hh + margin) {
                     ASSERT_EQ(got, 0xFF000000u) << "outside drawn at " << x << "," << y;
                 }
+            }
+    }
+}
+
+TEST_F(SetupInvariants, BlueGreenRedTargetsDrawTheSamePixelsInTheirOrder)
+{
+    // The same strips into a red-green-blue and a blue-green-red buffer
+    // (with and without alpha) holding the same picture: the second ends as
+    // the first with red and blue exchanged, and nothing outside the clip
+    // changes.
+    const auto swapped = [](uint32_t p) { return (p & 0xFF00FF00u) | (p >> 16 & 0xFF) | (p & 0xFF) << 16; };
+    for (int round = 0; round < 300; ++round) {
+        const bool alpha = Int(0, 1);
+        TestSurface rgb(24, 20, alpha ? PIXEL_FORMAT_8888 : PIXEL_FORMAT_888, 4 * Int(0, 2));
+        TestSurface bgr = rgb;
+        for (int y = 0; y < rgb.height; ++y)
+            for (int x = 0; x < rgb.width; ++x) {
+                const uint32_t p = static_cast<uint32_t>(Int(0, 0x7FFFFFFF)) * 2u +
+                                   static_cast<uint32_t>(Int(0, 1));
+                rgb.Set(x, y, p);
+                bgr.Set(x, y, swapped(p));
+            }
+        PixelBuffer bgrTarget = bgr.Buffer();
+        bgrTarget.format = PixelFormat::FromMasks(32, 0xFF, 0xFF00, 0xFF0000, alpha ? 0xFF000000u : 0u);
+        MemoryImage img = RandomImage();
+        const bool textured = Int(0, 3) != 0;
+        const Color colour = Int(0, 1) ? Color::White : Color(Int(0, 255), Int(0, 255), Int(0, 255), Int(0, 255));
+        const Rect clip(Int(-4, 12), Int(-4, 10), Int(0, 30), Int(0, 26));
+        const bool smooth = Int(0, 1), vertexColours = Int(0, 1);
+        std::vector<TriangleVertex> corners;
+        for (int i = Int(3, 6); i > 0; --i)
+            corners.push_back(RandomCorner(24, 20));
+        const int count = static_cast<int>(corners.size());
+        SetupAndRasterizeTriangles(corners.data(), count, textured ? &img : nullptr, colour, clip, TargetOf(rgb),
+                                   smooth, vertexColours);
+        SetupAndRasterizeTriangles(corners.data(), count, textured ? &img : nullptr, colour, clip, bgrTarget,
+                                   smooth, vertexColours);
+        for (int y = 0; y < rgb.height; ++y)
+            for (int x = 0; x < rgb.width; ++x)
+                ASSERT_EQ(bgr.Get(x, y), swapped(rgb.Get(x, y))) << "round " << round << " at " << x << "," << y;
+        for (size_t i = 0; i < bgr.bytes.size(); ++i)
+            if (static_cast<int>(i % static_cast<size_t>(bgr.pitch)) >= bgr.width * 4) {
+                ASSERT_EQ(bgr.bytes[i], 0) << "row padding changed, round " << round;
             }
     }
 }
