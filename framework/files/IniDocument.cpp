@@ -314,12 +314,13 @@ bool IniDocumentW::Contains(std::string_view section, std::string_view key)
     return FindKey(StringToWString(section), AnsiToWString(key)) != End();
 }
 
-uint16_t IniDocument::ComputeCrc(const std::string& excludedKey) const
+uint16_t IniDocument::ComputeCrc(const std::string& excludedKey, bool ignoreCase) const
 {
     uint16_t crc = 0xFFFF;
     for (int32_t s = 0; s < SectionCount(); ++s) {
         for (const auto& entry : SectionAt(s)->order) {
-            if (entry->kind != INI_KEY || entry->name == excludedKey)
+            if (entry->kind != INI_KEY || entry->name == excludedKey ||
+                (ignoreCase && EqualsNoCase(entry->name, excludedKey.c_str())))
                 continue;
             for (char c : entry->value) {
                 // Bytes are widened with their sign: stored sums depend on it.

@@ -209,9 +209,10 @@ class IniDocument : public BasicIniDocument<char> {
 public:
     // Writes the document as text; false when a write failed.
     bool Write(ScopedPakFile& file) const;
-    // Checksum of the key values in document order, skipping the key of
-    // exactly the excluded name (profiles store it under "CRC").
-    uint16_t ComputeCrc(const std::string& excludedKey) const;
+    // Checksum of the key values in document order, skipping the keys of
+    // exactly the excluded name, or of that name in any letter case when
+    // asked (profiles store it under "CRC").
+    uint16_t ComputeCrc(const std::string& excludedKey, bool ignoreCase = false) const;
 };
 
 // The 16-bit document: the text table and settings.ini.

@@ -273,6 +273,9 @@ TEST(IniCrc, ChecksumOfValues)
     IniDocument lower;
     ParseInto(lower, "[Main]\ncrc=123");
     EXPECT_EQ(lower.ComputeCrc("CRC"), TextbookCrc("123"));
+    // Asked to ignore case, every spelling of the name is skipped, in any section.
+    ParseInto(lower, "[Main]\ncrc=123\nv=123456789\n[S]\nCrc=5\nCRC=6");
+    EXPECT_EQ(lower.ComputeCrc("CRC", true), 0x4B37);
 
     IniDocument abc;
     ParseInto(abc, "k=abc");

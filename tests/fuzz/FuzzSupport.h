@@ -6,7 +6,9 @@
 #include "framework/files/PakInterface.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <sys/mman.h>
@@ -52,6 +54,47 @@ public:
 
 private:
     int mFd;
+    std::string mPath;
+};
+
+// A real folder of this process, for readers that list folders or write
+// files whole (in memory when /dev/shm is there); removed at exit.
+class ScratchFolder {
+public:
+    ScratchFolder()
+    {
+        std::string pattern = std::filesystem::is_directory("/dev/shm") ? "/dev/shm/quib-fuzz-XXXXXX"
+                                                                        : "/tmp/quib-fuzz-XXXXXX";
+        if (!mkdtemp(pattern.data()))
+            Fail("mkdtemp");
+        mPath = pattern;
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    ~ScratchFolder()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(mPath, ignored);
+    }
+
+    const std::string& Path() const { return mPath; }
+    // Empties the folder.
+    void Clear() const
+    {
+        std::error_code ignored;
+        for (const auto& entry : std::filesystem::directory_iterator(mPath, ignored))
+            std::filesystem::remove_all(entry.path(), ignored);
+    }
+    // Writes a file of the folder (its folders must exist).
+    void Write(const std::string& name, std::string_view bytes) const
+    {
+        FILE* file = std::fopen((mPath + "/" + name).c_str(), "wb");
+        if (!file || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size())
+            Fail("scratch file write");
+        std::fclose(file);
+    }
+
+private:
     std::string mPath;
 };
 

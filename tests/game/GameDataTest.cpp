@@ -12,8 +12,13 @@
 #include "framework/graphics/ImageLib.h"
 #include "framework/graphics/SysFont.h"
 #include "platform/AudioDecoder.h"
+#include "platform/TextCodecs.h"
+#include "src/GameSettings.h"
+#include "src/Lang.h"
+#include "src/Profiles.h"
 #include "src/game/quest/PsdPicture.h"
 #include "src/particles/EmitterFile.h"
+#include "tests/support/ScopedPak.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestDisplays.h"
 
@@ -234,6 +239,54 @@ TEST_F(GameDataTest, TextsAreSixteenBitWithEveryKeyTheScreensAsk)
         EXPECT_FALSE(value.empty()) << section << "/" << key;
         EXPECT_NE(value, u"???") << section << "/" << key;
     }
+}
+
+TEST_F(GameDataTest, GameShellReadsItsSettingsThroughItsAccessors)
+{
+    LoadGameSettings();
+    EXPECT_GT(GetGameIniInt("ProgressParts", "Game", -1, 0), 0);
+    EXPECT_EQ(GetGameIniInt("CreateDeveloperProfile", "Game", -1, 0), 1);
+    EXPECT_GT(GetGameIniFloat("AmbientMul", "Game", 0.0f), 0.0f);
+    EXPECT_GT(GetGameIniFloat("HintTime", "Game", 0.0f), 0.0f);
+    EXPECT_GT(GetGameIniFloat("ScreenFade", "Game", 0.0f), 0.0f);
+    EXPECT_GT(GetGameIniFloat("TimePerChar", "Game", 0.0f), 0.0f);
+    EXPECT_GT(GetGameIniInt("ItemsInHog", "Game", -1, 0), 0);
+    EXPECT_GT(GetGameIniRect("MovieTextRect", "Game", Rect()).width, 0);
+    EXPECT_GT(GetGameIniRect("NotepadPosition", "Game", Rect()).height, 0);
+    EXPECT_NE(GetGameIniValue("Notepad", "Game", 0), 0);
+    EXPECT_EQ(GetGameIniInt("", "", -1, -1), 0);
+    EXPECT_EQ(GetGameIniInt("", "", -1, -1), 0);
+    EXPECT_NE(GetGameIniInt("NotepadLines", "Game", 2, -1), -1);
+    EXPECT_NE(GetGameIniValue("HintColor", "Game", 0), 0);
+    GetGameIniPoint("HintNotepad", "Game", Point(-1, -1));
+    EXPECT_NE(GetGameIniValue("", "", 0), 0);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_GT(GetGameIniFloat("", "", -1.0f), 0.0f) << i;
+    EXPECT_NE(GetGameIniPoint("GameItemsLeftPos", "Game", Point(-1, -1)), Point(-1, -1));
+    EXPECT_EQ(GetGameIniString("FullScreen", "Options"), "0");
+    EXPECT_EQ(GetGameIniString("default", "ScreenEffect"), "fade");
+    LoadGameSettings("res\\none.ini");
+
+    ScopedPak pak;
+    LoadCommonIni();
+    IniData common;
+    common.LoadFile("data/common.ini");
+    std::vector<std::string> aliases;
+    common.GetKeyNames("common", aliases);
+    EXPECT_EQ(pak->mPathAliases.size(), aliases.size());
+}
+
+TEST_F(GameDataTest, GameShellReadsItsTextsAndTheProfilesSettingsCopy)
+{
+    Lang lang;
+    EXPECT_EQ(lang("Interface", "Skip"), u"Click anywhere to skip");
+    EXPECT_EQ(lang("Interface", "GameItemsLeft"), u"Left to find: %d");
+
+    TempDir user;
+    const std::u16string folder = Utf8ToUtf16(user.Path());
+    Profiles profiles(folder, folder + u"\\profiles\\");
+    EXPECT_EQ(profiles.GetString("Game", "StartScene"), "hold");
+    EXPECT_EQ(profiles.GetString("Options", "FullScreen"), "0");
 }
 
 // Decodes the whole file; the number of frames and the loudest sample.

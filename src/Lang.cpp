@@ -1,0 +1,90 @@
+#include "src/Lang.h"
+
+#include "framework/files/IniFile.h"
+#include "framework/files/ProcessLog.h"
+#include "framework/files/StringUtils.h"
+#include "src/UserFolders.h"
+
+#include <mutex>
+
+namespace Quib {
+
+Lang& Lang::Instance()
+{
+    std::lock_guard lock(InstanceMutex());
+    Lang* instance = Singletone<Lang>::Instance();
+    if (!instance) {
+        instance = new Lang;
+        SetInstance(instance);
+    }
+    return *instance;
+}
+
+Lang::Lang(std::string path) : mPath(std::move(path))
+{
+    Load();
+}
+
+Lang::~Lang()
+{
+    std::lock_guard lock(InstanceMutex());
+    if (Singletone<Lang>::Instance() == this)
+        SetInstance(nullptr);
+}
+
+void Lang::Load()
+{
+    mTexts.Clear();
+    if (!LoadIniFileW(mTexts, mPath))
+        QUIB_LOG_ERROR("Can't load texts: \"%s\"", mPath);
+}
+
+void Lang::Reload()
+{
+    Load();
+}
+
+std::u16string Lang::operator()(std::string_view section, std::string_view key)
+{
+    if (key.empty())
+        return std::u16string();
+    const std::u16string wideSection = StringToWString(section);
+    const std::u16string wideKey = StringToWString(key);
+    auto it = mTexts.FindKey(wideSection, wideKey);
+    if (it != IniDocumentW::End())
+        return it.Value();
+    QUIB_LOG_ERROR("Lang string not found: [\"%s\"][\"%s\"]", std::string(section), std::string(key));
+    SetMissingText(section, key);
+    RecordMissing(wideSection, wideKey);
+    return std::u16string(kMissingText);
+}
+
+void Lang::SetMissingText(std::string_view section, std::string_view key)
+{
+    mTexts.GetOrAddKey(mTexts.AddSection(StringToWString(section)), StringToWString(key))
+        .SetValue(std::u16string(kMissingText));
+}
+
+void Lang::SetMissingTextsFolder(std::u16string_view folder)
+{
+    mMissing.Clear();
+    mMissingPath.clear();
+    if (folder.empty())
+        return;
+    mMissingPath = FileInFolder(folder, kMissingTextsFile);
+    LoadIniFileW(mMissing, mMissingPath); // texts recorded by earlier runs stay
+}
+
+void Lang::RecordMissing(const std::u16string& section, const std::u16string& key)
+{
+    if (mMissingPath.empty())
+        return;
+    auto added = mMissing.GetOrAddKey(mMissing.AddSection(section), key);
+    if (!added.Value().empty())
+        return; // recorded by an earlier run
+    added.SetValue(std::u16string(kMissingText));
+    if (!SaveIniFileW(mMissingPath, mMissing))
+        QUIB_LOG_ERROR("Can't write missing texts: \"%s\"", mMissingPath);
+}
+
+} // namespace Quib
