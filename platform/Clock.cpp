@@ -8,6 +8,9 @@ namespace Quib {
 
 namespace {
 std::atomic<Clock*> gClock{nullptr};
+std::atomic<uint32_t> gPeriodsBegun{0};
+std::atomic<uint32_t> gPeriodsEnded{0};
+std::atomic<uint32_t> gLastPeriod{0};
 
 uint64_t SteadyNanoseconds()
 {
@@ -21,9 +24,15 @@ uint32_t SystemClock::Milliseconds()
     return static_cast<uint32_t>(SteadyNanoseconds() / 1000000u);
 }
 
-uint64_t SystemClock::PerformanceCounter() { return SteadyNanoseconds(); }
+uint64_t SystemClock::PerformanceCounter()
+{
+    return SteadyNanoseconds();
+}
 
-uint64_t SystemClock::PerformanceFrequency() { return 1000000000u; }
+uint64_t SystemClock::PerformanceFrequency()
+{
+    return 1000000000u;
+}
 
 void SystemClock::Sleep(uint32_t ms)
 {
@@ -37,6 +46,39 @@ Clock& GetClock()
     return clock ? *clock : systemClock;
 }
 
-void SetClock(Clock* clock) { gClock.store(clock, std::memory_order_release); }
+void SetClock(Clock* clock)
+{
+    gClock.store(clock, std::memory_order_release);
+}
+
+uint32_t TimeBeginPeriod(uint32_t ms)
+{
+    gLastPeriod = ms;
+    ++gPeriodsBegun;
+    return 0;
+}
+
+uint32_t TimeEndPeriod(uint32_t ms)
+{
+    gLastPeriod = ms;
+    ++gPeriodsEnded;
+    return 0;
+}
+
+TimerPeriodCalls GetTimerPeriodCalls()
+{
+    TimerPeriodCalls calls;
+    calls.begun = gPeriodsBegun.load();
+    calls.ended = gPeriodsEnded.load();
+    calls.lastPeriodMs = gLastPeriod.load();
+    return calls;
+}
+
+void ResetTimerPeriodCalls()
+{
+    gPeriodsBegun = 0;
+    gPeriodsEnded = 0;
+    gLastPeriod = 0;
+}
 
 } // namespace Quib

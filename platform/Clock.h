@@ -28,6 +28,31 @@ Clock& GetClock();
 // Installs a clock (not owned); null goes back to the system clock.
 void SetClock(Clock* clock);
 
-inline uint32_t TimeGetTime() { return GetClock().Milliseconds(); }
+inline uint32_t TimeGetTime()
+{
+    return GetClock().Milliseconds();
+}
+// The same clock: both count milliseconds from the same start here.
+inline uint32_t GetTickCount()
+{
+    return GetClock().Milliseconds();
+}
+inline void Sleep(uint32_t ms)
+{
+    GetClock().Sleep(ms);
+}
+
+// Timer resolution requests. Sleeps here are already as fine as the system
+// allows, so they change nothing; they are counted so that a caller's
+// pairing can be checked. Both return 0 (no error).
+uint32_t TimeBeginPeriod(uint32_t ms);
+uint32_t TimeEndPeriod(uint32_t ms);
+struct TimerPeriodCalls {
+    uint32_t begun = 0;
+    uint32_t ended = 0;
+    uint32_t lastPeriodMs = 0; // the period of the latest request, 0 before any
+};
+TimerPeriodCalls GetTimerPeriodCalls();
+void ResetTimerPeriodCalls();
 
 } // namespace Quib

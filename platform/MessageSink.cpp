@@ -1,5 +1,7 @@
 #include "platform/MessageSink.h"
 
+#include "platform/TextCodecs.h"
+
 #include <atomic>
 #include <cstdio>
 #include <mutex>
@@ -13,7 +15,12 @@ std::mutex gStderrMutex;
 
 int DefaultAnswer(unsigned style)
 {
-    return (style & 0xF) == MB_YESNO ? IDYES : IDOK;
+    return (style & kMessageBoxButtonsMask) == MB_YESNO ? IDYES : IDOK;
+}
+
+int MessageSink::ShowMessageBoxW(std::u16string_view text, std::u16string_view caption, unsigned style)
+{
+    return ShowMessageBox(Utf16ToWindows1252(text), Utf16ToWindows1252(caption), style);
 }
 
 void StderrSink::DebugOutput(std::string_view text)
@@ -38,13 +45,24 @@ MessageSink& GetMessageSink()
     return sink ? *sink : stderrSink;
 }
 
-void SetMessageSink(MessageSink* sink) { gSink.store(sink, std::memory_order_release); }
+void SetMessageSink(MessageSink* sink)
+{
+    gSink.store(sink, std::memory_order_release);
+}
 
-void OutputDebugString(std::string_view text) { GetMessageSink().DebugOutput(text); }
+void OutputDebugString(std::string_view text)
+{
+    GetMessageSink().DebugOutput(text);
+}
 
 int ShowMessageBox(std::string_view text, std::string_view caption, unsigned style)
 {
     return GetMessageSink().ShowMessageBox(text, caption, style);
+}
+
+int ShowMessageBoxW(std::u16string_view text, std::u16string_view caption, unsigned style)
+{
+    return GetMessageSink().ShowMessageBoxW(text, caption, style);
 }
 
 } // namespace Quib

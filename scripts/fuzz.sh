@@ -23,6 +23,7 @@ dictionary() {
     bmfont_descriptor) echo "$root/tests/fuzz/dicts/bmfont.dict" ;;
     modval_reload) echo "$root/tests/fuzz/dicts/modval.dict" ;;
     movie_script) echo "$root/tests/fuzz/dicts/movie.dict" ;;
+    settings_file) echo "$root/tests/fuzz/dicts/settings.dict" ;;
   esac
 }
 

@@ -1,6 +1,7 @@
 #include "platform/Folders.h"
 #include "platform/headless/CapturingSink.h"
 #include "platform/headless/FakeClock.h"
+#include "tests/support/ScopedEnv.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -26,6 +27,38 @@ TEST(Clock, SystemClockIsBackAfterTheFakeOne)
     EXPECT_NE(dynamic_cast<SystemClock*>(&GetClock()), nullptr);
 }
 
+TEST(Clock, TickCountAndSleepUseTheInstalledClock)
+{
+    ScopedFakeClock clock(1000);
+    EXPECT_EQ(GetTickCount(), 1000u);
+    Sleep(250);
+    EXPECT_EQ(GetTickCount(), 1250u);
+    EXPECT_EQ(TimeGetTime(), GetTickCount());
+}
+
+TEST(Clock, TimerPeriodRequestsAreCountedInPairs)
+{
+    ResetTimerPeriodCalls();
+    EXPECT_EQ(TimeBeginPeriod(1), 0u);
+    EXPECT_EQ(GetTimerPeriodCalls().begun, 1u);
+    EXPECT_EQ(GetTimerPeriodCalls().ended, 0u);
+    EXPECT_EQ(TimeEndPeriod(1), 0u);
+    const TimerPeriodCalls calls = GetTimerPeriodCalls();
+    EXPECT_EQ(calls.begun, 1u);
+    EXPECT_EQ(calls.ended, 1u);
+    EXPECT_EQ(calls.lastPeriodMs, 1u);
+}
+
+TEST(MessageSink, WideBoxesReachNarrowSinksInWindows1252)
+{
+    CapturingSink sink;
+    EXPECT_EQ(ShowMessageBoxW(u"Caf\u00e9 \u20ac \u65e5", u"T\u00eftle", MB_OKCANCEL), IDOK);
+    ASSERT_EQ(sink.boxes.size(), 1u);
+    EXPECT_EQ(sink.boxes[0].text, "Caf\xE9 \x80 ?");
+    EXPECT_EQ(sink.boxes[0].caption, "T\xEFtle");
+    EXPECT_EQ(sink.boxes[0].style, unsigned(MB_OKCANCEL));
+}
+
 TEST(MessageSink, CapturesBoxesAndAnswersFromTheScript)
 {
     CapturingSink sink;
@@ -40,30 +73,7 @@ TEST(MessageSink, CapturesBoxesAndAnswersFromTheScript)
     EXPECT_EQ(sink.boxes[0].caption, "Game");
 }
 
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : mName(name)
-    {
-        if (const char* old = std::getenv(name))
-            mOld = old, mHad = true;
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        if (mHad)
-            setenv(mName, mOld.c_str(), 1);
-        else
-            unsetenv(mName);
-    }
-
-private:
-    const char* mName;
-    std::string mOld;
-    bool mHad = false;
-};
+using Testing::ScopedEnv;
 
 TEST(Folders, FollowTheXdgVariables)
 {
