@@ -56,14 +56,14 @@ TEST(Buffer, MultiByteValuesAreLittleEndian)
 TEST(Buffer, ReadsAtTheEndOfTheData)
 {
     Buffer b;
-    b.WriteNumBits(0xA, 4); // one data byte
+    b.WriteNumBits(0xA, 4);        // one data byte
     EXPECT_EQ(b.ReadByte(), 0x0A); // the 4 bits and the zero bits above them
     EXPECT_EQ(b.ReadByte(), 0);    // nothing left: no move
 
     Buffer c;
     c.WriteNumBits(0xA, 4);
     EXPECT_EQ(c.ReadNumBits(4, false), 0xA);
-    EXPECT_EQ(c.ReadByte(), 0); // an unaligned read needs a second data byte
+    EXPECT_EQ(c.ReadByte(), 0);            // an unaligned read needs a second data byte
     EXPECT_EQ(c.ReadNumBits(8, false), 0); // stops at the end of the data, after 4 bits
     EXPECT_TRUE(c.AtEnd());
     EXPECT_EQ(c.ReadNumBits(8, false), 0);
@@ -149,6 +149,40 @@ TEST(Buffer, RandomFieldsRoundTrip)
     for (auto [count, value] : fields)
         ASSERT_EQ(uint32_t(b.ReadNumBits(count, false)), value);
     EXPECT_TRUE(b.AtEnd());
+}
+
+TEST(Buffer, AssignTakesAnExactBitLength)
+{
+    const uint8_t bytes[] = {0xFF, 0xFF, 0xAB};
+    Buffer b;
+    b.Assign(bytes, 3, 13);
+    EXPECT_EQ(b.GetBitLength(), 13);
+    EXPECT_EQ(Bytes(b), (std::vector<uint8_t>{0xFF, 0x1F})); // the bits above the length are cleared
+    EXPECT_EQ(b.ReadNumBits(13, false), 0x1FFF);
+    EXPECT_TRUE(b.AtEnd());
+    b.WriteNumBits(1, 3); // writing goes on at the end
+    EXPECT_EQ(b.GetBitLength(), 16);
+    EXPECT_EQ(Bytes(b), (std::vector<uint8_t>{0xFF, 0x3F}));
+
+    b.Assign(bytes, 3, 1000); // no more bits than the bytes hold
+    EXPECT_EQ(b.GetBitLength(), 24);
+    b.Assign(nullptr, 0, 8);
+    EXPECT_EQ(b.GetBitLength(), 0);
+    EXPECT_EQ(b.GetDataPtr(), nullptr);
+}
+
+TEST(Buffer, ReadPositionMovesWithinTheStream)
+{
+    Buffer b;
+    b.WriteNumBits(0b1011, 4);
+    b.SetReadPosition(2);
+    EXPECT_EQ(b.GetReadPosition(), 2);
+    EXPECT_EQ(b.ReadNumBits(2, false), 0b10);
+    b.SetReadPosition(99);
+    EXPECT_EQ(b.GetReadPosition(), 4);
+    EXPECT_TRUE(b.AtEnd());
+    b.SetReadPosition(-3);
+    EXPECT_EQ(b.GetReadPosition(), 0);
 }
 
 } // namespace
