@@ -82,10 +82,7 @@ void Buffer::WriteString(const std::string& text)
     WriteBytes(reinterpret_cast<const uint8_t*>(text.data()), length);
 }
 
-void Buffer::WriteBoolean(bool value)
-{
-    WriteByte(value ? 1 : 0);
-}
+void Buffer::WriteBoolean(bool value) { WriteByte(value ? 1 : 0); }
 
 int32_t Buffer::ReadNumBits(int count, bool signExtend)
 {
@@ -147,9 +144,6 @@ std::string Buffer::ReadString()
     return text;
 }
 
-bool Buffer::ReadBoolean()
-{
-    return ReadByte() != 0;
-}
+bool Buffer::ReadBoolean() { return ReadByte() != 0; }
 
 } // namespace Quib

@@ -56,14 +56,14 @@ TEST(Buffer, MultiByteValuesAreLittleEndian)
 TEST(Buffer, ReadsAtTheEndOfTheData)
 {
     Buffer b;
-    b.WriteNumBits(0xA, 4);        // one data byte
+    b.WriteNumBits(0xA, 4); // one data byte
     EXPECT_EQ(b.ReadByte(), 0x0A); // the 4 bits and the zero bits above them
     EXPECT_EQ(b.ReadByte(), 0);    // nothing left: no move
 
     Buffer c;
     c.WriteNumBits(0xA, 4);
     EXPECT_EQ(c.ReadNumBits(4, false), 0xA);
-    EXPECT_EQ(c.ReadByte(), 0);            // an unaligned read needs a second data byte
+    EXPECT_EQ(c.ReadByte(), 0); // an unaligned read needs a second data byte
     EXPECT_EQ(c.ReadNumBits(8, false), 0); // stops at the end of the data, after 4 bits
     EXPECT_TRUE(c.AtEnd());
     EXPECT_EQ(c.ReadNumBits(8, false), 0);
