@@ -12,7 +12,7 @@ enum class StandardCursor : uint8_t { Arrow, IBeam, Wait, No, SizeAll, SizeNESW,
 // A cursor made by a CursorSystem; 0 is no cursor.
 using CursorId = uint32_t;
 
-// A 32 x 32 monochrome cursor as Windows keeps it: an AND and an XOR mask,
+// A 32 x 32 monochrome cursor kept as an AND and an XOR mask,
 // 4 bytes a row, the leftmost pixel in the top bit. AND 1 XOR 0 is
 // transparent, AND 0 XOR 0 black, AND 0 XOR 1 white, AND 1 XOR 1 inverts.
 struct CursorMasks {

@@ -44,7 +44,7 @@ bool AltWithoutCtrl(uint8_t modifiers)
     return (modifiers & InputEvent::Alt) && !(modifiers & InputEvent::Ctrl);
 }
 
-// The character Windows types for a key that SDL reports no text for.
+// The character a key types that comes with no text of its own.
 int ControlCharOf(uint8_t vk, uint8_t modifiers)
 {
     const bool ctrl = modifiers & InputEvent::Ctrl;

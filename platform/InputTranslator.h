@@ -48,7 +48,7 @@ struct InputEvent {
 };
 
 // Turns input events of one window into the messages its procedure
-// handles, as Windows would send them:
+// handles:
 // - keys: WM_KEYDOWN/WM_KEYUP with the virtual key; the system forms
 //   WM_SYSKEYDOWN/WM_SYSKEYUP while Alt is held without Ctrl, for Alt
 //   itself and for F10. Key lParams carry the repeat count 1, bit 29 for
@@ -57,10 +57,11 @@ struct InputEvent {
 //   above U+FFFF); WM_SYSCHAR instead while Alt is held without Ctrl.
 //   Backspace, Tab, Enter and Escape type 8, 9, 13 (10 with Ctrl) and 27,
 //   Ctrl with a letter its control code (Ctrl+A = 1); printable text typed
-//   while Ctrl is held without Alt is dropped, as Windows types nothing.
+//   while Ctrl is held without Alt is dropped: such keys type their
+//   control code only.
 // - mouse: WM_MOUSEMOVE, button down/up with the MK_ flags after the change;
 //   an even click count of the left or right button is the double-click
-//   form (Windows alternates down, double, down, double). The middle button
+//   form (clicks alternate: down, double, down, double). The middle button
 //   always gives WM_MBUTTONDOWN: its double-click form carries no click the
 //   procedure could use. Coordinates are clamped to 16 bits.
 // - wheel: WM_MOUSEWHEEL with whole multiples of 120 only; the rest of a

@@ -626,6 +626,29 @@ bool SettingsFile::DeleteValue(std::string_view name)
     return Changed();
 }
 
+bool SettingsFile::ReadInto(std::string_view name, uint32_t& type, void* buffer, uint32_t& size) const
+{
+    SettingsValue value;
+    if (!Read(name, value))
+        return false;
+    type = value.type;
+    const uint32_t length = uint32_t(value.data.size());
+    const bool fits = buffer && length <= size;
+    if (fits && length)
+        std::memcpy(buffer, value.data.data(), length);
+    size = length;
+    return fits || !buffer;
+}
+
+bool SettingsFile::ReadBool(std::string_view name, bool& out) const
+{
+    int32_t value = 0;
+    if (!ReadDWord(name, value))
+        return false;
+    out = value != 0;
+    return true;
+}
+
 bool SettingsFile::ReadDWord(std::string_view name, int32_t& out) const
 {
     SettingsValue value;

@@ -102,8 +102,17 @@ public:
     bool Write(std::string_view name, uint32_t type, const void* data, size_t size);
     bool DeleteValue(std::string_view name);
 
+    // Into a caller's buffer of size bytes: true when the value exists and
+    // fits (size becomes its length); when it does not fit nothing is
+    // copied, false is returned and size tells the length needed. A null
+    // buffer asks for the type and length only.
+    bool ReadInto(std::string_view name, uint32_t& type, void* buffer, uint32_t& size) const;
+
     // REG_DWORD only.
     bool ReadDWord(std::string_view name, int32_t& out) const;
+    // A REG_DWORD that is not 0; written as 0 or 1.
+    bool ReadBool(std::string_view name, bool& out) const;
+    bool WriteBool(std::string_view name, bool value) { return WriteDWord(name, value ? 1 : 0); }
     bool WriteDWord(std::string_view name, int32_t value);
     // REG_SZ only: the text up to its first zero byte.
     bool ReadString(std::string_view name, std::string& out) const;

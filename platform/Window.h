@@ -11,8 +11,8 @@ namespace Quib {
 class Window;
 class WindowSystem;
 
-// The code that handles a window's messages (what a window procedure is on
-// Windows). Messages it leaves alone go to WindowSystem::DefWindowProc.
+// The code that handles a window's messages: its window procedure.
+// Messages it leaves alone go to WindowSystem::DefWindowProc.
 class WindowProcedure {
 public:
     virtual ~WindowProcedure() = default;

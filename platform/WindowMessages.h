@@ -6,8 +6,8 @@ namespace Quib {
 
 class Window;
 
-// Window messages, with their Windows numbers: the window procedure and the
-// demo files speak these.
+// Window messages and their numbers: the window procedure and the demo
+// files speak these.
 enum : uint32_t {
     WM_NULL = 0x0000,
     WM_CREATE = 0x0001,
@@ -58,7 +58,7 @@ enum : uint32_t { HTCLIENT = 1 };
 // One notch of a wheel.
 constexpr int WHEEL_DELTA = 120;
 
-// Windows virtual-key codes. Letters are 'A'..'Z' and digits '0'..'9'.
+// Virtual-key codes. Letters are 'A'..'Z' and digits '0'..'9'.
 enum : uint8_t {
     VK_LBUTTON = 0x01,
     VK_RBUTTON = 0x02,

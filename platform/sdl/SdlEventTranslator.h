@@ -7,7 +7,7 @@
 
 namespace Quib {
 
-// The Windows virtual key of an SDL key; 0 for keys that have none.
+// The virtual key of an SDL key; 0 for keys that have none.
 // Letters follow the keyboard layout, digits and punctuation the key's
 // place; the number pad gives VK_NUMPAD0..9 and VK_DECIMAL with Num Lock
 // on, the cursor keys it carries with Num Lock off.

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 
 namespace Quib {
@@ -75,6 +76,34 @@ TEST_F(SettingsFileTest, ValuesOfEveryTypeSurviveASaveAndARead)
     EXPECT_FALSE(file.ReadDWord("DemoJumpTime", number));
     EXPECT_FALSE(file.ReadDWord("Missing", number));
     EXPECT_FALSE(file.ReadDWord("Test3D\\MusicVolume", number)); // sub-keys keep their own values
+}
+
+TEST_F(SettingsFileTest, ReadsIntoABufferNeverPassItsSize)
+{
+    SettingsFile file(path);
+    ASSERT_TRUE(file.WriteString("Test3D\\Warning", "Low video memory."));
+    ASSERT_TRUE(file.WriteBool("Is3D", true));
+    char buffer[8];
+    std::memset(buffer, '#', sizeof buffer);
+    uint32_t type = 0, size = sizeof buffer;
+    EXPECT_FALSE(file.ReadInto("Test3D\\Warning", type, buffer, size));
+    EXPECT_EQ(size, 18u); // the text and its terminator
+    EXPECT_EQ(std::string(buffer, sizeof buffer), std::string(8, '#'));
+    char large[32];
+    size = sizeof large;
+    ASSERT_TRUE(file.ReadInto("Test3D\\Warning", type, large, size));
+    EXPECT_EQ(type, uint32_t(REG_SZ));
+    EXPECT_EQ(size, 18u);
+    EXPECT_STREQ(large, "Low video memory.");
+    size = 0;
+    EXPECT_TRUE(file.ReadInto("Is3D", type, nullptr, size));
+    EXPECT_EQ(type, uint32_t(REG_DWORD));
+    EXPECT_EQ(size, 4u);
+    bool on = false;
+    EXPECT_TRUE(file.ReadBool("Is3D", on));
+    EXPECT_TRUE(on);
+    size = sizeof large;
+    EXPECT_FALSE(file.ReadInto("Missing", type, large, size));
 }
 
 TEST_F(SettingsFileTest, StringsAlwaysComeBackWithOneTerminator)
