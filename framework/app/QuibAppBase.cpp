@@ -8,6 +8,8 @@
 #include "framework/sound/FModMusicInterface.h"
 #include "framework/widgets/Dialog.h"
 #include "framework/widgets/WidgetManager.h"
+#include "platform/SettingsFile.h"
+#include "platform/Window.h"
 
 #include <algorithm>
 #include <vector>
@@ -138,41 +140,6 @@ bool QuibAppBase::AppStep(bool* updated)
     return false;
 }
 
-void QuibAppBase::ShowDialog(Dialog* dialog)
-{
-    if (!dialog)
-        return;
-    const auto shown = dialogMap.find(dialog->id);
-    if (shown != dialogMap.end() && shown->second == dialog)
-        return; // already open
-    CloseDialog(dialog->id);
-
-    if (dialog->width == 0) {
-        const int dialogWidth = appWidth / 2;
-        dialog->SetBounds((appWidth - dialogWidth) / 2, appHeight / 5, dialogWidth,
-                          dialog->GetPreferredHeight(dialogWidth));
-    }
-    dialogMap[dialog->id] = dialog;
-    dialogList.push_back(dialog);
-    widgetManager->AttachChild(dialog);
-    if (dialog->IsModal())
-        widgetManager->PushModalLayer(dialog);
-}
-
-void QuibAppBase::CloseDialog(int dialogId)
-{
-    const auto it = dialogMap.find(dialogId);
-    if (it == dialogMap.end())
-        return;
-    Dialog* dialog = it->second;
-    dialogMap.erase(it);
-    dialogList.remove(dialog);
-    widgetManager->DetachChild(dialog);
-    if (dialog->IsModal())
-        widgetManager->PopModalLayer(dialog);
-    QueueDeferredDelete(dialog);
-}
-
 DialogListener* QuibAppBase::GetDialogListener()
 {
     return this;
@@ -192,16 +159,6 @@ void QuibAppBase::OnDialogButtonDepress(int dialogId, int buttonId)
         ButtonDepress(dialogId + 2000);
     else if (buttonId == DIALOG_ID_NO)
         ButtonDepress(dialogId + 3000);
-}
-
-void QuibAppBase::CopyToClipboard(const std::string& text)
-{
-    clipboardText = text;
-}
-
-std::string QuibAppBase::GetClipboardText()
-{
-    return clipboardText;
 }
 
 bool QuibAppBase::UsesSystemCaret() const
