@@ -154,7 +154,8 @@ TEST_F(SettingsFixture, SubKeysAndBufferSizes)
     const std::string text = "D3D error";
     ASSERT_TRUE(app.RegistryWrite("Test3D\\RuntimeError", REG_SZ, reinterpret_cast<const uint8_t*>(text.c_str()),
                                   uint32_t(text.size() + 1)));
-    const SettingsValue* value = Stored().Find("Test3D", "RuntimeError");
+    const SettingsContents stored = Stored();
+    const SettingsValue* value = stored.Find("Test3D", "RuntimeError");
     ASSERT_NE(value, nullptr);
     EXPECT_EQ(value->type, uint32_t(REG_SZ));
 
