@@ -1,12 +1,15 @@
 // Demo recording and playback.
 #include "framework/app/QuibAppBase.h"
 
+#include "framework/app/DDInterface.h"
 #include "framework/files/PakInterface.h"
 #include "framework/files/PathUtils.h"
 #include "framework/files/PrintfFormat.h"
 #include "framework/files/ProcessLog.h"
 #include "framework/files/Random.h"
+#include "framework/sound/SoundManager.h"
 #include "framework/widgets/WidgetManager.h"
+#include "platform/Clock.h"
 #include "platform/FileNames.h"
 #include "platform/SettingsFile.h"
 #include "platform/Window.h"
@@ -77,6 +80,37 @@ void QuibAppBase::RecordDemoEvent(const DemoEvent& event)
 {
     if (recording)
         demo.WriteEvent(updateCount, event);
+}
+
+void QuibAppBase::RecordDemoEvent(int code)
+{
+    DemoEvent event;
+    event.code = code;
+    RecordDemoEvent(event);
+}
+
+void QuibAppBase::RecordDemoScreenMode(bool windowedFlag, int rate)
+{
+    DemoEvent event;
+    event.code = DEMO_SCREEN_MODE;
+    event.flag = windowedFlag;
+    event.value = rate;
+    RecordDemoEvent(event);
+}
+
+void QuibAppBase::RecordDemoWheel(int notches)
+{
+    if (exiting)
+        return;
+    DemoEvent event;
+    event.code = DEMO_MOUSE_WHEEL;
+    event.value = notches;
+    RecordDemoEvent(event);
+}
+
+void QuibAppBase::SetReplayedMousePosition(int x, int y)
+{
+    replayedMousePosition.store(PackCursorPosition(x, y));
 }
 
 void QuibAppBase::RecordDemoMessage(const WindowMessage& message)
@@ -171,9 +205,18 @@ void QuibAppBase::ApplyDemoEvent(const DemoEvent& event)
     WidgetManager& manager = *widgetManager;
     const int x = demo.lastMouseX; // moved already by a mouse event
     const int y = demo.lastMouseY;
+    // A move reaches the widgets as a live mouse message's does: a drag
+    // while a button is held.
+    const auto move = [&] {
+        SetReplayedMousePosition(x, y);
+        if (manager.buttonsOnPressed != 0)
+            manager.HandleMouseDrag(x, y);
+        else
+            manager.SetMousePosition(x, y);
+    };
     if (event.mouseClass) {
         if (event.code == DEMO_MOUSE_MOVE)
-            manager.HandleMouseMove(x, y);
+            move();
         else if (event.flag)
             manager.HandleMouseDown(x, y, event.value);
         else
@@ -181,29 +224,21 @@ void QuibAppBase::ApplyDemoEvent(const DemoEvent& event)
         return;
     }
     switch (event.code) {
-    case DEMO_MOUSE_POSITION: manager.HandleMouseMove(x, y); break;
+    case DEMO_MOUSE_POSITION: move(); break;
     case DEMO_ACTIVATE:
         if (exiting)
             break;
         active = event.flag;
         OnActiveChanged();
         if (active && !windowed)
-            MarkScreenDirty();
+            manager.InvalidateAll();
         if (urlOpening && !active)
-            OnOpenUrlDone(urlAddress);
+            OnOpenUrlDone(urlBeingOpened);
         break;
     case DEMO_MINIMISED:
-        if (exiting || event.flag == minimised)
+        if (exiting)
             break;
-        minimised = event.flag;
-        if (minimised) {
-            if (muteWhenInactive)
-                Mute(true);
-        } else {
-            if (muteWhenInactive)
-                Unmute(true);
-            MarkScreenDirty();
-        }
+        ApplyMinimised(event.flag);
         OnActiveChanged();
         break;
     case DEMO_KEY_DOWN: manager.HandleKeyDown(event.value); break;
@@ -254,6 +289,60 @@ void QuibAppBase::ReadDemoScreenMode()
 bool QuibAppBase::DemoEventDueNow()
 {
     return playing && PrepareDemoEvent();
+}
+
+bool QuibAppBase::DemoFinished()
+{
+    return demo.needHeader && demo.buffer.AtEnd();
+}
+
+bool QuibAppBase::DemoFastForward(double framesPerPresent, double)
+{
+    // Playing to the end stops where the recording stopped; after that
+    // updates would only run on at full speed with nothing to replay.
+    if (playToEnd && DemoFinished())
+        playToEnd = false;
+    if (updateCount < fastForwardTarget || playToEnd) {
+        if (!drawNow && !fastForwardMuted) {
+            fastForwardMuted = true;
+            Mute(true);
+        }
+        for (;;) {
+            ResetUpdateTimer();
+            // No update while a recorded event is due: the next message
+            // step applies it.
+            if (!DoUpdateFrames())
+                return true;
+            fractionAccumulator += framesPerPresent - 1;
+            ProcessDeferredDeletes();
+            while (fractionAccumulator >= 1) {
+                PlaybackDemoEvents();
+                if (!DoUpdateFrames())
+                    break;
+                ProcessDeferredDeletes();
+                fractionAccumulator -= 1;
+            }
+            UpdateFrameFraction(float(framesPerPresent));
+            ProcessDeferredDeletes();
+            const uint32_t now = TimeGetTime();
+            if (drawNow || now - lastFastForwardDraw >= 1000) {
+                drawNow = false;
+                lastFastForwardDraw = now;
+                DrawDirtyStuff();
+                return true;
+            }
+            // The target itself is not passed.
+            if ((updateCount >= fastForwardTarget && !playToEnd) || exiting)
+                return true;
+        }
+    }
+    if (fastForwardMuted) {
+        fastForwardMuted = false;
+        if (soundManager)
+            soundManager->StopAllSounds();
+        Unmute(true);
+    }
+    return false;
 }
 
 bool QuibAppBase::OpenDemoFile(std::string& error)
@@ -379,40 +468,40 @@ std::string QuibAppBase::RecordOrReplayString(const std::string& value)
     return std::string(bytes.begin() + 2, bytes.end());
 }
 
-bool QuibAppBase::HandleDemoPlaybackKey(char16_t key)
+void QuibAppBase::HandlePlaybackKey(int key)
 {
     if (!playing)
-        return false;
+        return;
     const int32_t period = std::max(framePeriodMs, 1);
     switch (key) {
-    case u'+': updateSpeed *= 1.5; break;
-    case u'-': updateSpeed /= 1.5; break;
-    case u'=': updateSpeed = 1.0; break;
-    case u'0': fastForwardTarget = demoLength; break;
-    case u'4':
-    case u'5':
-    case u'6':
-    case u'7':
-    case u'8':
-    case u'9': {
+    case '+': updateSpeed *= 1.5; break;
+    case '-': updateSpeed /= 1.5; break;
+    case '=': updateSpeed = 1.0; break;
+    case '0': fastForwardTarget = demoLength; break;
+    case '4':
+    case '5':
+    case '6':
+    case '7':
+    case '8':
+    case '9': {
         static constexpr int32_t kBeforeEndMs[] = {120000, 90000, 60000, 30000, 10000, 5000};
-        fastForwardTarget = demoLength - kBeforeEndMs[key - u'4'] / period;
+        fastForwardTarget = demoLength - kBeforeEndMs[key - '4'] / period;
         break;
     }
-    case u'M':
-    case u'm': playToEnd = true; break;
-    case u'N':
-    case u'n':
+    case 'M':
+    case 'm': playToEnd = true; break;
+    case 'N':
+    case 'n':
         fastForwardTarget = updateCount + 1;
         drawNow = true;
         break;
-    case u'P':
-    case u'p':
+    case 'P':
+    case 'p':
         playbackPaused = !playbackPaused;
         ResetUpdateTimer();
         break;
-    case u'S':
-    case u's':
+    case 'S':
+    case 's':
         if (GetMusicVolume() != 0.0) {
             savedMusicVolume = GetMusicVolume();
             SetMusicVolume(0.0);
@@ -426,13 +515,12 @@ bool QuibAppBase::HandleDemoPlaybackKey(char16_t key)
             SetSfxVolume(savedSfxVolume);
         }
         break;
-    case u'J':
-    case u'j': ShowJumpToTimeDialog(); break;
-    case u'L':
-    case u'l': ShowMarkerListDialog(); break;
-    default: return false;
+    case 'J':
+    case 'j': ShowJumpToTimeDialog(); break;
+    case 'L':
+    case 'l': ShowMarkerListDialog(); break;
+    default: break;
     }
-    return true;
 }
 
 std::string QuibAppBase::GetDemoJumpTimeText()

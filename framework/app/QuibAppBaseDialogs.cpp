@@ -57,68 +57,6 @@ Dialog* QuibAppBase::FindDialog(int id)
     return it == dialogMap.end() ? nullptr : it->second;
 }
 
-void QuibAppBase::ShowDialog(Dialog* dialog)
-{
-    if (dialog)
-        ShowDialog(dialog->id, dialog);
-}
-
-void QuibAppBase::ShowDialog(int id, Dialog* dialog)
-{
-    if (!dialog)
-        return;
-    const auto shown = dialogMap.find(id);
-    if (shown != dialogMap.end() && shown->second == dialog)
-        return; // already open: closing it first would delete it
-    CloseDialog(id);
-
-    if (dialog->width == 0) {
-        const int dialogWidth = appWidth / 2;
-        dialog->SetBounds((appWidth - dialogWidth) / 2, appHeight / 5, dialogWidth,
-                          dialog->GetPreferredHeight(dialogWidth));
-    }
-    dialogMap[id] = dialog;
-    dialogList.push_back(dialog);
-    widgetManager->AttachChild(dialog);
-    if (dialog->IsModal()) {
-        widgetManager->PushModalLayer(dialog);
-        OnModalDialogOpened();
-    }
-}
-
-bool QuibAppBase::CloseDialog(Dialog* dialog)
-{
-    // By the id it is shown under (its own unless shown under another).
-    for (const auto& [id, shown] : dialogMap)
-        if (shown == dialog)
-            return CloseDialog(id, true, true);
-    return false;
-}
-
-void QuibAppBase::CloseDialog(int dialogId)
-{
-    CloseDialog(dialogId, true, true);
-}
-
-bool QuibAppBase::CloseDialog(int id, bool removeWidget, bool deleteWidget)
-{
-    const auto it = dialogMap.find(id);
-    if (it == dialogMap.end())
-        return false;
-    Dialog* dialog = it->second;
-    dialogMap.erase(it);
-    dialogList.remove(dialog);
-    if (removeWidget || deleteWidget)
-        widgetManager->DetachChild(dialog);
-    if (dialog->IsModal()) {
-        OnModalDialogClosed();
-        widgetManager->PopModalLayer(dialog);
-    }
-    if (deleteWidget)
-        QueueDeferredDelete(dialog);
-    return true;
-}
-
 int QuibAppBase::GetDialogCount()
 {
     return int(dialogMap.size());
@@ -141,7 +79,7 @@ void QuibAppBase::EndPopup()
     std::memset(widgetManager->keyTable, 0, sizeof widgetManager->keyTable);
     ctrlDown = false;
     altDown = false;
-    if (widgetManager->buttonsHeld != 0) {
+    if (widgetManager->buttonsOnPressed != 0) {
         widgetManager->ReleaseHeldButtons();
         if (mainWindow)
             mainWindow->SetCapture(false);
@@ -210,12 +148,12 @@ void QuibAppBase::LogPopupText(const std::string& text)
 
 bool QuibAppBase::OpenUrl(const std::string& address, bool exitAfter)
 {
-    if (urlOpening && address == urlAddress)
+    if (urlOpening && address == urlBeingOpened)
         return true;
     exitAfterUrl = exitAfter;
     urlOpening = true;
-    urlAddress = address;
-    urlOpenTime = GetTickCount();
+    urlBeingOpened = address;
+    urlOpenStart = GetTickCount();
     if (!GetUrlOpener().Open(address)) {
         OnOpenUrlFailed(address);
         return false;
@@ -223,26 +161,25 @@ bool QuibAppBase::OpenUrl(const std::string& address, bool exitAfter)
     return true;
 }
 
-void QuibAppBase::CheckUrlOpening(uint32_t timerResumeTime)
+void QuibAppBase::CheckUrlOpening(uint32_t now)
 {
     if (!urlOpening)
         return;
     // The opener tells how it went once it has ended; while it runs the
     // window's activation decides: losing it, or 8 s without it, is done;
-    // 12 s still active is a failure. Time spent while the timer was held
-    // up (a stall of over 500 ms) does not count for 5 s after it.
+    // 12 s still active is a failure. Nothing within 5 s after the timer
+    // came back from a stall.
     switch (GetUrlOpener().Poll()) {
-    case UrlOpenState::Failed: OnOpenUrlFailed(urlAddress); return;
-    case UrlOpenState::Opened: OnOpenUrlDone(urlAddress); return;
+    case UrlOpenState::Failed: OnOpenUrlFailed(urlBeingOpened); return;
+    case UrlOpenState::Opened: OnOpenUrlDone(urlBeingOpened); return;
     default: break;
     }
-    const uint32_t now = GetTickCount();
     if (now - timerResumeTime <= 5000)
         return;
-    if (now - urlOpenTime > 8000 && !active)
-        OnOpenUrlDone(urlAddress);
-    else if (now - urlOpenTime > 12000 && active)
-        OnOpenUrlFailed(urlAddress);
+    if (now - urlOpenStart > 8000 && !active)
+        OnOpenUrlDone(urlBeingOpened);
+    else if (now - urlOpenStart > 12000 && active)
+        OnOpenUrlFailed(urlBeingOpened);
 }
 
 void QuibAppBase::OnOpenUrlDone(const std::string&)
@@ -258,6 +195,12 @@ void QuibAppBase::OnOpenUrlFailed(const std::string&)
 }
 
 std::string QuibAppBase::GetProductVersion(const std::string&)
+{
+    return {};
+}
+
+// The system report belongs to the developer reports, which are not here.
+std::string QuibAppBase::BuildSystemReport()
 {
     return {};
 }

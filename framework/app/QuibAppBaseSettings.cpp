@@ -42,7 +42,7 @@ std::string InDataFolder(const std::string& name)
     if (IsAbsoluteName(name))
         return name;
     const std::u16string folder = GetFolderWithSlash();
-    return folder.empty() ? name : Utf16ToWindows1252(folder) + name;
+    return folder.empty() ? name : Utf16ToUtf8(folder) + name;
 }
 
 } // namespace

@@ -300,7 +300,7 @@ TEST_F(DemoFixture, StateEventsReplay)
     EXPECT_TRUE(player.minimised);
     EXPECT_FALSE(player.active);
     EXPECT_FALSE(player.hasFocus);
-    EXPECT_EQ(player.autoMuteCount, 1); // muted while minimised
+    EXPECT_EQ(player.autoMuteCount, 2); // muted while minimised, and without the focus
     EXPECT_TRUE(player.loadingEventReplayed);
     EXPECT_FALSE(player.windowedWanted);
     EXPECT_EQ(player.refreshRate, 60);
@@ -318,37 +318,39 @@ TEST_F(DemoFixture, PlaybackKeys)
         int32_t target;
     } targets[] = {{u'0', 100000}, {u'4', 88000}, {u'7', 97000}, {u'9', 99500}, {u'n', 11}};
     for (const Case& c : targets) {
-        ASSERT_TRUE(app.HandleDemoPlaybackKey(c.key));
+        app.HandlePlaybackKey(c.key);
         EXPECT_EQ(app.fastForwardTarget, c.target) << char(c.key);
     }
     EXPECT_TRUE(app.drawNow);
-    app.HandleDemoPlaybackKey(u'+');
+    app.HandlePlaybackKey(u'+');
     EXPECT_DOUBLE_EQ(app.updateSpeed, 1.5);
-    app.HandleDemoPlaybackKey(u'-');
-    app.HandleDemoPlaybackKey(u'-');
+    app.HandlePlaybackKey(u'-');
+    app.HandlePlaybackKey(u'-');
     EXPECT_DOUBLE_EQ(app.updateSpeed, 1.0 / 1.5);
-    app.HandleDemoPlaybackKey(u'=');
+    app.HandlePlaybackKey(u'=');
     EXPECT_DOUBLE_EQ(app.updateSpeed, 1.0);
-    app.HandleDemoPlaybackKey(u'P');
+    app.HandlePlaybackKey(u'P');
     EXPECT_TRUE(app.playbackPaused);
-    app.HandleDemoPlaybackKey(u'p');
+    app.HandlePlaybackKey(u'p');
     EXPECT_FALSE(app.playbackPaused);
-    app.HandleDemoPlaybackKey(u'M');
+    app.HandlePlaybackKey(u'M');
     EXPECT_TRUE(app.playToEnd);
 
     app.musicVolume = 0.6;
     app.sfxVolume = 0.0;
     app.savedSfxVolume = 0.3;
-    app.HandleDemoPlaybackKey(u's');
+    app.HandlePlaybackKey(u's');
     EXPECT_EQ(app.musicVolume, 0.0);
     EXPECT_DOUBLE_EQ(app.savedMusicVolume, 0.6);
     EXPECT_DOUBLE_EQ(app.sfxVolume, 0.3);
-    app.HandleDemoPlaybackKey(u'S');
+    app.HandlePlaybackKey(u'S');
     EXPECT_DOUBLE_EQ(app.musicVolume, 0.6);
 
-    EXPECT_FALSE(app.HandleDemoPlaybackKey(u'x'));
+    app.HandlePlaybackKey(u'x'); // no playback key
     app.playing = false;
-    EXPECT_FALSE(app.HandleDemoPlaybackKey(u'0'));
+    app.HandlePlaybackKey(u'0'); // not playing: nothing
+    EXPECT_EQ(app.fastForwardTarget, 11);
+    EXPECT_DOUBLE_EQ(app.musicVolume, 0.6);
 }
 
 TEST_F(DemoFixture, JumpTimeAndMarkers)

@@ -65,8 +65,9 @@ TEST(AppDialogs, OpenFindCountAndClose)
     auto* other = new Dialog(1, false, u"", u"", u"", DIALOG_BUTTONS_FOOTER);
     app.ShowDialog(50, other);
     EXPECT_EQ(app.FindDialog(50), other);
-    EXPECT_TRUE(app.CloseDialog(other));
-    EXPECT_FALSE(app.CloseDialog(other));
+    app.CloseDialog(other);
+    EXPECT_EQ(app.FindDialog(50), nullptr);
+    EXPECT_TRUE(app.deferredDeletes.Contains(other));
     app.FlushDeferredDeletes();
 }
 
@@ -138,7 +139,7 @@ TEST(AppShell, OpeningAWebPage)
 
     // Still active after 12 s (and timers not stalled): failed.
     clock.Advance(12001);
-    app.CheckUrlOpening(0);
+    app.CheckUrlOpening(clock.Milliseconds());
     EXPECT_FALSE(app.urlOpening);
     EXPECT_EQ(app.exitRequests, 0);
 
@@ -146,9 +147,11 @@ TEST(AppShell, OpeningAWebPage)
     EXPECT_TRUE(app.OpenUrl("https://example.org/", true));
     app.active = false;
     clock.Advance(8001);
-    app.CheckUrlOpening(clock.Milliseconds() - 4000); // timers came back 4 s ago: wait
+    app.timerResumeTime = clock.Milliseconds() - 4000; // timers came back 4 s ago: wait
+    app.CheckUrlOpening(clock.Milliseconds());
     EXPECT_TRUE(app.urlOpening);
-    app.CheckUrlOpening(0);
+    clock.Advance(1001);
+    app.CheckUrlOpening(clock.Milliseconds());
     EXPECT_FALSE(app.urlOpening);
     EXPECT_EQ(app.exitRequests, 1);
 

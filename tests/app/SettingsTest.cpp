@@ -291,6 +291,8 @@ TEST(CommandLine, ArgumentsReachTheHandlerInOrder)
 TEST(CommandLine, OptionsSetTheirModes)
 {
     CapturingSink sink;
+    int exitCode = -1;
+    SetFatalExitHandler([&](int code) { exitCode = code; });
     QuibAppBase app;
     app.HandleCmdLineParam("-record", "");
     EXPECT_TRUE(app.recording);
@@ -315,7 +317,8 @@ TEST(CommandLine, OptionsSetTheirModes)
     ASSERT_EQ(sink.boxes.size(), 1u);
     EXPECT_EQ(sink.boxes[0].text, "Invalid command line parameter: -bogus");
     EXPECT_EQ(sink.boxes[0].caption, "FATAL ERROR");
-    EXPECT_EQ(app.fatalExitCode, 0);
+    EXPECT_EQ(exitCode, 0);
+    SetFatalExitHandler(nullptr);
 }
 
 TEST(CommandLine, CrashEndsTheProgram)
