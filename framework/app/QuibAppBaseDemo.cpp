@@ -303,6 +303,8 @@ bool QuibAppBase::DemoFastForward(double framesPerPresent, double)
     if (playToEnd && DemoFinished())
         playToEnd = false;
     if (updateCount < fastForwardTarget || playToEnd) {
+        // The next step pumps messages and applies what is due.
+        frameState = FRAME_DONE;
         if (!drawNow && !fastForwardMuted) {
             fastForwardMuted = true;
             Mute(true);

@@ -207,7 +207,8 @@ RunResult Record(const std::string& file)
 
 // Replays the file in a fresh program: another clock, other settings and
 // another clipboard.
-RunResult Replay(const std::string& file, std::string* error = nullptr)
+RunResult Replay(const std::string& file, std::string* error = nullptr,
+                 const std::function<void(DemoProgram&)>& beforeRun = nullptr)
 {
     HeadlessAppEnvironment env(7777777);
     env.windows.GetClipboard().SetText("something else");
@@ -220,6 +221,8 @@ RunResult Replay(const std::string& file, std::string* error = nullptr)
             *error = env.sink.boxes.back().text;
         return {};
     }
+    if (beforeRun)
+        beforeRun(app);
     app.Run();
     EXPECT_TRUE(app.exiting);
     EXPECT_FALSE(app.closedByUser); // the recorded close ended it
@@ -308,6 +311,46 @@ TEST(DemoReplay, TheKeptRecordingStillReplays)
     const RunResult replayed = Replay(file, &error);
     EXPECT_EQ(error, "");
     ExpectSameRun(replayed, expected);
+}
+
+TEST(DemoReplay, FastForwardChangesOnlyThePace)
+{
+    const std::string folder = std::string(QUIB_TEST_DATA) + "/demo";
+    const RunResult expected = ReadExpected(folder + "/scripted.expected");
+    TempDir dir;
+    const std::string file = dir / "kept.dmo";
+    std::ofstream(file, std::ios::binary) << TempDir::ReadFile(folder + "/scripted.dmo");
+
+    // To the middle, muted on the way and unmuted there; to the end; and
+    // playing to the end at full speed.
+    struct Case {
+        const char* name;
+        std::function<void(DemoProgram&)> start;
+    } cases[] = {
+        {"to update 40",
+         [](DemoProgram& app) {
+             app.fastForwardTarget = 40;
+             app.onUpdate = [&app](int update) {
+                 if (update == 20) {
+                     EXPECT_EQ(app.autoMuteCount, 1); // the fast-forward's mute
+                 }
+                 if (update == 45) {
+                     EXPECT_FALSE(app.fastForwardMuted);
+                     EXPECT_EQ(app.autoMuteCount, 0);
+                 }
+             };
+         }},
+        {"key 0", [](DemoProgram& app) { app.HandlePlaybackKey('0'); }},
+        {"key M", [](DemoProgram& app) { app.HandlePlaybackKey('M'); }},
+        {"key N", [](DemoProgram& app) { app.HandlePlaybackKey('n'); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string error;
+        const RunResult replayed = Replay(file, &error, c.start);
+        EXPECT_EQ(error, "");
+        ExpectSameRun(replayed, expected);
+    }
 }
 
 TEST(DemoReplay, ADamagedRecordingEndsTheStartWithAMessage)
