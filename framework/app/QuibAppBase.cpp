@@ -17,6 +17,7 @@
 #include "platform/Clock.h"
 #include "platform/Folders.h"
 #include "platform/MessageSink.h"
+#include "platform/SettingsFile.h"
 #include "platform/SingleInstance.h"
 #include "platform/TextCodecs.h"
 #include "platform/WindowSystem.h"
@@ -457,8 +458,13 @@ void QuibAppBase::ShowDialog(int id, Dialog* dialog)
 
 void QuibAppBase::CloseDialog(Dialog* dialog)
 {
-    if (dialog)
-        CloseDialog(dialog->id);
+    // By the id it is shown under (its own unless shown under another).
+    for (const auto& [id, shown] : dialogMap) {
+        if (shown == dialog) {
+            CloseDialog(id, true, true);
+            return;
+        }
+    }
 }
 
 void QuibAppBase::CloseDialog(int dialogId)
@@ -504,16 +510,6 @@ void QuibAppBase::OnDialogButtonDepress(int dialogId, int buttonId)
         ButtonDepress(dialogId + 2000);
     else if (buttonId == DIALOG_ID_NO)
         ButtonDepress(dialogId + 3000);
-}
-
-void QuibAppBase::CopyToClipboard(const std::string& text)
-{
-    clipboardText = text;
-}
-
-std::string QuibAppBase::GetClipboardText()
-{
-    return clipboardText;
 }
 
 bool QuibAppBase::UsesSystemCaret() const

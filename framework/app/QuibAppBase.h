@@ -1,8 +1,8 @@
 #pragma once
+#include "framework/app/DemoFile.h"
 #include "framework/app/SharedImageRef.h"
 #include "framework/core/Point.h"
 #include "framework/core/Rect.h"
-#include "framework/files/Buffer.h"
 #include "framework/files/PerfScope.h"
 #include "framework/graphics/ImageDisplay.h"
 #include "framework/widgets/ButtonListener.h"
@@ -25,6 +25,7 @@
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
 
 namespace Quib {
 
@@ -34,6 +35,7 @@ class Dialog;
 class Image;
 class MemoryImage;
 class MusicInterface;
+class SettingsFile;
 class SingleInstance;
 class SoundManager;
 class Widget;
@@ -235,8 +237,11 @@ public:
     DialogListener* GetDialogListener() override;
     void OnDialogButtonPress(int dialogId, int buttonId) override;
     void OnDialogButtonDepress(int dialogId, int buttonId) override;
-    // Process-local text until the window's clipboard is wired up.
+    // Windows-1252 text through the system clipboard; nothing during demo
+    // playback.
     void CopyToClipboard(const std::string& text) override;
+    // Recorded into a demo, and replayed from one (empty during playback
+    // unless recorded).
     std::string GetClipboardText() override;
     bool UsesSystemCaret() const override;
     // Kept in systemCaretShown / systemCaretPos until the window's text
@@ -286,36 +291,102 @@ public:
     // data folder; the path written, empty when nothing was written.
     std::string TakeScreenshot();
 
-    // ---- Demo recording and playback: the loop's calls ----
+    // ---- Demo recording and playback (QuibAppBaseDemo.cpp) ----
 
-    // Applies the demo events due at this update.
+    // Writes the header of a new event at updateCount, fillers first.
+    void WriteDemoEventHeader(bool mouseClass, int code);
+    // Reads the next event header when needed; true when the pending event
+    // is due at updateCount.
+    bool PrepareDemoEvent();
+    // Applies every recorded event due now (only while playing and not
+    // exiting), an event whose header ends the stream included.
     void PlaybackDemoEvents();
-    // Records a queued window message before it is applied.
+    // Records a queued window message before it is applied (recording and
+    // not exiting). Mouse positions are taken in application coordinates;
+    // the wheel is recorded where its notches are worked out.
     void RecordDemoMessage(const WindowMessage& message);
-    // Records one event without data (7 mouse entered, 8 mouse left, 9
-    // loading finished).
+    // Records one event at updateCount (when recording).
+    void RecordDemoEvent(const DemoEvent& event);
+    // One event without data (7 mouse entered, 8 mouse left, 9 loading
+    // finished).
     void RecordDemoEvent(int code);
-    // Records the screen mode (windowed flag, refresh rate).
+    // The screen mode (windowed flag, refresh rate) of a display set-up.
     void RecordDemoScreenMode(bool windowedFlag, int rate);
-    // Reads the recorded screen-mode event after the window is made.
+    // Wheel notches as applied.
+    void RecordDemoWheel(int notches);
+    // Applies one replayed event.
+    void ApplyDemoEvent(const DemoEvent& event);
+    // Start-up of a played demo: takes the first recorded screen mode.
     void ReadDemoScreenMode();
-    // Reads and checks the demo file for playback; false with the error.
+    // Reads and checks demoFileName for playback: the seed becomes
+    // randomSeed, and the markers, the length and the events are taken.
+    // False with the text to show.
     bool OpenDemoFile(std::string& error);
+    // Writes demoFileName when recording, whole or not at all.
     void WriteDemoFile();
-    // Fast-forward during playback; true when it took the timed step.
+    // The fast-forward of a played demo, first in each timed step: true
+    // when it took the step. Once the target is reached it ends the
+    // fast-forward's mute and gives the step back.
     bool DemoFastForward(double framesPerPresent, double period);
-    // Whether the next recorded event is due at the current update.
+    // The next recorded event is due at updateCount: no update may run
+    // before it is applied.
     bool DemoEventDueNow();
-    // A character typed during playback (the playback keys).
+    // Every recorded event has been applied.
+    bool DemoFinished();
+    // A character typed during playback: the playback keys.
     void HandlePlaybackKey(int ch);
     // The mouse position of the last replayed event, for the cursor
     // thread.
     void SetReplayedMousePosition(int x, int y);
+    // Over the files stem + N + ".dmo" in the stem's folder (the working
+    // directory for a bare stem): the highest N, 0 when there is none.
+    // With deleteOldest, when keep or more exist, the lowest is deleted.
+    static int RotateDemoFiles(const std::string& stem, int keep, bool deleteOldest);
+    // A value from outside the program: recorded as it is, or replaced by
+    // the recorded one during playback (left alone, with a log line, when
+    // the demo is out of step).
+    void RecordOrReplayValue(std::vector<uint8_t>& value);
+    bool RecordOrReplayBool(bool value);
+    // A string is its 16-bit length and its bytes (at most 65535).
+    std::string RecordOrReplayString(const std::string& value);
+    // The "Jump To Time" dialog: the text it opens with, and its OK (fields
+    // separated by ':', counted back from the end).
+    std::string GetDemoJumpTimeText();
+    void SetDemoJumpTime(const std::string& text);
+    // The "Marker List" dialog: a line per marker still ahead, with its
+    // update number; choosing one fast-forwards to it.
+    std::vector<std::pair<std::string, int32_t>> GetDemoMarkerLines() const;
+    void JumpToDemoMarker(int32_t updateNumber);
+    // The developer dialogs over the two above (none yet).
+    virtual void ShowJumpToTimeDialog() {}
+    virtual void ShowMarkerListDialog() {}
 
-    // ---- Settings ----
+    // ---- Settings, registry and command line (QuibAppBaseSettings.cpp) ----
+
+    // Values under registryKey, kept in its settings file. Every call is
+    // false and does nothing without a key. A name may carry a sub-key
+    // ("Test3D\\RuntimeError"). Reads and writes are recorded into a demo
+    // and replayed from one.
+    bool RegistryWrite(const std::string& name, uint32_t type, const uint8_t* data, uint32_t size);
+    // Into data of size bytes: true when the value exists and fits; size
+    // becomes its length (the length needed when it does not fit).
+    bool RegistryRead(const std::string& name, uint32_t& type, uint8_t* data, uint32_t& size);
+    // A REG_DWORD, brought into its setting's range.
+    bool RegistryReadDWord(const std::string& name, int32_t& value);
     bool RegistryReadBool(const std::string& name, bool& value);
+    bool RegistryWriteDWord(const std::string& name, int32_t value);
     bool RegistryWriteBool(const std::string& name, bool value);
-    void RegistryDeleteValue(const std::u16string& name);
+    // Not recorded; nothing during playback.
+    bool RegistryDeleteValue(const std::u16string& name);
+    // The settings file of registryKey (null without a key).
+    SettingsFile* Settings();
+
+    // ---- Shell services ----
+
+    // How a web page's opening ends, checked on each window timer: by the
+    // opener's outcome once it has one, else by the activation and the
+    // time (nothing within 5 s of timerResumeTime).
+    void CheckUrlOpening(uint32_t now);
 
     // ---- Fields ----
 
@@ -498,7 +569,6 @@ public:
     std::map<int, Dialog*> dialogMap; // open dialogs by id, owned
     std::list<Dialog*> dialogList;    // open dialogs in the order shown
     DeferredDeleteQueue deferredDeletes;
-    std::string clipboardText;
 
     // Demo state the loop reads.
     bool recording = false;
@@ -513,7 +583,15 @@ public:
     double savedMusicVolume = 0.0;
     double savedSfxVolume = 0.0;
     std::atomic<uint64_t> replayedMousePosition{0};
-    Buffer demoBuffer;
+    std::string demoFileStem = "quibapp"; // of numbered demo files
+    DemoEventStream demo;                 // the event stream and its cursors
+    std::vector<DemoMarker> demoMarkers;
+    uint32_t lastFastForwardDraw = 0;
+
+    // Settings.
+    std::unique_ptr<SettingsFile> settingsFile; // of settingsFileKey
+    std::string settingsFileKey;
+    bool lastRunEndedCleanly = true; // "InProgress" was 0 or missing
 
     // Shell services the window reads.
     bool urlOpening = false;
@@ -525,7 +603,6 @@ private:
     void ApplyMouseMessage(const WindowMessage& m);
     void ApplyKeyDown(const WindowMessage& m);
     void ApplyTimer();
-    void CheckUrlOpening(uint32_t now);
     void QueueMessage(Window& window, uint32_t message, WPARAM wParam, LPARAM lParam);
     // The screen-saver filter; true when it handled the message.
     bool ScreenSaverFilter(Window& window, uint32_t message, WPARAM wParam, LPARAM lParam, LPARAM& result);

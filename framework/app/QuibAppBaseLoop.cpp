@@ -118,7 +118,8 @@ bool QuibAppBase::RunTimedUpdate(bool allowSleep)
         }
     }
 
-    if (playing && (updateCount < fastForwardTarget || playToEnd) && DemoFastForward(F, P))
+    // Also once the target is reached: that ends the fast-forward's mute.
+    if (playing && DemoFastForward(F, P))
         return true;
 
     if (!timed) {

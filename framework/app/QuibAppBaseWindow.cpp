@@ -221,8 +221,11 @@ bool QuibAppBase::ProcessDeferredMessage()
             wheelRest += delta;
             const int notches = wheelRest / WHEEL_DELTA;
             wheelRest -= notches * WHEEL_DELTA;
-            if (notches != 0)
+            if (notches != 0) {
+                if (recording)
+                    RecordDemoWheel(notches);
                 widgetManager->HandleMouseWheel(notches);
+            }
             break;
         }
         default:
@@ -301,16 +304,6 @@ void QuibAppBase::ApplyTimer()
     }
     mouseInside = inside;
     RefreshCursor();
-}
-
-void QuibAppBase::CheckUrlOpening(uint32_t now)
-{
-    if (!urlOpening || now - timerResumeTime <= 5000)
-        return;
-    if (now - urlOpenStart > 8000 && !active)
-        OnOpenUrlDone(urlBeingOpened);
-    else if (now - urlOpenStart > 12000 && active)
-        OnOpenUrlFailed(urlBeingOpened);
 }
 
 void QuibAppBase::ApplyMouseMessage(const WindowMessage& m)

@@ -1,6 +1,7 @@
 #include "framework/files/Buffer.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace Quib {
 
@@ -10,6 +11,23 @@ void Buffer::Clear()
     mDataBitSize = 0;
     mReadBitPos = 0;
     mWriteBitPos = 0;
+}
+
+void Buffer::SetReadPosition(int32_t bit)
+{
+    mReadBitPos = std::clamp(bit, 0, mDataBitSize);
+}
+
+void Buffer::Assign(const uint8_t* data, size_t size, int64_t bitLength)
+{
+    constexpr int64_t kMaxBits = int64_t(INT32_MAX) - 7; // keeps (bits + 7) / 8 in range
+    bitLength = std::clamp<int64_t>(bitLength, 0, std::min<int64_t>(int64_t(size) * 8, kMaxBits));
+    mData.assign(data, data + (bitLength + 7) / 8);
+    if (bitLength % 8 != 0)
+        mData.back() &= uint8_t((1u << (bitLength % 8)) - 1);
+    mDataBitSize = int32_t(bitLength);
+    mWriteBitPos = mDataBitSize;
+    mReadBitPos = 0;
 }
 
 void Buffer::WriteNumBits(int32_t value, int count)

@@ -16,6 +16,16 @@ public:
     const uint8_t* GetDataPtr() const { return mData.empty() ? nullptr : mData.data(); }
     int32_t GetByteSize() const { return (mDataBitSize + 7) / 8; }
     bool AtEnd() const { return mReadBitPos >= mDataBitSize; }
+    // Bits written: the stream's length.
+    int32_t GetBitLength() const { return mDataBitSize; }
+    // The next bit to read; moved back or on within 0 .. bit length.
+    int32_t GetReadPosition() const { return mReadBitPos; }
+    void SetReadPosition(int32_t bit);
+    // The stream becomes the first bitLength bits of the bytes (at most all
+    // of them; the bits above are cleared); reading starts at 0, writing
+    // goes on at the end. Longer data than the bit positions can address
+    // is cut.
+    void Assign(const uint8_t* data, size_t size, int64_t bitLength);
 
     // Appends the low count bits (1..32) of value, bit 0 first.
     void WriteNumBits(int32_t value, int count);

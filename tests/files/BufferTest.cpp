@@ -151,5 +151,39 @@ TEST(Buffer, RandomFieldsRoundTrip)
     EXPECT_TRUE(b.AtEnd());
 }
 
+TEST(Buffer, AssignTakesAnExactBitLength)
+{
+    const uint8_t bytes[] = {0xFF, 0xFF, 0xAB};
+    Buffer b;
+    b.Assign(bytes, 3, 13);
+    EXPECT_EQ(b.GetBitLength(), 13);
+    EXPECT_EQ(Bytes(b), (std::vector<uint8_t>{0xFF, 0x1F})); // the bits above the length are cleared
+    EXPECT_EQ(b.ReadNumBits(13, false), 0x1FFF);
+    EXPECT_TRUE(b.AtEnd());
+    b.WriteNumBits(1, 3); // writing goes on at the end
+    EXPECT_EQ(b.GetBitLength(), 16);
+    EXPECT_EQ(Bytes(b), (std::vector<uint8_t>{0xFF, 0x3F}));
+
+    b.Assign(bytes, 3, 1000); // no more bits than the bytes hold
+    EXPECT_EQ(b.GetBitLength(), 24);
+    b.Assign(nullptr, 0, 8);
+    EXPECT_EQ(b.GetBitLength(), 0);
+    EXPECT_EQ(b.GetDataPtr(), nullptr);
+}
+
+TEST(Buffer, ReadPositionMovesWithinTheStream)
+{
+    Buffer b;
+    b.WriteNumBits(0b1011, 4);
+    b.SetReadPosition(2);
+    EXPECT_EQ(b.GetReadPosition(), 2);
+    EXPECT_EQ(b.ReadNumBits(2, false), 0b10);
+    b.SetReadPosition(99);
+    EXPECT_EQ(b.GetReadPosition(), 4);
+    EXPECT_TRUE(b.AtEnd());
+    b.SetReadPosition(-3);
+    EXPECT_EQ(b.GetReadPosition(), 0);
+}
+
 } // namespace
 } // namespace Quib

@@ -10,6 +10,7 @@
 #include "framework/sound/MusicInterface.h"
 #include "framework/widgets/Widget.h"
 #include "framework/widgets/WidgetManager.h"
+#include "platform/CommandLine.h"
 #include "platform/headless/CapturingSink.h"
 #include "platform/headless/FakeClock.h"
 #include "platform/headless/HeadlessWindowSystem.h"
@@ -34,9 +35,13 @@ public:
     {
         SetWindowSystem(&windows);
         SetFatalExitHandler([this](int code) { fatalExits.push_back(code); });
+        // The program's arguments are the test's, not the test program's.
+        const char* program[] = {"test"};
+        SetProcessArguments(1, program);
     }
     ~HeadlessAppEnvironment()
     {
+        ClearProcessArguments();
         SetFatalExitHandler(nullptr);
         SetWindowSystem(nullptr);
     }
