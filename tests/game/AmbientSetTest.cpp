@@ -163,17 +163,19 @@ TEST_F(AmbientSetTest, OneShotsPlayAfterTheDelayThenEveryPause)
     EXPECT_TRUE(set->sounds[0].instances.empty());
 }
 
-TEST_F(AmbientSetTest, AFadeOfZeroCompletesInOneUpdate)
+TEST_F(AmbientSetTest, AFadeOfZeroOrLessCompletesInOneUpdate)
 {
-    AmbientSet* set = Set("a", "[sea]\r\nloop=1\r\nvolume=1\r\nfade=0\r\n");
-    set->StartAll();
-    EXPECT_EQ(set->sounds[0].fadeSpeed, 1000.0f);
-    Steps(1);
-    EXPECT_EQ(set->sounds[0].level, 1.0f);
-    EXPECT_FALSE(set->sounds[0].fading);
-    set->ResetAll();
-    Steps(1);
-    EXPECT_TRUE(set->sounds[0].finished);
+    for (const char* fade : {"0", "-2", ""}) {
+        AmbientSet* set = Set("a", std::string("[sea]\r\nloop=1\r\nvolume=1\r\nfade=") + fade + "\r\n");
+        set->StartAll();
+        EXPECT_EQ(set->sounds[0].fadeSpeed, 1000.0f) << fade;
+        Steps(1);
+        EXPECT_EQ(set->sounds[0].level, 1.0f) << fade;
+        EXPECT_FALSE(set->sounds[0].fading) << fade;
+        set->ResetAll();
+        Steps(1);
+        EXPECT_TRUE(set->sounds[0].finished) << fade;
+    }
 }
 
 TEST_F(AmbientSetTest, ReleasedSetsAreFreedOnceNothingOfThemPlays)

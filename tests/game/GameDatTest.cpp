@@ -147,6 +147,17 @@ TEST_F(GameDatTest, AFileThatCannotBeReadWholeStopsTheBuild)
     EXPECT_FALSE(LeftoversBesideTheArchive());
 }
 
+TEST_F(GameDatTest, ALinkToAFolderIsNotFollowed)
+{
+    dir.WriteFile("data/a.txt", "a");
+    fs::create_directory_symlink(dir / "data", dir / "data/again"); // a loop
+    ASSERT_TRUE(BuildGameDat());
+    ScopedPak pak;
+    ASSERT_TRUE(pak->AddPakFile("game.dat"));
+    EXPECT_EQ(pak->mEntries.size(), 2u); // data\a.txt and the archive itself
+    EXPECT_TRUE(log.Contains("Folder link not followed: \"Data\\again\""));
+}
+
 TEST_F(GameDatTest, NoDataFolderBuildsNothing)
 {
     EXPECT_FALSE(BuildGameDat());
