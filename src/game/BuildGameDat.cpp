@@ -110,8 +110,7 @@ bool BuildGameDat()
         QUIB_LOG_ERROR("game.dat not built: \"%s\" cannot be written", kArchive);
         return false;
     }
-    PakScramble(reinterpret_cast<uint8_t*>(header.data()), header.size());
-    bool ok = archive.Write(header);
+    bool ok = WriteScrambled(header.data(), header.size(), archive);
     std::unique_ptr<uint8_t[]> buffer(new uint8_t[kChunk]);
     for (size_t i = 0; ok && i < files.size(); ++i) {
         const DataFileRecord& file = files[i];

@@ -35,10 +35,9 @@ public:
     // Writes the path aliases of the archive layer to data/common.ini.
     virtual void WriteCommonIni() {}
 
-    // The current profile: loads it when needed (false when there is none
-    // or it cannot be loaded); a value of it (false when missing); stores
-    // a value into it; writes it to its file.
-    virtual bool LoadCurrentProfile() { return false; }
+    // The current profile, loaded when needed: a value of it (false when
+    // missing or when there is no profile); stores a value into it; writes
+    // it to its file.
     virtual bool LookupProfileValue(const std::string& section, const std::string& key, std::string& value)
     {
         (void)section, (void)key, (void)value;

@@ -138,7 +138,6 @@ public:
     float GetGameIniFloat(const std::string& key, const std::string& section, float def) override;
     void WriteCommonIni() override { ++commonIniWrites; }
 
-    bool LoadCurrentProfile() override;
     bool LookupProfileValue(const std::string& section, const std::string& key, std::string& value) override;
     void SetProfileValue(const std::string& section, const std::string& key, const std::string& value) override;
     void SaveCurrentProfile() override;
@@ -181,6 +180,8 @@ public:
     bool exiting = false;
 
 private:
+    bool LoadCurrentProfile();
+
     GameShellHost* mOld;
     std::unique_ptr<IniDocument> mProfile;
 };
