@@ -1,4 +1,7 @@
 #pragma once
+#include "framework/app/DeveloperTools.h"
+#include "framework/app/ResourceManager.h"
+#include "framework/app/SharedImageStore.h"
 #include "framework/core/Point.h"
 #include "framework/files/PerfScope.h"
 #include "framework/graphics/ImageDisplay.h"
@@ -110,6 +113,20 @@ public:
     std::list<Dialog*> dialogList;    // open dialogs in the order shown
     DeferredDeleteQueue deferredDeletes;
     std::string clipboardText;
+
+    // Resources and developer tools (QuibAppBaseDeveloper.cpp). Declared
+    // last: they go before the display and the widget manager.
+    // The shared picture of (name, variant), letter case ignored.
+    SharedImageRef GetSharedImage(const std::string& name, const std::string& variant, bool* created);
+    // Once per update: deletes the shared pictures nobody uses any more.
+    void PurgeReleasedSharedImages();
+    // The debug keys (DeveloperTools::DebugKey); true when the key is used.
+    virtual bool DebugKey(int virtualKey);
+    // For the error boxes.
+    std::string BuildSystemReport();
+    SharedImageStore sharedImages{this};
+    std::unique_ptr<ResourceManager> resourceManager = std::make_unique<ResourceManager>(this);
+    DeveloperTools developerTools;
 };
 
 } // namespace Quib
