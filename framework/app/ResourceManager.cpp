@@ -594,9 +594,11 @@ bool ResourceManager::LoadResources(const std::string& group)
 
 std::string ResourceManager::SharedImageVariant(const ImageRes& res)
 {
-    if (res.alphaImage.empty() && res.alphaGrid.empty() && res.alphaColor == 0xFFFFFF)
+    const ImageAnimation& anim = res.animation;
+    if (res.alphaImage.empty() && res.alphaGrid.empty() && res.alphaColor == 0xFFFFFF && res.rows == 1 &&
+        res.cols == 1 && anim.type == ImageAnimation::TYPE_NONE)
         return res.variant;
-    // Characters no file name or variant of the manifest can hold keep the
+    // Characters no file name or variant of the manifest holds keep the
     // description apart from any plain variant.
     std::string key = res.variant;
     key += '\x01';
@@ -604,6 +606,14 @@ std::string ResourceManager::SharedImageVariant(const ImageRes& res)
     key += '\x01';
     key += res.alphaGrid;
     key += StrFormat("\x01%d\x01%d\x01%06X", res.rows, res.cols, res.alphaColor);
+    if (anim.type != ImageAnimation::TYPE_NONE) {
+        key += StrFormat("\x01%d\x01%d\x01%d\x01", anim.type, anim.frameDelay, anim.frameCount);
+        for (int32_t delay : anim.perFrameDelays)
+            key += StrFormat("%d,", delay);
+        key += '\x01';
+        for (int32_t cel : anim.frameMap)
+            key += StrFormat("%d,", cel);
+    }
     return key;
 }
 

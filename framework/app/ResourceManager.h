@@ -151,9 +151,9 @@ public:
     bool LoadAlphaGridImage(ImageRes* res, DDImage* image);
 
     // The shared-image variant of a record: its variant, and for a record
-    // whose load changes the pixels (alpha picture, alpha grid, alpha
-    // colour) a description of that change, so that two records never share
-    // a picture one of them would alter.
+    // whose load changes the picture (alpha picture, alpha grid, alpha
+    // colour, cel grid, animation) a description of that change, so that
+    // two records share a picture only when they make it alike.
     static std::string SharedImageVariant(const ImageRes& res);
 
     std::set<std::string> loadedGroups;

@@ -94,10 +94,11 @@ TEST_F(ResourceManagerTest, ReadsTheFixtureManifestWithEveryKindOfRecord)
         fonts.push_back(id + "=" + res->path);
     for (auto& [id, res] : manager->soundMap)
         sounds_.push_back(id + "=" + res->path + "@" + res->group);
-    EXPECT_EQ(images, (std::vector<std::string>{"IMAGE_BLANK=!blank@Common", "IMAGE_CELS=images/cels.png@Common",
-                                                "IMAGE_GRIDDED=images/cels.png@Common",
-                                                "IMAGE_MASKED=images/cels.png@Common",
-                                                "IMAGE_PROGRAM=!program@Common", "IMAGE_plain=images/plain.png@Common"}));
+    EXPECT_EQ(images,
+              (std::vector<std::string>{"IMAGE_BLANK=!blank@Common", "IMAGE_CELS=images/cels.png@Common",
+                                        "IMAGE_GRIDDED=images/cels.png@Common",
+                                        "IMAGE_MASKED=images/cels.png@Common", "IMAGE_PROGRAM=!program@Common",
+                                        "IMAGE_plain=images/plain.png@Common"}));
     EXPECT_EQ(fonts, (std::vector<std::string>{"FONT_SYSTEM=Tahoma", "FONT_TINY=fonts/tiny.fnt",
                                                "FONT_TINY_COPY=!ref:FONT_TINY"}));
     EXPECT_EQ(sounds_, (std::vector<std::string>{"SOUND_BEEP=sounds/beep@Game"}));
@@ -161,7 +162,8 @@ TEST_F(ResourceManagerTest, LoadsGroupsAndHandsResourcesOutById)
     Font* copy = manager->GetFontThrow("FONT_TINY_COPY");
     ASSERT_NE(copy, nullptr);
     EXPECT_NE(copy, tiny);
-    EXPECT_EQ(copy->WidthOfText(std::u16string_view(u"AB"), 1, 1, 0), tiny->WidthOfText(std::u16string_view(u"AB"), 1, 1, 0));
+    EXPECT_EQ(copy->WidthOfText(std::u16string_view(u"AB"), 1, 1, 0),
+              tiny->WidthOfText(std::u16string_view(u"AB"), 1, 1, 0));
     EXPECT_NE(dynamic_cast<SysFont*>(manager->GetFontThrow("FONT_SYSTEM")), nullptr);
     EXPECT_EQ(manager->FindLoadedFont("FONT_TINY"), tiny);
     EXPECT_EQ(manager->FindLoadedFont("IMAGE_CELS"), nullptr);
@@ -195,16 +197,21 @@ TEST_F(ResourceManagerTest, CutUpImagesTakeTheirAlphaPictures)
     EXPECT_EQ(gridded[15] & 0xFFFFFF, 0xA0B0C0u);
 }
 
-// Two records of one picture file whose loads change the pixels
-// differently never share the picture; records that load it alike do.
-TEST_F(ResourceManagerTest, AnAlphaPictureIsNeverSharedWithAnotherRecord)
+// Two records of one picture file whose loads change it differently
+// (alpha, cel grid, animation) never share the picture; records that load
+// it alike do.
+TEST_F(ResourceManagerTest, RecordsShareAPictureOnlyWhenTheyMakeItAlike)
 {
-    ASSERT_TRUE(Parse("<ResourceManifest><Resources id=\"g\">"
-                      "<Image id=\"PLAIN\" path=\"images/cels.png\"/>"
-                      "<Image id=\"SAME\" path=\"IMAGES/CELS.PNG\"/>"
-                      "<Image id=\"MASK\" path=\"images/cels.png\" alphaimage=\"images/mask.png\"/>"
-                      "<Image id=\"GRID\" path=\"images/cels.png\" rows=\"2\" cols=\"2\" alphagrid=\"images/grid.png\"/>"
-                      "</Resources></ResourceManifest>"));
+    ASSERT_TRUE(
+        Parse("<ResourceManifest><Resources id=\"g\">"
+              "<Image id=\"PLAIN\" path=\"images/cels.png\"/>"
+              "<Image id=\"SAME\" path=\"IMAGES/CELS.PNG\"/>"
+              "<Image id=\"MASK\" path=\"images/cels.png\" alphaimage=\"images/mask.png\"/>"
+              "<Image id=\"GRID\" path=\"images/cels.png\" rows=\"2\" cols=\"2\" alphagrid=\"images/grid.png\"/>"
+              "<Image id=\"CELS\" path=\"images/cels.png\" rows=\"2\" cols=\"2\"/>"
+              "<Image id=\"CELS2\" path=\"images/cels.png\" cols=\"2\" rows=\"2\"/>"
+              "<Image id=\"ANIM\" path=\"images/cels.png\" cols=\"2\" rows=\"2\" anim=\"loop\"/>"
+              "</Resources></ResourceManifest>"));
     ASSERT_TRUE(manager->LoadResources("g")) << manager->GetErrorText();
     DDImage* plain = Image("PLAIN");
     DDImage* mask = Image("MASK");
@@ -213,6 +220,15 @@ TEST_F(ResourceManagerTest, AnAlphaPictureIsNeverSharedWithAnotherRecord)
     EXPECT_NE(mask, plain);
     EXPECT_NE(grid, plain);
     EXPECT_NE(grid, mask);
+    // A cel grid or an animation is the picture's own too.
+    DDImage* cels = Image("CELS");
+    EXPECT_EQ(Image("CELS2"), cels);
+    EXPECT_NE(cels, plain);
+    EXPECT_NE(Image("ANIM"), cels);
+    EXPECT_EQ(plain->rows, 1);
+    EXPECT_EQ(cels->rows, 2);
+    EXPECT_EQ(cels->animation, nullptr);
+    EXPECT_NE(Image("ANIM")->animation, nullptr);
     EXPECT_EQ(plain->GetPixel(0, 0) >> 24, 0xFFu);
 
     const std::vector<uint32_t> maskBefore = Words(mask);
@@ -270,8 +286,13 @@ TEST_F(ResourceManagerTest, AnimationsAreCompleted)
         {"anim=\"once\" cols=\"3\" perframedelay=\"\"", 1, 3, 1, {}, {1, 1, 1}, 3},
         {"anim=\"none\" rows=\"3\" framedelay=\"9\"", 0, 1, 1, {}, {}, 0},
         {"rows=\"2\" framemap=\"1\"", 0, 1, 1, {}, {}, 0},
-        {"anim=\"loop\" rows=\"2\" framedelay=\"2147483647\" perframedelay=\"2147483647,2147483647\"", 3, 2,
-         2147483647, {}, {2147483647, 2147483647}, 2147483647},
+        {"anim=\"loop\" rows=\"2\" framedelay=\"2147483647\" perframedelay=\"2147483647,2147483647\"",
+         3,
+         2,
+         2147483647,
+         {},
+         {2147483647, 2147483647},
+         2147483647},
     };
     for (const AnimationCase& c : cases) {
         ResourceManager fresh(&app);
@@ -316,7 +337,8 @@ TEST_F(ResourceManagerTest, BrokenManifestsAreReportedWithTheirPlace)
          "No path specified. on Line 1 in File '%F'"},
         {"<ResourceManifest><Resources id=\"a\"><Font path=\"\"/></Resources></ResourceManifest>",
          "No path specified. on Line 1 in File '%F'"},
-        {"<ResourceManifest><Resources id=\"a\"><Image path=\"x\" anim=\"sideways\"/></Resources></ResourceManifest>",
+        {"<ResourceManifest><Resources id=\"a\"><Image path=\"x\" "
+         "anim=\"sideways\"/></Resources></ResourceManifest>",
          "Invalid animation type. on Line 1 in File '%F'"},
         {"<ResourceManifest><Resources id=\"a\"><Font path=\"!sys:Tahoma\" size=\"0\"/></Resources>"
          "</ResourceManifest>",
@@ -451,11 +473,11 @@ TEST_F(ResourceManagerTest, MissingFilesAreEachReportedAndTheRestLoads)
     if (!logOpen)
         GTEST_SKIP() << "the process log is already open";
     const std::string html = TempDir::ReadFile(logDir / "log.html");
-    for (const char* missing : {"Failed to load image: images/gone.png on Line 3",
-                                "Failed to load image: images/nomask.png on Line 5",
-                                "Failed to load font: fonts/none.fnt on Line 6",
-                                "Failed to load font: fonts/tiny.fnt on Line 7", "Ref font not found: NOFONT on Line 8",
-                                "Failed to load sound: sounds/none on Line 9", "(resource NOSOUND of group g)"})
+    for (const char* missing :
+         {"Failed to load image: images/gone.png on Line 3", "Failed to load image: images/nomask.png on Line 5",
+          "Failed to load font: fonts/none.fnt on Line 6", "Failed to load font: fonts/tiny.fnt on Line 7",
+          "Ref font not found: NOFONT on Line 8", "Failed to load sound: sounds/none on Line 9",
+          "(resource NOSOUND of group g)"})
         EXPECT_NE(html.find(missing), std::string::npos) << missing;
 }
 

@@ -17,7 +17,10 @@ using namespace Testing;
 
 class SharedImageTest : public ::testing::Test {
 protected:
-    SharedImageTest() : cwd(std::string(QUIB_TEST_DATA) + "/resources") { MakeTestDisplay(app, kDisplayLayouts[0]); }
+    SharedImageTest() : cwd(std::string(QUIB_TEST_DATA) + "/resources")
+    {
+        MakeTestDisplay(app, kDisplayLayouts[0]);
+    }
 
     int32_t Uses(const SharedImageRef& ref) { return ref.record ? ref.record->useCount.load() : -1; }
 
