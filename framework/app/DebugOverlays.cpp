@@ -96,6 +96,12 @@ void DebugOverlays::Update(ImageDisplay* display, const WidgetManager* widgetMan
           clockText);
 }
 
+void DebugOverlays::ReleaseImages()
+{
+    image.reset();
+    clockImage.reset();
+}
+
 void DebugOverlays::Draw(Image* target, int width, int height)
 {
     if (!target || !image)

@@ -34,6 +34,8 @@ public:
     // After the screen is drawn (only while on): the images at the bottom
     // right of the target, whose visible part is width x height.
     void Draw(Image* target, int width, int height);
+    // Deletes the images (made again on the next update).
+    void ReleaseImages();
 
     bool on = false;
     int32_t kind = KIND_FPS;

@@ -2,6 +2,8 @@
 #include "framework/app/DebugOverlays.h"
 #include "framework/app/DeveloperHost.h"
 
+#include <memory>
+
 namespace Quib {
 
 class Image;
@@ -12,7 +14,9 @@ class QuibAppBase;
 // the host (the application's, or one answering as a bare system).
 class DeveloperTools {
 public:
-    DeveloperHost& Host() { return host ? *host : defaultHost; }
+    // The host set, else the application's, else one answering as a bare
+    // system would.
+    DeveloperHost& Host() { return host ? *host : appHost ? *appHost : bareHost; }
 
     // One key press (virtual key): true when the key is used up here. Shift,
     // Ctrl and Alt are read from the widget manager's key table.
@@ -23,14 +27,15 @@ public:
     // buffer) within the application's width and height, while they are on.
     void DrawOverlays(QuibAppBase& app, Image* target);
 
-    DeveloperHost* host = nullptr; // not owned
+    DeveloperHost* host = nullptr; // not owned; tests set one
+    std::unique_ptr<DeveloperHost> appHost;
     DebugOverlays overlays;
 
     // Played when the live-tunable constants were reloaded.
     static constexpr const char* kReloadSound = "c:\\windows\\media\\Windows XP Menu Command.wav";
 
 private:
-    DeveloperHost defaultHost;
+    DeveloperHost bareHost;
 };
 
 } // namespace Quib

@@ -194,8 +194,9 @@ void ResourceManager::ImageRes::Unload()
 
 void ResourceManager::SoundRes::Unload()
 {
-    if (soundId >= 0 && manager && manager->soundManager)
-        manager->soundManager->ReleaseSound(unsigned(soundId));
+    if (soundId >= 0 && manager)
+        if (SoundManager* sounds = manager->Sounds())
+            sounds->ReleaseSound(unsigned(soundId));
     soundId = -1;
 }
 
@@ -207,6 +208,13 @@ void ResourceManager::FontRes::Unload()
 // ---- The manager
 
 ResourceManager::ResourceManager(QuibAppBase* application) : app(application) {}
+
+SoundManager* ResourceManager::Sounds() const
+{
+    if (soundManager)
+        return soundManager;
+    return app ? app->soundManager.get() : nullptr;
+}
 
 ResourceManager::~ResourceManager()
 {
@@ -754,17 +762,18 @@ bool ResourceManager::DoLoadFont(FontRes* res)
 bool ResourceManager::DoLoadSound(SoundRes* res)
 {
     PerfScope perf("ResourceManager:LoadSound");
-    const int id = soundManager ? soundManager->GetFreeSoundId() : -1;
-    if (!soundManager)
+    SoundManager* sounds = Sounds();
+    if (!sounds)
         return RecordLoadError(*res, StrFormat("Failed to load sound: %s", res->path));
+    const int id = sounds->GetFreeSoundId();
     if (id < 0)
         return RecordLoadError(*res, "Out of free sound ids");
-    if (!soundManager->LoadSound(unsigned(id), res->path))
+    if (!sounds->LoadSound(unsigned(id), res->path))
         return RecordLoadError(*res, StrFormat("Failed to load sound: %s", res->path));
     if (res->volume >= 0.0)
-        soundManager->SetBaseVolume(unsigned(id), res->volume);
+        sounds->SetBaseVolume(unsigned(id), res->volume);
     if (res->pan != 0)
-        soundManager->SetBasePan(unsigned(id), res->pan);
+        sounds->SetBasePan(unsigned(id), res->pan);
     res->soundId = id;
     ResourceLoadedHook(res);
     return true;

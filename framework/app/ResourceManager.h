@@ -164,9 +164,10 @@ public:
     std::string errorText;
     bool hasFailed = false;
     QuibAppBase* app;
-    // The sounds go here; the application sets it once it has its sound
-    // manager. Without one, sounds fail to load.
+    // Where the sounds go; none: the application's sound manager. Without
+    // either, sounds fail to load.
     SoundManager* soundManager = nullptr;
+    SoundManager* Sounds() const;
     std::string currentGroup;
     std::string defaultPath;
     std::string defaultIdPrefix;

@@ -12,6 +12,11 @@ SharedImageStore::SharedImageStore(ImageRegistry* owner) : registry(owner) {}
 
 SharedImageStore::~SharedImageStore()
 {
+    Clear();
+}
+
+void SharedImageStore::Clear()
+{
     std::unique_lock<std::recursive_mutex> lock;
     if (registry)
         lock = std::unique_lock(registry->ImageSetLock());
@@ -20,6 +25,7 @@ SharedImageStore::~SharedImageStore()
         entry->image.reset();
     }
     entries.clear();
+    released = false;
 }
 
 SharedImageRef SharedImageStore::GetSharedImage(const std::string& name, const std::string& variant, bool* created)

@@ -17,7 +17,7 @@ class ImageRegistry;
 class SharedImageStore {
 public:
     explicit SharedImageStore(ImageRegistry* owner);
-    // Deletes every picture; references still held find none.
+    // Deletes every picture (Clear); references still held find none.
     ~SharedImageStore();
     SharedImageStore(const SharedImageStore&) = delete;
     SharedImageStore& operator=(const SharedImageStore&) = delete;
@@ -30,6 +30,10 @@ public:
     // When a use count reached 0 since the last purge: deletes every entry
     // that has no user left (and its picture).
     void PurgeReleasedSharedImages();
+    // Deletes every entry and its picture, whatever its users: references
+    // still held find no picture. The application's exit runs it while the
+    // display still exists.
+    void Clear();
     // Number of entries.
     size_t Size() const;
 

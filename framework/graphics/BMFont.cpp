@@ -119,9 +119,10 @@ void BMFont::DrawGlyph(Graphics& g, const BMFontGlyph& glyph, float x, float y, 
         return;
     const float dx = g.scaleOrigX - g.transX, dy = g.scaleOrigY - g.transY;
     const Rect source(glyph.x, glyph.y, glyph.width, glyph.height);
-    ImageRegistry* registry = DefaultImageRegistry();
-    ImageDisplay* display = registry ? registry->Display() : nullptr;
-    D3DInterface* d3d = display ? display->d3d : nullptr;
+    // The device draws only into its render target; glyphs for any other
+    // destination are drawn by the destination itself.
+    auto* target = dynamic_cast<DDImage*>(g.destImage);
+    D3DInterface* d3d = target && target->IsRenderTarget() ? target->display->d3d : nullptr;
     if (d3d && (width != float(glyph.width) || height != float(glyph.height))) {
         // Through the 3-D device, filtered: the quad, then the Graphics
         // scale about its origin, then the translation.

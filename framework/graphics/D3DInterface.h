@@ -60,6 +60,10 @@ public:
                                        const Rect& sourceRect, const Rect& clip, float x, float y,
                                        bool center) = 0;
 
+    // Gives up the image's textures and its record (the image no longer
+    // lists one); nothing when it has none.
+    virtual void ForgetImageTextures(MemoryImage* image) = 0;
+
     bool HasTransform() const { return !transformStack.empty(); }
     const Matrix3x3& TopTransform() const { return transformStack.back(); }
 

@@ -2,6 +2,7 @@
 
 #include "framework/graphics/ImageDisplay.h"
 #include "framework/graphics/SurfacePixels.h"
+#include "framework/graphics/TextureData.h"
 
 #include <cstring>
 #include <mutex>
@@ -300,7 +301,7 @@ void DDImage::DropSurface()
 {
     if (!surface)
         return;
-    if (!palette && !bits && !textureData)
+    if (!palette && !bits && !(textureData && textureData->HoldsPicture(*this)))
         Pixels();
     if (lockCount > 0)
         surface->Unlock();

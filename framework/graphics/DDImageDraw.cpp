@@ -59,9 +59,12 @@ bool DDImage::DrawsInSoftware(bool keyExempt) const
 
 void DDImage::FinishSurfaceDraw()
 {
-    // Without a surface the memory copies are all there is.
-    if (surface)
+    // Without a surface the memory copies are all there is. With one, it
+    // alone holds the new picture: textures made before are out of date.
+    if (surface) {
         DropMemoryCopies();
+        ReleaseTextures();
+    }
 }
 
 bool DDImage::BlitSurface(DDImage* source, const SurfaceRect& dest, const SurfaceRect& src, bool* relocked)

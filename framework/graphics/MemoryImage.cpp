@@ -1,6 +1,8 @@
 #include "framework/graphics/MemoryImage.h"
 
+#include "framework/graphics/D3DInterface.h"
 #include "framework/graphics/ImageDisplay.h"
+#include "framework/graphics/TextureData.h"
 #include "framework/graphics/loops/PixelLoops.h"
 #include "platform/MessageSink.h"
 
@@ -156,7 +158,7 @@ void MemoryImage::DecodeOtherForm(uint32_t* out) const
             out[i] = palette[paletteIndices[i]];
     } else if (nativeAlpha) {
         FromDisplayCopyPixels(nativeAlpha.get(), out, n, nativeLayout);
-    } else {
+    } else if (!textureData || !textureData->ReadPixelsBack(*this, out)) {
         std::fill(out, out + n, 0u);
     }
 }
@@ -329,8 +331,10 @@ void MemoryImage::ReleaseBits()
 {
     purgeBits = true;
     ImageDisplay* display = AppDisplay();
+    // Only textures that hold the current picture stand in for the bits.
+    const bool texturesHoldPicture = textureData && textureData->HoldsPicture(*this);
     if (display && display->is3D) {
-        if (textureData)
+        if (texturesHoldPicture)
             bits.reset();
     } else if (bits || paletteIndices) {
         // The display copy must hold the picture before the bits go; with
@@ -338,7 +342,7 @@ void MemoryImage::ReleaseBits()
         if (GetDisplayFormatPixels(display))
             bits.reset();
     }
-    if (textureData && palette) {
+    if (texturesHoldPicture && palette) {
         paletteIndices.reset();
         palette.reset();
         paletteCount = 0;
@@ -359,7 +363,8 @@ void MemoryImage::ReleaseSoftwareCaches()
 
 void MemoryImage::ReleaseTextures()
 {
-    // Textures are made only by the display's 3-D side.
+    if (textureData && textureData->owner)
+        textureData->owner->ForgetImageTextures(this);
 }
 
 void MemoryImage::ReleaseCaches()

@@ -171,13 +171,41 @@ struct BitmapFont {
     }
 };
 
+// The screen in 3-D mode, recording the image slots it is asked for.
+struct RecordingRenderTarget : DDImage {
+    RecordingRenderTarget(DDInterface& display, int w, int h) : DDImage(&display)
+    {
+        Resize(w, h);
+        CreateSurface();
+        display.is3D = true;
+        display.drawSurface = surface;
+    }
+    void PutImageStretched(Image*, const Rect&, const Rect&, const Rect&, const Color&, DrawMode, bool) override
+    {
+        calls.push_back({"PutImageStretched"});
+    }
+    struct Call {
+        std::string slot;
+    };
+    std::vector<Call> calls;
+};
+
 TEST(GraphicsDisplay, ResizedGlyphsGoThroughTheDevice)
 {
     DisplayFixture f;
     BitmapFont b;
     ASSERT_TRUE(b.font->IsLoaded());
     f.display.d3d = &f.d3d;
-    RecordingImage dest(200, 200);
+
+    // Into an image that is not the render target: the image's own slot.
+    RecordingImage plain(200, 200);
+    Graphics p(&plain);
+    b.font->RenderText(p, 10, 20, u"A", Color(1, 2, 3), Rect(0, 0, 150, 150), 2, 1, 0, 0, 0);
+    ASSERT_EQ(plain.calls.size(), 1u);
+    EXPECT_EQ(plain.calls[0].slot, "PutImageStretched");
+    EXPECT_TRUE(f.d3d.calls.empty());
+
+    RecordingRenderTarget dest(f.display, 200, 200);
     Graphics g(&dest);
     g.transX = 5;
     g.transY = 7;

@@ -76,6 +76,8 @@ public:
         Log("TextureBltTransformed", c, sr, clip, x, y, center);
     }
 
+    void ForgetImageTextures(MemoryImage*) override { Log("ForgetImageTextures"); }
+
     Rect lastTextureSize;
 
 private:

@@ -1,0 +1,1 @@
+"""The demo game's data generator (see tools/gen_data.py)."""
