@@ -1,5 +1,6 @@
 #include "framework/app/QuibAppBase.h"
 
+#include "framework/app/AppDeveloperHost.h"
 #include "framework/app/DDInterface.h"
 #include "framework/files/PakInterface.h"
 #include "framework/files/PathUtils.h"
@@ -81,6 +82,8 @@ QuibAppBase::QuibAppBase()
     gQuibAppBase = this;
     SetDefaultImageRegistry(this);
     widgetManager = std::make_unique<WidgetManager>(this);
+    resourceManager = std::make_unique<ResourceManager>(this);
+    developerTools.appHost = std::make_unique<AppDeveloperHost>(*this);
     SetWidgetApp(this);
     pageFlipping = !tabletPC;
 }
@@ -323,14 +326,11 @@ QuibAppBase::~QuibAppBase()
     widgetManager.reset();
     if (TheWidgetApp() == this)
         SetWidgetApp(nullptr);
-    {
-        std::lock_guard lock(ImageSetLock());
-        for (auto& [key, entry] : sharedImages) {
-            delete entry->image;
-            entry->image = nullptr;
-        }
-        sharedImages.clear();
-    }
+    // The resource manager and the overlays let go of their pictures, then
+    // the shared pictures go, all while the display they belong to exists.
+    resourceManager.reset();
+    developerTools.overlays.ReleaseImages();
+    sharedImages.Clear();
     display.reset();
     musicInterface.reset();
     soundManager.reset();

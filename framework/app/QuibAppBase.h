@@ -1,6 +1,9 @@
 #pragma once
 #include "framework/app/DemoFile.h"
 #include "framework/app/SharedImageRef.h"
+#include "framework/app/DeveloperTools.h"
+#include "framework/app/ResourceManager.h"
+#include "framework/app/SharedImageStore.h"
 #include "framework/core/Point.h"
 #include "framework/core/Rect.h"
 #include "framework/files/PerfScope.h"
@@ -442,6 +445,7 @@ public:
     // the in-memory one.
     std::function<std::unique_ptr<DDInterface>(QuibAppBase&)> displayFactory;
     std::unique_ptr<WidgetManager> widgetManager;
+    std::unique_ptr<ResourceManager> resourceManager;
     std::unique_ptr<SoundManager> soundManager;
     std::unique_ptr<MusicInterface> musicInterface;
     std::unique_ptr<Window> mainWindow;
@@ -557,13 +561,11 @@ public:
     bool systemCaretShown = false;
     Point systemCaretPos;
 
-    // Images.
-    std::map<std::pair<std::string, std::string>, std::unique_ptr<SharedImage>> sharedImages;
-    std::atomic<bool> sharedImagesReleased{false};
+    // Images: the pictures shared by name.
+    SharedImageStore sharedImages{this};
 
-    // Debug.
-    bool debugOverlayOn = false;
-    int debugOverlayMode = 0;
+    // Debug: the debug keys and the overlays (on, kind, their images).
+    DeveloperTools developerTools;
 
     // Dialogs.
     std::map<int, Dialog*> dialogMap; // open dialogs by id, owned

@@ -1,5 +1,6 @@
 // In-game dialogs, message boxes, fatal errors, the screen-saver log and the
 // shell services (web pages, clipboard, product version).
+#include "framework/app/DeveloperReports.h"
 #include "framework/app/QuibAppBase.h"
 
 #include "framework/files/PrintfFormat.h"
@@ -202,7 +203,7 @@ std::string QuibAppBase::GetProductVersion(const std::string&)
 // The system report belongs to the developer reports, which are not here.
 std::string QuibAppBase::BuildSystemReport()
 {
-    return {};
+    return Quib::BuildSystemReport(developerTools.Host());
 }
 
 std::string QuibAppBase::GetExtraReportText()

@@ -299,6 +299,7 @@ bool QuibAppBase::DrawDirtyStuff()
     if (idlePaused)
         return notPresented();
 
+    developerTools.UpdateOverlays(*this);
     bool dirty = false;
     if (widgetManager->screenImage) {
         drawingScreen = true;
@@ -321,6 +322,8 @@ bool QuibAppBase::DrawDirtyStuff()
         }
     }
     lastDrawTime = now;
+    // The overlays go over the finished screen, bottom right.
+    developerTools.DrawOverlays(*this, widgetManager->screenImage);
     Redraw(nullptr);
     const uint32_t after = TimeGetTime();
     Accumulate(updateAccumulatorMs, lastTimerTick, after);

@@ -16,7 +16,6 @@
 #include "platform/WindowSystem.h"
 
 #include <algorithm>
-#include <cctype>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -358,46 +357,14 @@ void QuibAppBase::PlaySample(int id)
 
 // ---- Shared images
 
-namespace {
-
-std::string UpperAscii(std::string text)
-{
-    for (char& c : text)
-        c = char(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-} // namespace
-
 SharedImageRef QuibAppBase::GetSharedImage(const std::string& fileName, const std::string& variant, bool* created)
 {
-    std::lock_guard lock(ImageSetLock());
-    std::unique_ptr<SharedImage>& entry = sharedImages[{UpperAscii(fileName), UpperAscii(variant)}];
-    const bool isNew = !entry;
-    if (isNew)
-        entry = std::make_unique<SharedImage>();
-    SharedImageRef reference(entry.get());
-    if (isNew)
-        entry->image = !fileName.empty() && fileName[0] == '!' ? new DDImage(display.get())
-                                                               : CreateImage(fileName, false);
-    if (created)
-        *created = isNew;
-    return reference;
+    return sharedImages.GetSharedImage(fileName, variant, created);
 }
 
 void QuibAppBase::PurgeReleasedSharedImages()
 {
-    if (!sharedImagesReleased.exchange(false))
-        return;
-    std::lock_guard lock(ImageSetLock());
-    for (auto it = sharedImages.begin(); it != sharedImages.end();) {
-        if (it->second->users.load() == 0) {
-            delete it->second->image;
-            it = sharedImages.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    sharedImages.PurgeReleasedSharedImages();
 }
 
 // ---- Screenshots and debug keys
@@ -443,25 +410,7 @@ std::string QuibAppBase::TakeScreenshot()
 
 bool QuibAppBase::DebugKey(int key)
 {
-    const bool shift = widgetManager->IsKeyDown(VK_SHIFT);
-    const bool ctrl = widgetManager->IsKeyDown(VK_CONTROL);
-    switch (key) {
-    case VK_F10:
-        if (ctrl)
-            updateSpeed = updateSpeed == 0.25 ? 1.0 : 0.25;
-        else if (shift)
-            stepMode = STEP_RUN;
-        else
-            stepMode = STEP_ONCE;
-        ResetUpdateTimer();
-        return true;
-    case VK_F11:
-        if (shift)
-            return false;
-        TakeScreenshot();
-        return true;
-    default: return false;
-    }
+    return developerTools.DebugKey(*this, key);
 }
 
 } // namespace Quib

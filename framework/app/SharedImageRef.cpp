@@ -1,50 +1,45 @@
 #include "framework/app/SharedImageRef.h"
 
-#include "framework/app/QuibAppBase.h"
+#include "framework/app/SharedImageStore.h"
 #include "framework/graphics/DDImage.h"
 
 #include <utility>
 
 namespace Quib {
 
-SharedImageRef::SharedImageRef(SharedImage* entry) : record(entry)
+SharedImageRef::SharedImageRef(std::shared_ptr<SharedImage> sharedRecord) : record(std::move(sharedRecord))
 {
     if (record)
-        record->users.fetch_add(1);
+        record->useCount.fetch_add(1);
 }
 
 SharedImageRef::SharedImageRef(const SharedImageRef& other) : record(other.record), ownImage(other.ownImage)
 {
     if (record)
-        record->users.fetch_add(1);
+        record->useCount.fetch_add(1);
 }
 
 SharedImageRef::SharedImageRef(SharedImageRef&& other) noexcept
-    : record(std::exchange(other.record, nullptr)), ownImage(std::exchange(other.ownImage, nullptr)),
-      ownsOwnImage(std::exchange(other.ownsOwnImage, false))
+    : record(std::move(other.record)), ownImage(std::move(other.ownImage))
 {
 }
 
 SharedImageRef& SharedImageRef::operator=(const SharedImageRef& other)
 {
-    if (this == &other)
-        return *this;
-    SharedImage* entry = other.record;
-    if (entry)
-        entry->users.fetch_add(1); // before the release: other may be the last user of the same entry
-    Release();
-    record = entry;
+    // The other's use is counted before this one's is dropped, so assigning
+    // a reference to itself (or to a copy of itself) keeps the picture.
+    SharedImageRef copy(other);
+    *this = std::move(copy);
     return *this;
 }
 
 SharedImageRef& SharedImageRef::operator=(SharedImageRef&& other) noexcept
 {
-    if (this == &other)
-        return *this;
-    Release();
-    record = std::exchange(other.record, nullptr);
-    ownImage = std::exchange(other.ownImage, nullptr);
-    ownsOwnImage = std::exchange(other.ownsOwnImage, false);
+    if (this != &other) {
+        Release();
+        record = std::move(other.record);
+        ownImage = std::move(other.ownImage);
+    }
     return *this;
 }
 
@@ -55,25 +50,24 @@ SharedImageRef::~SharedImageRef()
 
 void SharedImageRef::Release()
 {
-    if (ownsOwnImage)
-        delete ownImage;
-    ownImage = nullptr;
-    ownsOwnImage = false;
-    if (record && record->users.fetch_sub(1) == 1 && gQuibAppBase)
-        gQuibAppBase->sharedImagesReleased.store(true);
-    record = nullptr;
+    ownImage.reset();
+    if (!record)
+        return;
+    if (record->useCount.fetch_sub(1) == 1 && record->store)
+        record->store->released = true;
+    record.reset();
 }
 
 Image* SharedImageRef::GetImage() const
 {
     if (ownImage)
-        return ownImage;
+        return ownImage.get();
     return GetRecordImage();
 }
 
 DDImage* SharedImageRef::GetRecordImage() const
 {
-    return record ? record->image : nullptr;
+    return record ? record->image.get() : nullptr;
 }
 
 } // namespace Quib

@@ -1,45 +1,47 @@
 #pragma once
 #include <atomic>
 #include <cstdint>
+#include <memory>
 
 namespace Quib {
 
 class DDImage;
 class Image;
+class SharedImageStore;
 
 // One picture of the application's shared-image store and the number of
-// references to it.
+// references that use it. References keep the record itself alive, so one
+// that outlives the store only finds the picture gone.
 struct SharedImage {
-    DDImage* image = nullptr; // owned by the store
-    std::atomic<int32_t> users{0};
+    std::unique_ptr<DDImage> image; // null for a file that could not be read
+    std::atomic<int32_t> useCount{0};
+    SharedImageStore* store = nullptr; // null once the store is gone
 };
 
-// A counted reference to a shared picture, or to a picture of its own.
+// A counted reference to a shared picture. Every copy and every assignment
+// counts one more use; releasing the last use tells the store that the
+// picture may go (it is deleted at its next purge). A reference may also
+// carry a picture of its own, shared by its copies, which GetImage prefers.
 class SharedImageRef {
 public:
     SharedImageRef() = default;
-    // Takes one more use of the store entry.
-    explicit SharedImageRef(SharedImage* entry);
-    // Shares the entry (one more use) and the own picture, without owning
-    // it.
+    // Counts one use of the record (none for null).
+    explicit SharedImageRef(std::shared_ptr<SharedImage> sharedRecord);
     SharedImageRef(const SharedImageRef& other);
     SharedImageRef(SharedImageRef&& other) noexcept;
-    // Releases, then shares the other's entry; no own picture.
     SharedImageRef& operator=(const SharedImageRef& other);
     SharedImageRef& operator=(SharedImageRef&& other) noexcept;
     ~SharedImageRef();
 
-    // Deletes an owned own picture and gives up the use of the entry; the
-    // last use tells the application to purge the entry.
+    // Drops the own picture and the use of the record.
     void Release();
-    // The own picture when there is one, else the entry's.
+    // The own picture when set, else the record's picture; null when none.
     Image* GetImage() const;
-    // The entry's picture; null without an entry.
+    // The record's picture; null without a record.
     DDImage* GetRecordImage() const;
 
-    SharedImage* record = nullptr;
-    Image* ownImage = nullptr;
-    bool ownsOwnImage = false;
+    std::shared_ptr<SharedImage> record;
+    std::shared_ptr<Image> ownImage;
 };
 
 } // namespace Quib

@@ -1,8 +1,14 @@
 #include "framework/files/PerfScope.h"
 
+#include "framework/files/PerfTimer.h"
+
 namespace Quib {
 
-PerfScope::PerfScope(const char* sectionName) : name(sectionName), active(false) {}
+PerfScope::PerfScope(const char* sectionName) : name(sectionName), active(PerfTimer::IsTiming())
+{
+    if (active)
+        PerfTimer::BeginSection(name);
+}
 
 PerfScope::~PerfScope()
 {
@@ -11,7 +17,10 @@ PerfScope::~PerfScope()
 
 void PerfScope::End()
 {
+    if (!active)
+        return;
     active = false;
+    PerfTimer::EndSection(name);
 }
 
 } // namespace Quib

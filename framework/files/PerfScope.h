@@ -2,8 +2,9 @@
 
 namespace Quib {
 
-// Times a named section while performance timing is on; otherwise does
-// nothing.
+// Times a named section (PerfTimer) while performance timing is on;
+// otherwise does nothing. The name must outlive the section (a string
+// literal).
 class PerfScope {
 public:
     explicit PerfScope(const char* sectionName);

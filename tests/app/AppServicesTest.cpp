@@ -88,19 +88,19 @@ TEST_F(AppServices, SharedImagesAreOnePerNameWhateverTheCaseAndPurgedWhenUnused)
     SharedImageRef missing = app.GetSharedImage("no such file.png", "", &created);
     EXPECT_TRUE(created);
     EXPECT_EQ(missing.GetImage(), nullptr);
-    EXPECT_EQ(app.sharedImages.size(), 3u);
+    EXPECT_EQ(app.sharedImages.Size(), 3u);
 
     SharedImageRef copy = a;
     a.Release();
     b.Release();
     app.PurgeReleasedSharedImages();
-    EXPECT_EQ(app.sharedImages.size(), 3u); // the copy still uses it
+    EXPECT_EQ(app.sharedImages.Size(), 3u); // the copy still uses it
     copy.Release();
     missing.Release();
-    EXPECT_TRUE(app.sharedImagesReleased);
+    EXPECT_TRUE(app.sharedImages.released);
     app.PurgeReleasedSharedImages();
-    EXPECT_EQ(app.sharedImages.size(), 1u);
-    EXPECT_FALSE(app.sharedImagesReleased);
+    EXPECT_EQ(app.sharedImages.Size(), 1u);
+    EXPECT_FALSE(app.sharedImages.released);
 }
 
 TEST_F(AppServices, CursorNumbersChooseCursorsAndCustomSlotsAreChecked)
