@@ -1,4 +1,6 @@
 #include "framework/app/QuibAppBase.h"
+#include "framework/app/RegistryString.h"
+#include "framework/graphics/D3DResult.h"
 
 #include "framework/app/AppDeveloperHost.h"
 #include "framework/app/DDInterface.h"
@@ -85,6 +87,15 @@ QuibAppBase::QuibAppBase()
     resourceManager = std::make_unique<ResourceManager>(this);
     developerTools.appHost = std::make_unique<AppDeveloperHost>(*this);
     SetWidgetApp(this);
+    // The 3-D device's last error text goes to the registry (Test3D\RuntimeError).
+    SetD3DRuntimeErrorWriter([this](const std::string& name, const std::string& value) {
+        RegistryWriteString(
+            [this](std::string_view valueName, uint32_t type, const void* data, size_t size) {
+                return RegistryWrite(std::string(valueName), type, static_cast<const uint8_t*>(data),
+                                     uint32_t(size));
+            },
+            name, value);
+    });
     pageFlipping = !tabletPC;
 }
 
@@ -326,6 +337,7 @@ QuibAppBase::~QuibAppBase()
     widgetManager.reset();
     if (TheWidgetApp() == this)
         SetWidgetApp(nullptr);
+    SetD3DRuntimeErrorWriter(nullptr);
     // The resource manager and the overlays let go of their pictures, then
     // the shared pictures go, all while the display they belong to exists.
     resourceManager.reset();
