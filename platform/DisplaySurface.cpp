@@ -124,7 +124,10 @@ HRESULT DisplaySurface::Create(const SurfaceDesc& desc, const SurfacePixelFormat
     return DD_OK;
 }
 
-uint32_t DisplaySurface::AddRef() { return ++mRefs; }
+uint32_t DisplaySurface::AddRef()
+{
+    return ++mRefs;
+}
 
 uint32_t DisplaySurface::Release()
 {
@@ -134,7 +137,31 @@ uint32_t DisplaySurface::Release()
     return left;
 }
 
-HRESULT DisplaySurface::Lock(SurfaceDesc* desc, uint32_t)
+void DisplaySurface::BringToMemory() const
+{
+    if (mMirror)
+        mMirror->BringToMemory(*this, mBits.get());
+}
+
+void DisplaySurface::MemoryChanged(const SurfaceRect* rect)
+{
+    if (mMirror)
+        mMirror->MemoryChanged(*this, rect);
+}
+
+uint8_t* DisplaySurface::Bits()
+{
+    BringToMemory();
+    return mBits.get();
+}
+
+const uint8_t* DisplaySurface::Bits() const
+{
+    BringToMemory();
+    return mBits.get();
+}
+
+HRESULT DisplaySurface::Lock(SurfaceDesc* desc, uint32_t flags)
 {
     if (!desc)
         return DDERR_INVALIDPARAMS;
@@ -142,10 +169,12 @@ HRESULT DisplaySurface::Lock(SurfaceDesc* desc, uint32_t)
         return DDERR_SURFACEBUSY;
     if (TakeFault(GetSurfaceFaults().failLock))
         return DDERR_SURFACELOST;
+    BringToMemory();
     GetSurfaceDesc(desc);
     desc->flags |= DDSD_LPSURFACE;
     desc->bits = mBits.get();
     mLocked = true;
+    mLockedForWrite = !(flags & DDLOCK_READONLY);
     return DD_OK;
 }
 
@@ -154,6 +183,9 @@ HRESULT DisplaySurface::Unlock()
     if (!mLocked)
         return DDERR_NOTLOCKED;
     mLocked = false;
+    if (mLockedForWrite)
+        MemoryChanged(nullptr);
+    mLockedForWrite = false;
     return DD_OK;
 }
 
@@ -197,6 +229,7 @@ HRESULT DisplaySurface::GetColorKey(uint32_t flags, SurfaceColorKey* key) const
 
 uint32_t DisplaySurface::PixelAt(uint32_t x, uint32_t y) const
 {
+    BringToMemory();
     const uint8_t* row = mBits.get() + size_t(y) * size_t(mPitch);
     if (mFormat.bitCount == 32) {
         uint32_t v;
@@ -210,6 +243,8 @@ uint32_t DisplaySurface::PixelAt(uint32_t x, uint32_t y) const
 
 void DisplaySurface::SetPixelAt(uint32_t x, uint32_t y, uint32_t value)
 {
+    BringToMemory();
+    const SurfaceRect changed{int32_t(x), int32_t(y), int32_t(x) + 1, int32_t(y) + 1};
     uint8_t* row = mBits.get() + size_t(y) * size_t(mPitch);
     if (mFormat.bitCount == 32) {
         std::memcpy(row + size_t(x) * 4, &value, 4);
@@ -217,6 +252,7 @@ void DisplaySurface::SetPixelAt(uint32_t x, uint32_t y, uint32_t value)
         uint16_t v = uint16_t(value);
         std::memcpy(row + size_t(x) * 2, &v, 2);
     }
+    MemoryChanged(&changed);
 }
 
 HRESULT DisplaySurface::Blt(const SurfaceRect* destRect, DisplaySurface* src, const SurfaceRect* srcRect,
@@ -229,10 +265,12 @@ HRESULT DisplaySurface::Blt(const SurfaceRect* destRect, DisplaySurface* src, co
         return DDERR_SURFACEBUSY;
     uint32_t mask = mFormat.bitCount == 32 ? 0xFFFFFFFFu : 0xFFFFu;
     if (flags & DDBLT_COLORFILL) {
+        BringToMemory();
         if (mFormat.bitCount == 32)
             FillRows<uint32_t>(mBits.get(), mPitch, dest, fillColor);
         else
             FillRows<uint16_t>(mBits.get(), mPitch, dest, fillColor);
+        MemoryChanged(&dest);
         return DD_OK;
     }
     if (!src)
@@ -246,6 +284,9 @@ HRESULT DisplaySurface::Blt(const SurfaceRect* destRect, DisplaySurface* src, co
     if (keyed && !src->mHasSourceKey)
         return DDERR_NOCOLORKEY;
     const SurfaceColorKey key{src->mSourceKey.low & mask, src->mSourceKey.high & mask};
+    src->BringToMemory();
+    if (src != this)
+        BringToMemory();
     // A blit of a surface onto itself reads from a copy of the source.
     std::unique_ptr<uint8_t[]> copy;
     const uint8_t* from = src->mBits.get();
@@ -261,6 +302,7 @@ HRESULT DisplaySurface::Blt(const SurfaceRect* destRect, DisplaySurface* src, co
         BltRows<uint32_t>(mBits.get(), mPitch, dest, from, src->mPitch, source, keyed ? &key : nullptr);
     else
         BltRows<uint16_t>(mBits.get(), mPitch, dest, from, src->mPitch, source, keyed ? &key : nullptr);
+    MemoryChanged(&dest);
     return DD_OK;
 }
 
@@ -271,6 +313,7 @@ HRESULT DisplaySurface::DrawText(const SystemFont& font, std::u16string_view tex
         return DDERR_SURFACEBUSY;
     if (TakeFault(GetSurfaceFaults().failText))
         return DDERR_CANTCREATEDC;
+    BringToMemory();
     SurfaceDesc target;
     target.width = mWidth;
     target.height = mHeight;
@@ -279,6 +322,7 @@ HRESULT DisplaySurface::DrawText(const SystemFont& font, std::u16string_view tex
     target.format = mFormat;
     font.BlendInto(target, text, argb, x, y, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top,
                    scaleX, scaleY);
+    MemoryChanged(&clip);
     return DD_OK;
 }
 
