@@ -121,7 +121,11 @@ HRESULT SdlGraphicsAdapter::GetAvailableVideoMemory(uint64_t* total, uint64_t* f
     *total = *free = 0;
     if (!renderer_)
         return DDERR_INVALIDOBJECT;
-    if (IsSoftwareRenderer()) {
+    // SDL's own software renderer and Mesa's software rasterizers draw in
+    // the machine's memory.
+    const std::string chip = IsGlRenderer(rendererName_) ? GlString(kGlRenderer) : std::string();
+    if (IsSoftwareRenderer() || chip.find("llvmpipe") != std::string::npos ||
+        chip.find("softpipe") != std::string::npos || chip.find("swrast") != std::string::npos) {
         const long pages = sysconf(_SC_PHYS_PAGES), available = sysconf(_SC_AVPHYS_PAGES);
         const long pageSize = sysconf(_SC_PAGESIZE);
         if (pages <= 0 || pageSize <= 0)

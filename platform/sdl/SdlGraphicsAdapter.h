@@ -19,8 +19,9 @@ public:
     // Without a renderer: DDERR_INVALIDOBJECT.
     HRESULT Identify(AdapterIdentity* out) override;
     // What the GL driver tells (NVX or ATI memory information, or Mesa's
-    // renderer query); for SDL's software renderer the machine's memory,
-    // which it draws in; otherwise DDERR_UNSUPPORTED.
+    // renderer query); for SDL's software renderer and Mesa's software
+    // rasterizers the machine's memory, which they draw in; otherwise
+    // DDERR_UNSUPPORTED.
     HRESULT GetAvailableVideoMemory(uint64_t* total, uint64_t* free) override;
     HRESULT CreateDevice(uint32_t width, uint32_t height, std::unique_ptr<Device3D>* out) override;
 
