@@ -3,6 +3,7 @@
 #include "platform/SystemFont.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -137,10 +138,10 @@ uint32_t DisplaySurface::Release()
     return left;
 }
 
-void DisplaySurface::BringToMemory() const
+void DisplaySurface::BringToMemory(const SurfaceRect* rect) const
 {
     if (mMirror)
-        mMirror->BringToMemory(*this, mBits.get());
+        mMirror->BringToMemory(*this, mBits.get(), rect);
 }
 
 void DisplaySurface::MemoryChanged(const SurfaceRect* rect)
@@ -265,7 +266,7 @@ HRESULT DisplaySurface::Blt(const SurfaceRect* destRect, DisplaySurface* src, co
         return DDERR_SURFACEBUSY;
     uint32_t mask = mFormat.bitCount == 32 ? 0xFFFFFFFFu : 0xFFFFu;
     if (flags & DDBLT_COLORFILL) {
-        BringToMemory();
+        BringToMemory(&dest);
         if (mFormat.bitCount == 32)
             FillRows<uint32_t>(mBits.get(), mPitch, dest, fillColor);
         else
@@ -284,9 +285,8 @@ HRESULT DisplaySurface::Blt(const SurfaceRect* destRect, DisplaySurface* src, co
     if (keyed && !src->mHasSourceKey)
         return DDERR_NOCOLORKEY;
     const SurfaceColorKey key{src->mSourceKey.low & mask, src->mSourceKey.high & mask};
-    src->BringToMemory();
-    if (src != this)
-        BringToMemory();
+    src->BringToMemory(&source);
+    BringToMemory(&dest);
     // A blit of a surface onto itself reads from a copy of the source.
     std::unique_ptr<uint8_t[]> copy;
     const uint8_t* from = src->mBits.get();
@@ -313,7 +313,21 @@ HRESULT DisplaySurface::DrawText(const SystemFont& font, std::u16string_view tex
         return DDERR_SURFACEBUSY;
     if (TakeFault(GetSurfaceFaults().failText))
         return DDERR_CANTCREATEDC;
-    BringToMemory();
+    // Where the text can land: its cell from (x, y), as far as its advance
+    // and a cell height of overhang reach, inside the clip and the surface.
+    const double sx = scaleX > 0.0f ? double(scaleX) : 1.0, sy = scaleY > 0.0f ? double(scaleY) : 1.0;
+    const double reach = (double(font.LineWidth(text)) + font.Height()) * sx;
+    const double tall = std::ceil(double(font.Height()) * sy);
+    SurfaceRect touched;
+    touched.left = int32_t(std::clamp<int64_t>(std::max<int64_t>(x, clip.left), 0, mWidth));
+    touched.top = int32_t(std::clamp<int64_t>(std::max<int64_t>(y, clip.top), 0, mHeight));
+    touched.right = int32_t(
+        std::clamp<double>(std::min<double>(double(x) + reach, double(clip.right)), 0.0, double(mWidth)));
+    touched.bottom = int32_t(
+        std::clamp<double>(std::min<double>(double(y) + tall, double(clip.bottom)), 0.0, double(mHeight)));
+    if (touched.right <= touched.left || touched.bottom <= touched.top)
+        return DD_OK;
+    BringToMemory(&touched);
     SurfaceDesc target;
     target.width = mWidth;
     target.height = mHeight;
@@ -322,7 +336,7 @@ HRESULT DisplaySurface::DrawText(const SystemFont& font, std::u16string_view tex
     target.format = mFormat;
     font.BlendInto(target, text, argb, x, y, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top,
                    scaleX, scaleY);
-    MemoryChanged(&clip);
+    MemoryChanged(&touched);
     return DD_OK;
 }
 

@@ -113,9 +113,10 @@ class DisplaySurface;
 class SurfaceMirror {
 public:
     virtual ~SurfaceMirror() = default;
-    // Writes whatever the mirror holds newer than memory into `bits` (the
-    // surface's rows, Pitch() bytes apart).
-    virtual void BringToMemory(const DisplaySurface& surface, uint8_t* bits) = 0;
+    // Writes whatever the mirror holds newer than memory inside `rect` (the
+    // whole surface when null) into `bits` (the surface's rows, Pitch()
+    // bytes apart).
+    virtual void BringToMemory(const DisplaySurface& surface, uint8_t* bits, const SurfaceRect* rect) = 0;
     // The memory pixels inside `rect` (the whole surface when null) may
     // have changed.
     virtual void MemoryChanged(const DisplaySurface& surface, const SurfaceRect* rect) = 0;
@@ -174,7 +175,7 @@ public:
 private:
     DisplaySurface(uint32_t width, uint32_t height, const SurfacePixelFormat& format, uint32_t caps, int32_t pitch);
     ~DisplaySurface() = default;
-    void BringToMemory() const;
+    void BringToMemory(const SurfaceRect* rect = nullptr) const;
     void MemoryChanged(const SurfaceRect* rect);
 
     std::atomic<uint32_t> mRefs{1};

@@ -323,6 +323,31 @@ void SdlDevice3D::Box::Add(const Box& other)
     bottom = std::max(bottom, other.bottom);
 }
 
+SdlDevice3D::Box SdlDevice3D::Box::Intersect(const Box& other) const
+{
+    return Box{std::max(left, other.left), std::max(top, other.top), std::min(right, other.right),
+               std::min(bottom, other.bottom)};
+}
+
+void SdlDevice3D::Box::Remove(const Box& other)
+{
+    const Box cut = Intersect(other);
+    if (cut.Empty())
+        return;
+    const bool fullWidth = cut.left == left && cut.right == right;
+    const bool fullHeight = cut.top == top && cut.bottom == bottom;
+    if (fullWidth && fullHeight)
+        *this = Box{};
+    else if (fullWidth && cut.top == top)
+        top = cut.bottom;
+    else if (fullWidth && cut.bottom == bottom)
+        bottom = cut.top;
+    else if (fullHeight && cut.left == left)
+        left = cut.right;
+    else if (fullHeight && cut.right == right)
+        right = cut.left;
+}
+
 std::unique_ptr<SdlDevice3D> SdlDevice3D::Create(SDL_Renderer* renderer, uint32_t width, uint32_t height,
                                                  uint64_t textureMemory)
 {
@@ -600,23 +625,32 @@ bool SdlDevice3D::UploadMemoryChanges()
     return true;
 }
 
-void SdlDevice3D::BringToMemory(const DisplaySurface& surface, uint8_t* bits)
+void SdlDevice3D::BringToMemory(const DisplaySurface& surface, uint8_t* bits, const SurfaceRect* rect)
 {
     if (&surface != target_ || textureNewer_.Empty() || !bits)
         return;
-    const Box box = textureNewer_;
-    textureNewer_ = Box{};
+    const Box wanted = rect ? Box{rect->left, rect->top, rect->right, rect->bottom}
+                            : Box{0, 0, int32_t(surface.Width()), int32_t(surface.Height())};
+    const Box box = textureNewer_.Intersect(wanted);
+    if (box.Empty())
+        return;
+    // Memory pixels the texture has not taken may lie in what is read:
+    // they go to the texture first, so that they come back unchanged.
+    if (!memoryNewer_.Empty() && !UploadMemoryChanges())
+        return;
     TargetScope scope(*this);
     if (!scope.Bound())
         return;
     const int32_t pitch = target_->Pitch();
     const uint32_t bytesPerPixel = target_->Format().bitCount / 8;
     uint8_t* first = bits + size_t(box.top) * size_t(pitch) + size_t(box.left) * bytesPerPixel;
-    const SDL_Rect rect{box.left, box.top, box.right - box.left, box.bottom - box.top};
-    if (SDL_RenderReadPixels(renderer_, &rect, targetFormat_, first, pitch) != 0)
+    const SDL_Rect r{box.left, box.top, box.right - box.left, box.bottom - box.top};
+    if (SDL_RenderReadPixels(renderer_, &r, targetFormat_, first, pitch) != 0) {
         LogSdlFailure("the drawn pixels could not be read back");
-    else
-        pixelsReadBack_ += uint64_t(rect.w) * uint64_t(rect.h);
+        return;
+    }
+    pixelsReadBack_ += uint64_t(r.w) * uint64_t(r.h);
+    textureNewer_.Remove(box);
 }
 
 void SdlDevice3D::MemoryChanged(const DisplaySurface& surface, const SurfaceRect* rect)
@@ -624,12 +658,21 @@ void SdlDevice3D::MemoryChanged(const DisplaySurface& surface, const SurfaceRect
     if (&surface != target_)
         return;
     Box box{0, 0, int32_t(surface.Width()), int32_t(surface.Height())};
-    if (rect) {
-        box.left = std::max(box.left, rect->left);
-        box.top = std::max(box.top, rect->top);
-        box.right = std::min(box.right, rect->right);
-        box.bottom = std::min(box.bottom, rect->bottom);
-    }
+    if (rect)
+        box = box.Intersect(Box{rect->left, rect->top, rect->right, rect->bottom});
+    if (box.Empty())
+        return;
+    // The changed part is kept as one box of pixels memory holds newest: a
+    // box around two changes could take in pixels the texture holds newer,
+    // so the earlier change goes to the texture first.
+    const Box both = [&] {
+        Box b = memoryNewer_;
+        b.Add(box);
+        return b;
+    }();
+    if (!memoryNewer_.Empty() && !(both.left == memoryNewer_.left && both.top == memoryNewer_.top &&
+                                   both.right == memoryNewer_.right && both.bottom == memoryNewer_.bottom))
+        UploadMemoryChanges();
     memoryNewer_.Add(box);
 }
 

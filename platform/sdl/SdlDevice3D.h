@@ -76,12 +76,15 @@ private:
         int32_t left = 0, top = 0, right = 0, bottom = 0;
         bool Empty() const { return left >= right || top >= bottom; }
         void Add(const Box& other);
+        Box Intersect(const Box& other) const;
+        // Takes away a box when what is left is one box.
+        void Remove(const Box& other);
     };
     class TargetScope;
 
     SdlDevice3D(SDL_Renderer* renderer, uint64_t textureMemory);
 
-    void BringToMemory(const DisplaySurface& surface, uint8_t* bits) override;
+    void BringToMemory(const DisplaySurface& surface, uint8_t* bits, const SurfaceRect* rect) override;
     void MemoryChanged(const DisplaySurface& surface, const SurfaceRect* rect) override;
     static int EventWatch(void* self, SDL_Event* event);
 
