@@ -455,6 +455,38 @@ TEST_P(SdlDevice3DTest, TheSurfaceAndTheTextureStayInStep)
     EXPECT_PRED2(near, s->PixelAt(25, 12), 0x7F0080u);
 }
 
+// Two small writes far apart, with drawing between them in the texture:
+// the drawing is neither lost nor painted over with what memory held.
+TEST_P(SdlDevice3DTest, SeparateWritesBringBackNoOldPixels)
+{
+    auto gpu = SdlDevice3D::Create(sdl.renderer, kW, kH);
+    ASSERT_NE(gpu, nullptr);
+    SurfaceRef target(kW, kH, SurfacePixelFormat::X8R8G8B8());
+    DisplaySurface* s = target.surface;
+    ASSERT_EQ(gpu->SetRenderTarget(s), DD_OK);
+    ASSERT_EQ(gpu->Clear(0xFF000000), DD_OK);
+    ASSERT_EQ(gpu->BeginScene(), DD_OK);
+    gpu->SetAlphaOp(AlphaOp::Modulate);
+    Draw(*gpu, PrimitiveType::TriangleStrip,
+         {V(-0.5f, -0.5f, 0xFF0000FF), V(-0.5f, kH - 0.5f, 0xFF0000FF), V(kW - 0.5f, -0.5f, 0xFF0000FF),
+          V(kW - 0.5f, kH - 0.5f, 0xFF0000FF)});
+    const SurfaceRect topLeft{0, 0, 2, 2}, bottomRight{kW - 2, kH - 2, kW, kH};
+    ASSERT_EQ(s->Blt(&topLeft, nullptr, nullptr, DDBLT_COLORFILL, 0xFF0000), DD_OK);
+    ASSERT_EQ(s->Blt(&bottomRight, nullptr, nullptr, DDBLT_COLORFILL, 0x00FF00), DD_OK);
+    ASSERT_EQ(gpu->EndScene(), DD_OK);
+    EXPECT_EQ(s->PixelAt(0, 0) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(s->PixelAt(kW - 1, kH - 1) & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(s->PixelAt(kW / 2, kH / 2) & 0xFFFFFF, 0x0000FFu);
+    EXPECT_EQ(s->PixelAt(kW - 1, 0) & 0xFFFFFF, 0x0000FFu);
+    // And the texture holds the same picture: drawn again on top of it.
+    ASSERT_EQ(gpu->BeginScene(), DD_OK);
+    Draw(*gpu, PrimitiveType::TriangleList, {V(40, 40, 0x01000000), V(41, 40, 0x01000000), V(40, 41, 0x01000000)});
+    ASSERT_EQ(gpu->EndScene(), DD_OK);
+    EXPECT_EQ(s->PixelAt(0, 0) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(s->PixelAt(kW - 1, kH - 1) & 0xFFFFFF, 0x00FF00u);
+    EXPECT_EQ(s->PixelAt(kW - 1, 0) & 0xFFFFFF, 0x0000FFu);
+}
+
 TEST_P(SdlDevice3DTest, LeavesTheRenderersStateAsItFoundIt)
 {
     SDL_SetRenderDrawColor(sdl.renderer, 1, 2, 3, 4);
