@@ -19,7 +19,8 @@ namespace {
 constexpr uint32_t kDefaultMaxTextureSide = 4096;
 constexpr uint64_t kDefaultTextureMemory = uint64_t(256) << 20;
 // How far a line's quad is moved along a reversed segment so that its end
-// pixel, not its start pixel, is the one left out.
+// pixel, not its start pixel, is the one left out (well above a GPU's
+// sub-pixel step, well below a pixel).
 constexpr float kLineEndShift = 1.0f / 16.0f;
 
 void LogSdlFailure(const std::string& what)

@@ -1,6 +1,7 @@
 // The 3-D capability test on the software device and on adapters made to
 // misbehave: identification, the memory limits, the card lists, the pattern
 // tests and their read-back, and the cache in the settings file.
+#include "framework/app/D3DInterfaceImpl.h"
 #include "framework/app/D3DTester.h"
 #include "framework/graphics/SoftwareDevice3D.h"
 #include "framework/graphics/SoftwareGraphicsAdapter.h"
@@ -475,6 +476,28 @@ TEST_F(D3DTesterTest, DemoPlaybackTestsNothingAndTakesTheRecordedOutcome)
     EXPECT_EQ(adapter.devicesMade, 0);
     EXPECT_EQ(tester->failureReason, "recorded");
     EXPECT_FALSE(settings.HasValue("Test3D\\Version"));
+}
+
+// The display's device comes from the adapter the test ran on, or is the
+// software device when the adapter makes none.
+TEST(AdapterDeviceFactory, FallsBackToTheSoftwareDevice)
+{
+    class Refusing : public FakeAdapter {
+    public:
+        HRESULT CreateDevice(uint32_t, uint32_t, std::unique_ptr<Device3D>* out) override
+        {
+            out->reset();
+            return D3DERR_INITFAILED;
+        }
+    } refusing;
+    FakeAdapter working;
+    auto made = D3DInterfaceImpl::AdapterDeviceFactory(&working, 64, 48)();
+    EXPECT_NE(dynamic_cast<RecordingDevice3D*>(made.get()), nullptr);
+    for (GraphicsAdapter* adapter :
+         {static_cast<GraphicsAdapter*>(&refusing), static_cast<GraphicsAdapter*>(nullptr)}) {
+        made = D3DInterfaceImpl::AdapterDeviceFactory(adapter, 64, 48)();
+        EXPECT_NE(dynamic_cast<SoftwareDevice3D*>(made.get()), nullptr);
+    }
 }
 
 } // namespace
