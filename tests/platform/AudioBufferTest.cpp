@@ -11,15 +11,12 @@ namespace {
 
 using namespace Testing;
 
-int Round(double x)
-{
-    return int(std::lround(x));
-}
+int Round(double x) { return int(std::lround(x)); }
 
 TEST(AudioGain, VolumeInHundredthsOfDecibels)
 {
-    for (auto [volume, gain] :
-         {std::pair{0, 1.0}, {-2000, 0.1}, {-4000, 0.01}, {-602, 0.50003}, {-10000, 0.0}, {-20000, 0.0}}) {
+    for (auto [volume, gain] : {std::pair{0, 1.0}, {-2000, 0.1}, {-4000, 0.01}, {-602, 0.50003}, {-10000, 0.0},
+             {-20000, 0.0}}) {
         EXPECT_NEAR(VolumeToGain(volume), gain, 1e-5) << volume;
     }
     EXPECT_EQ(VolumeToGain(-10000), 0.0); // silence, not 10^-5
@@ -40,9 +37,9 @@ TEST(AudioBuffer, PlaysAtItsLevelAndPanInEveryLayout)
         int bits, channels, volume, pan;
     };
     for (const Case& c : {Case{16, 1, 0, 0}, Case{16, 1, -600, 0}, Case{16, 2, -1000, 3000}, Case{16, 2, 0, -10000},
-                          Case{8, 1, -300, -1500}, Case{8, 2, 0, 0}, Case{8, 2, -10000, 0}}) {
-        SCOPED_TRACE(testing::Message()
-                     << c.bits << " bits, " << c.channels << " channels, volume " << c.volume << ", pan " << c.pan);
+             Case{8, 1, -300, -1500}, Case{8, 2, 0, 0}, Case{8, 2, -10000, 0}}) {
+        SCOPED_TRACE(testing::Message() << c.bits << " bits, " << c.channels << " channels, volume " << c.volume
+                                        << ", pan " << c.pan);
         const SoundFormat format{c.channels, c.bits, 44100};
         const int frames = 600;
         std::vector<int> samples(frames * c.channels);

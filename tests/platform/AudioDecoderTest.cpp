@@ -26,14 +26,8 @@ std::vector<uint8_t> ReadFileBytes(const std::string& name)
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-AudioBytes Bytes(std::vector<uint8_t> bytes)
-{
-    return std::make_shared<const std::vector<uint8_t>>(std::move(bytes));
-}
-AudioBytes Fixture(const std::string& name)
-{
-    return Bytes(ReadFileBytes(name));
-}
+AudioBytes Bytes(std::vector<uint8_t> bytes) { return std::make_shared<const std::vector<uint8_t>>(std::move(bytes)); }
+AudioBytes Fixture(const std::string& name) { return Bytes(ReadFileBytes(name)); }
 
 std::vector<int16_t> LittleEndianSamples(const uint8_t* p, size_t bytes)
 {
@@ -416,16 +410,14 @@ TEST(AudioDecoder, DamagedWavIsRefusedOrCutToTheBytesPresent)
         {"cut inside the data header", Truncated(Riff({FmtChunk({}), Chunk("data", samples)}), 40), -1},
         {"no format", Riff({Chunk("data", samples)}), -1},
         {"no data", Riff({FmtChunk({})}), -1},
-        {"huge chunk before the data",
-         Riff({Chunk("LIST", {1, 2}, 0xFFFFFFF0), FmtChunk({}), Chunk("data", samples)}), -1},
+        {"huge chunk before the data", Riff({Chunk("LIST", {1, 2}, 0xFFFFFFF0), FmtChunk({}), Chunk("data", samples)}), -1},
         {"format too short", Riff({FmtChunk({}, 14), Chunk("data", samples)}), -1},
         {"floating point", Riff({FmtChunk(with([](WavFormat& f) { f.tag = 3; })), Chunk("data", samples)}), -1},
         {"no channels", Riff({FmtChunk(with([](WavFormat& f) { f.channels = 0; })), Chunk("data", samples)}), -1},
         {"six channels", Riff({FmtChunk(with([](WavFormat& f) { f.channels = 6; })), Chunk("data", samples)}), -1},
         {"24 bits", Riff({FmtChunk(with([](WavFormat& f) { f.bits = 24; })), Chunk("data", samples)}), -1},
         {"rate zero", Riff({FmtChunk(with([](WavFormat& f) { f.rate = 0; })), Chunk("data", samples)}), -1},
-        {"rate huge", Riff({FmtChunk(with([](WavFormat& f) { f.rate = 0xFFFFFFFF; })), Chunk("data", samples)}),
-         -1},
+        {"rate huge", Riff({FmtChunk(with([](WavFormat& f) { f.rate = 0xFFFFFFFF; })), Chunk("data", samples)}), -1},
         {"wrong magic", {'R', 'I', 'F', 'X', 0, 0, 0, 0, 'W', 'A', 'V', 'E'}, -1},
     };
     for (const Case& c : cases) {

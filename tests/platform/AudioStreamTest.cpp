@@ -182,12 +182,12 @@ TEST(AudioStream, SlidesReachTheirTargetsExactlyAtTheirEnd)
         double from, to, half;
     };
     for (const Case& c : {Case{StreamAttribute::Volume, 1.0, 0.25, 0.625}, Case{StreamAttribute::Pan, -1.0, 1.0, 0},
-                          Case{StreamAttribute::Frequency, 44100, 11025, 27562.5}}) {
+             Case{StreamAttribute::Frequency, 44100, 11025, 27562.5}}) {
         HeadlessAudioDevice device;
         auto stream = Tone(device, 1, 1000000);
         auto value = [&] {
             return c.attribute == StreamAttribute::Volume ? stream->Volume()
-                   : c.attribute == StreamAttribute::Pan  ? stream->Pan()
+                : c.attribute == StreamAttribute::Pan     ? stream->Pan()
                                                           : stream->Frequency();
         };
         if (c.attribute == StreamAttribute::Pan)

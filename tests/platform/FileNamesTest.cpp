@@ -68,11 +68,10 @@ TEST(FileNames, WildcardsFollowWindowsRules)
         bool matches;
     };
     const Case cases[] = {
-        {"*.*", "readme", true},    {"*.*", "a.b.c", true},
-        {"*.png", "X.PNG", true},   {"*.png", "x.png.bak", false},
-        {"l?.ini", "L1.INI", true}, {"l?.ini", "l12.ini", false},
-        {"name.*", "name", true},   {"*", "", true},
-        {"a*b*c", "aXXbYYc", true}, {"a*b*c", "aXXbYY", false},
+        {"*.*", "readme", true},    {"*.*", "a.b.c", true},     {"*.png", "X.PNG", true},
+        {"*.png", "x.png.bak", false}, {"l?.ini", "L1.INI", true}, {"l?.ini", "l12.ini", false},
+        {"name.*", "name", true},   {"*", "", true},            {"a*b*c", "aXXbYYc", true},
+        {"a*b*c", "aXXbYY", false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(MatchWildcard(c.pattern, c.name), c.matches) << c.pattern << " vs " << c.name;

@@ -85,7 +85,7 @@ TEST(SystemFont, RendersCoverageInsideTheCell)
             full += text.At(x, y) == 255;
             covered += text.At(x, y) != 0;
         }
-    EXPECT_GT(full, 10); // the stems are solid
+    EXPECT_GT(full, 10);          // the stems are solid
     EXPECT_LT(covered, text.width * text.height / 2);
     // Nothing above the cap height's top row or below the baseline for "H".
     for (int x = 0; x < text.width; ++x)
@@ -104,15 +104,13 @@ TEST(SystemFont, BlendsIntoSurfacesInsideTheClipOnly)
         int bitCount;
         uint32_t r, g, b;
     };
-    const Layout layouts[] = {{32, 0xFF0000, 0xFF00, 0xFF},
-                              {32, 0xFF, 0xFF00, 0xFF0000},
-                              {16, 0xF800, 0x07E0, 0x1F},
-                              {16, 0x7C00, 0x03E0, 0x1F}};
+    const Layout layouts[] = {{32, 0xFF0000, 0xFF00, 0xFF}, {32, 0xFF, 0xFF00, 0xFF0000},
+                              {16, 0xF800, 0x07E0, 0x1F}, {16, 0x7C00, 0x03E0, 0x1F}};
     for (const Layout& layout : layouts) {
         const int width = 40, height = 30;
         std::vector<uint32_t> pixels(width * height, 0);
-        SurfaceDesc target = Target(pixels.data(), width * 4, width, height, layout.bitCount, layout.r, layout.g,
-                                    layout.b);
+        SurfaceDesc target =
+            Target(pixels.data(), width * 4, width, height, layout.bitCount, layout.r, layout.g, layout.b);
         if (layout.bitCount == 16)
             target.pitch = width * 2;
         // Clip to the left half: nothing may change right of x = 10.
@@ -147,7 +145,7 @@ TEST(SystemFont, AreaIsTheSameWindowOfTheWholeLine)
         float scaleX, scaleY;
         int left, top, width, height;
     } cases[] = {
-        {1, 1, 0, 0, 40, 10},       {1, 1, 150, 3, 60, 12},  {1, 1, -5, -5, 30, 30},
+        {1, 1, 0, 0, 40, 10}, {1, 1, 150, 3, 60, 12}, {1, 1, -5, -5, 30, 30},
         {1.5f, 2, 200, 10, 80, 20}, {2, 1, 300, 0, 500, 40}, {0.5f, 0.5f, 40, 2, 50, 6},
     };
     for (const Case& c : cases) {

@@ -21,7 +21,10 @@ TEST(TextCodecs, Utf8BothWays)
         const char* utf8;
         std::u16string utf16;
     } cases[] = {
-        {"abc", u"abc"}, {"\xC3\xA9", u"\u00E9"}, {"\xE2\x82\xAC", u"\u20AC"}, {"\xF0\x9F\x98\x80", u"\U0001F600"},
+        {"abc", u"abc"},
+        {"\xC3\xA9", u"\u00E9"},
+        {"\xE2\x82\xAC", u"\u20AC"},
+        {"\xF0\x9F\x98\x80", u"\U0001F600"},
         {"", u""},
     };
     for (const auto& c : cases) {
@@ -36,18 +39,14 @@ TEST(TextCodecs, MalformedInputBecomesReplacementCharacters)
         std::string utf8;
         std::u16string want;
     } cases[] = {
-        {"a\xFF"
-         "b",
-         u"a\uFFFDb"},
+        {"a\xFF" "b", u"a\uFFFDb"},
         {"\xC3", u"\uFFFD"},
-        {"\xC0\xAF", u"\uFFFD\uFFFD"}, // overlong lead byte
-        {"\xE0\x80\xAF", u"\uFFFD"},   // overlong three-byte form
-        {"\xED\xA0\x80", u"\uFFFD"},   // encoded surrogate
-        {"\xE2\x82"
-         "x",
-         u"\uFFFDx"}, // cut sequence
+        {"\xC0\xAF", u"\uFFFD\uFFFD"},         // overlong lead byte
+        {"\xE0\x80\xAF", u"\uFFFD"},           // overlong three-byte form
+        {"\xED\xA0\x80", u"\uFFFD"},           // encoded surrogate
+        {"\xE2\x82" "x", u"\uFFFDx"},          // cut sequence
         {"\x80\x80", u"\uFFFD\uFFFD"},
-        {"\xF4\x90\x80\x80", u"\uFFFD"}, // above U+10FFFF
+        {"\xF4\x90\x80\x80", u"\uFFFD"},       // above U+10FFFF
     };
     for (const auto& c : cases)
         EXPECT_EQ(Utf8ToUtf16(c.utf8), c.want);
