@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace Quib {
@@ -209,6 +211,90 @@ TEST(DisplaySurface, TextGoesInsideTheClipAndNotWhileLocked)
             any |= s->PixelAt(x, y) != 0;
         }
     EXPECT_TRUE(any);
+}
+
+} // namespace
+} // namespace Quib
+
+namespace Quib {
+namespace {
+
+// Records what a surface tells its mirror.
+struct RecordingMirror : SurfaceMirror {
+    void BringToMemory(const DisplaySurface&, uint8_t*, const SurfaceRect* rect) override
+    {
+        calls.push_back("bring " + Text(rect));
+    }
+    void MemoryChanged(const DisplaySurface&, const SurfaceRect* rect) override
+    {
+        calls.push_back("changed " + Text(rect));
+    }
+    static std::string Text(const SurfaceRect* r)
+    {
+        return r ? std::to_string(r->left) + "," + std::to_string(r->top) + "," + std::to_string(r->right) + "," +
+                       std::to_string(r->bottom)
+                 : "all";
+    }
+    std::vector<std::string> calls;
+};
+
+TEST(DisplaySurface, TellsItsMirrorBeforeReadsAndAfterWrites)
+{
+    SurfacePtr s(MakeSurface(8, 6)), other(MakeSurface(8, 6));
+    RecordingMirror mirror;
+    s->SetMirror(&mirror);
+    using Calls = std::vector<std::string>;
+    struct Case {
+        const char* name;
+        std::function<void()> act;
+        Calls want;
+    };
+    const SurfaceRect part{1, 2, 4, 5};
+    const Case cases[] = {
+        {"lock to write",
+         [&] {
+             SurfaceDesc d;
+             s->Lock(&d, DDLOCK_WAIT);
+             s->Unlock();
+         },
+         {"bring all", "changed all"}},
+        {"lock to read",
+         [&] {
+             SurfaceDesc d;
+             s->Lock(&d, DDLOCK_WAIT | DDLOCK_READONLY);
+             s->Unlock();
+         },
+         {"bring all"}},
+        {"fill",
+         [&] { s->Blt(&part, nullptr, nullptr, DDBLT_COLORFILL, 1); },
+         {"bring 1,2,4,5", "changed 1,2,4,5"}},
+        {"blit into it",
+         [&] { s->Blt(&part, other.get(), &part, DDBLT_WAIT); },
+         {"bring 1,2,4,5", "changed 1,2,4,5"}},
+        {"blit out of it", [&] { other->Blt(&part, s.get(), &part, DDBLT_WAIT); }, {"bring 1,2,4,5"}},
+        {"blit onto itself",
+         [&] {
+             const SurfaceRect to{4, 0, 7, 3};
+             s->Blt(&to, s.get(), &part, DDBLT_WAIT);
+         },
+         {"bring 1,2,4,5", "bring 4,0,7,3", "changed 4,0,7,3"}},
+        {"read a pixel", [&] { s->PixelAt(2, 2); }, {"bring all"}},
+        {"write a pixel", [&] { s->SetPixelAt(2, 3, 7); }, {"bring all", "changed 2,3,3,4"}},
+        {"the pixels", [&] { s->Bits(); }, {"bring all"}},
+        {"stretched over all of it",
+         [&] { s->Blt(nullptr, other.get(), &part, DDBLT_WAIT); },
+         {"bring 0,0,8,6", "changed 0,0,8,6"}},
+    };
+    for (const Case& c : cases) {
+        mirror.calls.clear();
+        c.act();
+        EXPECT_EQ(mirror.calls, c.want) << c.name;
+    }
+    // Nothing is told once the mirror is gone.
+    s->SetMirror(nullptr);
+    mirror.calls.clear();
+    s->Blt(&part, nullptr, nullptr, DDBLT_COLORFILL, 1);
+    EXPECT_TRUE(mirror.calls.empty());
 }
 
 } // namespace
