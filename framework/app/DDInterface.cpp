@@ -1,10 +1,12 @@
 #include "framework/app/DDInterface.h"
 
 #include "framework/app/QuibAppBase.h"
+#include "framework/graphics/DDImage.h"
 
 #include "platform/MessageSink.h"
 
 #include <bit>
+#include <iterator>
 
 namespace Quib {
 
@@ -25,7 +27,116 @@ std::vector<int32_t> MakeClampTable(int bits)
 
 DDInterface::DDInterface(QuibAppBase* owner) : app(owner) {}
 
-DDInterface::~DDInterface() = default;
+DDInterface::~DDInterface()
+{
+    Cleanup();
+}
+
+const char* DisplayResultName(int result)
+{
+    static const char* const kNames[] = {"RESULT_OK",
+                                         "RESULT_FAIL",
+                                         "RESULT_DD_CREATE_FAIL",
+                                         "RESULT_SURFACE_FAIL",
+                                         "RESULT_EXCLUSIVE_FAIL",
+                                         "RESULT_DISPCHANGE_FAIL",
+                                         "RESULT_INVALID_COLORDEPTH"};
+    if (result >= 0 && result < int(std::size(kNames)))
+        return kNames[result];
+    return "RESULT_UNKNOWN";
+}
+
+int DDInterface::Init(Window* targetWindow, bool inWindow)
+{
+    std::lock_guard lock(critSect);
+    Cleanup();
+    window = targetWindow;
+    windowed = inWindow;
+    drawWidth = app ? app->appWidth : 640;
+    drawHeight = app ? app->appHeight : 480;
+    presentRect = Rect(0, 0, drawWidth, drawHeight);
+    if (layout.bitCount != 16 && layout.bitCount != 32) {
+        const SurfacePixelFormat f = SurfacePixelFormat::X8R8G8B8();
+        SetPixelFormat(int(f.bitCount), f.redMask, f.greenMask, f.blueMask);
+    }
+    SurfaceDesc desc;
+    desc.flags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+    desc.width = uint32_t(drawWidth);
+    desc.height = uint32_t(drawHeight);
+    desc.caps = DDSCAPS_SYSTEMMEMORY;
+    DisplaySurface* surface = nullptr;
+    const HRESULT hr = CreateSurface(desc, &surface);
+    if (Failed(hr)) {
+        errorText = "CreateSurface DrawSurface: failed";
+        return hr == DDERR_INVALIDPIXELFORMAT ? RESULT_INVALID_COLORDEPTH : RESULT_SURFACE_FAIL;
+    }
+    drawSurface = surface;
+    UseVideoMemoryBackBuffer(videoMemoryDrawing);
+    initialized = true;
+    return RESULT_OK;
+}
+
+void DDInterface::Cleanup()
+{
+    std::lock_guard lock(critSect);
+    initialized = false;
+    delete screenImage;
+    screenImage = nullptr;
+    if (backBuffer) {
+        backBuffer->Release();
+        backBuffer = nullptr;
+    }
+    if (drawSurface) {
+        drawSurface->Release();
+        drawSurface = nullptr;
+    }
+}
+
+bool DDInterface::Redraw(const Rect*)
+{
+    std::lock_guard lock(critSect);
+    if (!initialized)
+        return false;
+    drawnCursorPosition.store(cursorPosition.load(std::memory_order_relaxed), std::memory_order_relaxed);
+    ++presentCount;
+    return true;
+}
+
+bool DDInterface::SetCursorImage(Image* image)
+{
+    std::lock_guard lock(critSect);
+    if (cursorImage == image)
+        return false;
+    cursorImage = image;
+    return true;
+}
+
+DisplaySurface* DDInterface::ScreenSurface() const
+{
+    return videoMemoryDrawing && backBuffer ? backBuffer : drawSurface;
+}
+
+void DDInterface::UseVideoMemoryBackBuffer(bool use)
+{
+    std::lock_guard lock(critSect);
+    videoMemoryDrawing = use;
+    if (use && !backBuffer && drawSurface) {
+        SurfaceDesc desc;
+        desc.flags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
+        desc.width = uint32_t(drawWidth);
+        desc.height = uint32_t(drawHeight);
+        desc.caps = DDSCAPS_VIDEOMEMORY;
+        if (Failed(CreateSurface(desc, &backBuffer)))
+            videoMemoryDrawing = false;
+    }
+    delete screenImage;
+    screenImage = nullptr;
+    if (DisplaySurface* target = ScreenSurface()) {
+        screenImage = new DDImage(this);
+        screenImage->AttachSurface(target);
+        screenImage->preferVideoMemory = videoMemoryDrawing;
+    }
+}
 
 ImageRegistry* DDInterface::Registry() const
 {

@@ -17,22 +17,26 @@ void DeferredDeleteQueue::Queue(Widget* widget)
     if (!widget || Contains(widget))
         return;
     // Queued first: the detach notifications may ask for it again.
-    mQueue.push_back(widget);
+    mQueue.push_back({widget, mStepDepth});
     if (widget->parent)
         widget->parent->DetachChild(widget);
 }
 
 bool DeferredDeleteQueue::Contains(const Widget* widget) const
 {
-    return std::find(mQueue.begin(), mQueue.end(), widget) != mQueue.end();
+    return std::any_of(mQueue.begin(), mQueue.end(), [widget](const Entry& e) { return e.widget == widget; });
 }
 
 void DeferredDeleteQueue::Flush()
 {
     // One at a time: a destructor may queue (or look for) another widget.
-    while (mStepDepth == 0 && !mQueue.empty()) {
-        Widget* widget = mQueue.front();
-        mQueue.erase(mQueue.begin());
+    for (;;) {
+        const auto due = std::find_if(mQueue.begin(), mQueue.end(),
+                                      [this](const Entry& e) { return e.depth >= mStepDepth; });
+        if (due == mQueue.end())
+            return;
+        Widget* widget = due->widget;
+        mQueue.erase(due);
         delete widget;
     }
 }

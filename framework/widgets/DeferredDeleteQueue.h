@@ -1,6 +1,8 @@
 #pragma once
-// Widgets waiting to be deleted until no nested application step runs, so
-// that a widget can ask for its own deletion from one of its handlers.
+// Widgets waiting to be deleted, so that a widget can ask for its own
+// deletion from one of its handlers. Each remembers the step depth it was
+// queued at; a flush deletes those of the current depth and deeper ones,
+// so widgets queued by an outer step outlive the nested steps.
 
 #include <cstddef>
 #include <vector>
@@ -17,7 +19,8 @@ public:
     // Deletes what is still queued.
     ~DeferredDeleteQueue();
 
-    // Detaches the widget from its parent and queues it once.
+    // Detaches the widget from its parent and queues it once, at the
+    // current step depth.
     void Queue(Widget* widget);
     bool Contains(const Widget* widget) const;
     bool Empty() const { return mQueue.empty(); }
@@ -32,12 +35,17 @@ public:
     }
     int StepDepth() const { return mStepDepth; }
 
-    // Deletes the queued widgets, also those queued by the deletions, when
-    // no step runs; nothing otherwise.
+    // Deletes, in queue order, the widgets queued at the current step depth
+    // or deeper, also those queued by the deletions; all of them when no
+    // step runs.
     void Flush();
 
 private:
-    std::vector<Widget*> mQueue;
+    struct Entry {
+        Widget* widget;
+        int depth;
+    };
+    std::vector<Entry> mQueue;
     int mStepDepth = 0;
 };
 

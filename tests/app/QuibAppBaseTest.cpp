@@ -85,7 +85,9 @@ TEST(QuibAppBase, IsTheWidgetAppWithAManagerOfItsOwn)
         EXPECT_EQ(app.GetCursorNum(), 3);
         app.CopyToClipboard("text");
         EXPECT_EQ(app.GetClipboardText(), "text");
-        EXPECT_FALSE(app.AppStep(nullptr));
+        EXPECT_TRUE(app.AppStep(nullptr));
+        app.RequestExit();
+        EXPECT_FALSE(app.AppStep(nullptr)); // shutting down
     }
     EXPECT_EQ(TheWidgetApp(), nullptr);
 }
