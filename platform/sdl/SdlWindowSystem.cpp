@@ -29,6 +29,9 @@ SdlWindow::SdlWindow(SdlWindowSystem& system, const WindowSpec& spec, SDL_Window
 SdlWindow::~SdlWindow()
 {
     mSdl.Forget(this);
+    // A renderer must not outlive its window.
+    if (mPresenter)
+        mPresenter->ReleaseRenderer();
     SDL_DestroyWindow(mWindow);
 }
 
@@ -343,6 +346,14 @@ std::unique_ptr<Window> SdlWindowSystem::CreateMainWindow(const WindowSpec& spec
     std::unique_ptr<SdlWindow> window(new SdlWindow(*this, spec, native));
     mMainWindows.push_back(window.get());
     return window;
+}
+
+std::unique_ptr<Presenter> SdlWindowSystem::CreatePresenter(Window& window)
+{
+    auto* sdl = dynamic_cast<SdlWindow*>(&window);
+    if (!sdl || std::find(mMainWindows.begin(), mMainWindows.end(), sdl) == mMainWindows.end())
+        return WindowSystem::CreatePresenter(window);
+    return SdlPresenter::Create(*sdl, mSoftwareRendering, mDeviceFactory);
 }
 
 void SdlWindowSystem::Forget(SdlWindow* window)
