@@ -254,11 +254,18 @@ bool DDInterface::RunCapabilityTest(Window* target)
 
 std::unique_ptr<Device3D> DDInterface::MakeDevice3D()
 {
+    bool fallback = false;
+    return MakeDevice3D(fallback);
+}
+
+std::unique_ptr<Device3D> DDInterface::MakeDevice3D(bool& isDefault)
+{
     std::unique_ptr<Device3D> device;
     if (deviceFactory)
         device = deviceFactory();
     else if (presenter)
         device = presenter->CreateDevice3D();
+    isDefault = !device;
     if (!device)
         device = std::make_unique<SoftwareDevice3D>();
     return device;
@@ -382,8 +389,8 @@ int DDInterface::Init(Window* target, bool inWindow)
     UseVideoMemoryBackBuffer(videoMemoryDrawing);
 
     if (is3D) {
-        std::unique_ptr<Device3D> chosen = MakeDevice3D();
-        const bool software = dynamic_cast<SoftwareDevice3D*>(chosen.get()) != nullptr;
+        bool software = false;
+        std::unique_ptr<Device3D> chosen = MakeDevice3D(software);
         d3dImpl->deviceFactory = [&chosen] { return std::move(chosen); };
         bool started = d3dImpl->Init(drawSurface);
         if (!started && !software && !deviceFactory) {

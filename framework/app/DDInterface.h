@@ -214,6 +214,8 @@ private:
     // The cursor's area at the drawn position, cut to the frame; empty
     // (all zero) when nothing is left. offset: its place in the areas.
     Rect CursorRect(Point& offset) const;
+    // isDefault: no other device was offered, this is the software one.
+    std::unique_ptr<Device3D> MakeDevice3D(bool& isDefault);
     HRESULT PresentSurface(DisplaySurface* surface);
     bool MakeCursorAreas();
 
