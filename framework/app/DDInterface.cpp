@@ -538,10 +538,22 @@ bool DDInterface::Redraw(const Rect*)
     return true;
 }
 
-Rect DDInterface::CursorRect(Point& offset) const
+Point DDInterface::CursorInFrame() const
 {
     int x = 0, y = 0;
     UnpackCursorPosition(drawnCursorPosition.load(std::memory_order_relaxed), x, y);
+    if (aspectCorrected && presentRect.width > 0 && presentRect.height > 0) {
+        // Display pixels to the frame's.
+        x = int((int64_t(x) - presentRect.x) * drawWidth / presentRect.width);
+        y = int((int64_t(y) - presentRect.y) * drawHeight / presentRect.height);
+    }
+    return Point(x, y);
+}
+
+Rect DDInterface::CursorRect(Point& offset) const
+{
+    const Point at = CursorInFrame();
+    const int x = at.x, y = at.y;
     const Rect area(int32_t(int64_t(x) - cursorAreaWidth / 2), int32_t(int64_t(y) - cursorAreaHeight / 2),
                     cursorAreaWidth, cursorAreaHeight);
     const Rect cut = Meet(area, Rect(0, 0, drawWidth, drawHeight));
@@ -587,11 +599,10 @@ void DDInterface::DrawCursor(DisplaySurface* surface, bool)
     const int y = (cursorAreaHeight - cursorImage->height) / 2;
     if (!is3D && screenImage && screenImage->surface == surface) {
         // Straight onto the screen image, kept to the saved area.
-        int px = 0, py = 0;
-        UnpackCursorPosition(drawnCursorPosition.load(std::memory_order_relaxed), px, py);
+        const Point at = CursorInFrame();
         Graphics g(screenImage);
         g.ReplaceClip(Rect(from.left, from.top, from.right - from.left, from.bottom - from.top));
-        g.DrawImageAt(cursorImage, px + x - cursorAreaWidth / 2, py + y - cursorAreaHeight / 2);
+        g.DrawImageAt(cursorImage, at.x + x - cursorAreaWidth / 2, at.y + y - cursorAreaHeight / 2);
         return;
     }
     // Composed over a copy of the saved area, then copied in: the cursor

@@ -203,8 +203,9 @@ public:
     Image* cursorImage = nullptr;               // under critSect
     // The last presented frame showed the cursor.
     bool cursorDrawn = false;
-    // Written by the cursor thread without the lock; Redraw copies it into
-    // the drawn position, which the cursor thread reads back.
+    // In display pixels (the frame's, unless aspect-corrected). Written by
+    // the cursor thread without the lock; Redraw copies it into the drawn
+    // position, which the cursor thread reads back.
     std::atomic<uint64_t> cursorPosition{0};
     std::atomic<uint64_t> drawnCursorPosition{0};
     std::string errorText; // the last failure: call name, ": ", error name
@@ -214,6 +215,9 @@ private:
     // The cursor's area at the drawn position, cut to the frame; empty
     // (all zero) when nothing is left. offset: its place in the areas.
     Rect CursorRect(Point& offset) const;
+    // The drawn cursor position (display pixels, as the window reports
+    // them) in the frame's pixels.
+    Point CursorInFrame() const;
     // isDefault: no other device was offered, this is the software one.
     std::unique_ptr<Device3D> MakeDevice3D(bool& isDefault);
     HRESULT PresentSurface(DisplaySurface* surface);

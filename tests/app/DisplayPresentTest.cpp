@@ -644,6 +644,25 @@ TEST(DisplayCursor, EdgesAndLargeImages)
     }
 }
 
+TEST(DisplayCursor, PositionIsInDisplayPixels)
+{
+    // Full screen, 3-D, 4:3 on 16:9: the frame lands at (80, 0) three times
+    // its size; the window reports the cursor in display pixels.
+    Rig rig(160, 120, 640, 360, WindowMode::FullScreen, 640, 360);
+    ASSERT_EQ(rig.Init(true), RESULT_OK);
+    ASSERT_TRUE(rig.display->aspectCorrected);
+    const uint32_t blue = rig.Fill(kBlue);
+    auto cursor = SolidCursor(*rig.display, 10, kRed);
+    rig.display->SetCursorImage(cursor.get());
+    rig.MoveCursor(320, 180); // the frame's (80, 60): the cursor covers 75..84 x 55..64
+    ASSERT_TRUE(rig.display->Redraw(nullptr));
+    const HeadlessPresenter& screen = rig.Screen();
+    EXPECT_EQ(Hex(screen.ScreenPixel(320, 180)), Hex(kRed));
+    EXPECT_EQ(Hex(screen.ScreenPixel(80 + 75 * 3, 55 * 3)), Hex(kRed));
+    EXPECT_EQ(Hex(screen.ScreenPixel(80 + 74 * 3, 180)), Hex(blue));
+    EXPECT_EQ(Hex(screen.ScreenPixel(80 + 85 * 3, 180)), Hex(blue));
+}
+
 TEST(DisplayCursor, NotDrawnWhileAFullScreenMessageBoxIsUp)
 {
     for (const bool popup : {true, false}) {
