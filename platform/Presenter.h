@@ -33,9 +33,9 @@ ScreenRect DisplayToClient(const SurfaceRect& rect, int displayWidth, int displa
 // What one present shows.
 struct PresentRequest {
     DisplaySurface* frame = nullptr;
-    SurfaceRect source;     // the part of the frame shown
-    SurfaceRect dest;       // where it lands on the display
-    int displayWidth = 0;   // the display's size
+    SurfaceRect source;   // the part of the frame shown
+    SurfaceRect dest;     // where it lands on the display
+    int displayWidth = 0; // the display's size
     int displayHeight = 0;
 };
 

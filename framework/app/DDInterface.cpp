@@ -331,8 +331,8 @@ int DDInterface::Init(Window* target, bool inWindow)
     aspectCorrected = plan.aspectCorrected;
     if (app)
         app->drawArea = presentRect;
-    OutputDebugString(StrFormat("Application requests %4lu x %4lu [%2d:%2d]\n", drawWidth, drawHeight,
-                                drawAspect.x, drawAspect.y));
+    OutputDebugString(StrFormat("Application requests %4lu x %4lu [%2d:%2d]\n", drawWidth, drawHeight, drawAspect.x,
+                                drawAspect.y));
     int clientWidth = 0, clientHeight = 0;
     window->GetClientSize(clientWidth, clientHeight);
     if (!windowed) {
@@ -371,8 +371,8 @@ int DDInterface::Init(Window* target, bool inWindow)
     if (CheckResult(windowed ? "CreateSurface Windowed DrawSurface" : "CreateSurface FullScreen DrawSurface",
                     CreateSurface(desc, &drawSurface)))
         return RESULT_SURFACE_FAIL;
-    OutputDebugString(StrFormat("Draw buffer is       %4lu x %4lu [%2d:%2d]\n", drawWidth, drawHeight,
-                                drawAspect.x, drawAspect.y));
+    OutputDebugString(StrFormat("Draw buffer is       %4lu x %4lu [%2d:%2d]\n", drawWidth, drawHeight, drawAspect.x,
+                                drawAspect.y));
 
     // Refresh: 60 to 100 Hz; anything else (or nothing known) is clamped
     // and refresh-paced updating is off for the run.
@@ -524,7 +524,7 @@ bool DDInterface::Redraw(const Rect*)
         RestoreCursorArea(shown);
     cursorDrawn = cursorShown;
 
-    const char* callName = windowed ? "Redraw Windowed"
+    const char* callName = windowed     ? "Redraw Windowed"
                            : withCursor ? "Redraw FullScreen Flip"
                                         : "Redraw FullScreen Blt";
     if (CheckResult(callName, result)) {

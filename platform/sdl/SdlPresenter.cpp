@@ -202,8 +202,8 @@ bool SdlPresenter::EnsureTiles(int width, int height, Uint32 format)
         for (int x = 0; x < width; x += tileW) {
             Tile tile;
             tile.part = {x, y, std::min(tileW, width - x), std::min(tileH, height - y)};
-            tile.texture =
-                SDL_CreateTexture(mRenderer, format, SDL_TEXTUREACCESS_STREAMING, tile.part.w, tile.part.h);
+            tile.texture = SDL_CreateTexture(mRenderer, format, SDL_TEXTUREACCESS_STREAMING, tile.part.w,
+                                             tile.part.h);
             if (!tile.texture) {
                 LogSdlFailure("no frame texture of " + std::to_string(tile.part.w) + " x " +
                               std::to_string(tile.part.h));
@@ -315,8 +315,8 @@ HRESULT SdlPresenter::PresentOnce(const PresentRequest& request)
         const float scaleY = float(fit.Height()) / float(request.displayHeight);
         SDL_RenderSetScale(mRenderer, scaleX, scaleY);
         const ScreenRect dest = DisplayToClient(request.dest, request.displayWidth, request.displayHeight, fit);
-        const SDL_ScaleMode scaleMode =
-            dest.Width() == srcW && dest.Height() == srcH ? SDL_ScaleModeNearest : SDL_ScaleModeLinear;
+        const SDL_ScaleMode scaleMode = dest.Width() == srcW && dest.Height() == srcH ? SDL_ScaleModeNearest
+                                                                                      : SDL_ScaleModeLinear;
         const float unitX = float(request.dest.right - request.dest.left) / float(srcW);
         const float unitY = float(request.dest.bottom - request.dest.top) / float(srcH);
         for (const Tile& tile : mTiles) {

@@ -170,8 +170,8 @@ TEST(DisplayGeometry, PlanFollowsTheAspectRules)
 
 TEST(DisplayGeometry, TexturePixelFormatsRoundTrip)
 {
-    for (TextureFormat f : {TEXTURE_FORMAT_A8R8G8B8, TEXTURE_FORMAT_A4R4G4B4, TEXTURE_FORMAT_R5G6B5,
-                            TEXTURE_FORMAT_PALETTE8})
+    for (TextureFormat f :
+         {TEXTURE_FORMAT_A8R8G8B8, TEXTURE_FORMAT_A4R4G4B4, TEXTURE_FORMAT_R5G6B5, TEXTURE_FORMAT_PALETTE8})
         EXPECT_EQ(ClassifyTexturePixelFormat(MakeTexturePixelFormat(f)), f);
     EXPECT_EQ(ClassifyTexturePixelFormat(SurfacePixelFormat::X8R8G8B8()), 0u); // no alpha
     EXPECT_EQ(ClassifyTexturePixelFormat(SurfacePixelFormat::X1R5G5B5()), 0u);
@@ -517,8 +517,8 @@ TEST(DisplayPresent, FrameIsFittedIntoTheWindowWithBlackBars)
         const int midX = (c.content.left + c.content.right) / 2;
         for (int y = 0; y < c.clientH; ++y)
             for (int x = 0; x < c.clientW; ++x) {
-                const bool inside =
-                    x >= c.content.left && x < c.content.right && y >= c.content.top && y < c.content.bottom;
+                const bool inside = x >= c.content.left && x < c.content.right && y >= c.content.top &&
+                                    y < c.content.bottom;
                 const uint32_t want = !inside ? kBlack : x < midX ? blue : red;
                 ASSERT_EQ(Hex(screen.ScreenPixel(x, y)), Hex(want)) << x << "," << y;
             }
@@ -586,8 +586,8 @@ TEST(DisplayCursor, ShownAtItsPlaceAndNeverLeftBehind)
         EXPECT_TRUE(rig.display->cursorDrawn);
         for (int y = 30; y < 50; ++y)
             for (int x = 40; x < 60; ++x)
-                ASSERT_EQ(Hex(rig.Drawn(x, y)), Hex(blue)) << "cursor left in the drawn surface at " << x << ","
-                                                            << y;
+                ASSERT_EQ(Hex(rig.Drawn(x, y)), Hex(blue))
+                    << "cursor left in the drawn surface at " << x << "," << y;
 
         // Moved, nothing redrawn by the application.
         rig.MoveCursor(100, 80);
@@ -634,10 +634,10 @@ TEST(DisplayCursor, EdgesAndLargeImages)
         rig.display->SetCursorImage(large.get());
         rig.MoveCursor(80, 60);
         ASSERT_TRUE(rig.display->Redraw(nullptr));
-        EXPECT_EQ(Hex(screen.ScreenPixel(16, 60)), Hex(kRed));    // 64 left of the centre
-        EXPECT_EQ(Hex(screen.ScreenPixel(15, 60)), Hex(blue));   // 65 left: outside the area
-        EXPECT_EQ(Hex(screen.ScreenPixel(143, 60)), Hex(kRed));   // 63 right
-        EXPECT_EQ(Hex(screen.ScreenPixel(144, 60)), Hex(blue));  // 64 right
+        EXPECT_EQ(Hex(screen.ScreenPixel(16, 60)), Hex(kRed));  // 64 left of the centre
+        EXPECT_EQ(Hex(screen.ScreenPixel(15, 60)), Hex(blue));  // 65 left: outside the area
+        EXPECT_EQ(Hex(screen.ScreenPixel(143, 60)), Hex(kRed)); // 63 right
+        EXPECT_EQ(Hex(screen.ScreenPixel(144, 60)), Hex(blue)); // 64 right
         for (int y = 0; y < 120; ++y)
             for (int x = 0; x < 160; ++x)
                 ASSERT_EQ(Hex(rig.Drawn(x, y)), Hex(blue)) << x << "," << y;

@@ -83,9 +83,9 @@ TEST_P(DisplaySdl, PresentedFrameReadsBackWithTheCursor)
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 96; ++x) {
             const bool underCursor = x >= 44 && x < 52 && y >= 26 && y < 34;
-            const uint32_t want =
-                underCursor ? 0xFFFFFFFFu : SurfacePixelToArgb(drawn->PixelAt(uint32_t(x), uint32_t(y)),
-                                                               drawn->Format());
+            const uint32_t want = underCursor ? 0xFFFFFFFFu
+                                              : SurfacePixelToArgb(drawn->PixelAt(uint32_t(x), uint32_t(y)),
+                                                                   drawn->Format());
             ASSERT_EQ(shot[size_t(y) * 96 + size_t(x)], want) << x << "," << y;
         }
     // The drawn surface kept the picture only: green under the cursor.

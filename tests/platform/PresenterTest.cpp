@@ -18,16 +18,16 @@ TEST(FitDisplay, BarsGoWhereTheAspectsDiffer)
         ScreenRect fit;
     };
     const Case cases[] = {
-        {1024, 768, 1024, 768, {0, 0, 1024, 768}},      // same size
-        {1024, 768, 2048, 1536, {0, 0, 2048, 1536}},    // same aspect
-        {1024, 768, 1920, 1080, {240, 0, 1680, 1080}},  // wider window: pillar-boxed
-        {1024, 768, 1280, 1024, {0, 32, 1280, 992}},    // taller window: letter-boxed
-        {1024, 768, 1025, 768, {0, 0, 1024, 768}},      // one spare column: right bar
-        {1024, 768, 1027, 768, {1, 0, 1025, 768}},      // three: one left, two right
-        {1920, 1080, 1024, 768, {0, 96, 1024, 672}},    // wide display in a 4:3 window
-        {640, 480, 1001, 700, {34, 0, 967, 700}},       // 933 wide, rounded down
-        {1024, 768, 0, 768, {}},                        // minimised
-        {0, 768, 1024, 768, {}},                        // no display
+        {1024, 768, 1024, 768, {0, 0, 1024, 768}},     // same size
+        {1024, 768, 2048, 1536, {0, 0, 2048, 1536}},   // same aspect
+        {1024, 768, 1920, 1080, {240, 0, 1680, 1080}}, // wider window: pillar-boxed
+        {1024, 768, 1280, 1024, {0, 32, 1280, 992}},   // taller window: letter-boxed
+        {1024, 768, 1025, 768, {0, 0, 1024, 768}},     // one spare column: right bar
+        {1024, 768, 1027, 768, {1, 0, 1025, 768}},     // three: one left, two right
+        {1920, 1080, 1024, 768, {0, 96, 1024, 672}},   // wide display in a 4:3 window
+        {640, 480, 1001, 700, {34, 0, 967, 700}},      // 933 wide, rounded down
+        {1024, 768, 0, 768, {}},                       // minimised
+        {0, 768, 1024, 768, {}},                       // no display
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.displayW) + "x" + std::to_string(c.displayH) + " in " +

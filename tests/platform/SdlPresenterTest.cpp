@@ -29,7 +29,7 @@ TEST(SdlPixelFormats, ScreenFormatsCountTheMemoryAPixelTakes)
         {SDL_PIXELFORMAT_BGR888, SurfacePixelFormat::X8B8G8R8()},
         {SDL_PIXELFORMAT_RGB565, SurfacePixelFormat::R5G6B5()},
         {SDL_PIXELFORMAT_RGB555, SurfacePixelFormat::X1R5G5B5()}, // SDL says 15 bits
-        {SDL_PIXELFORMAT_RGB24, {24, 0, 0, 0, 0}}, // three bytes: no display format
+        {SDL_PIXELFORMAT_RGB24, {24, 0, 0, 0, 0}},                // three bytes: no display format
         {SDL_PIXELFORMAT_INDEX8, {0, 0, 0, 0, 0}},
         {SDL_PIXELFORMAT_YV12, {0, 0, 0, 0, 0}},
         {SDL_PIXELFORMAT_UNKNOWN, {0, 0, 0, 0, 0}},
@@ -118,7 +118,8 @@ TEST_F(SdlPresenterTest, OneToOneFramesReadBackExactly)
         DisplaySurface* frame = MakeSurface(64, 48, c.format);
         for (uint32_t y = 0; y < 48; ++y)
             for (uint32_t x = 0; x < 64; ++x)
-                frame->SetPixelAt(x, y, (x * 2654435761u + y * 40503u) & (c.format.bitCount == 16 ? 0x7FFF : 0xFFFFFF));
+                frame->SetPixelAt(x, y,
+                                  (x * 2654435761u + y * 40503u) & (c.format.bitCount == 16 ? 0x7FFF : 0xFFFFFF));
         ASSERT_EQ(presenter.Present({frame, {0, 0, 64, 48}, {0, 0, 64, 48}, 64, 48}), DD_OK);
         ASSERT_EQ(presenter.CapturedWidth(), 64);
         ASSERT_EQ(presenter.CapturedHeight(), 48);
@@ -203,8 +204,8 @@ TEST_F(SdlPresenterTest, ADevicesRenderTargetComesBackAfterThePresent)
     auto made = system->CreatePresenter(*window);
     ASSERT_NE(made, nullptr);
     SdlPresenter& presenter = Sdl(made);
-    SDL_Texture* target =
-        SDL_CreateTexture(presenter.Renderer(), SDL_PIXELFORMAT_ARGB8888, SDL_TEXTUREACCESS_TARGET, 16, 16);
+    SDL_Texture* target = SDL_CreateTexture(presenter.Renderer(), SDL_PIXELFORMAT_ARGB8888,
+                                            SDL_TEXTUREACCESS_TARGET, 16, 16);
     ASSERT_NE(target, nullptr) << SDL_GetError();
     ASSERT_EQ(SDL_SetRenderTarget(presenter.Renderer(), target), 0);
     DisplaySurface* frame = MakeSurface(32, 32, SurfacePixelFormat::X8R8G8B8());
