@@ -46,6 +46,9 @@ protected:
     ScopedEnv driver{"SDL_VIDEODRIVER",
                      std::getenv("SDL_VIDEODRIVER") ? std::getenv("SDL_VIDEODRIVER") : "offscreen"};
     ScopedEnv renderDriver{"SDL_RENDER_DRIVER", "software"};
+    // The window's own framebuffer, not one SDL would make through a GPU
+    // renderer (whose driver libraries keep memory to the end).
+    ScopedEnv framebuffer{"SDL_FRAMEBUFFER_ACCELERATION", "0"};
     std::unique_ptr<SdlWindowSystem> system;
     std::unique_ptr<Window> window;
     QuibAppBase app;
