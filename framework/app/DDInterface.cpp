@@ -309,7 +309,8 @@ int DDInterface::Init(Window* target, bool inWindow)
         return RESULT_DD_CREATE_FAIL;
     }
 
-    if (RunCapabilityTest(window) && tester->freshResult && app)
+    freshTestResult = RunCapabilityTest(window) && tester->freshResult;
+    if (freshTestResult && app)
         app->OnFreshDisplayTest();
 
     drawWidth = app ? app->appWidth : 640;

@@ -209,7 +209,10 @@ public:
     std::atomic<uint64_t> cursorPosition{0};
     std::atomic<uint64_t> drawnCursorPosition{0};
     std::string errorText; // the last failure: call name, ": ", error name
-    int presentCount = 0;  // frames Redraw put on the screen
+    // The last Init ran the 3-D capability test afresh (not from its
+    // cache).
+    bool freshTestResult = false;
+    int presentCount = 0; // frames Redraw put on the screen
 
 private:
     // The cursor's area at the drawn position, cut to the frame; empty

@@ -262,6 +262,9 @@ public:
     void OnActiveChanged();
     // Takes the display's refresh rate.
     void TakeDisplayRefreshRate();
+    // Applies a change of the minimised state: automatic mute while
+    // minimised, the whole screen dirty when restored.
+    void ApplyMinimised(bool nowMinimised);
 
     // Threads.
     void StartCursorThread();
@@ -526,7 +529,6 @@ private:
     void QueueMessage(Window& window, uint32_t message, WPARAM wParam, LPARAM lParam);
     // The screen-saver filter; true when it handled the message.
     bool ScreenSaverFilter(Window& window, uint32_t message, WPARAM wParam, LPARAM lParam, LPARAM& result);
-    void ApplyMinimised(bool nowMinimised);
     void IdleCheck(uint32_t now);
     void RecoverDisplay();
     void CursorThreadProc();

@@ -154,7 +154,18 @@ void QuibAppBase::RefreshCursor()
     if (custom && (playing || customCursors || n == 12)) {
         if (display->SetCursorImage(custom))
             forceDraw = true;
-        ShowSystemCursor(playing ? cursors.GetStandardCursor(StandardCursor::No) : 0);
+        CursorId shown = 0;
+        if (playing) {
+            // The replay's own cursor is drawn: the live one says "hands
+            // off" over the application and is the arrow around it.
+            int x = 0, y = 0;
+            if (mainWindow)
+                mainWindow->GetLastMousePosition(x, y);
+            const Rect& area = display->presentRect;
+            const bool overApp = x >= area.x && y >= area.y && x < area.x + area.width && y < area.y + area.height;
+            shown = cursors.GetStandardCursor(overApp ? StandardCursor::No : StandardCursor::Arrow);
+        }
+        ShowSystemCursor(shown);
         systemCursorShown = false;
         return;
     }

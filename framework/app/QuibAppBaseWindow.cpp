@@ -480,6 +480,8 @@ bool QuibAppBase::CreateMainWindow()
     }
 
     const int result = InitDisplay();
+    if (display->freshTestResult)
+        RegistryDeleteValue(u"Is3D");
     if (windowed && result == RESULT_INVALID_COLORDEPTH) {
         if (!fullScreenImpossible) {
             fullScreenForced = true;

@@ -43,9 +43,8 @@ protected:
 
     RecordingWidget* AddWidget(int x, int y, int w, int h)
     {
-        auto* widget = new RecordingWidget;
+        auto* widget = app.Adopt(new RecordingWidget);
         widget->SetBounds(x, y, w, h);
-        app.widgetManager->AttachChild(widget);
         app.widgetManager->SetFocusWidget(widget);
         return widget;
     }
@@ -236,9 +235,8 @@ TEST_F(AppWindow, MouseComingInSetsInsideAndTheCursorBeforeTheWidgetHears)
         }
         bool insideAtEnter = false;
     };
-    auto* widget = new EnterWidget;
+    auto* widget = app.Adopt(new EnterWidget);
     widget->SetBounds(10, 10, 100, 50);
-    app.widgetManager->AttachChild(widget);
     ASSERT_FALSE(app.mouseInside);
     const int cursorSets = env.windows.cursors.setCalls;
     Window().MouseMove(20, 20);

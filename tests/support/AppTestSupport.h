@@ -71,6 +71,17 @@ public:
         productKey = key;
         soundDisabled = true;
     }
+    // The widgets it adopted go first (each leaves the tree as it goes).
+    ~TestApp() override { owned.clear(); }
+
+    // Attaches the widget to the manager; the application deletes it.
+    template <class W>
+    W* Adopt(W* widget)
+    {
+        widgetManager->AttachChild(widget);
+        owned.emplace_back(widget);
+        return widget;
+    }
 
     bool KeepWorkingDirectory(const std::string&) override { return true; }
     std::unique_ptr<MusicInterface> CreateMusicInterface(void*) override
@@ -99,7 +110,12 @@ public:
     void OnExitHook() override { ++exitHooks; }
     void OnGotFocus() override { ++gotFocus; }
     void OnLostFocus() override { ++lostFocus; }
-    void OnLoadingComplete() override { ++loadingCompletes; }
+    void OnLoadingComplete() override
+    {
+        ++loadingCompletes;
+        if (onLoadingComplete)
+            onLoadingComplete();
+    }
     void LoadingThreadProc() override
     {
         if (loadingWork)
@@ -111,10 +127,12 @@ public:
     std::vector<float> fractions;
     std::function<void(int update)> onUpdate;
     std::function<void()> loadingWork;
+    std::function<void()> onLoadingComplete;
     int exitHooks = 0;
     int gotFocus = 0;
     int lostFocus = 0;
     int loadingCompletes = 0;
+    std::vector<std::unique_ptr<Widget>> owned;
 };
 
 // A widget that records what reaches it and fills itself with its colour.
