@@ -268,6 +268,22 @@ TEST(DisplayInit, ScreenDepthDecidesTheFormatOrTheFailure)
     }
 }
 
+TEST(DisplayInit, SizesWithoutRoomAreRefusedBeforeAnythingIsMade)
+{
+    struct Case {
+        int w, h;
+    };
+    for (const Case c : {Case{0, 0}, Case{-640, 480}, Case{100000, 100000}, Case{INT32_MAX, 2}}) {
+        SCOPED_TRACE(std::to_string(c.w) + " x " + std::to_string(c.h));
+        Rig rig(c.w, c.h, 64, 48, WindowMode::FullScreen, 1920, 1080);
+        EXPECT_EQ(rig.Init(true), RESULT_SURFACE_FAIL);
+        EXPECT_EQ(rig.display->errorText.rfind("CreateSurface FullScreen DrawSurface: ", 0), 0u)
+            << rig.display->errorText;
+        EXPECT_EQ(rig.display->drawSurface, nullptr);
+        EXPECT_FALSE(rig.display->Redraw(nullptr));
+    }
+}
+
 TEST(DisplayInit, WithoutAWindowThereIsNoDisplay)
 {
     QuibAppBase app;
