@@ -3,6 +3,7 @@
 #include "platform/SystemFont.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <new>
 
@@ -124,7 +125,10 @@ HRESULT DisplaySurface::Create(const SurfaceDesc& desc, const SurfacePixelFormat
     return DD_OK;
 }
 
-uint32_t DisplaySurface::AddRef() { return ++mRefs; }
+uint32_t DisplaySurface::AddRef()
+{
+    return ++mRefs;
+}
 
 uint32_t DisplaySurface::Release()
 {
@@ -134,7 +138,31 @@ uint32_t DisplaySurface::Release()
     return left;
 }
 
-HRESULT DisplaySurface::Lock(SurfaceDesc* desc, uint32_t)
+void DisplaySurface::BringToMemory(const SurfaceRect* rect) const
+{
+    if (mMirror)
+        mMirror->BringToMemory(*this, mBits.get(), rect);
+}
+
+void DisplaySurface::MemoryChanged(const SurfaceRect* rect)
+{
+    if (mMirror)
+        mMirror->MemoryChanged(*this, rect);
+}
+
+uint8_t* DisplaySurface::Bits()
+{
+    BringToMemory();
+    return mBits.get();
+}
+
+const uint8_t* DisplaySurface::Bits() const
+{
+    BringToMemory();
+    return mBits.get();
+}
+
+HRESULT DisplaySurface::Lock(SurfaceDesc* desc, uint32_t flags)
 {
     if (!desc)
         return DDERR_INVALIDPARAMS;
@@ -142,10 +170,12 @@ HRESULT DisplaySurface::Lock(SurfaceDesc* desc, uint32_t)
         return DDERR_SURFACEBUSY;
     if (TakeFault(GetSurfaceFaults().failLock))
         return DDERR_SURFACELOST;
+    BringToMemory();
     GetSurfaceDesc(desc);
     desc->flags |= DDSD_LPSURFACE;
     desc->bits = mBits.get();
     mLocked = true;
+    mLockedForWrite = !(flags & DDLOCK_READONLY);
     return DD_OK;
 }
 
@@ -154,6 +184,9 @@ HRESULT DisplaySurface::Unlock()
     if (!mLocked)
         return DDERR_NOTLOCKED;
     mLocked = false;
+    if (mLockedForWrite)
+        MemoryChanged(nullptr);
+    mLockedForWrite = false;
     return DD_OK;
 }
 
@@ -197,6 +230,7 @@ HRESULT DisplaySurface::GetColorKey(uint32_t flags, SurfaceColorKey* key) const
 
 uint32_t DisplaySurface::PixelAt(uint32_t x, uint32_t y) const
 {
+    BringToMemory();
     const uint8_t* row = mBits.get() + size_t(y) * size_t(mPitch);
     if (mFormat.bitCount == 32) {
         uint32_t v;
@@ -210,6 +244,8 @@ uint32_t DisplaySurface::PixelAt(uint32_t x, uint32_t y) const
 
 void DisplaySurface::SetPixelAt(uint32_t x, uint32_t y, uint32_t value)
 {
+    BringToMemory();
+    const SurfaceRect changed{int32_t(x), int32_t(y), int32_t(x) + 1, int32_t(y) + 1};
     uint8_t* row = mBits.get() + size_t(y) * size_t(mPitch);
     if (mFormat.bitCount == 32) {
         std::memcpy(row + size_t(x) * 4, &value, 4);
@@ -217,6 +253,7 @@ void DisplaySurface::SetPixelAt(uint32_t x, uint32_t y, uint32_t value)
         uint16_t v = uint16_t(value);
         std::memcpy(row + size_t(x) * 2, &v, 2);
     }
+    MemoryChanged(&changed);
 }
 
 HRESULT DisplaySurface::Blt(const SurfaceRect* destRect, DisplaySurface* src, const SurfaceRect* srcRect,
@@ -229,10 +266,12 @@ HRESULT DisplaySurface::Blt(const SurfaceRect* destRect, DisplaySurface* src, co
         return DDERR_SURFACEBUSY;
     uint32_t mask = mFormat.bitCount == 32 ? 0xFFFFFFFFu : 0xFFFFu;
     if (flags & DDBLT_COLORFILL) {
+        BringToMemory(&dest);
         if (mFormat.bitCount == 32)
             FillRows<uint32_t>(mBits.get(), mPitch, dest, fillColor);
         else
             FillRows<uint16_t>(mBits.get(), mPitch, dest, fillColor);
+        MemoryChanged(&dest);
         return DD_OK;
     }
     if (!src)
@@ -246,6 +285,8 @@ HRESULT DisplaySurface::Blt(const SurfaceRect* destRect, DisplaySurface* src, co
     if (keyed && !src->mHasSourceKey)
         return DDERR_NOCOLORKEY;
     const SurfaceColorKey key{src->mSourceKey.low & mask, src->mSourceKey.high & mask};
+    src->BringToMemory(&source);
+    BringToMemory(&dest);
     // A blit of a surface onto itself reads from a copy of the source.
     std::unique_ptr<uint8_t[]> copy;
     const uint8_t* from = src->mBits.get();
@@ -261,6 +302,7 @@ HRESULT DisplaySurface::Blt(const SurfaceRect* destRect, DisplaySurface* src, co
         BltRows<uint32_t>(mBits.get(), mPitch, dest, from, src->mPitch, source, keyed ? &key : nullptr);
     else
         BltRows<uint16_t>(mBits.get(), mPitch, dest, from, src->mPitch, source, keyed ? &key : nullptr);
+    MemoryChanged(&dest);
     return DD_OK;
 }
 
@@ -271,6 +313,21 @@ HRESULT DisplaySurface::DrawText(const SystemFont& font, std::u16string_view tex
         return DDERR_SURFACEBUSY;
     if (TakeFault(GetSurfaceFaults().failText))
         return DDERR_CANTCREATEDC;
+    // Where the text can land: its cell from (x, y), as far as its advance
+    // and a cell height of overhang reach, inside the clip and the surface.
+    const double sx = scaleX > 0.0f ? double(scaleX) : 1.0, sy = scaleY > 0.0f ? double(scaleY) : 1.0;
+    const double reach = (double(font.LineWidth(text)) + font.Height()) * sx;
+    const double tall = std::ceil(double(font.Height()) * sy);
+    SurfaceRect touched;
+    touched.left = int32_t(std::clamp<int64_t>(std::max<int64_t>(x, clip.left), 0, mWidth));
+    touched.top = int32_t(std::clamp<int64_t>(std::max<int64_t>(y, clip.top), 0, mHeight));
+    touched.right = int32_t(
+        std::clamp<double>(std::min<double>(double(x) + reach, double(clip.right)), 0.0, double(mWidth)));
+    touched.bottom = int32_t(
+        std::clamp<double>(std::min<double>(double(y) + tall, double(clip.bottom)), 0.0, double(mHeight)));
+    if (touched.right <= touched.left || touched.bottom <= touched.top)
+        return DD_OK;
+    BringToMemory(&touched);
     SurfaceDesc target;
     target.width = mWidth;
     target.height = mHeight;
@@ -279,6 +336,7 @@ HRESULT DisplaySurface::DrawText(const SystemFont& font, std::u16string_view tex
     target.format = mFormat;
     font.BlendInto(target, text, argb, x, y, clip.left, clip.top, clip.right - clip.left, clip.bottom - clip.top,
                    scaleX, scaleY);
+    MemoryChanged(&touched);
     return DD_OK;
 }
 

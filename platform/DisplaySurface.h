@@ -11,6 +11,7 @@ class SystemFont;
 // Result codes, with the values DirectDraw gives them.
 using HRESULT = int32_t;
 constexpr HRESULT DD_OK = 0;
+constexpr HRESULT DDERR_UNSUPPORTED = HRESULT(0x80004001u);
 constexpr HRESULT DDERR_GENERIC = HRESULT(0x80004005u);
 constexpr HRESULT DDERR_INVALIDPARAMS = HRESULT(0x80070057u);
 constexpr HRESULT DDERR_OUTOFMEMORY = HRESULT(0x8007000Eu);
@@ -22,11 +23,18 @@ constexpr HRESULT DDERR_OUTOFVIDEOMEMORY = HRESULT(0x8876017Cu);
 constexpr HRESULT DDERR_SURFACEBUSY = HRESULT(0x887601AEu);
 constexpr HRESULT DDERR_CANTLOCKSURFACE = HRESULT(0x887601B3u);
 constexpr HRESULT DDERR_SURFACELOST = HRESULT(0x887601C2u);
+constexpr HRESULT DDERR_TOOBIGSIZE = HRESULT(0x887601E0u);
 constexpr HRESULT DDERR_NOTLOCKED = HRESULT(0x88760248u);
 constexpr HRESULT DDERR_CANTCREATEDC = HRESULT(0x88760249u);
 
-inline bool Succeeded(HRESULT hr) { return hr >= 0; }
-inline bool Failed(HRESULT hr) { return hr < 0; }
+inline bool Succeeded(HRESULT hr)
+{
+    return hr >= 0;
+}
+inline bool Failed(HRESULT hr)
+{
+    return hr < 0;
+}
 
 // Flags of a surface description, of Lock, SetColorKey and Blt.
 enum : uint32_t {
@@ -94,6 +102,26 @@ struct SurfaceFaults {
 };
 SurfaceFaults& GetSurfaceFaults();
 
+class DisplaySurface;
+
+// Something that keeps the pixels of a surface elsewhere as well (a render
+// target in graphics memory) and may hold newer ones there. The surface
+// tells it before its memory pixels are read or written, so that it can
+// write its newer pixels into them, and after they were written, so that it
+// takes them before it draws again. Calls come on the thread that uses the
+// surface; the mirror writes into `bits` only from these calls.
+class SurfaceMirror {
+public:
+    virtual ~SurfaceMirror() = default;
+    // Writes whatever the mirror holds newer than memory inside `rect` (the
+    // whole surface when null) into `bits` (the surface's rows, Pitch()
+    // bytes apart).
+    virtual void BringToMemory(const DisplaySurface& surface, uint8_t* bits, const SurfaceRect* rect) = 0;
+    // The memory pixels inside `rect` (the whole surface when null) may
+    // have changed.
+    virtual void MemoryChanged(const DisplaySurface& surface, const SurfaceRect* rect) = 0;
+};
+
 // A display surface kept in memory: whole-
 // surface locks, a source colour key, rectangle blits with nearest-pixel
 // stretching, and reference counting (created with one reference).
@@ -106,6 +134,7 @@ public:
     uint32_t AddRef();
     uint32_t Release();
 
+    // A lock without DDLOCK_READONLY counts as a write of the whole surface.
     HRESULT Lock(SurfaceDesc* desc, uint32_t flags);
     HRESULT Unlock();
     HRESULT GetSurfaceDesc(SurfaceDesc* desc) const;
@@ -131,16 +160,23 @@ public:
     bool InVideoMemory() const { return mCaps & DDSCAPS_VIDEOMEMORY; }
     bool IsLocked() const { return mLocked; }
     int32_t Pitch() const { return mPitch; }
-    // The pixels, for the presenting code and tests (not locked).
-    uint8_t* Bits() { return mBits.get(); }
-    const uint8_t* Bits() const { return mBits.get(); }
+    // The pixels, for the presenting code and tests (not locked), brought
+    // up to date from the mirror. Writers lock the surface instead.
+    uint8_t* Bits();
+    const uint8_t* Bits() const;
     uint32_t PixelAt(uint32_t x, uint32_t y) const;
     void SetPixelAt(uint32_t x, uint32_t y, uint32_t value);
 
+    // The mirror of the pixels (not owned; null for none). Whoever sets it
+    // clears it before it goes.
+    void SetMirror(SurfaceMirror* mirror) { mMirror = mirror; }
+    SurfaceMirror* Mirror() const { return mMirror; }
+
 private:
-    DisplaySurface(uint32_t width, uint32_t height, const SurfacePixelFormat& format, uint32_t caps,
-                   int32_t pitch);
+    DisplaySurface(uint32_t width, uint32_t height, const SurfacePixelFormat& format, uint32_t caps, int32_t pitch);
     ~DisplaySurface() = default;
+    void BringToMemory(const SurfaceRect* rect = nullptr) const;
+    void MemoryChanged(const SurfaceRect* rect);
 
     std::atomic<uint32_t> mRefs{1};
     uint32_t mWidth;
@@ -150,6 +186,8 @@ private:
     int32_t mPitch;
     std::unique_ptr<uint8_t[]> mBits;
     bool mLocked = false;
+    bool mLockedForWrite = false;
+    SurfaceMirror* mMirror = nullptr;
     bool mHasSourceKey = false;
     SurfaceColorKey mSourceKey;
 };

@@ -7,6 +7,8 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/PolygonClip.h"
 #include "framework/graphics/SoftwareDevice3D.h"
+#include "platform/MessageSink.h"
+#include "platform/ResultNames.h"
 
 #include <algorithm>
 #include <cmath>
@@ -53,6 +55,20 @@ Matrix3x3 Scaling(float sx, float sy)
 } // namespace
 
 D3DInterfaceImpl::D3DInterfaceImpl(ImageDisplay* display) : display_(display) {}
+
+D3DInterfaceImpl::DeviceFactory D3DInterfaceImpl::AdapterDeviceFactory(GraphicsAdapter* adapter, uint32_t width,
+                                                                       uint32_t height)
+{
+    return [adapter, width, height]() -> std::unique_ptr<Device3D> {
+        std::unique_ptr<Device3D> device;
+        const HRESULT made = adapter ? adapter->CreateDevice(width, height, &device) : D3DERR_INITFAILED;
+        if (Succeeded(made) && device)
+            return device;
+        OutputDebugString("3-D device: the adapter made none (" + HResultToName(made) +
+                          "); drawing with the software device\n");
+        return std::make_unique<SoftwareDevice3D>();
+    };
+}
 
 D3DInterfaceImpl::~D3DInterfaceImpl()
 {

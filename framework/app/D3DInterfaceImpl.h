@@ -2,6 +2,7 @@
 #include "framework/graphics/D3DInterface.h"
 #include "framework/graphics/TextureData.h"
 #include "platform/Device3D.h"
+#include "platform/GraphicsAdapter.h"
 
 #include <functional>
 #include <map>
@@ -19,6 +20,10 @@ class D3DInterfaceImpl : public D3DInterface {
 public:
     // Makes a device; the default makes the software device.
     using DeviceFactory = std::function<std::unique_ptr<Device3D>()>;
+    // Makes the adapter's device for a draw surface of width x height, or
+    // the software device (with a log line) when the adapter makes none.
+    // The adapter is not owned and must outlive the factory's use.
+    static DeviceFactory AdapterDeviceFactory(GraphicsAdapter* adapter, uint32_t width, uint32_t height);
 
     // Texture limits 64 x 64, proportion 1, until a device reports its own.
     explicit D3DInterfaceImpl(ImageDisplay* display);

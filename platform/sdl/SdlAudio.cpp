@@ -35,7 +35,8 @@ std::unique_ptr<SdlAudioDevice> SdlAudioDevice::Open(uint32_t outputRate)
     return device;
 }
 
-SdlAudioDevice::SdlAudioDevice(uint32_t outputRate, uint32_t deviceId) : AudioDevice(outputRate), mDeviceId(deviceId)
+SdlAudioDevice::SdlAudioDevice(uint32_t outputRate, uint32_t deviceId)
+    : AudioDevice(outputRate), mDeviceId(deviceId)
 {
 }
 
