@@ -54,6 +54,21 @@ uint32_t Widen(uint32_t value, uint32_t mask)
 
 } // namespace
 
+std::unique_ptr<Device3D> Presenter::CreateDevice3D(uint32_t width, uint32_t height)
+{
+    std::unique_ptr<Device3D> device;
+    if (GraphicsAdapter* adapter = Adapter(); adapter && Failed(adapter->CreateDevice(width, height, &device)))
+        device.reset();
+    return device;
+}
+
+int Presenter::AddReleaseListener(std::function<void()>)
+{
+    return 0;
+}
+
+void Presenter::RemoveReleaseListener(int) {}
+
 uint32_t SurfacePixelToArgb(uint32_t value, const SurfacePixelFormat& format)
 {
     return 0xFF000000u | (Widen(value, format.redMask) << 16) | (Widen(value, format.greenMask) << 8) |

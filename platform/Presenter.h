@@ -9,9 +9,11 @@
 
 #include "platform/Device3D.h"
 #include "platform/DisplaySurface.h"
+#include "platform/GraphicsAdapter.h"
 #include "platform/Window.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -62,9 +64,17 @@ public:
     // frame or the display, DDERR_INVALIDPIXELFORMAT for a frame format it
     // cannot show, DDERR_SURFACELOST once the window has gone.
     virtual HRESULT Present(const PresentRequest& request) = 0;
-    // The 3-D device that draws for this presenter (a GPU device); null
-    // when there is none.
-    virtual std::unique_ptr<Device3D> CreateDevice3D() { return nullptr; }
+    // The graphics hardware that shows the frames, for the 3-D device and
+    // the capability test; null where nothing but the program draws.
+    virtual GraphicsAdapter* Adapter() { return nullptr; }
+    // A 3-D device of the adapter for frames of width x height; null when
+    // there is none.
+    virtual std::unique_ptr<Device3D> CreateDevice3D(uint32_t width, uint32_t height);
+    // The listener runs before the presenter can show no more (its window
+    // is going) while what it made still works, so that devices made for
+    // it can go first. Returns an id for RemoveReleaseListener.
+    virtual int AddReleaseListener(std::function<void()> listener);
+    virtual void RemoveReleaseListener(int id);
     // For the log: what shows the frames ("headless", SDL's renderer name).
     virtual std::string Name() const = 0;
 };

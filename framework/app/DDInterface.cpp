@@ -1,5 +1,6 @@
 #include "framework/app/DDInterface.h"
 
+#include "framework/app/AdapterTester.h"
 #include "framework/app/D3DInterfaceImpl.h"
 #include "framework/app/DisplayTester.h"
 #include "framework/app/QuibAppBase.h"
@@ -235,9 +236,9 @@ bool DDInterface::CheckResult(const char* callName, HRESULT result)
 
 bool DDInterface::RunCapabilityTest(Window* target)
 {
-    if (tester || !app || (!app->auto3D && !app->check3D) || !testerFactory)
+    if (tester || !app || (!app->auto3D && !app->check3D))
         return false;
-    tester = testerFactory();
+    tester = testerFactory ? testerFactory() : std::make_unique<AdapterTester>();
     if (!tester)
         return false;
     tester->minVideoMemoryMB = uint32_t(std::max(app->minVideoMemoryMB, 0));
@@ -264,7 +265,7 @@ std::unique_ptr<Device3D> DDInterface::MakeDevice3D(bool& isDefault)
     if (deviceFactory)
         device = deviceFactory();
     else if (presenter)
-        device = presenter->CreateDevice3D();
+        device = presenter->CreateDevice3D(uint32_t(std::max(drawWidth, 1)), uint32_t(std::max(drawHeight, 1)));
     isDefault = !device;
     if (!device)
         device = std::make_unique<SoftwareDevice3D>();
@@ -405,6 +406,15 @@ int DDInterface::Init(Window* target, bool inWindow)
             errorText = "3D init error: " + D3DErrorText();
             return RESULT_3D_FAIL;
         }
+        if (!software && !deviceFactory) {
+            // The device draws with what the presenter made: it goes first
+            // when the window does.
+            releaseListener_ = presenter->AddReleaseListener([this] {
+                std::lock_guard lock(critSect);
+                d3dImpl->Cleanup();
+                initialized = false;
+            });
+        }
     }
     OutputDebugString("Display: " + presenter->Name() + (is3D ? ", 3-D\n" : "\n"));
     initialized = true;
@@ -437,6 +447,9 @@ void DDInterface::Cleanup()
         backBuffer->Release();
         backBuffer = nullptr;
     }
+    if (presenter && releaseListener_)
+        presenter->RemoveReleaseListener(releaseListener_);
+    releaseListener_ = 0;
     presenter.reset();
 }
 

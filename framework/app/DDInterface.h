@@ -158,12 +158,12 @@ public:
     // False for a result that is not a failure; otherwise the error text
     // becomes callName + ": " + the result's name, and true.
     bool CheckResult(const char* callName, HRESULT result);
-    // Runs the capability test once (a tester made by testerFactory) when
-    // the application asks for it (auto3D or check3D) and sets the 3-D
-    // flag from it; true when it ran.
+    // Runs the capability test once (testerFactory's tester, else an
+    // AdapterTester) when the application asks for it (auto3D or check3D)
+    // and sets the 3-D flag from it; true when it ran.
     bool RunCapabilityTest(Window* window);
     // The device 3-D mode draws with: deviceFactory's, else the
-    // presenter's, else the software device.
+    // presenter's (its adapter's), else the software device.
     std::unique_ptr<Device3D> MakeDevice3D();
     D3DInterfaceImpl* D3D() const { return d3dImpl.get(); }
     Presenter* GetPresenter() const { return presenter.get(); }
@@ -171,7 +171,7 @@ public:
     QuibAppBase* app = nullptr;
     std::unique_ptr<D3DInterfaceImpl> d3dImpl; // d3d points to it
     std::unique_ptr<DisplayTester> tester;
-    // Makes the capability test; without one no test runs.
+    // Makes the capability test; none: an AdapterTester.
     std::function<std::unique_ptr<DisplayTester>()> testerFactory;
     // The 3-D device to use instead of the presenter's (tests); none by
     // default.
@@ -226,6 +226,7 @@ private:
     HRESULT PresentSurface(DisplaySurface* surface);
     bool MakeCursorAreas();
 
+    int releaseListener_ = 0;  // the presenter's, while its device draws
     bool cursorSaved_ = false; // the old area holds what the cursor covers
     SurfaceRect savedFrom_;    // where it was taken from
     SurfaceRect savedTo_;      // where it lies in the old area

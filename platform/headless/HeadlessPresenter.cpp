@@ -77,7 +77,7 @@ HRESULT HeadlessPresenter::Present(const PresentRequest& request)
     return DD_OK;
 }
 
-std::unique_ptr<Device3D> HeadlessPresenter::CreateDevice3D()
+std::unique_ptr<Device3D> HeadlessPresenter::CreateDevice3D(uint32_t, uint32_t)
 {
     return deviceFactory ? deviceFactory() : nullptr;
 }

@@ -22,7 +22,8 @@ public:
     // Fits the display, scales the frame's part by nearest pixel into its
     // place and keeps the result in `screen`.
     HRESULT Present(const PresentRequest& request) override;
-    std::unique_ptr<Device3D> CreateDevice3D() override;
+    // deviceFactory's device; none without one.
+    std::unique_ptr<Device3D> CreateDevice3D(uint32_t width, uint32_t height) override;
     std::string Name() const override { return "headless"; }
 
     // The pixel the screen shows, 0xFFRRGGBB.

@@ -78,7 +78,8 @@ std::unique_ptr<SdlPresenter> SdlPresenter::Create(SdlWindow& window, bool softw
 }
 
 SdlPresenter::SdlPresenter(SdlWindow& window, SDL_Renderer* renderer, DeviceFactory factory)
-    : mWindow(&window), mRenderer(renderer), mFactory(std::move(factory))
+    : mWindow(&window), mRenderer(renderer), mAdapter(std::make_unique<SdlGraphicsAdapter>(renderer)),
+      mFactory(std::move(factory))
 {
     mWindow->mPresenter = this;
     SDL_AddEventWatch(&SdlPresenter::EventWatch, this);
@@ -117,6 +118,7 @@ void SdlPresenter::ReleaseRenderer()
             listener();
     SDL_DelEventWatch(&SdlPresenter::EventWatch, this);
     DropTiles();
+    mAdapter.reset();
     SDL_DestroyRenderer(mRenderer);
     mRenderer = nullptr;
     if (mWindow)
@@ -167,11 +169,13 @@ bool SdlPresenter::IsSoftware() const
     return mRenderer && SDL_GetRendererInfo(mRenderer, &info) == 0 && (info.flags & SDL_RENDERER_SOFTWARE);
 }
 
-std::unique_ptr<Device3D> SdlPresenter::CreateDevice3D()
+std::unique_ptr<Device3D> SdlPresenter::CreateDevice3D(uint32_t width, uint32_t height)
 {
-    if (!mRenderer || !mFactory)
+    if (!mRenderer)
         return nullptr;
-    return mFactory(*this);
+    if (mFactory)
+        return mFactory(*this);
+    return Presenter::CreateDevice3D(width, height);
 }
 
 int SdlPresenter::AddReleaseListener(std::function<void()> listener)
@@ -229,7 +233,14 @@ HRESULT SdlPresenter::Present(const PresentRequest& request)
         return result;
     // A failed renderer call: unless a device draws with this renderer,
     // the frame is shown by SDL's software renderer instead of not at all.
-    if (IsSoftware() || !mListeners.empty() || !FallBackToSoftware())
+    // With a device, the next presenter of the window takes software.
+    if (IsSoftware())
+        return result;
+    if (!mListeners.empty()) {
+        mWindow->mSoftwareRendering = true;
+        return result;
+    }
+    if (!FallBackToSoftware())
         return result;
     return PresentOnce(request);
 }
@@ -238,6 +249,7 @@ bool SdlPresenter::FallBackToSoftware()
 {
     OutputDebugString("Presenter: " + Name() + " failed; moving to the software renderer\n");
     DropTiles();
+    mAdapter.reset();
     SDL_DestroyRenderer(mRenderer);
     mWindow->mSoftwareRendering = true;
     mLogicalWidth = mLogicalHeight = 0;
@@ -246,6 +258,7 @@ bool SdlPresenter::FallBackToSoftware()
         LogSdlFailure("no software renderer");
         return false;
     }
+    mAdapter = std::make_unique<SdlGraphicsAdapter>(mRenderer);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "platform/Presenter.h"
+#include "platform/sdl/SdlGraphicsAdapter.h"
 
 #include <SDL.h>
 
@@ -49,18 +50,21 @@ public:
     SurfacePixelFormat ScreenFormat() const override;
     void OutputSize(int& width, int& height) const override;
     // On a failed SDL call of an accelerated renderer that no device
-    // draws with, the presenter moves to SDL's software renderer and tries
-    // the frame once more there.
+    // draws with (none has a release listener), the presenter moves to
+    // SDL's software renderer and tries the frame once more there.
     HRESULT Present(const PresentRequest& request) override;
-    std::unique_ptr<Device3D> CreateDevice3D() override;
+    // The adapter of the renderer; null once the window has gone.
+    GraphicsAdapter* Adapter() override { return mAdapter.get(); }
+    // The factory's device, else the adapter's (an SdlDevice3D).
+    std::unique_ptr<Device3D> CreateDevice3D(uint32_t width, uint32_t height) override;
     std::string Name() const override;
 
     // Null once the window has gone.
     SDL_Renderer* Renderer() const { return mRenderer; }
     bool IsSoftware() const;
-    // The listener runs before the renderer is destroyed; returns its id.
-    int AddReleaseListener(std::function<void()> listener);
-    void RemoveReleaseListener(int id);
+    // Listeners run before the renderer is destroyed.
+    int AddReleaseListener(std::function<void()> listener) override;
+    void RemoveReleaseListener(int id) override;
     // Render resets SDL reported: device resets (every texture's contents
     // were lost) and render-target resets.
     int DeviceResets() const { return mDeviceResets.load(); }
@@ -95,6 +99,7 @@ private:
 
     SdlWindow* mWindow;
     SDL_Renderer* mRenderer;
+    std::unique_ptr<SdlGraphicsAdapter> mAdapter;
     DeviceFactory mFactory;
     std::vector<Tile> mTiles;
     int mTileWidth = 0; // the picture the tiles cover
