@@ -10,6 +10,7 @@
 #include "framework/app/QuibAppBase.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/Graphics.h"
+#include "framework/graphics/SoftwareDevice3D.h"
 #include "platform/Clock.h"
 #include "platform/MessageSink.h"
 #include "platform/Presenter.h"
@@ -122,7 +123,10 @@ int main(int argc, char** argv)
         std::printf("presenter %s, display %d x %d, frame at %d,%d %d x %d%s\n",
                     display.GetPresenter()->Name().c_str(), display.displayWidth, display.displayHeight,
                     display.presentRect.x, display.presentRect.y, display.presentRect.width,
-                    display.presentRect.height, display.is3D ? ", 3-D" : "");
+                    display.presentRect.height,
+                    !display.is3D                                              ? ""
+                    : dynamic_cast<SoftwareDevice3D*>(display.D3D()->Device()) ? ", 3-D (software device)"
+                                                                               : ", 3-D (GPU device)");
         int cw = 0, ch = 0;
         auto cursor = std::make_unique<DDImage>(&display);
         std::vector<uint32_t> arrow = ArrowPixels(cw, ch);
