@@ -1,6 +1,7 @@
 #include "platform/WindowSystem.h"
 
 #include "platform/Clock.h"
+#include "platform/headless/HeadlessPresenter.h"
 #include "platform/headless/HeadlessWindowSystem.h"
 
 #include <algorithm>
@@ -25,6 +26,14 @@ void SetWindowSystem(WindowSystem* system)
 }
 
 WindowSystem::~WindowSystem() = default;
+
+std::unique_ptr<Presenter> WindowSystem::CreatePresenter(Window& window)
+{
+    const int bits = Screen().bitsPerPixel;
+    SurfacePixelFormat format = bits == 16 ? SurfacePixelFormat::R5G6B5() : SurfacePixelFormat::X8R8G8B8();
+    format.bitCount = uint32_t(std::max(bits, 0));
+    return std::make_unique<HeadlessPresenter>(&window, format);
+}
 
 std::unique_ptr<Window> WindowSystem::CreateInvisibleWindow(std::u16string title)
 {

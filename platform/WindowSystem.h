@@ -11,6 +11,7 @@ namespace Quib {
 
 class Clipboard;
 class CursorSystem;
+class Presenter;
 
 // The screen the main window lives on.
 struct ScreenMetrics {
@@ -46,6 +47,10 @@ public:
     virtual CursorSystem& Cursors() = 0;
     // Whether the system's screen saver may start while the program runs.
     virtual void AllowScreenSaver(bool allow) = 0;
+    // What shows frames in the window; null (and a log line) when nothing
+    // can. This one keeps them in memory, in the screen's pixel format (32
+    // bits X8R8G8B8, 16 bits R5G6B5, any other depth as it is).
+    virtual std::unique_ptr<Presenter> CreatePresenter(Window& window);
 
     // Takes the oldest waiting message: posted and input messages in the
     // order they came, then a WM_PAINT of a window that needs one, then a
@@ -63,6 +68,8 @@ public:
 
     // Messages waiting in the queue (timers and paints not counted).
     size_t QueuedMessageCount() const;
+    // The window was made by this system and is not destroyed yet.
+    bool IsLive(const Window* window) const;
 
 protected:
     // The backend moves what the system reported into the queue through
@@ -73,7 +80,6 @@ protected:
     // The window that takes the session's end: the first invisible window,
     // else null.
     Window* SessionWindow() const;
-    bool IsLive(const Window* window) const;
     InputTranslator& Translator() { return mTranslator; }
 
 private:

@@ -29,6 +29,9 @@ SdlWindow::SdlWindow(SdlWindowSystem& system, const WindowSpec& spec, SDL_Window
 SdlWindow::~SdlWindow()
 {
     mSdl.Forget(this);
+    // A renderer must not outlive its window.
+    if (mPresenter)
+        mPresenter->ReleaseRenderer();
     SDL_DestroyWindow(mWindow);
 }
 
@@ -332,10 +335,20 @@ std::unique_ptr<Window> SdlWindowSystem::CreateMainWindow(const WindowSpec& spec
     Uint32 flags = spec.visible ? SDL_WINDOW_SHOWN : SDL_WINDOW_HIDDEN;
     if (spec.mode == WindowMode::FullScreen)
         flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
-    const int x = spec.x == WindowSpec::kAnyPosition ? int(SDL_WINDOWPOS_UNDEFINED) : spec.x;
-    const int y = spec.y == WindowSpec::kAnyPosition ? int(SDL_WINDOWPOS_UNDEFINED) : spec.y;
-    SDL_Window* native = SDL_CreateWindow(Utf16ToUtf8(spec.title).c_str(), x, y, std::max(1, spec.width),
-                                          std::max(1, spec.height), flags);
+    int x = spec.x == WindowSpec::kAnyPosition ? int(SDL_WINDOWPOS_UNDEFINED) : spec.x;
+    int y = spec.y == WindowSpec::kAnyPosition ? int(SDL_WINDOWPOS_UNDEFINED) : spec.y;
+    int width = std::max(1, spec.width), height = std::max(1, spec.height);
+    SDL_Rect desktop{};
+    if (spec.mode == WindowMode::FullScreen && SDL_GetDisplayBounds(0, &desktop) == 0 && desktop.w > 0 &&
+        desktop.h > 0) {
+        // Made as large as the desktop, so that it covers it even where no
+        // window manager applies the full-screen state.
+        x = desktop.x;
+        y = desktop.y;
+        width = desktop.w;
+        height = desktop.h;
+    }
+    SDL_Window* native = SDL_CreateWindow(Utf16ToUtf8(spec.title).c_str(), x, y, width, height, flags);
     if (!native) {
         LogSdlFailure("Window: the main window could not be made");
         return nullptr;
@@ -343,6 +356,14 @@ std::unique_ptr<Window> SdlWindowSystem::CreateMainWindow(const WindowSpec& spec
     std::unique_ptr<SdlWindow> window(new SdlWindow(*this, spec, native));
     mMainWindows.push_back(window.get());
     return window;
+}
+
+std::unique_ptr<Presenter> SdlWindowSystem::CreatePresenter(Window& window)
+{
+    auto* sdl = dynamic_cast<SdlWindow*>(&window);
+    if (!sdl || std::find(mMainWindows.begin(), mMainWindows.end(), sdl) == mMainWindows.end())
+        return WindowSystem::CreatePresenter(window);
+    return SdlPresenter::Create(*sdl, mSoftwareRendering, mDeviceFactory);
 }
 
 void SdlWindowSystem::Forget(SdlWindow* window)

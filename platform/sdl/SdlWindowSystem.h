@@ -2,6 +2,7 @@
 #include "platform/Clipboard.h"
 #include "platform/Cursors.h"
 #include "platform/WindowSystem.h"
+#include "platform/sdl/SdlPresenter.h"
 
 #include <SDL.h>
 
@@ -39,11 +40,17 @@ public:
 
 private:
     friend class SdlWindowSystem;
+    friend class SdlPresenter;
     SdlWindow(SdlWindowSystem& system, const WindowSpec& spec, SDL_Window* window);
 
     SdlWindowSystem& mSdl;
     SDL_Window* mWindow;
     WindowMode mMode;
+    // The presenter with the window's renderer, which goes before the
+    // window does.
+    SdlPresenter* mPresenter = nullptr;
+    // An accelerated renderer failed here: later presenters use software.
+    bool mSoftwareRendering = false;
 };
 
 // The clipboard through SDL (UTF-8).
@@ -107,6 +114,14 @@ public:
     Clipboard& GetClipboard() override { return mClipboard; }
     CursorSystem& Cursors() override { return mCursors; }
     void AllowScreenSaver(bool allow) override;
+    // An SdlPresenter for this system's windows (the base's for others);
+    // null when the window already has a presenter or no renderer works.
+    std::unique_ptr<Presenter> CreatePresenter(Window& window) override;
+    // The 3-D device the presenters offer (the GPU device); none by
+    // default.
+    void SetDevice3DFactory(SdlPresenter::DeviceFactory factory) { mDeviceFactory = std::move(factory); }
+    // Presenters made from now on use SDL's software renderer.
+    void UseSoftwareRendering(bool software) { mSoftwareRendering = software; }
 
     // The video driver in use ("x11", "wayland", "offscreen", "dummy", ...).
     const char* DriverName() const;
@@ -127,6 +142,8 @@ private:
     std::vector<SdlWindow*> mMainWindows;
     SdlClipboard mClipboard;
     SdlCursors mCursors;
+    SdlPresenter::DeviceFactory mDeviceFactory;
+    bool mSoftwareRendering = false;
 };
 
 } // namespace Quib
