@@ -1,6 +1,7 @@
 // The main window: its messages, the queue they wait in, and the display
 // set up for it.
 #include "framework/app/DDInterface.h"
+#include "framework/app/AdapterTester.h"
 #include "framework/app/QuibAppBase.h"
 #include "framework/files/PrintfFormat.h"
 #include "framework/graphics/DDImage.h"
@@ -460,6 +461,16 @@ bool QuibAppBase::CreateMainWindow()
         display = displayFactory ? displayFactory(*this) : std::make_unique<DDInterface>(this);
         if (!display)
             display = std::make_unique<DDInterface>(this);
+        if (!display->testerFactory) {
+            // The capability test caches its outcome in the application's
+            // settings and tests nothing while a demo plays.
+            display->testerFactory = [this]() -> std::unique_ptr<DisplayTester> {
+                auto tester = std::make_unique<AdapterTester>();
+                tester->test.settings = Settings();
+                tester->test.demoPlaying = [this] { return playing; };
+                return tester;
+            };
+        }
         bool is3D = false;
         if (RegistryReadBool("Is3D", is3D)) {
             if (auto3D) {

@@ -5,6 +5,7 @@
 #include "platform/Clock.h"
 #include "platform/SingleInstance.h"
 #include "platform/TextCodecs.h"
+#include "platform/SettingsFile.h"
 #include "tests/support/AppTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -288,6 +289,25 @@ TEST(AppScreenSaver, InputEndsTheProgramAndTheCursorIsHidden)
         for (int i = 0; i < 50 && !app.exiting; ++i)
             app.AppStep(nullptr);
         EXPECT_EQ(app.exiting.load(), c.ends);
+    }
+}
+
+
+TEST(AppStart, TheCapabilityTestCachesItsOutcomeInTheApplicationsSettings)
+{
+    HeadlessAppEnvironment env;
+    {
+        TestApp app;
+        app.registryKey = "QuibTests\\CapabilityCache";
+        app.check3D = true;
+        app.Initialize();
+        ASSERT_TRUE(env.fatalExits.empty());
+        ASSERT_TRUE(app.display && app.display->tester);
+        ASSERT_NE(app.Settings(), nullptr);
+        int32_t version = 0;
+        EXPECT_TRUE(app.Settings()->ReadDWord("Test3D\\Version", version));
+        EXPECT_NE(version, 0);
+        EXPECT_TRUE(app.Settings()->HasValue("Test3D\\FailureReason"));
     }
 }
 
