@@ -1,5 +1,7 @@
 #include "platform/Clock.h"
 
+#include "platform/ServiceSlot.h"
+
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -7,7 +9,7 @@
 namespace Quib {
 
 namespace {
-std::atomic<Clock*> gClock{nullptr};
+constinit ServiceSlot<Clock, SystemClock> gClock;
 std::atomic<uint32_t> gPeriodsBegun{0};
 std::atomic<uint32_t> gPeriodsEnded{0};
 std::atomic<uint32_t> gLastPeriod{0};
@@ -41,14 +43,12 @@ void SystemClock::Sleep(uint32_t ms)
 
 Clock& GetClock()
 {
-    static SystemClock systemClock;
-    Clock* clock = gClock.load(std::memory_order_acquire);
-    return clock ? *clock : systemClock;
+    return gClock.Get();
 }
 
 void SetClock(Clock* clock)
 {
-    gClock.store(clock, std::memory_order_release);
+    gClock.Set(clock);
 }
 
 uint32_t TimeBeginPeriod(uint32_t ms)

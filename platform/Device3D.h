@@ -76,6 +76,18 @@ struct DeviceVertex {
 };
 static_assert(sizeof(DeviceVertex) == 32);
 
+// A vertex at (x, y) with a diffuse colour and texture coordinates.
+inline DeviceVertex MakeDeviceVertex(float x, float y, uint32_t diffuse, float u = 0.0f, float v = 0.0f)
+{
+    DeviceVertex d;
+    d.x = x;
+    d.y = y;
+    d.diffuse = diffuse;
+    d.tu = u;
+    d.tv = v;
+    return d;
+}
+
 enum class PrimitiveType {
     TriangleList,  // vertices 3k, 3k+1, 3k+2
     TriangleStrip, // vertices k, k+1, k+2

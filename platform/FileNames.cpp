@@ -1,5 +1,7 @@
 #include "platform/FileNames.h"
 
+#include "platform/TextCodecs.h"
+
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
@@ -36,18 +38,6 @@ std::map<std::string, Listing>& ListingCache()
     return cache;
 }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    return true;
-}
-
 bool PathExists(const std::string& path)
 {
     struct stat st;
@@ -73,7 +63,7 @@ std::string FindNoCase(const std::string& dir, std::string_view name)
         }
     }
     for (const std::string& entry : listing.names)
-        if (EqualNoCase(entry, name))
+        if (EqualNoCaseAscii(entry, name))
             return entry;
     return {};
 }

@@ -1,15 +1,15 @@
 #include "platform/MessageSink.h"
 
+#include "platform/ServiceSlot.h"
 #include "platform/TextCodecs.h"
 
-#include <atomic>
 #include <cstdio>
 #include <mutex>
 
 namespace Quib {
 
 namespace {
-std::atomic<MessageSink*> gSink{nullptr};
+constinit ServiceSlot<MessageSink, StderrSink> gSink;
 std::mutex gStderrMutex;
 } // namespace
 
@@ -40,14 +40,12 @@ int StderrSink::ShowMessageBox(std::string_view text, std::string_view caption, 
 
 MessageSink& GetMessageSink()
 {
-    static StderrSink stderrSink;
-    MessageSink* sink = gSink.load(std::memory_order_acquire);
-    return sink ? *sink : stderrSink;
+    return gSink.Get();
 }
 
 void SetMessageSink(MessageSink* sink)
 {
-    gSink.store(sink, std::memory_order_release);
+    gSink.Set(sink);
 }
 
 void OutputDebugString(std::string_view text)

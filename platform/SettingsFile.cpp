@@ -18,21 +18,6 @@ namespace {
 
 constexpr char kHex[] = "0123456789ABCDEF";
 
-char LowerAscii(char c)
-{
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    return true;
-}
-
 int HexDigit(char c)
 {
     if (c >= '0' && c <= '9')
@@ -200,7 +185,7 @@ private:
             return Fail("an unusable section name");
         section = path;
         for (const auto& known : mOut.sections)
-            if (EqualNoCase(known.name, section))
+            if (EqualNoCaseAscii(known.name, section))
                 return true;
         mOut.sections.push_back({section, {}});
         return true;
@@ -252,7 +237,7 @@ private:
 
     bool Prefix(std::string_view word)
     {
-        if (mRest.size() < word.size() || !EqualNoCase(mRest.substr(0, word.size()), word))
+        if (mRest.size() < word.size() || !EqualNoCaseAscii(mRest.substr(0, word.size()), word))
             return false;
         mRest.remove_prefix(word.size());
         return true;
@@ -380,10 +365,10 @@ private:
 const SettingsValue* SettingsContents::Find(std::string_view section, std::string_view name) const
 {
     for (const Section& s : sections) {
-        if (!EqualNoCase(s.name, section))
+        if (!EqualNoCaseAscii(s.name, section))
             continue;
         for (const Entry& entry : s.entries)
-            if (EqualNoCase(entry.name, name))
+            if (EqualNoCaseAscii(entry.name, name))
                 return &entry.value;
     }
     return nullptr;
@@ -393,7 +378,7 @@ void SettingsContents::Set(std::string_view section, std::string_view name, Sett
 {
     Section* target = nullptr;
     for (Section& s : sections)
-        if (!target && EqualNoCase(s.name, section))
+        if (!target && EqualNoCaseAscii(s.name, section))
             target = &s;
     if (!target) {
         if (section.empty()) {
@@ -405,7 +390,7 @@ void SettingsContents::Set(std::string_view section, std::string_view name, Sett
         }
     }
     for (Entry& entry : target->entries) {
-        if (EqualNoCase(entry.name, name)) {
+        if (EqualNoCaseAscii(entry.name, name)) {
             entry.value = std::move(value);
             return;
         }
@@ -416,10 +401,10 @@ void SettingsContents::Set(std::string_view section, std::string_view name, Sett
 bool SettingsContents::Erase(std::string_view section, std::string_view name)
 {
     for (Section& s : sections) {
-        if (!EqualNoCase(s.name, section))
+        if (!EqualNoCaseAscii(s.name, section))
             continue;
         for (auto it = s.entries.begin(); it != s.entries.end(); ++it) {
-            if (EqualNoCase(it->name, name)) {
+            if (EqualNoCaseAscii(it->name, name)) {
                 s.entries.erase(it);
                 return true;
             }

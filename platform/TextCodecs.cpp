@@ -146,4 +146,14 @@ std::string Utf16ToUtf8(std::u16string_view text)
     return out;
 }
 
+bool EqualNoCaseAscii(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (LowerAscii(a[i]) != LowerAscii(b[i]))
+            return false;
+    return true;
+}
+
 } // namespace Quib

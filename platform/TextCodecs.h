@@ -30,4 +30,12 @@ int Windows1252ByteOf(char16_t c);
 // The character of one Windows-1252 byte.
 char16_t Windows1252CharOf(unsigned char byte);
 
+// ASCII letters fold to lower case; every other byte stays as it is.
+constexpr char LowerAscii(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
+// Equal but for the case of ASCII letters.
+bool EqualNoCaseAscii(std::string_view a, std::string_view b);
+
 } // namespace Quib

@@ -2,8 +2,8 @@
 
 #include "platform/Clock.h"
 #include "platform/MessageSink.h"
+#include "platform/ServiceSlot.h"
 
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -16,19 +16,17 @@ extern char** environ;
 namespace Quib {
 
 namespace {
-std::atomic<UrlOpener*> gOpener{nullptr};
+constinit ServiceSlot<UrlOpener, ProgramUrlOpener> gOpener;
 } // namespace
 
 UrlOpener& GetUrlOpener()
 {
-    static ProgramUrlOpener program;
-    UrlOpener* opener = gOpener.load(std::memory_order_acquire);
-    return opener ? *opener : program;
+    return gOpener.Get();
 }
 
 void SetUrlOpener(UrlOpener* opener)
 {
-    gOpener.store(opener, std::memory_order_release);
+    gOpener.Set(opener);
 }
 
 bool IsOpenableAddress(std::string_view address)

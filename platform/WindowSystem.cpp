@@ -2,27 +2,25 @@
 
 #include "platform/Clock.h"
 #include "platform/headless/HeadlessPresenter.h"
+#include "platform/ServiceSlot.h"
 #include "platform/headless/HeadlessWindowSystem.h"
 
 #include <algorithm>
-#include <atomic>
 
 namespace Quib {
 
 namespace {
-std::atomic<WindowSystem*> gWindowSystem{nullptr};
+constinit ServiceSlot<WindowSystem, HeadlessWindowSystem> gWindowSystem;
 } // namespace
 
 WindowSystem& GetWindowSystem()
 {
-    static HeadlessWindowSystem headless;
-    WindowSystem* system = gWindowSystem.load(std::memory_order_acquire);
-    return system ? *system : headless;
+    return gWindowSystem.Get();
 }
 
 void SetWindowSystem(WindowSystem* system)
 {
-    gWindowSystem.store(system, std::memory_order_release);
+    gWindowSystem.Set(system);
 }
 
 WindowSystem::~WindowSystem() = default;

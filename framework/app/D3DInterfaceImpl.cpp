@@ -25,33 +25,6 @@ constexpr int kTrianglesPerDraw = 100;
 
 std::recursive_mutex gNoDisplayLock;
 
-DeviceVertex MakeVertex(float x, float y, uint32_t color, float u = 0.0f, float v = 0.0f)
-{
-    DeviceVertex d;
-    d.x = x;
-    d.y = y;
-    d.diffuse = color;
-    d.tu = u;
-    d.tv = v;
-    return d;
-}
-
-Matrix3x3 Translation(float x, float y)
-{
-    Matrix3x3 m;
-    m.m[0][2] = x;
-    m.m[1][2] = y;
-    return m;
-}
-
-Matrix3x3 Scaling(float sx, float sy)
-{
-    Matrix3x3 m;
-    m.m[0][0] = sx;
-    m.m[1][1] = sy;
-    return m;
-}
-
 } // namespace
 
 D3DInterfaceImpl::D3DInterfaceImpl(ImageDisplay* display) : display_(display) {}
@@ -244,8 +217,8 @@ void D3DInterfaceImpl::FillRect(const Rect& rect, const Color& color, DrawMode m
     const uint32_t c = PackDeviceColor(color);
     const float left = float(rect.x), top = float(rect.y);
     const float right = float(int64_t(rect.x) + rect.width), bottom = float(int64_t(rect.y) + rect.height);
-    DeviceVertex quad[4] = {MakeVertex(left, top, c), MakeVertex(left, bottom, c), MakeVertex(right, top, c),
-                            MakeVertex(right, bottom, c)};
+    DeviceVertex quad[4] = {MakeDeviceVertex(left, top, c), MakeDeviceVertex(left, bottom, c),
+                            MakeDeviceVertex(right, top, c), MakeDeviceVertex(right, bottom, c)};
     for (DeviceVertex& v : quad) {
         Transform(v.x, v.y);
         v.x -= 0.5f;
@@ -265,7 +238,7 @@ void D3DInterfaceImpl::FillPoly(const Point* points, int count, const Rect* clip
     for (int i = 0; i < count; ++i) {
         float x = float(int64_t(points[i].x) + tx), y = float(int64_t(points[i].y) + ty);
         Transform(x, y);
-        polygon.Add(MakeVertex(x, y, c));
+        polygon.Add(MakeDeviceVertex(x, y, c));
     }
     if (!clip) {
         DrawUntextured(PrimitiveType::TriangleFan, polygon.Data(), uint32_t(polygon.Size()),
@@ -285,7 +258,8 @@ void D3DInterfaceImpl::DrawLine(const Color& color, DrawMode mode, double x1, do
     float ax = float(x1), ay = float(y1), bx = float(x2), by = float(y2);
     Transform(ax, ay);
     Transform(bx, by);
-    DeviceVertex line[3] = {MakeVertex(ax, ay, c), MakeVertex(bx, by, c), MakeVertex(bx + 0.5f, by + 0.5f, c)};
+    DeviceVertex line[3] = {MakeDeviceVertex(ax, ay, c), MakeDeviceVertex(bx, by, c),
+                            MakeDeviceVertex(bx + 0.5f, by + 0.5f, c)};
     DrawUntextured(PrimitiveType::LineStrip, line, 3, "DrawPrimitive (Line)");
 }
 
@@ -341,7 +315,8 @@ void D3DInterfaceImpl::Blt(const TriangleVertex* vertices, int triangleCount, co
         return;
     const uint32_t drawColor = PackDeviceColor(color);
     const auto corner = [&](const TriangleVertex& t) {
-        return MakeVertex(x + t.x, y + t.y, t.color ? t.color : drawColor, t.u * data.extentU, t.v * data.extentV);
+        return MakeDeviceVertex(x + t.x, y + t.y, t.color ? t.color : drawColor, t.u * data.extentU,
+                                t.v * data.extentV);
     };
 
     if (data.extentU <= 1.0f && data.extentV <= 1.0f) {
@@ -413,10 +388,10 @@ void D3DInterfaceImpl::BltTransformed(const Color& color, const Rect& sourceRect
     const TextureData& data = *image->textureData;
     if (HasTransform()) {
         SetLinearFilter(true);
-        Matrix3x3 m = Matrix3x3::Product(TopTransform(), Matrix3x3::Product(Translation(x, y), matrix));
+        Matrix3x3 m = Matrix3x3::Product(TopTransform(), Matrix3x3::Product(Matrix3x3::Translation(x, y), matrix));
         if (center)
-            m = Matrix3x3::Product(m,
-                                   Translation(-float(sourceRect.width) / 2.0f, -float(sourceRect.height) / 2.0f));
+            m = Matrix3x3::Product(m, Matrix3x3::Translation(-float(sourceRect.width) / 2.0f,
+                                                             -float(sourceRect.height) / 2.0f));
         data.BltTransformed(*device_, m, c, sourceRect, clip, 0.0f, 0.0f, false);
         return;
     }
@@ -427,8 +402,9 @@ void D3DInterfaceImpl::BltTransformed(const Color& color, const Rect& sourceRect
 void D3DInterfaceImpl::PutImageMirrored(Image* source, float x, float y, const Rect& sourceRect, const Color& color,
                                         DrawMode mode)
 {
-    const Matrix3x3 m = Matrix3x3::Product(Matrix3x3::Product(Translation(x, y), Scaling(-1.0f, 1.0f)),
-                                           Translation(-float(sourceRect.width), 0.0f));
+    const Matrix3x3 m = Matrix3x3::Product(Matrix3x3::Product(Matrix3x3::Translation(x, y),
+                                                              Matrix3x3::Scaling(-1.0f, 1.0f)),
+                                           Matrix3x3::Translation(-float(sourceRect.width), 0.0f));
     BltTransformed(color, sourceRect, source, nullptr, mode, m, false, 0.0f, 0.0f, false);
 }
 
@@ -442,11 +418,11 @@ void D3DInterfaceImpl::PutImageStretchedMirrored(Image* source, const Rect& dest
     const float sy = float(destRect.height) / float(sourceRect.height);
     Matrix3x3 m;
     if (mirror) {
-        m = Translation(-float(sourceRect.width), 0.0f);
+        m = Matrix3x3::Translation(-float(sourceRect.width), 0.0f);
         sx = -sx;
     }
-    m = Matrix3x3::Product(Scaling(sx, sy), m);
-    m = Matrix3x3::Product(Translation(float(destRect.x), float(destRect.y)), m);
+    m = Matrix3x3::Product(Matrix3x3::Scaling(sx, sy), m);
+    m = Matrix3x3::Product(Matrix3x3::Translation(float(destRect.x), float(destRect.y)), m);
     BltTransformed(color, sourceRect, source, &clip, mode, m, !fast, 0.0f, 0.0f, false);
 }
 

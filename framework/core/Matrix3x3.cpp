@@ -46,20 +46,30 @@ Matrix3x3 Matrix3x3::Product(const Matrix3x3& a, const Matrix3x3& b)
     return out;
 }
 
-void Matrix3x3::PreTranslate(float tx, float ty)
+Matrix3x3 Matrix3x3::Translation(float tx, float ty)
 {
     Matrix3x3 t;
     t.m[0][2] = tx;
     t.m[1][2] = ty;
-    *this = Product(t, *this);
+    return t;
 }
 
-void Matrix3x3::PreScale(float sx, float sy)
+Matrix3x3 Matrix3x3::Scaling(float sx, float sy)
 {
     Matrix3x3 s;
     s.m[0][0] = sx;
     s.m[1][1] = sy;
-    *this = Product(s, *this);
+    return s;
+}
+
+void Matrix3x3::PreTranslate(float tx, float ty)
+{
+    *this = Product(Translation(tx, ty), *this);
+}
+
+void Matrix3x3::PreScale(float sx, float sy)
+{
+    *this = Product(Scaling(sx, sy), *this);
 }
 
 void Matrix3x3::PreRotate(float angle)

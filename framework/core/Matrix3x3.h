@@ -15,6 +15,8 @@ public:
     Matrix3x3();
 
     static Matrix3x3 Product(const Matrix3x3& a, const Matrix3x3& b);
+    static Matrix3x3 Translation(float tx, float ty);
+    static Matrix3x3 Scaling(float sx, float sy);
 
     void PreTranslate(float tx, float ty);
     void PreScale(float sx, float sy);

@@ -15,7 +15,6 @@ namespace Quib {
 namespace {
 
 bool IsCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-char LowerC(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 char UpperC(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
 template <class Keep>
@@ -240,7 +239,7 @@ std::string StringToLower(std::string_view text)
 {
     std::string out(text);
     for (char& c : out)
-        c = LowerC(c);
+        c = LowerAscii(c);
     return out;
 }
 
@@ -267,8 +266,8 @@ int CompareNoCase(std::string_view text, const char* other)
     std::string_view b = other ? std::string_view(other) : std::string_view();
     size_t n = std::min(text.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
-        int ca = static_cast<unsigned char>(LowerC(text[i]));
-        int cb = static_cast<unsigned char>(LowerC(b[i]));
+        int ca = static_cast<unsigned char>(LowerAscii(text[i]));
+        int cb = static_cast<unsigned char>(LowerAscii(b[i]));
         if (ca != cb)
             return ca - cb;
     }
@@ -282,8 +281,8 @@ bool LessNoCase::operator()(std::string_view a, std::string_view b) const
     // stricmp: the strings compare up to their terminators.
     size_t n = std::min(a.size(), b.size());
     for (size_t i = 0; i < n; ++i) {
-        unsigned char ca = static_cast<unsigned char>(LowerC(a[i]));
-        unsigned char cb = static_cast<unsigned char>(LowerC(b[i]));
+        unsigned char ca = static_cast<unsigned char>(LowerAscii(a[i]));
+        unsigned char cb = static_cast<unsigned char>(LowerAscii(b[i]));
         if (ca != cb)
             return ca < cb;
     }
@@ -303,7 +302,7 @@ int FindNoCase(std::string_view text, std::string_view part)
         return -1;
     for (size_t i = 0; i + part.size() <= text.size(); ++i) {
         size_t j = 0;
-        while (j < part.size() && LowerC(text[i + j]) == LowerC(part[j]))
+        while (j < part.size() && LowerAscii(text[i + j]) == LowerAscii(part[j]))
             ++j;
         if (j == part.size())
             return static_cast<int>(i);

@@ -19,22 +19,6 @@ namespace Quib {
 
 namespace {
 
-Matrix3x3 Translation(float x, float y)
-{
-    Matrix3x3 m;
-    m.m[0][2] = x;
-    m.m[1][2] = y;
-    return m;
-}
-
-Matrix3x3 Scaling(float sx, float sy)
-{
-    Matrix3x3 m;
-    m.m[0][0] = sx;
-    m.m[1][1] = sy;
-    return m;
-}
-
 // Locks the surface and hands it to draw as a rasterizer target (when the
 // rasterizer can write its layout); false when it could not be locked.
 template <class Draw>
@@ -230,8 +214,8 @@ void DDImage::RenderTargetPutImage(Image* source, int x, int y, const Rect& sr, 
         BlitSurface(ddSource, {x, y, x + sr.width, y + sr.height}, {sr.x, sr.y, sr.x + sr.width, sr.y + sr.height}))
         return;
     if (d3d->HasTransform()) {
-        d3d->BltTransformed(color, sr, source, nullptr, mode, Translation(float(x), float(y)), true, 0.0f, 0.0f,
-                            false);
+        d3d->BltTransformed(color, sr, source, nullptr, mode, Matrix3x3::Translation(float(x), float(y)), true,
+                            0.0f, 0.0f, false);
         return;
     }
     auto* texture = dynamic_cast<MemoryImage*>(source);
@@ -282,11 +266,13 @@ void DDImage::PutImageSubpixel(Image* source, float x, float y, const Rect& sour
     if (visibleW <= 0 || visibleH <= 0)
         return;
     if (visibleW < sourceRect.width || visibleH < sourceRect.height) {
-        d3d->BltTransformed(color, sourceRect, source, &clip, mode, Translation(x, y), true, 0.0f, 0.0f, false);
+        d3d->BltTransformed(color, sourceRect, source, &clip, mode, Matrix3x3::Translation(x, y), true, 0.0f, 0.0f,
+                            false);
         return;
     }
     if (d3d->HasTransform()) {
-        d3d->BltTransformed(color, sourceRect, source, nullptr, mode, Translation(x, y), true, 0.0f, 0.0f, false);
+        d3d->BltTransformed(color, sourceRect, source, nullptr, mode, Matrix3x3::Translation(x, y), true, 0.0f,
+                            0.0f, false);
         return;
     }
     auto* texture = dynamic_cast<MemoryImage*>(source);
@@ -312,8 +298,9 @@ void DDImage::PutImageRotated(Image* source, float x, float y, const Rect& sourc
         turn.m[0][1] = std::sin(a);
         turn.m[1][0] = -std::sin(a);
         turn.m[1][1] = std::cos(a);
-        const Matrix3x3 m = Matrix3x3::Product(Matrix3x3::Product(Translation(x + centerX, y + centerY), turn),
-                                               Translation(-centerX, -centerY));
+        const Matrix3x3 m = Matrix3x3::Product(Matrix3x3::Product(Matrix3x3::Translation(x + centerX, y + centerY),
+                                                                  turn),
+                                               Matrix3x3::Translation(-centerX, -centerY));
         display->d3d->BltTransformed(color, sourceRect, source, &clip, mode, m, true, 0.0f, 0.0f, false);
         return;
     }
@@ -350,9 +337,9 @@ void DDImage::PutImageStretched(Image* source, const Rect& destRect, const Rect&
         D3DInterface* d3d = display->d3d;
         if (!d3d || !texture || sourceRect.width == 0 || sourceRect.height == 0)
             return;
-        Matrix3x3 m = Matrix3x3::Product(Translation(float(destRect.x), float(destRect.y)),
-                                         Scaling(float(destRect.width) / float(sourceRect.width),
-                                                 float(destRect.height) / float(sourceRect.height)));
+        Matrix3x3 m = Matrix3x3::Product(Matrix3x3::Translation(float(destRect.x), float(destRect.y)),
+                                         Matrix3x3::Scaling(float(destRect.width) / float(sourceRect.width),
+                                                            float(destRect.height) / float(sourceRect.height)));
         if (!d3d->PrepareTexture(texture, mode, !fast || d3d->HasTransform()))
             return;
         if (d3d->HasTransform())
@@ -414,9 +401,9 @@ void DDImage::PutImageMatrix(Image* source, float x, float y, const Matrix3x3& m
         auto* texture = dynamic_cast<MemoryImage*>(source);
         if (!d3d || !texture || !d3d->PrepareTexture(texture, mode, smooth != 0 || d3d->HasTransform()))
             return;
-        Matrix3x3 m = Matrix3x3::Product(
-            Matrix3x3::Product(Translation(x, y), matrix),
-            Translation(-float(sourceRect.width) / 2.0f, -float(sourceRect.height) / 2.0f));
+        Matrix3x3 m = Matrix3x3::Product(Matrix3x3::Product(Matrix3x3::Translation(x, y), matrix),
+                                         Matrix3x3::Translation(-float(sourceRect.width) / 2.0f,
+                                                                -float(sourceRect.height) / 2.0f));
         if (d3d->HasTransform())
             m = Matrix3x3::Product(d3d->TopTransform(), m);
         d3d->TextureBltTransformed(texture, m, color, sourceRect, clip, 0.0f, 0.0f, false);

@@ -42,17 +42,6 @@ uint32_t FromR5G6B5(uint32_t t)
     return 0xFF000000u | (((t >> 11) & 31) << 19) | (((t >> 5) & 63) << 10) | ((t & 31) << 3);
 }
 
-DeviceVertex MakeVertex(float x, float y, uint32_t color, float u, float v)
-{
-    DeviceVertex d;
-    d.x = x;
-    d.y = y;
-    d.diffuse = color;
-    d.tu = u;
-    d.tv = v;
-    return d;
-}
-
 } // namespace
 
 uint32_t PackDeviceColor(const Color& c)
@@ -322,10 +311,10 @@ void TextureData::Blt(Device3D& device, float x, float y, const Rect& sourceRect
     ForEachPart(sourceRect, [&](const TexturePiece& piece, float u0, float v0, float u1, float v1, float px,
                                 float py, float w, float h) {
         const float left = x - 0.5f + px, top = y - 0.5f + py;
-        const DeviceVertex quad[4] = {MakeVertex(left, top, color, u0, v0),
-                                      MakeVertex(left, top + h, color, u0, v1),
-                                      MakeVertex(left + w, top, color, u1, v0),
-                                      MakeVertex(left + w, top + h, color, u1, v1)};
+        const DeviceVertex quad[4] = {MakeDeviceVertex(left, top, color, u0, v0),
+                                      MakeDeviceVertex(left, top + h, color, u0, v1),
+                                      MakeDeviceVertex(left + w, top, color, u1, v0),
+                                      MakeDeviceVertex(left + w, top + h, color, u1, v1)};
         D3DCheckResult("SetTexture gTexture", device.SetTexture(piece.texture));
         D3DCheckResult("DrawPrimitive (Tri) 1", device.DrawPrimitive(PrimitiveType::TriangleStrip, quad, 4));
     });
@@ -339,8 +328,8 @@ void TextureData::BltTransformed(Device3D& device, const Matrix3x3& matrix, uint
     const float shiftX = (center ? 0.0f : -0.5f) + x, shiftY = (center ? 0.0f : -0.5f) + y;
     const auto& m = matrix.m;
     const auto place = [&](float px, float py, float u, float v) {
-        return MakeVertex(m[0][0] * px + m[0][1] * py + m[0][2] + shiftX,
-                          m[1][0] * px + m[1][1] * py + m[1][2] + shiftY, color, u, v);
+        return MakeDeviceVertex(m[0][0] * px + m[0][1] * py + m[0][2] + shiftX,
+                                m[1][0] * px + m[1][1] * py + m[1][2] + shiftY, color, u, v);
     };
     const auto inside = [&](const DeviceVertex& v) {
         return v.x >= float(clip->x) && v.x < float(int64_t(clip->x) + clip->width) && v.y >= float(clip->y) &&

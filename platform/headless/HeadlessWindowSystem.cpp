@@ -263,21 +263,31 @@ bool HeadlessClipboard::SetUtf8(const std::string& utf8)
     return true;
 }
 
+namespace {
+
+HeadlessCursors::Made SizedCursor(bool color, int width, int height, int hotX, int hotY)
+{
+    HeadlessCursors::Made made;
+    made.color = color;
+    made.width = width;
+    made.height = height;
+    made.hotX = hotX;
+    made.hotY = hotY;
+    return made;
+}
+
+} // namespace
+
 CursorId HeadlessCursors::CreateMaskCursor(const uint8_t* andMask, const uint8_t* xorMask, int width, int height,
                                            int hotX, int hotY)
 {
     if (!CheckMaskCursor(andMask, xorMask, width, height, hotX, hotY))
         return 0;
-    Made made;
-    made.width = width;
-    made.height = height;
-    made.hotX = hotX;
-    made.hotY = hotY;
+    Made made = SizedCursor(false, width, height, hotX, hotY);
     const size_t bytes = size_t(width / 8) * size_t(height);
     made.andMask.assign(andMask, andMask + bytes);
     made.xorMask.assign(xorMask, xorMask + bytes);
-    cursors[mNext] = std::move(made);
-    return mNext++;
+    return Keep(std::move(made));
 }
 
 CursorId HeadlessCursors::CreateColorCursor(const uint32_t* pixels, int width, int height, int pitchPixels,
@@ -285,17 +295,11 @@ CursorId HeadlessCursors::CreateColorCursor(const uint32_t* pixels, int width, i
 {
     if (!CheckColorCursor(pixels, width, height, pitchPixels, hotX, hotY))
         return 0;
-    Made made;
-    made.color = true;
-    made.width = width;
-    made.height = height;
-    made.hotX = hotX;
-    made.hotY = hotY;
+    Made made = SizedCursor(true, width, height, hotX, hotY);
     for (int y = 0; y < height; ++y)
         made.pixels.insert(made.pixels.end(), pixels + size_t(y) * size_t(pitchPixels),
                            pixels + size_t(y) * size_t(pitchPixels) + width);
-    cursors[mNext] = std::move(made);
-    return mNext++;
+    return Keep(std::move(made));
 }
 
 CursorId HeadlessCursors::GetStandardCursor(StandardCursor cursor)
@@ -306,7 +310,12 @@ CursorId HeadlessCursors::GetStandardCursor(StandardCursor cursor)
     Made made;
     made.isStandard = true;
     made.standard = cursor;
-    cursors[mNext] = made;
+    return Keep(std::move(made));
+}
+
+CursorId HeadlessCursors::Keep(Made made)
+{
+    cursors[mNext] = std::move(made);
     return mNext++;
 }
 

@@ -122,6 +122,8 @@ public:
     std::vector<Warp> warps;
 
 private:
+    CursorId Keep(Made made);
+
     CursorId mNext = 1;
 };
 

@@ -5,6 +5,7 @@
 #include "framework/sound/DSoundManager.h"
 #include "platform/Clock.h"
 #include "tests/support/AppTestSupport.h"
+#include "tests/support/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -232,12 +233,7 @@ TEST_F(AppServices, HidingSilencesMusicAndShowsTheArrow)
 TEST_F(AppServices, F10StepsOneUpdateAndOneDrawUntilShiftF10)
 {
     app.loadingAcknowledged = true;
-    Window().KeyDown(VK_CONTROL);
-    Window().KeyDown(VK_MENU);
-    Window().KeyDown('D');
-    Window().KeyUp('D');
-    Window().KeyUp(VK_MENU);
-    Window().KeyUp(VK_CONTROL);
+    PressChord(Window(), {VK_CONTROL, VK_MENU, 'D'});
     Pump();
     ASSERT_TRUE(app.debugKeysEnabled);
 

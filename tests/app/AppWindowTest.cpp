@@ -1,6 +1,7 @@
 // The main window's messages: what is queued and coalesced, what is handled
 // at once, and what applying them does to the widgets, focus and modes.
 #include "tests/support/AppTestSupport.h"
+#include "tests/support/WindowTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -368,12 +369,7 @@ TEST_F(AppWindow, KeysAndCharactersReachTheFocusedWidget)
 TEST_F(AppWindow, CtrlAltDTogglesTheDebugKeys)
 {
     ASSERT_FALSE(app.debugKeysEnabled);
-    Window().KeyDown(VK_CONTROL);
-    Window().KeyDown(VK_MENU);
-    Window().KeyDown('D');
-    Window().KeyUp('D');
-    Window().KeyUp(VK_MENU);
-    Window().KeyUp(VK_CONTROL);
+    PressChord(Window(), {VK_CONTROL, VK_MENU, 'D'});
     Pump();
     EXPECT_TRUE(app.debugKeysEnabled);
 }

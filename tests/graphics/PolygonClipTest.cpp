@@ -11,13 +11,7 @@ namespace {
 
 DeviceVertex ClipVertex(float x, float y, float u = 0, float v = 0, uint32_t color = 0xFFFFFFFF)
 {
-    DeviceVertex d;
-    d.x = x;
-    d.y = y;
-    d.tu = u;
-    d.tv = v;
-    d.diffuse = color;
-    return d;
+    return MakeDeviceVertex(x, y, color, u, v);
 }
 
 VertexList ClipPolygonOf(const std::vector<std::pair<float, float>>& points)

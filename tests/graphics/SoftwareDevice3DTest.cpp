@@ -30,13 +30,7 @@ struct SurfaceRef {
 
 DeviceVertex DevVertex(float x, float y, uint32_t color = 0xFFFFFFFF, float u = 0, float v = 0)
 {
-    DeviceVertex d;
-    d.x = x;
-    d.y = y;
-    d.diffuse = color;
-    d.tu = u;
-    d.tv = v;
-    return d;
+    return MakeDeviceVertex(x, y, color, u, v);
 }
 
 int CountPixels(const DisplaySurface& s, uint32_t value)

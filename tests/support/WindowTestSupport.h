@@ -1,6 +1,9 @@
 #pragma once
 #include "platform/WindowSystem.h"
+#include "platform/headless/HeadlessWindowSystem.h"
 
+#include <initializer_list>
+#include <iterator>
 #include <vector>
 
 namespace Quib::Testing {
@@ -14,6 +17,15 @@ inline std::vector<WindowMessage> DrainMessages(WindowSystem& system)
     while (system.PeekMessage(message) && messages.size() < 10000)
         messages.push_back(message);
     return messages;
+}
+
+// Presses the keys in order and lets them go in reverse order.
+inline void PressChord(HeadlessWindow& window, std::initializer_list<uint8_t> keys)
+{
+    for (uint8_t vk : keys)
+        window.KeyDown(vk);
+    for (auto it = std::rbegin(keys); it != std::rend(keys); ++it)
+        window.KeyUp(*it);
 }
 
 } // namespace Quib::Testing
