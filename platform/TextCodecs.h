@@ -35,6 +35,11 @@ constexpr char LowerAscii(char c)
 {
     return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
 }
+// ASCII letters rise to upper case; every other byte stays as it is.
+constexpr char UpperAscii(char c)
+{
+    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
 // Equal but for the case of ASCII letters.
 bool EqualNoCaseAscii(std::string_view a, std::string_view b);
 

@@ -1,4 +1,5 @@
 #include "framework/files/PakInterface.h"
+#include "platform/TextCodecs.h"
 
 #include <algorithm>
 #include <atomic>
@@ -15,7 +16,6 @@ namespace {
 
 std::atomic<PakInterface*> gSharedPak{nullptr};
 
-char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; }
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
 std::string UpperKey(std::string_view name)

@@ -15,7 +15,6 @@ namespace Quib {
 namespace {
 
 bool IsCSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-char UpperC(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
 template <class Keep>
 std::string TrimIf(std::string_view text, Keep isTrimmed)
@@ -257,7 +256,7 @@ std::string StringToUpper(std::string_view text)
 {
     std::string out(text);
     for (char& c : out)
-        c = UpperC(c);
+        c = UpperAscii(c);
     return out;
 }
 
