@@ -161,7 +161,8 @@ void BMFont::RenderText(Graphics& g, int x, int y, std::u16string_view text, con
     g.color = color;
     g.clipRect = clip;
     if (vAlign == FONT_VALIGN_BASELINE) {
-        y -= ascent;
+        // A descriptor's base can be anything: saturate rather than overflow.
+        y = int(std::clamp<int64_t>(int64_t(y) - ascent, INT32_MIN, INT32_MAX));
         vAlign = 0;
     }
 
