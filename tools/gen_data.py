@@ -18,7 +18,7 @@ import tomllib
 import numpy as np
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gendata import audio, fonts, screens  # noqa: E402
+from gendata import audio, fonts, gui, screens  # noqa: E402
 from gendata.paint import save_png  # noqa: E402
 
 
@@ -75,6 +75,13 @@ def make_screens(src, out):
     menu = load_toml(src, "screens/main_menu.toml")
     scene = screens.main_menu(menu, out, np.random.default_rng(2))
     screens.logos(load_toml(src, "screens/logo.toml"), out, scene)
+
+
+GUI_LAYOUTS = ("loading", "ramka", "ramka_tutorial", "notebook", "ingamemenu", "options")
+
+
+def make_gui(src, out, name):
+    getattr(gui, name)(load_toml(src, f"screens/{name}.toml"), out)
 
 
 def make_effect(out, name, kind, seed):
@@ -142,6 +149,7 @@ def generate(src, out, jobs):
     with concurrent.futures.ProcessPoolExecutor(max_workers=jobs) as pool:
         work = [pool.submit(make_track, out, t, tmp) for t in music["track"]]
         work.append(pool.submit(make_screens, src, out))
+        work += [pool.submit(make_gui, src, out, name) for name in GUI_LAYOUTS]
         fonts_job = pool.submit(make_fonts, src, out)
         image_jobs = [pool.submit(make_image, out, e) for e in images]
         for i, (name, kind) in enumerate(sounds["effect"].items()):

@@ -12,9 +12,46 @@ SUN = (640, HZ + 6)
 
 SKY = [(0, (14, 18, 52)), (150, (40, 34, 92)), (270, (108, 58, 112)), (350, (196, 96, 100)),
        (405, (242, 146, 96)), (HZ, (255, 196, 128))]
+# The same bay at night: the moon high on the right, a last red glow low over the sea.
+MOON = (846, 118)
+NIGHT_SKY = [(0, (6, 8, 26)), (180, (14, 20, 56)), (320, (34, 38, 84)), (400, (70, 52, 96)), (HZ, (120, 70, 100))]
 
 
-def sky(c, rng):
+def night_sky(c, rng):
+    c.rgb[:HZ] = vgradient(W, HZ, NIGHT_SKY)
+    for _ in range(420):
+        x, y = rng.uniform(0, W), rng.uniform(0, 1) ** 1.4 * 380
+        b = rng.uniform(0.2, 1.0) * max(0.0, 1 - y / 400)
+        r = 0.9 if rng.uniform() < 0.88 else 1.7
+        m = radial(7, 7, 3 + (x % 1), 3 + (y % 1), r * 1.8, power=1.5)
+        c.add((235, 240, 255), m * b, int(x) - 3, int(y) - 3)
+    c.add((150, 60, 80), glow(W, H, SUN[0], HZ + 40, 560, 2.4) * 0.35)
+    mx, my = MOON
+    c.add((150, 170, 230), glow(W, H, mx, my, 260, 2.8) * 0.45)
+    disc = shapes(W, H, lambda d, s: d.ellipse([(mx - 24) * s, (my - 24) * s, (mx + 24) * s, (my + 24) * s],
+                                               fill=255)).full(W, H)
+    c.over((236, 236, 220), disc)
+    craters = radial(W, H, mx - 7, my - 5, 8, power=1) * 0.18 + radial(W, H, mx + 8, my + 8, 6, power=1) * 0.14
+    c.multiply(0.75, np.clip(craters * disc * 4, 0, 1))
+    for cx, cy, length, thick in ((700, 150, 360, 12), (200, 110, 300, 10), (520, 260, 420, 8), (900, 300, 240, 7)):
+        def draw(d, s, cx=cx, cy=cy, length=length, thick=thick):
+            for _ in range(6):
+                ox, oy = rng.uniform(-length * 0.45, length * 0.45), rng.uniform(-thick * 0.6, thick * 0.4)
+                lw, th = rng.uniform(0.25, 0.55) * length, thick * rng.uniform(0.6, 1.3)
+                d.ellipse([(cx + ox - lw / 2) * s, (cy + oy - th) * s, (cx + ox + lw / 2) * s, (cy + oy + th) * s],
+                          fill=255)
+        m = blur(shapes(W, HZ, draw, 2).full(W, HZ), 3 + thick * 0.3)
+        near = np.clip(1 - np.abs(np.arange(W, dtype=np.float32)[None, :] - mx) / 500, 0, 1)
+        lit = np.clip((cy + thick - np.arange(HZ, dtype=np.float32)[:, None]) / (2.2 * thick), 0, 1) * near
+        col = np.array([24, 26, 54], np.float32) / 255 * (1 - lit[..., None]) + \
+            np.array([150, 160, 200], np.float32) / 255 * lit[..., None]
+        c.over(col, m * 0.8)
+
+
+def sky(c, rng, night=False):
+    if night:
+        night_sky(c, rng)
+        return
     c.rgb[:HZ] = vgradient(W, HZ, SKY)
     # Stars in the upper sky, fading toward the glow.
     for _ in range(160):
@@ -98,7 +135,7 @@ def far_land(c, rng):
     c.over((70, 48, 92), polygon(W, H, pts))
 
 
-def sea(c, rng):
+def sea(c, rng, night=False):
     n = H - HZ
     y = np.arange(n, dtype=np.float32)
     # The sky mirrored, darkening toward the viewer.
@@ -127,6 +164,10 @@ def sea(c, rng):
         x0, x1 = int(max(0, xx - length / 2)), int(min(W, xx + length / 2))
         glitter[yy, x0:x1] += rng.uniform(0.3, 1.0) * (1 - yy / n) ** 1.2
     glitter = blur_f(glitter, 0.7)
+    if night:
+        glitter = np.roll(glitter, MOON[0] - SUN[0], axis=1)
+        c.add((200, 210, 250), np.clip(glitter, 0, 1) * 0.5, 0, HZ)
+        return
     c.add((255, 190, 120), np.clip(glitter, 0, 1) * 0.9, 0, HZ)
     c.add((255, 160, 100), radial(W, n, SUN[0], 0, 260, 60, 1.5) * 0.35, 0, HZ)
     # Horizon haze.
@@ -411,14 +452,16 @@ def gulls(c, rng):
         c.over((40, 28, 52), shapes(W, H, draw))
 
 
-def paint(seed=1):
-    """The scene: back (opaque), front (transparent foreground), lights (positions of flickering lights)."""
+def paint(seed=1, night=False):
+    """The scene: back (opaque), front (transparent foreground), lights (positions of flickering lights).
+    night: the moonlit bay after dusk."""
     rng = np.random.default_rng(seed)
     back = Canvas(W, H)
-    sky(back, rng)
+    sky(back, rng, night)
     far_land(back, rng)
-    gulls(back, rng)
-    sea(back, rng)
+    if not night:
+        gulls(back, rng)
+    sea(back, rng, night)
     window_lights = []
     town(back, rng, window_lights)
     quay(back, rng)
@@ -426,6 +469,12 @@ def paint(seed=1):
     boat(back, 860, 572, 50, rng, hull_col=(90, 80, 110), mast=0.5)
     boat(back, 600, 668, 190, rng)
     boat(back, 330, 720, 90, rng, sail=False, hull_col=(60, 90, 110))
+    if night:
+        # Moonlight: everything darker and bluer; the lit windows shine on.
+        back.rgb *= np.array([0.62, 0.66, 0.9], np.float32)
+        for x, y in window_lights:
+            back.add((255, 196, 110), radial_at(W, H, x, y, 5.5, power=0.35) * 0.75)
+            back.add((255, 160, 70), glow(W, H, x, y, 20, 2.4) * 0.35)
     lamps = []
     for lx, h in ((110, 70), (300, 74), (470, 70), (780, 64)):
         ground = QUAY_TOP - 10 if lx < 560 else QUAY_TOP - 12

@@ -296,8 +296,8 @@ def fancy_text(text, fnt, top, bottom, outline=(40, 20, 8), outline_px=2, shadow
     return c
 
 
-def save_png(img, path):
-    img.save(path, "PNG", optimize=False, compress_level=9)
+def save_png(img, path, level=9):
+    img.save(path, "PNG", optimize=False, compress_level=level)
 
 
 def save_jpg(img, path, quality=90):

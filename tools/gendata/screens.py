@@ -22,10 +22,11 @@ def cropped(c):
 class LayeredPicture:
     """Collects layers and writes the folder: one PNG (or JPEG) per layer and layers.ini."""
 
-    def __init__(self, out_root, folder):
+    def __init__(self, out_root, folder, png_level=9):
         self.folder = folder
         self.path = os.path.join(out_root, folder)
         self.layers = []
+        self.png_level = png_level
 
     def add(self, name, canvas, x, y, z, opaque=False):
         rel = name + (".jpg" if opaque else ".png")
@@ -34,7 +35,7 @@ class LayeredPicture:
         if opaque:
             save_jpg(canvas.image_rgb(), full, quality=92)
         else:
-            save_png(canvas.image(), full)
+            save_png(canvas.image(), full, self.png_level)
         self.layers.append((name, int(x), int(y), canvas.w, canvas.h, z))
 
     def write(self):
