@@ -237,6 +237,24 @@ void PsdPicture::LoadFlaggedImages()
     }
 }
 
+int PsdPicture::CountImagesToLoad() const
+{
+    return int(
+        std::count_if(layers.begin(), layers.end(), [](const PsdPictureLayer* l) { return l->loadPending; }));
+}
+
+bool PsdPicture::LoadNextFlaggedImage()
+{
+    for (PsdPictureLayer* layer : layers) {
+        if (layer->loadPending) {
+            LoadLayerImage(layer);
+            layer->loadPending = false;
+            return true;
+        }
+    }
+    return false;
+}
+
 void PsdPicture::LoadLayerImage(PsdPictureLayer* layer)
 {
     if (!layer || layer->image)

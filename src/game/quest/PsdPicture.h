@@ -49,6 +49,11 @@ public:
     void Offset(int32_t dx, int32_t dy);
 
     void LoadFlaggedImages();
+    // Layers still flagged for loading.
+    int CountImagesToLoad() const;
+    // Loads the first layer still flagged and clears its flag; false when
+    // none is left.
+    bool LoadNextFlaggedImage();
     // directory + name through the application's image loader. A layer that
     // has its image keeps it. A failure is logged once per layer and leaves
     // no image, which draws as nothing.
