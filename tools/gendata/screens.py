@@ -7,7 +7,7 @@ from PIL import Image
 
 from . import harbour, ui
 from .paint import (Canvas, blur, dilate, fancy_text, font, from_image, glow, noise2d, polygon, radial, radial_at,
-                    save_jpg, save_png, shapes, vgradient)
+                    save_jpg, save_png, shapes, text_mask, vgradient)
 
 
 def cropped(c):
@@ -83,19 +83,25 @@ def main_menu(spec, out_root, rng):
             c, dx, dy = ui.plaque(b["w"], b["h"], b["label"], np.random.default_rng(len(b["name"])), state)
             pic.add(f"buttons/{b['name']}_{state}", c, b["x"] + dx, b["y"] + dy, 50)
     n = spec["name_tag"]
+    # The paper tag is part of the picture, so the name drawn by the menu lies
+    # on it; the button (buttons/here_*) is the hint line on the tag.
+    # Aged dark paper: the name is written on it in pale yellow.
+    tag = ui.parchment(n["w"], n["h"], np.random.default_rng(5), n["angle"], [])
+    tag.multiply((0.36, 0.26, 0.2))
+    pic.add("name_tag", tag, n["x"], n["y"], 45)
     for state in ("in", "ac", "dn"):
-        tint = {"in": (110, 40, 30), "ac": (170, 60, 30), "dn": (90, 30, 20)}[state]
-        tag = ui.parchment(n["w"], n["h"], np.random.default_rng(5), n["angle"],
-                           [(n["hint"], ui.SERIF, 13, tint, n["h"] - 26)])
+        tint = {"in": (214, 180, 130), "ac": (255, 226, 160), "dn": (180, 150, 104)}[state]
+        line = Canvas(n["w"], n["h"], alpha=0.0)
+        m, _ = text_mask(n["hint"], font(ui.SERIF, 13), pad=2)
+        line.over(tint, m, (n["w"] - m.shape[1]) // 2, n["h"] - 26)
+        # A faint backing, so that the whole line answers the mouse, not only the letters.
+        line.over(tint, np.clip(blur(dilate(line.a, 4), 3) * 4, 0, 1) * 0.03)
         if state == "ac":
-            glowing = Canvas(tag.w + 20, tag.h + 20, alpha=0.0)
-            glowing.over((255, 200, 100), blur(dilate(np.pad(tag.a, 10), 2), 6) * 0.7)
-            glowing.paste(tag, 10, 10)
-            tag, off = glowing, -10
-        else:
-            off = 0
+            line.add((255, 200, 100), blur(dilate(line.a, 2), 4) * 0.5)
+        turned = from_image(line.image().rotate(-n["angle"], resample=Image.BICUBIC, expand=True))
+        hint, hx, hy = cropped(turned)
         dy = 2 if state == "dn" else 0
-        pic.add(f"buttons/here_{state}", tag, n["x"] + off, n["y"] + off + dy, 50)
+        pic.add(f"buttons/here_{state}", hint, n["x"] + hx, n["y"] + hy + dy, 50)
     # The name's centre: where the tag's upper half lies once turned.
     ang = math.radians(n["angle"])
     cx, cy = n["w"] / 2, n["h"] * 0.42
