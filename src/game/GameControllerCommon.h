@@ -1,4 +1,5 @@
 #pragma once
+#include "framework/files/Singletone.h"
 #include "src/game/LevelBase.h"
 #include "src/game/PlayerInfo.h"
 
@@ -40,19 +41,20 @@ public:
 };
 
 // The game-wide controller: progress, the active level, the shared screen
-// pictures. One instance, made on first use.
-class GameControllerCommon : public GameControllerBase {
+// pictures. One instance, made on first use and destroyed with the other
+// singletons at exit.
+class GameControllerCommon : public GameControllerBase, public Singletone<GameControllerCommon> {
 public:
     static constexpr size_t kSharedPictureCount = 5;
     enum SharedPicture : size_t { PICTURE_RAMKA, PICTURE_NOTEBOOK, PICTURE_INGAMEMENU, PICTURE_OPTIONS,
                                   PICTURE_RAMKA_TUTORIAL };
 
     static GameControllerCommon& Instance();
+    // The instance when one exists (null after exit has destroyed it).
+    static GameControllerCommon* Existing();
 
     GameControllerCommon();
     ~GameControllerCommon() override;
-    GameControllerCommon(const GameControllerCommon&) = delete;
-    GameControllerCommon& operator=(const GameControllerCommon&) = delete;
 
     // PlayerInfo::Load, then Scenario::LoadAll.
     void LoadProgress() override;

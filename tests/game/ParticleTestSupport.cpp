@@ -7,12 +7,10 @@ namespace Quib::Testing {
 
 LogCapture::LogCapture()
 {
-    static TempDir* dir = [] {
-        auto* d = new TempDir;
-        ProcessLog::GetInstance()->Open(*d / "log.html");
-        return d;
-    }();
-    (void)dir;
+    // Opened each time: a test may have destroyed the singletons, the log
+    // among them, and entries reach the sink only from an open log.
+    static TempDir* dir = new TempDir;
+    ProcessLog::GetInstance()->Open(*dir / "log.html");
 }
 
 int LogCapture::Count(std::string_view text) const

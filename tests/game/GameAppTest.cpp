@@ -1,0 +1,417 @@
+// The game application's start-up on the generated data, its board
+// switching and its cursors, run headless on a fake clock.
+#include "framework/app/ResourceManager.h"
+#include "framework/files/PakInterface.h"
+#include "framework/graphics/DDImage.h"
+#include "framework/files/Singletone.h"
+#include "framework/sound/MusicInterface.h"
+#include "framework/widgets/WidgetManager.h"
+#include "platform/TextCodecs.h"
+#include "src/GameApp.h"
+#include "src/GameResources.h"
+#include "src/GameSettings.h"
+#include "src/Profiles.h"
+#include "src/UserFolders.h"
+#include "src/game/Musics.h"
+#include "src/screens/BoardTransformer.h"
+#include "src/screens/CursorWidget.h"
+#include "src/screens/LoadingScreen.h"
+#include "src/screens/MainMenu.h"
+#include "src/screens/TitleScreen.h"
+#include "tests/support/AppTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+namespace Quib {
+namespace {
+
+using namespace Testing;
+namespace fs = std::filesystem;
+
+// Loads a track only when its file can be read through the pak layer;
+// keeps every request with its outcome.
+class FileMusic : public MusicInterface {
+public:
+    bool LoadMusic(int id, const std::string& name) override
+    {
+        PakFile* file = GlobalPakInterface().FOpen(std::string_view(name), "rb");
+        if (file)
+            GlobalPakInterface().FClose(file);
+        requests.push_back({id, name, file != nullptr});
+        return file != nullptr;
+    }
+    struct Request {
+        int id;
+        std::string name;
+        bool loaded;
+        bool operator==(const Request&) const = default;
+    };
+    std::vector<Request> requests;
+};
+
+class TestGameApp : public GameApp {
+public:
+    TestGameApp() { soundDisabled = true; }
+    bool KeepWorkingDirectory(const std::string&) override { return true; }
+    std::unique_ptr<MusicInterface> CreateMusicInterface(void*) override
+    {
+        auto made = std::make_unique<FileMusic>();
+        music = made.get();
+        return made;
+    }
+    // One update frame after the clock moved on. While the loading thread
+    // works, real time passes too, so that it gets on.
+    void Step(FakeClock& clock, uint32_t ms = 10)
+    {
+        if (loadingStarted && !loadingFinished)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        clock.Advance(ms);
+        DoUpdateFrames();
+        ProcessDeferredDeletes();
+    }
+    FileMusic* music = nullptr;
+};
+
+// A copy of the generated data to run in (tests may damage it), with the
+// singletons of an earlier run gone.
+class GameAppTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SingletoneBase::DestroyAll();
+        fs::copy(QUIB_GAME_DATA, data.Path(), fs::copy_options::recursive);
+        cwd = std::make_unique<ScopedWorkingDirectory>(data.Path());
+    }
+    void TearDown() override
+    {
+        cwd.reset();
+        SingletoneBase::DestroyAll();
+    }
+    std::string UserFolder() const { return env.temp / "data/Pelleranthe"; }
+    static std::string Slurp(const std::string& path) { return TempDir::ReadFile(path); }
+    void Replace(const std::string& file, const std::string& from, const std::string& to)
+    {
+        std::string text = Slurp(data / file);
+        const size_t at = text.find(from);
+        ASSERT_NE(at, std::string::npos) << from;
+        text.replace(at, from.size(), to);
+        data.WriteFile(file, text);
+    }
+
+    HeadlessAppEnvironment env;
+    TempDir data;
+    std::unique_ptr<ScopedWorkingDirectory> cwd;
+};
+
+TEST_F(GameAppTest, StartUpReachesTheTitleScreenWithEverythingInPlace)
+{
+    TestGameApp app;
+    app.Initialize();
+    ASSERT_TRUE(env.fatalExits.empty()) << (env.sink.boxes.empty() ? "" : env.sink.boxes[0].text);
+
+    // The identity and the first-start values.
+    EXPECT_EQ(app.productKey, "Pelleranthe");
+    EXPECT_EQ(app.windowTitle, u"Pelleranthe: Harbor of Lanterns");
+    EXPECT_EQ(app.appWidth, 1024);
+    EXPECT_EQ(app.appHeight, 768);
+    EXPECT_DOUBLE_EQ(app.ambientVolume, double(0.3f));
+
+    // The folders and the log.
+    EXPECT_EQ(Utf16ToUtf8(UserDataFolder()), UserFolder());
+    EXPECT_TRUE(fs::is_directory(UserFolder() + "/profiles"));
+    EXPECT_TRUE(fs::is_regular_file(UserFolder() + "/log.html"));
+
+    // The resources, the music, the cursors.
+    EXPECT_NE(FONT_TEXT_BOLD, nullptr);
+    EXPECT_NE(IMAGE_LOOP, nullptr);
+    // The two tracks loaded before the playlists.
+    ASSERT_GE(app.music->requests.size(), 2u);
+    EXPECT_EQ(app.music->requests[0], (FileMusic::Request{0, "data\\music\\track02ispy.ogg", true}));
+    EXPECT_EQ(app.music->requests[1], (FileMusic::Request{1, "data\\music\\track01boevik.ogg", true}));
+    ASSERT_NE(app.GetCursorWidget(), nullptr);
+    EXPECT_EQ(app.widgetManager->overlayWidget, app.GetCursorWidget());
+    EXPECT_EQ(app.CursorKindShown(), CURSOR_ARROW);
+    EXPECT_NE(app.GetMusics(), nullptr);
+
+    // The developer profile, current before the first board.
+    EXPECT_TRUE(Profiles::Instance().HasProfile(u"Developer"));
+    EXPECT_EQ(Profiles::Instance().CurrentName(), u"Developer");
+
+    // The title screen, shown without a transition.
+    ASSERT_NE(dynamic_cast<TitleScreen*>(app.CurrentBoard()), nullptr);
+    EXPECT_EQ(app.CurrentBoard()->manager, app.widgetManager.get());
+    EXPECT_EQ(app.Transformer(), nullptr);
+    EXPECT_EQ(app.GetMusics()->CurrentName(), "");
+}
+
+TEST_F(GameAppTest, TheTitleLogosLeadToTheMainMenu)
+{
+    TestGameApp app;
+    app.Initialize();
+    ASSERT_NE(dynamic_cast<TitleScreen*>(app.CurrentBoard()), nullptr);
+    auto* title = static_cast<TitleScreen*>(app.CurrentBoard());
+    ASSERT_FALSE(title->logos.empty());
+
+    for (int i = 0; i < 5000 && !dynamic_cast<MainMenu*>(app.CurrentBoard()); ++i)
+        app.Step(env.clock, 30);
+    ASSERT_NE(dynamic_cast<MainMenu*>(app.CurrentBoard()), nullptr);
+    for (int i = 0; i < 200 && app.Transformer(); ++i)
+        app.Step(env.clock, 30);
+    EXPECT_EQ(app.Transformer(), nullptr);
+    EXPECT_EQ(app.GetMusics()->CurrentName(), "menu");
+    EXPECT_EQ(app.widgetManager->focusWidget, app.CurrentBoard());
+}
+
+TEST_F(GameAppTest, ADamagedProfileAndAMissingTrackStillReachTheTitle)
+{
+    fs::remove(data / "data/music/track02ispy.ogg");
+    const std::string damaged = "[Main]\r\nName=0044006f\r\nCRC=1\r\nLastScene=scene:hold\r\n";
+    fs::create_directories(UserFolder() + "/profiles");
+    {
+        std::ofstream(UserFolder() + "/profiles/profile1.prf", std::ios::binary) << damaged;
+        std::ofstream(UserFolder() + "/profiles/notes.txt", std::ios::binary) << "\x01\x02junk";
+        std::ofstream(UserFolder() + "/profiles/profile2.prf", std::ios::binary) << std::string(5000, '\xff');
+        std::ofstream(UserFolder() + "/profiles/profile3.prf", std::ios::binary) << "";
+        fs::create_directories(UserFolder() + "/profiles/profile4.prf");
+    }
+
+    TestGameApp app;
+    app.Initialize();
+    EXPECT_TRUE(env.fatalExits.empty());
+    ASSERT_NE(dynamic_cast<TitleScreen*>(app.CurrentBoard()), nullptr);
+    ASSERT_GE(app.music->requests.size(), 2u);
+    EXPECT_FALSE(app.music->requests[0].loaded);
+    EXPECT_TRUE(app.music->requests[1].loaded);
+    const std::string log = Slurp(UserFolder() + "/log.html");
+    EXPECT_NE(log.find("Can't load music data\\music\\track02ispy.ogg"), std::string::npos);
+
+    // The player's damaged file is left as it was.
+    EXPECT_EQ(Slurp(UserFolder() + "/profiles/profile1.prf"), damaged);
+}
+
+TEST_F(GameAppTest, ProfileDirMovesProfilesAndLog)
+{
+    Replace("res/game.ini", "ProfileDir=", "ProfileDir=abc");
+    TestGameApp app;
+    app.Initialize();
+    ASSERT_TRUE(env.fatalExits.empty());
+    EXPECT_TRUE(fs::is_directory(UserFolder() + "/abc/profiles"));
+    EXPECT_TRUE(fs::is_regular_file(UserFolder() + "/abc/log.html"));
+    EXPECT_FALSE(fs::exists(UserFolder() + "/log.html"));
+}
+
+TEST_F(GameAppTest, AManifestWithoutABoundImageEndsTheStart)
+{
+    Replace("data/properties/resources.xml", "IMAGE_LOOP", "IMAGE_LOOP_GONE");
+    TestGameApp app;
+    app.Initialize();
+    EXPECT_EQ(env.fatalExits, std::vector<int>{0});
+    EXPECT_EQ(app.CurrentBoard(), nullptr);
+    ASSERT_FALSE(env.sink.boxes.empty());
+    EXPECT_NE(env.sink.boxes.back().text.find("IMAGE_LOOP"), std::string::npos);
+}
+
+TEST_F(GameAppTest, AmbientVolumeIsStoredInHundredths)
+{
+    TestGameApp app;
+    app.Initialize();
+    app.ambientVolume = 0.456;
+    app.SaveRegistrySettings();
+    int32_t stored = -1;
+    ASSERT_TRUE(app.RegistryReadDWord("AmbientVolume", stored));
+    EXPECT_EQ(stored, 45);
+    app.ambientVolume = 0.9;
+    app.LoadRegistrySettings();
+    EXPECT_DOUBLE_EQ(app.ambientVolume, 0.45);
+}
+
+// ---- Board switching
+
+// Records what the application asks of it.
+class RecordingBoard : public BaseBoard {
+public:
+    RecordingBoard(std::string name, bool loading, std::string* log) : BaseBoard(loading), name(std::move(name)), log(log) {}
+    ~RecordingBoard() override { Note("deleted"); }
+    void Init() override { Note("init"); }
+    std::string GetBoardName() override { return name; }
+    void OnBecameCurrent() override { Note("current"); }
+    int GetImagesToLoad() override { return tasks; }
+    void LoadImages() override
+    {
+        Note("load");
+        for (int i = 0; i < tasks; ++i)
+            if (GameApp* app = GetGameApp())
+                app->LoadingTaskDone();
+    }
+    void OnStart() override { Note("start"); }
+    void OnLeft() override { Note("left"); }
+    void Note(const std::string& what)
+    {
+        std::lock_guard lock(mutex);
+        *log += name + ":" + what + " ";
+    }
+    std::string name;
+    std::string* log;
+    int tasks = 3;
+    std::mutex mutex;
+};
+
+class BoardSwitchTest : public GameAppTest {
+protected:
+    void SetUp() override
+    {
+        GameAppTest::SetUp();
+        app = std::make_unique<TestGameApp>();
+        app->Initialize();
+        ASSERT_TRUE(env.fatalExits.empty());
+        log.clear();
+    }
+    void TearDown() override
+    {
+        app.reset();
+        GameAppTest::TearDown();
+    }
+    // Steps until the condition holds (at most a minute of updates).
+    template <class F>
+    bool StepUntil(F done)
+    {
+        for (int i = 0; i < 6000; ++i) {
+            if (done())
+                return true;
+            app->Step(env.clock, 10);
+        }
+        return done();
+    }
+    std::unique_ptr<TestGameApp> app;
+    std::string log;
+};
+
+TEST_F(BoardSwitchTest, ABoardWithoutLoadingComesThroughATransition)
+{
+    auto* board = new RecordingBoard("Menu", false, &log);
+    app->SwitchToBoard(board);
+    EXPECT_EQ(log, "Menu:init Menu:load Menu:start ");
+    EXPECT_EQ(app->NextBoard(), board);
+    ASSERT_NE(app->Transformer(), nullptr);
+    EXPECT_FALSE(board->visible); // the transition draws it
+
+    ASSERT_TRUE(StepUntil([&] { return app->Transformer() == nullptr; }));
+    EXPECT_EQ(app->CurrentBoard(), board);
+    EXPECT_TRUE(board->visible);
+    EXPECT_EQ(log, "Menu:init Menu:load Menu:start Menu:current ");
+    EXPECT_EQ(app->GetMusics()->CurrentName(), "menu");
+    EXPECT_EQ(app->widgetManager->focusWidget, board);
+}
+
+TEST_F(BoardSwitchTest, ABoardThatLoadsShowsTheLoadingScreenForTwoSeconds)
+{
+    auto* board = new RecordingBoard("Game", true, &log);
+    app->SwitchToBoard(board);
+    EXPECT_EQ(log, "Game:init ");
+    ASSERT_TRUE(StepUntil([&] { return app->GetLoadingScreen() != nullptr; }));
+    const uint32_t shown = env.clock.Milliseconds();
+    EXPECT_EQ(board->manager, nullptr);
+    EXPECT_EQ(app->LoadingTasksTotal(), 3);
+
+    ASSERT_TRUE(StepUntil([&] { return app->GetLoadingScreen() == nullptr; }));
+    EXPECT_GE(env.clock.Milliseconds() - shown, 2000u);
+    EXPECT_EQ(app->LoadingTasksDone(), 3);
+    EXPECT_EQ(log, "Game:init Game:load Game:start Game:current ");
+    EXPECT_EQ(board->manager, app->widgetManager.get());
+    EXPECT_EQ(app->widgetManager->focusWidget, board);
+}
+
+TEST_F(BoardSwitchTest, ASecondSwitchDuringATransitionWaitsForIt)
+{
+    auto* first = new RecordingBoard("Menu", false, &log);
+    auto* second = new RecordingBoard("Game", false, &log);
+    app->SwitchToBoard(first);
+    ASSERT_NE(app->Transformer(), nullptr);
+    app->SwitchToBoard(second);
+    EXPECT_EQ(app->NextBoard(), first); // the running transition keeps its boards
+    ASSERT_TRUE(StepUntil([&] { return app->CurrentBoard() == second && app->Transformer() == nullptr; }));
+    EXPECT_EQ(log, "Menu:init Menu:load Menu:start Menu:current Game:init Game:load Game:start Menu:left "
+                   "Game:current Menu:deleted ");
+}
+
+TEST_F(BoardSwitchTest, ASwitchWhileABoardLoadsWaitsForTheLoading)
+{
+    auto* loading = new RecordingBoard("Game", true, &log);
+    auto* after = new RecordingBoard("Menu", false, &log);
+    app->SwitchToBoard(loading);
+    ASSERT_TRUE(StepUntil([&] { return app->GetLoadingScreen() != nullptr; }));
+    app->SwitchToBoard(after);
+    const bool reached = StepUntil([&] { return app->CurrentBoard() == after && app->Transformer() == nullptr; });
+    ASSERT_TRUE(reached) << log;
+    EXPECT_NE(log.find("Game:load Game:start Game:current Menu:init"), std::string::npos) << log;
+}
+
+// ---- Cursors
+
+TEST_F(BoardSwitchTest, CursorKindsSetTheSystemPictureAndTheWidget)
+{
+    CursorWidget* widget = app->GetCursorWidget();
+    struct Case {
+        int kind;
+        Image* system;
+        Image* picture;
+        bool pulse;
+    };
+    const Case cases[] = {
+        {CURSOR_NONE, app->blankCursorImage, nullptr, false},
+        {CURSOR_ARROW, IMAGE_CURSOR_ARROW, nullptr, false},
+        {CURSOR_ARROW_RED, IMAGE_CURSOR_ARROW_RED, nullptr, false},
+        {CURSOR_DOOR, app->blankCursorImage, IMAGE_CURSOR_DOOR, true},
+        {CURSOR_HAND, app->blankCursorImage, IMAGE_CURSOR_HAND, false},
+        {CURSOR_MAGNIFIER, app->blankCursorImage, IMAGE_CURSOR_MAGNIFIER, true},
+        {CURSOR_AIM, IMAGE_CURSOR_AIM, nullptr, false},
+        {CURSOR_AIM_HIT, IMAGE_CURSOR_AIM_HIT, nullptr, false},
+        {CURSOR_AIM_MISS, IMAGE_CURSOR_AIM_MISS, nullptr, false},
+        {42, nullptr, nullptr, false},
+    };
+    for (const Case& c : cases) {
+        app->SetCursorType(c.kind);
+        for (int slot = 0; slot < 4; ++slot)
+            EXPECT_EQ(app->customCursorImages[slot], c.system) << c.kind;
+        EXPECT_EQ(app->GetCursorNum(), 0);
+        EXPECT_EQ(widget->image, c.picture) << c.kind;
+        EXPECT_EQ(widget->pulse, c.pulse) << c.kind;
+        EXPECT_FLOAT_EQ(widget->largestScale, c.kind == CURSOR_HAND ? 0.0f : 0.9f) << c.kind;
+    }
+}
+
+TEST_F(BoardSwitchTest, ALockedCursorShowsTheClosedHandAndTakesTheLastKindOnUnlock)
+{
+    CursorWidget* widget = app->GetCursorWidget();
+    app->SetCursorType(CURSOR_HAND);
+    app->LockCursor();
+    EXPECT_TRUE(widget->useSecond);
+    EXPECT_EQ(widget->secondImage, IMAGE_CURSOR_HAND2);
+    app->SetCursorType(CURSOR_MAGNIFIER);
+    EXPECT_EQ(app->CursorKindShown(), CURSOR_HAND);
+    EXPECT_TRUE(widget->useSecond);
+    app->UnlockCursor();
+    EXPECT_EQ(app->CursorKindShown(), CURSOR_MAGNIFIER);
+    EXPECT_FALSE(widget->useSecond);
+    EXPECT_EQ(widget->image, IMAGE_CURSOR_MAGNIFIER);
+    app->UnlockCursor(); // not locked: nothing
+    EXPECT_EQ(app->CursorKindShown(), CURSOR_MAGNIFIER);
+}
+
+TEST_F(BoardSwitchTest, SwitchingToWindowedIsKeptInTheCurrentProfile)
+{
+    app->SwitchScreenMode(true, false, false);
+    EXPECT_EQ(Profiles::Instance().GetString("Options", "FullScreen"), "0");
+    app->SwitchScreenMode(false, false, false);
+    EXPECT_EQ(Profiles::Instance().GetString("Options", "FullScreen"), "1");
+}
+
+} // namespace
+} // namespace Quib
