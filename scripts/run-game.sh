@@ -10,5 +10,6 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "No display: the game runs offscreen (stop it with Ctrl+C)."
 fi
 # The game runs in its generated data folder (the build writes it there).
-cd "$root/build/release/data"
-exec "$root/build/release/pelleranthe" "$@"
+data="$root/build/release/data"
+cd "$data"
+exec "$root/build/release/pelleranthe" "-changedir=\"$data\"" "$@"
