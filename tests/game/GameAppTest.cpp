@@ -6,12 +6,16 @@
 #include "framework/files/Singletone.h"
 #include "framework/sound/MusicInterface.h"
 #include "framework/widgets/WidgetManager.h"
+#include "platform/FileNames.h"
 #include "platform/TextCodecs.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/MemoryImage.h"
 #include "src/GameApp.h"
 #include "src/GameResources.h"
 #include "src/GameSettings.h"
 #include "src/Profiles.h"
 #include "src/UserFolders.h"
+#include "src/game/BuildGameDat.h"
 #include "src/game/Musics.h"
 #include "src/screens/BoardTransformer.h"
 #include "src/screens/CursorWidget.h"
@@ -230,6 +234,73 @@ TEST_F(GameAppTest, AmbientVolumeIsStoredInHundredths)
     app.ambientVolume = 0.9;
     app.LoadRegistrySettings();
     EXPECT_DOUBLE_EQ(app.ambientVolume, 0.45);
+}
+
+// What a run shows: the boards it went through and the screen after a
+// fixed number of updates.
+struct Seen {
+    std::vector<std::string> boards;
+    int logos = 0;
+    std::vector<uint32_t> screen;
+    bool operator==(const Seen&) const = default;
+};
+
+Seen RunFor(const std::string& folder, int updates)
+{
+    Seen seen;
+    HeadlessAppEnvironment env;
+    ScopedWorkingDirectory cwd(folder);
+    SingletoneBase::DestroyAll();
+    ClearDirectoryCache();
+    {
+        TestGameApp app;
+        app.Initialize();
+        EXPECT_TRUE(env.fatalExits.empty());
+        if (auto* title = dynamic_cast<TitleScreen*>(app.CurrentBoard()))
+            seen.logos = int(title->logos.size());
+        for (int i = 0; i < updates; ++i) {
+            app.Step(env.clock, 20);
+            const char* kind = dynamic_cast<TitleScreen*>(app.CurrentBoard()) ? "title"
+                               : dynamic_cast<MainMenu*>(app.CurrentBoard()) ? "menu"
+                                                                             : "other";
+            if (seen.boards.empty() || seen.boards.back() != kind)
+                seen.boards.push_back(kind);
+        }
+        // The current board with its widgets, drawn into a picture.
+        MemoryImage picture;
+        picture.Resize(app.appWidth, app.appHeight);
+        Graphics g(&picture);
+        TreeWalkFlags flags;
+        app.widgetManager->InitTreeWalkFlags(flags);
+        app.CurrentBoard()->DrawTree(flags, g);
+        for (int y = 0; y < picture.height; y += 2)
+            for (int x = 0; x < picture.width; x += 2)
+                seen.screen.push_back(picture.GetPixel(x, y));
+    }
+    SingletoneBase::DestroyAll();
+    return seen;
+}
+
+TEST(GameFromArchive, TheGameRunsTheSameFromGameDatAlone)
+{
+    TempDir loose, packed;
+    fs::copy(QUIB_GAME_DATA, loose.Path(), fs::copy_options::recursive);
+    {
+        ScopedWorkingDirectory cwd(loose.Path());
+        ASSERT_TRUE(BuildGameDat());
+    }
+    // The archive and everything but the data folder.
+    for (const fs::directory_entry& e : fs::directory_iterator(loose.Path()))
+        if (e.path().filename() != "data" && e.path().filename() != "game.dat")
+            fs::copy(e.path(), fs::path(packed.Path()) / e.path().filename(), fs::copy_options::recursive);
+    fs::rename(loose / "game.dat", packed / "game.dat");
+
+    const Seen fromFiles = RunFor(loose.Path(), 600);
+    const Seen fromArchive = RunFor(packed.Path(), 600);
+    EXPECT_EQ(fromFiles.logos, 2);
+    EXPECT_EQ(fromFiles.boards, (std::vector<std::string>{"title", "menu"}));
+    EXPECT_TRUE(std::any_of(fromFiles.screen.begin(), fromFiles.screen.end(), [](uint32_t p) { return p & 0xffffff; }));
+    EXPECT_TRUE(fromArchive == fromFiles);
 }
 
 // ---- Board switching
