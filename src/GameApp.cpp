@@ -399,8 +399,14 @@ void GameApp::DoSwitchToBoard(BaseBoard* board)
         transformer = CreateBoardTransformer(currentBoard, nullptr, this);
     }
     boardTransformer = transformer;
-    if (transformer)
+    if (transformer) {
+        // Nothing the player does reaches a board while it runs: a click or
+        // a key could otherwise start another switch.
+        currentBoard->SetDisabled(true);
+        board->SetDisabled(true);
         widgetManager->AttachChild(transformer);
+        widgetManager->SetFocusWidget(transformer);
+    }
 }
 
 void GameApp::StartBoardLoading()

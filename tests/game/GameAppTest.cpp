@@ -323,6 +323,8 @@ public:
     }
     void OnStart() override { Note("start"); }
     void OnLeft() override { Note("left"); }
+    void OnKeyDown(int key) override { Note("key" + std::to_string(key)); }
+    void OnMouseDown(int, int, ClickCode) override { Note("click"); }
     void Note(const std::string& what)
     {
         std::lock_guard lock(mutex);
@@ -399,6 +401,29 @@ TEST_F(BoardSwitchTest, ABoardThatLoadsShowsTheLoadingScreenForTwoSeconds)
     EXPECT_EQ(app->widgetManager->focusWidget, board);
 }
 
+TEST_F(BoardSwitchTest, NoInputReachesTheBoardsDuringATransition)
+{
+    auto* first = new RecordingBoard("Menu", false, &log);
+    app->SwitchToBoard(first);
+    ASSERT_TRUE(StepUntil([&] { return app->Transformer() == nullptr; }));
+    auto* second = new RecordingBoard("Game", false, &log);
+    app->SwitchToBoard(second);
+    ASSERT_NE(app->Transformer(), nullptr);
+    log.clear();
+    app->widgetManager->HandleMouseMove(500, 400);
+    app->widgetManager->HandleMouseDown(500, 400, CLICK_LEFT);
+    app->widgetManager->HandleMouseUp(500, 400, CLICK_LEFT);
+    app->widgetManager->HandleKeyDown(32);
+    EXPECT_EQ(log, "");
+
+    // Afterwards the new board has the input.
+    ASSERT_TRUE(StepUntil([&] { return app->Transformer() == nullptr; }));
+    log.clear();
+    app->widgetManager->HandleKeyDown(32);
+    app->widgetManager->HandleMouseDown(500, 400, CLICK_LEFT);
+    EXPECT_EQ(log, "Game:key32 Game:click ");
+}
+
 TEST_F(BoardSwitchTest, ASecondSwitchDuringATransitionWaitsForIt)
 {
     auto* first = new RecordingBoard("Menu", false, &log);
@@ -422,6 +447,21 @@ TEST_F(BoardSwitchTest, ASwitchWhileABoardLoadsWaitsForTheLoading)
     const bool reached = StepUntil([&] { return app->CurrentBoard() == after && app->Transformer() == nullptr; });
     ASSERT_TRUE(reached) << log;
     EXPECT_NE(log.find("Game:load Game:start Game:current Menu:init"), std::string::npos) << log;
+}
+
+TEST(LoadingScreenLamps, GrowWithTheFinishedTasks)
+{
+    const struct {
+        int done, total, lamps;
+    } cases[] = {
+        {0, 10, 0},  // nothing before the first task
+        {1, 10, 3},  {5, 10, 18}, {10, 10, 37},
+        {12, 10, 37}, // never beyond the row
+        {3, 0, 0},    // no tasks counted
+        {-1, 10, 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(LoadingScreen::LampsFor(c.done, c.total), c.lamps) << c.done << "/" << c.total;
 }
 
 // ---- Cursors
