@@ -121,7 +121,7 @@ struct Timeline {
     int happyShown = -1, targetBackToNeutral = -1, neutralShown = -1, madTarget = -1, madShown = -1;
 };
 
-Timeline Run(Avatar& avatar, int frames, int madRequestFrame)
+Timeline RunFrames(Avatar& avatar, int frames, int madRequestFrame)
 {
     Timeline t;
     for (int frame = 1; frame <= frames; ++frame) {
@@ -145,7 +145,7 @@ TEST(Avatar, AHappyFaceFadesInInAThirdOfASecondStaysThreeSecondsAndFadesBack)
 {
     Avatar avatar;
     avatar.requestedMood = Avatar::MOOD_HAPPY;
-    const Timeline t = Run(avatar, 24 * 5, -1);
+    const Timeline t = RunFrames(avatar, 24 * 5, -1);
     EXPECT_EQ(t.happyShown, 8);
     // Three seconds of hold (72 frames), within a frame of rounding.
     EXPECT_GE(t.targetBackToNeutral - t.happyShown, 72);
@@ -160,7 +160,7 @@ TEST(Avatar, AMoodAskedForDuringACrossFadeWaitsForItsEnd)
 {
     Avatar avatar;
     avatar.requestedMood = Avatar::MOOD_HAPPY;
-    const Timeline t = Run(avatar, 24 * 2, 4);
+    const Timeline t = RunFrames(avatar, 24 * 2, 4);
     EXPECT_EQ(t.happyShown, 8);
     EXPECT_EQ(t.madTarget, 9);
     EXPECT_EQ(t.madShown, 16);

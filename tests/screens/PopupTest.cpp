@@ -336,14 +336,14 @@ protected:
             app.AppStep(nullptr);
         ASSERT_EQ(app.updateCount, end);
     }
+    struct Point2 {
+        float x, y;
+    };
     // The button's centre, with its sub-pixel part, in popup coordinates.
     static Point2 Centre(const ScaleButton& b)
     {
         return {float(b.x) + b.remainderX + float(b.width / 2), float(b.y) + b.remainderY + float(b.height / 2)};
     }
-    struct Point2 {
-        float x, y;
-    };
 
     HeadlessAppEnvironment env;
     TestApp app;
