@@ -403,6 +403,11 @@ TEST(TransitionPictures, SlideMovesBothBoardsDown)
     CompareTransitionWithGolden("slide", "slide.png");
 }
 
+TEST(TransitionPictures, FadeInShowsTheNewBoardThroughTheOld)
+{
+    CompareTransitionWithGolden("fade_in", "fade_in.png");
+}
+
 TEST(TransitionPictures, FadeGoesThroughBlack)
 {
     CompareTransitionWithGolden("fade", "fade.png");
