@@ -38,6 +38,8 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+
+#include <sys/stat.h>
 #include <set>
 
 namespace Quib {
@@ -219,6 +221,8 @@ TEST_F(GameAppTest, ADamagedProfileAndAMissingTrackStillReachTheTitle)
         std::ofstream(UserFolder() + "/profiles/profile3.prf", std::ios::binary) << "";
         fs::create_directories(UserFolder() + "/profiles/profile4.prf");
     }
+    // A pipe would block the start for good if it were read.
+    ASSERT_EQ(mkfifo((UserFolder() + "/profiles/profile5.prf").c_str(), 0600), 0);
 
     TestGameApp app;
     app.Initialize();
