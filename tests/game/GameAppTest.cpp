@@ -284,7 +284,10 @@ TEST_F(GameAppTest, ProgressOfTheCurrentProfileIsLoadedAtStartAndSavedAtExit)
         EXPECT_FLOAT_EQ(player.progress, 0.0f);
         player.progress = 0.5f;
         player.gameComplete = true;
-    } // the exit saves the progress into the profile's file
+    } // the exit saves the progress into the profile's file and frees the shared layouts
+    ASSERT_NE(GameControllerCommon::Existing(), nullptr);
+    EXPECT_EQ(GameControllerCommon::Existing()->GetSharedPicture(GameControllerCommon::PICTURE_RAMKA), nullptr);
+    EXPECT_EQ(GameControllerCommon::Existing()->activeLevel, nullptr);
     const std::string file = UserFolder() + "/profiles/" +
                              Profiles::Instance().Entries().at(u"Developer").fileName;
     EXPECT_NE(Slurp(file).find("Progress=0.5"), std::string::npos) << Slurp(file);
