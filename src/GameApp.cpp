@@ -195,7 +195,9 @@ void GameApp::InitHook()
 {
     startUpRan = true;
     // 1-2: the data archive and the path aliases.
-    gameDatOpened = GlobalPakInterface().AddPakFile("game.dat");
+    // Into the interface the file helpers read through.
+    PakInterface* pak = GetSharedPakInterface();
+    gameDatOpened = (pak ? *pak : GlobalPakInterface()).AddPakFile("game.dat");
     LoadCommonIni();
 
     // 3: the developer's duplicate-image pass ends the run.

@@ -29,6 +29,7 @@
 #include "src/screens/MainMenu.h"
 #include "src/screens/TitleScreen.h"
 #include "tests/support/AppTestSupport.h"
+#include "tests/support/ScopedPak.h"
 
 #include <gtest/gtest.h>
 
@@ -119,6 +120,7 @@ protected:
     }
 
     HeadlessAppEnvironment env;
+    ScopedPak pak; // the archives a run opens go with the test
     TempDir data;
     std::unique_ptr<ScopedWorkingDirectory> cwd;
 };
@@ -249,6 +251,36 @@ TEST_F(GameAppTest, ProfileDirMovesProfilesAndLog)
     EXPECT_FALSE(fs::exists(UserFolder() + "/log.html"));
 }
 
+TEST_F(GameAppTest, TheFirstStartTakesItsScreenModeFromTheSettings)
+{
+    Replace("res/game.ini", "FullScreen=0", "FullScreen=1");
+    TestGameApp app;
+    app.Initialize();
+    ASSERT_TRUE(env.fatalExits.empty());
+    EXPECT_FALSE(app.windowedWanted);
+}
+
+TEST_F(GameAppTest, AutoCreatePakBuildsTheArchiveForTheNextStartOnlyWhenItIsMissing)
+{
+    Replace("res/game.ini", "AutoCreatePak=0", "AutoCreatePak=1");
+    {
+        TestGameApp app;
+        app.Initialize();
+        ASSERT_TRUE(env.fatalExits.empty());
+        EXPECT_TRUE(pak->mEntries.empty()); // this run reads the loose files
+    }
+    ASSERT_TRUE(fs::is_regular_file(data / "game.dat"));
+    const auto built = fs::last_write_time(data / "game.dat");
+
+    SingletoneBase::DestroyAll();
+    TestGameApp next;
+    next.Initialize();
+    ASSERT_TRUE(env.fatalExits.empty());
+    EXPECT_FALSE(pak->mEntries.empty()); // the next one opens the archive
+    EXPECT_NE(dynamic_cast<TitleScreen*>(next.CurrentBoard()), nullptr);
+    EXPECT_EQ(fs::last_write_time(data / "game.dat"), built); // and does not build it again
+}
+
 TEST_F(GameAppTest, AManifestWithoutABoundImageEndsTheStart)
 {
     Replace("data/properties/resources.xml", "IMAGE_LOOP", "IMAGE_LOOP_GONE");
@@ -357,6 +389,7 @@ Seen RunFor(const std::string& folder, int updates)
 {
     Seen seen;
     HeadlessAppEnvironment env;
+    ScopedPak pak;
     ScopedWorkingDirectory cwd(folder);
     SingletoneBase::DestroyAll();
     ClearDirectoryCache();
