@@ -302,6 +302,7 @@ std::vector<DiskFindEntry> FindOnDisk(std::string_view pattern)
         struct stat st;
         if (stat(Join(dir, entry.name).c_str(), &st) == 0) {
             entry.isDirectory = S_ISDIR(st.st_mode);
+            entry.isRegular = S_ISREG(st.st_mode);
             entry.size = entry.isDirectory ? 0 : uint64_t(st.st_size);
             entry.modifiedUnixSeconds = st.st_mtim.tv_sec;
         }

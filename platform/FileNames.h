@@ -57,6 +57,7 @@ bool MatchWildcard(std::string_view pattern, std::string_view name);
 struct DiskFindEntry {
     std::string name;         // the name alone, as on disk
     bool isDirectory = false;
+    bool isRegular = false;   // a plain file (not a pipe, device or socket)
     uint64_t size = 0;
     int64_t modifiedUnixSeconds = 0;
 };

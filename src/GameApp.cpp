@@ -80,10 +80,6 @@ GameApp::~GameApp()
         delete boardTransformer;
         boardTransformer = nullptr;
     }
-    if (queuedBoard) {
-        delete queuedBoard;
-        queuedBoard = nullptr;
-    }
     if (nextBoard) {
         BaseBoard* board = nextBoard;
         nextBoard = nullptr;
@@ -98,6 +94,9 @@ GameApp::~GameApp()
         board->OnLeft();
         DeleteBoard(board);
     }
+    // A switch still waiting: its board was never made ready.
+    delete queuedBoard;
+    queuedBoard = nullptr;
     if (loadingScreen) {
         widgetManager->DetachChild(loadingScreen);
         delete loadingScreen;
@@ -109,20 +108,24 @@ GameApp::~GameApp()
     // everything they may touch still exists.
     ProcessDeferredDeletes();
 
-    GameControllerCommon::Instance().FreeSharedPictures();
-    GameControllerCommon::Instance().ReleaseAll();
+    // The game-wide parts belong to a run that went through start-up: a copy
+    // that handed over to a running one leaves them alone.
+    if (startUpRan) {
+        GameControllerCommon::Instance().FreeSharedPictures();
+        GameControllerCommon::Instance().ReleaseAll();
 
-    if (cGlobalParticles* particles = cGlobalParticles::Instance()) {
-        widgetManager->DetachChild(particles);
-        particles->ClearEffects();
-        particles->ClearTemplates();
+        if (cGlobalParticles* particles = cGlobalParticles::Instance()) {
+            widgetManager->DetachChild(particles);
+            particles->ClearEffects();
+            particles->ClearTemplates();
+        }
+        UnloadParticleFiles();
+
+        Process::DeleteAll();
+
+        Sounds::Instance().UnloadAll();
+        DestroyAmbientSetCache();
     }
-    UnloadParticleFiles();
-
-    Process::DeleteAll();
-
-    Sounds::Instance().UnloadAll();
-    DestroyAmbientSetCache();
     musics.reset();
     if (musicInterface)
         musicInterface->UnloadAllMusic();
@@ -137,7 +140,8 @@ GameApp::~GameApp()
     UnbindResources();
     if (&GetGameShellHost() == static_cast<GameShellHost*>(this))
         SetGameShellHost(nullptr);
-    gGameApp = nullptr;
+    if (gGameApp == this)
+        gGameApp = nullptr;
 }
 
 void GameApp::DeleteBoard(BaseBoard* board)
@@ -189,8 +193,11 @@ bool GameApp::LoadGroupOrExit(const std::string& group, bool bind)
 
 void GameApp::InitHook()
 {
+    startUpRan = true;
     // 1-2: the data archive and the path aliases.
-    gameDatOpened = GlobalPakInterface().AddPakFile("game.dat");
+    // Into the interface the file helpers read through.
+    PakInterface* pak = GetSharedPakInterface();
+    gameDatOpened = (pak ? *pak : GlobalPakInterface()).AddPakFile("game.dat");
     LoadCommonIni();
 
     // 3: the developer's duplicate-image pass ends the run.

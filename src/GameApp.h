@@ -121,6 +121,8 @@ private:
     // A switch asked for while a transition runs waits for its end.
     BaseBoard* queuedBoard = nullptr;
     bool gameDatOpened = false;
+    // InitHook has run: the game-wide parts are this run's to take down.
+    bool startUpRan = false;
 };
 
 // The game application; null while none exists.

@@ -104,6 +104,11 @@ void Profiles::PreloadProfiles()
     for (const DiskFindEntry& found : FindOnDisk(folder + "*.prf")) {
         if (found.isDirectory || !HasPrfExtension(found.name))
             continue;
+        // A pipe or a device would block or never end: only plain files.
+        if (!found.isRegular) {
+            QUIB_LOG_ERROR("Error while loading profile: \"%s\" is not a file", found.name);
+            continue;
+        }
         if (found.size > kMaxProfileBytes) {
             QUIB_LOG_ERROR("Error while loading profile: \"%s\" (%llu bytes)", found.name,
                            (unsigned long long)found.size);

@@ -39,7 +39,7 @@ void ListFilesRecursive(std::vector<DataFileRecord>& files, const std::string& f
             continue;
         const std::string path = folder + "\\" + entry.name;
         if (!entry.isDirectory) {
-            files.push_back({path, entry.size});
+            files.push_back({path, entry.size, entry.isRegular});
         } else if (IsSymbolicLink(path)) {
             ProcessLog::GetInstance()->LogInfo("Folder link not followed: \"%s\"", path);
         } else {
@@ -85,6 +85,12 @@ bool BuildGameDat()
     for (const DataFileRecord& file : files) {
         if (file.path.size() > kMaxName) {
             QUIB_LOG_ERROR("game.dat not built: the name \"%s\" is longer than %d bytes", file.path, int(kMaxName));
+            return false;
+        }
+        if (!file.regular) {
+            // A pipe would never end and a device or a link to nothing has
+            // no bytes to store.
+            QUIB_LOG_ERROR("game.dat not built: \"%s\" is not a file", file.path);
             return false;
         }
         if (IsAliasUnsafeName(file.path)) {

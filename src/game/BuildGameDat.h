@@ -12,6 +12,7 @@ class AtomicFileWriter;
 struct DataFileRecord {
     std::string path;  // the folder walked + "\" + the relative path, "\" between components
     uint64_t size = 0; // bytes
+    bool regular = true; // false for a pipe, a device or a link to nothing
 };
 
 // Appends every file under the folder, depth first, each folder's names in

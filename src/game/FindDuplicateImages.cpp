@@ -56,7 +56,7 @@ void FindDuplicateImages()
     ListFilesRecursive(files, "data");
     std::map<std::pair<int32_t, int32_t>, std::list<ImageFileEntry>> classes;
     for (const DataFileRecord& file : files) {
-        if (!HasImageExtension(file.path))
+        if (!file.regular || !HasImageExtension(file.path))
             continue;
         std::unique_ptr<ImageLib::Image> image = ImageLib::LoadImageFile(file.path, false);
         if (!image)

@@ -5,7 +5,9 @@
 #include "framework/graphics/DDImage.h"
 #include "framework/files/Singletone.h"
 #include "framework/sound/MusicInterface.h"
+#include "framework/widgets/Dialog.h"
 #include "framework/widgets/WidgetManager.h"
+#include "platform/SingleInstance.h"
 #include "platform/FileNames.h"
 #include "platform/TextCodecs.h"
 #include "framework/graphics/Graphics.h"
@@ -16,13 +18,18 @@
 #include "src/Profiles.h"
 #include "src/UserFolders.h"
 #include "src/game/BuildGameDat.h"
+#include "src/game/GameControllerCommon.h"
 #include "src/game/Musics.h"
+#include "src/game/OptionsFunc.h"
+#include "src/game/quest/PsdPicture.h"
+#include "src/particles/cGlobalParticles.h"
 #include "src/screens/BoardTransformer.h"
 #include "src/screens/CursorWidget.h"
 #include "src/screens/LoadingScreen.h"
 #include "src/screens/MainMenu.h"
 #include "src/screens/TitleScreen.h"
 #include "tests/support/AppTestSupport.h"
+#include "tests/support/ScopedPak.h"
 
 #include <gtest/gtest.h>
 
@@ -32,6 +39,9 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
+
+#include <sys/stat.h>
+#include <set>
 
 namespace Quib {
 namespace {
@@ -110,6 +120,7 @@ protected:
     }
 
     HeadlessAppEnvironment env;
+    ScopedPak pak; // the archives a run opens go with the test
     TempDir data;
     std::unique_ptr<ScopedWorkingDirectory> cwd;
 };
@@ -132,9 +143,36 @@ TEST_F(GameAppTest, StartUpReachesTheTitleScreenWithEverythingInPlace)
     EXPECT_TRUE(fs::is_directory(UserFolder() + "/profiles"));
     EXPECT_TRUE(fs::is_regular_file(UserFolder() + "/log.html"));
 
-    // The resources, the music, the cursors.
-    EXPECT_NE(FONT_TEXT_BOLD, nullptr);
-    EXPECT_NE(IMAGE_LOOP, nullptr);
+    // The log is the html process log of this run.
+    EXPECT_NE(Slurp(UserFolder() + "/log.html").find("<html"), std::string::npos);
+    // First start: the settings' windowed mode, the quieter volumes.
+    EXPECT_TRUE(app.windowedWanted); // res\game.ini: [Options] FullScreen=0
+    EXPECT_DOUBLE_EQ(app.musicVolume, double(0.3f));
+    EXPECT_DOUBLE_EQ(app.sfxVolume, double(0.3f));
+
+    // Both resource groups, and every handle bound from them.
+    EXPECT_EQ(app.resourceManager->loadedGroups, (std::set<std::string>{"Common", "Game"}));
+    for (Font* font : {FONT_BUTTON, FONT_CORBEL, FONT_DEFAULT, FONT_HEAD, FONT_TEXT, FONT_TEXT_BOLD})
+        EXPECT_NE(font, nullptr);
+    const Image* images[] = {IMAGE_BUTTON_CROSS, IMAGE_BUTTON_SKIP, IMAGE_BUTTON_SKIP_OVER, IMAGE_CURSOR_AIM,
+                             IMAGE_CURSOR_AIM_HIT, IMAGE_CURSOR_AIM_MISS, IMAGE_CURSOR_ARROW, IMAGE_CURSOR_ARROW_RED,
+                             IMAGE_CURSOR_DOOR, IMAGE_CURSOR_HAND, IMAGE_CURSOR_HAND2, IMAGE_CURSOR_ITEM,
+                             IMAGE_CURSOR_MAGNIFIER, IMAGE_DARK_BACK, IMAGE_FIELD_BORDER, IMAGE_HINT,
+                             IMAGE_HINT_CIRCLE, IMAGE_HINT_RECH, IMAGE_LINE, IMAGE_LOOP, IMAGE_PARTS};
+    for (size_t i = 0; i < std::size(images); ++i)
+        EXPECT_NE(images[i], nullptr) << i;
+    // The four shared layouts, each with its layers; the tutorial frame waits for its first use.
+    GameControllerCommon& controller = GameControllerCommon::Instance();
+    for (auto which : {GameControllerCommon::PICTURE_RAMKA, GameControllerCommon::PICTURE_NOTEBOOK,
+                       GameControllerCommon::PICTURE_INGAMEMENU, GameControllerCommon::PICTURE_OPTIONS}) {
+        ASSERT_NE(controller.GetSharedPicture(which), nullptr) << which;
+        EXPECT_FALSE(controller.GetSharedPicture(which)->layers.empty()) << which;
+    }
+    EXPECT_EQ(controller.GetSharedPicture(GameControllerCommon::PICTURE_RAMKA_TUTORIAL), nullptr);
+    // The global particles cover the window.
+    ASSERT_NE(cGlobalParticles::Instance(), nullptr);
+    EXPECT_EQ(cGlobalParticles::Instance()->manager, app.widgetManager.get());
+    EXPECT_EQ(cGlobalParticles::Instance()->width, 1024);
     // The two tracks loaded before the playlists.
     ASSERT_GE(app.music->requests.size(), 2u);
     EXPECT_EQ(app.music->requests[0], (FileMusic::Request{0, "data\\music\\track02ispy.ogg", true}));
@@ -185,6 +223,8 @@ TEST_F(GameAppTest, ADamagedProfileAndAMissingTrackStillReachTheTitle)
         std::ofstream(UserFolder() + "/profiles/profile3.prf", std::ios::binary) << "";
         fs::create_directories(UserFolder() + "/profiles/profile4.prf");
     }
+    // A pipe would block the start for good if it were read.
+    ASSERT_EQ(mkfifo((UserFolder() + "/profiles/profile5.prf").c_str(), 0600), 0);
 
     TestGameApp app;
     app.Initialize();
@@ -209,6 +249,36 @@ TEST_F(GameAppTest, ProfileDirMovesProfilesAndLog)
     EXPECT_TRUE(fs::is_directory(UserFolder() + "/abc/profiles"));
     EXPECT_TRUE(fs::is_regular_file(UserFolder() + "/abc/log.html"));
     EXPECT_FALSE(fs::exists(UserFolder() + "/log.html"));
+}
+
+TEST_F(GameAppTest, TheFirstStartTakesItsScreenModeFromTheSettings)
+{
+    Replace("res/game.ini", "FullScreen=0", "FullScreen=1");
+    TestGameApp app;
+    app.Initialize();
+    ASSERT_TRUE(env.fatalExits.empty());
+    EXPECT_FALSE(app.windowedWanted);
+}
+
+TEST_F(GameAppTest, AutoCreatePakBuildsTheArchiveForTheNextStartOnlyWhenItIsMissing)
+{
+    Replace("res/game.ini", "AutoCreatePak=0", "AutoCreatePak=1");
+    {
+        TestGameApp app;
+        app.Initialize();
+        ASSERT_TRUE(env.fatalExits.empty());
+        EXPECT_TRUE(pak->mEntries.empty()); // this run reads the loose files
+    }
+    ASSERT_TRUE(fs::is_regular_file(data / "game.dat"));
+    const auto built = fs::last_write_time(data / "game.dat");
+
+    SingletoneBase::DestroyAll();
+    TestGameApp next;
+    next.Initialize();
+    ASSERT_TRUE(env.fatalExits.empty());
+    EXPECT_FALSE(pak->mEntries.empty()); // the next one opens the archive
+    EXPECT_NE(dynamic_cast<TitleScreen*>(next.CurrentBoard()), nullptr);
+    EXPECT_EQ(fs::last_write_time(data / "game.dat"), built); // and does not build it again
 }
 
 TEST_F(GameAppTest, AManifestWithoutABoundImageEndsTheStart)
@@ -236,6 +306,76 @@ TEST_F(GameAppTest, AmbientVolumeIsStoredInHundredths)
     EXPECT_DOUBLE_EQ(app.ambientVolume, 0.45);
 }
 
+TEST_F(GameAppTest, ProgressOfTheCurrentProfileIsLoadedAtStartAndSavedAtExit)
+{
+    {
+        TestGameApp app;
+        app.Initialize();
+        ASSERT_EQ(Profiles::Instance().CurrentName(), u"Developer");
+        PlayerInfo& player = GameControllerCommon::Instance().Player();
+        EXPECT_FLOAT_EQ(player.progress, 0.0f);
+        player.progress = 0.5f;
+        player.gameComplete = true;
+    } // the exit saves the progress into the profile's file and frees the shared layouts
+    ASSERT_NE(GameControllerCommon::Existing(), nullptr);
+    EXPECT_EQ(GameControllerCommon::Existing()->GetSharedPicture(GameControllerCommon::PICTURE_RAMKA), nullptr);
+    EXPECT_EQ(GameControllerCommon::Existing()->activeLevel, nullptr);
+    const std::string file = UserFolder() + "/profiles/" +
+                             Profiles::Instance().Entries().at(u"Developer").fileName;
+    EXPECT_NE(Slurp(file).find("Progress=0.5"), std::string::npos) << Slurp(file);
+
+    SingletoneBase::DestroyAll();
+    TestGameApp again;
+    again.Initialize();
+    ASSERT_TRUE(env.fatalExits.empty());
+    PlayerInfo& player = GameControllerCommon::Instance().Player();
+    EXPECT_FLOAT_EQ(player.progress, 0.5f);
+    EXPECT_TRUE(player.gameComplete);
+}
+
+TEST_F(GameAppTest, ASecondStartHandsOverToTheRunningCopyAndEnds)
+{
+    SingleInstance running("Pelleranthe"); // the copy already running
+    ASSERT_FALSE(running.AlreadyRunning());
+    {
+        TestGameApp second;
+        second.Initialize();
+        EXPECT_EQ(env.fatalExits, std::vector<int>{0});
+        EXPECT_TRUE(second.exiting);
+        EXPECT_FALSE(second.mainWindow);
+        EXPECT_EQ(second.CurrentBoard(), nullptr);
+        second.Run(); // returns at once
+    }
+    // The running copy is asked to come forward; the player's files are untouched.
+    EXPECT_EQ(running.TakeNotifications(), 1);
+    EXPECT_FALSE(fs::exists(UserFolder() + "/log.html"));
+    EXPECT_FALSE(fs::exists(UserFolder() + "/profiles"));
+}
+
+TEST_F(GameAppTest, SplitReportsTheDuplicatesAndEndsBeforeTheMainLoop)
+{
+    // Two pictures alike: the second becomes an alias of the first.
+    fs::copy_file(data / "data/gui/loading/bar.png", data / "data/gui/loading/zz_twin.png");
+    const char* arguments[] = {"test", "-split"};
+    SetProcessArguments(2, arguments);
+    TestGameApp app;
+    app.Initialize();
+    EXPECT_TRUE(app.splitImages);
+    EXPECT_TRUE(app.exiting);
+    ASSERT_FALSE(env.sink.boxes.empty());
+    // The box tells the saving in megabytes and the number of files.
+    EXPECT_EQ(env.sink.boxes.back().caption, "app");
+    EXPECT_TRUE(std::regex_search(env.sink.boxes.back().text, std::regex(R"(\d+\.\dmb \(\d+ )")))
+        << env.sink.boxes.back().text;
+    EXPECT_FALSE(fs::exists(data / "data/gui/loading/zz_twin.png"));
+    EXPECT_TRUE(fs::exists(data / "data/gui/loading/bar.png"));
+    // The rest of the start-up still ran; the loop never does.
+    EXPECT_NE(dynamic_cast<TitleScreen*>(app.CurrentBoard()), nullptr);
+    const int frames = app.updateCount;
+    app.Run();
+    EXPECT_EQ(app.updateCount, frames);
+}
+
 // What a run shows: the boards it went through and the screen after a
 // fixed number of updates.
 struct Seen {
@@ -249,6 +389,7 @@ Seen RunFor(const std::string& folder, int updates)
 {
     Seen seen;
     HeadlessAppEnvironment env;
+    ScopedPak pak;
     ScopedWorkingDirectory cwd(folder);
     SingletoneBase::DestroyAll();
     ClearDirectoryCache();
@@ -317,6 +458,8 @@ public:
     void LoadImages() override
     {
         Note("load");
+        if (loadMs > 0)
+            std::this_thread::sleep_for(std::chrono::milliseconds(loadMs));
         for (int i = 0; i < tasks; ++i)
             if (GameApp* app = GetGameApp())
                 app->LoadingTaskDone();
@@ -325,6 +468,9 @@ public:
     void OnLeft() override { Note("left"); }
     void OnKeyDown(int key) override { Note("key" + std::to_string(key)); }
     void OnMouseDown(int, int, ClickCode) override { Note("click"); }
+    void OnAppActivated() override { Note("activated"); }
+    void OnAppDeactivated() override { Note("deactivated"); }
+    void OnScreenModeChanged(bool windowed) override { Note(windowed ? "windowed" : "fullscreen"); }
     void Note(const std::string& what)
     {
         std::lock_guard lock(mutex);
@@ -333,6 +479,7 @@ public:
     std::string name;
     std::string* log;
     int tasks = 3;
+    int loadMs = 0;
     std::mutex mutex;
 };
 
@@ -522,6 +669,129 @@ TEST_F(BoardSwitchTest, SwitchingToWindowedIsKeptInTheCurrentProfile)
     EXPECT_EQ(Profiles::Instance().GetString("Options", "FullScreen"), "0");
     app->SwitchScreenMode(false, false, false);
     EXPECT_EQ(Profiles::Instance().GetString("Options", "FullScreen"), "1");
+}
+
+TEST_F(GameAppTest, TheApplicationGoesInAnyStateOfASwitchAndEveryBoardGoesOnce)
+{
+    enum class State { Transition, TransitionAndQueued, Loading, LoadingAndQueued };
+    // What each board was given, up to its deletion.
+    const struct {
+        State state;
+        const char* expected;
+    } cases[] = {
+        {State::Transition, "Menu:init Menu:load Menu:start Menu:left Menu:deleted "},
+        {State::TransitionAndQueued, "Menu:init Menu:load Menu:start Menu:left Menu:deleted Game:deleted "},
+        {State::Loading, "Game:init Game:load Game:left Game:deleted "},
+        {State::LoadingAndQueued, "Game:init Game:load Game:left Game:deleted Menu:deleted "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.expected);
+        std::string log;
+        {
+            TestGameApp app;
+            app.Initialize();
+            ASSERT_TRUE(env.fatalExits.empty());
+            const bool loading = c.state == State::Loading || c.state == State::LoadingAndQueued;
+            auto* first = new RecordingBoard(loading ? "Game" : "Menu", loading, &log);
+            first->loadMs = 300; // still loading when the application goes
+            app.SwitchToBoard(first);
+            if (loading) {
+                for (int i = 0; i < 500 && !app.GetLoadingScreen(); ++i)
+                    app.Step(env.clock, 10);
+                ASSERT_NE(app.GetLoadingScreen(), nullptr);
+            } else {
+                ASSERT_NE(app.Transformer(), nullptr);
+            }
+            if (c.state == State::TransitionAndQueued)
+                app.SwitchToBoard(new RecordingBoard("Game", false, &log));
+            if (c.state == State::LoadingAndQueued)
+                app.SwitchToBoard(new RecordingBoard("Menu", false, &log));
+        }
+        EXPECT_EQ(log, c.expected);
+        SingletoneBase::DestroyAll();
+    }
+}
+
+TEST_F(BoardSwitchTest, FocusTakesTheCustomCursorsAwayAndBackAndTellsTheBoard)
+{
+    auto* board = new RecordingBoard("Menu", false, &log);
+    app->SwitchToBoard(board);
+    ASSERT_TRUE(StepUntil([&] { return app->Transformer() == nullptr; }));
+    log.clear();
+
+    app->OnLostFocus();
+    EXPECT_FALSE(app->customCursors);
+    // Saved meanwhile: the player's own choice, not the inactive state.
+    app->SaveRegistrySettings();
+    int32_t stored = -1;
+    ASSERT_TRUE(app->RegistryReadDWord("CustomCursors", stored));
+    EXPECT_EQ(stored, 1);
+    EXPECT_FALSE(app->customCursors);
+    app->OnGotFocus();
+    EXPECT_TRUE(app->customCursors);
+    EXPECT_EQ(log, "Menu:deactivated Menu:activated ");
+
+    // The player turns them off: focus coming back keeps them off.
+    app->EnableCustomCursors(false);
+    app->OnLostFocus();
+    app->OnGotFocus();
+    EXPECT_FALSE(app->customCursors);
+    app->SaveRegistrySettings();
+    ASSERT_TRUE(app->RegistryReadDWord("CustomCursors", stored));
+    EXPECT_EQ(stored, 0);
+}
+
+// Records the screen mode it is told of.
+class ModeDialog : public Dialog {
+public:
+    explicit ModeDialog(std::string* log) : Dialog(7, false, u"", u"", u"", 0), log(log) {}
+    void OnScreenModeChanged(bool windowed) override { *log += windowed ? "dialog:windowed " : "dialog:fullscreen "; }
+    std::string* log;
+};
+
+TEST_F(BoardSwitchTest, AScreenModeSwitchReachesDialogsCursorAndBoard)
+{
+    auto* board = new RecordingBoard("Menu", false, &log);
+    app->SwitchToBoard(board);
+    ASSERT_TRUE(StepUntil([&] { return app->Transformer() == nullptr; }));
+    app->ShowDialog(7, new ModeDialog(&log));
+    app->SetCursorType(CURSOR_MAGNIFIER);
+    log.clear();
+
+    app->SwitchScreenMode(true, false, true);
+    EXPECT_EQ(log, "dialog:windowed Menu:windowed ");
+    EXPECT_EQ(app->CursorKindShown(), CURSOR_MAGNIFIER);
+    EXPECT_EQ(app->customCursorImages[0], app->blankCursorImage);
+    EXPECT_EQ(app->GetCursorWidget()->image, IMAGE_CURSOR_MAGNIFIER);
+    app->CloseDialog(7, true, true);
+}
+
+TEST_F(BoardSwitchTest, WithoutACurrentProfileAScreenModeSwitchWritesNoProfile)
+{
+    Profiles& profiles = Profiles::Instance();
+    ASSERT_TRUE(profiles.RemoveCachedFile(u"Developer"));
+    ASSERT_EQ(profiles.CurrentName(), u"");
+    app->SwitchScreenMode(true, false, false);
+    EXPECT_TRUE(profiles.HasNoProfiles());
+    EXPECT_TRUE(fs::is_empty(UserFolder() + "/profiles"));
+}
+
+// A board made by name, as the options screen's way back makes one.
+class NamedBoard : public BaseBoard {
+public:
+    explicit NamedBoard(std::string name) : BaseBoard(false), name(std::move(name)) {}
+    std::string GetBoardName() override { return "Game"; }
+    std::string name;
+};
+
+TEST_F(BoardSwitchTest, TheOptionsWayBackMakesTheNamedBoardAndSwitchesToIt)
+{
+    std::unique_ptr<OptionsFunc> back = std::make_unique<OptionsBoardFunc<NamedBoard>>("Hall");
+    back->MakeBoard();
+    auto* made = dynamic_cast<NamedBoard*>(app->NextBoard());
+    ASSERT_NE(made, nullptr);
+    EXPECT_EQ(made->name, "Hall");
+    ASSERT_TRUE(StepUntil([&] { return app->CurrentBoard() == made && !app->Transformer(); }));
 }
 
 } // namespace

@@ -147,6 +147,25 @@ TEST_F(GameDatTest, AFileThatCannotBeReadWholeStopsTheBuild)
     EXPECT_FALSE(LeftoversBesideTheArchive());
 }
 
+TEST_F(GameDatTest, APipeOrALinkToNothingStopsTheBuildBeforeAnyRead)
+{
+    for (const bool pipe : {true, false}) {
+        SCOPED_TRACE(pipe ? "pipe" : "link to nothing");
+        fs::remove_all(dir / "data");
+        dir.WriteFile("game.dat", "old archive");
+        dir.WriteFile("data/a.txt", "a");
+        if (pipe)
+            ASSERT_EQ(mkfifo((dir / "data/b.pipe").c_str(), 0600), 0);
+        else
+            fs::create_symlink(dir / "data/gone.txt", dir / "data/b.txt");
+        ClearDirectoryCache();
+        EXPECT_FALSE(BuildGameDat()); // returns: nothing waits on the pipe
+        EXPECT_TRUE(log.Contains("is not a file"));
+        EXPECT_EQ(Archive(), "old archive");
+        EXPECT_FALSE(LeftoversBesideTheArchive());
+    }
+}
+
 TEST_F(GameDatTest, ALinkToAFolderIsNotFollowed)
 {
     dir.WriteFile("data/a.txt", "a");

@@ -13,6 +13,10 @@
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <tinyxml.h>
 
 #include <map>
@@ -266,6 +270,10 @@ TEST_F(ProfilesTest, FolderFullOfJunkIsReportedAndLeftAlone)
     for (const auto& [file, bytes] : junk)
         WriteRaw(file, bytes);
     MakeDirectories(PathOf("folder.prf"));
+    // Names that would block or never end when read, and one that leads nowhere.
+    ASSERT_EQ(mkfifo(PathOf("pipe.prf").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", PathOf("zeros.prf"));
+    std::filesystem::create_symlink(PathOf("gone.prf"), PathOf("dangling.prf"));
     {
         auto profiles = Open();
         EXPECT_EQ(profiles->CopyKeysToVector(), std::vector<std::u16string>{u"A"});
@@ -274,6 +282,7 @@ TEST_F(ProfilesTest, FolderFullOfJunkIsReportedAndLeftAlone)
         EXPECT_EQ(Logged("Error in profile ini: Can't find \"key\" in [Main]"), 3); // empty, noname, binary
         EXPECT_EQ(Logged("empty name"), 1);
         EXPECT_EQ(Logged("twin.prf"), 1);
+        EXPECT_EQ(Logged("is not a file"), 3); // pipe, zeros, dangling
         ASSERT_TRUE(profiles->AddProfile(u"B"));
         EXPECT_EQ(profiles->Entries().at(u"B").fileName, "profile0.prf");
     }
