@@ -129,7 +129,8 @@ public:
     QstFieldVisibleGroup* FindVisibleGroup(const std::string& groupName);
 
     // --- Exit labels ---
-    using ExitTargets = std::map<QstItemState*, std::string>;
+    // (exit state, destination), each state once, in the order found.
+    using ExitTargets = std::vector<std::pair<QstItemState*, std::string>>;
     ExitTargets CollectExitTargets();
     void SyncExitLabels(ExitTargets& targets);
     void UpdateExitLabels(float seconds);
