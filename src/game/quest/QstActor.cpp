@@ -2,6 +2,7 @@
 
 #include "framework/files/ProcessLog.h"
 #include "src/GameSettings.h"
+#include "src/game/GameControllerCommon.h"
 #include "src/game/quest/QstBoardHooks.h"
 #include "src/game/quest/QstBook.h"
 #include "src/game/quest/QstGameControllerScene.h"
@@ -194,8 +195,16 @@ void QstActor::CloseTopPopupField()
 
 void QstActor::ShowMessage(const std::u16string& text, float duration)
 {
-    if (scene)
-        scene->ShowMessage(text, duration);
+    // The scene on screen shows bubbles; an action of another loaded scene
+    // speaks through it too.
+    QstScene* target = scene;
+    GameControllerCommon* common = GameControllerCommon::Existing();
+    QstGameControllerScene* scenes = QstGameControllerScene::Existing();
+    if (common && scenes && !common->ActiveLevelName().empty())
+        if (QstScene* current = scenes->FindLoadedScene(common->ActiveLevelName()))
+            target = current;
+    if (target)
+        target->ShowMessage(text, duration);
 }
 
 void QstActor::AddJournalRecord(const std::string& record)
