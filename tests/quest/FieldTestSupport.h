@@ -15,6 +15,7 @@
 #include "src/game/quest/QstXmlElement.h"
 #include "src/game/quest/Layer/QstLayer.h"
 #include "src/game/quest/Layer/QstLayerData.h"
+#include "src/game/quest/Layer/SLoadLayerDataCont.h"
 
 #include <memory>
 #include <string>
