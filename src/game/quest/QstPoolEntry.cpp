@@ -1,0 +1,51 @@
+#include "src/game/quest/QstPoolEntry.h"
+
+#include "src/Lang.h"
+#include "src/game/quest/QstItem.h"
+#include "src/game/quest/QstItemState.h"
+#include "src/game/quest/QstItemStateDraw.h"
+#include "src/particles/ParticlesRef.h"
+
+namespace Quib {
+
+QstPoolEntry::QstPoolEntry(QstPoolData* owner, QstItem* entryItem)
+    : pool(owner), item(entryItem), picture(std::make_unique<QstItemStateDraw>(entryItem))
+{
+}
+
+QstPoolEntry::~QstPoolEntry()
+{
+    StopHintEffect();
+}
+
+void QstPoolEntry::SetState(const std::string& stateName)
+{
+    if (!item)
+        return;
+    picture->SetState(stateName, true);
+    caption = Lang::Instance()("PoolItems", item->GetFullName() + "_" + StateName());
+}
+
+std::string QstPoolEntry::StateName() const
+{
+    return picture && picture->state ? picture->state->GetName() : std::string();
+}
+
+void QstPoolEntry::RefreshSize()
+{
+    if (!picture || !picture->state)
+        return;
+    const FRect r = picture->state->GetBoundingRect();
+    picture->w = r.width;
+    picture->h = r.height;
+}
+
+void QstPoolEntry::StopHintEffect()
+{
+    if (!hintEffect)
+        return;
+    hintEffect->Stop();
+    hintEffect.reset();
+}
+
+} // namespace Quib
