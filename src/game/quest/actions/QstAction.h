@@ -1,0 +1,28 @@
+#pragma once
+
+namespace Quib {
+
+class QstActor;
+class QstItem;
+
+// A running scripted action. Whoever holds it deletes it once done.
+class QstAction {
+public:
+    QstAction(QstActor* actor, QstItem* item);
+    QstAction(const QstAction&) = delete;
+    QstAction& operator=(const QstAction&) = delete;
+    virtual ~QstAction();
+
+    virtual void Update(float seconds);
+    virtual void Start() = 0;
+
+    bool IsDone() const { return done; }
+    QstActor* GetActor() const { return actor; }
+    QstItem* GetItem() const { return item; }
+
+    QstActor* actor = nullptr; // not owned
+    QstItem* item = nullptr;   // not owned, may be null
+    bool done = false;
+};
+
+} // namespace Quib
