@@ -12,6 +12,7 @@
 #include "src/game/PlayerInfo.h"
 #include "src/game/quest/PsdPicture.h"
 #include "src/game/quest/QstBookRecord.h"
+#include "src/game/quest/QstScene.h"
 #include "src/screens/DarkBack.h"
 #include "src/screens/PopupAnimation.h"
 #include "src/screens/ScaleButton.h"
@@ -303,6 +304,18 @@ void QstBook::Draw(Graphics& g)
     }
     if (frame)
         g.DrawImageAt(frame, 0, 0);
+}
+
+void QstBook::AddRecord(const std::string& recordId)
+{
+    GameControllerCommon* common = GameControllerCommon::Existing();
+    auto* scene = common ? dynamic_cast<QstScene*>(common->activeLevel) : nullptr;
+    if (!scene) {
+        QUIB_LOG_ERROR("Journal record \"%s\" not added: no scene is active", recordId);
+        return;
+    }
+    if (AddRecordTo(scene->GetClusterName(), recordId) && scene->journalRecordDelegate)
+        scene->journalRecordDelegate();
 }
 
 void AddJournalRecord(const std::string& recordId)

@@ -22,6 +22,7 @@
 #include "src/game/quest/QstScene.h"
 #include "src/game/quest/QstPixelAlpha.h"
 #include "src/game/quest/QstTutor.h"
+#include "src/particles/ParticlesCommon.h"
 #include "src/particles/ParticlesRef.h"
 #include "src/particles/cGlobalParticles.h"
 

@@ -18,17 +18,13 @@ QstPoolEntry::~QstPoolEntry()
     StopHintEffect();
 }
 
-void QstPoolEntry::SetState(const std::string& stateName)
+void QstPoolEntry::SetState(const std::string& newState)
 {
     if (!item)
         return;
-    picture->SetState(stateName, true);
-    caption = Lang::Instance()("PoolItems", item->GetFullName() + "_" + StateName());
-}
-
-std::string QstPoolEntry::StateName() const
-{
-    return picture && picture->state ? picture->state->GetName() : std::string();
+    stateName = newState;
+    picture->SetState(newState, true);
+    caption = Lang::Instance()("PoolItems", item->GetFullName() + "_" + newState);
 }
 
 void QstPoolEntry::RefreshSize()

@@ -22,6 +22,16 @@ Image* LoadAppImage(const std::string& path)
     return gQuibAppBase ? gQuibAppBase->CreateImage(path, true) : nullptr;
 }
 
+// The first picture layer of exactly that name.
+PsdLayerInfo* FindPictureLayer(SLoadLayerDataCont& context, const std::string& name)
+{
+    for (PsdLayerInfo& info : context.layers) {
+        if (info.name == name)
+            return &info;
+    }
+    return nullptr;
+}
+
 std::shared_ptr<Image> LayoutImage(Image* image)
 {
     return std::shared_ptr<Image>(image, [](Image*) {});
@@ -101,7 +111,7 @@ bool QstTutor::DoInitFromXML(QstXmlElement& element, SLoadLayerDataCont& context
         if (!cursor.GetAttr("arrow", arrowName) || !cursor.GetAttr("dialog_center", centerName))
             return false;
 
-        PsdLayerInfo* arrowLayer = context.Find(arrowName);
+        PsdLayerInfo* arrowLayer = FindPictureLayer(context, arrowName);
         if (!arrowLayer)
             return cursor.ReportError(StrFormat("Can't find arrow layer: %s", arrowName));
         arrowLayer->used = true;
@@ -109,7 +119,7 @@ bool QstTutor::DoInitFromXML(QstXmlElement& element, SLoadLayerDataCont& context
         step.arrowX = int32_t(arrowLayer->x);
         step.arrowY = int32_t(arrowLayer->y);
 
-        PsdLayerInfo* centerLayer = context.Find(centerName);
+        PsdLayerInfo* centerLayer = FindPictureLayer(context, centerName);
         if (!centerLayer)
             return cursor.ReportError(StrFormat("Can't find dialog center layer: %s", centerName));
         centerLayer->used = true;
