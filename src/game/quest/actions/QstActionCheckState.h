@@ -27,6 +27,7 @@ public:
     bool CheckState(QstActor* actor) const;
 
     std::vector<SStateCondition> conditions;
+    mutable bool missingLogged = false;
 };
 
 // Starts its children when the check holds at Start; an unmet check is

@@ -1,6 +1,7 @@
 #pragma once
 #include "src/game/quest/actions/QstAction.h"
 
+#include <cstddef>
 #include <vector>
 
 namespace Quib {
