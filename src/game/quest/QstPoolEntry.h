@@ -22,9 +22,9 @@ public:
 
     // The picture shows that state of the item (at once) and the caption
     // is the text of [PoolItems] <item full name>_<state>.
-    void SetState(const std::string& stateName);
-    // The name of the state the picture shows; empty without one.
-    std::string StateName() const;
+    void SetState(const std::string& newState);
+    // The name of the state the picture was given.
+    const std::string& StateName() const { return stateName; }
     // The picture takes the size of its state's rectangle.
     void RefreshSize();
     void StopHintEffect();
@@ -32,6 +32,7 @@ public:
     QstPoolData* pool = nullptr;
     QstItem* item = nullptr; // not owned; never null in a pool
     std::unique_ptr<QstItemStateDraw> picture;
+    std::string stateName;
     bool placed = false; // in its cell; false while still flying in
     float scale = 1.0f;
     std::u16string caption;

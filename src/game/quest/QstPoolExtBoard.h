@@ -13,6 +13,9 @@ class QstPoolItemExtBase;
 // updated and drawn in creation order, deleted when done.
 class QstPoolExtBoard : public Widget {
 public:
+    // Above the board's other widgets.
+    static constexpr int kZOrder = 500;
+
     explicit QstPoolExtBoard(QstPoolData* owner);
     ~QstPoolExtBoard() override;
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "framework/graphics/DrawTransform.h"
 #include "src/game/quest/FlyPath.h"
 #include "src/game/quest/FlyToPoolListener.h"
 #include "src/game/quest/QstPoolItemExtBase.h"
@@ -39,6 +40,7 @@ public:
     std::string followUpAction;
     TPoint<float> start;
     TPoint<float> end;
+    DrawTransform transform;
 
 private:
     void Arrive();

@@ -8,6 +8,7 @@ namespace Quib {
 
 class QstPoolData;
 class QstPoolExtBoard;
+class QstPoolItemExtBase;
 
 // The inventory strip in the widget tree: forwards drawing and the mouse
 // to the pool in strip coordinates, and owns the board of flying and

@@ -21,7 +21,8 @@ public:
     explicit QstTutor(Widget* ownerWidget);
     QstTutor(const QstTutor&) = delete;
     QstTutor& operator=(const QstTutor&) = delete;
-    // Deletes the arrow images of the steps.
+    // Boxes still on screen forget the tutor; arrow images live on while a
+    // box shows them.
     ~QstTutor();
 
     // Reads the steps of a Tutorial element; false after a reported error
@@ -62,8 +63,8 @@ public:
 private:
     void ShowHogHelp(PsdPicture* layout, const char* number);
     void CloseBox();
-    // Steps of the hidden-object help, owned here once each.
-    std::vector<std::unique_ptr<QstTutorStep>> mHogSteps;
+    // Boxes reach the tutor through this; it expires with the tutor.
+    std::shared_ptr<QstTutor*> mSelf;
 };
 
 // The player's tutorial position and switch (null-safe without a profile).

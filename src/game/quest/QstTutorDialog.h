@@ -12,7 +12,7 @@ namespace Quib {
 class DarkBack;
 class PsdPicture;
 class QstField;
-class TGameButton;
+class ScaleButton;
 
 // The help dialog a mini-game close-up shows when it opens.
 class QstTutorDialog : public Widget, public ButtonListener {
@@ -35,7 +35,7 @@ public:
     std::string textKey;
     float alpha = 0.0f;
     float targetAlpha = 1.0f;
-    TGameButton* closeButton = nullptr; // child
+    ScaleButton* closeButton = nullptr; // child
     Rect textRect;
     std::u16string text;
     DarkBack* backdrop = nullptr; // not owned

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace Quib {
@@ -15,8 +16,8 @@ enum class QstTutorStepKind : int32_t {
     BookClick = 5,
 };
 
-// One step of a tutorial. The arrow image belongs to the tutor that made
-// the step.
+// One step of a tutorial. The arrow image is shared with the boxes that
+// show it; one taken from a layout is not owned (its deleter does nothing).
 struct QstTutorStep {
     QstTutorStepKind kind = QstTutorStepKind::Click;
     std::string itemName; // full name
@@ -24,7 +25,7 @@ struct QstTutorStep {
     std::string dragName; // Use: the inventory item's full name
     std::string dragState; // empty: any
     std::string textKey;   // [Tutorial] key
-    Image* arrow = nullptr;
+    std::shared_ptr<Image> arrow;
     int32_t arrowX = 0;
     int32_t arrowY = 0;
     int32_t centerX = 0; // where the box is centred

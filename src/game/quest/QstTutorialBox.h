@@ -4,6 +4,7 @@
 #include "framework/widgets/Widget.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace Quib {
@@ -35,7 +36,7 @@ public:
     Image* background = nullptr; // the layout's
     int32_t backgroundX = 0;
     int32_t backgroundY = 0;
-    Image* arrow = nullptr; // the step's
+    std::shared_ptr<Image> arrow; // shared with the step
     int32_t arrowX = 0;
     int32_t arrowY = 0;
     Rect textRect;

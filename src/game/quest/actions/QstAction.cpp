@@ -2,9 +2,17 @@
 
 namespace Quib {
 
-QstAction::QstAction(QstActor* actor, QstItem* item) : actor(actor), item(item) {}
+size_t QstAction::liveCount = 0;
 
-QstAction::~QstAction() = default;
+QstAction::QstAction(QstActor* actor, QstItem* item) : actor(actor), item(item)
+{
+    ++liveCount;
+}
+
+QstAction::~QstAction()
+{
+    --liveCount;
+}
 
 void QstAction::Update(float) {}
 

@@ -14,13 +14,23 @@ namespace Quib {
 namespace {
 
 // Guards the walks that follow references by name, in case a cycle was not
-// refused at load time: a deeper nesting is cut with a log line.
+// refused at load time: a deeper nesting is cut with a log line. A query or
+// creation that fans out through shared references is bounded as well.
 constexpr int kMaxNesting = 64;
+constexpr int kMaxVisits = 20000;
 int gGroupNesting = 0;
+int gVisitsLeft = kMaxVisits;
 
 struct NestingGuard {
     bool ok;
-    NestingGuard() : ok(gGroupNesting < kMaxNesting) { ++gGroupNesting; }
+    NestingGuard()
+    {
+        if (gGroupNesting == 0)
+            gVisitsLeft = kMaxVisits;
+        ok = gGroupNesting < kMaxNesting && gVisitsLeft > 0;
+        --gVisitsLeft;
+        ++gGroupNesting;
+    }
     ~NestingGuard() { --gGroupNesting; }
 };
 
@@ -71,7 +81,7 @@ bool QstActionsGroupData::ReadGroup(QstXmlElement* element, bool readName)
         if (!data)
             continue;
         if (!data->DoInitFromXML(&cursor)) {
-            delete data;
+            DeleteActionTree(data);
             return false;
         }
         if (data->GetName() == generated)
@@ -138,8 +148,13 @@ void QstActionsGroupData::CreateChildren(QstActionsGroup* group, QstItem* item, 
         QUIB_LOG_ERROR("Action \"%s\" is nested too deep; its children are left out", name);
         return;
     }
-    for (const SActionChild& child : children)
+    for (const SActionChild& child : children) {
+        if (QstAction::LiveCount() >= QstAction::kMaxLive) {
+            QUIB_LOG_ERROR("Action \"%s\": too many running actions; its other children are left out", name);
+            return;
+        }
         group->AddChild(create(item, child.name));
+    }
 }
 
 QstAction* QstActionsGroupData::CreateAction(QstActor* actor, QstItem* item, const CreateActionDelegate& create)
