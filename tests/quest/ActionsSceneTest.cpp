@@ -125,6 +125,22 @@ TEST_F(ActionsSceneTest, ToPoolAndRemoveFromPoolWorkOnTheClusterPool)
     EXPECT_EQ(LogCount("QstActor::RemoveFromPool: Item \"nobody\" not found"), 1);
 }
 
+TEST_F(ActionsSceneTest, AnItemPutIntoADestinationMakesNoEntryOfItsOwn)
+{
+    WriteDock(R"(<Item name="flask" start_state="s"><State name="s"><OnClick><ToPool new_state="pool" no_fly="1"/>)"
+              R"(</OnClick></State><State name="pool"/><State name="full"/></Item>)"
+              R"(<Item name="water" start_state="s"><State name="s"><OnClick>)"
+              R"(<ToPool new_state="gone" dst_item="flask" no_fly="1"/><SetState item="flask" new_state="full")"
+              R"( is_update_pool="1"/></OnClick></State><State name="gone"/></Item>)");
+    ASSERT_FALSE(Dock()->LoadFailed()) << ::testing::PrintToString(BoxTexts());
+    Click("flask");
+    Click("water");
+    EXPECT_TRUE(Harbour()->HasItem(Dock()->GetItem("flask")));
+    EXPECT_FALSE(Harbour()->HasItem(Dock()->GetItem("water")));
+    EXPECT_EQ(StateOf(Dock(), "water"), "gone");
+    EXPECT_EQ(StateOf(Dock(), "flask"), "full");
+}
+
 TEST_F(ActionsSceneTest, FieldsOpenCloseAndLoseTheirCloseControl)
 {
     WriteDock(R"(<Item name="cupboard" start_state="s"><State name="s"><OnClick><AddPopupField field_name="locker"/>)"
