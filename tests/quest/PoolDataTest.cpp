@@ -148,7 +148,7 @@ TEST_P(PoolCompactTest, OccupiedPlacesMoveForward)
     Pool().places.clear();
     std::vector<std::string> expected;
     for (size_t i = 0; i < c.occupied.size(); ++i) {
-        QstPoolPlace& place = Pool().GetPoolPlace(nullptr);
+        QstPoolPlace& place = Pool().places.emplace_back();
         if (!c.occupied[i])
             continue;
         QstItem* item = scene.AddItem("item" + std::to_string(i), {"pool"});
@@ -164,14 +164,15 @@ TEST_P(PoolCompactTest, OccupiedPlacesMoveForward)
 INSTANTIATE_TEST_SUITE_P(
     Cases, PoolCompactTest,
     ::testing::Values(CompactCase{{true, false, true, true, false, true, true, true, true, true}, 8},
-                      CompactCase{{false, true, false, false, true}, 5}, CompactCase{{}, 5},
-                      CompactCase{{false, false, false, false, false, false, false}, 5}));
+                      CompactCase{{false, true, false, false, true}, 5},
+                      CompactCase{{false, false, false, false, false, false, false}, 5},
+                      CompactCase{{true, true, true, true, true, true}, 6}));
 
 TEST_F(PoolDataTest, StripCompactsOnlyOnceHidden)
 {
     Pool().AddItem(key, "pool", "", nullptr, true, nullptr, nullptr);
     Pool().AddItem(coin, "pool", "", nullptr, true, nullptr, nullptr);
-    strip.MouseAt(500, 700);
+    strip.MouseAt(500, 640); // over the low arrow
     strip.Run(100);
     ASSERT_EQ(Pool().slide, 0.0f);
     Pool().RemoveItem(key);

@@ -21,8 +21,14 @@ QstPoolItemDrag::QstPoolItemDrag(QstItem* item, const std::string& stateName)
     if (name.empty() && item && item->GetCurrentState())
         name = item->GetCurrentState()->GetName();
     picture->SetState(name, true);
-    if (picture->w > 0.0f && picture->h > 0.0f)
-        scale = std::min({1.0f, kBox / picture->h, kBox / picture->w});
+    scale = FitScale(picture->w, picture->h);
+}
+
+float QstPoolItemDrag::FitScale(float pictureWidth, float pictureHeight)
+{
+    if (pictureWidth <= 0.0f || pictureHeight <= 0.0f)
+        return 1.0f;
+    return std::min({1.0f, kBox / pictureHeight, kBox / pictureWidth});
 }
 
 QstPoolItemDrag::~QstPoolItemDrag() = default;

@@ -29,6 +29,8 @@ public:
     // Ends the drag: the picture fades out and the board deletes it.
     void Drop();
     QstItem* Item() const;
+    // The scale that fits a picture of that size into the box (1 for none).
+    static float FitScale(float pictureWidth, float pictureHeight);
 
     std::unique_ptr<QstItemStateDraw> picture;
     bool active = true;
