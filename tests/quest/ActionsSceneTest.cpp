@@ -1,6 +1,8 @@
 // Action scripts run on small scenes: clicks, frames, other scenes, the
 // inventory, fields, bubbles and the return from hidden-object levels.
+#include "platform/FileNames.h"
 #include "src/GameSettings.h"
+#include "src/Lang.h"
 #include "src/game/quest/QstBoardHooks.h"
 #include "src/game/quest/QstField.h"
 #include "src/game/quest/QstGameControllerScene.h"
@@ -53,7 +55,8 @@ protected:
             Dock()->UpdateScene(seconds);
     }
 
-    QstPoolData* Harbour() { return QstGameControllerScene::Instance().GetPoolData("Harbour"); }
+    // The pool of the cluster (the settings give it as "harbour").
+    QstPoolData* Harbour() { return QstGameControllerScene::Instance().GetPoolData(Dock()->GetClusterName()); }
 };
 
 TEST_F(ActionsSceneTest, SetStateSwitchesTheClickedItemOrANamedOneInAnotherScene)
@@ -160,7 +163,15 @@ TEST_F(ActionsSceneTest, FieldsOpenCloseAndLoseTheirCloseControl)
 
 TEST_F(ActionsSceneTest, BubblesSpeakThroughTheScene)
 {
-    dir.WriteFile("res/lang.ini", "[MsgBubble]\r\nhello=Hello there\r\n");
+    // A 16-bit text file, as the game's.
+    std::string wide = "\xff\xfe";
+    for (char c : std::string("[MsgBubble]\r\nhello=Hello there\r\n")) {
+        wide += c;
+        wide += '\0';
+    }
+    dir.WriteFile("res/lang.ini", wide);
+    ClearDirectoryCache();
+    Lang::Instance().Reload();
     WriteDock(R"(<Item name="sailor" start_state="s"><State name="s"><OnClick><MsgBubble text="hello"/>)"
               R"(<MsgBubble text=""/></OnClick></State></Item>)");
     std::vector<std::u16string> said;
