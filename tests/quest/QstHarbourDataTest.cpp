@@ -70,7 +70,7 @@ TEST_F(QstHarbourDataTest, TheHarbourLoadsWithItsFieldsItemsAndScripts)
         EXPECT_NE(harbour->GetField(field), nullptr) << field;
     ASSERT_EQ(harbour->onScreenFields.size(), 1u);
     EXPECT_EQ(harbour->onScreenFields[0]->name, "main");
-    EXPECT_EQ(harbour->items.size(), 5u);
+    EXPECT_EQ(harbour->items.size(), 6u);
     EXPECT_EQ(StateOf(harbour, "crate"), "closed");
     EXPECT_EQ(StateOf(harbour, "match"), "off");
     EXPECT_EQ(StateOf(harbour, "lantern"), "dark");
