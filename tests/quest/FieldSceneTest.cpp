@@ -8,6 +8,8 @@
 #include "src/game/quest/QstFieldItemLayer.h"
 #include "src/game/quest/QstItem.h"
 #include "src/game/quest/QstItemState.h"
+#include "src/game/quest/QstPoolData.h"
+#include "src/game/quest/QstPoolItemDrag.h"
 #include "src/game/quest/QstScene.h"
 #include "tests/quest/QstCoreTestSupport.h"
 #include "tests/support/TestDisplays.h"
@@ -184,6 +186,46 @@ TEST_F(FieldScene, ActionsSwitchVisibleGroupsAndTheProfileKeepsThem)
     EXPECT_FALSE(lamp->data->groupVisible);
     EXPECT_FLOAT_EQ(lamp->alpha, 0.0f);
     EXPECT_FALSE(scene->SetGroupVisible("nothing", false, true));
+}
+
+// Using the rope from the inventory: on nothing the drag ends; on the crate
+// the use runs, and the rope stays in hand while the door, another of its
+// targets, is still shown.
+TEST_F(FieldScene, ADraggedItemIsUsedOnTheItemUnderTheMouse)
+{
+    QstPoolData pool;
+    scene->SetPool(&pool);
+    QstItem* rope = scene->GetItem("rope");
+    ASSERT_NE(rope, nullptr);
+    pool.AddItem(rope, "pool", "", nullptr, true, nullptr, nullptr);
+    ASSERT_TRUE(pool.HasItem(rope));
+    std::vector<std::unique_ptr<QstPoolItemDrag>> ended;
+    auto drop = [&](int px, int py) {
+        main->OnMouseMove(MainX(px), MainY(py));
+        main->OnMouseDownButton(MainX(px), MainY(py), 0, 1);
+        main->OnMouseUpButton(MainX(px), MainY(py), 0, 1);
+        Frames(1);
+    };
+
+    pool.drag = new QstPoolItemDrag(rope, "");
+    ended.emplace_back(pool.drag);
+    EXPECT_EQ(main->cursorType, QST_CURSOR_NONE);
+    drop(60, 45); // the back: no use target
+    EXPECT_EQ(pool.GetDraggedItem(), nullptr);
+    EXPECT_EQ(scene->GetItem("crate")->GetCurrentState()->name, "shut");
+
+    pool.drag = new QstPoolItemDrag(rope, "");
+    ended.emplace_back(pool.drag);
+    drop(12, 12);
+    EXPECT_EQ(scene->GetItem("crate")->GetCurrentState()->name, "open");
+    EXPECT_EQ(pool.GetDraggedItem(), rope) << "the door is still a target in view";
+
+    drop(44, 20); // inside the door's label circle, the layer under it is the door
+    EXPECT_EQ(pool.GetDraggedItem(), rope) << "using it on the door again keeps the door a target";
+    pool.RemoveItem(rope);
+    drop(44, 20);
+    EXPECT_EQ(pool.GetDraggedItem(), nullptr) << "an item no longer in the pool is not held";
+    scene->SetPool(nullptr);
 }
 
 } // namespace
