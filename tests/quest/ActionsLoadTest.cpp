@@ -253,3 +253,26 @@ TEST(QstActionData, HintQueryAsksTheChildren)
 
 } // namespace
 } // namespace Quib::Testing
+
+namespace Quib::Testing {
+namespace {
+
+TEST(QstActionData, AFailedDescriptionTakesItsNestedOnesWithIt)
+{
+    // Run under a leak checker: the nested groups of the failed wait, level
+    // and group are deleted with them.
+    const char* cases[] = {
+        "<g><Wait><Sound sound_name='a'/></Wait></g>",
+        "<g><ToHOG scene_name='s'><Sound sound_name='a'/></ToHOG></g>",
+        "<g><Action><Action><Sound sound_name='a'/><Wait time='1'><Sound sound_name='b'/></Wait></Action><Sound/>"
+        "</Action></g>",
+    };
+    for (const char* xml : cases) {
+        ScriptBook book;
+        EXPECT_FALSE(book.Load(xml, "G")) << xml;
+        EXPECT_EQ(book.Names(), std::vector<std::string>{"G"}) << xml;
+    }
+}
+
+} // namespace
+} // namespace Quib::Testing

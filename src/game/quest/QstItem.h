@@ -49,6 +49,8 @@ public:
     bool SetState(const std::string& stateName, bool immediately);
     void GetStates(std::vector<QstItemState*>& out) const;
     void LoadAllLayers();
+    // An item dropped while loading deletes the layers of its states.
+    void DiscardLayers(SLoadLayerDataCont& context);
     void LoadState(QstXmlElement& element);
     void SaveState(QstXmlElement& element);
 

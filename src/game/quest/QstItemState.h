@@ -47,6 +47,9 @@ public:
     FRect GetBoundingRect() const;
     void ComputeHintId();
     void AddUsedOn(const std::string& itemFullName, const std::string& stateName);
+    // A state that is dropped while loading takes its layers out of the
+    // load context and deletes them (nothing else owns them yet).
+    void DiscardLayers(SLoadLayerDataCont& context);
 
     QstItem* GetItem() const { return item; }
     const std::string& GetName() const { return name; }

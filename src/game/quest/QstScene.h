@@ -5,6 +5,7 @@
 #include "src/game/quest/QstItemListener.h"
 #include "src/game/quest/Layer/SLoadLayerDataCont.h"
 #include "src/game/quest/actions/QstRunningActions.h"
+#include "src/particles/ParticlesWidgetOwner.h"
 #include "src/game/quest/QstTarget.h"
 #include "src/game/quest/QstXmlElement.h"
 
@@ -38,7 +39,7 @@ class Avatar;
 // itself), items, action descriptions, running actions, tutorial and the
 // inventory pool of its cluster. Loaded from data\scenes\<name>.xml with the
 // layered picture data\scenes\<name>\layers.ini.
-class QstScene : public Widget, public LevelBase, public QstItemListener {
+class QstScene : public Widget, public LevelBase, public QstItemListener, public ParticlesWidgetOwner {
 public:
     using MessageDelegate = std::function<void(const std::u16string& text, float duration)>;
     using JournalRecordDelegate = std::function<void()>;
@@ -60,6 +61,10 @@ public:
     void OnAttachedToManager(WidgetManager* widgetManager) override;
     void OnKeyDown(int key) override;
 
+    // --- The glints' particle widgets (kept in their field's effect list) ---
+    Color GetParticlesColor() const override;
+    void ForgetParticlesWidget(ParticlesWidget* widget) override;
+
     // --- LevelBase ---
     // Loads the scene and shows "main". A scene that fails to load is
     // reported and keeps what was read; see LoadFailed.
@@ -79,6 +84,8 @@ public:
 
     // --- Loading ---
     bool LoadScene();
+    // LoadScene's reading; the layers nobody took are collected after it.
+    bool ReadDocument();
     bool LoadItems(QstXmlElement& element, SLoadLayerDataCont& context, const std::string& mask);
     // The scene's XML error handler: debugger line, message box, false.
     bool OnXmlError(const std::string& error, TiXmlElement* element);
@@ -95,6 +102,8 @@ public:
     bool SetGroupVisible(const std::string& groupName, bool visible, bool immediately);
     QstField* GetField(const std::string& name) const;
     QstField* GetTopField() const;
+    // Input goes to the topmost on-screen field only.
+    void UpdateFieldInput();
 
     // --- Lookups ---
     QstItem* GetItem(const std::string& name) const;
@@ -153,7 +162,7 @@ public:
     MessageDelegate messageDelegate;
     JournalRecordDelegate journalRecordDelegate;
     Color color = Color(255, 255, 255, 255);
-    void* backdropParam = nullptr;
+    int32_t backdropParam = 0;
     float hintGlintCountdown = 0.0f;
     QstSceneDistortion* distortion = nullptr;        // owned
     QstTutor* tutorial = nullptr;                    // owned

@@ -84,6 +84,18 @@ const ActionKind kActionKinds[] = {
 
 } // namespace
 
+void DeleteActionTree(QstActionData* root)
+{
+    if (!root)
+        return;
+    std::vector<QstActionData*> all;
+    root->ForEachData(ActionDataVisitor{&all, [](void* context, QstActionData* data) {
+                                            static_cast<std::vector<QstActionData*>*>(context)->push_back(data);
+                                        }});
+    for (QstActionData* data : all)
+        delete data;
+}
+
 QstActionData* CreateActionData(const std::string& elementName, const std::string& name)
 {
     for (const ActionKind& kind : kActionKinds)

@@ -75,4 +75,8 @@ public:
 // null when the element is no action kind. Does not read the element.
 QstActionData* CreateActionData(const std::string& elementName, const std::string& name);
 
+// Deletes a description together with every description nested in it (what
+// ForEachData reaches); for trees that were never registered.
+void DeleteActionTree(QstActionData* root);
+
 } // namespace Quib

@@ -81,7 +81,7 @@ bool QstActionsGroupData::ReadGroup(QstXmlElement* element, bool readName)
         if (!data)
             continue;
         if (!data->DoInitFromXML(&cursor)) {
-            delete data;
+            DeleteActionTree(data);
             return false;
         }
         if (data->GetName() == generated)
