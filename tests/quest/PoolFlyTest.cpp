@@ -3,6 +3,7 @@
 #include "src/game/quest/FlyPath.h"
 #include "src/game/quest/FlyToPoolListener.h"
 #include "src/game/quest/QstPoolData.h"
+#include "src/game/quest/QstPoolEntry.h"
 #include "src/game/quest/QstPoolExtBoard.h"
 #include "src/game/quest/QstPoolItemDrag.h"
 #include "src/game/quest/QstPoolItemFly.h"

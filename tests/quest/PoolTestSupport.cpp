@@ -14,12 +14,9 @@ namespace Quib::Testing {
 
 PoolLogCapture::PoolLogCapture()
 {
+    // Other tests open logs of their own (and remove them): open ours again.
     static TempDir* dir = new TempDir;
-    static bool opened = false;
-    if (!opened) {
-        ProcessLog::GetInstance()->Open(*dir / "pool_log.html");
-        opened = true;
-    }
+    ProcessLog::GetInstance()->Open(*dir / "pool_log.html");
 }
 
 int PoolLogCapture::Count(std::string_view text) const

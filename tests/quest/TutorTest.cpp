@@ -1,5 +1,6 @@
 // The tutorial: steps read from the scene document, the player's position
 // in them, the hooks that gate clicks, uses and closings, and its boxes.
+#include "framework/graphics/Image.h"
 #include "framework/widgets/Widget.h"
 #include "src/game/GameControllerCommon.h"
 #include "src/game/PlayerInfo.h"
