@@ -14,7 +14,7 @@ import tomllib
 
 import numpy as np
 
-from . import harbour
+from . import action_kinds, harbour
 from .paint import Canvas, glow, polygon, radial, shapes, vgradient
 from .screens import LayeredPicture, cropped
 
@@ -233,5 +233,11 @@ def scene_names(src):
 
 
 def make_scenes(src, out):
-    for name in scene_names(src):
+    names = scene_names(src)
+    for name in names:
         make_scene(src, out, name)
+    texts = []
+    for name in names:
+        with open(os.path.join(src, "scenes", name + ".xml"), encoding="cp1252") as f:
+            texts.append(f.read())
+    action_kinds.check_all_kinds_used(texts)
