@@ -8,6 +8,7 @@
 #include "src/game/quest/QstFieldItemLayer.h"
 #include "src/game/quest/QstItem.h"
 #include "src/game/quest/QstItemState.h"
+#include "src/game/quest/Layer/QstImageLayer.h"
 #include "src/game/quest/QstPoolData.h"
 #include "src/game/quest/QstPoolItemDrag.h"
 #include "src/game/quest/QstScene.h"
@@ -186,6 +187,41 @@ TEST_F(FieldScene, ActionsSwitchVisibleGroupsAndTheProfileKeepsThem)
     EXPECT_FALSE(lamp->data->groupVisible);
     EXPECT_FLOAT_EQ(lamp->alpha, 0.0f);
     EXPECT_FALSE(scene->SetGroupVisible("nothing", false, true));
+}
+
+TEST_F(FieldScene, ItemLayersOfferClicksAndUsesUnlessHiddenOrWithoutHint)
+{
+    QstPoolData pool;
+    scene->SetPool(&pool);
+    QstItem* rope = scene->GetItem("rope");
+    QstItem* crate = scene->GetItem("crate");
+    pool.AddItem(rope, "pool", "", nullptr, true, nullptr, nullptr);
+    auto offered = [&](QstItem* item) {
+        std::vector<QstClickTarget> clicks;
+        std::vector<QstUseTarget> uses;
+        scene->CollectActionable(clicks, uses);
+        int clickCount = 0;
+        int useCount = 0;
+        for (const QstClickTarget& c : clicks)
+            clickCount += c.item == item;
+        for (const QstUseTarget& u : uses) {
+            useCount += u.item == item;
+            EXPECT_EQ(u.poolItem, rope);
+            EXPECT_EQ(u.field, main);
+        }
+        return std::make_pair(clickCount, useCount);
+    };
+    EXPECT_EQ(offered(crate), std::make_pair(1, 1));
+    EXPECT_EQ(offered(scene->GetItem("door")), std::make_pair(0, 1)); // clicks that leave are not offered
+
+    crate->GetCurrentState()->noHint = true;
+    EXPECT_EQ(offered(crate), std::make_pair(0, 1));
+    crate->GetCurrentState()->noHint = false;
+
+    for (QstFieldItemLayer* layer : crate->GetCurrentState()->layers)
+        QstImageLayer::SetDataGroupVisible(layer->GetLayer(), false, true);
+    EXPECT_EQ(offered(crate), std::make_pair(0, 0));
+    scene->SetPool(nullptr);
 }
 
 // Using the rope from the inventory: on nothing the drag ends; on the crate
