@@ -166,6 +166,7 @@ TEST_F(FieldScene, ExitsGetOneLabelNamedAfterTheirDestination)
     EXPECT_TRUE(main->exitLabels.empty() || main->exitLabels[0].alpha == 0.0f);
 }
 
+// ring1 and ring2 open each other through four items each.
 TEST_F(FieldScene, FieldsThatOpenEachOtherOfferNothingAndEndTheSearch)
 {
     std::vector<QstClickTarget> clicks;
@@ -187,6 +188,16 @@ TEST_F(FieldScene, ActionsSwitchVisibleGroupsAndTheProfileKeepsThem)
     EXPECT_FALSE(lamp->data->groupVisible);
     EXPECT_FLOAT_EQ(lamp->alpha, 0.0f);
     EXPECT_FALSE(scene->SetGroupVisible("nothing", false, true));
+    desk->DisableClose();
+    scene->SaveState();
+
+    QstScene* again = LoadOwn("Pier");
+    again->LoadState();
+    QstField* restored = again->GetField("desk");
+    EXPECT_FALSE(restored->FindVisibleGroup("lamp")->visible);
+    EXPECT_FALSE(restored->FindVisibleGroup("lamp")->members[0]->GetLayer()->data->groupVisible);
+    EXPECT_TRUE(restored->closeHidden);
+    EXPECT_TRUE(BoxTexts().empty());
 }
 
 TEST_F(FieldScene, ItemLayersOfferClicksAndUsesUnlessHiddenOrWithoutHint)
