@@ -11,6 +11,8 @@
 #include "src/game/PlayerInfo.h"
 #include "src/game/quest/PsdPicture.h"
 #include "src/game/quest/QstBook.h"
+#include "src/game/quest/QstPoolData.h"
+#include "src/game/quest/QstPoolPlace.h"
 #include "src/game/quest/QstTrashDialog.h"
 #include "src/game/quest/QstTutorDialog.h"
 #include "tests/quest/PoolTestSupport.h"
@@ -128,6 +130,43 @@ TEST_F(PoolGeneratedDataTest, HarbourJournalFillsItsPages)
     const Rect& left = book.textRects[0];
     EXPECT_TRUE(Painted(*shot, book.x + left.x + left.width / 2, book.y + left.y + left.height / 2));
     Dump(*shot, "journal.png");
+}
+
+TEST_F(PoolGeneratedDataTest, InventoryStripFitsTheInterfacePicture)
+{
+    PsdPicture interface("data/gui/interface/", true);
+    QstPoolData pool;
+    pool.layout = &interface;
+    pool.LoadLayout();
+    ASSERT_NE(pool.stripImage, nullptr);
+    EXPECT_EQ(pool.places.size(), 5u);
+    EXPECT_GT(pool.gap, 0);
+    EXPECT_GE(pool.windowX, 0.0f);
+    EXPECT_LE(pool.windowX + pool.windowWidth, float(pool.stripWidth));
+    EXPECT_EQ(pool.stripY + pool.visibleHeight, 768);
+    EXPECT_LT(pool.normalScale, 1.0f);
+    // Hidden, the strip still shows its tab and its top band.
+    ASSERT_EQ(pool.slide, 1.0f);
+    EXPECT_TRUE(pool.IsOverStrip(pool.lowArrowX + 30, pool.lowArrowY + 12));
+    EXPECT_TRUE(pool.IsOverStrip(pool.stripWidth / 2, 105));
+    EXPECT_FALSE(pool.IsOverStrip(pool.stripWidth / 2, 40));
+
+    pool.mousePosition = [&]() { return TPoint<int>(pool.stripX + 100, pool.stripY + 110); };
+    pool.MouseMove(100, 110);
+    for (int i = 0; i < 100; ++i)
+        pool.Update(0.01f);
+    EXPECT_EQ(pool.slide, 0.0f);
+    auto image = std::make_unique<MemoryImage>();
+    std::vector<uint32_t> clear(1024 * 768, 0);
+    image->AssignPixels(clear.data(), 1024, 768, true);
+    Graphics g(image.get());
+    g.transX = float(pool.stripX);
+    g.transY = float(pool.stripY);
+    g.clipRect = Rect(0, 0, 1024, 768);
+    pool.Draw(g);
+    const QstPoolPlace& first = pool.places[0];
+    EXPECT_TRUE(Painted(*image, pool.stripX + int(first.x + first.width / 2), pool.stripY + int(first.y + 3)));
+    Dump(*image, "strip.png");
 }
 
 } // namespace
