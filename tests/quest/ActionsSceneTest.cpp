@@ -9,6 +9,7 @@
 #include "src/game/quest/QstItem.h"
 #include "src/game/quest/QstItemState.h"
 #include "src/game/quest/QstPoolData.h"
+#include "src/game/quest/QstPoolEntry.h"
 #include "src/game/quest/QstScene.h"
 #include "src/game/quest/SBackFromHOGData.h"
 #include "src/game/quest/actions/QstActionData.h"
@@ -142,6 +143,9 @@ TEST_F(ActionsSceneTest, AnItemPutIntoADestinationMakesNoEntryOfItsOwn)
     EXPECT_FALSE(Harbour()->HasItem(Dock()->GetItem("water")));
     EXPECT_EQ(StateOf(Dock(), "water"), "gone");
     EXPECT_EQ(StateOf(Dock(), "flask"), "full");
+    // is_update_pool: the flask's entry shows its new state.
+    ASSERT_NE(Harbour()->FindEntry(Dock()->GetItem("flask")), nullptr);
+    EXPECT_EQ(Harbour()->FindEntry(Dock()->GetItem("flask"))->StateName(), "full");
 }
 
 TEST_F(ActionsSceneTest, FieldsOpenCloseAndLoseTheirCloseControl)
