@@ -3,7 +3,7 @@
 //   popup_preview [--seconds S]
 // Run it in the generated data folder. The board shows the in-game menu's
 // layout as a popup over its dark backdrop: it opens at 1 s and closes at
-// 4 s (a click on the backdrop closes it sooner; P opens it again), a
+// 2.5 s, every 3 s (a click on the backdrop closes it sooner; P opens it), a
 // tooltip follows the mouse, the bubble speaks, the portrait changes mood
 // and the progress bar fills. It ends after S seconds (20 by default).
 // With --shots it writes the screen every quarter second of the first six
@@ -29,6 +29,7 @@
 #include "src/screens/ScaleButton.h"
 #include "src/screens/ToolTip.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -127,9 +128,12 @@ public:
         const float before = clock;
         clock += seconds;
         auto crossed = [&](float at) { return before < at && clock >= at; };
-        if (crossed(1.0f))
+        // The popup opens at 1 s and closes at 2.5 s, every 3 s.
+        const float cycleBefore = std::fmod(before, 3.0f), cycleNow = std::fmod(clock, 3.0f);
+        auto cycled = [&](float at) { return cycleBefore < at && cycleNow >= at; };
+        if (cycled(1.0f))
             OpenPopup();
-        if (crossed(4.0f) && popup)
+        if (cycled(2.5f) && popup)
             ClosePopup();
         if (crossed(5.0f))
             bubble->Show(u"The lanterns are lit all along the harbour. Someone is waiting at the pier.", -1.0f);

@@ -24,10 +24,10 @@
 namespace Quib::Testing {
 namespace {
 
-class PierBoards : public QstBoardHooks {
+class QaPierBoards : public QstBoardHooks {
 public:
-    PierBoards() { QstBoardHooks::Set(this); }
-    ~PierBoards() override { QstBoardHooks::Set(nullptr); }
+    QaPierBoards() { QstBoardHooks::Set(this); }
+    ~QaPierBoards() override { QstBoardHooks::Set(nullptr); }
     void StartHOG(const std::string& level, const SBackFromHOGData& data) override
     {
         calls.push_back("hog " + level);
@@ -82,7 +82,7 @@ protected:
     TempDir user;
     ScopedWorkingDirectory cwd;
     CapturingSink sink;
-    PierBoards boards;
+    QaPierBoards boards;
 };
 
 TEST_F(ActionsPierDataTest, ThePierLoadsAndItsScriptsPlayThrough)
