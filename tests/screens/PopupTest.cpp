@@ -4,6 +4,7 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/widgets/WidgetManager.h"
 #include "src/GameResources.h"
+#include "src/game/quest/PsdPicture.h"
 #include "src/screens/DarkBack.h"
 #include "src/screens/PopupAnimation.h"
 #include "src/screens/PopupAppear.h"
@@ -184,6 +185,59 @@ TEST(PopupTransform, ScaledPictureOutgrowsThePopupUpToThePictureEdges)
     g.DrawImageAt(popup.get(), 0, 0);
     for (Point p : {Point(0, 0), Point(99, 0), Point(0, 79), Point(99, 79)})
         EXPECT_NE(screen->GetPixel(p.x, p.y), 0xff000000u) << p.x << ", " << p.y;
+}
+
+// A destination that notes the colour of every picture drawn into it (the
+// tint reaches the display, whatever the software stretch makes of it).
+class TintRecorder : public Image {
+public:
+    TintRecorder()
+    {
+        width = 200;
+        height = 200;
+    }
+    void PutImage(Image*, int, int, const Rect&, const Color& c, DrawMode) override { tints.push_back(c); }
+    void PutImageSubpixel(Image*, float, float, const Rect&, const Rect&, const Color& c, DrawMode) override
+    {
+        tints.push_back(c);
+    }
+    void PutImageStretched(Image*, const Rect&, const Rect&, const Rect&, const Color& c, DrawMode, bool) override
+    {
+        tints.push_back(c);
+    }
+    void PutImageMatrix(Image*, float, float, const Matrix3x3&, const Rect&, const Color& c, DrawMode, const Rect&,
+                        int) override
+    {
+        tints.push_back(c);
+    }
+    void PutImageStretchedMirrored(Image*, const Rect&, const Rect&, const Rect&, const Color& c, DrawMode,
+                                   bool) override
+    {
+        tints.push_back(c);
+    }
+    std::vector<Color> tints;
+};
+
+TEST(PopupTransform, ButtonsTakeTheTintOfTheirPopup)
+{
+    PsdPicture layout;
+    auto* layer = new PsdPictureLayer;
+    layer->name = "ok_in";
+    layer->x = 10;
+    layer->y = 10;
+    layer->image = Solid(20, 10, 0xffffffff).release();
+    layout.layers.push_back(layer);
+    std::unique_ptr<ScaleButton> button(CreateDialogScaleButton(layout, nullptr, "ok_in", "ok_ac"));
+    Widget popup;
+    popup.SetBounds(0, 0, 40, 30);
+    for (float p : {0.1f, 0.5f, 0.8f, 1.0f}) {
+        AnimatePopupButton(popup, button.get(), p);
+        TintRecorder screen;
+        Graphics g(&screen);
+        button->Draw(g);
+        ASSERT_EQ(screen.tints.size(), 1u) << p;
+        EXPECT_EQ(screen.tints[0], PopupAppearColor(p)) << p;
+    }
 }
 
 // ---- DarkBack ----

@@ -318,7 +318,7 @@ def bubble_frame(size):
     body_bottom = size - third // 2 - 6
     radius = third - 8
     c = Canvas(size, size, alpha=0.0)
-    body = rounded(size, size, 3, 3, size - 4, body_bottom, radius)
+    body = rounded(size, size, 1, 1, size - 2, body_bottom, radius)
     tail = polygon(size, size, [(third * 0.35, body_bottom - 6), (third * 0.95, body_bottom - 6),
                                 (4, size - 3)]).full(size, size)
     shape = np.clip(body + tail, 0, 1)
