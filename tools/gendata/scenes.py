@@ -211,6 +211,13 @@ def arrow_down():
     return c
 
 
+def text_box():
+    # The text layer's box and hit area: the text is drawn, not the picture.
+    c = Canvas(154, 44, alpha=0.0)
+    c.a[:] = 0.004  # just above nothing, so that the box takes the mouse
+    return c
+
+
 def marker():
     # Only its place and size are read: the tutorial box is centred on it.
     return Canvas(4, 4, alpha=0.0)
