@@ -18,7 +18,7 @@ import tomllib
 import numpy as np
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gendata import audio, fonts, gui, screens  # noqa: E402
+from gendata import audio, fonts, gui, hog, screens  # noqa: E402
 from gendata.paint import save_png  # noqa: E402
 
 
@@ -82,6 +82,10 @@ GUI_LAYOUTS = ("loading", "ramka", "ramka_tutorial", "notebook", "ingamemenu", "
 
 def make_gui(src, out, name):
     getattr(gui, name)(load_toml(src, f"screens/{name}.toml"), out)
+
+
+def make_hog(src, out):
+    hog.generate(load_toml(src, "hog/levels.toml"), out)
 
 
 def make_effect(out, name, kind, seed):
@@ -150,6 +154,7 @@ def generate(src, out, jobs):
         work = [pool.submit(make_track, out, t, tmp) for t in music["track"]]
         work.append(pool.submit(make_screens, src, out))
         work += [pool.submit(make_gui, src, out, name) for name in GUI_LAYOUTS]
+        work.append(pool.submit(make_hog, src, out))
         fonts_job = pool.submit(make_fonts, src, out)
         image_jobs = [pool.submit(make_image, out, e) for e in images]
         for i, (name, kind) in enumerate(sounds["effect"].items()):
