@@ -18,7 +18,7 @@ import tomllib
 import numpy as np
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gendata import audio, fonts, gui, hog, screens  # noqa: E402
+from gendata import audio, closeup_trash, fonts, gui, hog, interface, scenes, screens  # noqa: E402
 from gendata.paint import save_png  # noqa: E402
 
 
@@ -88,6 +88,10 @@ def make_hog(src, out):
     hog.generate(load_toml(src, "hog/levels.toml"), out)
 
 
+def make_interface(src, out):
+    interface.interface(load_toml(src, "screens/interface.toml"), out)
+
+
 def make_effect(out, name, kind, seed):
     rng = np.random.default_rng(seed)
     audio.write_wav(os.path.join(out, "data", "sound", name + ".wav"), audio.effect(kind, rng), 22050 * 2)
@@ -155,6 +159,9 @@ def generate(src, out, jobs):
         work.append(pool.submit(make_screens, src, out))
         work += [pool.submit(make_gui, src, out, name) for name in GUI_LAYOUTS]
         work.append(pool.submit(make_hog, src, out))
+        work.append(pool.submit(make_interface, src, out))
+        work.append(pool.submit(scenes.make_scenes, src, out))
+        work.append(pool.submit(closeup_trash.closeup_trash, load_toml(src, "screens/closeup_trash.toml"), out))
         fonts_job = pool.submit(make_fonts, src, out)
         image_jobs = [pool.submit(make_image, out, e) for e in images]
         for i, (name, kind) in enumerate(sounds["effect"].items()):

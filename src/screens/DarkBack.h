@@ -1,0 +1,30 @@
+#pragma once
+#include "framework/files/Delegate.h"
+#include "framework/widgets/Widget.h"
+
+#include <cstdint>
+
+namespace Quib {
+
+// The full-screen backdrop behind a popup: dims the board with
+// IMAGE_DARK_BACK at up to half strength, and turns the first click after
+// its fade has finished into the popup's close request.
+class DarkBack : public Widget {
+public:
+    static constexpr float kFadeStep = 0.03f;
+
+    // Covers the application and starts fading in.
+    DarkBack(Delegate close, int32_t tag);
+
+    void Update() override;
+    void Draw(Graphics& g) override;
+    void OnMouseDownButton(int px, int py, int button, int count) override;
+
+    Delegate closeDelegate; // called once, then cleared
+    int32_t tag = 0;        // the creator's
+    float fade = 0.0f;
+    float fadeTarget = 0.0f;
+    bool removeWhenFaded = false;
+};
+
+} // namespace Quib

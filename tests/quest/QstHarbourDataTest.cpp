@@ -1,0 +1,137 @@
+// The generated demo scene "harbour" loads through the scene loader from the
+// game's data tree, and its scripts change item states as the player would.
+#include "framework/files/ProcessLog.h"
+#include "framework/files/Singletone.h"
+#include "platform/FileNames.h"
+#include "platform/TextCodecs.h"
+#include "platform/headless/CapturingSink.h"
+#include "src/GameSettings.h"
+#include "src/Profiles.h"
+#include "src/UserFolders.h"
+#include "src/game/quest/QstField.h"
+#include "src/game/quest/QstGameControllerScene.h"
+#include "src/game/quest/QstItem.h"
+#include "src/game/quest/QstItemState.h"
+#include "src/game/quest/QstPoolData.h"
+#include "src/game/quest/QstScene.h"
+#include "src/game/quest/actions/QstActionData.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+namespace Quib::Testing {
+namespace {
+
+class QstHarbourDataTest : public ::testing::Test {
+protected:
+    QstHarbourDataTest() : cwd(QUIB_GAME_DATA)
+    {
+        SingletoneBase::DestroyAll();
+        ClearDirectoryCache();
+        ProcessLog::GetInstance()->Open(user / "log.html");
+        SetUserDataFolder(Utf8ToUtf16(user.Path()));
+        LoadGameSettings();
+        Profiles::Instance().AddProfile(u"sailor");
+        Profiles::Instance().SelectProfile(u"sailor");
+    }
+    ~QstHarbourDataTest() override
+    {
+        QstGameControllerScene::Instance().ClearLevels();
+        SingletoneBase::DestroyAll();
+        SetUserDataFolder(u".");
+    }
+    std::string Boxes() const
+    {
+        std::string all;
+        for (const auto& box : sink.boxes)
+            all += box.text + "|";
+        return all;
+    }
+    static std::string StateOf(QstScene* scene, const char* item)
+    {
+        QstItem* found = scene->GetItem(item);
+        return found && found->GetCurrentState() ? found->GetCurrentState()->name : "<none>";
+    }
+
+    TempDir user;
+    ScopedWorkingDirectory cwd;
+    CapturingSink sink;
+};
+
+TEST_F(QstHarbourDataTest, TheHarbourLoadsWithItsFieldsItemsAndScripts)
+{
+    QstGameControllerScene& controller = QstGameControllerScene::Instance();
+    controller.Start("harbour");
+    QstScene* harbour = controller.GetActiveScene();
+    ASSERT_NE(harbour, nullptr) << Boxes();
+    EXPECT_EQ(Boxes(), "");
+    EXPECT_EQ(harbour->GetClusterName(), "harbour");
+    for (const char* field : {"main", "chest", "pool"})
+        EXPECT_NE(harbour->GetField(field), nullptr) << field;
+    ASSERT_EQ(harbour->onScreenFields.size(), 1u);
+    EXPECT_EQ(harbour->onScreenFields[0]->name, "main");
+    EXPECT_EQ(harbour->items.size(), 5u);
+    EXPECT_EQ(StateOf(harbour, "crate"), "closed");
+    EXPECT_EQ(StateOf(harbour, "match"), "off");
+    EXPECT_EQ(StateOf(harbour, "lantern"), "dark");
+    EXPECT_EQ(StateOf(harbour, "key"), "off");
+    // Every state image names a layer of the picture, and each is shown by a field.
+    EXPECT_NE(harbour->FindPsdLayer("main/back"), nullptr);
+    EXPECT_EQ(harbour->GetItem("crate")->GetState("closed")->layers.size(), 1u);
+    EXPECT_NE(harbour->FindActionData("crate.closed_OnClick"), nullptr);
+    EXPECT_NE(harbour->FindActionData("match.pool_OnUse00"), nullptr);
+}
+
+TEST_F(QstHarbourDataTest, ClicksAndUsesRunTheScripts)
+{
+    QstGameControllerScene& controller = QstGameControllerScene::Instance();
+    QstScene* harbour = controller.GetOrLoadScene("harbour");
+    ASSERT_NE(harbour, nullptr);
+    harbour->SetPool(controller.GetPoolData(harbour->GetClusterName()));
+
+    harbour->GetItem("crate")->GetCurrentState()->OnClick();
+    harbour->UpdateScene(0.01f);
+    EXPECT_EQ(StateOf(harbour, "crate"), "open");
+    EXPECT_EQ(StateOf(harbour, "match"), "normal");
+
+    harbour->GetItem("chest")->GetCurrentState()->OnClick();
+    ASSERT_EQ(harbour->onScreenFields.size(), 2u);
+    EXPECT_EQ(harbour->GetTopField()->name, "chest");
+
+    // The match in the inventory lights the lantern; the key is still hidden.
+    harbour->GetItem("match")->SetState("pool", true);
+    EXPECT_FALSE(harbour->GetItem("match")->GetCurrentState()->OnUse("harbour:lantern", "lit"));
+    EXPECT_TRUE(harbour->GetItem("match")->GetCurrentState()->OnUse("harbour:lantern", "dark"));
+    harbour->UpdateScene(0.01f);
+    EXPECT_EQ(StateOf(harbour, "lantern"), "lit");
+
+    // The state survives the profile.
+    harbour->SaveState();
+    QstScene again("harbour");
+    again.LoadLevel();
+    again.LoadState();
+    EXPECT_EQ(StateOf(&again, "crate"), "open");
+    EXPECT_EQ(StateOf(&again, "lantern"), "lit");
+    EXPECT_EQ(again.onScreenFields.size(), 2u);
+    EXPECT_EQ(Boxes(), "");
+}
+
+TEST_F(QstHarbourDataTest, HintsFindTheThingsToDo)
+{
+    QstGameControllerScene& controller = QstGameControllerScene::Instance();
+    controller.PrepareHints();
+    QstScene* harbour = controller.GetOrLoadScene("harbour");
+    std::vector<QstClickTarget> clicks;
+    std::vector<QstUseTarget> uses;
+    harbour->CollectActionable(clicks, uses);
+    std::vector<std::string> items;
+    for (const QstClickTarget& click : clicks)
+        items.push_back(click.item ? click.item->GetName() : "?");
+    // The chest opens a close-up with something to do: offered first.
+    ASSERT_FALSE(items.empty());
+    EXPECT_EQ(items.front(), "chest");
+    EXPECT_NE(std::find(items.begin(), items.end(), "crate"), items.end());
+}
+
+} // namespace
+} // namespace Quib::Testing
