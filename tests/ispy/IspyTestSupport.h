@@ -11,7 +11,7 @@
 #include "src/GameSettings.h"
 #include "src/Profiles.h"
 #include "src/game/ispy/ElementImageQueue.h"
-#include "src/game/ispy/HogReturnData.h"
+#include "src/game/quest/SBackFromHOGData.h"
 #include "src/game/ispy/ISpyHost.h"
 #include "tests/support/AppTestSupport.h"
 #include "tests/support/TempDir.h"
@@ -35,7 +35,7 @@ public:
         ElementImageQueue::Clear();
         if (copyGameData) {
             namespace fs = std::filesystem;
-            for (const char* part : {"res", "data/hog", "data/gui/hog_interface", "data/gui/tutorial_hog"}) {
+            for (const char* part : {"res", "data/hog", "data/gui/hog_interface", "data/gui/tutorial_hog", "data/gui/ramka_tutorial"}) {
                 const fs::path target = fs::path(dir.Path()) / part;
                 fs::create_directories(target);
                 fs::copy(fs::path(QUIB_GAME_DATA) / part, target,
@@ -97,21 +97,16 @@ public:
         music = "cluster_of_" + scene;
         return true;
     }
-    void BackFromHOG(const HogReturnData& data) override { handedBack.push_back(data); }
+    void BackFromHOG(const SBackFromHOGData& data) override { handedBack.push_back(data); }
     void ReturnToScene(const std::string& scene) override { returns.push_back(scene); }
-    void ShowItemDialog(ISpy&, const std::string& itemRef, std::function<void()> closed) override
-    {
-        dialogs.push_back(itemRef);
-        closeDialog = std::move(closed);
-    }
-    void ShowHogHelp(ISpy&, int which, PsdPicture&) override { helps.push_back(which); }
+    void ShowItemDialog(ISpy&, const std::string& itemRef) override { dialogs.push_back(itemRef); }
+    void OpenInGameMenu(ISpy&) override { ++menus; }
 
     ISpyHost* previous = nullptr;
-    std::vector<HogReturnData> handedBack;
+    std::vector<SBackFromHOGData> handedBack;
     std::vector<std::string> returns;
     std::vector<std::string> dialogs;
-    std::function<void()> closeDialog;
-    std::vector<int> helps;
+    int menus = 0;
 };
 
 } // namespace Quib::IspyTesting

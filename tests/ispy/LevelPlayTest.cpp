@@ -32,7 +32,7 @@ const char* const kLevels[] = {"market", "cabin", "workshop"};
 
 // A board on a level, entered as a scene's ToHOG action enters it.
 struct Visit {
-    Visit(const std::string& level, const HogReturnData& data)
+    Visit(const std::string& level, const SBackFromHOGData& data)
     {
         board = std::make_unique<ISpy>();
         board->SetBounds(0, 0, 1024, 768);
@@ -113,14 +113,14 @@ std::vector<TPaintElement*> Findable(TPicture& picture)
     return out;
 }
 
-HogReturnData ReturnFor(const std::string& level)
+SBackFromHOGData ReturnFor(const std::string& level)
 {
-    HogReturnData data;
+    SBackFromHOGData data;
     data.sceneName = "quay_" + level;
-    data.wonAction = "quay_" + level + "_WinHOG";
+    data.wonActions = "quay_" + level + "_WinHOG";
     data.itemRef = "quay_" + level + ":crate";
     data.foundItems = {"lamp", "rope"};
-    data.listName = "";
+    data.hogItem = "";
     return data;
 }
 
@@ -164,8 +164,9 @@ TEST_F(LevelPlayTest, EveryDemoLevelIsWonByClickingItsObjects)
 {
     for (const char* name : kLevels) {
         SCOPED_TRACE(name);
-        const HogReturnData data = ReturnFor(name);
+        const SBackFromHOGData data = ReturnFor(name);
         host.handedBack.clear();
+        host.menus = 0;
         host.returns.clear();
         host.dialogs.clear();
         Visit visit(name, data);
@@ -233,8 +234,7 @@ TEST_F(LevelPlayTest, EveryDemoLevelIsWonByClickingItsObjects)
             visit.Frame(0.1f);
         EXPECT_EQ(host.dialogs, std::vector<std::string>{data.sceneName + ":lamp"});
         EXPECT_TRUE(host.returns.empty());
-        ASSERT_TRUE(host.closeDialog);
-        host.closeDialog();
+        visit.board->OnDialogClosed();
         for (int i = 0; i < 10; ++i)
             visit.Frame(0.1f);
         EXPECT_EQ(host.returns, std::vector<std::string>{data.sceneName});
@@ -262,7 +262,7 @@ TEST_F(LevelPlayTest, ExitZoneAndClicksThatDoNothing)
 
 TEST_F(LevelPlayTest, HalfDoneLevelIsSavedRestoredAndFinished)
 {
-    const HogReturnData data = ReturnFor("cabin");
+    const SBackFromHOGData data = ReturnFor("cabin");
     std::map<std::u16string, int> saved;
     std::set<std::string> taken;
     {
@@ -311,7 +311,7 @@ TEST_F(LevelPlayTest, HalfDoneLevelIsSavedRestoredAndFinished)
 
 TEST_F(LevelPlayTest, SameListKeepsTheSearchAndAnotherBuildsANewOne)
 {
-    HogReturnData data = ReturnFor("workshop");
+    SBackFromHOGData data = ReturnFor("workshop");
     std::vector<std::u16string> first;
     {
         Visit visit("workshop", data);
@@ -326,7 +326,7 @@ TEST_F(LevelPlayTest, SameListKeepsTheSearchAndAnotherBuildsANewOne)
     EXPECT_EQ(second, first);
     EXPECT_EQ(again.Picture().level->CountRecordsLeft() < again.Picture().itemsInHog, true);
     // The scene asks for its key: always listed, whatever the draw.
-    data.listName = "key";
+    data.hogItem = "key";
     StoreLastSceneForHog(again.board.get(), data);
     EXPECT_NE(again.Picture().notepad.FindRecord(LookupKeyText("Keys", "key")), nullptr);
     EXPECT_EQ(again.Picture().level->CountRecordsLeft(), again.Picture().itemsInHog);

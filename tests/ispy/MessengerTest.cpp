@@ -1,7 +1,7 @@
 // The level's message bus, the text keys, the return record and the safe
 // count formatting.
 #include "src/game/ispy/HexKey.h"
-#include "src/game/ispy/HogReturnData.h"
+#include "src/game/quest/SBackFromHOGData.h"
 #include "src/game/ispy/ISpy.h"
 #include "src/game/ispy/TMessenger.h"
 
@@ -84,45 +84,20 @@ TEST(HogKeys, HexKeysRoundTripAndDropStrayDigits)
     EXPECT_EQ(HexDigitValue('g'), 0);
 }
 
-TEST(HogReturnRecord, SerialisesAndReadsBack)
+TEST(HogReturnRecord, ContinueTextWithABadCountIsRefused)
 {
-    HogReturnData data;
-    data.sceneName = "quay";
-    data.wonAction = "quay_WinHOG";
-    data.itemRef = "quay:crate";
-    data.foundItems = {"lamp", "rope"};
-    data.noToPool = true;
-    data.listName = "lamp";
-    EXPECT_EQ(data.Serialize(), "quay,quay_WinHOG,quay:crate,1,lamp,2,lamp,rope");
-    HogReturnData back;
-    back.Deserialize(data.Serialize());
-    EXPECT_EQ(back.Serialize(), data.Serialize());
-}
-
-TEST(HogReturnRecord, FoundItemCountIsBoundedByTheText)
-{
-    struct Case {
-        const char* text;
-        std::vector<std::string> items;
-    };
-    const Case cases[] = {
-        {"s,w,,0,l,2,a,b", {"a", "b"}},
-        // A count larger than what follows: only what is there.
-        {"s,w,,0,l,2000000000,a", {"a"}},
-        {"s,w,,0,l,-5,a", {}},
-        {"s,w,,0,l,x,a", {}},
-        // Missing fields keep their values.
-        {"s,w", {"kept"}},
-    };
-    for (const Case& c : cases) {
-        HogReturnData data;
+    // The continue path reads the record from the profile, which a player
+    // can edit: a count that is not what follows is no record.
+    for (const char* text : {"s,w,,0,l,2000000000,a", "s,w,,0,l,-5", "s,w,,0,l,x,a", "s,w"}) {
+        SBackFromHOGData data;
         data.foundItems = {"kept"};
-        data.Deserialize(c.text);
-        EXPECT_EQ(data.foundItems, c.items) << c.text;
+        EXPECT_FALSE(data.Deserialize(text)) << text;
+        EXPECT_EQ(data.foundItems, std::vector<std::string>{"kept"}) << text;
     }
+    EXPECT_EQ(ContinueHogLevel("market", "s,w,,0,l,99999999999,a"), nullptr);
 }
 
-TEST(HogReturnRecord, TranslatedCountTextIsNeverAFormat)
+TEST(HogBoardText, TranslatedCountTextIsNeverAFormat)
 {
     EXPECT_EQ(FormatCount(u"Left to find: %d", 4), u"Left to find: 4");
     EXPECT_EQ(FormatCount(u"%s %n %d%% %", 12), u"%s %n 12% %");

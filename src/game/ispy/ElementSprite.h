@@ -24,9 +24,10 @@ public:
     void ReleaseImage();
     void RebuildTransform();
     void Draw(Graphics& g);
-    // The image pixel under a point of the picture.
-    Point ToLocal(float px, float py) const;
-    Point ScreenToImage(int px, int py) const { return ToLocal(float(px), float(py)); }
+    // The image pixel under a point of the picture; (-1, -1) when the
+    // sprite is squeezed to nothing.
+    Point ScreenToImage(int px, int py) const;
+    Point ToLocal(int px, int py) const { return ScreenToImage(px, py); }
 
     Image* image = nullptr;
     bool ownsImage = false;

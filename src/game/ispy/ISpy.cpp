@@ -23,6 +23,7 @@
 #include "src/game/ispy/TPaintElement.h"
 #include "src/game/ispy/TPicture.h"
 #include "src/game/quest/PsdPicture.h"
+#include "src/game/quest/QstTutor.h"
 #include "src/particles/ParticlesRef.h"
 #include "src/particles/cGlobalParticles.h"
 #include "src/screens/TGameButton.h"
@@ -105,6 +106,7 @@ ISpy::ISpy() : GameBase(false, std::string())
 
 ISpy::~ISpy()
 {
+    tutor.reset();
     tutorialLayout.reset();
     if (won && picture)
         picture->Reset();
@@ -118,7 +120,7 @@ ISpy::~ISpy()
     interfaceLayoutOwned.reset();
 }
 
-void StoreLastSceneForHog(ISpy* board, const HogReturnData& data)
+void StoreLastSceneForHog(ISpy* board, const SBackFromHOGData& data)
 {
     if (!board)
         return;
@@ -126,7 +128,32 @@ void StoreLastSceneForHog(ISpy* board, const HogReturnData& data)
     const std::string pictureName = board->picture ? board->picture->name : std::string();
     ProfileSet("Main", "LastScene", "hog:" + pictureName + "," + data.Serialize());
     if (board->picture && board->picture->level)
-        board->picture->level->SetCurrentList(data.listName);
+        board->picture->level->SetCurrentList(data.hogItem);
+}
+
+ISpy* EnterHogLevel(const std::string& levelName, const SBackFromHOGData& data)
+{
+    GameApp* app = GetGameApp();
+    auto* board = new ISpy();
+    board->SetBounds(0, 0, app ? app->AppWidth() : 1024, app ? app->AppHeight() : 768);
+    GameControllerISpy& controller = GameControllerISpy::Instance();
+    controller.SetLevelName(levelName);
+    board->picture = FindLevelEntryByName(controller.GetCurrentLevel(), levelName);
+    StoreLastSceneForHog(board, data);
+    if (app)
+        app->SwitchToBoard(board);
+    return board;
+}
+
+ISpy* ContinueHogLevel(const std::string& levelName, const std::string& returnDataText)
+{
+    SBackFromHOGData data;
+    if (!data.Deserialize(returnDataText)) {
+        QUIB_LOG_ERROR("Hidden-object level \"%s\": the return data \"%s\" is not a record", levelName,
+                       returnDataText);
+        return nullptr;
+    }
+    return EnterHogLevel(levelName, data);
 }
 
 void ISpy::OnAttachedToManager(WidgetManager* widgetManager)
@@ -187,8 +214,9 @@ void ISpy::BuildInterface()
     PlayerInfo& player = GameControllerCommon::Instance().Player();
     if (player.showTutorial && (!player.tutorialHogItems || !player.tutorialHogHint)) {
         tutorialLayout = std::make_unique<PsdPicture>("data\\gui\\tutorial_hog\\", true);
+        tutor = std::make_unique<QstTutor>(this);
         if (!player.tutorialHogItems) {
-            GetISpyHost().ShowHogHelp(*this, 3, *tutorialLayout);
+            tutor->ShowHogHelp3(tutorialLayout.get());
             player.tutorialHogItems = true;
         }
     }
@@ -239,8 +267,8 @@ void ISpy::OnMouseDown(int px, int py, ClickCode code)
         return;
     const float share = 1.0f - float(picture->notepad.CountRecordsLeft()) / float(records);
     PlayerInfo& player = GameControllerCommon::Instance().Player();
-    if (share > 0.5f && tutorialLayout && player.showTutorial && !player.tutorialHogHint) {
-        GetISpyHost().ShowHogHelp(*this, 6, *tutorialLayout);
+    if (share > 0.5f && tutor && player.showTutorial && !player.tutorialHogHint) {
+        tutor->ShowHogHelp6(tutorialLayout.get());
         player.tutorialHogHint = true;
     }
 }
@@ -430,7 +458,7 @@ void ISpy::UpdateBoard(float seconds)
                 const std::string item = returnData.foundItems.empty()
                                              ? std::string()
                                              : returnData.sceneName + ":" + returnData.foundItems.front();
-                GetISpyHost().ShowItemDialog(*this, item, [this] { OnDialogClosed(); });
+                GetISpyHost().ShowItemDialog(*this, item);
             }
         }
         if (dialogClosed && !returned) {

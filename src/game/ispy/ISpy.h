@@ -1,7 +1,7 @@
 #pragma once
 #include "framework/core/Point.h"
 #include "framework/files/FloatTransformer.h"
-#include "src/game/ispy/HogReturnData.h"
+#include "src/game/quest/SBackFromHOGData.h"
 #include "src/game/ispy/TMessenger.h"
 #include "src/game/ispy/TStatistic.h"
 #include "src/screens/GameBase.h"
@@ -14,6 +14,7 @@ namespace Quib {
 
 class ParticlesRef;
 class PsdPicture;
+class QstTutor;
 class TPaintElement;
 class TPicture;
 
@@ -92,7 +93,8 @@ public:
     float shoveProgress = 0.0f;
     std::unique_ptr<PsdPicture> tutorialLayout;
     std::vector<std::unique_ptr<HintEffect>> hintMarkers;
-    HogReturnData returnData;
+    std::unique_ptr<QstTutor> tutor;
+    SBackFromHOGData returnData;
     bool notepadHintFlag = false;
     uint32_t notepadHintTime = 0;
 
@@ -103,7 +105,14 @@ private:
 
 // Keeps the return data in the board, names the level in the profile's
 // [Main] "LastScene" and gives the level its list name.
-void StoreLastSceneForHog(ISpy* board, const HogReturnData& data);
+void StoreLastSceneForHog(ISpy* board, const SBackFromHOGData& data);
+// Enters a level as a scene's ToHOG action does: a new board on the level
+// of that name, the return data stored, and the switch to the board.
+// Returns the board (owned by the application from the switch on).
+ISpy* EnterHogLevel(const std::string& levelName, const SBackFromHOGData& data);
+// The continue path: the level named in the profile's "LastScene" with the
+// return data's text; null (and a log line) when the text is not a record.
+ISpy* ContinueHogLevel(const std::string& levelName, const std::string& returnDataText);
 
 // A safe "%d" substitution for translated texts: every "%d" (or "%i")
 // becomes the number, "%%" a percent sign; any other '%' stays as it is.

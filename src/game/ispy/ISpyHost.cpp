@@ -2,29 +2,42 @@
 
 #include "framework/files/ProcessLog.h"
 #include "src/game/Scenario.h"
-#include "src/game/ispy/HogReturnData.h"
+#include "src/game/ispy/ISpy.h"
+#include "src/game/quest/QstGameControllerScene.h"
+#include "src/game/quest/QstScene.h"
+#include "src/game/quest/QstTrashDialog.h"
+#include "src/game/quest/SBackFromHOGData.h"
 
 namespace Quib {
 
-bool ISpyHost::GetSceneMusicId(const std::string&, std::string&) { return false; }
-
-void ISpyHost::BackFromHOG(const HogReturnData& data)
+bool ISpyHost::GetSceneMusicId(const std::string& sceneName, std::string& musicId)
 {
-    ProcessLog::GetInstance()->LogInfo("Hidden-object level won for scene \"%s\" (%s)", data.sceneName,
-                                       data.wonAction);
+    QstScene* scene = QstGameControllerScene::Instance().GetOrLoadScene(sceneName);
+    if (!scene)
+        return false;
+    musicId = scene->GetClusterName();
+    return true;
+}
+
+void ISpyHost::BackFromHOG(const SBackFromHOGData& data)
+{
+    QstGameControllerScene& scenes = QstGameControllerScene::Instance();
+    QstScene* scene = scenes.GetOrLoadScene(data.sceneName);
+    if (!scene) {
+        QUIB_LOG_ERROR("Hidden-object level won, but its scene \"%s\" cannot be had", data.sceneName);
+        return;
+    }
+    scene->BackFromHOG(data, scenes.GetPoolData(scene->GetClusterName()));
 }
 
 void ISpyHost::ReturnToScene(const std::string& sceneName) { Scenario::Instance().StartLevel(sceneName); }
 
-void ISpyHost::ShowItemDialog(ISpy&, const std::string&, std::function<void()> closed)
+void ISpyHost::ShowItemDialog(ISpy& board, const std::string& itemRef)
 {
-    if (closed)
-        closed();
+    board.AttachChild(new QstTrashDialog(nullptr, itemRef, Delegate(&board, &ISpy::OnDialogClosed)));
 }
 
-void ISpyHost::OpenInGameMenu(ISpy&) {}
-
-void ISpyHost::ShowHogHelp(ISpy&, int, PsdPicture&) {}
+void ISpyHost::OpenInGameMenu(ISpy&) { ProcessLog::GetInstance()->LogInfo("Hidden-object board: no in-game menu yet"); }
 
 Widget* ISpyHost::CreateHintWidget(ISpy&, PsdPicture&) { return nullptr; }
 

@@ -1,5 +1,4 @@
 #pragma once
-#include <functional>
 #include <string>
 
 namespace Quib {
@@ -7,12 +6,13 @@ namespace Quib {
 class ISpy;
 class PsdPicture;
 class Widget;
-struct HogReturnData;
+struct SBackFromHOGData;
 
 // What the hidden-object board needs of the quest scenes and of the
-// screens around it. The game installs its own (SetISpyHost); until then a
-// plain host answers: no music id, no dialog (closed at once), no menu, no
-// tutorial, no compass, and the return goes through the scenario.
+// screens around it. The plain host works with the quest engine: the
+// scene's cluster is the music, the scene takes the result, the trash
+// dialog shows the item and the scenario shows the scene again; it has no
+// in-game menu and no hint compass yet. Tests install their own.
 class ISpyHost {
 public:
     virtual ~ISpyHost() = default;
@@ -22,16 +22,14 @@ public:
     virtual bool GetSceneMusicId(const std::string& sceneName, std::string& musicId);
     // The scene takes the level's result: its won actions run and the
     // found items go to its inventory.
-    virtual void BackFromHOG(const HogReturnData& data);
+    virtual void BackFromHOG(const SBackFromHOGData& data);
     // Switches to the scene's board.
     virtual void ReturnToScene(const std::string& sceneName);
-    // The item dialog of a won level over a dark backdrop, attached to the
-    // board; `closed` runs when it has closed.
-    virtual void ShowItemDialog(ISpy& board, const std::string& itemRef, std::function<void()> closed);
+    // The item dialog of a won level, attached to the board; it calls the
+    // board's ISpy::OnDialogClosed when it has closed.
+    virtual void ShowItemDialog(ISpy& board, const std::string& itemRef);
     // The in-game menu over a dark backdrop.
     virtual void OpenInGameMenu(ISpy& board);
-    // The tutorial boxes of the level: 3 (what to find) and 6 (the hint).
-    virtual void ShowHogHelp(ISpy& board, int which, PsdPicture& tutorialLayout);
     // The hint compass, attached to the board by the caller; null when none.
     virtual Widget* CreateHintWidget(ISpy& board, PsdPicture& interfaceLayout);
 };
