@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -295,6 +296,43 @@ TEST_F(RulesTest, SaveAllWritesLevelsWhenNoneIsActive)
     EXPECT_TRUE(Profiles::Instance().Lookup("nine_nine", "CurrList", list));
     // The hidden placeholder in front gives an empty entry.
     EXPECT_EQ(list, ",trash/key|" + EncodeHexKey(u"Key"));
+}
+
+} // namespace Quib::IspyTesting
+
+namespace Quib::IspyTesting {
+
+TEST_F(RulesTest, BoardIgnoresOtherPicturesAndKeepsOneShove)
+{
+    WriteLevel(world, "ten", {{"trash/key", 10, 10, 8, 5}}, "trash/key = key,1,0,1\r\n");
+    TLevel* level = MakeLevel("ten");
+    level->SetCurrentList("");
+    RecordingHost host;
+    ISpy board;
+    board.SetBounds(0, 0, 1024, 768);
+    board.picture = level->pictures[0];
+    // A finished picture that is not the board's: no win.
+    TPicture other("other", nullptr, false);
+    TMessageData data(&other);
+    TMessenger::Send(nullptr, MSG_PICTURE_COMPLETE, &data);
+    // The board's own picture while the level is not complete: no win either.
+    TMessageData own(board.picture);
+    TMessenger::Send(nullptr, MSG_PICTURE_COMPLETE, &own);
+    EXPECT_FALSE(board.won);
+    EXPECT_TRUE(host.handedBack.empty());
+
+    TMessageData burst(int32_t(20));
+    TMessenger::Send(nullptr, MSG_MISS_BURST, &burst);
+    ASSERT_TRUE(board.shoveActive);
+    const Point target = board.shoveTarget;
+    const int dx = target.x - board.shoveStart.x, dy = target.y - board.shoveStart.y;
+    EXPECT_NEAR(std::sqrt(double(dx * dx + dy * dy)), 300.0, 2.0);
+    board.UpdateBoard(1.0f);
+    TMessenger::Send(nullptr, MSG_MISS_BURST, &burst);
+    EXPECT_EQ(board.shoveTarget, target);
+    board.UpdateBoard(1.0f);
+    board.UpdateBoard(1.01f);
+    EXPECT_FALSE(board.shoveActive);
 }
 
 } // namespace Quib::IspyTesting
