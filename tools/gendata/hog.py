@@ -378,24 +378,32 @@ def make_level(out_root, spec, seed):
 # --- the board's layouts -------------------------------------------------------------------------
 
 def hog_interface(spec, out_root):
+    """The board's frame ("interface", a picture widget drawn over the level, with holes for the picture and
+    the notepad), the notepad's paper under the notepad's lines, and the menu button."""
     pic = gui.LayeredPicture(out_root, "data/gui/hog_interface")
     W, H = 1024, 768
     rng = np.random.default_rng(31)
-    x0, y0, x1, y1 = spec["picture"]
-    frame = Canvas(W, H, alpha=0.0)
     from . import ui
+    x0, y0, x1, y1 = spec["picture"]
+    nx, ny, nw, nh = spec["notepad"]
+    px0, py0, px1, py1 = nx - 10, ny - 6, nx + nw + 10, ny + nh + 4
     mask = np.ones((H, W), np.float32)
     mask[y0:y1, x0:x1] = 0
+    mask[py0:py1, px0:px1] = 0
+    frame = Canvas(W, H, alpha=0.0)
     frame.over(ui.wood(W, H, rng, base=(70, 46, 30)), mask)
-    edge = np.zeros((H, W), np.float32)
-    edge[y0 - 4:y1 + 4, x0 - 4:x1 + 4] = 1
-    edge[y0:y1, x0:x1] = 0
-    frame.over((226, 178, 92), edge)
-    nx, ny, nw, nh = spec["notepad"]
-    paper = np.zeros((H, W), np.float32)
-    paper[ny - 6:ny + nh + 4, nx - 10:nx + nw + 10] = 1
-    frame.over((236, 220, 180), paper * 0.92)
+    for (a0, b0, a1, b1) in ((x0, y0, x1, y1), (px0, py0, px1, py1)):
+        edge = np.zeros((H, W), np.float32)
+        edge[b0 - 4:b1 + 4, a0 - 4:a1 + 4] = 1
+        edge[b0:b1, a0:a1] = 0
+        frame.over((226, 178, 92), edge)
     pic.add("interface", frame, 0, 0, 10)
+    pw, ph = px1 - px0, py1 - py0
+    paper = Canvas(pw, ph, alpha=1.0)
+    n = noise2d(pw, ph, rng, cell=18, octaves=3)
+    paper.rgb[:] = np.array((236, 220, 180), np.float32) / 255
+    paper.rgb *= (0.92 + 0.1 * n)[..., None]
+    pic.add("paper", paper, px0, py0, 5)
     bx, by, bw, bh = spec["menu"]
     for state, name in (("in", "menu/menu_in"), ("ac", "menu/menu_gl")):
         c, dx, dy = gui.plate(bw, bh, np.random.default_rng(32), state, True)
@@ -405,14 +413,22 @@ def hog_interface(spec, out_root):
 
 
 def tutorial_hog(spec, out_root):
+    """The tutorial's arrows ("tut/a_NN") and the places its boxes point at ("tut/b_NN")."""
     pic = gui.LayeredPicture(out_root, "data/gui/tutorial_hog")
     for key, (x, y, w, h) in spec["boxes"].items():
-        c = Canvas(w, h, alpha=0.0)
-        body = np.zeros((h, w), np.float32)
-        body[2:h - 2, 2:w - 2] = 1
-        c.over((30, 34, 70), body * 0.9)
-        c.over((226, 178, 92), np.clip(body - np.pad(body[3:-3, 3:-3], 3), 0, 1))
-        pic.add(key, c, x, y, 60)
+        img = Image.new("RGBA", (w * 2, h * 2), (0, 0, 0, 0))
+        d = ImageDraw.Draw(img)
+        if "/a_" in key:  # an arrow pointing down
+            d.polygon([(w * 0.6, 0), (w * 1.4, 0), (w * 1.4, h * 1.1), (w * 1.9, h * 1.1), (w, h * 2),
+                       (w * 0.1, h * 1.1), (w * 0.6, h * 1.1)], fill=(255, 214, 110, 235), outline=(90, 50, 10, 255))
+        else:  # a soft ring
+            d.ellipse([4, 4, w * 2 - 5, h * 2 - 5], outline=(255, 230, 150, 200), width=8)
+        c = Image.new("RGBA", (w, h))
+        c = img.resize((w, h), Image.LANCZOS)
+        full = os.path.join(out_root, "data/gui/tutorial_hog", key + ".png")
+        os.makedirs(os.path.dirname(full), exist_ok=True)
+        save_png(c, full, PNG_LEVEL)
+        pic.layers.append((key, x, y, w, h, 60))
     pic.write()
 
 

@@ -23,10 +23,13 @@
 #include "src/game/ispy/TPaintElement.h"
 #include "src/game/ispy/TPicture.h"
 #include "src/game/quest/PsdPicture.h"
+#include "src/game/quest/PsdPictureLayer.h"
 #include "src/game/quest/QstTutor.h"
 #include "src/particles/ParticlesRef.h"
 #include "src/particles/cGlobalParticles.h"
 #include "src/screens/TGameButton.h"
+#include "src/screens/TImageWidget.h"
+#include "src/screens/ToolTip.h"
 
 #include <algorithm>
 #include <cmath>
@@ -98,6 +101,7 @@ HintEffect::~HintEffect()
 ISpy::ISpy() : GameBase(false, std::string())
 {
     needsLoading = ElementImageQueue::Count() != 0;
+    tooltip = new ToolTip();
     interfaceLayoutOwned = std::make_unique<PsdPicture>("DATA/gui/hog_interface/", true);
     for (int32_t id : {MSG_HINT_TARGET, MSG_LEVEL_BLOCKED, MSG_LEVEL_UNBLOCKED, MSG_PICTURE_COMPLETE,
                        MSG_FIRST_MISS_BURST, MSG_MISS, MSG_NOTEPAD_HINT_START, MSG_HINT_GIVEN, MSG_MISS_BURST})
@@ -111,10 +115,13 @@ ISpy::~ISpy()
     if (won && picture)
         picture->Reset();
     DropMissTween();
+    if (tooltip && !tooltip->parent)
+        delete tooltip;
     DetachAllChildren(true, true);
     fader = nullptr;
     pauseWidget = nullptr;
     hintCompass = nullptr;
+    tooltip = nullptr;
     interfaceWidgets.clear();
     hintMarkers.clear();
     interfaceLayoutOwned.reset();
@@ -165,10 +172,13 @@ void ISpy::OnAttachedToManager(WidgetManager* widgetManager)
 void ISpy::OnDetachedFromManager(WidgetManager* widgetManager)
 {
     BaseBoard::OnDetachedFromManager(widgetManager);
+    if (tooltip && !tooltip->parent)
+        delete tooltip;
     DetachAllChildren(true, true);
     fader = nullptr;
     pauseWidget = nullptr;
     hintCompass = nullptr;
+    tooltip = nullptr;
     interfaceWidgets.clear();
 }
 
@@ -208,6 +218,12 @@ void ISpy::BuildInterface()
     if (hintCompass)
         AttachChild(hintCompass);
     AttachChild(CreateGameButton(layout, kMenuButton, "menu/menu_in", "menu/menu_gl", this, std::u16string()));
+    if (PsdPictureLayer* frame = layout.FindLayer("interface")) {
+        auto* frameWidget = new TImageWidget(frame->image);
+        frameWidget->SetBounds(frame->x, frame->y, 0, 0);
+        frame->drawn = false;
+        AttachChild(frameWidget);
+    }
     layout.SetLayerDrawFlag("inventory/place", false);
     if (picture)
         picture->NotifyReady();
@@ -220,6 +236,14 @@ void ISpy::BuildInterface()
             player.tutorialHogItems = true;
         }
     }
+    if (tooltip && !tooltip->parent)
+        AttachChild(tooltip);
+}
+
+void ISpy::ShowTooltip(const std::u16string& text, float seconds)
+{
+    if (tooltip)
+        tooltip->SetText(text, seconds);
 }
 
 bool ISpy::RequestHint()
@@ -413,6 +437,8 @@ void ISpy::UpdateBoard(float seconds)
 {
     TMessageData tick(seconds);
     Send(static_cast<TMessenger*>(this), MSG_FRAME_TICK, &tick);
+    if (tooltip)
+        tooltip->Update(seconds);
     for (size_t i = 0; i < hintMarkers.size();) {
         HintEffect& marker = *hintMarkers[i];
         if (marker.effect)

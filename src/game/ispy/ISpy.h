@@ -15,6 +15,7 @@ namespace Quib {
 class ParticlesRef;
 class PsdPicture;
 class QstTutor;
+class ToolTip;
 class TPaintElement;
 class TPicture;
 
@@ -67,6 +68,8 @@ public:
 
     void BuildInterface();
     bool RequestHint();
+    // The compass's tooltip: the text in the board's tooltip for a time.
+    void ShowTooltip(const std::u16string& text, float seconds);
     bool IsInExitZone(int py) const;
     void ShoveCursor();
     void OnDialogClosed() { dialogClosed = true; }
@@ -86,6 +89,7 @@ public:
     std::unique_ptr<PsdPicture> interfaceLayoutOwned;
     TStatistic statistic;
     Widget* hintCompass = nullptr;
+    ToolTip* tooltip = nullptr; // a child once the interface is built
     bool shoveActive = false;
     Point shoveStart;
     Point lastCursorPoint;

@@ -7,6 +7,7 @@
 #include "src/game/quest/QstScene.h"
 #include "src/game/quest/QstTrashDialog.h"
 #include "src/game/quest/SBackFromHOGData.h"
+#include "src/screens/DarkBack.h"
 
 namespace Quib {
 
@@ -34,7 +35,11 @@ void ISpyHost::ReturnToScene(const std::string& sceneName) { Scenario::Instance(
 
 void ISpyHost::ShowItemDialog(ISpy& board, const std::string& itemRef)
 {
-    board.AttachChild(new QstTrashDialog(nullptr, itemRef, Delegate(&board, &ISpy::OnDialogClosed)));
+    auto* backdrop = new DarkBack(Delegate(), 0);
+    auto* dialog = new QstTrashDialog(backdrop, itemRef, Delegate(&board, &ISpy::OnDialogClosed));
+    backdrop->closeDelegate = Delegate(dialog, &QstTrashDialog::Close);
+    board.AttachChild(backdrop);
+    board.AttachChild(dialog);
 }
 
 void ISpyHost::OpenInGameMenu(ISpy&) { ProcessLog::GetInstance()->LogInfo("Hidden-object board: no in-game menu yet"); }
