@@ -390,6 +390,9 @@ def hog_interface(spec, out_root):
     mask = np.ones((H, W), np.float32)
     mask[y0:y1, x0:x1] = 0
     mask[py0:py1, px0:px1] = 0
+    # The menu button is drawn under the frame: the frame leaves its place free.
+    bx, by, bw, bh = spec["menu"]
+    mask[max(by, 0):by + bh, bx:bx + bw] = 0
     frame = Canvas(W, H, alpha=0.0)
     frame.over(ui.wood(W, H, rng, base=(70, 46, 30)), mask)
     for (a0, b0, a1, b1) in ((x0, y0, x1, y1), (px0, py0, px1, py1)):
