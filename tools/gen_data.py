@@ -160,8 +160,8 @@ def generate(src, out, jobs):
         work += [pool.submit(make_gui, src, out, name) for name in GUI_LAYOUTS]
         work.append(pool.submit(make_hog, src, out))
         work.append(pool.submit(make_interface, src, out))
-        work.append(pool.submit(scenes.make_scenes, src, out))
         work.append(pool.submit(closeup_trash.closeup_trash, load_toml(src, "screens/closeup_trash.toml"), out))
+        work.append(pool.submit(scenes.make_scenes, src, out))
         fonts_job = pool.submit(make_fonts, src, out)
         image_jobs = [pool.submit(make_image, out, e) for e in images]
         for i, (name, kind) in enumerate(sounds["effect"].items()):

@@ -2,6 +2,8 @@
 
 #include "framework/files/ProcessLog.h"
 #include "framework/graphics/MemoryImage.h"
+#include "platform/FileNames.h"
+#include "src/Lang.h"
 #include "src/game/quest/QstItemState.h"
 #include "src/game/quest/QstPoolData.h"
 #include "tests/support/TempDir.h"
@@ -12,12 +14,9 @@ namespace Quib::Testing {
 
 PoolLogCapture::PoolLogCapture()
 {
+    // Other tests open logs of their own (and remove them): open ours again.
     static TempDir* dir = new TempDir;
-    static bool opened = false;
-    if (!opened) {
-        ProcessLog::GetInstance()->Open(*dir / "pool_log.html");
-        opened = true;
-    }
+    ProcessLog::GetInstance()->Open(*dir / "pool_log.html");
 }
 
 int PoolLogCapture::Count(std::string_view text) const
@@ -48,9 +47,7 @@ QstAction* PoolFakeScene::DoCreateAction(QstItem*, const std::string& dataName, 
     return nullptr;
 }
 
-namespace {
-
-PsdPictureLayer* OpaqueLayer(const std::string& name, int x, int y, int w, int h)
+PsdPictureLayer* MakeOpaqueLayer(const std::string& name, int x, int y, int w, int h)
 {
     auto* layer = new PsdPictureLayer;
     layer->name = name;
@@ -64,17 +61,49 @@ PsdPictureLayer* OpaqueLayer(const std::string& name, int x, int y, int w, int h
     return layer;
 }
 
+namespace {
+
+std::string PoolUtf16Bytes(const std::u16string& text)
+{
+    std::string bytes;
+    for (char16_t c : text) {
+        bytes += char(c & 0xFF);
+        bytes += char(c >> 8);
+    }
+    return bytes;
+}
+
 } // namespace
+
+struct PoolTextsScope::Folder {
+    TempDir dir;
+    std::unique_ptr<ScopedWorkingDirectory> cwd;
+};
+
+PoolTextsScope::PoolTextsScope(const std::u16string& iniText) : mFolder(std::make_unique<Folder>())
+{
+    mFolder->dir.WriteFile("res/lang.ini", "\xFF\xFE" + PoolUtf16Bytes(iniText));
+    ClearDirectoryCache();
+    mFolder->cwd = std::make_unique<ScopedWorkingDirectory>(mFolder->dir.Path());
+    Lang::Instance().Reload();
+}
+
+PoolTextsScope::~PoolTextsScope()
+{
+    mFolder->cwd.reset();
+    ClearDirectoryCache();
+    Lang::Instance().Reload();
+}
 
 StripLayout::StripLayout()
 {
-    picture.layers.push_back(OpaqueLayer("inventory/inventory", kStripX, kStripY, 700, 120));
-    picture.layers.push_back(OpaqueLayer("inventory/lowarrow", kStripX + 320, kStripY - 20, 60, 20));
-    picture.layers.push_back(OpaqueLayer("inventory/lowerline", kStripX, 758, 700, 10));
-    picture.layers.push_back(OpaqueLayer("inventory/place", kStripX, kStripY, 700, 120));
-    picture.layers.push_back(OpaqueLayer("inventory/1", kStripX + kCellX, kStripY + kCellY, kCell, kCell));
+    picture.layers.push_back(MakeOpaqueLayer("inventory/inventory", kStripX, kStripY, 700, 120));
+    picture.layers.push_back(MakeOpaqueLayer("inventory/lowarrow", kStripX + 320, kStripY - 20, 60, 20));
+    picture.layers.push_back(MakeOpaqueLayer("inventory/lowerline", kStripX, 758, 700, 10));
+    picture.layers.push_back(MakeOpaqueLayer("inventory/place", kStripX, kStripY, 700, 120));
+    picture.layers.push_back(MakeOpaqueLayer("inventory/1", kStripX + kCellX, kStripY + kCellY, kCell, kCell));
     picture.layers.push_back(
-        OpaqueLayer("inventory/2", kStripX + kCellX + kCell + kGap, kStripY + kCellY, kCell, kCell));
+        MakeOpaqueLayer("inventory/2", kStripX + kCellX + kCell + kGap, kStripY + kCellY, kCell, kCell));
 }
 
 StripPool::StripPool() : pool(std::make_unique<QstPoolData>())

@@ -51,6 +51,21 @@ public:
     std::vector<std::string> createdActions;
 };
 
+// A layer of a picture made in memory: an opaque image of that size.
+PsdPictureLayer* MakeOpaqueLayer(const std::string& name, int x, int y, int w, int h);
+
+// res\lang.ini with these texts in a scratch working directory, read by the
+// text table for the life of the object; the table reads its own again after.
+class PoolTextsScope {
+public:
+    explicit PoolTextsScope(const std::u16string& iniText);
+    ~PoolTextsScope();
+
+private:
+    struct Folder;
+    std::unique_ptr<Folder> mFolder;
+};
+
 // The interface picture's strip layers, made in memory: strip 700 x 120 at
 // (150, 648); cells 100 x 100 at (20, 10) of the strip, gap 10.
 struct StripLayout {

@@ -12,8 +12,10 @@
 #include "src/game/quest/QstGameControllerScene.h"
 #include "src/game/quest/QstItem.h"
 #include "src/game/quest/QstItemState.h"
+#include "src/game/quest/QstItemStateDraw.h"
 #include "src/game/quest/QstPoolData.h"
 #include "src/game/quest/QstScene.h"
+#include "src/game/quest/Layer/QstLayer.h"
 #include "src/game/quest/actions/QstActionData.h"
 #include "tests/support/TempDir.h"
 
@@ -70,7 +72,13 @@ TEST_F(QstHarbourDataTest, TheHarbourLoadsWithItsFieldsItemsAndScripts)
         EXPECT_NE(harbour->GetField(field), nullptr) << field;
     ASSERT_EQ(harbour->onScreenFields.size(), 1u);
     EXPECT_EQ(harbour->onScreenFields[0]->name, "main");
-    EXPECT_EQ(harbour->items.size(), 5u);
+    EXPECT_EQ(harbour->items.size(), 8u);
+    // Every layer kind: images, an animation and particles in the lit
+    // lantern, the sea, a text, and the distortion over them.
+    EXPECT_NE(harbour->distortion, nullptr);
+    EXPECT_EQ(harbour->GetItem("lantern")->GetState("lit")->layers.size(), 3u);
+    EXPECT_EQ(harbour->GetItem("sea")->GetCurrentState()->layers.size(), 1u);
+    EXPECT_EQ(harbour->GetItem("sign")->GetCurrentState()->layers.size(), 1u);
     EXPECT_EQ(StateOf(harbour, "crate"), "closed");
     EXPECT_EQ(StateOf(harbour, "match"), "off");
     EXPECT_EQ(StateOf(harbour, "lantern"), "dark");
@@ -131,6 +139,28 @@ TEST_F(QstHarbourDataTest, HintsFindTheThingsToDo)
     ASSERT_FALSE(items.empty());
     EXPECT_EQ(items.front(), "chest");
     EXPECT_NE(std::find(items.begin(), items.end(), "crate"), items.end());
+}
+
+TEST_F(QstHarbourDataTest, AStatePictureClonesTheLayersOfThatState)
+{
+    QstScene* harbour = QstGameControllerScene::Instance().GetOrLoadScene("harbour");
+    ASSERT_NE(harbour, nullptr);
+    QstItemStateDraw picture(harbour->GetItem("key"));
+    picture.SetState("pool", true);
+    ASSERT_NE(picture.state, nullptr);
+    EXPECT_EQ(picture.state->name, "pool");
+    ASSERT_EQ(picture.layers.size(), 1u);
+    EXPECT_EQ(picture.layers[0]->x, 0.0f); // moved to the rectangle's corner
+    EXPECT_EQ(picture.layers[0]->y, 0.0f);
+
+    picture.SetState("lost", true);
+    EXPECT_EQ(picture.state, nullptr);
+    EXPECT_TRUE(picture.layers.empty());
+    int logged = 0;
+    for (const std::string& line : sink.debugLines)
+        logged += line.find("Try to set state \"lost\" for QstItemStateDraw, that doesn't exists (item=\"key\")") !=
+                  std::string::npos;
+    EXPECT_EQ(logged, 1);
 }
 
 } // namespace

@@ -113,8 +113,11 @@ TEST(QstLayerDraw, ImageLayerDrawsAtItsPlaceTintedAndSkipsHoles)
     DrawTransform t = MiddleOf(*layer);
     layer->Draw(canvas.g, t, nullptr);
     EXPECT_EQ(canvas.At(4, 3), 0xFF204060u) << "left of the layer";
-    EXPECT_TRUE(NearWord(canvas.At(5, 3), 0xFF0000C0u));
-    EXPECT_TRUE(NearWord(canvas.At(5 + 9, 3 + 5), 0xFF000000u | 180u << 16 | 150u << 8 | 0xC0u));
+    // On whole pixels the picture is copied as it is.
+    EXPECT_EQ(canvas.At(5, 3), 0xFF0000C0u);
+    EXPECT_EQ(canvas.At(5 + 11, 3 + 6), 0xFF000000u | 220u << 16 | 180u << 8 | 0xC0u);
+    EXPECT_TRUE(NearWord(canvas.At(5 + 11, 3 + 7), 0xFF7E8990u))
+        << "the translucent row blends";
     EXPECT_EQ(canvas.At(5 + 4, 3 + 3), 0xFF204060u) << "the hole";
     EXPECT_EQ(canvas.g.SavedStateCount(), 0u);
     EXPECT_EQ(canvas.g.color, Color::White) << "the state is restored";
@@ -126,6 +129,15 @@ TEST(QstLayerDraw, ImageLayerDrawsAtItsPlaceTintedAndSkipsHoles)
     layer->data->color = Color(255, 0, 255, 255);
     layer->Draw(tinted.g, t, nullptr);
     EXPECT_TRUE(NearWord(tinted.At(5 + 9, 3), 0xFF0000C0u | 180u << 16));
+
+    // Half a pixel off, the picture goes through the resampler.
+    LayerCanvas between(24, 16, 0xFF000000u);
+    auto solid = LayerOver(NewSolidPicture(4, 4, 0xFFFFFFFFu), 5.5f, 3);
+    DrawTransform th = MiddleOf(*solid);
+    solid->Draw(between.g, th, nullptr);
+    EXPECT_TRUE(NearWord(between.At(7, 4), 0xFFFFFFFFu));
+    EXPECT_EQ(between.At(4, 4), 0xFF000000u);
+    EXPECT_EQ(between.At(10, 4), 0xFF000000u);
 }
 
 TEST(QstLayerDraw, NoImageDrawsNothing)

@@ -6,6 +6,7 @@ The painters below draw the scene's layers; the backdrop reuses the harbour
 of the title screen. A scene document whose image names no layer of its
 picture stops the generator.
 """
+import math
 import os
 import re
 import shutil
@@ -13,7 +14,7 @@ import tomllib
 
 import numpy as np
 
-from . import harbour
+from . import action_kinds, harbour
 from .paint import Canvas, glow, polygon, radial, shapes, vgradient
 from .screens import LayeredPicture, cropped
 
@@ -155,6 +156,38 @@ def key_icon():
     return c
 
 
+def _flame(phase):
+    c = Canvas(14, 22, alpha=0.0)
+    sway = math.sin(phase * math.pi / 2) * 2.0
+    c.over((255, 170, 60), polygon(14, 22, [(7 + sway, 1 + phase % 2), (12, 14), (7, 21), (2, 14)]))
+    c.over((255, 244, 190), polygon(14, 22, [(7 + sway * 0.5, 8), (9.5, 15), (7, 19), (4.5, 15)]))
+    return c
+
+
+def flame1():
+    return _flame(0)
+
+
+def flame2():
+    return _flame(1)
+
+
+def flame3():
+    return _flame(2)
+
+
+def flame4():
+    return _flame(3)
+
+
+def sign():
+    c = Canvas(170, 56, alpha=0.0)
+    c.over((150, 112, 70), shapes(170, 56, lambda d, s: d.rounded_rectangle([2 * s, 2 * s, 168 * s, 54 * s],
+                                                                             radius=6 * s, fill=255)))
+    _box(c, 8, 8, 162, 48, (196, 160, 108))
+    return c
+
+
 def _write_picture(spec, out_root, folder):
     pic = LayeredPicture(out_root, folder, png_level=6)
     painted = harbour.paint(spec.get("seed", 1))
@@ -162,6 +195,10 @@ def _write_picture(spec, out_root, folder):
         painter = layer["painter"]
         if painter == "backdrop":
             pic.add(layer["name"], painted["back"], 0, 0, layer["z"], opaque=True)
+        elif painter == "sea_strip":
+            # The painted water in front of the quay, as its own layer.
+            pic.add(layer["name"], painted["back"].crop(layer["x"], layer["y"], 1024, 768 - layer["y"]), layer["x"],
+                    layer["y"], layer["z"])
         elif painter == "front":
             front, fx, fy = cropped(painted["front"])
             pic.add(layer["name"], front, fx, fy, layer["z"])
@@ -196,5 +233,11 @@ def scene_names(src):
 
 
 def make_scenes(src, out):
-    for name in scene_names(src):
+    names = scene_names(src)
+    for name in names:
         make_scene(src, out, name)
+    texts = []
+    for name in names:
+        with open(os.path.join(src, "scenes", name + ".xml"), encoding="cp1252") as f:
+            texts.append(f.read())
+    action_kinds.check_all_kinds_used(texts)

@@ -16,9 +16,6 @@
 
 namespace Quib {
 
-bool QstActor::skipHogRead = false;
-bool QstActor::skipHog = false;
-
 QstActor::QstActor(QstScene* scene) : scene(scene) {}
 
 QstActor::~QstActor() = default;
@@ -125,10 +122,7 @@ void QstActor::RemoveFromPool(QstItem* own, const std::string& ref)
 
 void QstActor::ToHOG(QstItem* own, const QstActionDataToHOG& data)
 {
-    if (!skipHogRead) {
-        skipHogRead = true;
-        skipHog = GetGameIniInt("SkipHOG", "Game", -1, 0) == 1;
-    }
+    const bool skipHog = GetGameIniInt("SkipHOG", "Game", -1, 0) == 1;
     SBackFromHOGData back;
     back.sceneName = scene ? scene->GetSceneName() : std::string();
     back.wonActions = data.winGroupName;

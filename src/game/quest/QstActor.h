@@ -60,10 +60,6 @@ public:
 
     QstScene* scene = nullptr;   // not owned
     QstPoolData* pool = nullptr; // not owned
-
-private:
-    static bool skipHogRead;
-    static bool skipHog;
 };
 
 } // namespace Quib

@@ -36,11 +36,15 @@ PsdPicture* SharedFrameLayout()
     return controller ? controller->GetSharedPicture(GameControllerCommon::PICTURE_RAMKA) : nullptr;
 }
 
+// A missing part of the frame layout draws as nothing: reported once.
 PsdPictureLayer* FindFrameLayer(PsdPicture* layout, const char* name)
 {
+    static bool reported = false;
     PsdPictureLayer* layer = layout ? layout->FindLayer(name) : nullptr;
-    if (!layer)
+    if (!layer && layout && !reported) {
+        reported = true;
         ProcessLog::GetInstance()->LogInfo("Field frame layout has no layer \"%s\"", std::string(name));
+    }
     return layer;
 }
 
@@ -49,8 +53,11 @@ PsdPictureLayer* FindFrameLayer(PsdPicture* layout, const char* name)
 QstField::QstField(QstScene* owner, void* loading) : loadingData(loading), scene(owner)
 {
     PsdPicture* layout = SharedFrameLayout();
-    if (!layout)
-        ProcessLog::GetInstance()->LogInfo("Field frame layout is not loaded");
+    static bool layoutMissingReported = false;
+    if (!layout && !layoutMissingReported) {
+        layoutMissingReported = true;
+        ProcessLog::GetInstance()->LogInfo("Field frame layout is not loaded; fields have no frame");
+    }
     PsdPictureLayer* up = FindFrameLayer(layout, "up");
     PsdPictureLayer* bottom = FindFrameLayer(layout, "bottom");
     PsdPictureLayer* frame = FindFrameLayer(layout, "frame");

@@ -84,7 +84,14 @@ FRect QstField::GetExitLabelRect(const QstFieldExitLabel& label) const
         return FRect();
     if (label.state->exitLayer)
         return label.state->exitLayer->GetRect();
-    return label.state->GetBoundingRect();
+    // The bounding rectangle is in scene coordinates; labels live in the
+    // field's.
+    FRect r = label.state->GetBoundingRect();
+    if (r.width != 0.0f || r.height != 0.0f) {
+        r.x -= float(x);
+        r.y -= float(y);
+    }
+    return r;
 }
 
 bool QstField::ExitLabelHitTest(int px, int py)
@@ -149,7 +156,7 @@ void QstField::DrawExitLabels(Graphics& g)
             if (anchorY > 700)
                 anchorY = int(r.y - float(ascent) - 20.0f);
         } else {
-            const FRect r = label.state->GetBoundingRect();
+            const FRect r = GetExitLabelRect(label);
             const int cx = int(r.x + r.width * 0.5f);
             const int cy = int(r.y + r.height * 0.5f);
             Image* door = IMAGE_CURSOR_DOOR;

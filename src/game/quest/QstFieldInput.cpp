@@ -167,7 +167,25 @@ void QstField::OnMouseDownButton(int px, int py, int button, int clicks)
     const EQstCursorType kind = cursorType;
     bool tail = true;
     if (QstItem* dragged = DraggedItemOf(scene)) {
-        // Using the dragged inventory item on what is under the mouse.
+        // Using the dragged inventory item on what is under the mouse. Inside
+        // an exit label's circle the hover is not followed, so the layer
+        // hovered last may lie elsewhere: the use goes to the layer under
+        // the mouse.
+        QstFieldLayer* under = FindLayerAt(px, py);
+        EQstCursorType ignoredKind = cursorType;
+        if (under && under->IsIgnored(px, py, ignoredKind))
+            under = nullptr;
+        if (under != hoveredLayer) {
+            if (hoveredLayer) {
+                hoveredLayer->hovered = false;
+                hoveredLayer->MouseLeave();
+            }
+            hoveredLayer = under;
+            if (hoveredLayer) {
+                hoveredLayer->hovered = true;
+                hoveredLayer->MouseEnter(px, py);
+            }
+        }
         QstPoolData* pool = scene->GetPool();
         QstItemState* draggedState = dragged->GetState("");
         std::string targetItem;

@@ -47,10 +47,6 @@ namespace Quib {
 
 namespace {
 
-// How deep the reachability test of the hints follows fields that open
-// fields; a loop of fields opening each other ends here.
-constexpr int kMaxTargetDepth = 16;
-
 int& SceneUpdateCounter()
 {
     static int counter = 0;
@@ -509,22 +505,25 @@ void QstScene::CloseAllPopups()
     while (onScreenFields.size() > 1) {
         QstField* top = onScreenFields.back();
         top->Close(true);
-        if (!onScreenFields.empty() && onScreenFields.back() == top) {
-            onScreenFields.pop_back();
+        if (!onScreenFields.empty() && onScreenFields.back() == top)
             RemoveField(top);
-        }
     }
     UpdateFieldInput();
 }
 
 void QstScene::RemoveField(QstField* field)
 {
-    OnFieldRemoved(field);
+    // Once per showing: the field's own update and the scene's may both ask.
     auto it = std::find(onScreenFields.begin(), onScreenFields.end(), field);
+    if (it == onScreenFields.end())
+        return;
+    OnFieldRemoved(field);
+    it = std::find(onScreenFields.begin(), onScreenFields.end(), field);
     if (it != onScreenFields.end())
         onScreenFields.erase(it);
     if (field->parent == this)
         DetachChild(field);
+    UpdateFieldInput();
 }
 
 bool QstScene::DisableFieldClose(const std::string& fieldName)
@@ -758,18 +757,13 @@ void QstScene::UpdateScene(float seconds)
 {
     // Fields: a field closed by its update leaves the screen.
     std::vector<QstField*> shown = onScreenFields;
-    bool removed = false;
     for (QstField* field : shown) {
         if (std::find(onScreenFields.begin(), onScreenFields.end(), field) == onScreenFields.end())
             continue;
         field->Update(seconds);
-        if (field->IsClosed()) {
+        if (field->IsClosed())
             RemoveField(field);
-            removed = true;
-        }
     }
-    if (removed)
-        UpdateFieldInput();
 
     if (QstGameControllerScene* controller = QstGameControllerScene::Existing()) {
         for (const auto& [sceneName, scene] : controller->Scenes())
@@ -851,7 +845,7 @@ void QstScene::CollectActionable(std::vector<QstClickTarget>& clicks, std::vecto
 
 bool QstScene::IsUsefulTarget(const QstClickTarget& record, const std::string& fieldName,
                               const std::vector<QstClickTarget>& clicks, const std::vector<QstUseTarget>& uses,
-                              int depth)
+                              std::set<std::string>* underTest)
 {
     if (!record.item || record.item->GetListener() != this || !record.field || record.field->name != fieldName)
         return false;
@@ -862,15 +856,27 @@ bool QstScene::IsUsefulTarget(const QstClickTarget& record, const std::string& f
         return false;
     if (opened->IsHintStop())
         return true;
-    if (depth >= kMaxTargetDepth)
-        return false;
-    for (const QstClickTarget& click : clicks)
-        if (IsUsefulTarget(click, record.opens, clicks, uses, depth + 1))
-            return true;
-    for (const QstUseTarget& use : uses)
-        if (IsUsefulTarget(use, record.opens, clicks, uses, depth + 1))
-            return true;
-    return false;
+    std::set<std::string> top;
+    std::set<std::string>& visiting = underTest ? *underTest : top;
+    if (!visiting.insert(record.opens).second)
+        return false; // already being decided: fields that open each other
+    bool useful = false;
+    for (const QstClickTarget& click : clicks) {
+        if (IsUsefulTarget(click, record.opens, clicks, uses, &visiting)) {
+            useful = true;
+            break;
+        }
+    }
+    if (!useful) {
+        for (const QstUseTarget& use : uses) {
+            if (IsUsefulTarget(use, record.opens, clicks, uses, &visiting)) {
+                useful = true;
+                break;
+            }
+        }
+    }
+    visiting.erase(record.opens);
+    return useful;
 }
 
 bool QstScene::ShowHint()

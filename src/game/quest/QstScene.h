@@ -13,6 +13,7 @@
 #include <list>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -132,9 +133,11 @@ public:
     // --- Update, hints, return from hidden-object levels ---
     void UpdateScene(float seconds);
     void CollectActionable(std::vector<QstClickTarget>& clicks, std::vector<QstUseTarget>& uses);
+    // underTest: the fields whose usefulness is being decided further up (a
+    // field met again counts as not useful, so fields that open each other end).
     bool IsUsefulTarget(const QstClickTarget& record, const std::string& fieldName,
                         const std::vector<QstClickTarget>& clicks, const std::vector<QstUseTarget>& uses,
-                        int depth = 0);
+                        std::set<std::string>* underTest = nullptr);
     bool ShowHint();
     bool UseHint() { return ShowHint(); }
     void TriggerAllCandidates();

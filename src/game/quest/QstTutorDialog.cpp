@@ -5,10 +5,14 @@
 #include "src/GameResources.h"
 #include "src/Lang.h"
 #include "src/game/quest/PsdPicture.h"
+#include "src/game/quest/QstField.h"
+#include "src/game/quest/QstScene.h"
 #include "src/game/quest/QstTrashDialog.h"
 #include "src/screens/DarkBack.h"
 #include "src/screens/PopupAnimation.h"
 #include "src/screens/ScaleButton.h"
+
+#include <cstdint>
 
 namespace Quib {
 
@@ -75,6 +79,18 @@ void QstTutorDialog::Draw(Graphics& g)
     g.font = FONT_TEXT;
     g.DrawWrappedText(text, textRect, -1, 0, nullptr);
     g.RestoreState();
+}
+
+void ShowMinigameTutorDialog(QstField* field, const std::string& typeName)
+{
+    QstScene* scene = field ? field->GetScene() : nullptr;
+    if (!scene)
+        return;
+    auto* back = new DarkBack(Delegate(), scene->backdropParam);
+    auto* dialog = new QstTutorDialog(back, typeName);
+    back->closeDelegate = Delegate(dialog, &QstTutorDialog::Close);
+    scene->AttachChild(back);
+    scene->AttachChild(dialog);
 }
 
 } // namespace Quib

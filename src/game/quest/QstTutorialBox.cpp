@@ -91,9 +91,14 @@ void QstTutorialBox::Update()
     }
     if (closeButton)
         closeButton->color = ColorWithAlpha(alpha, Color::White);
-    if (hasTimeOut && ApproachFloat(timeOut, kTimeStep, 0.0f)) {
-        hasTimeOut = false;
-        closing = true;
+    if (hasTimeOut) {
+        timeOut -= kTimeStep;
+        // Half a step of slack absorbs the rounding of the steps taken.
+        if (timeOut <= kTimeStep * 0.5f) {
+            timeOut = 0.0f;
+            hasTimeOut = false;
+            closing = true;
+        }
     }
     Invalidate();
 }

@@ -97,8 +97,8 @@ void QstAnimLayer::Draw(Graphics& g, DrawTransform& transform, QstSceneDistortio
         copy.Translate(currentFrame->x - dw / 2.0f + iw / 2.0f, currentFrame->y - dh / 2.0f + ih / 2.0f);
         g.DrawImageWithTransformSmooth(image, copy, 0.0f, 0.0f);
     } else {
-        g.DrawImageSubpixel(image, transform.preX - dw / 2.0f + currentFrame->x,
-                            transform.preY - dh / 2.0f + currentFrame->y);
+        QstImageLayer::DrawImageAtFloat(g, image, transform.preX - dw / 2.0f + currentFrame->x,
+                                        transform.preY - dh / 2.0f + currentFrame->y);
     }
     g.RestoreState();
 }

@@ -102,7 +102,18 @@ void QstImageLayer::DrawCentredImage(Graphics& g, Image* image, const DrawTransf
         g.DrawImageWithTransformSmooth(image, copy, 0.0f, 0.0f);
         return;
     }
-    g.DrawImageSubpixel(image, transform.preX - width / 2.0f, transform.preY - height / 2.0f);
+    DrawImageAtFloat(g, image, transform.preX - width / 2.0f, transform.preY - height / 2.0f);
+}
+
+void QstImageLayer::DrawImageAtFloat(Graphics& g, Image* image, float x, float y)
+{
+    const float sx = x + g.transX, sy = y + g.transY;
+    const bool whole = std::trunc(x) == x && std::trunc(y) == y && std::trunc(sx) == sx && std::trunc(sy) == sy &&
+                       std::fabs(x) < 1e6f && std::fabs(y) < 1e6f;
+    if (whole && !g.IsScaled())
+        g.DrawImageAt(image, int(x), int(y));
+    else
+        g.DrawImageSubpixel(image, x, y);
 }
 
 void QstImageLayer::Draw(Graphics& g, DrawTransform& transform, QstSceneDistortion* distortion)

@@ -33,6 +33,10 @@ public:
     // tinted by the data colour.
     static void DrawCentredImage(Graphics& g, Image* image, const DrawTransform& transform,
                                  QstSceneDistortion* distortion, float width, float height);
+    // The whole image with its corner at a float position (plus the
+    // Graphics translation): a plain copy when that lands on whole pixels,
+    // else resampled.
+    static void DrawImageAtFloat(Graphics& g, Image* image, float x, float y);
     // Pixel word of an image at (x, y); 0 outside it or without pixels.
     static uint32_t ImagePixel(Image* image, int x, int y);
 };
