@@ -4,6 +4,7 @@
 // background) with plain libpng and libjpeg calls from memory.
 #include "framework/app/DDInterface.h"
 #include "framework/app/QuibAppBase.h"
+#include "framework/graphics/DDImage.h"
 #include "src/GameSettings.h"
 #include "src/game/ispy/ElementImageQueue.h"
 #include "src/game/ispy/TLevel.h"
@@ -96,6 +97,36 @@ void BM_LoadHogLevel(benchmark::State& state)
 }
 BENCHMARK(BM_LoadHogLevel)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
+// The level without its pictures: files, elements and a search.
+void BM_LevelWithoutImages(benchmark::State& state)
+{
+    App();
+    for (auto _ : state) {
+        TLevel level(kLevel);
+        level.Load();
+        ElementImageQueue::Clear();
+        level.pictures[0]->Reset();
+    }
+}
+BENCHMARK(BM_LevelWithoutImages)->Unit(benchmark::kMillisecond);
+
+// The level's pictures alone, made as the elements make them (the name
+// without its extension, as the layer keys give it).
+void BM_CreateImagesOnly(benchmark::State& state)
+{
+    App();
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(std::filesystem::path("data/hog") / kLevel))
+        if (entry.path().extension() == ".png" || entry.path().extension() == ".jpg") {
+            const std::string name = entry.path().string();
+            names.push_back(name.substr(0, name.size() - 4));
+        }
+    for (auto _ : state)
+        for (const std::string& name : names)
+            delete App().CreateImage(name, true);
+}
+BENCHMARK(BM_CreateImagesOnly)->Unit(benchmark::kMillisecond)->Repetitions(5);
+
 struct MemoryReader {
     const std::string* bytes;
     size_t pos;
@@ -163,5 +194,7 @@ int main(int argc, char** argv)
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatio("hog_load", "BM_LoadHogLevel", "BM_PlainDecodeFromMemory");
+    // How much of it the application's picture loading takes on its own.
+    reporter.PrintRatio("hog_load_pictures_only", "BM_CreateImagesOnly", "BM_PlainDecodeFromMemory");
     return 0;
 }
