@@ -241,8 +241,11 @@ void TLevel::PlaceAllSpheres()
 
 GameControllerISpy& GameControllerISpy::Instance()
 {
-    static GameControllerISpy controller;
-    return controller;
+    // Never destroyed: its levels are let go by ClearLevels (the common
+    // controller's ReleaseAll at exit); a destructor running after the
+    // pictures' registries are gone would touch them.
+    static auto* controller = new GameControllerISpy();
+    return *controller;
 }
 
 TLevel* GameControllerISpy::GetCurrentLevel()

@@ -32,10 +32,11 @@ namespace Quib {
 
 namespace {
 
+// Never destroyed: elements that live in other statics leave it at exit.
 std::deque<std::pair<std::string, ElementSprite*>>& PendingImages()
 {
-    static std::deque<std::pair<std::string, ElementSprite*>> pending;
-    return pending;
+    static auto* pending = new std::deque<std::pair<std::string, ElementSprite*>>();
+    return *pending;
 }
 
 DDImage* CreateElementImage(const std::string& path)

@@ -6,10 +6,11 @@ namespace Quib {
 
 namespace {
 
+// Never destroyed: parties that live in other statics leave it at exit.
 std::map<int32_t, std::vector<TMessenger*>>& Registry()
 {
-    static std::map<int32_t, std::vector<TMessenger*>> registry;
-    return registry;
+    static auto* registry = new std::map<int32_t, std::vector<TMessenger*>>();
+    return *registry;
 }
 
 } // namespace
@@ -52,9 +53,9 @@ void TMessenger::Subscribe(TMessenger* subscriber, int32_t id)
 
 void TMessenger::Send(TMessenger* sender, int32_t id, TMessageData* data)
 {
-    static TMessageData empty;
+    static TMessageData* const empty = new TMessageData();
     if (!data)
-        data = &empty;
+        data = empty;
     std::vector<TMessenger*>& list = GetSubscribers(id);
     // Indexes, not iterators: a handler that ends a subscriber of this id
     // must not leave the walk dangling.
