@@ -28,7 +28,7 @@ namespace Quib::IspyTesting {
 
 namespace {
 
-const char* const kLevels[] = {"market", "cabin", "workshop"};
+const char* const kLevels[] = {"market", "cabin", "workshop", "hog_pier"};
 
 // A board on a level, entered as a scene's ToHOG action enters it.
 struct Visit {
@@ -239,6 +239,18 @@ TEST_F(LevelPlayTest, EveryDemoLevelIsWonByClickingItsObjects)
             visit.Frame(0.1f);
         EXPECT_EQ(host.returns, std::vector<std::string>{data.sceneName});
     }
+}
+
+TEST_F(LevelPlayTest, ThePierSceneFindsItsRopeInTheWreck)
+{
+    // The demo scene "pier" sends the player to "hog_pier" for its rope.
+    SBackFromHOGData data = ReturnFor("hog_pier");
+    data.hogItem = "rope";
+    data.foundItems = {"rope"};
+    Visit visit("hog_pier", data);
+    ASSERT_FALSE(visit.Picture().notepad.lines.empty());
+    EXPECT_EQ(visit.Picture().notepad.lines[0]->keyText, LookupKeyText("Keys", "rope"));
+    EXPECT_TRUE(visit.Picture().notepad.lines[0]->active);
 }
 
 TEST_F(LevelPlayTest, ExitZoneAndClicksThatDoNothing)

@@ -186,6 +186,14 @@ def d_leaf(d, w, h, c):
     d.line([w * .1, h * .5, w * .9, h * .5], fill=_shade(c, .6), width=int(w * .04))
 
 
+def d_rope(d, w, h, c):
+    t = int(w * .07)
+    for k in range(4):
+        m = k * .09
+        d.ellipse([w * (.05 + m), h * (.25 + m * .6), w * (.95 - m), h * (.9 - m * .6)], outline=c, width=t)
+    d.line([w * .5, h * .3, w * .75, h * .05], fill=c, width=t)
+
+
 DRAW = {name[2:]: fn for name, fn in globals().items() if name.startswith("d_")}
 
 
