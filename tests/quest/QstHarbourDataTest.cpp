@@ -15,7 +15,9 @@
 #include "src/game/quest/QstItemStateDraw.h"
 #include "src/game/quest/QstPoolData.h"
 #include "src/game/quest/QstScene.h"
+#include "src/game/quest/SBackFromHOGData.h"
 #include "src/game/quest/Layer/QstLayer.h"
+#include "src/game/quest/Layer/QstSceneDistortion.h"
 #include "src/game/quest/actions/QstActionData.h"
 #include "tests/support/TempDir.h"
 
@@ -72,7 +74,7 @@ TEST_F(QstHarbourDataTest, TheHarbourLoadsWithItsFieldsItemsAndScripts)
         EXPECT_NE(harbour->GetField(field), nullptr) << field;
     ASSERT_EQ(harbour->onScreenFields.size(), 1u);
     EXPECT_EQ(harbour->onScreenFields[0]->name, "main");
-    EXPECT_EQ(harbour->items.size(), 8u);
+    EXPECT_EQ(harbour->items.size(), 10u);
     // Every layer kind: images, an animation and particles in the lit
     // lantern, the sea, a text, and the distortion over them.
     EXPECT_NE(harbour->distortion, nullptr);
@@ -139,6 +141,78 @@ TEST_F(QstHarbourDataTest, HintsFindTheThingsToDo)
     ASSERT_FALSE(items.empty());
     EXPECT_EQ(items.front(), "chest");
     EXPECT_NE(std::find(items.begin(), items.end(), "crate"), items.end());
+}
+
+TEST_F(QstHarbourDataTest, AClickWithNothingToDoShowsTheHintAndTheHintButtonFindsWork)
+{
+    QstScene* harbour = QstGameControllerScene::Instance().GetOrLoadScene("harbour");
+    std::vector<std::u16string> shown;
+    harbour->messageDelegate = [&shown](const std::u16string& text, float) { shown.push_back(text); };
+
+    QstItemState* dark = harbour->GetItem("lantern")->GetCurrentState();
+    std::string popup;
+    dark->OnClick(); // no click group: its hint text
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], u"The lantern is dark. Something could light it.");
+    EXPECT_EQ(dark->hintId, "harbour.main/lantern_dark");
+    EXPECT_EQ(dark->GetCursorType(popup, nullptr), QST_CURSOR_HINT);
+    EXPECT_EQ(harbour->GetItem("crate")->GetCurrentState()->GetCursorType(popup, nullptr), QST_CURSOR_USE);
+    EXPECT_EQ(harbour->GetItem("chest")->GetCurrentState()->GetCursorType(popup, nullptr), QST_CURSOR_CLOSEUP);
+    EXPECT_EQ(popup, "chest");
+
+    // A state whose hint text is missing shows its hint id, never "???".
+    QstItemState* open = harbour->GetItem("lid")->GetState("open");
+    open->OnClick();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[1], u"harbour.chest/lid_open");
+    EXPECT_TRUE(harbour->ShowHint());
+}
+
+TEST_F(QstHarbourDataTest, TheIdleGlintWaitsForItsCountdown)
+{
+    QstScene* harbour = QstGameControllerScene::Instance().GetOrLoadScene("harbour");
+    EXPECT_GE(harbour->hintGlintCountdown, 4.0f);
+    EXPECT_LE(harbour->hintGlintCountdown, 8.0f);
+    harbour->hintGlintCountdown = 1.0f;
+    harbour->UpdateScene(0.5f);
+    EXPECT_FLOAT_EQ(harbour->hintGlintCountdown, 0.5f);
+    harbour->hintGlintCountdown = 0.3f;
+    harbour->UpdateScene(0.5f); // passes zero: a glint and a new countdown
+    EXPECT_GE(harbour->hintGlintCountdown, 4.0f);
+    EXPECT_LE(harbour->hintGlintCountdown, 8.0f);
+    harbour->distortion->time = 0.0f;
+    harbour->UpdateScene(0.25f);
+    EXPECT_FLOAT_EQ(harbour->distortion->time, 0.25f);
+}
+
+TEST_F(QstHarbourDataTest, WinningTheMarketReadsTheBoardAndPutsTheCoinIntoThePool)
+{
+    QstGameControllerScene& controller = QstGameControllerScene::Instance();
+    QstScene* harbour = controller.GetOrLoadScene("harbour");
+    QstPoolData* pool = controller.GetPoolData(harbour->GetClusterName());
+    harbour->SetPool(pool);
+    std::string popup;
+    EXPECT_EQ(harbour->GetItem("sign")->GetCurrentState()->GetCursorType(popup, nullptr), QST_CURSOR_HOG);
+
+    std::string won;
+    for (const auto& [name, data] : harbour->actionData)
+        if (name.size() > 7 && name.compare(name.size() - 7, 7, "_WinHOG") == 0)
+            won = name;
+    ASSERT_FALSE(won.empty());
+    SBackFromHOGData back;
+    back.sceneName = "harbour";
+    back.wonActions = won;
+    back.SetItem(harbour->GetItem("sign"));
+    back.foundItems = {"coin"};
+    back.hogItem = "coin";
+    // As the level hands it back after "continue": through its text form.
+    SBackFromHOGData restored;
+    ASSERT_TRUE(restored.Deserialize(back.Serialize()));
+    harbour->BackFromHOG(restored, pool);
+    harbour->UpdateScene(0.01f);
+    EXPECT_EQ(StateOf(harbour, "sign"), "read");
+    EXPECT_EQ(StateOf(harbour, "coin"), "pool");
+    EXPECT_TRUE(pool->HasItem(harbour->GetItem("coin")));
 }
 
 TEST_F(QstHarbourDataTest, AStatePictureClonesTheLayersOfThatState)

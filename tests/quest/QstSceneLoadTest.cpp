@@ -236,6 +236,13 @@ TEST_F(QstSceneLoadTest, DescriptionNamesAndItemNamesStayUnique)
     EXPECT_EQ(scene->GetItem("a"), nullptr);
     EXPECT_FALSE(scene->OnItemNameChanged(nullptr, "gone", "d"));
     EXPECT_EQ(LogCount("Try to rename item \"gone\" that does not exists"), 1);
+
+    QstItem* b = scene->GetItem("b");
+    EXPECT_FALSE(b->OnItemStateNameChanged(nullptr, "s", "off"));
+    EXPECT_TRUE(b->OnItemStateNameChanged(nullptr, "s", "t"));
+    EXPECT_NE(b->GetState("t"), nullptr);
+    EXPECT_FALSE(b->OnItemStateNameChanged(nullptr, "gone", "u"));
+    EXPECT_EQ(LogCount("Try to rename item state \"gone\" that does not exists in item \"b\""), 1);
 }
 
 } // namespace

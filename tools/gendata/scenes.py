@@ -188,6 +188,22 @@ def sign():
     return c
 
 
+def coin_icon():
+    c = Canvas(72, 72, alpha=0.0)
+    c.over((150, 110, 40), shapes(72, 72, lambda d, s: d.ellipse([10 * s, 10 * s, 62 * s, 62 * s], fill=255)))
+    c.over((230, 190, 90), shapes(72, 72, lambda d, s: d.ellipse([14 * s, 14 * s, 58 * s, 58 * s], fill=255)))
+    c.add((255, 250, 210), radial(72, 72, 28, 26, 14, power=1.5) * 0.5)
+    return c
+
+
+def signpost():
+    c = Canvas(90, 92, alpha=0.0)
+    _box(c, 40, 20, 48, 92, WOOD_DARK)
+    c.over(WOOD, polygon(90, 92, [(4, 8), (72, 8), (88, 22), (72, 36), (4, 36)]))
+    _box(c, 12, 20, 64, 23, WOOD_DARK)
+    return c
+
+
 def _write_picture(spec, out_root, folder):
     pic = LayeredPicture(out_root, folder, png_level=6)
     painted = harbour.paint(spec.get("seed", 1))
