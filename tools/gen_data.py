@@ -18,7 +18,7 @@ import tomllib
 import numpy as np
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gendata import audio, fonts, gui, interface, screens  # noqa: E402
+from gendata import audio, closeup_trash, fonts, gui, interface, scenes, screens  # noqa: E402
 from gendata.paint import save_png  # noqa: E402
 
 
@@ -155,6 +155,8 @@ def generate(src, out, jobs):
         work.append(pool.submit(make_screens, src, out))
         work += [pool.submit(make_gui, src, out, name) for name in GUI_LAYOUTS]
         work.append(pool.submit(make_interface, src, out))
+        work.append(pool.submit(closeup_trash.closeup_trash, load_toml(src, "screens/closeup_trash.toml"), out))
+        work.append(pool.submit(scenes.make_scenes, src, out))
         fonts_job = pool.submit(make_fonts, src, out)
         image_jobs = [pool.submit(make_image, out, e) for e in images]
         for i, (name, kind) in enumerate(sounds["effect"].items()):

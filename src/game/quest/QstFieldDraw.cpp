@@ -1,0 +1,130 @@
+#include "src/game/quest/QstField.h"
+
+#include "framework/graphics/Font.h"
+#include "framework/graphics/Graphics.h"
+#include "framework/graphics/Image.h"
+#include "src/GameResources.h"
+#include "src/game/quest/QstFieldControl.h"
+#include "src/game/quest/QstFieldLayer.h"
+#include "src/game/quest/QstFieldLayerExtraDraw.h"
+#include "src/game/quest/QstScene.h"
+#include "src/screens/PopupAnimation.h"
+
+#include <algorithm>
+
+namespace Quib {
+
+namespace {
+
+int Clamp255(int v) { return std::clamp(v, 0, 255); }
+
+// The opening look without the zoom: darkened, transparent, wider clip.
+Color BeginFieldPass(Graphics& g, const QstField& field)
+{
+    ApplyPopupTransform(g, field.alpha, field.width, field.height);
+    g.scaleX = 1.0f;
+    g.scaleY = 1.0f;
+    const Color sceneColor = field.scene ? field.scene->color : Color(255, 255, 255, 255);
+    return MultiplyColors(sceneColor, g.color);
+}
+
+void ScaleAlpha(Graphics& g, int factor)
+{
+    g.color.alpha = g.color.alpha * Clamp255(factor) / 255;
+}
+
+} // namespace
+
+void QstField::Draw(Graphics& g)
+{
+    g.SaveState();
+    const Color fieldColor = BeginFieldPass(g, *this);
+    g.color = fieldColor;
+    for (QstFieldLayer* layer : layers) {
+        g.color = fieldColor;
+        if (!layer->IsShowing())
+            continue;
+        if (QstFieldLayerExtraDraw* hook = layer->GetExtraDraw()) {
+            hook->Before(g);
+            if (hook->DrawsLayer())
+                layer->Draw(g);
+            hook->After(g);
+        } else {
+            layer->Draw(g);
+        }
+    }
+    g.RestoreState();
+}
+
+void QstField::DrawOverChildren(Graphics& g)
+{
+    g.SaveState();
+    const Color fieldColor = BeginFieldPass(g, *this);
+    if (framed) {
+        g.color = fieldColor;
+        g.colorizeImages = true;
+        const Image* dest = g.destImage;
+        g.clipRect = Rect(0, 0, dest ? dest->width : 0, dest ? dest->height : 0);
+        if (framePicture)
+            g.DrawImageNineSliceStretched(framePicture, Rect(0, frameTop, width, height - frameTop - frameBottom));
+        g.colorizeImages = false;
+    }
+    for (QstFieldControl* control : controls) {
+        g.color = fieldColor;
+        g.colorizeImages = true;
+        DrawControl(g, *control);
+        g.colorizeImages = false;
+    }
+    DrawExitLabels(g);
+    g.RestoreState();
+}
+
+void QstField::DrawControl(Graphics& g, QstFieldControl& control)
+{
+    if (control.alpha == 0.0f)
+        return;
+    g.SaveState();
+    g.colorizeImages = true;
+    g.color = MultiplyColors(g.color, Color(255, 255, 255, Clamp255(int(control.alpha * 255.0f))));
+    g.transX += float(control.x);
+    g.transY += float(control.y);
+    if (control.basePicture)
+        g.DrawImageAt(control.basePicture, control.baseOffsetX, control.baseOffsetY);
+    if (control.chargeRatio != 0.0f) {
+        if (control.hoverLevel != 1.0f && control.pressLevel != 1.0f && control.chargePicture) {
+            g.SaveState();
+            ScaleAlpha(g, int((1.0f - control.pressLevel) * (1.0f - control.hoverLevel) * 255.0f));
+            const Rect source(0, 0, int(float(control.chargePicture->width) * control.chargeRatio),
+                              control.chargePicture->height);
+            g.DrawImagePart(control.chargePicture, control.chargeOffsetX, control.chargeOffsetY, source);
+            g.RestoreState();
+        }
+        if (control.chargeRatio == 1.0f) {
+            if (control.hoverLevel != 0.0f && control.pressLevel != 1.0f && control.hoverPicture) {
+                g.SaveState();
+                ScaleAlpha(g, int((1.0f - control.pressLevel) * control.hoverLevel * 255.0f));
+                g.DrawImageAt(control.hoverPicture, control.hoverOffsetX, control.hoverOffsetY);
+                g.RestoreState();
+            }
+            if (control.pressLevel != 0.0f && control.pressPicture) {
+                g.SaveState();
+                ScaleAlpha(g, int(control.pressLevel * 255.0f));
+                g.DrawImageAt(control.pressPicture, control.pressOffsetX, control.pressOffsetY);
+                g.RestoreState();
+            }
+        }
+    }
+    if (control.readyLevel != 0.0f && FONT_BUTTON && !control.text.empty()) {
+        g.SaveState();
+        g.color = MultiplyColors(Color(43, 14, 0, Clamp255(int(control.readyLevel * 255.0f))), g.color);
+        g.font = FONT_BUTTON;
+        const int textWidth = g.TextWidth(control.text);
+        const int textX = int(float(control.width - textWidth) * 0.5f);
+        const int baseline = int(float(control.height - FONT_BUTTON->Descent() + FONT_BUTTON->Ascent()) * 0.5f);
+        g.DrawText(control.text, textX, baseline);
+        g.RestoreState();
+    }
+    g.RestoreState();
+}
+
+} // namespace Quib
