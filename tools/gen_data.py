@@ -18,7 +18,7 @@ import tomllib
 import numpy as np
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gendata import audio, closeup_trash, fonts, gui, interface, scenes, screens  # noqa: E402
+from gendata import audio, closeup_trash, fonts, gui, interface, inventory, scenes, screens  # noqa: E402
 from gendata.paint import save_png  # noqa: E402
 
 
@@ -165,6 +165,7 @@ def generate(src, out, jobs):
         particles(src, out)
         for w in work:
             w.result()
+        inventory.inventory(load_toml(src, "screens/inventory.toml"), out)
         manifest(out, fonts_job.result(), [j.result() for j in image_jobs])
     shutil.rmtree(tmp)
 

@@ -55,7 +55,8 @@ void FadingCaption::Update(float dt)
 
 void FadingCaption::DrawOutlinedText(Graphics& g, int textX, int textY, int wrapWidth)
 {
-    g.colorizeImages = true;
+    // Text takes the colour as it is; tinting its glyphs again would square it.
+    g.colorizeImages = false;
     g.font = FONT_CORBEL;
     g.color = ColorWithAlpha(alpha * 0.6f, Color(kOutlineColor));
     for (int dx : {-1, 1})

@@ -56,6 +56,8 @@ void ApplyPopupTransform(Graphics& g, float p, int width, int height)
 
     Rect& clip = g.clipRect;
     const int w = clip.width, h = clip.height;
+    if (w <= 0 || h <= 0)
+        return; // nothing may be drawn: widening would open a pixel
     const int W = std::max(w, int(s * float(w)) + 1);
     const int H = std::max(h, int(s * float(h)) + 1);
     clip.x -= W / 2;

@@ -12,8 +12,8 @@ namespace Quib {
 
 namespace {
 constexpr uint32_t kDialogLabelColor = 0xff2b0e00;
+} // namespace
 
-// Whole part toward minus infinity and the remainder in [0, 1).
 void SplitPosition(float value, int& whole, float& remainder)
 {
     whole = int(value);
@@ -23,7 +23,6 @@ void SplitPosition(float value, int& whole, float& remainder)
         --whole;
     }
 }
-} // namespace
 
 ScaleButton::ScaleButton(int buttonId, ButtonListener* buttonListener) : TGameButton(buttonId, buttonListener) {}
 

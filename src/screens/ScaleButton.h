@@ -28,6 +28,9 @@ public:
     float remainderY = 0.0f;
 };
 
+// Whole part toward minus infinity and the remainder in [0, 1).
+void SplitPosition(float value, int& whole, float& remainder);
+
 // A scale button laid out from two layers of the layout, with the label in
 // FONT_BUTTON and both label colours set to labelColor. The caller owns it.
 ScaleButton* CreateScaleButton(PsdPicture& layout, int id, const std::string& normalLayer,

@@ -9,6 +9,9 @@
 #include "framework/graphics/DDImage.h"
 #include "platform/TextCodecs.h"
 #include "src/game/quest/PsdPicture.h"
+#include "src/screens/Avatar.h"
+#include "src/screens/GameProgress.h"
+#include "src/screens/MessageBubble.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestDisplays.h"
 
@@ -83,7 +86,8 @@ protected:
 TEST_F(GuiLayoutsDataTest, EveryLayoutLoadsWithAllItsImages)
 {
     for (const char* folder : {"data\\gui\\loading\\", "data\\gui\\ramka\\", "data\\gui\\ramka_tutorial\\",
-                               "data\\gui\\notebook\\", "data\\gui\\ingamemenu\\", "data\\gui\\options\\"}) {
+                               "data\\gui\\notebook\\", "data\\gui\\ingamemenu\\", "data\\gui\\options\\",
+                               "data\\gui\\interface\\"}) {
         PsdPicture picture(folder, true);
         ASSERT_FALSE(picture.layers.empty()) << folder;
         for (const PsdPictureLayer* layer : picture.layers) {
@@ -125,6 +129,45 @@ TEST_F(GuiLayoutsDataTest, LoadingScreenHasARowOf37LampsOnTheScreen)
     EXPECT_TRUE(loading.GetLayerRect(rect, "lamp", true));
     EXPECT_FALSE(loading.FindLayer("lamp")->drawn);
     EXPECT_TRUE(loading.FindLayer("line")->drawn);
+}
+
+TEST_F(GuiLayoutsDataTest, InterfaceHasPortraitsProgressBarAndBubble)
+{
+    PsdPicture face("data\\gui\\interface\\", true);
+    // Each character's portrait lies within the shared glass.
+    const Rect glass = LayerRect(face, "animated_faces/_glass_02");
+    for (const char* character : {"harbour", "movie"}) {
+        Avatar avatar;
+        avatar.LoadFaces(face, character);
+        EXPECT_EQ(avatar.GetBounds(), glass) << character;
+        for (int mood = 0; mood < Avatar::MOOD_COUNT; ++mood)
+            EXPECT_NE(avatar.faces[size_t(mood)], nullptr) << character << mood;
+        EXPECT_NE(avatar.back, nullptr);
+        EXPECT_NE(avatar.secondBack, nullptr);
+    }
+    EXPECT_LE(glass.y + glass.height, 768);
+
+    const Rect empty = LayerRect(face, "progress/progress_empty");
+    const Rect full = LayerRect(face, "progress/progress_full");
+    EXPECT_EQ(empty, full) << "the full bar lies on the empty one";
+    GameProgress bar(face.FindLayer("progress/progress_empty"), face.FindLayer("progress/progress_full"));
+    EXPECT_EQ(bar.GetBounds(), empty);
+
+    // The bubble: corners of a third, transparent outside its rounded body,
+    // opaque in its middle; it grows up from its bottom-left corner.
+    const Rect bubbleRect = LayerRect(face, "bubble");
+    EXPECT_EQ(bubbleRect.width % 3, 0);
+    EXPECT_EQ(bubbleRect.height % 3, 0);
+    auto* pixels = static_cast<DDImage*>(face.FindLayer("bubble")->image);
+    EXPECT_EQ(pixels->GetPixel(0, 0) >> 24, 0u);
+    EXPECT_EQ(pixels->GetPixel(pixels->width - 1, pixels->height - 1) >> 24, 0u);
+    EXPECT_GT(pixels->GetPixel(pixels->width / 2, pixels->height / 3) >> 24, 200u);
+    MessageBubble bubble;
+    bubble.LoadLayout(face);
+    EXPECT_FALSE(face.FindLayer("bubble")->drawn);
+    EXPECT_EQ(bubble.anchorY, bubbleRect.y + bubbleRect.height);
+    EXPECT_GE(bubble.anchorY - 300, 0) << "room above for a long text";
+    EXPECT_LE(bubble.anchorX + 327, 1024) << "and beside it for the widest";
 }
 
 TEST_F(GuiLayoutsDataTest, CloseUpFrameHasItsPlatesAndControls)

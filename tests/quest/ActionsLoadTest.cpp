@@ -276,3 +276,29 @@ TEST(QstActionData, AFailedDescriptionTakesItsNestedOnesWithIt)
 
 } // namespace
 } // namespace Quib::Testing
+
+namespace Quib::Testing {
+namespace {
+
+TEST(QstActionsGroupData, ScriptsNestedBeyondAnyNeedAreRefused)
+{
+    std::string deep;
+    for (int i = 0; i < 200; ++i)
+        deep += "<Action>";
+    deep += "<MsgBook record='r'/>";
+    for (int i = 0; i < 200; ++i)
+        deep += "</Action>";
+    ScriptBook book;
+    EXPECT_FALSE(book.Load("<g>" + deep + "</g>", "G"));
+    ASSERT_EQ(book.errors.size(), 1u);
+    EXPECT_NE(book.errors[0].find("is nested too deep"), std::string::npos);
+    EXPECT_EQ(book.Names(), std::vector<std::string>{"G"});
+
+    ScriptBook fine;
+    EXPECT_TRUE(fine.Load("<g><Action><Action><Wait time='0'><Action><MsgBook record='r'/></Action></Wait></Action>"
+                          "</Action></g>",
+                          "G"));
+}
+
+} // namespace
+} // namespace Quib::Testing

@@ -161,6 +161,21 @@ TEST_F(ActionsSceneTest, FieldsOpenCloseAndLoseTheirCloseControl)
     EXPECT_EQ(popup, "nowhere");
 }
 
+TEST_F(ActionsSceneTest, AFieldReferenceWithASceneAlwaysGoesThroughTheRegistry)
+{
+    WriteDock(R"(<Item name="cupboard" start_state="s"><State name="s"><OnClick><AddPopupField field_name="Dock:locker"/>)"
+              R"(<SetState item="Dock:cupboard" new_state="t"/></OnClick></State><State name="t"/></Item>)");
+    // A scene of its own, outside the registry, named like the registry's.
+    QstScene* own = LoadOwn("Dock");
+    own->DoCreateAction(own->GetItem("cupboard"), "cupboard.s_OnClick", true, true);
+    EXPECT_EQ(own->onScreenFields.size(), 1u);
+    EXPECT_EQ(Dock()->onScreenFields.size(), 2u);
+    EXPECT_NE(Dock(), own);
+    // An item reference naming the actor's own scene stays in it.
+    EXPECT_EQ(StateOf(own, "cupboard"), "t");
+    EXPECT_EQ(StateOf(Dock(), "cupboard"), "s");
+}
+
 TEST_F(ActionsSceneTest, BubblesSpeakThroughTheScene)
 {
     // A 16-bit text file, as the game's.

@@ -214,3 +214,16 @@ TEST_F(FieldControls, OverControlTestsTheBasePlateOfVisibleControls)
 
 } // namespace
 } // namespace Quib::QfieldsTest
+
+namespace Quib::QfieldsTest {
+namespace {
+
+TEST(FieldCursor, KindsMapToTheApplicationCursors)
+{
+    const std::pair<int, int32_t> table[] = {{0, 1}, {1, 1}, {2, 1}, {3, 5}, {4, 4}, {5, 4}, {6, 5}, {7, 1}, {-1, 1}};
+    for (const auto& [kind, cursor] : table)
+        EXPECT_EQ(QstField::AppCursorFor(EQstCursorType(kind)), cursor) << kind;
+}
+
+} // namespace
+} // namespace Quib::QfieldsTest

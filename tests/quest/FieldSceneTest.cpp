@@ -8,6 +8,13 @@
 #include "src/game/quest/QstFieldItemLayer.h"
 #include "src/game/quest/QstItem.h"
 #include "src/game/quest/QstItemState.h"
+#include "src/game/GameControllerCommon.h"
+#include "src/game/PlayerInfo.h"
+#include "src/game/quest/PsdPicture.h"
+#include "src/game/quest/QstTutor.h"
+#include "src/game/quest/QstTutorStep.h"
+#include "tests/quest/PoolTestSupport.h"
+#include "src/game/quest/Layer/QstImageLayer.h"
 #include "src/game/quest/QstPoolData.h"
 #include "src/game/quest/QstPoolItemDrag.h"
 #include "src/game/quest/QstScene.h"
@@ -165,6 +172,7 @@ TEST_F(FieldScene, ExitsGetOneLabelNamedAfterTheirDestination)
     EXPECT_TRUE(main->exitLabels.empty() || main->exitLabels[0].alpha == 0.0f);
 }
 
+// ring1 and ring2 open each other through four items each.
 TEST_F(FieldScene, FieldsThatOpenEachOtherOfferNothingAndEndTheSearch)
 {
     std::vector<QstClickTarget> clicks;
@@ -186,6 +194,51 @@ TEST_F(FieldScene, ActionsSwitchVisibleGroupsAndTheProfileKeepsThem)
     EXPECT_FALSE(lamp->data->groupVisible);
     EXPECT_FLOAT_EQ(lamp->alpha, 0.0f);
     EXPECT_FALSE(scene->SetGroupVisible("nothing", false, true));
+    desk->DisableClose();
+    scene->SaveState();
+
+    QstScene* again = LoadOwn("Pier");
+    again->LoadState();
+    QstField* restored = again->GetField("desk");
+    EXPECT_FALSE(restored->FindVisibleGroup("lamp")->visible);
+    EXPECT_FALSE(restored->FindVisibleGroup("lamp")->members[0]->GetLayer()->data->groupVisible);
+    EXPECT_TRUE(restored->closeHidden);
+    EXPECT_TRUE(BoxTexts().empty());
+}
+
+TEST_F(FieldScene, ItemLayersOfferClicksAndUsesUnlessHiddenOrWithoutHint)
+{
+    QstPoolData pool;
+    scene->SetPool(&pool);
+    QstItem* rope = scene->GetItem("rope");
+    QstItem* crate = scene->GetItem("crate");
+    pool.AddItem(rope, "pool", "", nullptr, true, nullptr, nullptr);
+    auto offered = [&](QstItem* item) {
+        std::vector<QstClickTarget> clicks;
+        std::vector<QstUseTarget> uses;
+        scene->CollectActionable(clicks, uses);
+        int clickCount = 0;
+        int useCount = 0;
+        for (const QstClickTarget& c : clicks)
+            clickCount += c.item == item;
+        for (const QstUseTarget& u : uses) {
+            useCount += u.item == item;
+            EXPECT_EQ(u.poolItem, rope);
+            EXPECT_EQ(u.field, main);
+        }
+        return std::make_pair(clickCount, useCount);
+    };
+    EXPECT_EQ(offered(crate), std::make_pair(1, 1));
+    EXPECT_EQ(offered(scene->GetItem("door")), std::make_pair(0, 1)); // clicks that leave are not offered
+
+    crate->GetCurrentState()->noHint = true;
+    EXPECT_EQ(offered(crate), std::make_pair(0, 1));
+    crate->GetCurrentState()->noHint = false;
+
+    for (QstFieldItemLayer* layer : crate->GetCurrentState()->layers)
+        QstImageLayer::SetDataGroupVisible(layer->GetLayer(), false, true);
+    EXPECT_EQ(offered(crate), std::make_pair(0, 0));
+    scene->SetPool(nullptr);
 }
 
 // Using the rope from the inventory: on nothing the drag ends; on the crate
@@ -226,6 +279,57 @@ TEST_F(FieldScene, ADraggedItemIsUsedOnTheItemUnderTheMouse)
     drop(44, 20);
     EXPECT_EQ(pool.GetDraggedItem(), nullptr) << "an item no longer in the pool is not held";
     scene->SetPool(nullptr);
+}
+
+// A tutorial step on the crate: other items show no cursor and ignore
+// clicks, the crate's click completes the step; a step that disables closing
+// keeps a popup open against Escape but not against a forced close.
+TEST_F(FieldScene, TheTutorialGatesCursorsClicksAndClosing)
+{
+    PsdPicture frame;
+    frame.layers.push_back(Testing::MakeOpaqueLayer("_back", 100, 100, 200, 100));
+    frame.layers.push_back(Testing::MakeOpaqueLayer("text", 110, 110, 180, 50));
+    auto* tutor = new QstTutor(scene);
+    tutor->frameLayout = &frame;
+    QstTutorStep click;
+    click.kind = QstTutorStepKind::Click;
+    click.itemName = "Pier:crate";
+    click.noBox = true;
+    QstTutorStep close;
+    close.kind = QstTutorStepKind::CloseClick;
+    close.closeFieldDisabled = true;
+    close.noBox = true;
+    tutor->steps = {click, close};
+    scene->tutorial = tutor;
+    GameControllerCommon::Instance().Player().showTutorial = true;
+    GameControllerCommon::Instance().Player().currentTutorialStep = 0;
+
+    main->OnMouseMove(MainX(44), MainY(25)); // the door, below its label's circle
+    main->OnMouseMove(MainX(14), MainY(33)); // the drawer
+    EXPECT_EQ(main->cursorType, QST_CURSOR_NONE);
+    main->OnMouseDownButton(MainX(14), MainY(33), 0, 1);
+    main->OnMouseUpButton(MainX(14), MainY(33), 0, 1);
+    Frames(1);
+    EXPECT_EQ(scene->onScreenFields.size(), 1u) << "the drawer's click was refused";
+
+    main->OnMouseMove(MainX(12), MainY(12));
+    EXPECT_NE(main->cursorType, QST_CURSOR_NONE);
+    main->OnMouseDownButton(MainX(12), MainY(12), 0, 1);
+    main->OnMouseUpButton(MainX(12), MainY(12), 0, 1);
+    Frames(1);
+    EXPECT_EQ(scene->GetItem("crate")->GetCurrentState()->name, "open");
+    EXPECT_EQ(GameControllerCommon::Instance().Player().currentTutorialStep, 1);
+
+    QstField* desk = scene->AddPopupField("desk", true);
+    ASSERT_NE(desk, nullptr);
+    desk->OnKeyDown(27);
+    EXPECT_FLOAT_EQ(desk->targetAlpha, 1.0f);
+    desk->Close(true);
+    EXPECT_FLOAT_EQ(desk->targetAlpha, 0.0f);
+    EXPECT_EQ(GameControllerCommon::Instance().Player().currentTutorialStep, 2);
+    scene->tutorial = nullptr;
+    delete tutor;
+    GameControllerCommon::Instance().Player().currentTutorialStep = 0;
 }
 
 } // namespace

@@ -3,7 +3,9 @@
 #include "src/game/quest/QstPoolData.h"
 #include "src/game/quest/QstPoolEntry.h"
 #include "src/game/quest/QstPoolItemDrag.h"
+#include "src/game/quest/QstPoolExtBoard.h"
 #include "src/game/quest/QstPoolPlace.h"
+#include "src/game/quest/QstPoolWidget.h"
 #include "src/game/quest/QstTutor.h"
 #include "src/game/GameControllerCommon.h"
 #include "tests/quest/PoolTestSupport.h"
@@ -238,6 +240,28 @@ TEST_F(PoolStripTest, HoveredEntryShowsItsCaption)
     Pool().lockedHidden = true;
     HoverPlace(1);
     EXPECT_TRUE(tips.empty());
+}
+
+TEST_F(PoolStripTest, WidgetForwardsTheMouseInStripCoordinates)
+{
+    Fill(1);
+    QstPoolWidget widget(&Pool());
+    EXPECT_EQ(widget.x, StripLayout::kStripX);
+    EXPECT_EQ(widget.y, StripLayout::kStripY);
+    EXPECT_EQ(widget.width, 700);
+    EXPECT_TRUE(widget.AcceptsPoint(330, -10)); // the low arrow
+    EXPECT_FALSE(widget.AcceptsPoint(10, 30));  // above the hidden strip
+    widget.OnMouseMove(330, -10);
+    EXPECT_TRUE(Pool().hovered);
+    widget.OnMouseLeave();
+    EXPECT_FALSE(Pool().hovered);
+    ShowStrip();
+    const QstPoolPlace& p = Pool().places[0];
+    widget.OnMouseDownButton(int(p.x + 5), int(p.y + 5), 0, 1);
+    ASSERT_NE(Pool().drag, nullptr);
+    EXPECT_EQ(widget.board->items.size(), 1u);
+    widget.board->UpdateItems(0.1f);
+    EXPECT_GT(Pool().drag->alpha, 0.0f);
 }
 
 TEST_F(PoolStripTest, TutorHearsOfPickUpsAndOfUnusedDrags)

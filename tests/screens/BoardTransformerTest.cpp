@@ -1,6 +1,7 @@
 // Board transitions: the kind chosen by the settings, their timing on the
 // wall clock, and what each draws.
 #include "framework/graphics/Graphics.h"
+#include "framework/graphics/ImageLib.h"
 #include "framework/graphics/MemoryImage.h"
 #include "platform/headless/FakeClock.h"
 #include "src/screens/BoardTransformer.h"
@@ -19,6 +20,7 @@
 #include <memory>
 #include <string>
 #include <typeinfo>
+#include <vector>
 
 namespace Quib {
 namespace {
@@ -51,9 +53,11 @@ struct Transition {
     SolidBoard newBoard;
     std::unique_ptr<BoardTransformer> transformer;
 
-    Transition(const std::string& settings, bool withNew, int w = 64, int h = 48, uint32_t startMs = 1000)
+    Transition(const std::string& settings, bool withNew, int w = 64, int h = 48, uint32_t startMs = 1000,
+               int stripes = 0)
         : clock(startMs), ini(settings), oldBoard("Game", kRed, w, h), newBoard("Menu", kBlue, w, h)
     {
+        oldBoard.stripes = newBoard.stripes = stripes;
         ResetDefaultScreenEffect();
         transformer.reset(CreateBoardTransformer(&oldBoard, withNew ? &newBoard : nullptr, &listener));
         transformer->Update(); // the clock's first reading
@@ -62,6 +66,17 @@ struct Transition {
     {
         clock.Advance(ms);
         transformer->Update();
+    }
+    // The whole drawing of the transformer.
+    std::unique_ptr<MemoryImage> Frame()
+    {
+        std::unique_ptr<MemoryImage> screen(NewScreen(transformer->width, transformer->height));
+        TreeWalkFlags flags;
+        flags.upperFlags = flags.lowerFlags = WIDGETFLAGS_DEFAULT;
+        flags.aboveBase = true;
+        Graphics g(screen.get());
+        transformer->DrawTree(flags, g);
+        return screen;
     }
     uint32_t Pixel(int px, int py)
     {
@@ -337,6 +352,65 @@ TEST(BoardTransformer, FinishActsOnceAndShowsTheBoards)
     EXPECT_TRUE(t.newBoard.visible);
     t.Run(2000);
     EXPECT_EQ(t.listener.done, 1);
+}
+
+
+// Frames of a 1024 x 768 transition at a quarter, half and three quarters
+// of its time, every fourth pixel, side by side, compared with a reviewed
+// picture in tests/data/transitions/ (QUIB_UPDATE_GOLDEN=1 rewrites it).
+void CompareTransitionWithGolden(const char* kind, const std::string& file)
+{
+    constexpr int kStep = 4, kW = 1024 / kStep, kH = 768 / kStep;
+    const int times[] = {250, 500, 750};
+    std::vector<uint32_t> strip(size_t(3 * kW * kH));
+    Transition t(Settings(kind, kDurations), true, 1024, 768, 1000, 64);
+    uint32_t at = 0;
+    for (int frame = 0; frame < 3; ++frame) {
+        t.Run(uint32_t(times[frame]) - at);
+        at = uint32_t(times[frame]);
+        const auto screen = t.Frame();
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x)
+                strip[size_t(y * 3 * kW + frame * kW + x)] = screen->GetPixel(x * kStep, y * kStep) | 0xFF000000u;
+    }
+    const std::string path = std::string(QUIB_TEST_DATA) + "/transitions/" + file;
+    if (std::getenv("QUIB_UPDATE_GOLDEN")) {
+        ImageLib::Image out;
+        out.width = 3 * kW;
+        out.height = kH;
+        out.pixels = new uint32_t[strip.size()];
+        std::copy(strip.begin(), strip.end(), out.pixels);
+        ASSERT_TRUE(ImageLib::WritePng(path, &out)) << path;
+        return;
+    }
+    const auto golden = ImageLib::ReadPng(path);
+    ASSERT_TRUE(golden) << "missing " << path << " (QUIB_UPDATE_GOLDEN=1 writes it)";
+    ASSERT_EQ(golden->width, 3 * kW);
+    ASSERT_EQ(golden->height, kH);
+    int differ = 0;
+    for (size_t i = 0; i < strip.size(); ++i)
+        differ += !Near(golden->pixels[i] | 0xFF000000u, strip[i]);
+    EXPECT_EQ(differ, 0) << file << ": pixels differing from the reviewed picture";
+}
+
+TEST(TransitionPictures, PageTurnFoldsTheOldBoardAwayToTheLeft)
+{
+    CompareTransitionWithGolden("page", "page.png");
+}
+
+TEST(TransitionPictures, SlideMovesBothBoardsDown)
+{
+    CompareTransitionWithGolden("slide", "slide.png");
+}
+
+TEST(TransitionPictures, FadeInShowsTheNewBoardThroughTheOld)
+{
+    CompareTransitionWithGolden("fade_in", "fade_in.png");
+}
+
+TEST(TransitionPictures, FadeGoesThroughBlack)
+{
+    CompareTransitionWithGolden("fade", "fade.png");
 }
 
 } // namespace

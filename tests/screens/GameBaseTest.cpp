@@ -309,6 +309,31 @@ TEST(GameBase, TheFaderIsATopLevelWidgetWhileTheBoardIsOnScreen)
     EXPECT_EQ(fader->parent, &t.wm);
 }
 
+TEST(GameBase, ARunningFadeIsDrawnOnceAFrame)
+{
+    GameFixture t;
+    t.board->ButtonDepress(GameBase::kButtonMenu);
+    t.Frames(20); // halfway to black
+    const int alpha = t.board->fader->alpha;
+    ASSERT_GT(alpha, 100);
+    ASSERT_LT(alpha, 255);
+    // The board draws nothing of its own: white shows through the fade.
+    auto* screen = new MemoryImage(nullptr);
+    std::unique_ptr<MemoryImage> owner(screen);
+    screen->Resize(1024, 768);
+    Graphics g(screen);
+    g.color = Color(255, 255, 255, 255);
+    g.FillRectangle(0, 0, 1024, 768);
+    TreeWalkFlags flags;
+    flags.upperFlags = flags.lowerFlags = WIDGETFLAGS_DEFAULT;
+    flags.aboveBase = true;
+    t.wm.DrawTree(flags, g);
+    const int once = 255 - alpha;
+    const int twice = once * (255 - alpha) / 255;
+    const int red = int((screen->GetPixel(512, 384) >> 16) & 0xFF);
+    EXPECT_NEAR(red, once, 2) << "drawn twice would give " << twice;
+}
+
 TEST(GameBase, ABoardDeletedOnScreenTakesItsFaderAlong)
 {
     TestWidgetApp app(1024, 768);

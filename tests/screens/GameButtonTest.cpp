@@ -6,8 +6,10 @@
 #include "src/game/Sounds.h"
 #include "src/game/quest/PsdPicture.h"
 #include "src/screens/ScaleButton.h"
+#include "src/screens/ScaleSlider.h"
 #include "src/screens/TGameButton.h"
 #include "tests/game/ShellTestSupport.h"
+#include "tests/screens/ScreensTestSupport.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestWidgetApp.h"
 
@@ -313,6 +315,50 @@ TEST(ScaleButton, DialogButtonsAreIdZeroWithDarkBrownLabels)
     EXPECT_EQ(button->GetColor(BUTTON_COLOR_LABEL), Color(0xff2b0e00u));
     EXPECT_EQ(button->GetColor(BUTTON_COLOR_LABEL_HILITE), Color(0xff2b0e00u));
     EXPECT_EQ(button->homeX, 10);
+}
+
+TEST(ScaleSlider, MovesLikeAButtonAndDrawsScaledAndTinted)
+{
+    // A white track of three 10 x 10 cells, no thumb.
+    std::unique_ptr<Image> track(Picture(30, 10, 0xffffffff));
+    ScaleSlider slider(track.get(), nullptr, 3, nullptr);
+    slider.SetBoundsRect(Rect(100, 40, 60, 10));
+    EXPECT_EQ(slider.homeX, 130);
+    EXPECT_EQ(slider.homeY, 45);
+    slider.SetScale(0.0f, 20, 30);
+    EXPECT_EQ(slider.GetBounds(), Rect(-10, 25, 60, 10)) << "centred on the start point";
+    slider.SetScale(0.5f, 0, 0);
+    EXPECT_EQ(slider.x, 35);
+    EXPECT_FLOAT_EQ(slider.remainderY, 0.5f); // 22.5 - 5
+    slider.SetScale(1.0f, 0, 0);
+    EXPECT_EQ(slider.GetBounds(), Rect(100, 40, 60, 10));
+    EXPECT_FLOAT_EQ(slider.remainderX, 0.0f);
+
+    slider.SetBounds(0, 0, 60, 10);
+    slider.color = Color(128, 128, 128, 255);
+    struct Case {
+        float scale;
+        int x; // a column to look at on row 5
+        bool drawn;
+    };
+    // Half as long about the centre at 0.5: 15..44.
+    const Case cases[] = {{1.0f, 2, true}, {1.0f, 57, true}, {0.5f, 20, true}, {0.5f, 10, false}, {0.0f, 30, false}};
+    for (const Case& c : cases) {
+        std::unique_ptr<MemoryImage> screen(new MemoryImage(nullptr));
+        screen->Resize(60, 10);
+        Graphics g(screen.get());
+        g.color = Color(0, 0, 0, 255);
+        g.FillRectangle(0, 0, 60, 10);
+        slider.scale = c.scale;
+        slider.Draw(g);
+        const uint32_t pixel = screen->GetPixel(c.x, 5);
+        EXPECT_EQ(pixel != 0xff000000u, c.drawn) << c.scale << " at " << c.x;
+        // Unscaled, the track is tinted by the colour.
+        if (c.drawn && c.scale == 1.0f) {
+            EXPECT_PRED2(Near, pixel, 0xff808080u) << std::hex << pixel;
+        }
+        EXPECT_FALSE(g.colorizeImages);
+    }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/widgets/WidgetManager.h"
 #include "src/GameResources.h"
+#include "src/game/quest/PsdPicture.h"
 #include "src/screens/DarkBack.h"
 #include "src/screens/PopupAnimation.h"
 #include "src/screens/PopupAppear.h"
@@ -125,8 +126,9 @@ TEST(PopupTransform, ClipWidensAboutItsCentreButNeverPastThePicture)
         {"shrunk, inside", Rect(400, 300, 200, 100), 0.4f, Rect(300, 250, 400, 200)},
         // The whole picture would become (-520, -384, 2253, 1690).
         {"whole picture", Rect(0, 0, 1024, 768), 0.8f, Rect(0, 0, 1024, 768)},
-        {"at the right edge", Rect(900, 700, 124, 68), 0.8f, Rect(825, 659, 199, 109)},
-        {"empty", Rect(10, 10, 0, 0), 0.8f, Rect(10, 10, 0, 0)},
+        // W = 149, H = 82, cut at the picture's right and bottom edges.
+        {"at the right edge", Rect(900, 700, 124, 68), 0.8f, Rect(826, 659, 198, 109)},
+        {"empty", Rect(10, 10, 0, 0), 0.8f, Rect(10, 10, 0, 0)}, // stays empty, not a pixel
     };
     for (const Case& c : cases) {
         MemoryImage screen(nullptr);
@@ -149,13 +151,15 @@ TEST(PopupTransform, ScaledPictureOutgrowsThePopupUpToThePictureEdges)
         const char* what;
         float p;
         Point inside, outside; // drawn / untouched
-        uint32_t color;        // at inside, over black
     };
     // A 60 x 40 white popup at (20, 20) on a 100 x 80 screen, centre (50, 40).
+    // (Memory pictures stretch untinted; the tint is the display's.)
     const Case cases[] = {
         // 72 x 48 about the centre: 14..85 by 16..63, past the popup's clip.
-        {"swollen", 0.8f, {15, 17}, {12, 40}, 0xffcccccc},
-        {"open", 1.0f, {20, 20}, {19, 40}, 0xffffffff},
+        {"swollen", 0.8f, {15, 17}, {12, 40}},
+        {"open", 1.0f, {20, 20}, {19, 40}},
+        // s = 0.46: 27 x 18 about the centre, 36..63 by 31..49.
+        {"small", 0.2f, {37, 32}, {34, 40}},
     };
     for (const Case& c : cases) {
         std::unique_ptr<MemoryImage> screen(NewScreen(100, 80));
@@ -166,18 +170,74 @@ TEST(PopupTransform, ScaledPictureOutgrowsThePopupUpToThePictureEdges)
         g.ReplaceClip(0, 0, 60, 40);
         ApplyPopupTransform(g, c.p, 60, 40);
         g.DrawImageAt(popup.get(), 0, 0);
-        EXPECT_PRED2(Near, screen->GetPixel(c.inside.x, c.inside.y), c.color) << c.what;
+        EXPECT_NE(screen->GetPixel(c.inside.x, c.inside.y), 0xff000000u) << c.what;
         EXPECT_EQ(screen->GetPixel(c.outside.x, c.outside.y), 0xff000000u) << c.what;
     }
     // A full-screen popup swells past every edge: the picture's border
-    // pixels are drawn and nothing else is touched.
-    std::unique_ptr<MemoryImage> screen(NewScreen(100, 80));
+    // pixels are drawn and nothing is written outside the picture.
+    std::vector<uint32_t> guarded(100 * 80, 0xff000000u);
+    auto screen = std::make_unique<MemoryImage>(nullptr);
+    screen->AssignPixels(guarded.data(), 100, 80, true);
     std::unique_ptr<MemoryImage> popup = Solid(100, 80, 0xffffffff);
     Graphics g(screen.get());
     ApplyPopupTransform(g, 0.8f, 100, 80);
+    EXPECT_EQ(g.clipRect, Rect(0, 0, 100, 80));
     g.DrawImageAt(popup.get(), 0, 0);
     for (Point p : {Point(0, 0), Point(99, 0), Point(0, 79), Point(99, 79)})
-        EXPECT_PRED2(Near, screen->GetPixel(p.x, p.y), 0xffcccccc) << p.x << ", " << p.y;
+        EXPECT_NE(screen->GetPixel(p.x, p.y), 0xff000000u) << p.x << ", " << p.y;
+}
+
+// A destination that notes the colour of every picture drawn into it (the
+// tint reaches the display, whatever the software stretch makes of it).
+class TintRecorder : public Image {
+public:
+    TintRecorder()
+    {
+        width = 200;
+        height = 200;
+    }
+    void PutImage(Image*, int, int, const Rect&, const Color& c, DrawMode) override { tints.push_back(c); }
+    void PutImageSubpixel(Image*, float, float, const Rect&, const Rect&, const Color& c, DrawMode) override
+    {
+        tints.push_back(c);
+    }
+    void PutImageStretched(Image*, const Rect&, const Rect&, const Rect&, const Color& c, DrawMode, bool) override
+    {
+        tints.push_back(c);
+    }
+    void PutImageMatrix(Image*, float, float, const Matrix3x3&, const Rect&, const Color& c, DrawMode, const Rect&,
+                        int) override
+    {
+        tints.push_back(c);
+    }
+    void PutImageStretchedMirrored(Image*, const Rect&, const Rect&, const Rect&, const Color& c, DrawMode,
+                                   bool) override
+    {
+        tints.push_back(c);
+    }
+    std::vector<Color> tints;
+};
+
+TEST(PopupTransform, ButtonsTakeTheTintOfTheirPopup)
+{
+    PsdPicture layout;
+    auto* layer = new PsdPictureLayer;
+    layer->name = "ok_in";
+    layer->x = 10;
+    layer->y = 10;
+    layer->image = Solid(20, 10, 0xffffffff).release();
+    layout.layers.push_back(layer);
+    std::unique_ptr<ScaleButton> button(CreateDialogScaleButton(layout, nullptr, "ok_in", "ok_ac"));
+    Widget popup;
+    popup.SetBounds(0, 0, 40, 30);
+    for (float p : {0.1f, 0.5f, 0.8f, 1.0f}) {
+        AnimatePopupButton(popup, button.get(), p);
+        TintRecorder screen;
+        Graphics g(&screen);
+        button->Draw(g);
+        ASSERT_EQ(screen.tints.size(), 1u) << p;
+        EXPECT_EQ(screen.tints[0], PopupAppearColor(p)) << p;
+    }
 }
 
 // ---- DarkBack ----

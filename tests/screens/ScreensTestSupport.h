@@ -29,10 +29,19 @@ public:
     {
         g.color = color;
         g.FillRectangle(0, 0, width, height);
+        if (stripes <= 0)
+            return;
+        // Darker bars across and down, so a moving or folding board shows.
+        g.color = Color(color.red / 3, color.green / 3, color.blue / 3 + 40);
+        for (int x = 0; x < width; x += 2 * stripes)
+            g.FillRectangle(x, 0, stripes / 2, height);
+        for (int y = 0; y < height; y += 2 * stripes)
+            g.FillRectangle(0, y, width, stripes / 4);
     }
 
     std::string name;
     Color color;
+    int stripes = 0; // bar spacing; none when 0
 };
 
 class CountingListener : public BoardTransformerListener {

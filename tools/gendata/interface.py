@@ -1,11 +1,12 @@
-"""The adventure board's interface layout: the hero's portrait in a brass frame and the progress bar."""
+"""The adventure board's interface layout: the hero's portrait in a brass frame, the progress bar and the
+speech bubble's frame."""
 import math
 
 import numpy as np
 
 from . import screens
 from .gui import LayeredPicture, brass, drop_shadow, rounded
-from .paint import Canvas, blur, dilate, noise2d, radial, radial_at, shapes, vgradient
+from .paint import Canvas, blur, dilate, noise2d, polygon, radial, radial_at, shapes, vgradient
 
 MOODS = ("neutral", "happy", "mad", "surprise")
 SKIN = (238, 196, 160)
@@ -307,8 +308,37 @@ def progress(pic, spec):
     pic.add("progress/progress_full", bar_full(w, h), x, y, 51)
 
 
+# --- the speech bubble -----------------------------------------------------------------
+
+def bubble_frame(size):
+    """A dark, slightly see-through speech bubble with a brass rim. The game stretches it nine-sliced (corners of a
+    third of the picture), so the edges' middle thirds are plain along their length; the tail pointing down at the
+    hero's portrait lies wholly in the bottom-left corner."""
+    third = size // 3
+    body_bottom = size - third // 2 - 6
+    radius = third - 8
+    c = Canvas(size, size, alpha=0.0)
+    body = rounded(size, size, 1, 1, size - 2, body_bottom, radius)
+    tail = polygon(size, size, [(third * 0.35, body_bottom - 6), (third * 0.95, body_bottom - 6),
+                                (4, size - 3)]).full(size, size)
+    shape = np.clip(body + tail, 0, 1)
+    rim = np.clip(shape - np.clip(shape - dilate(1 - shape, 2), 0, 1), 0, 1)
+    c.over((46, 26, 14), shape * 0.88)
+    c.over(brass(size, size, (238, 196, 112), (238, 196, 112)), rim)
+    inner_line = np.clip(dilate(1 - shape, 4) - dilate(1 - shape, 3), 0, 1) * shape
+    c.over((120, 80, 40), inner_line * 0.6)
+    return c
+
+
+def bubble(pic, spec):
+    # The layer's bottom-left corner is where the bubble grows up from.
+    size = spec["size"]
+    pic.add("bubble", bubble_frame(size), spec["x"], spec["bottom"] - size, 90)
+
+
 def interface(spec, out_root):
     pic = LayeredPicture(out_root, spec["folder"])
     portrait(pic, spec["avatar"])
     progress(pic, spec["progress"])
+    bubble(pic, spec["bubble"])
     pic.write()

@@ -111,6 +111,8 @@ public:
     // Index of the control whose charge picture covers the point; -1.
     int ControlAt(int x, int y);
     bool FieldShowsUseTarget(const std::vector<QstUseTargetRecord>& targets);
+    // The application's cursor kind (GameApp::SetCursorType) for a field's.
+    static int32_t AppCursorFor(EQstCursorType kind);
     // The use targets of a state (its use entries whose group answers a
     // cursor kind other than 0 and 5), appended.
     static void CollectUseTargets(QstItemState* state, std::vector<QstUseTargetRecord>& out);

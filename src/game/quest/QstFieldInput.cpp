@@ -17,7 +17,9 @@ namespace Quib {
 
 namespace {
 
-int32_t AppCursorFor(EQstCursorType kind)
+} // namespace
+
+int32_t QstField::AppCursorFor(EQstCursorType kind)
 {
     switch (kind) {
     case QST_CURSOR_HOG:
@@ -30,6 +32,8 @@ int32_t AppCursorFor(EQstCursorType kind)
         return CURSOR_ARROW;
     }
 }
+
+namespace {
 
 void SetAppCursor(int32_t kind)
 {

@@ -180,9 +180,11 @@ void QstPoolData::AddItem(QstItem* item, const std::string& stateName, const std
         AddExtension(fly);
     }
 
+    QstItem* shown = destination ? destination : item;
     item->SetState(stateName, false);
-    if (place->entry)
-        place->entry->RefreshSize();
+    // The state change may have run scripts that changed the places.
+    if (QstPoolEntry* held = FindEntry(shown))
+        held->RefreshSize();
 }
 
 void QstPoolData::OnFlightArrived(QstItem* item)

@@ -35,6 +35,15 @@ void QstPoolWidget::PlaceAtStrip()
     SetBounds(pool->stripX, pool->stripY, pool->stripWidth, pool->visibleHeight);
 }
 
+void QstPoolWidget::Update()
+{
+    Widget::Update();
+    if (pool && (x != pool->stripX || y != pool->stripY || width != pool->stripWidth ||
+                 height != pool->visibleHeight))
+        PlaceAtStrip();
+    Invalidate();
+}
+
 void QstPoolWidget::Draw(Graphics& g)
 {
     if (pool)

@@ -18,6 +18,8 @@ public:
     explicit QstPoolWidget(QstPoolData* owner);
     ~QstPoolWidget() override;
 
+    // Follows the strip's place (the layout may load after the widget).
+    void Update() override;
     void Draw(Graphics& g) override;
     bool AcceptsPoint(int px, int py) override;
     void OnMouseMove(int px, int py) override;

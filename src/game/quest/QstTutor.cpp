@@ -76,9 +76,10 @@ QstTutor::QstTutor(Widget* ownerWidget) : owner(ownerWidget), mSelf(std::make_sh
 
 QstTutor::~QstTutor()
 {
+    // A box still on screen belongs to the owner, which may be going away
+    // as well: it is not touched here, and its delegate no longer reaches
+    // this tutor.
     mSelf.reset();
-    if (box)
-        box->StartClosing();
 }
 
 bool QstTutor::DoInitFromXML(QstXmlElement& element, SLoadLayerDataCont& context)

@@ -21,8 +21,8 @@ public:
     explicit QstTutor(Widget* ownerWidget);
     QstTutor(const QstTutor&) = delete;
     QstTutor& operator=(const QstTutor&) = delete;
-    // Boxes still on screen forget the tutor; arrow images live on while a
-    // box shows them.
+    // Boxes still on screen forget the tutor and close as usual; arrow
+    // images live on while a box shows them.
     ~QstTutor();
 
     // Reads the steps of a Tutorial element; false after a reported error

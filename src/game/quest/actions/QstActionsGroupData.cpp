@@ -64,6 +64,15 @@ bool QstActionsGroupData::ReadGroup(QstXmlElement* element, bool readName)
     TiXmlElement* xml = element->GetElement();
     if (!xml)
         return true;
+    // Groups nest through their elements; a document nested deeper than
+    // any script needs is refused rather than read by deep recursion.
+    static int readDepth = 0;
+    if (readDepth >= kMaxNesting)
+        return element->ReportError("Action \"" + name + "\" is nested too deep");
+    struct DepthScope {
+        DepthScope() { ++readDepth; }
+        ~DepthScope() { --readDepth; }
+    } depthScope;
     int counter = 0;
     for (TiXmlElement* child = xml->FirstChildElement(); child; child = child->NextSiblingElement()) {
         QstXmlElement cursor(child, *element);
@@ -75,8 +84,9 @@ bool QstActionsGroupData::ReadGroup(QstXmlElement* element, bool readName)
             children.push_back({ref, nullptr});
             continue;
         }
-        char generated[512];
-        std::snprintf(generated, sizeof generated, "%s_%02d", name.c_str(), counter);
+        char number[16];
+        std::snprintf(number, sizeof number, "_%02d", counter);
+        const std::string generated = name + number;
         QstActionData* data = CreateActionData(tag, generated);
         if (!data)
             continue;
