@@ -132,9 +132,8 @@ protected:
         QstItem* key = scene->GetItem("key");
         QstPoolData* pool = scene->GetPool();
         ASSERT_NE(pool, nullptr);
-        QstField* main = scene->GetField("main");
         const FRect r = key->GetCurrentState()->GetBoundingRect();
-        Click(main->x + int(r.x + r.width / 2), main->y + int(r.y + r.height / 2));
+        Click(int(r.x + r.width / 2), int(r.y + r.height / 2)); // scene coordinates
         Frames(200);
         EXPECT_TRUE(pool->HasItem(key));
         ASSERT_EQ(StateOf("key"), "pool");

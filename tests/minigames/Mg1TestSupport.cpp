@@ -40,6 +40,7 @@ void StudyTest::SetUp()
     scene->SetBounds(0, 0, 1024, 768);
     scene->SetPool(controller.GetPoolData(scene->GetClusterName()));
     app.widgetManager->AttachChild(scene);
+    app.widgetManager->appHasFocus = true;
     QstScene::LoadLayers(scene);
 }
 
@@ -96,9 +97,8 @@ QstFieldMinigame* StudyTest::OpenPuzzle(const std::string& objectName, const std
     if (!object)
         return nullptr;
     // The object's picture: click its middle.
-    QstField* main = scene->GetField("main");
     const FRect r = object->GetCurrentState()->GetBoundingRect();
-    Click(main->x + int(r.x + r.width / 2), main->y + int(r.y + r.height / 2));
+    Click(int(r.x + r.width / 2), int(r.y + r.height / 2)); // scene coordinates
     Frames(3);
     auto* field = dynamic_cast<QstFieldMinigame*>(scene->GetField(fieldName));
     EXPECT_NE(field, nullptr) << fieldName;
