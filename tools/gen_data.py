@@ -18,7 +18,7 @@ import tomllib
 import numpy as np
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gendata import audio, closeup_trash, fonts, gui, interface, inventory, minigames, scenes, screens  # noqa: E402
+from gendata import audio, closeup_trash, fonts, gui, hog, interface, inventory, minigames, scenes, screens  # noqa: E402
 from gendata.paint import save_png  # noqa: E402
 
 
@@ -82,6 +82,10 @@ GUI_LAYOUTS = ("loading", "ramka", "ramka_tutorial", "notebook", "ingamemenu", "
 
 def make_gui(src, out, name):
     getattr(gui, name)(load_toml(src, f"screens/{name}.toml"), out)
+
+
+def make_hog(src, out):
+    hog.generate(load_toml(src, "hog/levels.toml"), out)
 
 
 def make_interface(src, out):
@@ -154,6 +158,7 @@ def generate(src, out, jobs):
         work = [pool.submit(make_track, out, t, tmp) for t in music["track"]]
         work.append(pool.submit(make_screens, src, out))
         work += [pool.submit(make_gui, src, out, name) for name in GUI_LAYOUTS]
+        work.append(pool.submit(make_hog, src, out))
         work.append(pool.submit(make_interface, src, out))
         work.append(pool.submit(closeup_trash.closeup_trash, load_toml(src, "screens/closeup_trash.toml"), out))
         work.append(pool.submit(scenes.make_scenes, src, out))

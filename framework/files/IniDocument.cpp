@@ -199,6 +199,18 @@ template <class CharT> auto BasicIniDocument<CharT>::FindKey(const String& secti
     return Iterator(this, INI_KEY, INI_SECTION | INI_KEY | INI_COMMENT, s->index, int32_t(entry->position));
 }
 
+template <class CharT> bool BasicIniDocument<CharT>::EraseSection(const String& name)
+{
+    auto found = mByName.find(name);
+    if (found == mByName.end())
+        return false;
+    const size_t index = size_t(found->second->index);
+    mByName.erase(found);
+    mOrder.erase(mOrder.begin() + std::ptrdiff_t(index));
+    RenumberSections(index);
+    return true;
+}
+
 template <class CharT> void BasicIniDocument<CharT>::RenumberSections(size_t from)
 {
     for (size_t i = from; i < mOrder.size(); ++i)

@@ -188,6 +188,9 @@ public:
         return index >= 0 && index < SectionCount() ? mOrder[size_t(index)].get() : nullptr;
     }
     Section* FindSectionRecord(const String& name) const;
+    // Removes the section (found without regard to case) with all its
+    // entries; false when there is none.
+    bool EraseSection(const String& name);
     String LineEnd() const { return String(mRead.lineEnd, size_t(mRead.lineEndLength)); }
 
     IniReadState<CharT>& ReadState() { return mRead; }

@@ -1,5 +1,7 @@
 #include "src/screens/MainMenu.h"
 
+#include "src/game/ispy/ISpy.h"
+
 #include "framework/core/Point.h"
 #include "framework/files/FloatRange.h"
 #include "framework/files/FloatTransformer.h"
@@ -253,6 +255,7 @@ void MainMenu::StartRequest(const ContinueRequest& request)
     } else if (request.kind == ContinueRequest::kKindHog) {
         LogInfo("Main menu: the hidden-object level \"%s\" was asked for, return data \"%s\"", request.name,
                 request.returnData);
+        ContinueHogLevel(request.name, request.returnData);
     } else if (request.kind == ContinueRequest::kKindMovie) {
         const MovieStartData start = MovieStartData::Read(request.returnData);
         LogInfo("Main menu: the movie \"%s\" was asked for, then level \"%s\", return scene \"%s\", sound \"%s\", "

@@ -68,6 +68,21 @@ TEST(IniDocument, FindKeyWithoutRegardToCase)
     EXPECT_EQ(doc.FindKey("", "# top"), IniDocument::End());  // comments are no keys
 }
 
+TEST(IniDocument, EraseSectionTakesItsKeysAndRenumbers)
+{
+    IniDocument doc;
+    ParseInto(doc, "[A]\na1=1\n[B]\nb1=3\nb2=4\n[C]\nc1=5\n");
+    EXPECT_TRUE(doc.EraseSection("b"));
+    EXPECT_EQ(Describe(doc), "[A] a1=1|[C] c1=5");
+    ExpectNumbered(doc);
+    EXPECT_EQ(doc.FindKey("B", "b1"), IniDocument::End());
+    EXPECT_EQ(doc.FindKey("C", "c1").Value(), "5");
+    EXPECT_FALSE(doc.EraseSection("B"));
+    // A section added again starts empty.
+    doc.AddSection("B");
+    EXPECT_EQ(Describe(doc), "[A] a1=1|[C] c1=5|[B]");
+}
+
 struct InsertCase {
     const char* label;
     const char* text;
