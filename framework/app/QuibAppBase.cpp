@@ -386,7 +386,14 @@ DDImage* QuibAppBase::CreateImage(const std::string& fileName, bool applyNow)
     auto* image = new DDImage(display.get());
     image->textureFlags |= 8; // an 8-8-8-8 texture
     image->name = fileName;
-    image->AssignPixels(picture->pixels, picture->width, picture->height, applyNow);
+    if (picture->spareWord) {
+        // The decoded block becomes the image's pixels: no copy.
+        std::unique_ptr<uint32_t[]> words(picture->pixels);
+        picture->pixels = nullptr;
+        image->AdoptPixels(std::move(words), picture->width, picture->height, applyNow);
+    } else {
+        image->AssignPixels(picture->pixels, picture->width, picture->height, applyNow);
+    }
     if (image->width != picture->width || image->height != picture->height) {
         delete image; // no room for the pixels
         return nullptr;

@@ -923,6 +923,16 @@ void DDImage::RotateIntoSurface(MemoryImage* source, const double* bounds, const
     if (!lock.ok())
         return;
     const SurfaceView& v = lock.view();
+    if (v.format.kind == PixelKind::Rgb32 && mode == DRAWMODE_NORMAL && color.IsOpaqueWhite() && !src.palette) {
+        // The common case (a picture turned onto the screen) through the
+        // loops' span kernel; RotatedWriter<Rgb32> is its plain rule.
+        const auto span = ActiveLoops().rotatedWhiteSurfaceSpan;
+        ForEachRotatedSpan(v.width, v.height, bounds, sr, x, y, angle, centerX, centerY,
+                           [&](int row, int column, int count, int32_t u, int32_t vv, int32_t du, int32_t dv) {
+                               span(v.Row<uint32_t>(row) + column, count, u, vv, du, dv, src, sr);
+                           });
+        return;
+    }
     Dispatch(v.format.kind, [&]<PixelKind K>() {
         using T = PixelOf<K>;
         const RotatedWriter<K> writer{v, color, mode, color.IsOpaqueWhite(), MakeModulation(color)};

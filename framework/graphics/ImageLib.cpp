@@ -1,7 +1,10 @@
 #include "framework/graphics/ImageLib.h"
 #include "framework/graphics/ImageLibInternal.h"
 #include "framework/files/StringUtils.h"
+#include <algorithm>
+#include <iterator>
 #include <new>
+#include <string_view>
 
 namespace Quib::ImageLib {
 
@@ -37,13 +40,14 @@ std::unique_ptr<Image> NewImage(int64_t width, int64_t height)
 {
     if (!IsSaneSize(width, height))
         return nullptr;
-    uint32_t* pixels = new (std::nothrow) uint32_t[size_t(width * height)];
+    uint32_t* pixels = new (std::nothrow) uint32_t[size_t(width * height) + 1];
     if (!pixels)
         return nullptr;
     auto image = std::make_unique<Image>();
     image->width = int32_t(width);
     image->height = int32_t(height);
     image->pixels = pixels;
+    image->spareWord = true;
     return image;
 }
 
@@ -72,6 +76,39 @@ long LastSeparator(const std::string& path)
     return back > slash ? back : slash;
 }
 
+constexpr size_t kReaderCount = std::size(kReaders);
+
+// Marks the readers whose extension exists for `base` (a path without an
+// extension), from one search of its folder (archive members and disk
+// files, any letter case) instead of one open per reader. False when such a
+// search cannot stand in for the opens: replacement names, wildcard
+// characters or a name near the length limit.
+bool FindExtensions(const std::string& base, bool (&found)[kReaderCount])
+{
+    PakInterface* pak = GetSharedPakInterface();
+    if (pak && !pak->mPathAliases.empty())
+        return false;
+    const std::string_view stem = std::string_view(base).substr(size_t(LastSeparator(base) + 1));
+    if (stem.empty() || base.size() + 8 > PAK_MAX_PATH || base.find_first_of("*?") != std::string::npos)
+        return false;
+    std::fill(std::begin(found), std::end(found), false);
+    PakFindData data;
+    PakFindHandle search = PakFindFirstFile(base + ".*", &data);
+    if (!search)
+        return true; // no file of that name
+    do {
+        const std::string_view name(data.cFileName);
+        if (name.size() <= stem.size() || !EqualsNoCase(name.substr(0, stem.size()), std::string(stem).c_str()))
+            continue;
+        const std::string_view extension = name.substr(stem.size());
+        for (size_t i = 0; i < kReaderCount; ++i)
+            if (EqualsNoCase(extension, kReaders[i].extension))
+                found[i] = true;
+    } while (PakFindNextFile(search, &data));
+    PakFindClose(search);
+    return true;
+}
+
 std::unique_ptr<Image> ReadByExtension(const std::string& path)
 {
     long sep = LastSeparator(path);
@@ -81,8 +118,15 @@ std::unique_ptr<Image> ReadByExtension(const std::string& path)
         extension = path.substr(size_t(dot));
         base = path.substr(0, size_t(dot));
     }
-    for (const ReaderEntry& entry : kReaders) {
+    // Without an extension every reader is a candidate: one search of the
+    // folder tells which names exist.
+    bool exists[kReaderCount];
+    const bool searched = extension.empty() && FindExtensions(base, exists);
+    for (size_t i = 0; i < kReaderCount; ++i) {
+        const ReaderEntry& entry = kReaders[i];
         if (!extension.empty() && !EqualsNoCase(extension, entry.extension))
+            continue;
+        if (searched && !exists[i])
             continue;
         if (auto image = entry.read(base + entry.extension))
             return image;

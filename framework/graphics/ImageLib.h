@@ -16,6 +16,9 @@ public:
     int32_t width = 0;
     int32_t height = 0;
     uint32_t* pixels = nullptr; // owned, width * height words
+    // The block holds one word more than the pixels (the readers make it
+    // so), which lets an image with a guard word take it over uncopied.
+    bool spareWord = false;
 };
 
 // Colour given to a picture found only as an alpha picture. Each thread

@@ -428,6 +428,25 @@ void MemoryImage::AssignPixels(const uint32_t* words, int w, int h, bool applyNo
         ApplyBitsChange();
 }
 
+void MemoryImage::AdoptPixels(std::unique_ptr<uint32_t[]> words, int w, int h, bool applyNow)
+{
+    const int64_t n = ImagePixelCount(w, h);
+    if (n < 0 || !words) {
+        ReportTooLarge("AdoptPixels", w, h);
+        return;
+    }
+    bits = std::move(words);
+    width = w;
+    height = h;
+    paletteIndices.reset();
+    palette.reset();
+    paletteCount = 0;
+    bits[n] = kImageGuardWord;
+    NotePixelsEdited();
+    if (applyNow)
+        ApplyBitsChange();
+}
+
 void MemoryImage::Resize(int w, int h)
 {
     if (ImagePixelCount(w, h) < 0) {

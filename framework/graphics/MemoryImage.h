@@ -86,6 +86,9 @@ public:
     virtual void ReleaseDisplayCopy();
     virtual void ZeroPixels();
     virtual void AssignPixels(const uint32_t* words, int w, int h, bool applyNow);
+    // As AssignPixels, but takes over a block of w * h + 1 words (the
+    // pixels and room for the guard word) instead of copying it.
+    void AdoptPixels(std::unique_ptr<uint32_t[]> words, int w, int h, bool applyNow);
     virtual void Resize(int w, int h);
     // The 32-bit bits (width * height words and the guard), built from the
     // other forms when missing; all zero with none. Null only when the

@@ -187,19 +187,14 @@ inline uint32_t SampleBilinear(const Texels& t, int32_t u, int32_t v)
 // Integer part of an interpolated 16.16 channel, read unsigned.
 inline uint32_t IntPart(int32_t v) { return static_cast<uint32_t>(v) >> 16; }
 
-// The pixel work of a textured filler over one span. The texture comes by
-// value, so the destination stores cannot make its fields reload.
-template <int L, bool Alpha, bool VC, bool Mod, bool Smooth>
-inline void TexturedSpan(uint8_t* p, int32_t n, const int32_t* q, const int32_t* dq, const Texels tex,
-                         const FillerColor& colour)
+// The pixel rules of a textured span, each texel read by `sample` at the
+// span's stepped (u, v).
+template <int L, bool Alpha, bool VC, bool Mod, bool Smooth, class Sample>
+inline void TexturedPixels(uint8_t* p, int32_t n, int32_t u, int32_t v, const int32_t* q, const int32_t* dq,
+                           const FillerColor& colour, Sample sample)
 {
     constexpr int UV = VC ? 4 : 0;
     constexpr bool plain = !Alpha && !VC && !Mod;
-    int32_t u = q[UV], v = q[UV + 1];
-    if constexpr (Smooth) {
-        u = Add32(u, -0x8000);
-        v = Add32(v, -0x8000);
-    }
     const int32_t du = dq[UV], dv = dq[UV + 1];
     int32_t va = 0, vr = 0, vg = 0, vb = 0;
     if constexpr (VC) {
@@ -209,7 +204,7 @@ inline void TexturedSpan(uint8_t* p, int32_t n, const int32_t* q, const int32_t*
         vb = q[3];
     }
     for (int32_t i = 0; i < n; ++i, p += PixelFormatBytes(L)) {
-        const uint32_t s = Smooth ? SampleBilinear(tex, u, v) : SampleNearest(tex, u, v);
+        const uint32_t s = sample(u, v);
         u = Add32(u, du);
         v = Add32(v, dv);
         uint32_t fa = 0, fr = 0, fg = 0, fb = 0;
@@ -254,6 +249,45 @@ inline void TexturedSpan(uint8_t* p, int32_t n, const int32_t* q, const int32_t*
             m = (((m & 0x00FF00FF) * a >> 8) & 0x00FF00FF) | (((m & 0x0000FF00) * a >> 8) & 0x0000FF00);
         }
         Blend<L>(p, m, a);
+    }
+}
+
+// Whether every nearest sample of a span of n pixels from (u, v), stepping
+// by (du, dv), lies inside the texture: the coordinates move linearly (no
+// step wraps), so the two ends tell.
+inline bool NearestSpanInside(const Texels& t, int32_t u, int32_t v, int32_t du, int32_t dv, int32_t n)
+{
+    if (n <= 0)
+        return false;
+    const int64_t u1 = int64_t{u} + int64_t{du} * (n - 1), v1 = int64_t{v} + int64_t{dv} * (n - 1);
+    const auto inside = [](int64_t a, int64_t b, uint32_t count) {
+        return std::min(a, b) >= 0 && std::max(a, b) < (int64_t{count} << 16);
+    };
+    return inside(u, u1, t.width) && inside(v, v1, t.height);
+}
+
+// The pixel work of a textured filler over one span. The texture comes by
+// value, so the destination stores cannot make its fields reload. A nearest
+// span wholly inside the texture reads its texels without holding the
+// coordinates to the edges (SampleNearest gives the same texels there).
+template <int L, bool Alpha, bool VC, bool Mod, bool Smooth>
+inline void TexturedSpan(uint8_t* p, int32_t n, const int32_t* q, const int32_t* dq, const Texels tex,
+                         const FillerColor& colour)
+{
+    constexpr int UV = VC ? 4 : 0;
+    int32_t u = q[UV], v = q[UV + 1];
+    if constexpr (Smooth) {
+        u = Add32(u, -0x8000);
+        v = Add32(v, -0x8000);
+        TexturedPixels<L, Alpha, VC, Mod, Smooth>(p, n, u, v, q, dq, colour,
+                                                  [&tex](int32_t su, int32_t sv) { return SampleBilinear(tex, su, sv); });
+    } else if (NearestSpanInside(tex, u, v, dq[UV], dq[UV + 1], n)) {
+        TexturedPixels<L, Alpha, VC, Mod, Smooth>(p, n, u, v, q, dq, colour, [&tex](int32_t su, int32_t sv) {
+            return tex.pixels[size_t{static_cast<uint32_t>(sv) >> 16} * tex.width + (static_cast<uint32_t>(su) >> 16)];
+        });
+    } else {
+        TexturedPixels<L, Alpha, VC, Mod, Smooth>(p, n, u, v, q, dq, colour,
+                                                  [&tex](int32_t su, int32_t sv) { return SampleNearest(tex, su, sv); });
     }
 }
 

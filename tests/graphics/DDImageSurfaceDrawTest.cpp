@@ -300,6 +300,34 @@ TEST_P(SurfaceDraw, RotatedDrawsMatchReference)
     });
 }
 
+// Opaque-white normal turns of larger pictures: long spans, as the loops'
+// span kernel takes them on a 32-bit surface.
+TEST_P(SurfaceDraw, RotatedWhiteDrawsOfLargePicturesMatchReference)
+{
+    RunCases("rotated white", 40, [&](uint32_t seed) {
+        std::mt19937 rng(seed);
+        const int sw = RandomInt(rng, 20, 70), sh = RandomInt(rng, 2, 30);
+        const std::vector<uint32_t> words = RandomPicture(rng, sw, sh, RandomInt(rng, 0, 2) == 0);
+        auto source = Source(words, sw, sh);
+        auto image = Target(80, 48, rng);
+        const Rect sr = RandomRectIn(rng, sw, sh);
+        const Rect clip = RandomInt(rng, 0, 1) ? Rect(0, 0, 80, 48) : RandomRectIn(rng, 80, 48);
+        const float x = float(RandomDouble(rng, -10, 40)), y = float(RandomDouble(rng, -6, 30));
+        const float cx = float(RandomDouble(rng, 0, sw)), cy = float(RandomDouble(rng, 0, sh));
+        const double angle = RandomInt(rng, 0, 3) == 0 ? RandomDouble(rng, -0.01, 0.01) : RandomDouble(rng, -7, 7);
+        auto ref = Snapshot(*image);
+        const float position[2] = {x, y};
+        double bounds[4];
+        if (RotatedBlitBounds(position, sr, clip, bounds, cx, cy, angle))
+            RefRotate(ref, bounds, RefSource{words.data(), sw}, sr, x, y, Color::White, DRAWMODE_NORMAL, angle, cx,
+                      cy);
+        DrawInsideCanary(*image, [&] {
+            image->PutImageRotated(source.get(), x, y, sr, clip, Color::White, DRAWMODE_NORMAL, angle, cx, cy);
+        });
+        ASSERT_EQ(Difference(*image, ref), "");
+    });
+}
+
 TEST_P(SurfaceDraw, DrawsReachingPastTheSurfaceOrTheSourceAreCut)
 {
     // Each draw must equal the same draw onto a surface with a margin of M

@@ -92,6 +92,13 @@ TEST_F(ImageFiles, ExtensionPicksTheReader)
         {{{"dir.old/pic.png", Png(0xFF445566)}}, "dir.old\\pic", 0xFF445566},
         {{{"dir.old/pic.png", Png(0xFF445566)}}, "dir.old/pic", 0xFF445566},
         {{}, "gfx/pic", 0},
+        // Without an extension the folder is searched once: any letter case,
+        // names that only begin with the stem left alone.
+        {{{"Gfx/PIC.Png", Png(0xFF445566)}}, "gfx/pic", 0xFF445566},
+        {{{"gfx/pic2.png", Png(0xFF445566)}, {"gfx/pic.gif", Gif(0x778899)}}, "gfx/pic", 0xFF778899},
+        {{{"gfx/pic2.png", Png(0xFF445566)}, {"gfx/pic_.png", Png(0xFF445566)}}, "gfx/pic", 0},
+        {{{"gfx/p?c.png", Png(0xFF445566)}}, "gfx/p?c", 0xFF445566},
+        {{{"gfx/pic.png/x.png", Png(0xFF445566)}}, "gfx/pic", 0}, // a folder of that name
     };
     for (const Case& c : cases) {
         auto image = LoadAmong(c.files, c.path, false);
@@ -131,6 +138,12 @@ TEST_F(ImageFiles, AlphaPictureLookups)
         {"path ending in underscore is its own alpha", {{"pic_.png", colour2x1}}, "pic_", 0xFFFFFF,
          {0x30102030, 0x60405060}},
         {"nothing", {}, "gfx/pic.png", 0xFFFFFF, {}},
+        {"no extension, both partners in other cases",
+         {{"Gfx/Pic.PNG", colour2x1}, {"Gfx/_PIC.png", alpha2x1}, {"Gfx/PIC_.png", Png({0, 0}, 2, 1)}}, "gfx/pic",
+         0xFFFFFF, {0xAA102030, 0xBB405060}},
+        {"no extension, alpha of another kind", {{"pic.tga", Tga(0xFF0000AA, 2, 1)}, {"_pic.png", colour2x1}},
+         "pic", 0xFFFFFF, {0x300000AA, 0x600000AA}},
+        {"no extension, alpha only", {{"gfx/pic_.gif", Gif(0x0000AA)}}, "gfx/pic", 0x123456, {0xAA123456}},
     };
     for (const Case& c : cases) {
         ImageLib::AlphaOnlyColor = c.alphaOnlyColor;
@@ -656,6 +669,19 @@ TEST_F(ImageFiles, ReadersReadArchiveMembers)
         EXPECT_EQ(image->pixels[0], c.want) << c.path;
     }
     EXPECT_FALSE(ImageLib::LoadImageFile("data/g.jp2", false)) << "cut inside its header";
+}
+
+// A replacement name stands in for a missing file, with or without the
+// extension in the name asked for.
+TEST_F(ImageFiles, ReplacementNamesAreFollowed)
+{
+    Write("gfx/real.png", Png(0xFF445566));
+    pak->mPathAliases[NormalizePakPath("gfx/pic.png")] = "gfx/real.png";
+    for (const char* path : {"gfx/pic.png", "gfx/pic"}) {
+        auto image = ImageLib::LoadImageFile(path, true);
+        ASSERT_TRUE(image) << path;
+        EXPECT_EQ(image->pixels[0], 0xFF445566u) << path;
+    }
 }
 
 } // namespace

@@ -126,29 +126,30 @@ void AdditiveWhiteRow(uint32_t* d, const uint32_t* s, int width, bool translucen
     }
 }
 
-// Eight pixels at a time of the opaque-white variants (normal or additive)
-// from a source in bits form; the blend over a pixel that is not opaque is
-// left to StoreNormal.
-void RotatedWhiteSpan(uint32_t* d, int count, int32_t u, int32_t v, int32_t du, int32_t dv, const PixelSource& src,
-                      const Rect& s, bool additive)
-{
-    const int* base = reinterpret_cast<const int*>(src.bits + ptrdiff_t(s.y) * src.width + s.x);
-    const int* right = base + 1;
-    const int* below = base + src.width;
-    const int* belowRight = below + 1;
-    const __m256i steps = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    __m256i U = _mm256_add_epi32(_mm256_set1_epi32(u), _mm256_mullo_epi32(steps, _mm256_set1_epi32(du)));
-    __m256i V = _mm256_add_epi32(_mm256_set1_epi32(v), _mm256_mullo_epi32(steps, _mm256_set1_epi32(dv)));
-    const __m256i dU8 = _mm256_set1_epi32(du * 8), dV8 = _mm256_set1_epi32(dv * 8);
-    const __m256i rowWords = _mm256_set1_epi32(src.width);
-    const __m256i fracMask = _mm256_set1_epi32(0xFFFE), one = _mm256_set1_epi32(1);
-    const __m256i full = _mm256_set1_epi32(65536);
-    const __m256i rbMask = _mm256_set1_epi32(0x00FF00FF), gMask = _mm256_set1_epi32(0x0000FF00);
-    const __m256i alpha = _mm256_set1_epi32(int(0xFF000000));
-    const __m256i k255 = _mm256_set1_epi32(255), k256 = _mm256_set1_epi32(256), k250 = _mm256_set1_epi32(250);
-    const __m256i zero = _mm256_setzero_si256();
-    int i = 0;
-    for (; i + 8 <= count; i += 8, U = _mm256_add_epi32(U, dU8), V = _mm256_add_epi32(V, dV8)) {
+// Eight rotated samples: the four neighbours of each (u, v) gathered, their
+// bilinear weights times alpha, the coverage S and the premultiplied colour
+// P (sum of c_i W_i) >> 8 per channel, as PremultipliedSample makes it.
+struct RotatedSampler8 {
+    const int* base;
+    const int* right;
+    const int* below;
+    const int* belowRight;
+    __m256i rowWords;
+
+    RotatedSampler8(const PixelSource& src, const Rect& s)
+    {
+        base = reinterpret_cast<const int*>(src.bits + ptrdiff_t(s.y) * src.width + s.x);
+        right = base + 1;
+        below = base + src.width;
+        belowRight = below + 1;
+        rowWords = _mm256_set1_epi32(src.width);
+    }
+
+    void Sample(__m256i U, __m256i V, __m256i& S, __m256i& P) const
+    {
+        const __m256i fracMask = _mm256_set1_epi32(0xFFFE), one = _mm256_set1_epi32(1);
+        const __m256i full = _mm256_set1_epi32(65536);
+        const __m256i rbMask = _mm256_set1_epi32(0x00FF00FF), gMask = _mm256_set1_epi32(0x0000FF00);
         const __m256i idx =
             _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(V, 16), rowWords), _mm256_srai_epi32(U, 16));
         const __m256i p[4] = {_mm256_i32gather_epi32(base, idx, 4), _mm256_i32gather_epi32(right, idx, 4),
@@ -160,15 +161,37 @@ void RotatedWhiteSpan(uint32_t* d, int count, int32_t u, int32_t v, int32_t du, 
                               _mm256_srli_epi32(_mm256_mullo_epi32(fu, iv), 16),
                               _mm256_srli_epi32(_mm256_mullo_epi32(iu, fv), 16),
                               _mm256_srli_epi32(_mm256_mullo_epi32(fu, fv), 16)};
-        __m256i S = zero, rb = zero, ga = zero;
+        __m256i rb = _mm256_setzero_si256(), ga = _mm256_setzero_si256();
+        S = _mm256_setzero_si256();
         for (int k = 0; k < 4; ++k) {
             const __m256i W = _mm256_srli_epi32(_mm256_mullo_epi32(w[k], _mm256_srli_epi32(p[k], 24)), 16);
             S = _mm256_add_epi32(S, W);
             rb = _mm256_add_epi32(rb, _mm256_mullo_epi32(_mm256_and_si256(p[k], rbMask), W));
             ga = _mm256_add_epi32(ga, _mm256_mullo_epi32(_mm256_and_si256(_mm256_srli_epi32(p[k], 8), rbMask), W));
         }
-        const __m256i P =
-            _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(rb, 8), rbMask), _mm256_and_si256(ga, gMask));
+        P = _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(rb, 8), rbMask), _mm256_and_si256(ga, gMask));
+    }
+};
+
+// Eight pixels at a time of the opaque-white variants (normal or additive)
+// from a source in bits form; the blend over a pixel that is not opaque is
+// left to StoreNormal.
+void RotatedWhiteSpan(uint32_t* d, int count, int32_t u, int32_t v, int32_t du, int32_t dv, const PixelSource& src,
+                      const Rect& s, bool additive)
+{
+    const RotatedSampler8 sampler(src, s);
+    const __m256i steps = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    __m256i U = _mm256_add_epi32(_mm256_set1_epi32(u), _mm256_mullo_epi32(steps, _mm256_set1_epi32(du)));
+    __m256i V = _mm256_add_epi32(_mm256_set1_epi32(v), _mm256_mullo_epi32(steps, _mm256_set1_epi32(dv)));
+    const __m256i dU8 = _mm256_set1_epi32(du * 8), dV8 = _mm256_set1_epi32(dv * 8);
+    const __m256i rbMask = _mm256_set1_epi32(0x00FF00FF), gMask = _mm256_set1_epi32(0x0000FF00);
+    const __m256i alpha = _mm256_set1_epi32(int(0xFF000000));
+    const __m256i k255 = _mm256_set1_epi32(255), k256 = _mm256_set1_epi32(256), k250 = _mm256_set1_epi32(250);
+    const __m256i zero = _mm256_setzero_si256();
+    int i = 0;
+    for (; i + 8 <= count; i += 8, U = _mm256_add_epi32(U, dU8), V = _mm256_add_epi32(V, dV8)) {
+        __m256i S, P;
+        sampler.Sample(U, V, S, P);
         __m256i* dp = reinterpret_cast<__m256i*>(d + i);
         const __m256i dst = _mm256_loadu_si256(dp);
         if (additive) {
@@ -206,6 +229,42 @@ void RotatedWhiteSpan(uint32_t* d, int count, int32_t u, int32_t v, int32_t du, 
     }
     if (i < count)
         lower.rotatedWhiteSpan(d + i, count - i, u + i * du, v + i * dv, du, dv, src, s, additive);
+}
+
+// The opaque-white normal span into a 32-bit surface, eight pixels at a
+// time: each channel P + (d * (256 - S) >> 8), where red and blue share one
+// 16-bit multiply per lane (each product stays below 65536) and green takes
+// another; pixels with S = 0 keep their word.
+void RotatedWhiteSurfaceSpan(uint32_t* d, int count, int32_t u, int32_t v, int32_t du, int32_t dv,
+                             const PixelSource& src, const Rect& s)
+{
+    const RotatedSampler8 sampler(src, s);
+    const __m256i steps = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+    __m256i U = _mm256_add_epi32(_mm256_set1_epi32(u), _mm256_mullo_epi32(steps, _mm256_set1_epi32(du)));
+    __m256i V = _mm256_add_epi32(_mm256_set1_epi32(v), _mm256_mullo_epi32(steps, _mm256_set1_epi32(dv)));
+    const __m256i dU8 = _mm256_set1_epi32(du * 8), dV8 = _mm256_set1_epi32(dv * 8);
+    const __m256i rbMask = _mm256_set1_epi32(0x00FF00FF), gMask = _mm256_set1_epi32(0x0000FF00);
+    const __m256i low8 = _mm256_set1_epi32(0xFF), k256 = _mm256_set1_epi32(256);
+    const __m256i zero = _mm256_setzero_si256();
+    int i = 0;
+    for (; i + 8 <= count; i += 8, U = _mm256_add_epi32(U, dU8), V = _mm256_add_epi32(V, dV8)) {
+        __m256i S, P;
+        sampler.Sample(U, V, S, P);
+        const __m256i empty = _mm256_cmpeq_epi32(S, zero);
+        if (_mm256_testc_si256(empty, _mm256_set1_epi32(-1)))
+            continue;
+        __m256i* dp = reinterpret_cast<__m256i*>(d + i);
+        const __m256i dst = _mm256_loadu_si256(dp);
+        const __m256i inv = _mm256_sub_epi32(k256, S);
+        const __m256i inv2 = _mm256_or_si256(inv, _mm256_slli_epi32(inv, 16));
+        const __m256i rb = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_and_si256(dst, rbMask), inv2), 8);
+        const __m256i g =
+            _mm256_and_si256(_mm256_mullo_epi16(_mm256_and_si256(_mm256_srli_epi32(dst, 8), low8), inv2), gMask);
+        const __m256i out = _mm256_add_epi32(_mm256_or_si256(rb, g), P);
+        _mm256_storeu_si256(dp, _mm256_blendv_epi8(out, dst, empty));
+    }
+    if (i < count)
+        lower.rotatedWhiteSurfaceSpan(d + i, count - i, u + i * du, v + i * dv, du, dv, src, s);
 }
 
 // ---- The filtered stretch in 16-bit sums, four cells or eight pixels at a time.
@@ -380,6 +439,7 @@ void FillAvx2Loops(PixelLoopTable& table)
     table.whiteRow = WhiteRow;
     table.additiveWhiteRow = AdditiveWhiteRow;
     table.rotatedWhiteSpan = RotatedWhiteSpan;
+    table.rotatedWhiteSurfaceSpan = RotatedWhiteSurfaceSpan;
     if (lower.stretchFilterRow16 && lower.stretchEmitRow16) {
         table.stretchFilterRow16 = StretchFilterRow16;
         table.stretchEmitRow16 = StretchEmitRow16;

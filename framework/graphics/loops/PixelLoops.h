@@ -40,6 +40,12 @@ struct PixelLoopTable {
     // source in bits form, u and v stepped in 16.16 fixed point.
     void (*rotatedWhiteSpan)(uint32_t* d, int count, int32_t u, int32_t v, int32_t du, int32_t dv,
                              const PixelSource& src, const Rect& s, bool additive) = nullptr;
+    // A span of the rotated opaque-white normal blit from a source in bits
+    // form into a 32-bit surface (red 0xFF0000, green 0xFF00, blue 0xFF):
+    // each channel P + (d * (256 - S) >> 8) with the top byte 0; a pixel
+    // whose sample is empty (S = 0) is kept.
+    void (*rotatedWhiteSurfaceSpan)(uint32_t* d, int count, int32_t u, int32_t v, int32_t du, int32_t dv,
+                                    const PixelSource& src, const Rect& s) = nullptr;
     // The filtered stretch in 16-bit sums (enlarging on both axes): the
     // horizontal pass of one source row, and one destination row mixed from
     // two such rows by weight. Null where the family has no 16-bit loops;

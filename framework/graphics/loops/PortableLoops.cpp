@@ -29,6 +29,12 @@ void RotatedWhiteSpan(uint32_t* d, int count, int32_t u, int32_t v, int32_t du, 
         RotatedSpan<RotVariant::NormalWhite>(d, count, u, v, du, dv, src, s, Color::White);
 }
 
+void RotatedWhiteSurfaceSpan(uint32_t* d, int count, int32_t u, int32_t v, int32_t du, int32_t dv,
+                             const PixelSource& src, const Rect& s)
+{
+    RotatedSurfaceWhiteSpan(d, count, u, v, du, dv, src, s);
+}
+
 void BlendBytesRow(uint32_t* d, int n, uint32_t term, uint32_t inv)
 {
     for (int i = 0; i < n; ++i) {
@@ -62,6 +68,7 @@ void FillPortableLoops(PixelLoopTable& table)
     table.whiteRow = WhiteRow;
     table.additiveWhiteRow = AdditiveWhiteRow;
     table.rotatedWhiteSpan = RotatedWhiteSpan;
+    table.rotatedWhiteSurfaceSpan = RotatedWhiteSurfaceSpan;
     table.stretchFilterRow16 = nullptr;
     table.stretchEmitRow16 = nullptr;
     table.blendBytesRow = BlendBytesRow;

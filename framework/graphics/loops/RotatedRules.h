@@ -71,6 +71,25 @@ inline uint32_t StoreNormalPacked(uint32_t d, uint32_t S, uint32_t P)
     return StoreNormal(d, S, (P >> 16) & 0xFF, (P >> 8) & 0xFF, P & 0xFF);
 }
 
+// The opaque-white normal rule into a 32-bit surface without alpha, one
+// pixel at a time: the plain form of the loops' rotatedWhiteSurfaceSpan.
+inline void RotatedSurfaceWhiteSpan(uint32_t* d, int count, int32_t u, int32_t v, int32_t du, int32_t dv,
+                                    const PixelSource& src, const Rect& s)
+{
+    for (int i = 0; i < count; ++i, u += du, v += dv) {
+        Texels t;
+        ReadTexels(src, s, u, v, t);
+        const uint32_t S = t.W[0] + t.W[1] + t.W[2] + t.W[3];
+        if (S == 0)
+            continue;
+        const uint32_t inv = 256 - S, p = d[i];
+        const uint32_t r = (SumChannel(t, t.W, 16) >> 8) + ((((p >> 16) & 0xFF) * inv) >> 8);
+        const uint32_t g = (SumChannel(t, t.W, 8) >> 8) + ((((p >> 8) & 0xFF) * inv) >> 8);
+        const uint32_t b = (SumChannel(t, t.W, 0) >> 8) + (((p & 0xFF) * inv) >> 8);
+        d[i] = r << 16 | g << 8 | b;
+    }
+}
+
 enum class RotVariant { NormalWhite, NormalColor, AddWhite, AddColor };
 
 template <RotVariant V>

@@ -1,0 +1,282 @@
+"""The mini-game demo scene "study": data\\scenes\\study.xml (from
+data-src/minigames/study.xml) and its layered picture data\\scenes\\study\\,
+with a close-up for each of the safe, the bureau, the door lock, the
+sliding-tile lock and the music box. Also adds the puzzles' sounds to
+res\\sounds.ini and the scene to the harbour's cluster in res\\game.ini when
+those lack them.
+
+The pictures' places follow the puzzles' rules: the safe's digits sit on a
+circle round its dial, the lock's tiles on a 3 x 3 grid with the four locks
+on the inner corners, the music box's pins on a 7 x 5 grid given by
+"buttons/button", "buttons/button_right" and "buttons/button_bottom".
+"""
+import math
+import os
+
+import numpy as np
+
+from .paint import Canvas, font, polygon, radial, shapes, text_mask, vgradient
+from .screens import LayeredPicture
+
+SCENE = "study"
+BACK_X, BACK_Y, BACK_W, BACK_H = 262, 150, 500, 420
+
+# Safe.
+SAFE_DIAL = (512, 360)  # centre
+SAFE_RADIUS = 120
+SAFE_DIGIT = 44  # hot spot size
+# Sliding-tile lock.
+LOCK_X, LOCK_Y, LOCK_TILE = 332, 190, 120
+# Music box.
+PIN_X, PIN_Y, PIN_STEP, PIN_SIZE = 396, 262, 36, 24
+
+SOUNDS = {
+    "safe_turn": "tick", "safe_open": "chime", "wrong_turn": "thud",
+    "press_02": "press", "press_03": "press", "press_04": "press", "press_05": "press", "wrong_press": "thud",
+    "lockturn": "tick", "turn_right": "chime",
+    "key_01": "pick", "key_02": "pick", "key_03": "pick", "key_04": "pick", "open_door": "chime",
+    "note_01": "bell", "note_02": "bell", "note_03": "bell", "note_04": "bell", "note_05": "bell",
+    "wrong_note": "thud",
+}
+
+
+def _disc(size, col, ring=None, alpha=1.0):
+    c = Canvas(size, size, alpha=0.0)
+    c.over(col, shapes(size, size, lambda d, s: d.ellipse([1 * s, 1 * s, (size - 1) * s, (size - 1) * s],
+                                                          fill=int(255 * alpha))))
+    if ring:
+        c.over(ring, shapes(size, size, lambda d, s: d.ellipse([1 * s, 1 * s, (size - 1) * s, (size - 1) * s],
+                                                               outline=255, width=3 * s)))
+    return c
+
+
+def _rect(w, h, col, alpha=1.0, border=None):
+    c = Canvas(w, h, col, alpha)
+    if border:
+        c.over(border, polygon(w, h, [(0, 0), (w, 0), (w, 3), (0, 3)]))
+        c.over(border, polygon(w, h, [(0, h - 3), (w, h - 3), (w, h), (0, h)]))
+        c.over(border, polygon(w, h, [(0, 0), (3, 0), (3, h), (0, h)]))
+        c.over(border, polygon(w, h, [(w - 3, 0), (w, 0), (w, h), (w - 3, h)]))
+    return c
+
+
+def _label(c, text, size, col, cx=None, cy=None):
+    mask, _box = text_mask(text, font("DejaVuSans-Bold.ttf", size), pad=2)
+    mh, mw = mask.shape
+    x = int((c.w if cx is None else 2 * cx) / 2 - mw / 2)
+    y = int((c.h if cy is None else 2 * cy) / 2 - mh / 2)
+    c.over(col, mask, x, y)
+    return c
+
+
+def _closeup_back():
+    c = Canvas(BACK_W, BACK_H)
+    c.rgb = vgradient(BACK_W, BACK_H, [(0, (70, 52, 40)), (BACK_H, (30, 22, 18))])
+    c.rgb *= (1.0 - 0.45 * (1 - radial(BACK_W, BACK_H, BACK_W / 2, BACK_H / 2, BACK_W * 0.7, BACK_H * 0.7,
+                                        0.7)))[..., None]
+    return c
+
+
+def _room():
+    w, h = 1024, 768
+    c = Canvas(w, h)
+    c.rgb = vgradient(w, h, [(0, (60, 46, 40)), (520, (92, 70, 56)), (521, (70, 48, 34)), (h, (40, 28, 20))])
+    for x in range(0, w, 128):
+        c.over((50, 38, 32), polygon(w, h, [(x, 0), (x + 2, 0), (x + 2, 520), (x, 520)]))
+    return c
+
+
+def _object(w, h, col, text):
+    c = _rect(w, h, col, border=(40, 28, 20))
+    return _label(c, text, 16, (250, 236, 200))
+
+
+def _digit_centre(d):
+    a = math.radians(36 * d)
+    return SAFE_DIAL[0] + SAFE_RADIUS * math.sin(a), SAFE_DIAL[1] - SAFE_RADIUS * math.cos(a)
+
+
+def _safe_layers(pic):
+    pic.add("safe/back", _closeup_back(), BACK_X, BACK_Y, 50)
+    door = _disc(300, (96, 100, 110), (60, 60, 70))
+    pic.add("safe/door", door, SAFE_DIAL[0] - 150, SAFE_DIAL[1] - 150, 51)
+    for d in range(10):
+        cx, cy = _digit_centre(d)
+        spot = _disc(SAFE_DIGIT, (255, 230, 150), (140, 110, 40), alpha=0.8)
+        _label(spot, str(d), 20, (60, 40, 10))
+        pic.add(f"safe/{d:02d}_ac", spot, cx - SAFE_DIGIT / 2, cy - SAFE_DIGIT / 2, 52)
+    dial = _disc(150, (150, 150, 160), (80, 80, 90))
+    dial.over((200, 40, 30), polygon(150, 150, [(71, 4), (79, 4), (79, 40), (71, 40)]))  # the pointer
+    pic.add("safe/r", dial, SAFE_DIAL[0] - 75, SAFE_DIAL[1] - 75, 53)
+
+
+def _buro_layers(pic):
+    pic.add("buro/back", _closeup_back(), BACK_X, BACK_Y, 50)
+    pic.add("buro/panel", _rect(400, 160, (110, 70, 44), border=(60, 36, 24)), 312, 300, 51)
+    for k in range(1, 5):
+        x = 322 + (k - 1) * 95
+        hover = _disc(80, (255, 220, 140), alpha=0.6)
+        put = _disc(80, (70, 44, 30), (40, 24, 16))
+        _label(put, str(k), 24, (220, 200, 160))
+        pic.add(f"buro/round/{k:02d}_ac", hover, x, 340, 52)
+        pic.add(f"buro/round/{k:02d}_put", put, x, 340, 53)
+        pic.add(f"buro/knob{k}", _label(_disc(80, (170, 120, 70), (90, 60, 30)), str(k), 24, (60, 36, 20)),
+                x, 340, 51)
+    disc = _disc(120, (210, 180, 90), (120, 90, 30))
+    disc.over((120, 90, 30), polygon(120, 120, [(57, 6), (63, 6), (63, 60), (57, 60)]))
+    pic.add("buro/round/round", disc, 452, 180, 54)
+
+
+def _door_layers(pic):
+    pic.add("door/back", _closeup_back(), BACK_X, BACK_Y, 50)
+    cyl = _disc(200, (180, 150, 80), (110, 90, 40))
+    cyl.over((40, 30, 20), polygon(200, 200, [(92, 40), (108, 40), (108, 160), (92, 160)]))  # the keyhole
+    pic.add("door/round", cyl, 412, 280, 51)
+    for k in range(1, 5):
+        pic.add(f"door/{k:02d}", _rect(24, 60, (220, 200, 120), border=(90, 70, 30)), 420 + (k - 1) * 50, 190, 52)
+    arrow = Canvas(12, 100, alpha=0.0)
+    arrow.over((200, 40, 30), polygon(12, 100, [(6, 0), (12, 14), (8, 14), (8, 100), (4, 100), (4, 14), (0, 14)]))
+    # The arrow stands on the hairpin's centre (512, 380), pointing up.
+    pic.add("door/arrow", arrow, 506, 280, 53)
+    pin = Canvas(40, 160, alpha=0.0)
+    pin.over((90, 90, 100), polygon(40, 160, [(18, 0), (22, 0), (22, 120), (18, 120)]))
+    pin.over((90, 90, 100), shapes(40, 160, lambda d, s: d.ellipse([4 * s, 116 * s, 36 * s, 156 * s],
+                                                                    outline=255, width=5 * s)))
+    pic.add("door/hairpin", pin, 492, 300, 54)
+
+
+def _tile_picture():
+    n = 3 * LOCK_TILE
+    c = Canvas(n, n)
+    yy, xx = np.mgrid[0:n, 0:n].astype(np.float32)
+    ang = np.arctan2(yy - n / 2, xx - n / 2)
+    c.rgb[..., 0] = 0.55 + 0.4 * np.sin(ang * 3)
+    c.rgb[..., 1] = 0.45 + 0.3 * np.cos(ang * 2 + xx / 90)
+    c.rgb[..., 2] = 0.35 + 0.3 * np.sin(yy / 50)
+    c.rgb *= (0.6 + 0.4 * radial(n, n, n / 2, n / 2, n * 0.8, power=0.8))[..., None]
+    return c
+
+
+def _lock_layers(pic):
+    pic.add("lock/back", _closeup_back(), BACK_X, BACK_Y, 50)
+    n = 3 * LOCK_TILE
+    pic.add("lock/back_clear", _rect(n, n, (30, 24, 20)), LOCK_X, LOCK_Y, 51)
+    whole = _tile_picture()
+    for i in range(9):
+        x, y = (i % 3) * LOCK_TILE, (i // 3) * LOCK_TILE
+        tile = whole.crop(x, y, LOCK_TILE, LOCK_TILE)
+        for edge in ([(0, 0), (LOCK_TILE, 0), (LOCK_TILE, 2), (0, 2)],
+                     [(0, 0), (2, 0), (2, LOCK_TILE), (0, LOCK_TILE)]):
+            tile.over((30, 24, 20), polygon(LOCK_TILE, LOCK_TILE, edge))
+        _label(tile, str(i + 1), 18, (255, 250, 230), 18, 18)
+        pic.add(f"lock/{i + 1:02d}", tile, LOCK_X + x, LOCK_Y + y, 52)
+    pic.add("lock/back_redy", _rect(n, n, (20, 16, 14), alpha=0.75), LOCK_X, LOCK_Y, 53)
+    for k in range(1, 5):
+        cx = LOCK_X + LOCK_TILE * (1 + (k - 1) % 2)
+        cy = LOCK_Y + LOCK_TILE * (1 + (k - 1) // 2)
+        pic.add(f"lock/zamok_{k:02d}/round_{k:02d}", _disc(56, (200, 170, 90), (110, 80, 30)), cx - 28, cy - 28, 54)
+        key = Canvas(44, 12, alpha=0.0)
+        key.over((90, 70, 40), polygon(44, 12, [(0, 3), (44, 3), (44, 9), (0, 9)]))
+        pic.add(f"lock/zamok_{k:02d}/key_{k:02d}", key, cx - 22, cy - 6, 55)
+
+
+def _music_layers(pic):
+    pic.add("music/back", _closeup_back(), BACK_X, BACK_Y, 50)
+    grid_w, grid_h = 7 * PIN_STEP, 5 * PIN_STEP
+    big_x, big_y = PIN_X - 12, PIN_Y - 12
+    small_x, small_y, small_h = big_x, 182, 60
+    pic.add("music/_mask_big", _rect(grid_w, grid_h, (0, 0, 0), alpha=0.0), big_x, big_y, 51)
+    drum = Canvas(grid_w, grid_h)
+    drum.rgb = vgradient(grid_w, grid_h, [(0, (120, 100, 70)), (grid_h // 2, (190, 160, 110)),
+                                          (grid_h, (120, 100, 70))])
+    pic.add("music/baraban/_base", drum, big_x, big_y, 51)
+    small = Canvas(grid_w, 2 * small_h)
+    small.rgb = vgradient(grid_w, 2 * small_h, [(0, (160, 140, 100)), (small_h, (200, 180, 130)),
+                                                (2 * small_h, (160, 140, 100))])
+    pic.add("music/baraban_small/_base_small", small, small_x, small_y, 51)
+    pic.add("music/_mask_small", _rect(grid_w, small_h, (0, 0, 0), alpha=0.0), small_x, small_y, 51)
+    # The notes: note v (1..7) is drawn at row v's x in the small drum, at a
+    # height that grows with v; a melody's column c is shown at note c + 1's x.
+    for v in range(1, 8):
+        note = _disc(16, (40, 30, 60))
+        pic.add(f"music/notes/{v}", note, PIN_X + (v - 1) * PIN_STEP - 8, small_y + small_h - 16 - (v - 1) * 6, 52)
+    pin = _disc(PIN_SIZE, (110, 90, 60), (60, 46, 30))
+    pic.add("music/buttons/button", pin, PIN_X - PIN_SIZE // 2, PIN_Y - PIN_SIZE // 2, 52)
+    pic.add("music/buttons/button_right", pin, PIN_X + PIN_STEP - PIN_SIZE // 2, PIN_Y - PIN_SIZE // 2, 52)
+    pic.add("music/buttons/button_bottom", pin, PIN_X - PIN_SIZE // 2, PIN_Y + PIN_STEP - PIN_SIZE // 2, 52)
+    pic.add("music/_button_light", _disc(28, (255, 230, 140)), PIN_X - 14, PIN_Y - 14, 53)
+    line = _rect(grid_w, 2, (60, 46, 30))
+    pic.add("music/baraban_small/_lines2", line, small_x, small_y + small_h, 54)
+    pic.add("music/baraban/_lines", line, big_x, big_y + grid_h, 54)
+    pic.add("music/_volume", _rect(8, grid_h, (80, 60, 40)), big_x - 10, big_y, 54)
+    pic.add("music/_kolki", _rect(8, grid_h, (80, 60, 40)), big_x + grid_w + 2, big_y, 54)
+    pic.add("music/_volume2", _rect(8, small_h, (80, 60, 40)), small_x - 10, small_y, 54)
+    play_in = _label(_rect(100, 40, (110, 80, 50), border=(60, 40, 20)), "Play", 18, (250, 236, 200))
+    play_ac = _label(_rect(100, 40, (150, 110, 70), border=(60, 40, 20)), "Play", 18, (255, 250, 230))
+    pic.add("music/lock_button/lock_in", play_in, 462, 470, 55)
+    pic.add("music/lock_button/lock_ac", play_ac, 462, 470, 55)
+
+
+def _main_layers(pic):
+    pic.add("main/back", _room(), 0, 0, 0, opaque=True)
+    objects = [("safe", (96, 100, 110), "Safe", 90, 380), ("bureau", (128, 80, 50), "Bureau", 260, 400),
+               ("door", (110, 80, 60), "Door", 450, 260), ("tiles", (80, 90, 120), "Tiles", 640, 400),
+               ("musicbox", (140, 100, 60), "Music", 820, 420)]
+    for name, col, text, x, y in objects:
+        pic.add(f"main/{name}", _object(120, 100, col, text), x, y, 10)
+        pic.add(f"main/{name}_open", _object(120, 100, tuple(min(255, v + 60) for v in col), text + " ok"), x, y,
+                10)
+    key = Canvas(64, 26, alpha=0.0)
+    key.over((214, 180, 92), shapes(64, 26, lambda d, s: d.ellipse([2 * s, 2 * s, 22 * s, 22 * s], outline=255,
+                                                                    width=5 * s)))
+    key.over((214, 180, 92), polygon(64, 26, [(20, 10), (62, 10), (62, 15), (20, 15)]))
+    pic.add("main/key", key, 480, 600, 20)
+    icon = Canvas(72, 72, alpha=0.0)
+    icon.paste(key, 4, 23)
+    pic.add("pool/key", icon, 0, 0, 90)
+
+
+def _add_sounds(out):
+    path = os.path.join(out, "res", "sounds.ini")
+    with open(path, "rb") as f:
+        lines = f.read().decode("ascii").split("\r\n")
+    names = {line.split("=", 1)[0].strip() for line in lines if "=" in line}
+    extra = [f"{name}={file}" for name, file in SOUNDS.items() if name not in names]
+    at = lines.index("[sounds]") + 1
+    lines[at:at] = extra
+    with open(path, "wb") as f:
+        f.write("\r\n".join(lines).encode("ascii"))
+
+
+def _add_to_cluster(out):
+    path = os.path.join(out, "res", "game.ini")
+    with open(path, "rb") as f:
+        text = f.read().decode("cp1252")
+    lines = text.split("\r\n")
+    for i, line in enumerate(lines):
+        key, _, value = line.partition("=")
+        if key.strip().lower() == "harbour" and SCENE not in [v.strip() for v in value.split(",")]:
+            lines[i] = line + ", " + SCENE
+    with open(path, "wb") as f:
+        f.write("\r\n".join(lines).encode("cp1252"))
+
+
+def make_minigames(src, out):
+    pic = LayeredPicture(out, os.path.join("data", "scenes", SCENE), png_level=6)
+    _main_layers(pic)
+    _safe_layers(pic)
+    _buro_layers(pic)
+    _door_layers(pic)
+    _lock_layers(pic)
+    _music_layers(pic)
+    pic.write()
+    with open(os.path.join(src, "minigames", SCENE + ".xml"), encoding="cp1252") as f:
+        xml = f.read()
+    with open(os.path.join(out, "data", "scenes", SCENE + ".xml"), "wb") as f:
+        f.write(xml.replace("\r\n", "\n").replace("\n", "\r\n").encode("cp1252"))
+
+
+def finish(out):
+    """After the settings and the sound table are written."""
+    _add_sounds(out)
+    _add_to_cluster(out)
