@@ -7,6 +7,7 @@
 #include "src/GameSettings.h"
 #include "src/Profiles.h"
 #include "src/UserFolders.h"
+#include "src/game/GameControllerCommon.h"
 #include "src/game/minigames/QstMinigame2Makers.h"
 #include "src/game/minigames/PointerWarp.h"
 #include "src/game/quest/QstFieldControl.h"
@@ -32,6 +33,8 @@ void WorkshopTest::SetUp()
     SetUserDataFolder(Utf8ToUtf16(env.temp / "user"));
     ClearDirectoryCache();
     LoadGameSettings();
+    // The close-ups' frame and buttons, as the game loads them at start.
+    LoadCommonLayouts();
     Profiles::Instance().AddProfile(u"maker");
     Profiles::Instance().SelectProfile(u"maker");
     QstGameControllerScene& controller = QstGameControllerScene::Instance();
@@ -51,6 +54,8 @@ void WorkshopTest::TearDown()
     if (scene && scene->parent)
         app.widgetManager->DetachChild(scene);
     QstGameControllerScene::Instance().ClearLevels();
+    // The layouts' images belong to this application's display.
+    GameControllerCommon::Instance().FreeSharedPictures();
     SetUserDataFolder(u".");
     SetPointerWarpAllowed(true);
 }
@@ -154,17 +159,27 @@ std::string WorkshopTest::SavedScene() const
 void WorkshopTest::ReloadScene()
 {
     scene->SaveState();
+    RestartScene();
+}
+
+void WorkshopTest::RestartScene(const std::string* savedText)
+{
     app.widgetManager->DetachChild(scene);
     QstGameControllerScene& controller = QstGameControllerScene::Instance();
     controller.ClearLevels();
+    if (savedText)
+        Profiles::Instance().SetString("Scenes", "workshop", *savedText);
     controller.Start("workshop");
     scene = controller.GetActiveScene();
     ASSERT_NE(scene, nullptr);
     scene->SetBounds(0, 0, 1024, 768);
     scene->SetPool(controller.GetPoolData(scene->GetClusterName()));
     app.widgetManager->AttachChild(scene);
+    // As the board does: the saved state, then the pictures.
+    scene->LoadState();
     QstScene::LoadLayers(scene);
     Frames(3);
+    DismissTutor();
 }
 
 void WorkshopTest::WaitAndSkip(QstFieldMinigame* field)

@@ -40,6 +40,9 @@ protected:
     void ItemCentre(const std::string& item, int& px, int& py) const;
     // Saves the scene into the profile, forgets it and loads it again.
     void ReloadScene();
+    // Forgets the scene and loads it again from the profile as it is, or
+    // with the given saved text put in its place first.
+    void RestartScene(const std::string* savedText = nullptr);
     std::string SavedScene() const;
     // Waits on the skip control, then presses it with the mouse.
     void WaitAndSkip(QstFieldMinigame* field);

@@ -154,9 +154,12 @@ TEST_F(WorkshopPlay, ChainGoesFromTheHookToBothPostsAndOpensTheWinch)
     EXPECT_FALSE(chain->targets[0].layer->nodes.empty());
     EXPECT_TRUE(chain->targets[0].layer->IsTargetVisible());
     EXPECT_FALSE(chain->targets[1].layer->IsTargetVisible());
-    // Out of order: nothing.
-    ClickItem(chain, "post2");
-    EXPECT_EQ(chain->currentTarget, 0u);
+    // Only the current target takes the mouse while the chain is out.
+    int px = 0, py = 0;
+    ASSERT_TRUE(ItemLayerCentre(chain, "post2", px, py));
+    MoveTo(px, py);
+    EXPECT_EQ(chain->cursorType, QST_CURSOR_NONE);
+    EXPECT_EQ(chain->hoveredLayer, nullptr);
     ClickItem(chain, "post1");
     EXPECT_EQ(chain->currentTarget, 1u);
     EXPECT_TRUE(chain->targets[1].layer->IsTargetVisible());
