@@ -28,23 +28,23 @@
 namespace Quib::Testing {
 namespace {
 
-struct FactoryCase {
+struct QaFactoryCase {
     const char* element;
     std::function<bool(QstActionData*)> isKind;
 };
 
 template <class T>
-std::function<bool(QstActionData*)> KindIs()
+std::function<bool(QstActionData*)> QaKindIs()
 {
     return [](QstActionData* d) { return dynamic_cast<T*>(d) != nullptr; };
 }
 
 TEST(QstActionFactory, MakesEveryKindByExactElementName)
 {
-    const FactoryCase cases[] = {
-        {"SetState", KindIs<QstActionDataSetState>()},
+    const QaFactoryCase cases[] = {
+        {"SetState", QaKindIs<QstActionDataSetState>()},
         {"Action", [](QstActionData* d) { return typeid(*d) == typeid(QstActionsGroupData); }},
-        {"AddPopupField", KindIs<QstActionDataAddPopupField>()},
+        {"AddPopupField", QaKindIs<QstActionDataAddPopupField>()},
         {"ShowVisibleGroup", [](QstActionData* d) {
              auto* v = dynamic_cast<QstActionDataShowVisibleGroup*>(d);
              return v && v->show;
@@ -53,22 +53,22 @@ TEST(QstActionFactory, MakesEveryKindByExactElementName)
              auto* v = dynamic_cast<QstActionDataHideVisibleGroup*>(d);
              return v && !v->show;
          }},
-        {"ToPool", KindIs<QstActionDataToPool>()},
-        {"RemoveFromPool", KindIs<QstActionDataRemoveFromPool>()},
-        {"ToScene", KindIs<QstActionDataToScene>()},
-        {"CheckState", KindIs<QstActionDataCheckState>()},
-        {"ToHOG", KindIs<QstActionDataToHOG>()},
-        {"Wait", KindIs<QstActionDataWait>()},
-        {"AddParticles", KindIs<QstActionDataAddParticles>()},
-        {"Sound", KindIs<QstActionDataSound>()},
-        {"RemovePopupField", KindIs<QstActionDataRemovePopupField>()},
-        {"MsgBubble", KindIs<QstActionDataMsgBubble>()},
-        {"MsgBook", KindIs<QstActionDataMsgBook>()},
-        {"ToMovie", KindIs<QstActionDataToMovie>()},
-        {"AddProgress", KindIs<QstActionDataAddProgress>()},
-        {"DisablePopupClose", KindIs<QstActionDataDisablePopupClose>()},
+        {"ToPool", QaKindIs<QstActionDataToPool>()},
+        {"RemoveFromPool", QaKindIs<QstActionDataRemoveFromPool>()},
+        {"ToScene", QaKindIs<QstActionDataToScene>()},
+        {"CheckState", QaKindIs<QstActionDataCheckState>()},
+        {"ToHOG", QaKindIs<QstActionDataToHOG>()},
+        {"Wait", QaKindIs<QstActionDataWait>()},
+        {"AddParticles", QaKindIs<QstActionDataAddParticles>()},
+        {"Sound", QaKindIs<QstActionDataSound>()},
+        {"RemovePopupField", QaKindIs<QstActionDataRemovePopupField>()},
+        {"MsgBubble", QaKindIs<QstActionDataMsgBubble>()},
+        {"MsgBook", QaKindIs<QstActionDataMsgBook>()},
+        {"ToMovie", QaKindIs<QstActionDataToMovie>()},
+        {"AddProgress", QaKindIs<QstActionDataAddProgress>()},
+        {"DisablePopupClose", QaKindIs<QstActionDataDisablePopupClose>()},
     };
-    for (const FactoryCase& c : cases) {
+    for (const QaFactoryCase& c : cases) {
         std::unique_ptr<QstActionData> data(CreateActionData(c.element, "n"));
         ASSERT_TRUE(data) << c.element;
         EXPECT_TRUE(c.isKind(data.get())) << c.element;
@@ -92,7 +92,7 @@ TEST(QstActionsGroupData, NamesChildrenWithACounterThatSkipsNamedAndIgnoredOnes)
     EXPECT_EQ(static_cast<QstActionDataSound*>(book.Find("G_01"))->soundName, "c");
 }
 
-struct CursorCase {
+struct QaCursorCase {
     const char* xml;
     EQstCursorType cursor;
     const char* popup;
@@ -102,7 +102,7 @@ struct CursorCase {
 
 TEST(QstActionsGroupData, CursorKindsCombineAsTheChildrenSay)
 {
-    const CursorCase cases[] = {
+    const QaCursorCase cases[] = {
         {"<g/>", QST_CURSOR_NONE, "", "", false},
         {"<g><ToScene scene_name='s2'/><AddPopupField field_name='box'/></g>", QST_CURSOR_LEAVE, "", "scene_s2", false},
         {"<g><AddPopupField field_name='box'/><ToScene scene_name='s2'/></g>", QST_CURSOR_LEAVE, "box", "scene_s2",
@@ -124,7 +124,7 @@ TEST(QstActionsGroupData, CursorKindsCombineAsTheChildrenSay)
         {"<g><AddPopupField field_name='a'/><AddPopupField field_name='b'/></g>", QST_CURSOR_CLOSEUP, "b", "", false},
         {"<g><UseAction name='G_00'/><RemovePopupField/></g>", QST_CURSOR_USE, "", "", false},
     };
-    for (const CursorCase& c : cases) {
+    for (const QaCursorCase& c : cases) {
         ScriptBook book;
         book.actor.items["door"] = "open";
         ASSERT_TRUE(book.Load(c.xml, "G")) << c.xml;
@@ -138,14 +138,14 @@ TEST(QstActionsGroupData, CursorKindsCombineAsTheChildrenSay)
     }
 }
 
-struct ErrorCase {
+struct QaErrorCase {
     const char* xml;
     const char* error;
 };
 
 TEST(QstActionData, LoadErrorsAreReportedWithTheirTexts)
 {
-    const ErrorCase cases[] = {
+    const QaErrorCase cases[] = {
         {"<g><UseAction/></g>", "Attribute \"name\" not found"},
         {"<g><SetState item='' new_state='a'/></g>", "Attribute \"item\" can't be void string (name=\"G_00\")"},
         {"<g><SetState/></g>", "Attribute \"new_state\" not found"},
@@ -171,7 +171,7 @@ TEST(QstActionData, LoadErrorsAreReportedWithTheirTexts)
         {"<g><MsgBubble/></g>", "Attribute \"text\" not found"},
         {"<g><MsgBook/></g>", "Attribute \"record\" not found"},
     };
-    for (const ErrorCase& c : cases) {
+    for (const QaErrorCase& c : cases) {
         ScriptBook book;
         EXPECT_FALSE(book.Load(c.xml, "G")) << c.xml;
         ASSERT_EQ(book.errors.size(), 1u) << c.xml;

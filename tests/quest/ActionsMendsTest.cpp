@@ -41,14 +41,14 @@ TEST(QstActionNames, ANamedToHOGHandsBackItsOwnWonGroup)
     EXPECT_EQ(book.actor.Calls(), "Journal won");
 }
 
-struct CycleCase {
+struct QaCycleCase {
     const char* xml;
     std::vector<std::string> refused;
 };
 
 TEST(QstActionCycles, ScriptsThatRunThemselvesAreRefusedAtLoad)
 {
-    const CycleCase cases[] = {
+    const QaCycleCase cases[] = {
         {"<g><Action name='A'><UseAction name='A'/></Action></g>", {"A"}},
         {"<g><Action name='A'><UseAction name='B'/></Action><Action name='B'><UseAction name='A'/></Action>"
          "<MsgBook name='ok' record='r'/></g>",
@@ -60,7 +60,7 @@ TEST(QstActionCycles, ScriptsThatRunThemselvesAreRefusedAtLoad)
          {"M", "M_OnDone"}},
         {"<g><Action name='A'><MsgBook record='r'/></Action><UseAction name='A'/><UseAction name='A'/></g>", {}},
     };
-    for (const CycleCase& c : cases) {
+    for (const QaCycleCase& c : cases) {
         ScriptBook book;
         ASSERT_TRUE(book.Load(c.xml, "G")) << c.xml;
         EXPECT_EQ(book.RefuseCycles(), c.refused.size()) << c.xml;
@@ -127,16 +127,16 @@ TEST(QstActionCheckState, RepeatedUnmetChecksDoNotPileUp)
 
 // An action that starts another top action from inside the running list's
 // walk (a level won at once, a flying item's follow-up).
-class SpawningAction : public QstAction {
+class QaSpawningAction : public QstAction {
 public:
-    SpawningAction(QstRunningActions* list, int* updates) : QstAction(nullptr, nullptr), list(list), updates(updates) {}
+    QaSpawningAction(QstRunningActions* list, int* updates) : QstAction(nullptr, nullptr), list(list), updates(updates) {}
     void Start() override {}
     void Update(float) override
     {
         ++*updates;
         if (spawn) {
             spawn = false;
-            auto* child = new SpawningAction(list, updates);
+            auto* child = new QaSpawningAction(list, updates);
             child->spawn = false;
             list->Add(child);
             child->Start();
@@ -154,7 +154,7 @@ TEST(QstRunningActions, ActionsAddedDuringTheWalkJoinAfterIt)
     QstRunningActions list;
     int updates = 0;
     for (int i = 0; i < 20; ++i)
-        list.Add(new SpawningAction(&list, &updates));
+        list.Add(new QaSpawningAction(&list, &updates));
     list.Update(0.1f);
     EXPECT_EQ(updates, 20);
     EXPECT_EQ(list.Size(), 40u);
@@ -169,7 +169,7 @@ TEST(QstRunningActions, TheListIsBoundedAndClearWaitsForTheWalk)
     int updates = 0;
     size_t added = 0;
     for (size_t i = 0; i < QstRunningActions::kMaxActions + 10; ++i) {
-        auto* action = new SpawningAction(&list, &updates);
+        auto* action = new QaSpawningAction(&list, &updates);
         action->spawn = false;
         added += list.Add(action);
     }
@@ -187,7 +187,7 @@ TEST(QstRunningActions, TheListIsBoundedAndClearWaitsForTheWalk)
     };
     list.Clear();
     list.Add(new Clearing(&list));
-    auto* after = new SpawningAction(&list, &updates);
+    auto* after = new QaSpawningAction(&list, &updates);
     after->spawn = false;
     list.Add(after);
     updates = 0;
@@ -197,10 +197,10 @@ TEST(QstRunningActions, TheListIsBoundedAndClearWaitsForTheWalk)
 }
 
 // The boards a script starts, as the screens will provide them.
-class FakeBoards : public QstBoardHooks {
+class QaFakeBoards : public QstBoardHooks {
 public:
-    FakeBoards() { QstBoardHooks::Set(this); }
-    ~FakeBoards() override { QstBoardHooks::Set(nullptr); }
+    QaFakeBoards() { QstBoardHooks::Set(this); }
+    ~QaFakeBoards() override { QstBoardHooks::Set(nullptr); }
     void StartHOG(const std::string& level, const SBackFromHOGData& data) override
     {
         std::string line = "hog " + level + " " + data.sceneName + "," + data.wonActions + "," + data.itemRef + "," +
@@ -220,7 +220,7 @@ public:
 
 TEST(QstBoardHooks, BoardActionsGoThroughTheHooks)
 {
-    FakeBoards boards;
+    QaFakeBoards boards;
     ScriptBook book;
     ASSERT_TRUE(book.Load("<g><ToHOG name='H' item1='a' item2='b' scene_name='lvl' hog_item='k' no_to_pool='1'/>"
                           "<ToMovie name='M' movie_name='intro' next_scene='hall'><OnDone/></ToMovie>"

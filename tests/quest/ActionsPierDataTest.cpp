@@ -16,6 +16,7 @@
 #include "src/game/quest/QstPoolData.h"
 #include "src/game/quest/QstScene.h"
 #include "src/game/quest/SBackFromHOGData.h"
+#include "src/particles/cGlobalParticles.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -23,10 +24,10 @@
 namespace Quib::Testing {
 namespace {
 
-class PierBoards : public QstBoardHooks {
+class QaPierBoards : public QstBoardHooks {
 public:
-    PierBoards() { QstBoardHooks::Set(this); }
-    ~PierBoards() override { QstBoardHooks::Set(nullptr); }
+    QaPierBoards() { QstBoardHooks::Set(this); }
+    ~QaPierBoards() override { QstBoardHooks::Set(nullptr); }
     void StartHOG(const std::string& level, const SBackFromHOGData& data) override
     {
         calls.push_back("hog " + level);
@@ -81,7 +82,7 @@ protected:
     TempDir user;
     ScopedWorkingDirectory cwd;
     CapturingSink sink;
-    PierBoards boards;
+    QaPierBoards boards;
 };
 
 TEST_F(ActionsPierDataTest, ThePierLoadsAndItsScriptsPlayThrough)
@@ -98,8 +99,12 @@ TEST_F(ActionsPierDataTest, ThePierLoadsAndItsScriptsPlayThrough)
     EXPECT_EQ(StateOf(pier, "lamp"), "dark");
     QstScene* harbour = QstGameControllerScene::Instance().GetOrLoadScene("harbour");
     harbour->GetItem("lantern")->SetState("lit", true);
+    const size_t effects = cGlobalParticles::Instance()->EffectCount();
     Click(pier, "lamp");
     EXPECT_EQ(StateOf(pier, "lamp"), "lit");
+    // The sparkles run on their own: no handle holds them.
+    ASSERT_EQ(cGlobalParticles::Instance()->EffectCount(), effects + 1);
+    EXPECT_EQ(cGlobalParticles::Instance()->RefAt(effects), nullptr);
 
     // The crate opens; a second later the lights come on.
     Click(pier, "crate");
@@ -113,6 +118,7 @@ TEST_F(ActionsPierDataTest, ThePierLoadsAndItsScriptsPlayThrough)
     EXPECT_TRUE(pool->HasItem(pier->GetItem("rope")));
     pier->DoCreateAction(pier->GetItem("rope"), "rope.pool_OnUse00", true, true);
     EXPECT_EQ(StateOf(pier, "boat"), "moored");
+    EXPECT_EQ(StateOf(pier, "sail"), "normal");
     EXPECT_FALSE(pool->HasItem(pier->GetItem("rope")));
 
     // The locker cannot be closed but by its lever.
@@ -126,12 +132,13 @@ TEST_F(ActionsPierDataTest, ThePierLoadsAndItsScriptsPlayThrough)
     Click(pier, "wreck");
     Click(pier, "sign");
     Click(pier, "boat");
-    EXPECT_EQ(boards.calls, (std::vector<std::string>{"hog hog_pier", "movie storm pier_storm_OnDone",
-                                                      "scene harbour"}));
+    Click(pier, "sail");
+    EXPECT_EQ(boards.calls, (std::vector<std::string>{"hog hog_pier", "movie storm pier_storm_OnDone", "scene harbour",
+                                                      "movie mov_22 pier_last_voyage_OnDone"}));
     pier->BackFromHOG(boards.back, pool);
     EXPECT_EQ(StateOf(pier, "wreck"), "searched");
     Frames(pier, 20);
-    EXPECT_EQ(boards.calls.size(), 3u);
+    EXPECT_EQ(boards.calls.size(), 4u);
     EXPECT_TRUE(pier->runningActions.Empty());
 }
 

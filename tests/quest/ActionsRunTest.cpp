@@ -10,14 +10,14 @@
 namespace Quib::Testing {
 namespace {
 
-struct StartCase {
+struct QaStartCase {
     const char* xml;
     const char* calls;
 };
 
 TEST(QstActionKinds, EachKindDoesItsWorkAtStart)
 {
-    const StartCase cases[] = {
+    const QaStartCase cases[] = {
         {"<SetState new_state='open'/>", "SetState <own> open"},
         {"<SetState item='s2:door' new_state='open' is_immediately='1' is_update_pool='1'/>",
          "SetState s2:door open now | UpdatePool s2:door"},
@@ -41,7 +41,7 @@ TEST(QstActionKinds, EachKindDoesItsWorkAtStart)
         {"<AddParticles particles_name='no_such_effect' pos='1,2'/>", ""},
     };
     QstItem own(nullptr, "chest");
-    for (const StartCase& c : cases) {
+    for (const QaStartCase& c : cases) {
         ScriptBook book;
         ASSERT_TRUE(book.Load(std::string("<g>") + c.xml + "</g>", "G")) << c.xml;
         QstAction* group = book.Run("G", &own);

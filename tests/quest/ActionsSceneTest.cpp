@@ -9,6 +9,7 @@
 #include "src/game/quest/QstItem.h"
 #include "src/game/quest/QstItemState.h"
 #include "src/game/quest/QstPoolData.h"
+#include "src/game/quest/QstPoolEntry.h"
 #include "src/game/quest/QstScene.h"
 #include "src/game/quest/SBackFromHOGData.h"
 #include "src/game/quest/actions/QstActionData.h"
@@ -19,7 +20,7 @@
 namespace Quib::Testing {
 namespace {
 
-const char* const kActionLayers = "main/back = 0 0 0 0 0 0 0\r\nlocker/back = 300 100 0 0 0 0 9\r\n";
+const char* const kQaActionLayers = "main/back = 0 0 0 0 0 0 0\r\nlocker/back = 300 100 0 0 0 0 9\r\n";
 
 // Dock and Pier form the cluster Harbour.
 class ActionsSceneTest : public QstCoreSceneTest {
@@ -30,7 +31,7 @@ protected:
                    R"(<Scene ambient_sounds="harbour">)" + items +
                        R"(<Field name="main" mask="main/"/><Field name="locker" mask="locker/"/>)" + fields +
                        "</Scene>",
-                   kActionLayers);
+                   kQaActionLayers);
     }
 
     QstScene* Dock() { return Registry("Dock"); }
@@ -142,6 +143,9 @@ TEST_F(ActionsSceneTest, AnItemPutIntoADestinationMakesNoEntryOfItsOwn)
     EXPECT_FALSE(Harbour()->HasItem(Dock()->GetItem("water")));
     EXPECT_EQ(StateOf(Dock(), "water"), "gone");
     EXPECT_EQ(StateOf(Dock(), "flask"), "full");
+    // is_update_pool: the flask's entry shows its new state.
+    ASSERT_NE(Harbour()->FindEntry(Dock()->GetItem("flask")), nullptr);
+    EXPECT_EQ(Harbour()->FindEntry(Dock()->GetItem("flask"))->StateName(), "full");
 }
 
 TEST_F(ActionsSceneTest, FieldsOpenCloseAndLoseTheirCloseControl)
@@ -195,10 +199,10 @@ TEST_F(ActionsSceneTest, BubblesSpeakThroughTheScene)
     EXPECT_EQ(said, std::vector<std::u16string>{u"Hello there"});
 }
 
-class RecordingBoards : public QstBoardHooks {
+class QaRecordingBoards : public QstBoardHooks {
 public:
-    RecordingBoards() { QstBoardHooks::Set(this); }
-    ~RecordingBoards() override { QstBoardHooks::Set(nullptr); }
+    QaRecordingBoards() { QstBoardHooks::Set(this); }
+    ~QaRecordingBoards() override { QstBoardHooks::Set(nullptr); }
     void StartHOG(const std::string& level, const SBackFromHOGData& data) override
     {
         levels.push_back(level);
@@ -217,7 +221,7 @@ public:
 
 TEST_F(ActionsSceneTest, BoardsAreStartedThroughTheHooksAndTheWonGroupRunsOnce)
 {
-    RecordingBoards boards;
+    QaRecordingBoards boards;
     WriteDock(R"(<Item name="wreck" start_state="s"><State name="s"><OnClick>)"
               R"(<ToHOG name="H" item1="anchor" scene_name="hog_wreck" hog_item="anchor"><SetState new_state="done"/>)"
               R"(</ToHOG></OnClick></State><State name="done"/></Item>)"
@@ -251,7 +255,7 @@ TEST_F(ActionsSceneTest, SkipHOGTakesTheLevelAsWonAtOnce)
 {
     dir.WriteFile("res/game.ini", "[Game]\r\nGenerateHintIds=0\r\nSkipHOG=1\r\n[Clusters]\r\nHarbour=Dock, Pier\r\n");
     LoadGameSettings();
-    RecordingBoards boards;
+    QaRecordingBoards boards;
     WriteDock(R"(<Item name="wreck" start_state="s"><State name="s"><OnClick>)"
               R"(<ToHOG item1="anchor" scene_name="hog_wreck" hog_item="anchor"><SetState new_state="done"/>)"
               R"(</ToHOG></OnClick></State><State name="done"/></Item>)"

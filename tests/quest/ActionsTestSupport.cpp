@@ -37,7 +37,7 @@ std::string ActionLogCapture::All() const
 
 namespace {
 
-std::string OwnName(QstItem* own, const std::string& ref)
+std::string QaOwnName(QstItem* own, const std::string& ref)
 {
     if (!ref.empty())
         return ref;
@@ -61,14 +61,14 @@ QstItem* FakeActor::ResolveItem(const std::string&)
 
 void FakeActor::SetItemState(QstItem* own, const std::string& ref, const std::string& state, bool immediately)
 {
-    calls.push_back("SetState " + OwnName(own, ref) + " " + state + (immediately ? " now" : ""));
+    calls.push_back("SetState " + QaOwnName(own, ref) + " " + state + (immediately ? " now" : ""));
     if (!ref.empty() && items.count(ref))
         items[ref] = state;
 }
 
 void FakeActor::UpdatePoolItem(QstItem* own, const std::string& ref)
 {
-    calls.push_back("UpdatePool " + OwnName(own, ref));
+    calls.push_back("UpdatePool " + QaOwnName(own, ref));
 }
 
 void FakeActor::AddPopupField(const std::string& ref)
@@ -85,7 +85,7 @@ void FakeActor::ToPool(QstItem* own, const std::string& ref, const std::string& 
                        const std::string& dstRef, bool noFly, const std::string& flyFromRef,
                        const TPoint<float>* flyFromPos)
 {
-    std::string line = "ToPool " + OwnName(own, ref) + " " + newState;
+    std::string line = "ToPool " + QaOwnName(own, ref) + " " + newState;
     if (!followUp.empty())
         line += " then=" + followUp;
     if (!dstRef.empty())
@@ -101,7 +101,7 @@ void FakeActor::ToPool(QstItem* own, const std::string& ref, const std::string& 
 
 void FakeActor::RemoveFromPool(QstItem* own, const std::string& ref)
 {
-    calls.push_back("RemoveFromPool " + OwnName(own, ref));
+    calls.push_back("RemoveFromPool " + QaOwnName(own, ref));
 }
 
 void FakeActor::ToHOG(QstItem*, const QstActionDataToHOG& data)

@@ -203,5 +203,32 @@ TEST_F(FieldExitLabels, ShowAllShowsPresentLabelsAndLeavingHidesThem)
     EXPECT_FALSE(field.ClickExitLabel());
 }
 
+TEST_F(FieldExitLabels, TheExitHighlightIsDrawnEnlargedAboutItsCentreWithTheLabelAlpha)
+{
+    QstField::ExitTargets exits = {{&state, "harbour"}};
+    field.SyncExitLabels(exits);
+    MemoryImage target(nullptr);
+    target.Resize(16, 16);
+    auto* drawn = static_cast<TestLayer*>(exitLayer->GetLayer());
+    struct Case {
+        float hoverLevel;
+        float alpha;
+        float scale;
+        int drawnAlpha;
+    };
+    for (const Case& c : {Case{0.0f, 0.5f, 1.1f, 127}, Case{1.0f, 1.0f, 1.2f, 255}}) {
+        field.exitLabels[0].hoverLevel = c.hoverLevel;
+        field.exitLabels[0].alpha = c.alpha;
+        Graphics g(&target);
+        field.DrawExitLabels(g);
+        EXPECT_NEAR(drawn->drawnScale, c.scale, 1e-5f);
+        EXPECT_FLOAT_EQ(drawn->originX, 50.0f);
+        EXPECT_FLOAT_EQ(drawn->originY, 50.0f);
+        EXPECT_EQ(drawn->drawnColor.alpha, c.drawnAlpha);
+        EXPECT_EQ(g.SavedStateCount(), 0u);
+    }
+    EXPECT_EQ(drawn->draws, 2);
+}
+
 } // namespace
 } // namespace Quib::QfieldsTest

@@ -280,5 +280,29 @@ TEST(MinigameFactory, TypeNamesAreExactAndUnknownOnesAreReported)
     EXPECT_STREQ(MinigameTypeTable().back().type, "mummy");
 }
 
+TEST(MinigameFactory, ARegisteredMakerBuildsItsKindWithTheTypeName)
+{
+    static std::string madeType;
+    QstMinigameMaker maker = [](QstScene* owner, void* loading, const std::string& type) -> QstField* {
+        madeType = type;
+        return new QstField(owner, loading);
+    };
+    ASSERT_TRUE(RegisterMinigameMaker("chain", maker));
+    EXPECT_FALSE(RegisterMinigameMaker("Chain", maker));
+    TiXmlDocument doc;
+    doc.Parse("<Field name='a' mask='a' type='chain'/>");
+    ErrorLog log;
+    QstXmlElement element(doc.RootElement(), log.Handler());
+    int loading = 0;
+    QstField* field = CreateMinigameField(nullptr, element, &loading);
+    ASSERT_NE(field, nullptr);
+    EXPECT_EQ(madeType, "chain");
+    EXPECT_EQ(field->loadingData, &loading);
+    delete field;
+    RegisterMinigameMaker("chain", nullptr);
+    EXPECT_EQ(CreateMinigameField(nullptr, element), nullptr);
+    EXPECT_TRUE(log.messages.empty());
+}
+
 } // namespace
 } // namespace Quib::QfieldsTest

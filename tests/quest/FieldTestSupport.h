@@ -62,12 +62,14 @@ public:
         drawnColor = g.color;
         originX = transform.preX + transform.postX;
         originY = transform.preY + transform.postY;
+        drawnScale = transform.scaleX;
     }
 
     int draws = 0;
     Color drawnColor;
     float originX = 0.0f;
     float originY = 0.0f;
+    float drawnScale = 1.0f;
 };
 
 inline TestLayer* MakeLayer(int32_t depth, float px, float py, float w, float h, const std::string& res = "layer")

@@ -174,7 +174,9 @@ TEST_F(TutorTest, BoxIsLaidOutAroundItsCentreAndArrow)
     step.centerY = 300;
     step.arrowX = 250;
     step.arrowY = 180;
-    step.arrow.reset(MakeOpaqueLayer("arrow", 0, 0, 40, 30)->image);
+    std::unique_ptr<PsdPictureLayer> arrowLayer(MakeOpaqueLayer("arrow", 0, 0, 40, 30));
+    step.arrow.reset(arrowLayer->image);
+    arrowLayer->image = nullptr;
     QstTutorialBox box(nullptr, &frame, step);
     EXPECT_EQ(box.x, 250);
     EXPECT_EQ(box.y, 180);

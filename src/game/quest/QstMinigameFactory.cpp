@@ -5,15 +5,32 @@
 
 namespace Quib {
 
-const std::vector<QstMinigameKind>& MinigameTypeTable()
+namespace {
+
+std::vector<QstMinigameKind>& MutableTable()
 {
     // The makers are filled in by the mini-game kinds as they are built.
-    static const std::vector<QstMinigameKind> table = {
+    static std::vector<QstMinigameKind> table = {
         {"safe", nullptr},    {"buro", nullptr},      {"door_lock", nullptr}, {"lock15", nullptr},
         {"puzzle", nullptr},  {"gorelka", nullptr},   {"spy_glass", nullptr}, {"musicbox", nullptr},
         {"chain", nullptr},   {"mummy", nullptr},
     };
     return table;
+}
+
+} // namespace
+
+const std::vector<QstMinigameKind>& MinigameTypeTable() { return MutableTable(); }
+
+bool RegisterMinigameMaker(const std::string& type, QstMinigameMaker make)
+{
+    for (QstMinigameKind& kind : MutableTable()) {
+        if (type == kind.type) {
+            kind.make = make;
+            return true;
+        }
+    }
+    return false;
 }
 
 QstField* CreateMinigameField(QstScene* scene, QstXmlElement& fieldElement, void* loadingData)

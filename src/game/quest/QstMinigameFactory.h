@@ -17,8 +17,11 @@ struct QstMinigameKind {
 };
 
 // The kinds in the order their names are compared (exact, case-sensitive).
-// The mini-game kinds fill in their makers here.
+// The mini-game kinds fill in their makers here (QstMinigameFactory.cpp).
 const std::vector<QstMinigameKind>& MinigameTypeTable();
+// Sets the maker of a kind of the table; false for a type the table does
+// not name (the table does not grow).
+bool RegisterMinigameMaker(const std::string& type, QstMinigameMaker make);
 
 // The field for a Field element's type: a mini-game kind, or null for a
 // plain field. An unknown type is reported through the element's error

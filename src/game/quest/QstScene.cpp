@@ -18,6 +18,7 @@
 #include "src/game/quest/Layer/QstFlashEffect.h"
 #include "src/particles/ParticlesCommon.h"
 #include "src/particles/ParticlesWidget.h"
+#include "src/particles/ParticlesWidgetOwner.h"
 #include "src/game/quest/Layer/QstSceneDistortion.h"
 #include "src/game/quest/Layer/QstSeaLayer.h"
 #include "src/game/quest/PsdPicture.h"
@@ -70,9 +71,42 @@ float NextGlintCountdown()
 
 } // namespace
 
+// The glints' particle widgets are children of a field, listed in its effect
+// list, and drawn in the scene's colour. A widget can outlive its field and
+// the scene while it waits in the application's deferred deletion; this
+// owner stays until the last of them is gone.
+struct QstGlintOwner : ParticlesWidgetOwner {
+    explicit QstGlintOwner(QstScene* owner) : scene(owner) {}
+
+    Color GetParticlesColor() const override { return scene ? scene->color : Color::White; }
+    void ForgetParticlesWidget(ParticlesWidget* widget) override
+    {
+        alive.erase(widget);
+        if (scene) {
+            // The field may be walking its list right now (deleting its
+            // effects as it closes): the entry is blanked, not erased.
+            for (auto& [fieldName, field] : scene->fields)
+                std::replace(field->childWidgets.begin(), field->childWidgets.end(), static_cast<Widget*>(widget),
+                             static_cast<Widget*>(nullptr));
+        } else if (alive.empty()) {
+            delete this;
+        }
+    }
+    // The scene goes: the owner stays only for widgets still alive.
+    void Release()
+    {
+        scene = nullptr;
+        if (alive.empty())
+            delete this;
+    }
+
+    QstScene* scene;
+    std::set<ParticlesWidget*> alive;
+};
+
 QstScene::QstScene(const std::string& name)
     : LevelBase(name), filePath("data\\scenes\\" + name + ".xml"), actor(new QstActor(this)),
-      hintGlintCountdown(NextGlintCountdown())
+      hintGlintCountdown(NextGlintCountdown()), glintOwner(new QstGlintOwner(this))
 {
 }
 
@@ -93,9 +127,12 @@ QstScene::~QstScene()
     }
     onScreenFields.clear();
     runningActions.Clear();
-    for (auto& [fieldName, field] : fields)
+    // Taken out of the map first: effects that die with a field ask the
+    // scene to forget them, and must find no field that is already gone.
+    std::map<std::string, QstField*> doomed;
+    doomed.swap(fields);
+    for (auto& [fieldName, field] : doomed)
         delete field;
-    fields.clear();
     for (auto& [itemName, item] : items)
         delete item;
     items.clear();
@@ -107,6 +144,8 @@ QstScene::~QstScene()
     actionData.clear();
     refusedActionData.clear();
     DetachAllChildren(true, false);
+    glintOwner->Release();
+    glintOwner = nullptr;
     if (ambientSounds)
         ReleaseAmbientSet(ambientSounds);
     ambientSounds = nullptr;
@@ -175,17 +214,6 @@ void QstScene::OnKeyDown(int key)
     }
     if (QstField* top = GetTopField())
         top->OnKeyDown(key);
-}
-
-Color QstScene::GetParticlesColor() const
-{
-    return color;
-}
-
-void QstScene::ForgetParticlesWidget(ParticlesWidget* widget)
-{
-    for (auto& [fieldName, field] : fields)
-        field->childWidgets.remove(widget);
 }
 
 // ---------------------------------------------------------------------------
@@ -766,9 +794,17 @@ void QstScene::UpdateScene(float seconds)
     }
 
     if (QstGameControllerScene* controller = QstGameControllerScene::Existing()) {
+        // Actions may load scenes or empty the registry: walk a copy and
+        // update only scenes that are still registered.
+        std::vector<std::pair<std::string, QstScene*>> registered;
         for (const auto& [sceneName, scene] : controller->Scenes())
-            scene->runningActions.Update(seconds);
-        if (!controller->FindLoadedScene(levelName))
+            registered.emplace_back(sceneName, scene.get());
+        for (const auto& [sceneName, scene] : registered) {
+            auto found = controller->Scenes().find(sceneName);
+            if (found != controller->Scenes().end() && found->second.get() == scene)
+                scene->runningActions.Update(seconds);
+        }
+        if (controller->FindLoadedScene(levelName) != this) // a scene outside the registry
             runningActions.Update(seconds);
     } else {
         runningActions.Update(seconds);
@@ -924,8 +960,12 @@ void QstScene::ShowGlint(const QstClickTarget& candidate, bool hint)
         position = {r.x + r.width * 0.5f, r.y + r.height * 0.5f};
     }
     std::unique_ptr<ParticlesCommon> effect = CreateQstFlashEffect(GetClusterName(), hint, position);
-    if (effect)
-        candidate.field->AddEffect(new ParticlesWidget(std::move(effect), this));
+    if (effect) {
+        candidate.field->childWidgets.remove(nullptr);
+        auto* widget = new ParticlesWidget(std::move(effect), glintOwner);
+        glintOwner->alive.insert(widget);
+        candidate.field->AddEffect(widget);
+    }
 }
 
 void QstScene::BackFromHOG(const SBackFromHOGData& data, QstPoolData* targetPool)

@@ -5,7 +5,6 @@
 #include "src/game/quest/QstItemListener.h"
 #include "src/game/quest/Layer/SLoadLayerDataCont.h"
 #include "src/game/quest/actions/QstRunningActions.h"
-#include "src/particles/ParticlesWidgetOwner.h"
 #include "src/game/quest/QstTarget.h"
 #include "src/game/quest/QstXmlElement.h"
 
@@ -31,6 +30,7 @@ class QstItem;
 class QstItemState;
 class QstPoolData;
 class QstSceneDistortion;
+struct QstGlintOwner;
 class QstTutor;
 class QstXmlElement;
 struct SBackFromHOGData;
@@ -40,7 +40,7 @@ class Avatar;
 // itself), items, action descriptions, running actions, tutorial and the
 // inventory pool of its cluster. Loaded from data\scenes\<name>.xml with the
 // layered picture data\scenes\<name>\layers.ini.
-class QstScene : public Widget, public LevelBase, public QstItemListener, public ParticlesWidgetOwner {
+class QstScene : public Widget, public LevelBase, public QstItemListener {
 public:
     using MessageDelegate = std::function<void(const std::u16string& text, float duration)>;
     using JournalRecordDelegate = std::function<void()>;
@@ -61,10 +61,6 @@ public:
     // --- Widget ---
     void OnAttachedToManager(WidgetManager* widgetManager) override;
     void OnKeyDown(int key) override;
-
-    // --- The glints' particle widgets (kept in their field's effect list) ---
-    Color GetParticlesColor() const override;
-    void ForgetParticlesWidget(ParticlesWidget* widget) override;
 
     // --- LevelBase ---
     // Loads the scene and shows "main". A scene that fails to load is
@@ -170,6 +166,9 @@ public:
     QstSceneDistortion* distortion = nullptr;        // owned
     QstTutor* tutorial = nullptr;                    // owned
     bool loadFailed = false;
+    // Owner of the glint widgets; outlives the scene while one is still
+    // waiting for its deferred deletion.
+    QstGlintOwner* glintOwner = nullptr;
 };
 
 } // namespace Quib
