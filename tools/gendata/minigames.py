@@ -226,6 +226,7 @@ def _main_layers(pic):
         pic.add(f"main/{name}", _object(120, 100, col, text), x, y, 10)
         pic.add(f"main/{name}_open", _object(120, 100, tuple(min(255, v + 60) for v in col), text + " ok"), x, y,
                 10)
+    pic.add("main/exit", _object(100, 60, (70, 90, 70), "Harbour"), 20, 620, 10)
     key = Canvas(64, 26, alpha=0.0)
     key.over((214, 180, 92), shapes(64, 26, lambda d, s: d.ellipse([2 * s, 2 * s, 22 * s, 22 * s], outline=255,
                                                                     width=5 * s)))
