@@ -286,6 +286,10 @@ TEST_F(StudyPlay, MusicBoxPlaysItsThreeMelodies)
         Frames(200);
     }
     ExpectWonAndSaved("music", "musicbox");
+    // Unloaded pictures leave the play button with none.
+    box->UnloadLayers();
+    EXPECT_EQ(box->playButton->normalPicture, nullptr);
+    EXPECT_EQ(box->playButton->overPicture, nullptr);
 }
 
 } // namespace
