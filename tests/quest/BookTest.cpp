@@ -99,6 +99,21 @@ TEST_F(BookTest, RecordKeepsItsOrderPastTenEntries)
     EXPECT_TRUE(back.isNew);
 }
 
+TEST_F(BookTest, RecordIdsAreKeptAsText)
+{
+    EXPECT_TRUE(QstBook::AddRecordTo("harbour", "pier_lamp"));
+    EXPECT_TRUE(QstBook::AddRecordTo("harbour", "pier_boat"));
+    EXPECT_TRUE(QstBook::AddRecordTo("harbour", "07"));
+    EXPECT_TRUE(QstBook::AddRecordTo("harbour", "7"));
+    EXPECT_FALSE(QstBook::AddRecordTo("harbour", "a,b"));
+    EXPECT_FALSE(QstBook::AddRecordTo("harbour", ""));
+    const QstBookRecord record = Record("harbour");
+    ASSERT_EQ(record.entries.size(), 4u);
+    EXPECT_EQ(record.entries[0].first, "pier_lamp");
+    EXPECT_EQ(record.entries[3].first, "7");
+    EXPECT_TRUE(log.Contains("Journal record \"a,b\" not added"));
+}
+
 TEST_F(BookTest, PagesFollowTheTextsAndAlternateSides)
 {
     QstBook::AddRecordTo("harbour", "2");

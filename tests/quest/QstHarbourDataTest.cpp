@@ -15,6 +15,7 @@
 #include "src/game/quest/QstItemStateDraw.h"
 #include "src/game/quest/QstPoolData.h"
 #include "src/game/quest/QstScene.h"
+#include "src/game/quest/SBackFromHOGData.h"
 #include "src/game/quest/Layer/QstLayer.h"
 #include "src/game/quest/Layer/QstSceneDistortion.h"
 #include "src/game/quest/actions/QstActionData.h"
@@ -73,13 +74,15 @@ TEST_F(QstHarbourDataTest, TheHarbourLoadsWithItsFieldsItemsAndScripts)
         EXPECT_NE(harbour->GetField(field), nullptr) << field;
     ASSERT_EQ(harbour->onScreenFields.size(), 1u);
     EXPECT_EQ(harbour->onScreenFields[0]->name, "main");
-    EXPECT_EQ(harbour->items.size(), 8u);
+    EXPECT_EQ(harbour->items.size(), 11u);
+    // What a new game starting here runs: the intro movie.
+    EXPECT_NE(harbour->FindActionData("StartAction"), nullptr);
     // Every layer kind: images, an animation and particles in the lit
     // lantern, the sea, a text, and the distortion over them.
     EXPECT_NE(harbour->distortion, nullptr);
     EXPECT_EQ(harbour->GetItem("lantern")->GetState("lit")->layers.size(), 3u);
     EXPECT_EQ(harbour->GetItem("sea")->GetCurrentState()->layers.size(), 1u);
-    EXPECT_EQ(harbour->GetItem("sign")->GetCurrentState()->layers.size(), 1u);
+    EXPECT_EQ(harbour->GetItem("sign")->GetCurrentState()->layers.size(), 2u); // the board and its text
     EXPECT_EQ(StateOf(harbour, "crate"), "closed");
     EXPECT_EQ(StateOf(harbour, "match"), "off");
     EXPECT_EQ(StateOf(harbour, "lantern"), "dark");
@@ -182,6 +185,36 @@ TEST_F(QstHarbourDataTest, TheIdleGlintWaitsForItsCountdown)
     harbour->distortion->time = 0.0f;
     harbour->UpdateScene(0.25f);
     EXPECT_FLOAT_EQ(harbour->distortion->time, 0.25f);
+}
+
+TEST_F(QstHarbourDataTest, WinningTheMarketReadsTheBoardAndPutsTheCoinIntoThePool)
+{
+    QstGameControllerScene& controller = QstGameControllerScene::Instance();
+    QstScene* harbour = controller.GetOrLoadScene("harbour");
+    QstPoolData* pool = controller.GetPoolData(harbour->GetClusterName());
+    harbour->SetPool(pool);
+    std::string popup;
+    EXPECT_EQ(harbour->GetItem("sign")->GetCurrentState()->GetCursorType(popup, nullptr), QST_CURSOR_HOG);
+
+    std::string won;
+    for (const auto& [name, data] : harbour->actionData)
+        if (name.size() > 7 && name.compare(name.size() - 7, 7, "_WinHOG") == 0)
+            won = name;
+    ASSERT_FALSE(won.empty());
+    SBackFromHOGData back;
+    back.sceneName = "harbour";
+    back.wonActions = won;
+    back.SetItem(harbour->GetItem("sign"));
+    back.foundItems = {"coin"};
+    back.hogItem = "coin";
+    // As the level hands it back after "continue": through its text form.
+    SBackFromHOGData restored;
+    ASSERT_TRUE(restored.Deserialize(back.Serialize()));
+    harbour->BackFromHOG(restored, pool);
+    harbour->UpdateScene(0.01f);
+    EXPECT_EQ(StateOf(harbour, "sign"), "read");
+    EXPECT_EQ(StateOf(harbour, "coin"), "pool");
+    EXPECT_TRUE(pool->HasItem(harbour->GetItem("coin")));
 }
 
 TEST_F(QstHarbourDataTest, AStatePictureClonesTheLayersOfThatState)

@@ -105,6 +105,9 @@ TEST(QstLayerDataRead, ImageErrors)
         TPoint<float> pos;
         EXPECT_FALSE(data->DoInitFromXML(xml.Cursor(), context, "", pos, FakeFieldLayer(0))) << c.xml;
         EXPECT_EQ(xml.errors, std::vector<std::string>{c.error}) << c.xml;
+        // The failed layer is deleted by the caller: no picture layer keeps it.
+        EXPECT_TRUE(context.Find("sign")->users.empty()) << c.xml;
+        EXPECT_FALSE(context.Find("sign")->used) << c.xml;
     }
 }
 

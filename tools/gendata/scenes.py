@@ -188,6 +188,41 @@ def sign():
     return c
 
 
+def coin_icon():
+    c = Canvas(72, 72, alpha=0.0)
+    c.over((150, 110, 40), shapes(72, 72, lambda d, s: d.ellipse([10 * s, 10 * s, 62 * s, 62 * s], fill=255)))
+    c.over((230, 190, 90), shapes(72, 72, lambda d, s: d.ellipse([14 * s, 14 * s, 58 * s, 58 * s], fill=255)))
+    c.add((255, 250, 210), radial(72, 72, 28, 26, 14, power=1.5) * 0.5)
+    return c
+
+
+def signpost():
+    c = Canvas(90, 92, alpha=0.0)
+    _box(c, 40, 20, 48, 92, WOOD_DARK)
+    c.over(WOOD, polygon(90, 92, [(4, 8), (72, 8), (88, 22), (72, 36), (4, 36)]))
+    _box(c, 12, 20, 64, 23, WOOD_DARK)
+    return c
+
+
+def arrow_down():
+    c = Canvas(40, 56, alpha=0.0)
+    c.over((255, 226, 120), polygon(40, 56, [(13, 0), (27, 0), (27, 30), (38, 30), (20, 54), (2, 30), (13, 30)]))
+    c.over((120, 70, 20), polygon(40, 56, [(24, 2), (27, 2), (27, 30), (24, 30)]))
+    return c
+
+
+def text_box():
+    # The text layer's box and hit area: the text is drawn, not the picture.
+    c = Canvas(154, 44, alpha=0.0)
+    c.a[:] = 0.004  # just above nothing, so that the box takes the mouse
+    return c
+
+
+def marker():
+    # Only its place and size are read: the tutorial box is centred on it.
+    return Canvas(4, 4, alpha=0.0)
+
+
 def _write_picture(spec, out_root, folder):
     pic = LayeredPicture(out_root, folder, png_level=6)
     painted = harbour.paint(spec.get("seed", 1))

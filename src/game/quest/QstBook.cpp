@@ -189,6 +189,10 @@ void QstBook::BuildPages()
 
 bool QstBook::AddRecordTo(const std::string& journalName, const std::string& recordId)
 {
+    if (!QstBookRecord::IsStorableId(recordId)) {
+        QUIB_LOG_ERROR("Journal record \"%s\" not added: not a record id", recordId);
+        return false;
+    }
     NotebookEntry* entry = GetJournalEntry(journalName);
     if (!entry)
         return false;

@@ -5,6 +5,7 @@
 #include "src/game/PlayerInfo.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace Quib {
 
@@ -13,13 +14,14 @@ void QstBookRecord::Read(const NotebookEntry& entry)
     entries.clear();
     page = std::max(0, entry.number);
     isNew = entry.flag;
-    for (size_t i = 0; i < kMaxRecords; ++i) {
-        auto id = entry.values.find(StrFormat("r%03d", int(i)));
-        if (id == entry.values.end())
+    // Names sort by their zero-padded index, which keeps the records' order.
+    for (const auto& [name, count] : entry.values) {
+        if (name.size() < 5 || name[3] != ':' || !std::isdigit(static_cast<unsigned char>(name[0])) ||
+            !std::isdigit(static_cast<unsigned char>(name[1])) || !std::isdigit(static_cast<unsigned char>(name[2])))
+            continue;
+        if (entries.size() >= kMaxRecords)
             break;
-        auto count = entry.values.find(StrFormat("p%03d", int(i)));
-        const int32_t pages = count == entry.values.end() ? 1 : std::max(1, count->second);
-        entries.emplace_back(StrFormat("%d", id->second), pages);
+        entries.emplace_back(name.substr(4), std::max(1, count));
     }
 }
 
@@ -28,17 +30,18 @@ void QstBookRecord::Write(NotebookEntry& entry) const
     entry.number = page;
     entry.flag = isNew;
     entry.values.clear();
-    for (size_t i = 0; i < entries.size() && i < kMaxRecords; ++i) {
-        entry.values[StrFormat("r%03d", int(i))] = std::atoi(entries[i].first.c_str());
-        entry.values[StrFormat("p%03d", int(i))] = entries[i].second;
-    }
+    for (size_t i = 0; i < entries.size() && i < kMaxRecords; ++i)
+        entry.values[StrFormat("%03d:", int(i)) + entries[i].first] = entries[i].second;
 }
 
 bool QstBookRecord::Has(const std::string& id) const
 {
-    const int32_t number = std::atoi(id.c_str());
-    return std::any_of(entries.begin(), entries.end(),
-                       [&](const auto& e) { return e.first == id || std::atoi(e.first.c_str()) == number; });
+    return std::any_of(entries.begin(), entries.end(), [&](const auto& e) { return e.first == id; });
+}
+
+bool QstBookRecord::IsStorableId(const std::string& id)
+{
+    return !id.empty() && id.find_first_of(",\r\n") == std::string::npos;
 }
 
 NotebookEntry* GetJournalEntry(const std::string& journalName)

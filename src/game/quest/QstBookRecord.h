@@ -11,8 +11,8 @@ struct NotebookEntry;
 // The journal of one cluster as the player's notebook keeps it: the
 // records in the order they were added with their page counts, the left
 // page of the spread to open at, and whether something new was added.
-// Stored in a NotebookEntry: number = page, flag = new, values "r%03d" =
-// record id and "p%03d" = its page count for the record's index.
+// Stored in a NotebookEntry: number = page, flag = new, and one value per
+// record named "%03d:" (its index) + its id, holding its page count.
 class QstBookRecord {
 public:
     // Room for the index in the value names.
@@ -21,6 +21,8 @@ public:
     void Read(const NotebookEntry& entry);
     void Write(NotebookEntry& entry) const;
     bool Has(const std::string& id) const;
+    // Ids the notebook's text form can hold (no "," and no line breaks).
+    static bool IsStorableId(const std::string& id);
 
     std::vector<std::pair<std::string, int32_t>> entries; // id, page count
     int32_t page = 0;

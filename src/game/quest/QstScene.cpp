@@ -794,9 +794,17 @@ void QstScene::UpdateScene(float seconds)
     }
 
     if (QstGameControllerScene* controller = QstGameControllerScene::Existing()) {
+        // Actions may load scenes or empty the registry: walk a copy and
+        // update only scenes that are still registered.
+        std::vector<std::pair<std::string, QstScene*>> registered;
         for (const auto& [sceneName, scene] : controller->Scenes())
-            scene->runningActions.Update(seconds);
-        if (!controller->FindLoadedScene(levelName))
+            registered.emplace_back(sceneName, scene.get());
+        for (const auto& [sceneName, scene] : registered) {
+            auto found = controller->Scenes().find(sceneName);
+            if (found != controller->Scenes().end() && found->second.get() == scene)
+                scene->runningActions.Update(seconds);
+        }
+        if (controller->FindLoadedScene(levelName) != this) // a scene outside the registry
             runningActions.Update(seconds);
     } else {
         runningActions.Update(seconds);

@@ -4,14 +4,31 @@
 #include "framework/app/ResourceManager.h"
 #include "src/GameResources.h"
 #include "src/Lang.h"
+#include "src/game/quest/Layer/SLoadLayerDataCont.h"
 #include "src/game/quest/QstXmlElement.h"
 
 namespace Quib {
 
 QstTextLayerData::QstTextLayerData(int32_t zOrder) : QstImageLayerData(zOrder) {}
 
-bool QstTextLayerData::DoInitFromXML(QstXmlElement& element, SLoadLayerDataCont& context, const std::string&,
+bool QstTextLayerData::DoInitFromXML(QstXmlElement& element, SLoadLayerDataCont& context, const std::string& mask,
                                      TPoint<float>& position, QstFieldLayer* fieldLayer)
+{
+    const char* imageName = element.GetAttrText("image", false);
+    PsdLayerInfo* info = imageName ? context.Find(imageName) : nullptr;
+    const bool wasUsed = info && info->used;
+    if (ReadText(element, context, mask, position, fieldLayer))
+        return true;
+    // The caller deletes this layer: the picture layer must not keep it.
+    if (info && !info->users.empty() && info->users.back() == fieldLayer) {
+        info->users.pop_back();
+        info->used = wasUsed;
+    }
+    return false;
+}
+
+bool QstTextLayerData::ReadText(QstXmlElement& element, SLoadLayerDataCont& context, const std::string&,
+                                TPoint<float>& position, QstFieldLayer* fieldLayer)
 {
     if (!ReadImageAttributes(element, context, position, fieldLayer))
         return false;

@@ -18,6 +18,11 @@ public:
     void DoAddProperties(QstPropertyPage* page, std::string& title) override;
     std::string ExportPoolImage(int& width, int& height) override;
 
+private:
+    bool ReadText(QstXmlElement& element, SLoadLayerDataCont& context, const std::string& mask,
+                  TPoint<float>& position, QstFieldLayer* fieldLayer);
+
+public:
     std::u16string text;
     Font* font = nullptr; // not owned
     int alignment = -1;   // -1 left, 0 centre, 1 right
