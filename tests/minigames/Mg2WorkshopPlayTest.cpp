@@ -243,6 +243,19 @@ TEST_F(WorkshopPlay, MummyMissShowsTheMessageAndPausesAndTheSecondTargetCounts)
     EXPECT_FLOAT_EQ(mummy->speedTarget, 1.2f);
 }
 
+TEST_F(WorkshopPlay, MummyWithAHitCountOfZeroEndsAtTheFirstHit)
+{
+    PickUpTorch();
+    auto* mummy = dynamic_cast<QstFieldMummy*>(OpenPuzzle("sarcophagus", "mummy"));
+    ASSERT_NE(mummy, nullptr);
+    mummy->hitCount = 0;
+    StartFireMode(mummy);
+    AimAndClick(mummy, "mummy");
+    EXPECT_FALSE(mummy->fireMode);
+    EXPECT_TRUE(mummy->IsFinishing());
+    ExpectWonAndSaved("mummy", "sarcophagus");
+}
+
 TEST_F(WorkshopPlay, MummyWithoutTheTargetStateLetsThePoolDragTheTorch)
 {
     PickUpTorch();
