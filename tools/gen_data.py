@@ -19,6 +19,7 @@ import numpy as np
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from gendata import audio, closeup_trash, fonts, gui, hog, interface, inventory, minigames, scenes, screens  # noqa: E402
+from gendata import minigames2  # noqa: E402
 from gendata.paint import save_png  # noqa: E402
 
 
@@ -163,6 +164,7 @@ def generate(src, out, jobs):
         work.append(pool.submit(closeup_trash.closeup_trash, load_toml(src, "screens/closeup_trash.toml"), out))
         work.append(pool.submit(scenes.make_scenes, src, out))
         work.append(pool.submit(minigames.make_minigames, src, out))
+        work.append(pool.submit(minigames2.make_minigames2, src, out))
         fonts_job = pool.submit(make_fonts, src, out)
         image_jobs = [pool.submit(make_image, out, e) for e in images]
         for i, (name, kind) in enumerate(sounds["effect"].items()):
@@ -173,6 +175,7 @@ def generate(src, out, jobs):
             w.result()
         inventory.inventory(load_toml(src, "screens/inventory.toml"), out)
         minigames.finish(out)
+        minigames2.finish(out)
         manifest(out, fonts_job.result(), [j.result() for j in image_jobs])
     shutil.rmtree(tmp)
 

@@ -1,0 +1,184 @@
+#pragma once
+// Playing the workshop's puzzles with the mouse: the moves a player makes.
+#include "framework/graphics/Image.h"
+#include "framework/widgets/WidgetManager.h"
+#include "src/game/minigames/QstFieldGorelka.h"
+#include "src/game/minigames/QstFieldMummy.h"
+#include "src/game/minigames/QstFieldPuzzle.h"
+#include "src/game/quest/QstFieldItemLayer.h"
+#include "src/game/quest/QstItem.h"
+#include "src/game/quest/QstPoolData.h"
+#include "src/game/quest/QstScene.h"
+#include "tests/minigames/Mg2TestSupport.h"
+
+#include <algorithm>
+
+namespace Quib::Mg2Test {
+
+class WorkshopPlay : public WorkshopTest {
+protected:
+    static bool InParts(QstFieldPuzzle* puzzle, const Widget* w)
+    {
+        return std::find(puzzle->parts.begin(), puzzle->parts.end(), w) != puzzle->parts.end();
+    }
+
+    // The topmost free part (of the field's children) that lists a piece of
+    // the given group among its neighbours; any free part when none given.
+    QstFieldPuzzle::Part* TopFreePart(QstFieldPuzzle* puzzle, const ImgPart* group)
+    {
+        for (auto it = puzzle->children.rbegin(); it != puzzle->children.rend(); ++it) {
+            auto* part = dynamic_cast<QstFieldPuzzle::Part*>(*it);
+            if (!part || part->locked || !InParts(puzzle, part))
+                continue;
+            if (!group || puzzle->AreNeighbours(part, group))
+                return part;
+        }
+        return nullptr;
+    }
+
+    // A screen point on one of the part's pieces where the part is on top.
+    bool PressPoint(QstFieldPuzzle* puzzle, ImgPart* part, int& px, int& py)
+    {
+        const Point screen = part->GetScreenPosition();
+        for (const PuzzlePiece& piece : part->pieces) {
+            if (!piece.picture || !piece.picture->image)
+                continue;
+            px = screen.x + int(piece.x) + piece.picture->image->width / 2;
+            py = screen.y + int(piece.y) + piece.picture->image->height / 2;
+            int lx = 0, ly = 0;
+            if (app.widgetManager->GetWidgetAt(px, py, &lx, &ly) == part)
+                return true;
+        }
+        (void)puzzle;
+        return false;
+    }
+
+    QstFieldPuzzle::Part* Anchor(QstFieldPuzzle* puzzle)
+    {
+        for (QstFieldPuzzle::Part* part : puzzle->parts)
+            if (part->locked)
+                return part;
+        return nullptr;
+    }
+
+    // Drags neighbours of the anchored group onto it until one part is
+    // left; a part lying over the wanted ones is put aside below the
+    // picture first, as a player would.
+    void SolvePuzzle(QstFieldPuzzle* puzzle, int joins = 1000)
+    {
+        int parked = 0;
+        const Rect inner = puzzle->GetInnerArea();
+        const int spotY = inner.y + inner.height - 88;
+        for (int guard = 0; puzzle->parts.size() > 1 && joins > 0 && guard < 40; ++guard) {
+            QstFieldPuzzle::Part* anchor = Anchor(puzzle);
+            ASSERT_NE(anchor, nullptr);
+            QstFieldPuzzle::Part* part = nullptr;
+            QstFieldPuzzle::Part* top = nullptr;
+            int px = 0, py = 0, tx = 0, ty = 0;
+            for (auto it = puzzle->children.rbegin(); it != puzzle->children.rend() && !part; ++it) {
+                auto* candidate = dynamic_cast<QstFieldPuzzle::Part*>(*it);
+                if (!candidate || candidate->locked || !InParts(puzzle, candidate))
+                    continue;
+                if (!top && candidate->y < spotY - 10 && PressPoint(puzzle, candidate, tx, ty))
+                    top = candidate;
+                if (puzzle->AreNeighbours(candidate, anchor) && PressPoint(puzzle, candidate, px, py))
+                    part = candidate;
+            }
+            if (!part) {
+                ASSERT_NE(top, nullptr) << "a part to put aside";
+                const Point spot(inner.x - 30 + 125 * (parked++ % 4), spotY);
+                Drag(tx, ty, tx + spot.x - top->x, ty + spot.y - top->y);
+                Frames(2);
+                continue;
+            }
+            const Point target = anchor->GetOrigin();
+            const Point origin = part->GetOrigin();
+            const size_t before = puzzle->parts.size();
+            Drag(px, py, px + target.x - origin.x, py + target.y - origin.y);
+            Frames(2);
+            ASSERT_EQ(puzzle->parts.size(), before - 1) << "the drop joined the group";
+            --joins;
+        }
+    }
+
+    // Drags the part by its middle to a point of the field.
+    void DropAt(QstFieldGorelka* burner, SPart* part, float fx, float fy)
+    {
+        const Point screen = part->GetScreenPosition();
+        const int px = screen.x + part->width / 2;
+        const int py = screen.y + part->height / 2;
+        Drag(px, py, burner->GetScreenPosition().x + int(fx), burner->GetScreenPosition().y + int(fy));
+        Frames(1);
+    }
+
+    void DropOnStage(QstFieldGorelka* burner, SPart* part)
+    {
+        const MinigamePicture* stage = burner->stages[0].first;
+        ASSERT_NE(stage->image, nullptr);
+        DropAt(burner, part, stage->x + float(stage->image->width) / 2.0f,
+               stage->y + float(stage->image->height) / 2.0f);
+    }
+
+    // The middle of the item's current layer in the field, screen
+    // coordinates.
+    bool ItemLayerCentre(QstField* field, const std::string& item, int& px, int& py)
+    {
+        for (QstFieldLayer* layer : field->layers) {
+            auto* itemLayer = dynamic_cast<QstFieldItemLayer*>(layer);
+            if (!itemLayer || !itemLayer->GetItem() || itemLayer->GetItem()->name != item ||
+                itemLayer->GetState() != itemLayer->GetItem()->GetCurrentState())
+                continue;
+            const FRect r = layer->GetRect();
+            const Point screen = field->GetScreenPosition();
+            px = screen.x + int(r.x + r.width / 2);
+            py = screen.y + int(r.y + r.height / 2);
+            return true;
+        }
+        return false;
+    }
+
+    void ClickItem(QstField* field, const std::string& item)
+    {
+        int px = 0, py = 0;
+        ASSERT_TRUE(ItemLayerCentre(field, item, px, py)) << item;
+        Click(px, py);
+        Frames(30);
+    }
+
+    void PickUpTorch()
+    {
+        QstItem* torch = scene->GetItem("torch");
+        ASSERT_NE(torch, nullptr);
+        int px = 0, py = 0;
+        ItemCentre("torch", px, py);
+        Click(px, py);
+        Frames(200);
+        ASSERT_TRUE(scene->GetPool()->HasItem(torch));
+        ASSERT_EQ(StateOf("torch"), "pool");
+    }
+
+    // Takes the torch from the inventory before the sleeping mummy (what the
+    // inventory asks the close-up) and waits for the raise.
+    void StartFireMode(QstFieldMummy* mummy)
+    {
+        QstItem* torch = scene->GetItem("torch");
+        ASSERT_FALSE(scene->CanTakePoolItem(torch, torch->GetCurrentState())) << "the pool does not drag it";
+        ASSERT_TRUE(mummy->fireMode);
+        int px = 0, py = 0;
+        ASSERT_TRUE(ItemLayerCentre(mummy, "mummy", px, py));
+        MoveTo(px, py);
+        Frames(26);
+        ASSERT_FALSE(mummy->raising);
+    }
+
+    // Clicks the item where it is, making up for the pointer's wander.
+    void AimAndClick(QstFieldMummy* mummy, const std::string& item)
+    {
+        int px = 0, py = 0;
+        ASSERT_TRUE(ItemLayerCentre(mummy, item, px, py)) << item;
+        Click(px - mummy->virtualOffset.x, py - mummy->virtualOffset.y);
+        Frames(1);
+    }
+};
+
+} // namespace Quib::Mg2Test
