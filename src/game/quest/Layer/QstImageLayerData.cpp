@@ -1,10 +1,10 @@
 #include "src/game/quest/Layer/QstImageLayerData.h"
+
+#include "framework/graphics/Image.h"
 #include "src/game/editor/LayerListProp.h"
 #include "src/game/editor/QstGameControllerSceneEditor.h"
 #include "src/game/editor/QstPropertyPage.h"
 #include "src/game/editor/TextProp.h"
-
-#include "framework/graphics/Image.h"
 #include "src/game/quest/Layer/QstLayerImages.h"
 #include "src/game/quest/Layer/SLoadLayerDataCont.h"
 #include "src/game/quest/QstXmlElement.h"

@@ -1,10 +1,10 @@
 #include "src/game/quest/Layer/QstLayer.h"
+
 #include "src/game/editor/BorderProp.h"
 #include "src/game/editor/LabeledProp.h"
 #include "src/game/editor/NumProp.h"
 #include "src/game/editor/QstPropertyPage.h"
 #include "src/game/editor/TextProp.h"
-
 #include "src/game/quest/Layer/QstLayerData.h"
 
 #include <cmath>

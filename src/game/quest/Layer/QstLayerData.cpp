@@ -1,11 +1,11 @@
 #include "src/game/quest/Layer/QstLayerData.h"
+
 #include "framework/files/PrintfFormat.h"
 #include "src/game/editor/ColorProp.h"
 #include "src/game/editor/LabeledBoolProp.h"
 #include "src/game/editor/LabeledProp.h"
 #include "src/game/editor/QstPropertyPage.h"
 #include "src/game/editor/TextProp.h"
-
 #include "src/game/quest/QstXmlElement.h"
 
 #include <cstdlib>
