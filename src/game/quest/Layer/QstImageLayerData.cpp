@@ -1,6 +1,10 @@
 #include "src/game/quest/Layer/QstImageLayerData.h"
 
 #include "framework/graphics/Image.h"
+#include "src/game/editor/LayerListProp.h"
+#include "src/game/editor/QstGameControllerSceneEditor.h"
+#include "src/game/editor/QstPropertyPage.h"
+#include "src/game/editor/TextProp.h"
 #include "src/game/quest/Layer/QstLayerImages.h"
 #include "src/game/quest/Layer/SLoadLayerDataCont.h"
 #include "src/game/quest/QstXmlElement.h"
@@ -40,7 +44,13 @@ bool QstImageLayerData::DoInitFromXML(QstXmlElement& element, SLoadLayerDataCont
 
 void QstImageLayerData::DoAddProperties(QstPropertyPage* page, std::string& title)
 {
+    if (!page)
+        return;
+    page->AddProperty(new TextProp(std::u16string(name.begin(), name.end())));
     QstLayerData::DoAddProperties(page, title);
+    auto* list = new LayerListProp([](int) {}, [](int) {}, nullptr);
+    list->FillFromScene(QstGameControllerSceneEditor::Instance().GetCurrentEditor());
+    page->AddProperty(list);
 }
 
 void QstImageLayerData::DoLoad()

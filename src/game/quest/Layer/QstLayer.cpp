@@ -1,5 +1,10 @@
 #include "src/game/quest/Layer/QstLayer.h"
 
+#include "src/game/editor/BorderProp.h"
+#include "src/game/editor/LabeledProp.h"
+#include "src/game/editor/NumProp.h"
+#include "src/game/editor/QstPropertyPage.h"
+#include "src/game/editor/TextProp.h"
 #include "src/game/quest/Layer/QstLayerData.h"
 
 #include <cmath>
@@ -34,8 +39,13 @@ void QstLayer::Update(float seconds)
 
 void QstLayer::DoAddProperties(QstPropertyPage* page, std::string& title)
 {
-    // "X", "Y" and the data's properties under "Layer data": the page
-    // belongs to the scene editor.
+    if (!page)
+        return;
+    page->AddProperty(new LabeledProp(u"X", new NumProp<float, 0>(&x), true));
+    page->AddProperty(new LabeledProp(u"Y", new NumProp<float, 0>(&y), true));
+    auto* heading = new TextProp(u"Layer data");
+    heading->justification = 0;
+    page->AddProperty(new BorderProp(heading, Color(0xff888888u), Color(0, 0, 0, 0)));
     if (data)
         data->DoAddProperties(page, title);
     title = "Layer data";

@@ -1,5 +1,11 @@
 #include "src/game/quest/Layer/QstLayerData.h"
 
+#include "framework/files/PrintfFormat.h"
+#include "src/game/editor/ColorProp.h"
+#include "src/game/editor/LabeledBoolProp.h"
+#include "src/game/editor/LabeledProp.h"
+#include "src/game/editor/QstPropertyPage.h"
+#include "src/game/editor/TextProp.h"
 #include "src/game/quest/QstXmlElement.h"
 
 #include <cstdlib>
@@ -16,9 +22,19 @@ bool QstLayerData::DoInitFromXML(QstXmlElement& element, SLoadLayerDataCont&, co
     return ReadCommonAttributes(element);
 }
 
-void QstLayerData::DoAddProperties(QstPropertyPage*, std::string&)
+void QstLayerData::DoAddProperties(QstPropertyPage* page, std::string&)
 {
-    // The property pages belong to the scene editor.
+    if (!page)
+        return;
+    auto number = [](float value) {
+        const std::string text = StrFormat("%g", double(value));
+        return std::u16string(text.begin(), text.end());
+    };
+    page->AddProperty(new LabeledProp(u"Width", new TextProp(number(width)), true));
+    page->AddProperty(new LabeledProp(u"Height", new TextProp(number(height)), true));
+    page->AddProperty(new LabeledBoolProp(u"Disabled", &disabled));
+    page->AddProperty(new LabeledBoolProp(u"Mouse visible", &mouseVisible));
+    page->AddProperty(new ColorProp(u"Color", &color));
 }
 
 void QstLayerData::DoLoad() {}
