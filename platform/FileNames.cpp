@@ -16,15 +16,17 @@ namespace {
 
 std::mutex gMutex; // guards the working directory and the listing cache
 
+// The working directory and the listing cache outlive every other static:
+// singletons that save files while the process exits still find them.
 std::string& WorkingDirectoryStorage()
 {
-    static std::string dir = [] {
+    static std::string* dir = new std::string([] {
         char buffer[4096];
         if (getcwd(buffer, sizeof buffer))
             return std::string(buffer);
         return std::string("/");
-    }();
-    return dir;
+    }());
+    return *dir;
 }
 
 struct Listing {
@@ -34,8 +36,8 @@ struct Listing {
 
 std::map<std::string, Listing>& ListingCache()
 {
-    static std::map<std::string, Listing> cache;
-    return cache;
+    static auto* cache = new std::map<std::string, Listing>;
+    return *cache;
 }
 
 bool PathExists(const std::string& path)
