@@ -26,7 +26,7 @@
 #include "src/game/GameControllerCommon.h"
 #include "src/game/Musics.h"
 #include "src/game/Sounds.h"
-#include "src/game/minigames/QstMinigame2Makers.h"
+#include "src/game/minigames/QstMinigameMakers.h"
 #include "src/particles/EmitterFile.h"
 #include "src/particles/cGlobalParticles.h"
 #include "src/screens/BaseBoard.h"
@@ -207,7 +207,7 @@ void GameApp::InitHook()
 
     // 4-6: the settings and the player's folders.
     LoadGameSettings();
-    RegisterMinigames2Kinds();
+    RegisterMinigameKinds();
     const std::string profileDir = Quib::GetGameIniString("ProfileDir", "Game");
     if (!profileDir.empty()) {
         std::u16string folder = UserDataFolder();

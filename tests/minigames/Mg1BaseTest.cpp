@@ -60,7 +60,7 @@ TEST(MinigameAngles, RotateTakesTheShortWay)
 
 TEST(MinigameFactory, BuildsTheKindsByTheirExactType)
 {
-    RegisterMinigames1Kinds();
+    RegisterMinigameKinds();
     std::vector<std::string> errors;
     QstXmlErrorHandler handler{&errors, [](void* self, const std::string& text, TiXmlElement*) {
                                    static_cast<std::vector<std::string>*>(self)->push_back(text);

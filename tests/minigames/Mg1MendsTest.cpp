@@ -42,7 +42,7 @@ class MinigameMends : public ::testing::Test {
 protected:
     MinigameMends() : cwd(env.temp.Path())
     {
-        RegisterMinigames1Kinds();
+        RegisterMinigameKinds();
         app.appWidth = 1024;
         app.appHeight = 768;
         app.Initialize();

@@ -23,7 +23,7 @@ namespace Quib::Mg1Test {
 
 void StudyTest::SetUp()
 {
-    RegisterMinigames1Kinds();
+    RegisterMinigameKinds();
     app.appWidth = 1024;
     app.appHeight = 768;
     app.Initialize();

@@ -8,7 +8,7 @@
 #include "src/Profiles.h"
 #include "src/UserFolders.h"
 #include "src/game/GameControllerCommon.h"
-#include "src/game/minigames/QstMinigame2Makers.h"
+#include "src/game/minigames/QstMinigameMakers.h"
 #include "src/game/minigames/PointerWarp.h"
 #include "src/game/quest/QstFieldControl.h"
 #include "src/game/quest/QstGameControllerScene.h"
@@ -23,7 +23,7 @@ namespace Quib::Mg2Test {
 
 void WorkshopTest::SetUp()
 {
-    RegisterMinigames2Kinds();
+    RegisterMinigameKinds();
     SetPointerWarpAllowed(true);
     app.appWidth = 1024;
     app.appHeight = 768;

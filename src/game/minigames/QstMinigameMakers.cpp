@@ -1,46 +1,40 @@
 #include "src/game/minigames/QstMinigameMakers.h"
 
 #include "src/game/minigames/QstFieldBuro.h"
+#include "src/game/minigames/QstFieldChain.h"
 #include "src/game/minigames/QstFieldDoorLock.h"
+#include "src/game/minigames/QstFieldGorelka.h"
 #include "src/game/minigames/QstFieldLock15.h"
+#include "src/game/minigames/QstFieldMummy.h"
 #include "src/game/minigames/QstFieldMusicBox.h"
+#include "src/game/minigames/QstFieldPuzzle.h"
 #include "src/game/minigames/QstFieldSeif.h"
+#include "src/game/minigames/QstFieldSpyGlass.h"
 #include "src/game/quest/QstMinigameFactory.h"
 
 namespace Quib {
+namespace {
 
-QstField* MakeQstFieldSeif(QstScene* scene, void* loading, const std::string& type)
+template <class Field>
+QstField* Make(QstScene* scene, void* loading, const std::string& type)
 {
-    return new QstFieldSeif(scene, loading, type);
+    return new Field(scene, loading, type);
 }
 
-QstField* MakeQstFieldBuro(QstScene* scene, void* loading, const std::string& type)
-{
-    return new QstFieldBuro(scene, loading, type);
-}
+} // namespace
 
-QstField* MakeQstFieldDoorLock(QstScene* scene, void* loading, const std::string& type)
+void RegisterMinigameKinds()
 {
-    return new QstFieldDoorLock(scene, loading, type);
-}
-
-QstField* MakeQstFieldLock15(QstScene* scene, void* loading, const std::string& type)
-{
-    return new QstFieldLock15(scene, loading, type);
-}
-
-QstField* MakeQstFieldMusicBox(QstScene* scene, void* loading, const std::string& type)
-{
-    return new QstFieldMusicBox(scene, loading, type);
-}
-
-void RegisterMinigames1Kinds()
-{
-    RegisterMinigameMaker("safe", &MakeQstFieldSeif);
-    RegisterMinigameMaker("buro", &MakeQstFieldBuro);
-    RegisterMinigameMaker("door_lock", &MakeQstFieldDoorLock);
-    RegisterMinigameMaker("lock15", &MakeQstFieldLock15);
-    RegisterMinigameMaker("musicbox", &MakeQstFieldMusicBox);
+    RegisterMinigameMaker("safe", &Make<QstFieldSeif>);
+    RegisterMinigameMaker("buro", &Make<QstFieldBuro>);
+    RegisterMinigameMaker("door_lock", &Make<QstFieldDoorLock>);
+    RegisterMinigameMaker("lock15", &Make<QstFieldLock15>);
+    RegisterMinigameMaker("puzzle", &Make<QstFieldPuzzle>);
+    RegisterMinigameMaker("gorelka", &Make<QstFieldGorelka>);
+    RegisterMinigameMaker("spy_glass", &Make<QstFieldSpyGlass>);
+    RegisterMinigameMaker("musicbox", &Make<QstFieldMusicBox>);
+    RegisterMinigameMaker("chain", &Make<QstFieldChain>);
+    RegisterMinigameMaker("mummy", &Make<QstFieldMummy>);
 }
 
 } // namespace Quib
