@@ -26,12 +26,16 @@
 #include "src/game/GameControllerCommon.h"
 #include "src/game/Musics.h"
 #include "src/game/Sounds.h"
+#include "src/game/quest/QstGameControllerScene.h"
+#include "src/game/quest/QstScene.h"
 #include "src/particles/EmitterFile.h"
 #include "src/particles/cGlobalParticles.h"
 #include "src/screens/BaseBoard.h"
 #include "src/screens/BoardTransformer.h"
 #include "src/screens/CursorWidget.h"
 #include "src/screens/LoadingScreen.h"
+#include "src/screens/GameBoard.h"
+#include "src/screens/ScreenBoardHooks.h"
 #include "src/screens/TitleScreen.h"
 
 namespace Quib {
@@ -138,6 +142,8 @@ GameApp::~GameApp()
     delete blankCursorImage;
     blankCursorImage = nullptr;
     UnbindResources();
+    if (startUpRan)
+        ScreenBoardHooks::Uninstall();
     if (&GetGameShellHost() == static_cast<GameShellHost*>(this))
         SetGameShellHost(nullptr);
     if (gGameApp == this)
@@ -259,6 +265,7 @@ void GameApp::InitHook()
     LoadParticleFiles();
     Sounds::Instance().LoadIni();
     LoadCommonLayouts();
+    ScreenBoardHooks::Install();
 
     // 19-20: the player.
     Profiles& profiles = Profiles::Instance();
@@ -633,6 +640,21 @@ bool GameApp::HasActiveLevel()
 void GameApp::ReleaseActiveLevel()
 {
     GameControllerCommon::Instance().ReleaseActiveLevel();
+}
+
+void GameApp::ShowLevelBoard(const std::string& levelName)
+{
+    SwitchToBoard(new GameBoard(levelName));
+}
+
+void GameApp::RestoreLevelStates()
+{
+    QstGameControllerScene& scenes = QstGameControllerScene::Instance();
+    // Scenes loaded later read their state as they load.
+    for (const auto& [name, scene] : scenes.Scenes())
+        scene->LoadState();
+    scenes.LoadPools();
+    scenes.PrepareHints();
 }
 
 void GameApp::ShowMessageBox(const std::u16string& text, const std::u16string& caption)

@@ -18,7 +18,7 @@ import tomllib
 import numpy as np
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gendata import audio, closeup_trash, fonts, gui, hog, interface, inventory, minigames, scenes, screens  # noqa: E402
+from gendata import audio, board_ui, closeup_trash, fonts, gui, hog, interface, inventory, minigames, scenes, screens  # noqa: E402
 from gendata.paint import save_png  # noqa: E402
 
 
@@ -173,6 +173,7 @@ def generate(src, out, jobs):
             w.result()
         inventory.inventory(load_toml(src, "screens/inventory.toml"), out)
         minigames.finish(out)
+        board_ui.generate(load_toml(src, "movies/board_ui.toml"), src, out)
         manifest(out, fonts_job.result(), [j.result() for j in image_jobs])
     shutil.rmtree(tmp)
 

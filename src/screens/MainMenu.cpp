@@ -236,34 +236,6 @@ void MainMenu::ButtonDepress(int id)
     }
 }
 
-void MainMenu::Play()
-{
-    std::string lastScene;
-    const bool gameComplete = GameControllerCommon::Instance().Player().gameComplete;
-    const bool hasLastScene = !gameComplete && Profiles::Instance().Lookup("Main", "LastScene", lastScene);
-    StartRequest(ContinueRequest::Make(gameComplete, hasLastScene, lastScene,
-                                       GetGameIniString("StartScene", "Game", "hold")));
-}
-
-void MainMenu::StartRequest(const ContinueRequest& request)
-{
-    if (request.gameComplete) {
-        LogInfo("Main menu: the movie \"%s\" was asked for (the game is complete)", request.name);
-    } else if (request.kind == ContinueRequest::kKindScene) {
-        LogInfo("Main menu: the scene \"%s\" was asked for (%s)", request.name,
-                request.freshStart ? "fresh start" : "continued");
-    } else if (request.kind == ContinueRequest::kKindHog) {
-        LogInfo("Main menu: the hidden-object level \"%s\" was asked for, return data \"%s\"", request.name,
-                request.returnData);
-        ContinueHogLevel(request.name, request.returnData);
-    } else if (request.kind == ContinueRequest::kKindMovie) {
-        const MovieStartData start = MovieStartData::Read(request.returnData);
-        LogInfo("Main menu: the movie \"%s\" was asked for, then level \"%s\", return scene \"%s\", sound \"%s\", "
-                "item \"%s\"",
-                request.name, start.level, start.returnScene, start.sound, start.itemReference);
-    } else {
-        QUIB_LOG_ERROR("Main menu: LastScene \"%s\" is of no known kind; play does nothing", request.kind);
-    }
-}
+// Play and StartRequest: MainMenuPlay.cpp.
 
 } // namespace Quib
