@@ -1,6 +1,7 @@
-// The game played headless on the generated data: the main menu's Play
-// into the first scene, an item clicked, the journal, a hint, the in-game
-// menu; a movie played to its end; the movie board's commands.
+// The game played headless on the generated data, in a program of its own
+// (scenes, settings and the hint timer live for the process): the main
+// menu's Play into the first scene, an item clicked, the journal, a hint,
+// the in-game menu; a movie played to its end; the movie board's commands.
 #include "framework/files/Singletone.h"
 #include "framework/sound/MusicInterface.h"
 #include "framework/widgets/ButtonWidget.h"
