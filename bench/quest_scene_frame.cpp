@@ -160,6 +160,9 @@ struct SceneFrame {
         screen->ForceTransparencyFlags(false, false);
         app.widgetManager->screenImage = screen.get();
         FONT_TEXT = &font;
+        // The emitters' textures belong to this display: loaded after it,
+        // unloaded before it.
+        LoadParticleFiles();
         scene = std::make_unique<QstScene>(name);
         scene->LoadLevel();
         scene->SetBounds(0, 0, kW, kH);
@@ -173,6 +176,7 @@ struct SceneFrame {
     {
         app.widgetManager->DetachChild(scene.get());
         scene.reset();
+        UnloadParticleFiles();
         FONT_TEXT = nullptr;
     }
     void Step()
@@ -231,12 +235,10 @@ int main(int argc, char** argv)
     ClearDirectoryCache();
     SetUserDataFolder(Utf8ToUtf16(gFolder + "/user"));
     LoadGameSettings();
-    LoadParticleFiles();
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     reporter.PrintRatio("quest_scene_frame", "BM_QuestSceneFrame", "BM_FiveFrameCopies");
     reporter.PrintRatio("quest_scene_frame_distorted", "BM_QuestSceneFrameDistorted", "BM_FiveFrameCopies");
-    UnloadParticleFiles();
     SingletoneBase::DestroyAll();
     std::filesystem::remove_all(gFolder);
     benchmark::Shutdown();

@@ -74,13 +74,15 @@ TEST_F(QstHarbourDataTest, TheHarbourLoadsWithItsFieldsItemsAndScripts)
         EXPECT_NE(harbour->GetField(field), nullptr) << field;
     ASSERT_EQ(harbour->onScreenFields.size(), 1u);
     EXPECT_EQ(harbour->onScreenFields[0]->name, "main");
-    EXPECT_EQ(harbour->items.size(), 10u);
+    EXPECT_EQ(harbour->items.size(), 11u);
+    // What a new game starting here runs: the intro movie.
+    EXPECT_NE(harbour->FindActionData("StartAction"), nullptr);
     // Every layer kind: images, an animation and particles in the lit
     // lantern, the sea, a text, and the distortion over them.
     EXPECT_NE(harbour->distortion, nullptr);
     EXPECT_EQ(harbour->GetItem("lantern")->GetState("lit")->layers.size(), 3u);
     EXPECT_EQ(harbour->GetItem("sea")->GetCurrentState()->layers.size(), 1u);
-    EXPECT_EQ(harbour->GetItem("sign")->GetCurrentState()->layers.size(), 1u);
+    EXPECT_EQ(harbour->GetItem("sign")->GetCurrentState()->layers.size(), 2u); // the board and its text
     EXPECT_EQ(StateOf(harbour, "crate"), "closed");
     EXPECT_EQ(StateOf(harbour, "match"), "off");
     EXPECT_EQ(StateOf(harbour, "lantern"), "dark");

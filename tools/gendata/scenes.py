@@ -204,6 +204,25 @@ def signpost():
     return c
 
 
+def arrow_down():
+    c = Canvas(40, 56, alpha=0.0)
+    c.over((255, 226, 120), polygon(40, 56, [(13, 0), (27, 0), (27, 30), (38, 30), (20, 54), (2, 30), (13, 30)]))
+    c.over((120, 70, 20), polygon(40, 56, [(24, 2), (27, 2), (27, 30), (24, 30)]))
+    return c
+
+
+def text_box():
+    # The text layer's box and hit area: the text is drawn, not the picture.
+    c = Canvas(154, 44, alpha=0.0)
+    c.a[:] = 0.004  # just above nothing, so that the box takes the mouse
+    return c
+
+
+def marker():
+    # Only its place and size are read: the tutorial box is centred on it.
+    return Canvas(4, 4, alpha=0.0)
+
+
 def _write_picture(spec, out_root, folder):
     pic = LayeredPicture(out_root, folder, png_level=6)
     painted = harbour.paint(spec.get("seed", 1))
