@@ -118,6 +118,7 @@ TEST_F(ActionsPierDataTest, ThePierLoadsAndItsScriptsPlayThrough)
     EXPECT_TRUE(pool->HasItem(pier->GetItem("rope")));
     pier->DoCreateAction(pier->GetItem("rope"), "rope.pool_OnUse00", true, true);
     EXPECT_EQ(StateOf(pier, "boat"), "moored");
+    EXPECT_EQ(StateOf(pier, "sail"), "normal");
     EXPECT_FALSE(pool->HasItem(pier->GetItem("rope")));
 
     // The locker cannot be closed but by its lever.
@@ -131,12 +132,13 @@ TEST_F(ActionsPierDataTest, ThePierLoadsAndItsScriptsPlayThrough)
     Click(pier, "wreck");
     Click(pier, "sign");
     Click(pier, "boat");
-    EXPECT_EQ(boards.calls, (std::vector<std::string>{"hog hog_pier", "movie storm pier_storm_OnDone",
-                                                      "scene harbour"}));
+    Click(pier, "sail");
+    EXPECT_EQ(boards.calls, (std::vector<std::string>{"hog hog_pier", "movie storm pier_storm_OnDone", "scene harbour",
+                                                      "movie mov_22 pier_last_voyage_OnDone"}));
     pier->BackFromHOG(boards.back, pool);
     EXPECT_EQ(StateOf(pier, "wreck"), "searched");
     Frames(pier, 20);
-    EXPECT_EQ(boards.calls.size(), 3u);
+    EXPECT_EQ(boards.calls.size(), 4u);
     EXPECT_TRUE(pier->runningActions.Empty());
 }
 
