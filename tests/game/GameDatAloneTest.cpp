@@ -115,7 +115,7 @@ TEST(GameDatAloneTest, TheShellHearsTheSameFromTheArchiveAsFromLooseFiles)
 
     const Heard fromFiles = Listen(loose.Path(), false);
     const Heard fromArchive = Listen(packed.Path(), true);
-    EXPECT_EQ(fromFiles.sounds.size(), 9u);
+    EXPECT_EQ(fromFiles.sounds.size(), 12u);
     for (const auto& [name, samples] : fromFiles.sounds)
         EXPECT_FALSE(samples.empty()) << name;
     EXPECT_EQ(fromFiles.playlists.size(), 3u);

@@ -76,11 +76,16 @@ TEST_F(GameDataTest, EveryLayeredPictureLoadsWithAllItsImages)
         EXPECT_FALSE(picture.layers.empty()) << folder;
         IniData ini;
         ini.LoadFile(file);
+        // The layers are the file's last section ("layers" in the screen
+        // layouts, the picture's name in the hidden-object levels).
+        std::vector<std::string> sections;
+        ini.GetSectionNames(sections);
+        ASSERT_FALSE(sections.empty()) << folder;
         for (const PsdPictureLayer* layer : picture.layers) {
             ASSERT_NE(layer->image, nullptr) << folder << layer->name;
             // The generator writes each layer's size as numbers 3 and 4.
             int x = 0, y = 0, width = -1, height = -1;
-            std::sscanf(ini.GetString("layers", layer->name).c_str(), "%d %d %d %d", &x, &y, &width, &height);
+            std::sscanf(ini.GetString(sections.back(), layer->name).c_str(), "%d %d %d %d", &x, &y, &width, &height);
             EXPECT_EQ(layer->image->width, width) << folder << layer->name;
             EXPECT_EQ(layer->image->height, height) << folder << layer->name;
             EXPECT_LE(layer->x + layer->image->width, 1024 + 64) << folder << layer->name;

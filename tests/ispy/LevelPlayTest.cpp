@@ -241,16 +241,20 @@ TEST_F(LevelPlayTest, EveryDemoLevelIsWonByClickingItsObjects)
     }
 }
 
-TEST_F(LevelPlayTest, ThePierSceneFindsItsRopeInTheWreck)
+TEST_F(LevelPlayTest, TheDemoScenesFindWhatTheyAskFor)
 {
-    // The demo scene "pier" sends the player to "hog_pier" for its rope.
-    SBackFromHOGData data = ReturnFor("hog_pier");
-    data.hogItem = "rope";
-    data.foundItems = {"rope"};
-    Visit visit("hog_pier", data);
-    ASSERT_FALSE(visit.Picture().notepad.lines.empty());
-    EXPECT_EQ(visit.Picture().notepad.lines[0]->keyText, LookupKeyText("Keys", "rope"));
-    EXPECT_TRUE(visit.Picture().notepad.lines[0]->active);
+    // The scenes' ToHOG actions: the pier's wreck for its rope, the
+    // harbour master's board for a coin.
+    const std::pair<const char*, const char*> asks[] = {{"hog_pier", "rope"}, {"market", "coin"}};
+    for (const auto& [level, item] : asks) {
+        SBackFromHOGData data = ReturnFor(level);
+        data.hogItem = item;
+        data.foundItems = {item};
+        Visit visit(level, data);
+        ASSERT_FALSE(visit.Picture().notepad.lines.empty()) << level;
+        EXPECT_EQ(visit.Picture().notepad.lines[0]->keyText, LookupKeyText("Keys", item)) << level;
+        EXPECT_TRUE(visit.Picture().notepad.lines[0]->active) << level;
+    }
 }
 
 TEST_F(LevelPlayTest, ExitZoneAndClicksThatDoNothing)
