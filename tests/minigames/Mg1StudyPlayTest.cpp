@@ -1,7 +1,9 @@
 // Each puzzle of the study played to the win with the mouse, the solution
 // taken from the field's data; the win actions run once and the state is
 // kept in the profile.
+#include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
+#include "framework/graphics/MemoryImage.h"
 #include "src/Profiles.h"
 #include "src/game/minigames/QstFieldBuro.h"
 #include "src/game/minigames/QstFieldDoorLock.h"
@@ -286,6 +288,49 @@ TEST_F(StudyPlay, MusicBoxPlaysItsThreeMelodies)
         Frames(200);
     }
     ExpectWonAndSaved("music", "musicbox");
+    // Unloaded pictures leave the play button with none.
+    box->UnloadLayers();
+    EXPECT_EQ(box->playButton->normalPicture, nullptr);
+    EXPECT_EQ(box->playButton->overPicture, nullptr);
+}
+
+TEST_F(StudyPlay, EveryPuzzleDrawsItsPictures)
+{
+    PickUpKey();
+    const std::pair<const char*, const char*> puzzles[] = {
+        {"safe", "safe"}, {"bureau", "buro"}, {"door", "door"}, {"tiles", "lock"}, {"musicbox", "music"}};
+    for (const auto& [object, fieldName] : puzzles) {
+        QstFieldMinigame* field = OpenPuzzle(object, fieldName);
+        ASSERT_NE(field, nullptr) << fieldName;
+        if (auto* lock = dynamic_cast<QstFieldLock15*>(field))
+            InsertAllKeys(lock);
+        Frames(60);
+        MemoryImage target(nullptr);
+        target.Resize(field->width, field->height);
+        Graphics g(&target);
+        g.clipRect = Rect(0, 0, field->width, field->height);
+        field->Draw(g);
+        // Every picture the puzzle took is drawn where it lies (the pins of
+        // the music box are checked at the first pin).
+        int drawn = 0, taken = 0;
+        for (const MinigamePicture& picture : field->pictures) {
+            if (!picture.image || picture.name.find("_mask") != std::string::npos ||
+                picture.name.find("_ac") != std::string::npos || picture.name.find("button") != std::string::npos ||
+                picture.name.find("round/round") != std::string::npos || picture.name.find("notes/") != std::string::npos ||
+                picture.name.find("_light") != std::string::npos || picture.name.find("/0") != std::string::npos)
+                continue;
+            ++taken;
+            const int cx = int(picture.x) - field->x + picture.image->width / 2;
+            const int cy = int(picture.y) - field->y + picture.image->height / 2;
+            drawn += (target.GetPixel(cx, cy) >> 24) != 0;
+        }
+        if (std::string(fieldName) != "buro") { // its pictures show only when pressed or opening
+            EXPECT_GT(taken, 0) << fieldName;
+        }
+        EXPECT_EQ(drawn, taken) << fieldName;
+        field->Close(true);
+        Frames(60);
+    }
 }
 
 } // namespace

@@ -6,6 +6,8 @@
 #include "src/GameSettings.h"
 #include "src/Profiles.h"
 #include "src/UserFolders.h"
+#include "src/game/GameControllerCommon.h"
+#include "src/game/quest/PsdPicture.h"
 #include "src/game/minigames/QstMinigameMakers.h"
 #include "src/game/quest/QstFieldControl.h"
 #include "src/game/quest/QstGameControllerScene.h"
@@ -32,6 +34,8 @@ void StudyTest::SetUp()
     LoadGameSettings();
     Profiles::Instance().AddProfile(u"solver");
     Profiles::Instance().SelectProfile(u"solver");
+    // The close-up frame with its close and skip controls.
+    LoadCommonLayouts();
     QstGameControllerScene& controller = QstGameControllerScene::Instance();
     controller.Start("study");
     scene = controller.GetActiveScene();
@@ -49,6 +53,11 @@ void StudyTest::TearDown()
     if (scene && scene->parent)
         app.widgetManager->DetachChild(scene);
     QstGameControllerScene::Instance().ClearLevels();
+    // The layouts' pictures belong to this test's application.
+    GameControllerCommon& common = GameControllerCommon::Instance();
+    for (auto which : {GameControllerCommon::PICTURE_RAMKA, GameControllerCommon::PICTURE_NOTEBOOK,
+                       GameControllerCommon::PICTURE_INGAMEMENU, GameControllerCommon::PICTURE_OPTIONS})
+        common.SetSharedPicture(which, nullptr);
     SetUserDataFolder(u".");
 }
 
@@ -153,6 +162,8 @@ void StudyTest::ReloadScene()
     scene->SetBounds(0, 0, 1024, 768);
     scene->SetPool(controller.GetPoolData(scene->GetClusterName()));
     app.widgetManager->AttachChild(scene);
+    // As the board does: the saved state, then the pictures.
+    scene->LoadState();
     QstScene::LoadLayers(scene);
     Frames(3);
 }

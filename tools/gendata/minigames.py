@@ -99,11 +99,15 @@ def _digit_centre(d):
 def _safe_layers(pic):
     pic.add("safe/back", _closeup_back(), BACK_X, BACK_Y, 50)
     door = _disc(300, (96, 100, 110), (60, 60, 70))
+    # The digits painted round the dial; their "_ac" pictures light them up.
+    for d in range(10):
+        cx, cy = _digit_centre(d)
+        _label(door, str(d), 22, (235, 225, 200), cx - (SAFE_DIAL[0] - 150), cy - (SAFE_DIAL[1] - 150))
     pic.add("safe/door", door, SAFE_DIAL[0] - 150, SAFE_DIAL[1] - 150, 51)
     for d in range(10):
         cx, cy = _digit_centre(d)
-        spot = _disc(SAFE_DIGIT, (255, 230, 150), (140, 110, 40), alpha=0.8)
-        _label(spot, str(d), 20, (60, 40, 10))
+        spot = _disc(SAFE_DIGIT, (255, 220, 120), (255, 240, 180), alpha=0.45)
+        _label(spot, str(d), 22, (255, 255, 240))
         pic.add(f"safe/{d:02d}_ac", spot, cx - SAFE_DIGIT / 2, cy - SAFE_DIGIT / 2, 52)
     dial = _disc(150, (150, 150, 160), (80, 80, 90))
     dial.over((200, 40, 30), polygon(150, 150, [(71, 4), (79, 4), (79, 40), (71, 40)]))  # the pointer
@@ -158,8 +162,11 @@ def _tile_picture():
 
 
 def _lock_layers(pic):
-    pic.add("lock/back", _closeup_back(), BACK_X, BACK_Y, 50)
     n = 3 * LOCK_TILE
+    # The lock's own layers are drawn over its tiles: a frame round them.
+    back = _closeup_back()
+    back.a[LOCK_Y - BACK_Y:LOCK_Y - BACK_Y + n, LOCK_X - BACK_X:LOCK_X - BACK_X + n] = 0.0
+    pic.add("lock/back", back, BACK_X, BACK_Y, 50)
     pic.add("lock/back_clear", _rect(n, n, (30, 24, 20)), LOCK_X, LOCK_Y, 51)
     whole = _tile_picture()
     for i in range(9):
@@ -226,6 +233,7 @@ def _main_layers(pic):
         pic.add(f"main/{name}", _object(120, 100, col, text), x, y, 10)
         pic.add(f"main/{name}_open", _object(120, 100, tuple(min(255, v + 60) for v in col), text + " ok"), x, y,
                 10)
+    pic.add("main/exit", _object(100, 60, (70, 90, 70), "Harbour"), 20, 620, 10)
     key = Canvas(64, 26, alpha=0.0)
     key.over((214, 180, 92), shapes(64, 26, lambda d, s: d.ellipse([2 * s, 2 * s, 22 * s, 22 * s], outline=255,
                                                                     width=5 * s)))

@@ -150,6 +150,18 @@ void QstFieldMusicBox::Layout()
     SetButtonPictures(playButton, playNormal, playHover, x, y);
 }
 
+void QstFieldMusicBox::UnloadLayers()
+{
+    QstFieldMinigame::UnloadLayers();
+    // The button shows the box's pictures, which are gone now.
+    if (playButton) {
+        playButton->normalPicture = nullptr;
+        playButton->overPicture = nullptr;
+        playButton->normalImage = nullptr;
+        playButton->overImage = nullptr;
+    }
+}
+
 void QstFieldMusicBox::ButtonDepress(int id)
 {
     if (id == kPlayButtonId)

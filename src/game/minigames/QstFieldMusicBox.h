@@ -41,6 +41,7 @@ public:
 
     bool DoInitFromXML(QstXmlElement& element, SLoadLayerDataCont& context) override;
     void Layout() override;
+    void UnloadLayers() override;
     void Update(float seconds) override;
     void Draw(Graphics& g) override;
     void OnMouseMove(int px, int py) override;

@@ -7,8 +7,6 @@
 #include "src/game/minigames/QstFieldSeif.h"
 #include "src/game/quest/QstMinigameFactory.h"
 
-#include <cstring>
-
 namespace Quib {
 
 QstField* MakeQstFieldSeif(QstScene* scene, void* loading, const std::string& type)
@@ -38,23 +36,11 @@ QstField* MakeQstFieldMusicBox(QstScene* scene, void* loading, const std::string
 
 void RegisterMinigames1Kinds()
 {
-    static const struct {
-        const char* type;
-        QstMinigameMaker make;
-    } kinds[] = {{"safe", &MakeQstFieldSeif},
-                 {"buro", &MakeQstFieldBuro},
-                 {"door_lock", &MakeQstFieldDoorLock},
-                 {"lock15", &MakeQstFieldLock15},
-                 {"musicbox", &MakeQstFieldMusicBox}};
-    // The table's entries are ordinary objects of the vector's storage; the
-    // table hands them out read-only only to keep its readers from editing.
-    auto& table = const_cast<std::vector<QstMinigameKind>&>(MinigameTypeTable());
-    for (QstMinigameKind& entry : table) {
-        for (const auto& kind : kinds) {
-            if (!entry.make && std::strcmp(entry.type, kind.type) == 0)
-                entry.make = kind.make;
-        }
-    }
+    RegisterMinigameMaker("safe", &MakeQstFieldSeif);
+    RegisterMinigameMaker("buro", &MakeQstFieldBuro);
+    RegisterMinigameMaker("door_lock", &MakeQstFieldDoorLock);
+    RegisterMinigameMaker("lock15", &MakeQstFieldLock15);
+    RegisterMinigameMaker("musicbox", &MakeQstFieldMusicBox);
 }
 
 } // namespace Quib

@@ -14,7 +14,8 @@ QstField* MakeQstFieldDoorLock(QstScene* scene, void* loadingData, const std::st
 QstField* MakeQstFieldLock15(QstScene* scene, void* loadingData, const std::string& type);
 QstField* MakeQstFieldMusicBox(QstScene* scene, void* loadingData, const std::string& type);
 
-// Puts the makers above into the factory table's entries that have none yet.
+// Puts the makers above into the scene loader's factory table; to be called
+// once at start-up, before the first scene loads.
 void RegisterMinigames1Kinds();
 
 } // namespace Quib
