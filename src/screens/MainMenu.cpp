@@ -9,13 +9,20 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
+#include "framework/widgets/WidgetManager.h"
+#include "src/GameApp.h"
 #include "src/GameResources.h"
 #include "src/GameSettings.h"
 #include "src/Profiles.h"
 #include "src/game/GameControllerCommon.h"
 #include "src/game/quest/PsdPicture.h"
 #include "src/particles/ParticlesCommon.h"
+#include "src/screens/AboutScreen.h"
 #include "src/screens/ContinueRequest.h"
+#include "src/screens/DarkBack.h"
+#include "src/screens/ExitScreen.h"
+#include "src/screens/Options.h"
+#include "src/screens/ProfileScreen.h"
 #include "src/screens/MovieStartData.h"
 #include "src/screens/TGameButton.h"
 
@@ -210,7 +217,15 @@ void MainMenu::Draw(Graphics& g)
 
 void MainMenu::ShowProfileScreen(bool createMode)
 {
-    LogInfo("Main menu: the profile screen was asked for (%s)", createMode ? "create mode" : "normal mode");
+    auto* back = new DarkBack(Delegate(), 0);
+    auto* screen = new ProfileScreen([this](const std::u16string& name) { SetPlayerName(name); }, back);
+    if (createMode)
+        screen->EnterCreateMode();
+    back->closeDelegate = Delegate(screen, &ProfileScreen::Close);
+    AttachChild(back);
+    AttachChild(screen);
+    if (screen->manager)
+        screen->manager->SetFocusWidget(screen);
 }
 
 void MainMenu::ButtonDepress(int id)
@@ -223,13 +238,13 @@ void MainMenu::ButtonDepress(int id)
         ShowProfileScreen(false);
         break;
     case kOptions:
-        LogInfo("Main menu: the options popup was asked for");
+        ShowOptionsPopup(this);
         break;
     case kCredits:
-        LogInfo("Main menu: the credits were asked for");
+        ShowCredits();
         break;
     case kExit:
-        LogInfo("Main menu: the exit confirmation was asked for");
+        ShowExitScreen(this);
         break;
     default:
         break;
@@ -264,6 +279,12 @@ void MainMenu::StartRequest(const ContinueRequest& request)
     } else {
         QUIB_LOG_ERROR("Main menu: LastScene \"%s\" is of no known kind; play does nothing", request.kind);
     }
+}
+
+void ShowMainMenu()
+{
+    if (GameApp* app = GetGameApp())
+        app->SwitchToBoard(new MainMenu());
 }
 
 } // namespace Quib
