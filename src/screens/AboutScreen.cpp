@@ -17,6 +17,8 @@ namespace Quib {
 
 namespace {
 
+constexpr int kWrapWidth = 1024;
+
 int AppHeightOr768()
 {
     GameApp* app = GetGameApp();
@@ -73,8 +75,8 @@ void AboutScreen::Init()
     measure.font = plain;
     int widest1 = 0;
     int widest2 = 0;
-    const int height1 = plain ? measure.MeasureWrappedText(1024, text1, -1, &widest1) : 0;
-    const int height2 = plain ? measure.MeasureWrappedText(1024, text2, -1, &widest2) : 0;
+    const int height1 = plain ? measure.MeasureWrappedText(kWrapWidth, text1, -1, &widest1) : 0;
+    const int height2 = plain ? measure.MeasureWrappedText(kWrapWidth, text2, -1, &widest2) : 0;
 
     const int widest = std::max({head1Width, head2Width, widest1, widest2});
     const int imageWidth = widest + 1;
@@ -89,12 +91,15 @@ void AboutScreen::Init()
         const int baseline1 = bold->Ascent();
         g->DrawText(head1, (widest - head1Width) / 2, baseline1);
         g->font = plain;
-        g->DrawWrappedText(text1, Rect(0, baseline1 + bold->Descent(), widest, 0), -1, 0, nullptr);
+        // Wrapped at the measuring width, centred on the image, so that the
+        // lines break where they were measured.
+        const int wrapX = (widest - kWrapWidth) / 2;
+        g->DrawWrappedText(text1, Rect(wrapX, baseline1 + bold->Descent(), kWrapWidth, 0), -1, 0, nullptr);
         g->font = bold;
         const int baseline2 = baseline1 + height1 + bold->Ascent();
         g->DrawText(head2, (widest - head2Width) / 2, baseline2);
         g->font = plain;
-        g->DrawWrappedText(text2, Rect(0, baseline2 + bold->Descent(), widest, 0), -1, 0, nullptr);
+        g->DrawWrappedText(text2, Rect(wrapX, baseline2 + bold->Descent(), kWrapWidth, 0), -1, 0, nullptr);
     }
 
     scrollPosition = float(appHeight);

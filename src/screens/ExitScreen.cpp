@@ -98,8 +98,9 @@ void ExitScreen::OnKeyDown(int key)
 void ExitScreen::ButtonPress(int id)
 {
     if (id == kYes) {
+        // The application's own way out, which also stops its threads.
         if (gQuibAppBase)
-            gQuibAppBase->exiting = true;
+            gQuibAppBase->RequestExit();
     } else if (id == kNo) {
         Close();
     }
