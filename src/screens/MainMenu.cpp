@@ -64,7 +64,8 @@ MainMenu::~MainMenu()
     for (TGameButton* button : buttons)
         delete button; // leaves the tree as it goes
     buttons.clear();
-    DetachAllChildren(false, false);
+    // Popups still open (profiles, options, exit) go with the menu.
+    DetachAllChildren(true, false);
 }
 
 void MainMenu::LoadImages()
