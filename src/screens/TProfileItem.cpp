@@ -21,12 +21,6 @@ namespace {
 
 constexpr int kUiSoundEnter = 1;
 
-const std::u16string& EmptySlotText()
-{
-    static const std::u16string text = Lang::Instance()("Interface", "EmptyProfileText");
-    return text;
-}
-
 } // namespace
 
 TProfileItem::TProfileItem(ProfileScreen* owner, PsdPicture& picture, int slot) : layout(&picture), screen(owner)
@@ -34,6 +28,7 @@ TProfileItem::TProfileItem(ProfileScreen* owner, PsdPicture& picture, int slot) 
     char buffer[64];
     std::snprintf(buffer, sizeof buffer, "profiles/profile%d/", slot + 1);
     prefix = buffer;
+    emptyText = Lang::Instance()("Interface", "EmptyProfileText");
     layout->SetLayerFlag(prefix, false);
     Rect normalRect;
     Rect selectedRect;
@@ -108,7 +103,7 @@ void TProfileItem::Draw(Graphics& g)
         text = MultiplyColors(text, Color(kUnselectedShade));
     g.color = text;
     if (g.font)
-        g.DrawWrappedText(name.empty() ? EmptySlotText() : name, r, -1, -1, nullptr);
+        g.DrawWrappedText(name.empty() ? emptyText : name, r, -1, -1, nullptr);
     g.colorizeImages = false;
 }
 

@@ -40,6 +40,7 @@ public:
     int32_t selectedX = 0;
     int32_t selectedY = 0;
     std::u16string name;
+    std::u16string emptyText; // what an empty slot shows
     Rect textRect;
     ProfileScreen* screen = nullptr;
     bool selected = false;

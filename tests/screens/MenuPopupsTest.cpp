@@ -408,6 +408,29 @@ TEST_F(ProfileScreenTest, ABackdropClickAfterChoosingAnotherSlotSwitchesAndTells
     EXPECT_EQ(delegateNames, (std::vector<std::u16string>{u"Bob"}));
 }
 
+TEST_F(ProfileScreenTest, InCreateModeNothingOfTheScreenIsSeen)
+{
+    for (bool createMode : {false, true}) {
+        Open(createMode);
+        Updates(34);
+        for (TProfileItem* item : screen->items)
+            EXPECT_EQ(item->visible, !createMode);
+        EXPECT_EQ(screen->backButton->visible, !createMode);
+        EXPECT_EQ(screen->items[0]->emptyText, u"A free place");
+        MemoryImage target(nullptr);
+        target.Resize(screen->width, screen->height);
+        Graphics g(&target);
+        g.ReplaceClip(0, 0, screen->width, screen->height);
+        screen->Draw(g);
+        int painted = 0;
+        for (int y = 0; y < target.height; y += 7)
+            for (int x = 0; x < target.width; x += 7)
+                painted += (target.GetPixel(x, y) >> 24) != 0;
+        EXPECT_EQ(painted > 0, !createMode) << createMode;
+        app.widgetManager->DetachAllChildren(true, false);
+    }
+}
+
 // ---- Options ----
 
 TEST_F(MenuPopupsTest, OptionsSlidersSetTheVolumesAndTheCursorSwitchFlips)
