@@ -18,7 +18,7 @@ import tomllib
 import numpy as np
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gendata import audio, board_ui, closeup_trash, fonts, gui, hog, interface, inventory, minigames, scenes, screens  # noqa: E402
+from gendata import audio, board_ui, closeup_trash, fonts, gui, hog, interface, inventory, menus, minigames, scenes, screens  # noqa: E402
 from gendata.paint import save_png  # noqa: E402
 
 
@@ -160,6 +160,7 @@ def generate(src, out, jobs):
         work += [pool.submit(make_gui, src, out, name) for name in GUI_LAYOUTS]
         work.append(pool.submit(make_hog, src, out))
         work.append(pool.submit(make_interface, src, out))
+        work.append(pool.submit(menus.generate, out))
         work.append(pool.submit(closeup_trash.closeup_trash, load_toml(src, "screens/closeup_trash.toml"), out))
         work.append(pool.submit(scenes.make_scenes, src, out))
         work.append(pool.submit(minigames.make_minigames, src, out))

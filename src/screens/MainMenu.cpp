@@ -9,13 +9,20 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
+#include "framework/widgets/WidgetManager.h"
+#include "src/GameApp.h"
 #include "src/GameResources.h"
 #include "src/GameSettings.h"
 #include "src/Profiles.h"
 #include "src/game/GameControllerCommon.h"
 #include "src/game/quest/PsdPicture.h"
 #include "src/particles/ParticlesCommon.h"
+#include "src/screens/AboutScreen.h"
 #include "src/screens/ContinueRequest.h"
+#include "src/screens/DarkBack.h"
+#include "src/screens/ExitScreen.h"
+#include "src/screens/Options.h"
+#include "src/screens/ProfileScreen.h"
 #include "src/screens/MovieStartData.h"
 #include "src/screens/TGameButton.h"
 
@@ -57,7 +64,8 @@ MainMenu::~MainMenu()
     for (TGameButton* button : buttons)
         delete button; // leaves the tree as it goes
     buttons.clear();
-    DetachAllChildren(false, false);
+    // Popups still open (profiles, options, exit) go with the menu.
+    DetachAllChildren(true, false);
 }
 
 void MainMenu::LoadImages()
@@ -210,7 +218,15 @@ void MainMenu::Draw(Graphics& g)
 
 void MainMenu::ShowProfileScreen(bool createMode)
 {
-    LogInfo("Main menu: the profile screen was asked for (%s)", createMode ? "create mode" : "normal mode");
+    auto* back = new DarkBack(Delegate(), 0);
+    auto* screen = new ProfileScreen([this](const std::u16string& name) { SetPlayerName(name); }, back);
+    if (createMode)
+        screen->EnterCreateMode();
+    back->closeDelegate = Delegate(screen, &ProfileScreen::Close);
+    AttachChild(back);
+    AttachChild(screen);
+    if (screen->manager)
+        screen->manager->SetFocusWidget(screen);
 }
 
 void MainMenu::ButtonDepress(int id)
@@ -223,13 +239,13 @@ void MainMenu::ButtonDepress(int id)
         ShowProfileScreen(false);
         break;
     case kOptions:
-        LogInfo("Main menu: the options popup was asked for");
+        ShowOptionsPopup(this);
         break;
     case kCredits:
-        LogInfo("Main menu: the credits were asked for");
+        ShowCredits();
         break;
     case kExit:
-        LogInfo("Main menu: the exit confirmation was asked for");
+        ShowExitScreen(this);
         break;
     default:
         break;
@@ -237,5 +253,11 @@ void MainMenu::ButtonDepress(int id)
 }
 
 // Play and StartRequest: MainMenuPlay.cpp.
+
+void ShowMainMenu()
+{
+    if (GameApp* app = GetGameApp())
+        app->SwitchToBoard(new MainMenu());
+}
 
 } // namespace Quib
