@@ -654,7 +654,8 @@ void GameApp::RestoreLevelStates()
     for (const auto& [name, scene] : scenes.Scenes())
         scene->LoadState();
     scenes.LoadPools();
-    scenes.PrepareHints();
+    // Hints are prepared as each scene loads: preparing them here would
+    // load every scene of the game at start-up.
 }
 
 void GameApp::ShowMessageBox(const std::u16string& text, const std::u16string& caption)

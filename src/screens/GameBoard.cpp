@@ -32,8 +32,8 @@
 #include "src/screens/HintWidget.h"
 #include "src/screens/InGameMenu.h"
 #include "src/screens/MessageBubble.h"
-#include "src/screens/ScreenHooks.h"
-#include "src/screens/ShowMainMenu.h"
+#include "src/screens/Options.h"
+#include "src/screens/MainMenu.h"
 #include "src/screens/TGameButton.h"
 #include "src/screens/TImageWidget.h"
 #include "src/screens/ToolTip.h"
@@ -311,10 +311,7 @@ void GameBoard::OpenInGameMenu()
 
 void GameBoard::OpenOptions()
 {
-    if (GetScreenHooks().openOptions)
-        GetScreenHooks().openOptions(*this);
-    else
-        ProcessLog::GetInstance()->LogInfo("Game board: no options popup");
+    ShowOptionsPopup(this);
 }
 
 void GameBoard::ShowJournalAttention()

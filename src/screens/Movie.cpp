@@ -20,8 +20,8 @@
 #include "src/game/quest/QstItem.h"
 #include "src/game/quest/QstScene.h"
 #include "src/screens/MessageBubble.h"
-#include "src/screens/ScreenHooks.h"
-#include "src/screens/ShowMainMenu.h"
+#include "src/screens/AboutScreen.h"
+#include "src/screens/MainMenu.h"
 #include "src/screens/TGameButton.h"
 
 #include <algorithm>
@@ -227,10 +227,7 @@ void Movie::Finish()
         GameControllerCommon::Instance().Player().gameComplete = true;
         GameControllerCommon::Instance().Player().Save();
         Profiles::Instance().SaveCurrent();
-        if (GetScreenHooks().showCredits)
-            GetScreenHooks().showCredits();
-        else
-            ShowMainMenu();
+        ShowCredits();
         return;
     }
     if (movieName == "final") {

@@ -12,8 +12,8 @@
 #include "src/screens/HintWidget.h"
 #include "src/screens/InGameMenu.h"
 #include "src/screens/Movie.h"
-#include "src/screens/ScreenHooks.h"
-#include "src/screens/ShowMainMenu.h"
+#include "src/screens/Options.h"
+#include "src/screens/MainMenu.h"
 
 namespace Quib {
 
@@ -91,10 +91,7 @@ void ScreenBoardHooks::OpenInGameMenu(ISpy& board)
     ISpy* owner = &board;
     auto* menu = new InGameMenu(
         menuLayout, [] { ShowMainMenu(); },
-        [owner] {
-            if (GetScreenHooks().openOptions)
-                GetScreenHooks().openOptions(*owner);
-        },
+        [owner] { ShowOptionsPopup(owner); },
         back);
     back->closeDelegate = Delegate(menu, &InGameMenu::Close);
     back->zOrder = GameBoard::kPopupZOrder;
