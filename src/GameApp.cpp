@@ -27,12 +27,16 @@
 #include "src/game/Musics.h"
 #include "src/game/Sounds.h"
 #include "src/game/minigames/QstMinigameMakers.h"
+#include "src/game/quest/QstGameControllerScene.h"
+#include "src/game/quest/QstScene.h"
 #include "src/particles/EmitterFile.h"
 #include "src/particles/cGlobalParticles.h"
 #include "src/screens/BaseBoard.h"
 #include "src/screens/BoardTransformer.h"
 #include "src/screens/CursorWidget.h"
 #include "src/screens/LoadingScreen.h"
+#include "src/screens/GameBoard.h"
+#include "src/screens/ScreenBoardHooks.h"
 #include "src/screens/TitleScreen.h"
 
 namespace Quib {
@@ -139,6 +143,8 @@ GameApp::~GameApp()
     delete blankCursorImage;
     blankCursorImage = nullptr;
     UnbindResources();
+    if (startUpRan)
+        ScreenBoardHooks::Uninstall();
     if (&GetGameShellHost() == static_cast<GameShellHost*>(this))
         SetGameShellHost(nullptr);
     if (gGameApp == this)
@@ -261,6 +267,7 @@ void GameApp::InitHook()
     LoadParticleFiles();
     Sounds::Instance().LoadIni();
     LoadCommonLayouts();
+    ScreenBoardHooks::Install();
 
     // 19-20: the player.
     Profiles& profiles = Profiles::Instance();
@@ -635,6 +642,22 @@ bool GameApp::HasActiveLevel()
 void GameApp::ReleaseActiveLevel()
 {
     GameControllerCommon::Instance().ReleaseActiveLevel();
+}
+
+void GameApp::ShowLevelBoard(const std::string& levelName)
+{
+    SwitchToBoard(new GameBoard(levelName));
+}
+
+void GameApp::RestoreLevelStates()
+{
+    QstGameControllerScene& scenes = QstGameControllerScene::Instance();
+    // Scenes loaded later read their state as they load.
+    for (const auto& [name, scene] : scenes.Scenes())
+        scene->LoadState();
+    scenes.LoadPools();
+    // Hints are prepared as each scene loads: preparing them here would
+    // load every scene of the game at start-up.
 }
 
 void GameApp::ShowMessageBox(const std::u16string& text, const std::u16string& caption)

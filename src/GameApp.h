@@ -79,6 +79,8 @@ public:
     void SaveCurrentProfile() override;
     bool HasActiveLevel() override;
     void ReleaseActiveLevel() override;
+    void ShowLevelBoard(const std::string& levelName) override;
+    void RestoreLevelStates() override;
     void ShowMessageBox(const std::u16string& text, const std::u16string& caption) override;
     void SetExiting() override;
 

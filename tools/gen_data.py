@@ -18,7 +18,7 @@ import tomllib
 import numpy as np
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from gendata import audio, closeup_trash, fonts, gui, hog, interface, inventory, minigames, scenes, screens  # noqa: E402
+from gendata import audio, board_ui, closeup_trash, fonts, gui, hog, interface, inventory, menus, minigames, scenes, screens  # noqa: E402
 from gendata import minigames2  # noqa: E402
 from gendata.paint import save_png  # noqa: E402
 
@@ -161,6 +161,7 @@ def generate(src, out, jobs):
         work += [pool.submit(make_gui, src, out, name) for name in GUI_LAYOUTS]
         work.append(pool.submit(make_hog, src, out))
         work.append(pool.submit(make_interface, src, out))
+        work.append(pool.submit(menus.generate, out))
         work.append(pool.submit(closeup_trash.closeup_trash, load_toml(src, "screens/closeup_trash.toml"), out))
         work.append(pool.submit(scenes.make_scenes, src, out))
         work.append(pool.submit(minigames.make_minigames, src, out))
@@ -176,6 +177,7 @@ def generate(src, out, jobs):
         inventory.inventory(load_toml(src, "screens/inventory.toml"), out)
         minigames.finish(out)
         minigames2.finish(out)
+        board_ui.generate(load_toml(src, "movies/board_ui.toml"), src, out)
         manifest(out, fonts_job.result(), [j.result() for j in image_jobs])
     shutil.rmtree(tmp)
 

@@ -9,13 +9,20 @@
 #include "framework/graphics/MemoryImage.h"
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
+#include "framework/widgets/WidgetManager.h"
+#include "src/GameApp.h"
 #include "src/GameResources.h"
 #include "src/GameSettings.h"
 #include "src/Profiles.h"
 #include "src/game/GameControllerCommon.h"
 #include "src/game/quest/PsdPicture.h"
 #include "src/particles/ParticlesCommon.h"
+#include "src/screens/AboutScreen.h"
 #include "src/screens/ContinueRequest.h"
+#include "src/screens/DarkBack.h"
+#include "src/screens/ExitScreen.h"
+#include "src/screens/Options.h"
+#include "src/screens/ProfileScreen.h"
 #include "src/screens/MovieStartData.h"
 #include "src/screens/TGameButton.h"
 
@@ -57,7 +64,8 @@ MainMenu::~MainMenu()
     for (TGameButton* button : buttons)
         delete button; // leaves the tree as it goes
     buttons.clear();
-    DetachAllChildren(false, false);
+    // Popups still open (profiles, options, exit) go with the menu.
+    DetachAllChildren(true, false);
 }
 
 void MainMenu::LoadImages()
@@ -210,7 +218,15 @@ void MainMenu::Draw(Graphics& g)
 
 void MainMenu::ShowProfileScreen(bool createMode)
 {
-    LogInfo("Main menu: the profile screen was asked for (%s)", createMode ? "create mode" : "normal mode");
+    auto* back = new DarkBack(Delegate(), 0);
+    auto* screen = new ProfileScreen([this](const std::u16string& name) { SetPlayerName(name); }, back);
+    if (createMode)
+        screen->EnterCreateMode();
+    back->closeDelegate = Delegate(screen, &ProfileScreen::Close);
+    AttachChild(back);
+    AttachChild(screen);
+    if (screen->manager)
+        screen->manager->SetFocusWidget(screen);
 }
 
 void MainMenu::ButtonDepress(int id)
@@ -223,47 +239,25 @@ void MainMenu::ButtonDepress(int id)
         ShowProfileScreen(false);
         break;
     case kOptions:
-        LogInfo("Main menu: the options popup was asked for");
+        ShowOptionsPopup(this);
         break;
     case kCredits:
-        LogInfo("Main menu: the credits were asked for");
+        ShowCredits();
         break;
     case kExit:
-        LogInfo("Main menu: the exit confirmation was asked for");
+        ShowExitScreen(this);
         break;
     default:
         break;
     }
 }
 
-void MainMenu::Play()
-{
-    std::string lastScene;
-    const bool gameComplete = GameControllerCommon::Instance().Player().gameComplete;
-    const bool hasLastScene = !gameComplete && Profiles::Instance().Lookup("Main", "LastScene", lastScene);
-    StartRequest(ContinueRequest::Make(gameComplete, hasLastScene, lastScene,
-                                       GetGameIniString("StartScene", "Game", "hold")));
-}
+// Play and StartRequest: MainMenuPlay.cpp.
 
-void MainMenu::StartRequest(const ContinueRequest& request)
+void ShowMainMenu()
 {
-    if (request.gameComplete) {
-        LogInfo("Main menu: the movie \"%s\" was asked for (the game is complete)", request.name);
-    } else if (request.kind == ContinueRequest::kKindScene) {
-        LogInfo("Main menu: the scene \"%s\" was asked for (%s)", request.name,
-                request.freshStart ? "fresh start" : "continued");
-    } else if (request.kind == ContinueRequest::kKindHog) {
-        LogInfo("Main menu: the hidden-object level \"%s\" was asked for, return data \"%s\"", request.name,
-                request.returnData);
-        ContinueHogLevel(request.name, request.returnData);
-    } else if (request.kind == ContinueRequest::kKindMovie) {
-        const MovieStartData start = MovieStartData::Read(request.returnData);
-        LogInfo("Main menu: the movie \"%s\" was asked for, then level \"%s\", return scene \"%s\", sound \"%s\", "
-                "item \"%s\"",
-                request.name, start.level, start.returnScene, start.sound, start.itemReference);
-    } else {
-        QUIB_LOG_ERROR("Main menu: LastScene \"%s\" is of no known kind; play does nothing", request.kind);
-    }
+    if (GameApp* app = GetGameApp())
+        app->SwitchToBoard(new MainMenu());
 }
 
 } // namespace Quib

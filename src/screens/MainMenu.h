@@ -80,4 +80,7 @@ public:
     std::vector<TGameButton*> buttons; // children, deleted with the menu
 };
 
+// Switches to a new main menu.
+void ShowMainMenu();
+
 } // namespace Quib

@@ -290,7 +290,7 @@ TEST_F(GameDataTest, GameShellReadsItsTextsAndTheProfilesSettingsCopy)
     TempDir user;
     const std::u16string folder = Utf8ToUtf16(user.Path());
     Profiles profiles(folder, folder + u"\\profiles\\");
-    EXPECT_EQ(profiles.GetString("Game", "StartScene"), "hold");
+    EXPECT_EQ(profiles.GetString("Game", "StartScene"), "harbour");
     EXPECT_EQ(profiles.GetString("Options", "FullScreen"), "0");
 }
 

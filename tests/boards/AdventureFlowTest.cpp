@@ -1,0 +1,344 @@
+// The game played headless on the generated data, in a program of its own
+// (scenes, settings and the hint timer live for the process): the main
+// menu's Play into the first scene, an item clicked, the journal, a hint,
+// the in-game menu; a movie played to its end; the movie board's commands.
+#include "framework/files/Singletone.h"
+#include "framework/sound/MusicInterface.h"
+#include "framework/widgets/ButtonWidget.h"
+#include "framework/widgets/FlashWidget.h"
+#include "framework/widgets/WidgetManager.h"
+#include "src/GameApp.h"
+#include "src/GameSettings.h"
+#include "src/Profiles.h"
+#include "src/game/AmbientSet.h"
+#include "src/game/quest/QstBook.h"
+#include "src/game/quest/QstBookButton.h"
+#include "src/game/quest/QstField.h"
+#include "src/game/quest/QstFieldItemLayer.h"
+#include "src/game/quest/QstGameControllerScene.h"
+#include "src/game/quest/QstItem.h"
+#include "src/game/quest/QstItemState.h"
+#include "src/game/quest/QstScene.h"
+#include "src/screens/GameBoard.h"
+#include "src/screens/HintTimer.h"
+#include "src/screens/HintWidget.h"
+#include "src/screens/InGameMenu.h"
+#include "src/screens/MainMenu.h"
+#include "src/screens/MessageBubble.h"
+#include "src/screens/Movie.h"
+#include "src/screens/ScaleButton.h"
+#include "src/screens/ScreenBoardHooks.h"
+#include "src/screens/TGameButton.h"
+#include "tests/screens/ScreensTestSupport.h"
+#include "tests/support/AppTestSupport.h"
+#include "tests/support/ScopedPak.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <iostream>
+#include <typeinfo>
+#include <memory>
+
+namespace Quib::AdventureFlowTests {
+namespace {
+
+using namespace Testing;
+namespace fs = std::filesystem;
+
+class FlowApp : public GameApp {
+public:
+    FlowApp() { soundDisabled = true; }
+    bool KeepWorkingDirectory(const std::string&) override { return true; }
+    void Step(FakeClock& clock, uint32_t ms)
+    {
+        clock.Advance(ms);
+        DoUpdateFrames();
+        ProcessDeferredDeletes();
+    }
+};
+
+template <class T>
+T* FindChild(WidgetContainer* parent)
+{
+    for (Widget* child : parent->children)
+        if (auto* found = dynamic_cast<T*>(child))
+            return found;
+    return nullptr;
+}
+
+ButtonWidget* FindButton(WidgetContainer* parent, int id)
+{
+    for (Widget* child : parent->children)
+        if (auto* button = dynamic_cast<ButtonWidget*>(child); button && button->id == id)
+            return button;
+    return nullptr;
+}
+
+class AdventureFlow : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        SingletoneBase::DestroyAll();
+        fs::copy(QUIB_GAME_DATA, data.Path(), fs::copy_options::recursive);
+        cwd = std::make_unique<ScopedWorkingDirectory>(data.Path());
+        app = std::make_unique<FlowApp>();
+        app->Initialize();
+        ASSERT_TRUE(env.fatalExits.empty());
+        app->active = true; // the window has the focus: the boards do not pause
+        app->OnGotFocus();
+        app->widgetManager->OnAppFocusGained();
+    }
+    void TearDown() override
+    {
+        // The scene controller lives for the process while the common
+        // controller is made anew per test: its scenes (whose pictures
+        // belong to this run's display) go with this run.
+        QstGameControllerScene::Instance().ClearLevels();
+        app.reset();
+        LoadGameSettings("res\\none.ini"); // the next tests start from the defaults
+        cwd.reset();
+        SingletoneBase::DestroyAll();
+    }
+    template <class F>
+    bool StepUntil(F done, int limit = 6000, uint32_t ms = 10)
+    {
+        for (int i = 0; i < limit; ++i) {
+            if (done())
+                return true;
+            app->Step(env.clock, ms);
+        }
+        return done();
+    }
+    template <class Board>
+    Board* Settled()
+    {
+        StepUntil([&] { return dynamic_cast<Board*>(app->CurrentBoard()) && !app->Transformer(); });
+        return dynamic_cast<Board*>(app->CurrentBoard());
+    }
+    // A press and a release at a point of the screen, a few frames apart.
+    void Click(int px, int py)
+    {
+        WidgetManager& wm = *app->widgetManager;
+        wm.HandleMouseMove(px, py);
+        app->Step(env.clock, 10);
+        wm.HandleMouseDown(px, py, CLICK_LEFT);
+        app->Step(env.clock, 10);
+        wm.HandleMouseUp(px, py, CLICK_LEFT);
+        app->Step(env.clock, 10);
+    }
+    void ClickWidget(Widget* w)
+    {
+        const Point at = w->GetScreenPosition();
+        Click(at.x + w->width / 2, at.y + w->height / 2);
+    }
+    // The game board of the harbour reached from the main menu's Play: the
+    // intro movie first on a fresh profile when the harbour starts one.
+    GameBoard* PlayIntoFirstScene()
+    {
+        app->SwitchToBoard(new MainMenu());
+        MainMenu* menu = Settled<MainMenu>();
+        EXPECT_NE(menu, nullptr);
+        if (!menu)
+            return nullptr;
+        ClickWidget(menu->buttons[MainMenu::kPlay]);
+        StepUntil([&] { return dynamic_cast<GameBoard*>(app->CurrentBoard()) || dynamic_cast<Movie*>(app->CurrentBoard()); });
+        if (dynamic_cast<Movie*>(app->CurrentBoard())) {
+            Settled<Movie>();
+            app->widgetManager->HandleKeyDown(27); // Escape skips it
+        }
+        GameBoard* board = Settled<GameBoard>();
+        if (!board)
+            DumpLog();
+        return board;
+    }
+    void DumpLog() const
+    {
+        std::cerr << "current board: " << (app->CurrentBoard() ? typeid(*app->CurrentBoard()).name() : "none")
+                  << " transformer " << (app->Transformer() != nullptr) << "\n";
+        const auto& lines = env.sink.debugLines;
+        for (size_t i = lines.size() > 40 ? lines.size() - 40 : 0; i < lines.size(); ++i)
+            std::cerr << lines[i] << "\n";
+    }
+
+    HeadlessAppEnvironment env;
+    ScopedPak pak;
+    TempDir data;
+    std::unique_ptr<ScopedWorkingDirectory> cwd;
+    std::unique_ptr<FlowApp> app;
+};
+
+TEST_F(AdventureFlow, PlayEntersTheStartSceneWithItsInterface)
+{
+    GameBoard* board = PlayIntoFirstScene();
+    ASSERT_NE(board, nullptr);
+    ASSERT_NE(board->scene, nullptr);
+    EXPECT_EQ(board->scene->GetSceneName(), "harbour");
+    EXPECT_EQ(board->scene->parent, board);
+    EXPECT_EQ(board->GetMusicId(), "harbour");
+    EXPECT_NE(board->hintWidget, nullptr);
+    EXPECT_NE(board->hintWidget->back, nullptr); // the layout has the compass
+    EXPECT_NE(board->bookButton, nullptr);
+    EXPECT_NE(board->poolWidget, nullptr);
+    EXPECT_EQ(board->scene->avatar, board->avatar);
+    std::string last;
+    EXPECT_TRUE(Profiles::Instance().Lookup("Main", "LastScene", last));
+    EXPECT_EQ(last, "scene:harbour");
+}
+
+TEST_F(AdventureFlow, AClickedItemRunsItsScriptAndTheJournalOpensAndCloses)
+{
+    GameBoard* board = PlayIntoFirstScene();
+    ASSERT_NE(board, nullptr);
+    QstScene* scene = board->scene;
+    QstItem* crate = scene->GetItem("crate");
+    ASSERT_NE(crate, nullptr);
+    ASSERT_EQ(crate->GetCurrentState()->GetName(), "closed");
+    QstField* field = scene->GetField("main");
+    ASSERT_NE(field, nullptr);
+    QstFieldItemLayer* crateLayer = nullptr;
+    for (QstFieldLayer* layer : field->layers)
+        if (auto* itemLayer = dynamic_cast<QstFieldItemLayer*>(layer))
+            if (itemLayer->GetState() == crate->GetCurrentState())
+                crateLayer = itemLayer;
+    ASSERT_NE(crateLayer, nullptr);
+    const FRect r = crateLayer->GetRect();
+    // A point of the crate's picture (its rectangle has clear corners).
+    int cx = -1, cy = -1;
+    for (int py = int(r.y); py < int(r.y + r.height) && cx < 0; py += 2)
+        for (int px = int(r.x); px < int(r.x + r.width) && cx < 0; px += 2)
+            if (crateLayer->HitTest(px, py)) {
+                cx = px + 4;
+                cy = py + 4;
+            }
+    ASSERT_GE(cx, 0);
+    Click(cx, cy);
+    StepUntil([&] { return crate->GetCurrentState()->GetName() == "open"; }, 300);
+    EXPECT_EQ(crate->GetCurrentState()->GetName(), "open");
+    EXPECT_EQ(scene->GetItem("match")->GetCurrentState()->GetName(), "normal");
+    // The script said something and added a journal record: the button calls.
+    StepUntil([&] { return board->bubble->alpha > 0.0f; }, 300);
+    EXPECT_GT(board->bubble->alpha, 0.0f);
+    EXPECT_TRUE(board->bookButton->attention);
+
+    ClickWidget(board->bookButton);
+    QstBook* book = FindChild<QstBook>(board);
+    ASSERT_NE(book, nullptr);
+    EXPECT_FALSE(board->bookButton->attention);
+    StepUntil([&] { return book->progress >= 1.0f; }, 300);
+    Click(4, 4); // the backdrop closes it
+    EXPECT_TRUE(StepUntil([&] { return FindChild<QstBook>(board) == nullptr; }, 500));
+}
+
+TEST_F(AdventureFlow, TheCompassGivesAHintOnlyWhenCharged)
+{
+    GameBoard* board = PlayIntoFirstScene();
+    ASSERT_NE(board, nullptr);
+    HintTimer& timer = GetHintTimer();
+    timer.Use();
+    ClickWidget(board->hintWidget); // recharging: nothing
+    EXPECT_FALSE(timer.IsCharged());
+    timer.rechargeValue = timer.rechargeTime;
+    ClickWidget(board->hintWidget);
+    EXPECT_FALSE(timer.IsCharged()) << "the harbour has something to hint at";
+    EXPECT_GT(timer.usedFlash, 0.0f);
+}
+
+TEST_F(AdventureFlow, TheInGameMenuResumesOrLeavesForTheMainMenu)
+{
+    GameBoard* board = PlayIntoFirstScene();
+    ASSERT_NE(board, nullptr);
+
+    ClickWidget(FindButton(board, GameBoard::kMenuButton));
+    InGameMenu* menu = FindChild<InGameMenu>(board);
+    ASSERT_NE(menu, nullptr);
+    StepUntil([&] { return menu->appear.progress >= 1.0f; }, 300);
+    ClickWidget(menu->resumeButton);
+    EXPECT_TRUE(StepUntil([&] { return FindChild<InGameMenu>(board) == nullptr; }, 500));
+    EXPECT_EQ(app->CurrentBoard(), board);
+
+    ClickWidget(FindButton(board, GameBoard::kMenuButton));
+    StepUntil([&] { return FindChild<InGameMenu>(board) != nullptr; }, 100);
+    menu = FindChild<InGameMenu>(board);
+    ASSERT_NE(menu, nullptr);
+    StepUntil([&] { return menu->appear.progress >= 1.0f; }, 300);
+    ClickWidget(menu->mainMenuButton);
+    EXPECT_NE(Settled<MainMenu>(), nullptr);
+}
+
+TEST_F(AdventureFlow, TheMovieBetweenScenesPlaysToItsEndAndTheNextSceneFollows)
+{
+    SMovieReturnData back;
+    back.nextScene = "harbour";
+    back.sceneName = "pier";
+    StartMovieBoard("storm", back);
+    Movie* movie = Settled<Movie>();
+    ASSERT_NE(movie, nullptr);
+    std::string last;
+    EXPECT_TRUE(Profiles::Instance().Lookup("Main", "LastScene", last));
+    EXPECT_EQ(last.rfind("movie:storm,harbour,pier", 0), 0u) << last;
+    ASSERT_NE(movie->flash, nullptr);
+    EXPECT_NE(movie->flash->state, FlashWidget::kNotPlaying);
+    bool subtitled = false, ambience = false;
+    ASSERT_TRUE(StepUntil(
+        [&] {
+            if (dynamic_cast<Movie*>(app->CurrentBoard()) == movie) {
+                subtitled = subtitled || movie->subtitleTimeLeft > 0.0f;
+                ambience = ambience || movie->CurrentAmbientSet() != nullptr;
+            }
+            return dynamic_cast<GameBoard*>(app->CurrentBoard()) != nullptr;
+        },
+        8000, 10));
+    EXPECT_TRUE(subtitled);
+    EXPECT_TRUE(ambience);
+    auto* board = Settled<GameBoard>();
+    ASSERT_NE(board, nullptr);
+    EXPECT_EQ(board->scene->GetSceneName(), "harbour");
+}
+
+// The movie board alone: subtitles, fast forward, the two ambience slots.
+TEST(MovieBoard, SubtitlesWaitTheirTimeFastForwardQuartersItAndAmbienceSwapsSlots)
+{
+    ScopedGameIni ini("[Game]\nMovieTextRect=10,20,300,40\n");
+    Movie movie("intro");
+    movie.SetBounds(0, 0, 1024, 768);
+    movie.Init();
+    EXPECT_EQ(movie.textRect, Rect(10, 20, 300, 40));
+    EXPECT_EQ(movie.moviePath, "res\\movies\\intro.dat");
+    ASSERT_NE(movie.flash, nullptr);
+    EXPECT_EQ(movie.flash->x, 0);
+    EXPECT_EQ(movie.flash->y, 96);
+
+    movie.OnFlashCommand(0, "next", "2");
+    EXPECT_EQ(movie.subtitleNumber, 2);
+    const float full = movie.subtitleTimeLeft;
+    ASSERT_GT(full, 0.0f);
+    EXPECT_EQ(full, TextDisplayTime(movie.subtitleText));
+    movie.SetFast();
+    movie.UpdateBoard(full / 4.0f + 0.001f);
+    EXPECT_EQ(movie.subtitleTimeLeft, 0.0f);
+    EXPECT_FALSE(movie.subtitleWaiting);
+    movie.SetNormal();
+    EXPECT_FALSE(movie.fast);
+
+    movie.OnFlashCommand(0, "ambient", "harbour");
+    AmbientSet* first = movie.ambientB;
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(movie.usingB);
+    movie.OnFlashCommand(0, "ambient", "storm");
+    EXPECT_FALSE(movie.usingB);
+    ASSERT_NE(movie.ambientA, nullptr);
+    EXPECT_EQ(movie.ambientB, first);
+    movie.OnFlashCommand(0, "ambient", "harbour"); // the first set goes, its slot is reused
+    EXPECT_TRUE(movie.usingB);
+    EXPECT_NE(movie.ambientB, nullptr);
+
+    movie.OnFlashCommand(0, "unknown", "x"); // ignored
+    movie.OnFlashCommand(0, "end", "");
+    EXPECT_TRUE(movie.finished);
+    movie.ButtonDepress(Movie::kSkipButton); // once only
+    EXPECT_TRUE(movie.finished);
+}
+
+} // namespace
+} // namespace Quib::AdventureFlowTests
