@@ -197,6 +197,12 @@ void GameBoard::CreateInterface()
 
 void GameBoard::UpdateBoard(float seconds)
 {
+    if (!scene && !leftForMenu) {
+        // A scene that failed to load leaves nothing to play: the player
+        // goes back to the main menu (the load error was reported).
+        leftForMenu = true;
+        ShowMainMenu();
+    }
     if (paused)
         return;
     if (colorFactor != 1.0f) {

@@ -63,6 +63,7 @@ public:
 
     std::unique_ptr<PsdPicture> layout;
     QstScene* scene = nullptr;        // the controller's
+    bool leftForMenu = false;         // the scene could not be had: back to the menu once
     QstScene* leavingScene = nullptr; // the controller's; not a child
     float colorFactor = 1.0f;
     QstPoolWidget* poolWidget = nullptr;

@@ -186,6 +186,15 @@ TEST_F(AdventureFlow, PlayEntersTheStartSceneWithItsInterface)
     EXPECT_EQ(last, "scene:harbour");
 }
 
+TEST_F(AdventureFlow, ASceneThatCannotLoadSendsThePlayerBackToTheMenu)
+{
+    app->SwitchToBoard(new MainMenu());
+    ASSERT_NE(Settled<MainMenu>(), nullptr);
+    app->SwitchToBoard(new GameBoard("no_such_scene"));
+    StepUntil([&] { return dynamic_cast<GameBoard*>(app->CurrentBoard()) != nullptr; });
+    EXPECT_NE(Settled<MainMenu>(), nullptr);
+}
+
 TEST_F(AdventureFlow, AClickedItemRunsItsScriptAndTheJournalOpensAndCloses)
 {
     GameBoard* board = PlayIntoFirstScene();
