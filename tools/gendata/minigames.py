@@ -11,15 +11,16 @@ on the inner corners, the music box's pins on a 7 x 5 grid given by
 "buttons/button", "buttons/button_right" and "buttons/button_bottom".
 """
 import math
-import os
 
 import numpy as np
 
-from .paint import Canvas, font, polygon, radial, shapes, text_mask, vgradient
-from .screens import LayeredPicture
+from .minigame_common import (BACK_X, BACK_Y, add_objects, add_sounds, add_tiles, add_to_cluster, closeup_back,
+                              object_box, write_scene)
+from .minigame_common import disc as _disc, label as _label, rect as _rect
+from .paint import Canvas, polygon, radial, shapes, vgradient
 
 SCENE = "study"
-BACK_X, BACK_Y, BACK_W, BACK_H = 262, 150, 500, 420
+OBJECT_BORDER = (40, 28, 20)
 
 # Safe.
 SAFE_DIAL = (512, 360)  # centre
@@ -40,41 +41,8 @@ SOUNDS = {
 }
 
 
-def _disc(size, col, ring=None, alpha=1.0):
-    c = Canvas(size, size, alpha=0.0)
-    c.over(col, shapes(size, size, lambda d, s: d.ellipse([1 * s, 1 * s, (size - 1) * s, (size - 1) * s],
-                                                          fill=int(255 * alpha))))
-    if ring:
-        c.over(ring, shapes(size, size, lambda d, s: d.ellipse([1 * s, 1 * s, (size - 1) * s, (size - 1) * s],
-                                                               outline=255, width=3 * s)))
-    return c
-
-
-def _rect(w, h, col, alpha=1.0, border=None):
-    c = Canvas(w, h, col, alpha)
-    if border:
-        c.over(border, polygon(w, h, [(0, 0), (w, 0), (w, 3), (0, 3)]))
-        c.over(border, polygon(w, h, [(0, h - 3), (w, h - 3), (w, h), (0, h)]))
-        c.over(border, polygon(w, h, [(0, 0), (3, 0), (3, h), (0, h)]))
-        c.over(border, polygon(w, h, [(w - 3, 0), (w, 0), (w, h), (w - 3, h)]))
-    return c
-
-
-def _label(c, text, size, col, cx=None, cy=None):
-    mask, _box = text_mask(text, font("DejaVuSans-Bold.ttf", size), pad=2)
-    mh, mw = mask.shape
-    x = int((c.w if cx is None else 2 * cx) / 2 - mw / 2)
-    y = int((c.h if cy is None else 2 * cy) / 2 - mh / 2)
-    c.over(col, mask, x, y)
-    return c
-
-
 def _closeup_back():
-    c = Canvas(BACK_W, BACK_H)
-    c.rgb = vgradient(BACK_W, BACK_H, [(0, (70, 52, 40)), (BACK_H, (30, 22, 18))])
-    c.rgb *= (1.0 - 0.45 * (1 - radial(BACK_W, BACK_H, BACK_W / 2, BACK_H / 2, BACK_W * 0.7, BACK_H * 0.7,
-                                        0.7)))[..., None]
-    return c
+    return closeup_back((70, 52, 40), (30, 22, 18))
 
 
 def _room():
@@ -84,11 +52,6 @@ def _room():
     for x in range(0, w, 128):
         c.over((50, 38, 32), polygon(w, h, [(x, 0), (x + 2, 0), (x + 2, 520), (x, 520)]))
     return c
-
-
-def _object(w, h, col, text):
-    c = _rect(w, h, col, border=(40, 28, 20))
-    return _label(c, text, 16, (250, 236, 200))
 
 
 def _digit_centre(d):
@@ -169,14 +132,7 @@ def _lock_layers(pic):
     pic.add("lock/back", back, BACK_X, BACK_Y, 50)
     pic.add("lock/back_clear", _rect(n, n, (30, 24, 20)), LOCK_X, LOCK_Y, 51)
     whole = _tile_picture()
-    for i in range(9):
-        x, y = (i % 3) * LOCK_TILE, (i // 3) * LOCK_TILE
-        tile = whole.crop(x, y, LOCK_TILE, LOCK_TILE)
-        for edge in ([(0, 0), (LOCK_TILE, 0), (LOCK_TILE, 2), (0, 2)],
-                     [(0, 0), (2, 0), (2, LOCK_TILE), (0, LOCK_TILE)]):
-            tile.over((30, 24, 20), polygon(LOCK_TILE, LOCK_TILE, edge))
-        _label(tile, str(i + 1), 18, (255, 250, 230), 18, 18)
-        pic.add(f"lock/{i + 1:02d}", tile, LOCK_X + x, LOCK_Y + y, 52)
+    add_tiles(pic, whole, "lock", 3, 9, LOCK_TILE, (30, 24, 20), LOCK_X, LOCK_Y, 52, numbered=True)
     pic.add("lock/back_redy", _rect(n, n, (20, 16, 14), alpha=0.75), LOCK_X, LOCK_Y, 53)
     for k in range(1, 5):
         cx = LOCK_X + LOCK_TILE * (1 + (k - 1) % 2)
@@ -229,11 +185,8 @@ def _main_layers(pic):
     objects = [("safe", (96, 100, 110), "Safe", 90, 380), ("bureau", (128, 80, 50), "Bureau", 260, 400),
                ("door", (110, 80, 60), "Door", 450, 260), ("tiles", (80, 90, 120), "Tiles", 640, 400),
                ("musicbox", (140, 100, 60), "Music", 820, 420)]
-    for name, col, text, x, y in objects:
-        pic.add(f"main/{name}", _object(120, 100, col, text), x, y, 10)
-        pic.add(f"main/{name}_open", _object(120, 100, tuple(min(255, v + 60) for v in col), text + " ok"), x, y,
-                10)
-    pic.add("main/exit", _object(100, 60, (70, 90, 70), "Harbour"), 20, 620, 10)
+    add_objects(pic, objects, OBJECT_BORDER)
+    pic.add("main/exit", object_box(100, 60, (70, 90, 70), "Harbour", OBJECT_BORDER), 20, 620, 10)
     key = Canvas(64, 26, alpha=0.0)
     key.over((214, 180, 92), shapes(64, 26, lambda d, s: d.ellipse([2 * s, 2 * s, 22 * s, 22 * s], outline=255,
                                                                     width=5 * s)))
@@ -244,47 +197,12 @@ def _main_layers(pic):
     pic.add("pool/key", icon, 0, 0, 90)
 
 
-def _add_sounds(out):
-    path = os.path.join(out, "res", "sounds.ini")
-    with open(path, "rb") as f:
-        lines = f.read().decode("ascii").split("\r\n")
-    names = {line.split("=", 1)[0].strip() for line in lines if "=" in line}
-    extra = [f"{name}={file}" for name, file in SOUNDS.items() if name not in names]
-    at = lines.index("[sounds]") + 1
-    lines[at:at] = extra
-    with open(path, "wb") as f:
-        f.write("\r\n".join(lines).encode("ascii"))
-
-
-def _add_to_cluster(out):
-    path = os.path.join(out, "res", "game.ini")
-    with open(path, "rb") as f:
-        text = f.read().decode("cp1252")
-    lines = text.split("\r\n")
-    for i, line in enumerate(lines):
-        key, _, value = line.partition("=")
-        if key.strip().lower() == "harbour" and SCENE not in [v.strip() for v in value.split(",")]:
-            lines[i] = line + ", " + SCENE
-    with open(path, "wb") as f:
-        f.write("\r\n".join(lines).encode("cp1252"))
-
-
 def make_minigames(src, out):
-    pic = LayeredPicture(out, os.path.join("data", "scenes", SCENE), png_level=6)
-    _main_layers(pic)
-    _safe_layers(pic)
-    _buro_layers(pic)
-    _door_layers(pic)
-    _lock_layers(pic)
-    _music_layers(pic)
-    pic.write()
-    with open(os.path.join(src, "minigames", SCENE + ".xml"), encoding="cp1252") as f:
-        xml = f.read()
-    with open(os.path.join(out, "data", "scenes", SCENE + ".xml"), "wb") as f:
-        f.write(xml.replace("\r\n", "\n").replace("\n", "\r\n").encode("cp1252"))
+    write_scene(src, out, SCENE, [_main_layers, _safe_layers, _buro_layers, _door_layers, _lock_layers,
+                                  _music_layers])
 
 
 def finish(out):
     """After the settings and the sound table are written."""
-    _add_sounds(out)
-    _add_to_cluster(out)
+    add_sounds(out, SOUNDS)
+    add_to_cluster(out, SCENE)

@@ -10,16 +10,16 @@ solved places over "puzzle/redy" (the game scatters them), the burner's
 stages share one place, the chain's anchors in the scene XML sit at the
 hook's foot and the first post's top.
 """
-import math
 import os
 
 import numpy as np
 
-from .paint import Canvas, font, polygon, radial, shapes, text_mask, vgradient
-from .screens import LayeredPicture
+from .minigame_common import (BACK_H, BACK_W, BACK_X, BACK_Y, add_objects, add_sounds, add_tiles, add_to_cluster,
+                              closeup_back, write_scene)
+from .minigame_common import label as _label, rect as _rect
+from .paint import Canvas, polygon, shapes, vgradient
 
 SCENE = "workshop"
-BACK_X, BACK_Y, BACK_W, BACK_H = 262, 150, 500, 420
 
 # Jigsaw: a 3 x 2 grid of square pieces over the finished picture.
 JIG_X, JIG_Y, JIG_TILE = 332, 200, 120
@@ -33,16 +33,6 @@ SOUNDS = {"take_pic": "pick", "right_pic": "chime", "take_item": "pick", "right_
 TEXTS = {"MsgBubble": {"MummyMiss": "Missed! The mummy is quicker than it looks."}}
 
 
-def _disc(size, col, ring=None, alpha=1.0):
-    c = Canvas(size, size, alpha=0.0)
-    c.over(col, shapes(size, size, lambda d, s: d.ellipse([1 * s, 1 * s, (size - 1) * s, (size - 1) * s],
-                                                          fill=int(255 * alpha))))
-    if ring:
-        c.over(ring, shapes(size, size, lambda d, s: d.ellipse([1 * s, 1 * s, (size - 1) * s, (size - 1) * s],
-                                                               outline=255, width=3 * s)))
-    return c
-
-
 def _ring(size, col, width):
     c = Canvas(size, size, alpha=0.0)
     c.over(col, shapes(size, size, lambda d, s: d.ellipse([1 * s, 1 * s, (size - 1) * s, (size - 1) * s],
@@ -50,30 +40,8 @@ def _ring(size, col, width):
     return c
 
 
-def _rect(w, h, col, alpha=1.0, border=None):
-    c = Canvas(w, h, col, alpha)
-    if border:
-        for pts in ([(0, 0), (w, 0), (w, 3), (0, 3)], [(0, h - 3), (w, h - 3), (w, h), (0, h)],
-                    [(0, 0), (3, 0), (3, h), (0, h)], [(w - 3, 0), (w, 0), (w, h), (w - 3, h)]):
-            c.over(border, polygon(w, h, pts))
-    return c
-
-
-def _label(c, text, size, col, cx=None, cy=None):
-    mask, _box = text_mask(text, font("DejaVuSans-Bold.ttf", size), pad=2)
-    mh, mw = mask.shape
-    x = int((c.w if cx is None else 2 * cx) / 2 - mw / 2)
-    y = int((c.h if cy is None else 2 * cy) / 2 - mh / 2)
-    c.over(col, mask, x, y)
-    return c
-
-
 def _closeup_back(top=(58, 56, 64), bottom=(26, 24, 30)):
-    c = Canvas(BACK_W, BACK_H)
-    c.rgb = vgradient(BACK_W, BACK_H, [(0, top), (BACK_H, bottom)])
-    c.rgb *= (1.0 - 0.45 * (1 - radial(BACK_W, BACK_H, BACK_W / 2, BACK_H / 2, BACK_W * 0.7, BACK_H * 0.7,
-                                        0.7)))[..., None]
-    return c
+    return closeup_back(top, bottom)
 
 
 def _room():
@@ -85,20 +53,12 @@ def _room():
     return c
 
 
-def _object(w, h, col, text):
-    c = _rect(w, h, col, border=(30, 26, 20))
-    return _label(c, text, 16, (250, 236, 200))
-
-
 def _main_layers(pic):
     pic.add("main/back", _room(), 0, 0, 0, opaque=True)
     objects = [("jigsaw", (90, 110, 70), "Jigsaw", 80, 380), ("burner", (140, 90, 50), "Burner", 250, 400),
                ("telescope", (70, 90, 130), "Telescope", 440, 260), ("winch", (110, 100, 80), "Winch", 630, 400),
                ("sarcophagus", (150, 130, 70), "Tomb", 810, 420)]
-    for name, col, text, x, y in objects:
-        pic.add(f"main/{name}", _object(120, 100, col, text), x, y, 10)
-        pic.add(f"main/{name}_open", _object(120, 100, tuple(min(255, v + 60) for v in col), text + " ok"),
-                x, y, 10)
+    add_objects(pic, objects, (30, 26, 20))
     torch = Canvas(70, 24, alpha=0.0)
     torch.over((120, 80, 40), polygon(70, 24, [(0, 9), (50, 9), (50, 15), (0, 15)]))
     torch.over((250, 170, 60), shapes(70, 24, lambda d, s: d.ellipse([46 * s, 1 * s, 69 * s, 23 * s], fill=255)))
@@ -125,13 +85,7 @@ def _puzzle_layers(pic):
     pic.add("puzzle/board", _rect(w + 20, h + 20, (30, 34, 28), border=(70, 80, 60)), JIG_X - 10, JIG_Y - 10, 51)
     whole = _jigsaw_picture()
     pic.add("puzzle/redy", whole, JIG_X, JIG_Y, 52)
-    for i in range(6):
-        x, y = (i % 3) * JIG_TILE, (i // 3) * JIG_TILE
-        tile = whole.crop(x, y, JIG_TILE, JIG_TILE)
-        for edge in ([(0, 0), (JIG_TILE, 0), (JIG_TILE, 2), (0, 2)],
-                     [(0, 0), (2, 0), (2, JIG_TILE), (0, JIG_TILE)]):
-            tile.over((40, 36, 30), polygon(JIG_TILE, JIG_TILE, edge))
-        pic.add(f"puzzle/parts/{i + 1:02d}", tile, JIG_X + x, JIG_Y + y, 53)
+    add_tiles(pic, whole, "puzzle/parts", 3, 6, JIG_TILE, (40, 36, 30), JIG_X, JIG_Y, 53)
 
 
 def _stage(n):
@@ -216,18 +170,6 @@ def _mummy_layers(pic):
     pic.add("mummy/bandage", bandage, 560, 330, 53)
 
 
-def _add_sounds(out):
-    path = os.path.join(out, "res", "sounds.ini")
-    with open(path, "rb") as f:
-        lines = f.read().decode("ascii").split("\r\n")
-    names = {line.split("=", 1)[0].strip() for line in lines if "=" in line}
-    extra = [f"{name}={file}" for name, file in SOUNDS.items() if name not in names]
-    at = lines.index("[sounds]") + 1
-    lines[at:at] = extra
-    with open(path, "wb") as f:
-        f.write("\r\n".join(lines).encode("ascii"))
-
-
 def _add_texts(out):
     path = os.path.join(out, "res", "lang.ini")
     with open(path, "rb") as f:
@@ -240,36 +182,13 @@ def _add_texts(out):
         f.write(b"\xff\xfe" + "\r\n".join(lines).encode("utf-16-le"))
 
 
-def _add_to_cluster(out):
-    path = os.path.join(out, "res", "game.ini")
-    with open(path, "rb") as f:
-        text = f.read().decode("cp1252")
-    lines = text.split("\r\n")
-    for i, line in enumerate(lines):
-        key, _, value = line.partition("=")
-        if key.strip().lower() == "harbour" and SCENE not in [v.strip() for v in value.split(",")]:
-            lines[i] = line + ", " + SCENE
-    with open(path, "wb") as f:
-        f.write("\r\n".join(lines).encode("cp1252"))
-
-
 def make_minigames2(src, out):
-    pic = LayeredPicture(out, os.path.join("data", "scenes", SCENE), png_level=6)
-    _main_layers(pic)
-    _puzzle_layers(pic)
-    _burner_layers(pic)
-    _spy_layers(pic)
-    _chain_layers(pic)
-    _mummy_layers(pic)
-    pic.write()
-    with open(os.path.join(src, "minigames", SCENE + ".xml"), encoding="cp1252") as f:
-        xml = f.read()
-    with open(os.path.join(out, "data", "scenes", SCENE + ".xml"), "wb") as f:
-        f.write(xml.replace("\r\n", "\n").replace("\n", "\r\n").encode("cp1252"))
+    write_scene(src, out, SCENE, [_main_layers, _puzzle_layers, _burner_layers, _spy_layers, _chain_layers,
+                                  _mummy_layers])
 
 
 def finish(out):
     """After the settings, the texts and the sound table are written."""
-    _add_sounds(out)
+    add_sounds(out, SOUNDS)
     _add_texts(out)
-    _add_to_cluster(out)
+    add_to_cluster(out, SCENE)
