@@ -22,6 +22,7 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/SysFont.h"
 #include "platform/sdl/SdlDevice3D.h"
+#include "bench/FrameCopies.h"
 #include "bench/RecordingReporter.h"
 
 #include <SDL.h>
@@ -294,13 +295,7 @@ void BM_ComposeGpuDevice(benchmark::State& state)
 // Five full-frame copies of the back buffer.
 void BM_FiveFrameCopies(benchmark::State& state)
 {
-    std::vector<uint32_t> a(size_t(kW) * kH, 0x12345678u), b(size_t(kW) * kH);
-    for (auto _ : state) {
-        for (int i = 0; i < 5; ++i) {
-            std::memcpy(i % 2 ? a.data() : b.data(), i % 2 ? b.data() : a.data(), a.size() * 4);
-            benchmark::ClobberMemory();
-        }
-    }
+    RunFiveFrameCopies(state, kW, kH);
 }
 
 BENCHMARK(BM_FrameSoftwareBlitters)->Unit(benchmark::kMillisecond)->MinWarmUpTime(0.3)->Repetitions(3);

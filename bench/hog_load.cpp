@@ -10,20 +10,15 @@
 #include "src/game/ispy/TLevel.h"
 #include "src/game/ispy/TPicture.h"
 
+#include "bench/PlainDecode.h"
 #include "bench/RecordingReporter.h"
 
 #include <benchmark/benchmark.h>
-#include <jpeglib.h>
-#include <png.h>
 #include <unistd.h>
 
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -41,34 +36,10 @@ std::vector<std::string>& Files(const std::string& extension)
         std::vector<std::string>& out = it->second;
         for (const auto& entry :
              std::filesystem::recursive_directory_iterator(std::filesystem::path("data/hog") / kLevel))
-            if (entry.path().extension() == extension) {
-                std::ifstream in(entry.path(), std::ios::binary);
-                std::ostringstream bytes;
-                bytes << in.rdbuf();
-                out.push_back(bytes.str());
-            }
+            if (entry.path().extension() == extension)
+                out.push_back(ReadWholeFile(entry.path()));
     }
     return it->second;
-}
-
-void DecodeJpeg(const std::string& bytes)
-{
-    jpeg_decompress_struct cinfo;
-    jpeg_error_mgr err;
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-    jpeg_read_header(&cinfo, TRUE);
-    jpeg_start_decompress(&cinfo);
-    const size_t stride = size_t(cinfo.output_width) * size_t(cinfo.output_components);
-    std::unique_ptr<JSAMPLE[]> pixels(new JSAMPLE[stride * cinfo.output_height]);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = pixels.get() + stride * cinfo.output_scanline;
-        jpeg_read_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
-    benchmark::DoNotOptimize(pixels.get());
 }
 
 QuibAppBase& App()
@@ -127,52 +98,18 @@ void BM_CreateImagesOnly(benchmark::State& state)
 }
 BENCHMARK(BM_CreateImagesOnly)->Unit(benchmark::kMillisecond)->Repetitions(5);
 
-struct MemoryReader {
-    const std::string* bytes;
-    size_t pos;
-};
-
-void ReadFromMemory(png_structp png, png_bytep out, size_t length)
-{
-    auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
-    if (length > reader->bytes->size() - reader->pos)
-        png_error(png, "short");
-    std::memcpy(out, reader->bytes->data() + reader->pos, length);
-    reader->pos += length;
-}
-
 void BM_PlainDecodeFromMemory(benchmark::State& state)
 {
     const std::vector<std::string>& files = Files(".png");
     const std::vector<std::string>& jpegs = Files(".jpg");
     for (auto _ : state) {
         for (const std::string& bytes : jpegs)
-            DecodeJpeg(bytes);
-        for (const std::string& bytes : files) {
-            MemoryReader reader{&bytes, 0};
-            png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-            png_infop info = png_create_info_struct(png);
-            if (setjmp(png_jmpbuf(png))) {
+            PlainDecodeJpeg(bytes);
+        for (const std::string& bytes : files)
+            if (!PlainDecodePng(bytes, true)) {
                 state.SkipWithError("png");
                 return;
             }
-            png_set_read_fn(png, &reader, ReadFromMemory);
-            png_read_info(png, info);
-            png_set_expand(png);
-            png_set_strip_16(png);
-            png_set_add_alpha(png, 0xFF, PNG_FILLER_AFTER);
-            png_read_update_info(png, info);
-            png_uint_32 width = png_get_image_width(png, info);
-            png_uint_32 height = png_get_image_height(png, info);
-            std::unique_ptr<uint32_t[]> pixels(new uint32_t[size_t(width) * height]);
-            std::unique_ptr<png_bytep[]> rows(new png_bytep[height]);
-            for (png_uint_32 y = 0; y < height; ++y)
-                rows[y] = reinterpret_cast<png_bytep>(pixels.get() + size_t(y) * width);
-            png_read_image(png, rows.get());
-            png_read_end(png, nullptr);
-            png_destroy_read_struct(&png, &info, nullptr);
-            benchmark::DoNotOptimize(pixels.get());
-        }
     }
 }
 BENCHMARK(BM_PlainDecodeFromMemory)->Unit(benchmark::kMillisecond)->Repetitions(5);

@@ -5,19 +5,15 @@
 #include "framework/files/PakInterface.h"
 #include "framework/graphics/ImageLib.h"
 
+#include "bench/PlainDecode.h"
 #include "bench/RecordingReporter.h"
 
 #include <benchmark/benchmark.h>
-#include <jpeglib.h>
-#include <png.h>
 
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 
 using namespace Quib;
 
@@ -31,14 +27,6 @@ struct Data {
     std::string png;
     std::string jpeg;
 };
-
-std::string ReadAll(const std::filesystem::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
 
 // Smooth shapes with some grain, like a painted scene.
 Data& TheData()
@@ -63,8 +51,8 @@ Data& TheData()
             }
         ImageLib::WritePng((d.dir / "pic.png").string(), &image);
         ImageLib::WriteJpeg((d.dir / "pic.jpg").string(), &image);
-        d.png = ReadAll(d.dir / "pic.png");
-        d.jpeg = ReadAll(d.dir / "pic.jpg");
+        d.png = ReadWholeFile(d.dir / "pic.png");
+        d.jpeg = ReadWholeFile(d.dir / "pic.jpg");
         std::string archive = (d.dir / "bench.pak").string();
         WritePakArchive(archive, {{"data\\pic.png", d.png, {}}, {"data\\pic.jpg", d.jpeg, {}}});
         if (!GetSharedPakInterface()->AddPakFile(archive))
@@ -84,43 +72,14 @@ void BM_LoadPngFromPak(benchmark::State& state)
 }
 BENCHMARK(BM_LoadPngFromPak)->Unit(benchmark::kMillisecond);
 
-struct MemoryReader {
-    const std::string* bytes;
-    size_t pos;
-};
-
-void ReadFromMemory(png_structp png, png_bytep out, size_t length)
-{
-    auto* reader = static_cast<MemoryReader*>(png_get_io_ptr(png));
-    if (length > reader->bytes->size() - reader->pos)
-        png_error(png, "short");
-    std::memcpy(out, reader->bytes->data() + reader->pos, length);
-    reader->pos += length;
-}
-
 void BM_PlainPngFromMemory(benchmark::State& state)
 {
     const std::string& bytes = TheData().png;
     for (auto _ : state) {
-        MemoryReader reader{&bytes, 0};
-        png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-        png_infop info = png_create_info_struct(png);
-        if (setjmp(png_jmpbuf(png))) {
+        if (!PlainDecodePng(bytes, false)) {
             state.SkipWithError("png");
             break;
         }
-        png_set_read_fn(png, &reader, ReadFromMemory);
-        png_read_info(png, info);
-        png_uint_32 width = png_get_image_width(png, info);
-        png_uint_32 height = png_get_image_height(png, info);
-        std::unique_ptr<uint32_t[]> pixels(new uint32_t[size_t(width) * height]);
-        std::unique_ptr<png_bytep[]> rows(new png_bytep[height]);
-        for (png_uint_32 y = 0; y < height; ++y)
-            rows[y] = reinterpret_cast<png_bytep>(pixels.get() + size_t(y) * width);
-        png_read_image(png, rows.get());
-        png_read_end(png, nullptr);
-        png_destroy_read_struct(&png, &info, nullptr);
-        benchmark::DoNotOptimize(pixels.get());
     }
 }
 BENCHMARK(BM_PlainPngFromMemory)->Unit(benchmark::kMillisecond);
@@ -139,22 +98,7 @@ void BM_PlainJpegFromMemory(benchmark::State& state)
 {
     const std::string& bytes = TheData().jpeg;
     for (auto _ : state) {
-        jpeg_decompress_struct cinfo;
-        jpeg_error_mgr err;
-        cinfo.err = jpeg_std_error(&err);
-        jpeg_create_decompress(&cinfo);
-        jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
-        jpeg_read_header(&cinfo, TRUE);
-        jpeg_start_decompress(&cinfo);
-        size_t stride = size_t(cinfo.output_width) * size_t(cinfo.output_components);
-        std::unique_ptr<JSAMPLE[]> pixels(new JSAMPLE[stride * cinfo.output_height]);
-        while (cinfo.output_scanline < cinfo.output_height) {
-            JSAMPROW row = pixels.get() + stride * cinfo.output_scanline;
-            jpeg_read_scanlines(&cinfo, &row, 1);
-        }
-        jpeg_finish_decompress(&cinfo);
-        jpeg_destroy_decompress(&cinfo);
-        benchmark::DoNotOptimize(pixels.get());
+        PlainDecodeJpeg(bytes);
     }
 }
 BENCHMARK(BM_PlainJpegFromMemory)->Unit(benchmark::kMillisecond);

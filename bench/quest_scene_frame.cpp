@@ -21,6 +21,7 @@
 #include "src/UserFolders.h"
 #include "src/game/quest/QstScene.h"
 #include "src/particles/EmitterFile.h"
+#include "bench/FrameCopies.h"
 #include "bench/RecordingReporter.h"
 
 #include <benchmark/benchmark.h>
@@ -208,13 +209,7 @@ void BM_QuestSceneFrameDistorted(benchmark::State& state)
 // Five full-frame copies of the back buffer.
 void BM_FiveFrameCopies(benchmark::State& state)
 {
-    std::vector<uint32_t> a(size_t(kW) * kH, 0x12345678u), b(size_t(kW) * kH);
-    for (auto _ : state) {
-        for (int i = 0; i < 5; ++i) {
-            std::memcpy(i % 2 ? a.data() : b.data(), i % 2 ? b.data() : a.data(), a.size() * 4);
-            benchmark::ClobberMemory();
-        }
-    }
+    RunFiveFrameCopies(state, kW, kH);
 }
 
 BENCHMARK(BM_QuestSceneFrame)->Unit(benchmark::kMillisecond)->MinWarmUpTime(0.3)->Repetitions(3);
