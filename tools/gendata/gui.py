@@ -103,13 +103,7 @@ def plate(w, h, rng, state, light=True, pad=14):
         face = ui.wood(c.w, c.h, rng, base=(96, 58, 36))
     c.over(np.clip(face * tint, 0, 1), body)
     inner = rounded(c.w, c.h, pad + 3, pad + 3, pad + w - 3, pad + h - 3, min(9, h // 3 - 2))
-    rim = np.clip(body - inner, 0, 1)
-    yy = np.arange(c.h, dtype=np.float32)[:, None]
-    top = np.clip(1 - (yy - pad) / (h * 0.5), 0, 1)
-    if state == "dn":
-        top = 1 - top
-    c.add((255, 240, 200), rim * top * 0.45)
-    c.multiply(0.55, rim * (1 - top))
+    ui.bevel(c, body, inner, pad, h, state, (255, 240, 200), 0.45)
     if light:
         c.over((110, 66, 24), np.clip(dilate(body, 1) - body, 0, 1))
     for nx in (pad + 9, pad + w - 9):

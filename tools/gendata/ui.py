@@ -27,6 +27,18 @@ def wood(w, h, rng, base=(122, 80, 50), grain=0.22):
     return col * tone[..., None]
 
 
+def bevel(c, body, inner, pad, h, state, light, strength):
+    """Lights the rim between body and inner on top and darkens it below;
+    the other way round when the plate is pressed ("dn")."""
+    rim = np.clip(body - inner, 0, 1)
+    yy = np.arange(c.h, dtype=np.float32)[:, None]
+    top = np.clip(1 - (yy - pad) / (h * 0.5), 0, 1)
+    if state == "dn":
+        top = 1 - top
+    c.add(light, rim * top * strength)
+    c.multiply(0.55, rim * (1 - top))
+
+
 def plaque(w, h, label, rng, state, size=26):
     """A wooden plaque with a label. state: 'in' normal, 'ac' hovered, 'dn' pressed.
     Returns (canvas, dx, dy): the picture and where its top-left lies from the plaque's."""
@@ -45,13 +57,7 @@ def plaque(w, h, label, rng, state, size=26):
     # Bevel: light on the top edge, dark on the bottom, dark rim.
     inner = shapes(c.w, c.h, lambda d, s: d.rounded_rectangle([(pad + 4) * s, (pad + 4) * s, (pad + w - 4) * s,
                                                               (pad + h - 4) * s], radius=7 * s, fill=255)).full(c.w, c.h)
-    rim = np.clip(body - inner, 0, 1)
-    yy = np.arange(c.h, dtype=np.float32)[:, None]
-    top = np.clip(1 - (yy - pad) / (h * 0.5), 0, 1)
-    if state == "dn":
-        top = 1 - top
-    c.add((255, 210, 150), rim * top * 0.35)
-    c.multiply(0.55, rim * (1 - top))
+    bevel(c, body, inner, pad, h, state, (255, 210, 150), 0.35)
     # Brass nails.
     for nx in (pad + 12, pad + w - 12):
         c.over((90, 64, 30), radial_at(c.w, c.h, nx, pad + h / 2, 4.5, power=0.4))
