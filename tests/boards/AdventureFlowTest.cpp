@@ -35,10 +35,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <iostream>
 #include <typeinfo>
 #include <memory>
+#include <thread>
 
 namespace Quib::AdventureFlowTests {
 namespace {
@@ -94,6 +96,12 @@ protected:
         // The scene controller lives for the process while the common
         // controller is made anew per test: its scenes (whose pictures
         // belong to this run's display) go with this run.
+        // The board on screen lets go of its scene before the scenes go.
+        if (auto* board = app ? dynamic_cast<GameBoard*>(app->CurrentBoard()) : nullptr) {
+            if (board->scene && board->scene->parent == board)
+                board->DetachChild(board->scene);
+            board->scene = nullptr;
+        }
         QstGameControllerScene::Instance().ClearLevels();
         app.reset();
         LoadGameSettings("res\\none.ini"); // the next tests start from the defaults
@@ -113,7 +121,12 @@ protected:
     template <class Board>
     Board* Settled()
     {
-        StepUntil([&] { return dynamic_cast<Board*>(app->CurrentBoard()) && !app->Transformer(); });
+        // A board that loads is settled once its loading thread is done and
+        // the loading screen has gone.
+        StepUntil([&] {
+            std::this_thread::sleep_for(std::chrono::microseconds(app->GetLoadingScreen() ? 200 : 0));
+            return dynamic_cast<Board*>(app->CurrentBoard()) && !app->Transformer() && !app->GetLoadingScreen();
+        });
         return dynamic_cast<Board*>(app->CurrentBoard());
     }
     // A press and a release at a point of the screen, a few frames apart.
