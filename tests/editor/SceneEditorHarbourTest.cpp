@@ -24,6 +24,7 @@
 #include "src/game/quest/QstGameControllerScene.h"
 #include "src/game/quest/Layer/QstImageLayerData.h"
 #include "src/game/quest/Layer/QstLayer.h"
+#include "tests/support/GameProfileSupport.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -35,20 +36,12 @@ class SceneEditorHarbourTest : public ::testing::Test {
 protected:
     SceneEditorHarbourTest() : cwd(QUIB_GAME_DATA)
     {
-        SingletoneBase::DestroyAll();
-        ClearDirectoryCache();
-        ProcessLog::GetInstance()->Open(user / "log.html");
-        SetUserDataFolder(Utf8ToUtf16(user.Path()));
-        LoadGameSettings();
-        Profiles::Instance().AddProfile(u"sailor");
-        Profiles::Instance().SelectProfile(u"sailor");
+        BeginGameProfile(user.Path(), u"sailor", true);
     }
     ~SceneEditorHarbourTest() override
     {
         QstGameControllerSceneEditor::Instance().ClearLevels();
-        QstGameControllerScene::Instance().ClearLevels();
-        SingletoneBase::DestroyAll();
-        SetUserDataFolder(u".");
+        EndGameProfile();
     }
 
     // The first labelled row with that label, searched depth first.

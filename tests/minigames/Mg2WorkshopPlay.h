@@ -9,7 +9,7 @@
 #include "src/game/quest/QstItem.h"
 #include "src/game/quest/QstPoolData.h"
 #include "src/game/quest/QstScene.h"
-#include "tests/minigames/Mg2TestSupport.h"
+#include "tests/minigames/MinigameTestSupport.h"
 
 #include <algorithm>
 

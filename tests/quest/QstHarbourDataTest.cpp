@@ -19,6 +19,7 @@
 #include "src/game/quest/Layer/QstLayer.h"
 #include "src/game/quest/Layer/QstSceneDistortion.h"
 #include "src/game/quest/actions/QstActionData.h"
+#include "tests/support/GameProfileSupport.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -30,20 +31,9 @@ class QstHarbourDataTest : public ::testing::Test {
 protected:
     QstHarbourDataTest() : cwd(QUIB_GAME_DATA)
     {
-        SingletoneBase::DestroyAll();
-        ClearDirectoryCache();
-        ProcessLog::GetInstance()->Open(user / "log.html");
-        SetUserDataFolder(Utf8ToUtf16(user.Path()));
-        LoadGameSettings();
-        Profiles::Instance().AddProfile(u"sailor");
-        Profiles::Instance().SelectProfile(u"sailor");
+        BeginGameProfile(user.Path(), u"sailor", true);
     }
-    ~QstHarbourDataTest() override
-    {
-        QstGameControllerScene::Instance().ClearLevels();
-        SingletoneBase::DestroyAll();
-        SetUserDataFolder(u".");
-    }
+    ~QstHarbourDataTest() override { EndGameProfile(); }
     std::string Boxes() const
     {
         std::string all;
