@@ -32,17 +32,10 @@
 namespace Quib::Testing {
 namespace {
 
-class SceneEditorHarbourTest : public ::testing::Test {
+class SceneEditorHarbourTest : public GameProfileTest {
 protected:
-    SceneEditorHarbourTest() : cwd(QUIB_GAME_DATA)
-    {
-        BeginGameProfile(user.Path(), u"sailor", true);
-    }
-    ~SceneEditorHarbourTest() override
-    {
-        QstGameControllerSceneEditor::Instance().ClearLevels();
-        EndGameProfile();
-    }
+    SceneEditorHarbourTest() : GameProfileTest(u"sailor") {}
+    ~SceneEditorHarbourTest() override { QstGameControllerSceneEditor::Instance().ClearLevels(); }
 
     // The first labelled row with that label, searched depth first.
     static LabeledProp* FindRow(PropertyBase* page, const std::u16string& label)
@@ -80,10 +73,6 @@ protected:
                 return layer;
         return nullptr;
     }
-
-    TempDir user;
-    ScopedWorkingDirectory cwd;
-    CapturingSink sink;
 };
 
 TEST_F(SceneEditorHarbourTest, PropertyEditorsChangeTheEditedLayers)

@@ -27,13 +27,9 @@
 namespace Quib::Testing {
 namespace {
 
-class QstHarbourDataTest : public ::testing::Test {
+class QstHarbourDataTest : public GameProfileTest {
 protected:
-    QstHarbourDataTest() : cwd(QUIB_GAME_DATA)
-    {
-        BeginGameProfile(user.Path(), u"sailor", true);
-    }
-    ~QstHarbourDataTest() override { EndGameProfile(); }
+    QstHarbourDataTest() : GameProfileTest(u"sailor") {}
     std::string Boxes() const
     {
         std::string all;
@@ -46,10 +42,6 @@ protected:
         QstItem* found = scene->GetItem(item);
         return found && found->GetCurrentState() ? found->GetCurrentState()->name : "<none>";
     }
-
-    TempDir user;
-    ScopedWorkingDirectory cwd;
-    CapturingSink sink;
 };
 
 TEST_F(QstHarbourDataTest, TheHarbourLoadsWithItsFieldsItemsAndScripts)

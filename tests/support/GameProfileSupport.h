@@ -6,10 +6,14 @@
 #include "framework/files/Singletone.h"
 #include "platform/FileNames.h"
 #include "platform/TextCodecs.h"
+#include "platform/headless/CapturingSink.h"
 #include "src/GameSettings.h"
 #include "src/Profiles.h"
 #include "src/UserFolders.h"
 #include "src/game/quest/QstGameControllerScene.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
 
 #include <string>
 
@@ -36,5 +40,20 @@ inline void EndGameProfile()
     SingletoneBase::DestroyAll();
     SetUserDataFolder(u".");
 }
+
+// A test in the generated data's folder with a fresh profile in a scratch
+// user folder, the process log written there and its message boxes caught.
+class GameProfileTest : public ::testing::Test {
+protected:
+    explicit GameProfileTest(const std::u16string& profile) : cwd(QUIB_GAME_DATA)
+    {
+        BeginGameProfile(user.Path(), profile, true);
+    }
+    ~GameProfileTest() override { EndGameProfile(); }
+
+    TempDir user;
+    ScopedWorkingDirectory cwd;
+    CapturingSink sink;
+};
 
 } // namespace Quib::Testing
