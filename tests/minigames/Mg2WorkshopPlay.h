@@ -159,6 +159,12 @@ protected:
 
     // Takes the torch from the inventory before the sleeping mummy (what the
     // inventory asks the close-up) and waits for the raise.
+    // The torch taken and the sarcophagus's close-up open.
+    QstFieldMummy* OpenMummy()
+    {
+        PickUpTorch();
+        return dynamic_cast<QstFieldMummy*>(OpenPuzzle("sarcophagus", "mummy"));
+    }
     void StartFireMode(QstFieldMummy* mummy)
     {
         QstItem* torch = scene->GetItem("torch");
