@@ -24,6 +24,7 @@
 #include "src/game/quest/QstGameControllerScene.h"
 #include "src/game/quest/Layer/QstImageLayerData.h"
 #include "src/game/quest/Layer/QstLayer.h"
+#include "tests/support/GameProfileSupport.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -31,25 +32,10 @@
 namespace Quib::Testing {
 namespace {
 
-class SceneEditorHarbourTest : public ::testing::Test {
+class SceneEditorHarbourTest : public GameProfileTest {
 protected:
-    SceneEditorHarbourTest() : cwd(QUIB_GAME_DATA)
-    {
-        SingletoneBase::DestroyAll();
-        ClearDirectoryCache();
-        ProcessLog::GetInstance()->Open(user / "log.html");
-        SetUserDataFolder(Utf8ToUtf16(user.Path()));
-        LoadGameSettings();
-        Profiles::Instance().AddProfile(u"sailor");
-        Profiles::Instance().SelectProfile(u"sailor");
-    }
-    ~SceneEditorHarbourTest() override
-    {
-        QstGameControllerSceneEditor::Instance().ClearLevels();
-        QstGameControllerScene::Instance().ClearLevels();
-        SingletoneBase::DestroyAll();
-        SetUserDataFolder(u".");
-    }
+    SceneEditorHarbourTest() : GameProfileTest(u"sailor") {}
+    ~SceneEditorHarbourTest() override { QstGameControllerSceneEditor::Instance().ClearLevels(); }
 
     // The first labelled row with that label, searched depth first.
     static LabeledProp* FindRow(PropertyBase* page, const std::u16string& label)
@@ -87,10 +73,6 @@ protected:
                 return layer;
         return nullptr;
     }
-
-    TempDir user;
-    ScopedWorkingDirectory cwd;
-    CapturingSink sink;
 };
 
 TEST_F(SceneEditorHarbourTest, PropertyEditorsChangeTheEditedLayers)

@@ -17,7 +17,7 @@
 #include "src/game/quest/QstPoolItemDrag.h"
 #include "src/game/quest/QstScene.h"
 #include "src/screens/TGameButton.h"
-#include "tests/minigames/Mg1TestSupport.h"
+#include "tests/minigames/MinigameTestSupport.h"
 
 #include <array>
 #include <map>
@@ -70,23 +70,6 @@ std::vector<TileMove> SolveTiles(const std::array<int32_t, 9>& start)
 
 class StudyPlay : public StudyTest {
 protected:
-    void ExpectWonAndSaved(const std::string& fieldName, const std::string& object)
-    {
-        auto* field = dynamic_cast<QstFieldMinigame*>(scene->GetField(fieldName));
-        ASSERT_NE(field, nullptr);
-        Frames(300);
-        EXPECT_TRUE(field->IsFinishing());
-        EXPECT_FALSE(field->IsOpened());
-        EXPECT_EQ(StateOf(object), "open") << "the OnWin actions ran";
-        EXPECT_FALSE(IsOnScreen(fieldName)) << "the OnWin actions closed the close-up";
-        scene->SaveState();
-        const std::string saved = SavedScene();
-        EXPECT_NE(saved.find("name=\"" + object + "\""), std::string::npos) << saved;
-        EXPECT_NE(saved.find("open"), std::string::npos) << saved;
-        // A won puzzle writes no puzzle state.
-        EXPECT_EQ(saved.find("skip_time"), std::string::npos) << saved;
-    }
-
     void EnterSafeCode(QstFieldSeif* safe, const std::string& code)
     {
         for (char c : code) {

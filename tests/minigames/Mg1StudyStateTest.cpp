@@ -11,7 +11,7 @@
 #include "src/game/quest/QstPoolData.h"
 #include "src/game/quest/QstPoolItemDrag.h"
 #include "src/game/quest/QstScene.h"
-#include "tests/minigames/Mg1TestSupport.h"
+#include "tests/minigames/MinigameTestSupport.h"
 
 namespace Quib::Mg1Test {
 namespace {

@@ -9,7 +9,7 @@
 #include "src/game/quest/QstItem.h"
 #include "src/game/quest/QstPoolData.h"
 #include "src/game/quest/QstScene.h"
-#include "tests/minigames/Mg2TestSupport.h"
+#include "tests/minigames/MinigameTestSupport.h"
 
 #include <algorithm>
 
@@ -159,6 +159,12 @@ protected:
 
     // Takes the torch from the inventory before the sleeping mummy (what the
     // inventory asks the close-up) and waits for the raise.
+    // The torch taken and the sarcophagus's close-up open.
+    QstFieldMummy* OpenMummy()
+    {
+        PickUpTorch();
+        return dynamic_cast<QstFieldMummy*>(OpenPuzzle("sarcophagus", "mummy"));
+    }
     void StartFireMode(QstFieldMummy* mummy)
     {
         QstItem* torch = scene->GetItem("torch");

@@ -198,8 +198,7 @@ TEST_F(WorkshopPlay, ChainDroppedOnNothingRunsTheWinActionsOnce)
 
 TEST_F(WorkshopPlay, MummyTakesThreeAimedHitsAndWins)
 {
-    PickUpTorch();
-    auto* mummy = dynamic_cast<QstFieldMummy*>(OpenPuzzle("sarcophagus", "mummy"));
+    auto* mummy = OpenMummy();
     ASSERT_NE(mummy, nullptr);
     StartFireMode(mummy);
     EXPECT_EQ(StateOf("mummy"), "awake");
@@ -226,8 +225,7 @@ TEST_F(WorkshopPlay, MummyTakesThreeAimedHitsAndWins)
 
 TEST_F(WorkshopPlay, MummyMissShowsTheMessageAndPausesAndTheSecondTargetCounts)
 {
-    PickUpTorch();
-    auto* mummy = dynamic_cast<QstFieldMummy*>(OpenPuzzle("sarcophagus", "mummy"));
+    auto* mummy = OpenMummy();
     ASSERT_NE(mummy, nullptr);
     StartFireMode(mummy);
     const Rect inner = mummy->GetInnerArea();
@@ -245,8 +243,7 @@ TEST_F(WorkshopPlay, MummyMissShowsTheMessageAndPausesAndTheSecondTargetCounts)
 
 TEST_F(WorkshopPlay, MummyWithAHitCountOfZeroEndsAtTheFirstHit)
 {
-    PickUpTorch();
-    auto* mummy = dynamic_cast<QstFieldMummy*>(OpenPuzzle("sarcophagus", "mummy"));
+    auto* mummy = OpenMummy();
     ASSERT_NE(mummy, nullptr);
     mummy->hitCount = 0;
     StartFireMode(mummy);
@@ -258,8 +255,7 @@ TEST_F(WorkshopPlay, MummyWithAHitCountOfZeroEndsAtTheFirstHit)
 
 TEST_F(WorkshopPlay, MummyWithoutTheTargetStateLetsThePoolDragTheTorch)
 {
-    PickUpTorch();
-    auto* mummy = dynamic_cast<QstFieldMummy*>(OpenPuzzle("sarcophagus", "mummy"));
+    auto* mummy = OpenMummy();
     ASSERT_NE(mummy, nullptr);
     scene->GetItem("mummy")->SetState("down", true);
     QstItem* torch = scene->GetItem("torch");
@@ -269,8 +265,7 @@ TEST_F(WorkshopPlay, MummyWithoutTheTargetStateLetsThePoolDragTheTorch)
 
 TEST_F(WorkshopPlay, MummyMovesTheSystemPointerWhereItMayAndKeepsAnOffsetWhereNot)
 {
-    PickUpTorch();
-    auto* mummy = dynamic_cast<QstFieldMummy*>(OpenPuzzle("sarcophagus", "mummy"));
+    auto* mummy = OpenMummy();
     ASSERT_NE(mummy, nullptr);
     auto& cursors = static_cast<HeadlessCursors&>(env.windows.Cursors());
     app.mouseInside = true;

@@ -222,8 +222,7 @@ TEST_F(WorkshopState, ChainSkipRunsItsWinActions)
 
 TEST_F(WorkshopState, MummySavedInFireModeGoesOnWithItsHits)
 {
-    PickUpTorch();
-    auto* mummy = dynamic_cast<QstFieldMummy*>(OpenPuzzle("sarcophagus", "mummy"));
+    auto* mummy = OpenMummy();
     ASSERT_NE(mummy, nullptr);
     StartFireMode(mummy);
     AimAndClick(mummy, "mummy");
@@ -251,8 +250,7 @@ TEST_F(WorkshopState, MummySavedInFireModeGoesOnWithItsHits)
 
 TEST_F(WorkshopState, MummySkipEndsFireMode)
 {
-    PickUpTorch();
-    auto* mummy = dynamic_cast<QstFieldMummy*>(OpenPuzzle("sarcophagus", "mummy"));
+    auto* mummy = OpenMummy();
     ASSERT_NE(mummy, nullptr);
     StartFireMode(mummy);
     SkipMummy(mummy);
@@ -266,8 +264,7 @@ TEST_F(WorkshopState, MummySkipEndsFireMode)
 
 TEST_F(WorkshopState, MummyClosedInFireModeEndsIt)
 {
-    PickUpTorch();
-    auto* mummy = dynamic_cast<QstFieldMummy*>(OpenPuzzle("sarcophagus", "mummy"));
+    auto* mummy = OpenMummy();
     ASSERT_NE(mummy, nullptr);
     StartFireMode(mummy);
     mummy->Close(false);

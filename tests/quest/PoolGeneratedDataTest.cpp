@@ -50,15 +50,7 @@ protected:
     // Draws the widget at its place on a screen-sized picture.
     static std::unique_ptr<MemoryImage> Snapshot(Widget& widget)
     {
-        auto image = std::make_unique<MemoryImage>();
-        std::vector<uint32_t> clear(1024 * 768, 0);
-        image->AssignPixels(clear.data(), 1024, 768, true);
-        Graphics g(image.get());
-        g.transX = float(widget.x);
-        g.transY = float(widget.y);
-        g.clipRect = Rect(0, 0, 1024, 768);
-        widget.Draw(g);
-        return image;
+        return DrawOnClearScreen(widget.x, widget.y, [&](Graphics& g) { widget.Draw(g); });
     }
     // With QUIB_POOL_DUMP set, the picture is written there for a look.
     static void Dump(MemoryImage& image, const char* name)
@@ -156,14 +148,7 @@ TEST_F(PoolGeneratedDataTest, InventoryStripFitsTheInterfacePicture)
     for (int i = 0; i < 100; ++i)
         pool.Update(0.01f);
     EXPECT_EQ(pool.slide, 0.0f);
-    auto image = std::make_unique<MemoryImage>();
-    std::vector<uint32_t> clear(1024 * 768, 0);
-    image->AssignPixels(clear.data(), 1024, 768, true);
-    Graphics g(image.get());
-    g.transX = float(pool.stripX);
-    g.transY = float(pool.stripY);
-    g.clipRect = Rect(0, 0, 1024, 768);
-    pool.Draw(g);
+    auto image = DrawOnClearScreen(pool.stripX, pool.stripY, [&](Graphics& g) { pool.Draw(g); });
     const QstPoolPlace& first = pool.places[0];
     EXPECT_TRUE(Painted(*image, pool.stripX + int(first.x + first.width / 2), pool.stripY + int(first.y + 3)));
     Dump(*image, "strip.png");

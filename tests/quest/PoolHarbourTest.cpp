@@ -19,6 +19,7 @@
 #include "src/game/quest/QstPoolPlace.h"
 #include "src/game/quest/QstScene.h"
 #include "tests/quest/PoolTestSupport.h"
+#include "tests/support/GameProfileSupport.h"
 #include "tests/support/TempDir.h"
 #include "tests/support/TestDisplays.h"
 
@@ -31,31 +32,14 @@ class PoolHarbourTest : public ::testing::Test {
 protected:
     PoolHarbourTest() : cwd(QUIB_GAME_DATA)
     {
-        SingletoneBase::DestroyAll();
-        ClearDirectoryCache();
+        BeginGameProfile(user.Path(), u"sailor", false);
         MakeTestDisplay(app, kDisplayLayouts[0]);
-        SetUserDataFolder(Utf8ToUtf16(user.Path()));
-        LoadGameSettings();
-        Profiles::Instance().AddProfile(u"sailor");
-        Profiles::Instance().SelectProfile(u"sailor");
     }
-    ~PoolHarbourTest() override
-    {
-        QstGameControllerScene::Instance().ClearLevels();
-        SingletoneBase::DestroyAll();
-        SetUserDataFolder(u".");
-    }
+    ~PoolHarbourTest() override { EndGameProfile(); }
     // The strip drawn on a clear screen; the pixel at the centre of place i.
     uint32_t CellCentre(QstPoolData& pool, size_t i)
     {
-        auto image = std::make_unique<MemoryImage>();
-        std::vector<uint32_t> clear(1024 * 768, 0);
-        image->AssignPixels(clear.data(), 1024, 768, true);
-        Graphics g(image.get());
-        g.transX = float(pool.stripX);
-        g.transY = float(pool.stripY);
-        g.clipRect = Rect(0, 0, 1024, 768);
-        pool.Draw(g);
+        auto image = DrawOnClearScreen(pool.stripX, pool.stripY, [&](Graphics& g) { pool.Draw(g); });
         const QstPoolPlace& p = pool.places[i];
         return image->GetPixel(pool.stripX + int(p.x + p.width / 2), pool.stripY + int(p.y + p.height / 2));
     }

@@ -1,6 +1,7 @@
 #include "tests/quest/PoolTestSupport.h"
 
 #include "framework/files/ProcessLog.h"
+#include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
 #include "platform/FileNames.h"
 #include "src/Lang.h"
@@ -126,6 +127,19 @@ void StripPool::Run(int updates, float dt)
 {
     for (int i = 0; i < updates; ++i)
         pool->Update(dt);
+}
+
+std::unique_ptr<MemoryImage> DrawOnClearScreen(int x, int y, const std::function<void(Graphics&)>& draw)
+{
+    auto image = std::make_unique<MemoryImage>();
+    std::vector<uint32_t> clear(1024 * 768, 0);
+    image->AssignPixels(clear.data(), 1024, 768, true);
+    Graphics g(image.get());
+    g.transX = float(x);
+    g.transY = float(y);
+    g.clipRect = Rect(0, 0, 1024, 768);
+    draw(g);
+    return image;
 }
 
 } // namespace Quib::Testing

@@ -4,6 +4,7 @@
 #include "src/game/quest/QstItem.h"
 #include "src/game/quest/QstItemListener.h"
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -11,6 +12,8 @@
 #include <vector>
 
 namespace Quib {
+class Graphics;
+class MemoryImage;
 class QstPoolData;
 }
 
@@ -53,6 +56,9 @@ public:
 
 // A layer of a picture made in memory: an opaque image of that size.
 PsdPictureLayer* MakeOpaqueLayer(const std::string& name, int x, int y, int w, int h);
+
+// A clear screen-sized picture (1024 x 768) with the drawing done at (x, y).
+std::unique_ptr<MemoryImage> DrawOnClearScreen(int x, int y, const std::function<void(Graphics&)>& draw);
 
 // res\lang.ini with these texts in a scratch working directory, read by the
 // text table for the life of the object; the table reads its own again after.

@@ -1,75 +1,22 @@
 // The harbour in a headless application: its pictures loaded, the mouse
 // pressed where the player would press it, and the scripts run.
-#include "framework/files/ProcessLog.h"
-#include "framework/files/Singletone.h"
-#include "framework/widgets/WidgetManager.h"
-#include "platform/FileNames.h"
-#include "platform/TextCodecs.h"
-#include "src/GameSettings.h"
-#include "src/Profiles.h"
-#include "src/UserFolders.h"
-#include "src/game/GameControllerCommon.h"
-#include "src/game/quest/QstField.h"
-#include "src/game/quest/QstGameControllerScene.h"
-#include "src/game/quest/QstItem.h"
-#include "src/game/quest/QstItemState.h"
-#include "src/game/quest/QstScene.h"
-#include "tests/support/AppTestSupport.h"
-
-#include <gtest/gtest.h>
+#include "tests/support/SceneAppTestSupport.h"
 
 namespace Quib::Testing {
 namespace {
 
-class QstHarbourClicks : public ::testing::Test {
+class QstHarbourClicks : public SceneAppTest {
 protected:
-    void SetUp() override
-    {
-        app.appWidth = 1024;
-        app.appHeight = 768;
-        app.Initialize();
-        ASSERT_TRUE(env.fatalExits.empty());
-        app.inMainLoop = true;
-        SetUserDataFolder(Utf8ToUtf16(env.temp / "user"));
-        ClearDirectoryCache();
-        LoadGameSettings();
-        Profiles::Instance().AddProfile(u"deckhand");
-        Profiles::Instance().SelectProfile(u"deckhand");
-        GameControllerCommon::Instance().Player().showTutorial = WithTutorial();
-        QstGameControllerScene& controller = QstGameControllerScene::Instance();
-        controller.Start("harbour");
-        scene = controller.GetActiveScene();
-        ASSERT_NE(scene, nullptr);
-        scene->SetBounds(0, 0, 1024, 768);
-        scene->SetPool(controller.GetPoolData(scene->GetClusterName()));
-        app.widgetManager->AttachChild(scene);
-        QstScene::LoadLayers(scene);
-    }
-    void TearDown() override
-    {
-        if (scene)
-            app.widgetManager->DetachChild(scene);
-        QstGameControllerScene::Instance().ClearLevels();
-        // The tutorial's frame pictures are the application's images: they go first.
-        GameControllerCommon::Instance().FreeSharedPictures();
-        SetUserDataFolder(u".");
-    }
+    QstHarbourClicks() : SceneAppTest("harbour", u"deckhand") {}
+    void BeforeSceneStart() override { GameControllerCommon::Instance().Player().showTutorial = WithTutorial(); }
+    // A click, then long enough for fades to finish (fields fade by 0.03 an update).
     void Click(int px, int py)
     {
-        app.widgetManager->HandleMouseMove(px, py);
-        app.widgetManager->HandleMouseDown(px, py, CLICK_LEFT);
-        app.widgetManager->HandleMouseUp(px, py, CLICK_LEFT);
-        // Long enough for fades to finish (fields fade by 0.03 an update).
+        SceneAppTest::Click(px, py);
         for (int i = 0; i < 50; ++i)
             scene->UpdateScene(0.02f);
     }
     virtual bool WithTutorial() const { return true; }
-    std::string StateOf(const char* item) const { return scene->GetItem(item)->GetCurrentState()->name; }
-
-    ScopedWorkingDirectory cwd{QUIB_GAME_DATA};
-    HeadlessAppEnvironment env;
-    TestApp app;
-    QstScene* scene = nullptr;
 };
 
 TEST_F(QstHarbourClicks, TheTutorialLeadsTheFirstClicks)

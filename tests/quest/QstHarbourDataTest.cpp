@@ -19,6 +19,7 @@
 #include "src/game/quest/Layer/QstLayer.h"
 #include "src/game/quest/Layer/QstSceneDistortion.h"
 #include "src/game/quest/actions/QstActionData.h"
+#include "tests/support/GameProfileSupport.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -26,24 +27,9 @@
 namespace Quib::Testing {
 namespace {
 
-class QstHarbourDataTest : public ::testing::Test {
+class QstHarbourDataTest : public GameProfileTest {
 protected:
-    QstHarbourDataTest() : cwd(QUIB_GAME_DATA)
-    {
-        SingletoneBase::DestroyAll();
-        ClearDirectoryCache();
-        ProcessLog::GetInstance()->Open(user / "log.html");
-        SetUserDataFolder(Utf8ToUtf16(user.Path()));
-        LoadGameSettings();
-        Profiles::Instance().AddProfile(u"sailor");
-        Profiles::Instance().SelectProfile(u"sailor");
-    }
-    ~QstHarbourDataTest() override
-    {
-        QstGameControllerScene::Instance().ClearLevels();
-        SingletoneBase::DestroyAll();
-        SetUserDataFolder(u".");
-    }
+    QstHarbourDataTest() : GameProfileTest(u"sailor") {}
     std::string Boxes() const
     {
         std::string all;
@@ -56,10 +42,6 @@ protected:
         QstItem* found = scene->GetItem(item);
         return found && found->GetCurrentState() ? found->GetCurrentState()->name : "<none>";
     }
-
-    TempDir user;
-    ScopedWorkingDirectory cwd;
-    CapturingSink sink;
 };
 
 TEST_F(QstHarbourDataTest, TheHarbourLoadsWithItsFieldsItemsAndScripts)

@@ -30,6 +30,14 @@ SLoadLayerDataCont SceneContext()
     return context;
 }
 
+// Reads the element into the data in a fresh scene context, on field layer 0.
+bool ReadInScene(QstLayerData& data, LayerXml& xml)
+{
+    SLoadLayerDataCont context = SceneContext();
+    TPoint<float> pos;
+    return data.DoInitFromXML(xml.Cursor(), context, "", pos, FakeFieldLayer(0));
+}
+
 TEST(QstLayerDataRead, CommonAttributes)
 {
     struct Case {
@@ -52,10 +60,8 @@ TEST(QstLayerDataRead, CommonAttributes)
     };
     for (const Case& c : cases) {
         LayerXml xml(std::string("<Image image=\"sign\" ") + c.attrs + "/>");
-        SLoadLayerDataCont context = SceneContext();
         QstImageLayerData data(0);
-        TPoint<float> pos;
-        ASSERT_TRUE(data.DoInitFromXML(xml.Cursor(), context, "", pos, FakeFieldLayer(0))) << c.attrs;
+        ASSERT_TRUE(ReadInScene(data, xml)) << c.attrs;
         EXPECT_EQ(data.color, c.color) << c.attrs;
         EXPECT_EQ(data.mouseVisible, c.mouseVisible) << c.attrs;
         EXPECT_EQ(data.disabled, c.disabled) << c.attrs;
@@ -129,10 +135,8 @@ TEST(QstLayerDataRead, TextAlignmentAndColour)
     };
     for (const Case& c : cases) {
         LayerXml xml(std::string("<Text image=\"sign\" text_tag=\"sign_text\" ") + c.attrs + "/>");
-        SLoadLayerDataCont context = SceneContext();
         QstTextLayerData data(0);
-        TPoint<float> pos;
-        ASSERT_TRUE(data.DoInitFromXML(xml.Cursor(), context, "", pos, FakeFieldLayer(0))) << c.attrs;
+        ASSERT_TRUE(ReadInScene(data, xml)) << c.attrs;
         EXPECT_EQ(data.alignment, c.alignment) << c.attrs;
         EXPECT_EQ(data.color, c.color) << c.attrs;
         EXPECT_EQ(data.z, 500);

@@ -8,6 +8,7 @@
 #include "framework/graphics/SysFont.h"
 #include "framework/widgets/WidgetFlags.h"
 #include "framework/widgets/WidgetManager.h"
+#include "platform/TextCodecs.h"
 #include "src/GameResources.h"
 #include "src/Profiles.h"
 #include "src/UserFolders.h"
@@ -30,6 +31,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -253,6 +255,16 @@ protected:
         app.widgetManager->AttachChild(screen);
         return screen;
     }
+    // The profiles made, one of them current, the screen open and faded in.
+    void OpenWith(std::initializer_list<const char16_t*> names, const char16_t* current)
+    {
+        Profiles& profiles = Profiles::Instance();
+        for (const char16_t* n : names)
+            ASSERT_TRUE(profiles.AddProfile(n)) << Utf16ToUtf8(n);
+        profiles.SelectProfile(current);
+        Open();
+        Updates(40);
+    }
     // Runs until the screen has gone (or n updates).
     void RunUntilClosed(int n = 200)
     {
@@ -287,11 +299,7 @@ TEST_F(ProfileScreenTest, WithoutProfilesANameIsAskedAtOnceTypedAndMadeCurrent)
 TEST_F(ProfileScreenTest, CreateRefusesATakenNameAndASixthProfile)
 {
     Profiles& profiles = Profiles::Instance();
-    for (const char16_t* n : {u"Ann", u"Bob"})
-        ASSERT_TRUE(profiles.AddProfile(n));
-    profiles.SelectProfile(u"Ann");
-    Open();
-    Updates(40);
+    ASSERT_NO_FATAL_FAILURE(OpenWith({u"Ann", u"Bob"}, u"Ann"));
     answers = {{"ProfDlgCreateText", u"Bob"}, {"ProfDlgExistsText", u""}};
     screen->ButtonPress(ProfileScreen::kCreate);
     EXPECT_EQ(asked, (std::vector<std::string>{"ProfDlgCreateText+cancel", "ProfDlgExistsText"}));
@@ -309,11 +317,7 @@ TEST_F(ProfileScreenTest, CreateRefusesATakenNameAndASixthProfile)
 TEST_F(ProfileScreenTest, RenameKeepsTheProfileCurrentAndBackHandsTheNewNameToTheMenu)
 {
     Profiles& profiles = Profiles::Instance();
-    for (const char16_t* n : {u"Ann", u"Bob"})
-        ASSERT_TRUE(profiles.AddProfile(n));
-    profiles.SelectProfile(u"Bob");
-    Open();
-    Updates(40);
+    ASSERT_NO_FATAL_FAILURE(OpenWith({u"Ann", u"Bob"}, u"Bob"));
     EXPECT_EQ(screen->items[1]->name, u"Bob");
     EXPECT_TRUE(screen->items[1]->selected);
     EXPECT_FALSE(screen->items[0]->selected);
@@ -334,11 +338,7 @@ TEST_F(ProfileScreenTest, RenameKeepsTheProfileCurrentAndBackHandsTheNewNameToTh
 TEST_F(ProfileScreenTest, ClickingASlotChoosesItAndDeletingTheLastProfileAsksForANewOne)
 {
     Profiles& profiles = Profiles::Instance();
-    for (const char16_t* n : {u"Ann", u"Bob"})
-        ASSERT_TRUE(profiles.AddProfile(n));
-    profiles.SelectProfile(u"Ann");
-    Open();
-    Updates(40);
+    ASSERT_NO_FATAL_FAILURE(OpenWith({u"Ann", u"Bob"}, u"Ann"));
     // An empty slot ignores the click.
     ClickAt(*app.widgetManager, ScreenCentre(*screen->items[3]));
     EXPECT_EQ(screen->chosenName, u"Ann");
@@ -377,11 +377,7 @@ TEST_F(ProfileScreenTest, ClickingASlotChoosesItAndDeletingTheLastProfileAsksFor
 TEST_F(ProfileScreenTest, ABackdropClickWithNoNameChosenKeepsThePreviousProfile)
 {
     Profiles& profiles = Profiles::Instance();
-    for (const char16_t* n : {u"Ann", u"Bob"})
-        ASSERT_TRUE(profiles.AddProfile(n));
-    profiles.SelectProfile(u"Ann");
-    Open();
-    Updates(40);
+    ASSERT_NO_FATAL_FAILURE(OpenWith({u"Ann", u"Bob"}, u"Ann"));
     screen->SelectItem(u"Bob");
     answers = {{"ProfDlgDeleteText", u""}}; // Bob goes: no name is chosen now
     screen->ButtonPress(ProfileScreen::kDelete);
@@ -396,11 +392,7 @@ TEST_F(ProfileScreenTest, ABackdropClickWithNoNameChosenKeepsThePreviousProfile)
 TEST_F(ProfileScreenTest, ABackdropClickAfterChoosingAnotherSlotSwitchesAndTellsTheMenu)
 {
     Profiles& profiles = Profiles::Instance();
-    for (const char16_t* n : {u"Ann", u"Bob"})
-        ASSERT_TRUE(profiles.AddProfile(n));
-    profiles.SelectProfile(u"Ann");
-    Open();
-    Updates(40);
+    ASSERT_NO_FATAL_FAILURE(OpenWith({u"Ann", u"Bob"}, u"Ann"));
     ClickAt(*app.widgetManager, ScreenCentre(*screen->items[1]));
     ClickAt(*app.widgetManager, Point(5, 5));
     RunUntilClosed();
