@@ -14,6 +14,7 @@
 #include "src/game/quest/PsdPicture.h"
 #include "src/screens/DarkBack.h"
 #include "src/screens/PopupAnimation.h"
+#include "src/screens/PopupAppear.h"
 #include "src/screens/ScaleButton.h"
 #include "src/screens/ScaleSlider.h"
 #include "src/screens/ScreenModeTester.h"
@@ -205,12 +206,7 @@ void Options::OnScreenModeChanged(bool windowedFlag)
 
 void Options::Close()
 {
-    target = 0.0f;
-    if (backdrop) {
-        backdrop->fadeTarget = 0.0f;
-        backdrop->removeWhenFaded = true;
-        backdrop = nullptr;
-    }
+    ClosePopupWithBackdrop(target, backdrop);
 }
 
 void Options::ButtonDepress(int id)
@@ -268,12 +264,7 @@ void Options::SliderValueChanged(int id, double value)
 void Options::Update()
 {
     Widget::Update();
-    if (StepPopupProgress(progress, target) && target == 0.0f) {
-        RemoveAndDeleteWidget(this);
-        return;
-    }
-    AnimateChildren(progress);
-    Invalidate();
+    UpdateAnimatedPopup(*this);
 }
 
 void Options::Draw(Graphics& g)

@@ -26,4 +26,18 @@ void RemoveAndDeleteWidget(Widget* widget);
 // Scales, places and tints one button of a popup for progress p.
 void AnimatePopupButton(const Widget& popup, ScaleButton* button, float p);
 
+// One update of a popup with a progress, a target and AnimateChildren:
+// steps the progress; once closed down to 0 the popup is detached and
+// queued for deletion, else its children are placed for the progress.
+template <class Popup>
+void UpdateAnimatedPopup(Popup& popup)
+{
+    if (StepPopupProgress(popup.progress, popup.target) && popup.target == 0.0f) {
+        RemoveAndDeleteWidget(&popup);
+        return;
+    }
+    popup.AnimateChildren(popup.progress);
+    popup.Invalidate();
+}
+
 } // namespace Quib

@@ -12,6 +12,7 @@
 #include "src/game/quest/PsdPicture.h"
 #include "src/screens/DarkBack.h"
 #include "src/screens/PopupAnimation.h"
+#include "src/screens/PopupAppear.h"
 #include "src/screens/ScaleButton.h"
 #include "src/screens/TPsdEditDialog.h"
 #include "src/screens/TProfileItem.h"
@@ -143,12 +144,7 @@ void ProfileScreen::EnterCreateMode()
 
 void ProfileScreen::Close()
 {
-    target = 0.0f;
-    if (backdrop) {
-        backdrop->fadeTarget = 0.0f;
-        backdrop->removeWhenFaded = true;
-        backdrop = nullptr;
-    }
+    ClosePopupWithBackdrop(target, backdrop);
 }
 
 void ProfileScreen::AnimateChildren(float p)
