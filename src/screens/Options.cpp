@@ -54,11 +54,6 @@ std::unique_ptr<PsdPicture> CopyLayout(const PsdPicture& from)
 }
 
 // Baseline that centres one line of the font in the rectangle.
-int CentredBaseline(const Rect& r, const Font* font)
-{
-    return font ? r.y + (r.height + font->Ascent() - font->Descent()) / 2 : r.y;
-}
-
 } // namespace
 
 PsdPicture* LoadOptionsLayout()
@@ -274,10 +269,7 @@ void Options::Draw(Graphics& g)
     const Color text = MultiplyColors(g.color, Color(kDarkText));
 
     g.SaveState();
-    g.color = text;
-    g.font = FONT_HEAD;
-    if (g.font)
-        g.DrawText(headText, headRect.x + headRect.width - g.TextWidth(headText), CentredBaseline(headRect, g.font));
+    DrawPopupHead(g, text, headText, headRect);
     g.RestoreState();
 
     g.SaveState();
@@ -287,8 +279,8 @@ void Options::Draw(Graphics& g)
         for (const auto& [label, r] : {std::pair<const std::u16string&, const Rect&>{soundText, soundRect},
                                        {musicText, musicRect},
                                        {ambientText, ambientRect}})
-            g.DrawText(label, r.x + (r.width - g.TextWidth(label)) / 2, CentredBaseline(r, g.font));
-        g.DrawText(cursorText, cursorRect.x, CentredBaseline(cursorRect, g.font));
+            g.DrawText(label, r.x + (r.width - g.TextWidth(label)) / 2, PopupCentredBaseline(r, g.font));
+        g.DrawText(cursorText, cursorRect.x, PopupCentredBaseline(cursorRect, g.font));
     }
     g.RestoreState();
 
