@@ -8,6 +8,7 @@
 #include "src/game/quest/PsdPicture.h"
 #include "src/screens/DarkBack.h"
 #include "src/screens/PopupAnimation.h"
+#include "src/screens/PopupAppear.h"
 #include "src/screens/ScaleButton.h"
 
 namespace Quib {
@@ -57,23 +58,13 @@ void ExitScreen::AnimateChildren(float p)
 
 void ExitScreen::Close()
 {
-    target = 0.0f;
-    if (backdrop) {
-        backdrop->fadeTarget = 0.0f;
-        backdrop->removeWhenFaded = true;
-        backdrop = nullptr;
-    }
+    ClosePopupWithBackdrop(target, backdrop);
 }
 
 void ExitScreen::Update()
 {
     Widget::Update();
-    if (StepPopupProgress(progress, target) && target == 0.0f) {
-        RemoveAndDeleteWidget(this);
-        return;
-    }
-    AnimateChildren(progress);
-    Invalidate();
+    UpdateAnimatedPopup(*this);
 }
 
 void ExitScreen::Draw(Graphics& g)

@@ -14,6 +14,7 @@
 #include "src/game/quest/PsdPicture.h"
 #include "src/screens/DarkBack.h"
 #include "src/screens/PopupAnimation.h"
+#include "src/screens/PopupAppear.h"
 #include "src/screens/ScaleButton.h"
 #include "src/screens/ScaleSlider.h"
 #include "src/screens/ScreenModeTester.h"
@@ -53,11 +54,6 @@ std::unique_ptr<PsdPicture> CopyLayout(const PsdPicture& from)
 }
 
 // Baseline that centres one line of the font in the rectangle.
-int CentredBaseline(const Rect& r, const Font* font)
-{
-    return font ? r.y + (r.height + font->Ascent() - font->Descent()) / 2 : r.y;
-}
-
 } // namespace
 
 PsdPicture* LoadOptionsLayout()
@@ -205,12 +201,7 @@ void Options::OnScreenModeChanged(bool windowedFlag)
 
 void Options::Close()
 {
-    target = 0.0f;
-    if (backdrop) {
-        backdrop->fadeTarget = 0.0f;
-        backdrop->removeWhenFaded = true;
-        backdrop = nullptr;
-    }
+    ClosePopupWithBackdrop(target, backdrop);
 }
 
 void Options::ButtonDepress(int id)
@@ -268,12 +259,7 @@ void Options::SliderValueChanged(int id, double value)
 void Options::Update()
 {
     Widget::Update();
-    if (StepPopupProgress(progress, target) && target == 0.0f) {
-        RemoveAndDeleteWidget(this);
-        return;
-    }
-    AnimateChildren(progress);
-    Invalidate();
+    UpdateAnimatedPopup(*this);
 }
 
 void Options::Draw(Graphics& g)
@@ -283,10 +269,7 @@ void Options::Draw(Graphics& g)
     const Color text = MultiplyColors(g.color, Color(kDarkText));
 
     g.SaveState();
-    g.color = text;
-    g.font = FONT_HEAD;
-    if (g.font)
-        g.DrawText(headText, headRect.x + headRect.width - g.TextWidth(headText), CentredBaseline(headRect, g.font));
+    DrawPopupHead(g, text, headText, headRect);
     g.RestoreState();
 
     g.SaveState();
@@ -296,8 +279,8 @@ void Options::Draw(Graphics& g)
         for (const auto& [label, r] : {std::pair<const std::u16string&, const Rect&>{soundText, soundRect},
                                        {musicText, musicRect},
                                        {ambientText, ambientRect}})
-            g.DrawText(label, r.x + (r.width - g.TextWidth(label)) / 2, CentredBaseline(r, g.font));
-        g.DrawText(cursorText, cursorRect.x, CentredBaseline(cursorRect, g.font));
+            g.DrawText(label, r.x + (r.width - g.TextWidth(label)) / 2, PopupCentredBaseline(r, g.font));
+        g.DrawText(cursorText, cursorRect.x, PopupCentredBaseline(cursorRect, g.font));
     }
     g.RestoreState();
 

@@ -13,14 +13,19 @@ bool PopupAppear::Update(Widget& popup)
     return true;
 }
 
-void PopupAppear::Close()
+void ClosePopupWithBackdrop(float& target, DarkBack*& backdrop)
 {
     target = 0.0f;
-    if (darkBack) {
-        darkBack->fadeTarget = 0.0f;
-        darkBack->removeWhenFaded = true;
-        darkBack = nullptr;
+    if (backdrop) {
+        backdrop->fadeTarget = 0.0f;
+        backdrop->removeWhenFaded = true;
+        backdrop = nullptr;
     }
+}
+
+void PopupAppear::Close()
+{
+    ClosePopupWithBackdrop(target, darkBack);
 }
 
 } // namespace Quib

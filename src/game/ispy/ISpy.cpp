@@ -115,14 +115,7 @@ ISpy::~ISpy()
     if (won && picture)
         picture->Reset();
     DropMissTween();
-    if (tooltip && !tooltip->parent)
-        delete tooltip;
-    DetachAllChildren(true, true);
-    fader = nullptr;
-    pauseWidget = nullptr;
-    hintCompass = nullptr;
-    tooltip = nullptr;
-    interfaceWidgets.clear();
+    DropInterfaceWidgets();
     hintMarkers.clear();
     interfaceLayoutOwned.reset();
 }
@@ -172,6 +165,11 @@ void ISpy::OnAttachedToManager(WidgetManager* widgetManager)
 void ISpy::OnDetachedFromManager(WidgetManager* widgetManager)
 {
     BaseBoard::OnDetachedFromManager(widgetManager);
+    DropInterfaceWidgets();
+}
+
+void ISpy::DropInterfaceWidgets()
+{
     if (tooltip && !tooltip->parent)
         delete tooltip;
     DetachAllChildren(true, true);

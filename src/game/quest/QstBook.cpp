@@ -15,6 +15,7 @@
 #include "src/game/quest/QstScene.h"
 #include "src/screens/DarkBack.h"
 #include "src/screens/PopupAnimation.h"
+#include "src/screens/PopupAppear.h"
 #include "src/screens/ScaleButton.h"
 
 #include <algorithm>
@@ -238,12 +239,7 @@ void QstBook::Update()
 
 void QstBook::Close()
 {
-    target = 0.0f;
-    if (backdrop) {
-        backdrop->fadeTarget = 0.0f;
-        backdrop->removeWhenFaded = true;
-        backdrop = nullptr;
-    }
+    ClosePopupWithBackdrop(target, backdrop);
 }
 
 void QstBook::ButtonDepress(int id)

@@ -11,47 +11,11 @@
 
 namespace Quib {
 
-namespace {
-
-QstGameControllerScene* g_sceneController = nullptr;
-
-void ForgetActiveSceneCallback(void* self)
-{
-    static_cast<QstGameControllerScene*>(self)->ForgetActiveLevel();
-}
-
-} // namespace
-
-QstGameControllerScene& QstGameControllerScene::Instance()
-{
-    static QstGameControllerScene instance;
-    return instance;
-}
-
-QstGameControllerScene* QstGameControllerScene::Existing()
-{
-    return g_sceneController;
-}
-
-QstGameControllerScene::QstGameControllerScene()
-{
-    g_sceneController = this;
-}
+QstGameControllerScene::QstGameControllerScene() = default;
 
 QstGameControllerScene::~QstGameControllerScene()
 {
-    // The scenes go before the pools they point at.
-    if (GameControllerCommon* common = GameControllerCommon::Existing()) {
-        if (activeLevel && common->activeLevel == activeLevel)
-            common->SetActiveLevel(nullptr, {});
-    }
-    activeLevel = nullptr;
-    levels.clear();
-    for (auto& [cluster, pool] : pools)
-        delete pool;
-    pools.clear();
-    if (g_sceneController == this)
-        g_sceneController = nullptr;
+    DropLevelsAndPools();
 }
 
 void QstGameControllerScene::Start(const std::string& name)
@@ -76,24 +40,13 @@ void QstGameControllerScene::ForgetActiveLevel()
 void QstGameControllerScene::ClearLevels()
 {
     SavePools();
-    if (activeLevel)
-        GameControllerCommon::Instance().ReleaseActiveLevel();
-    activeLevel = nullptr;
-    for (auto& [name, scene] : levels)
-        scene->SaveState();
-    levels.clear();
-    for (auto& [cluster, pool] : pools)
-        delete pool;
-    pools.clear();
+    SaveAndClearLevels();
     recentScenes.clear();
 }
 
 void QstGameControllerScene::SaveLevels()
 {
-    if (activeLevel) {
-        for (auto& [name, scene] : levels)
-            scene->SaveState();
-    }
+    SaveLevelStates();
     SavePools();
 }
 
@@ -126,31 +79,15 @@ QstScene* QstGameControllerScene::GetOrLoadScene(const std::string& name)
 
 QstScene* QstGameControllerScene::GetActiveScene()
 {
-    GameControllerCommon& common = GameControllerCommon::Instance();
-    while (activeLevel && activeLevel->levelName != levelName) {
-        QstScene* before = activeLevel;
-        common.ReleaseActiveLevel();
-        if (activeLevel == before) // the common controller held another level
-            activeLevel = nullptr;
-    }
-    if (activeLevel)
-        return activeLevel;
-    common.ReleaseActiveLevel();
+    if (QstScene* active = ActiveIfWanted())
+        return active;
+    GameControllerCommon::Instance().ReleaseActiveLevel();
     QstScene* scene = GetOrLoadScene(levelName);
     // A scene that failed to load is not shown: the caller goes to a safe board.
     if (!scene || scene->LoadFailed())
         return nullptr;
-    activeLevel = scene;
-    common.SetActiveLevel(scene, {&ForgetActiveSceneCallback, this});
+    MakeActive(scene);
     return scene;
-}
-
-QstPoolData* QstGameControllerScene::GetPoolData(const std::string& clusterName)
-{
-    QstPoolData*& pool = pools[clusterName];
-    if (!pool)
-        pool = new QstPoolData();
-    return pool;
 }
 
 void QstGameControllerScene::SavePools()

@@ -10,6 +10,7 @@
 #include "src/game/quest/QstTrashDialog.h"
 #include "src/screens/DarkBack.h"
 #include "src/screens/PopupAnimation.h"
+#include "src/screens/PopupAppear.h"
 #include "src/screens/ScaleButton.h"
 
 #include <cstdint>
@@ -56,12 +57,7 @@ void QstTutorDialog::Update()
 
 void QstTutorDialog::Close()
 {
-    targetAlpha = 0.0f;
-    if (backdrop) {
-        backdrop->fadeTarget = 0.0f;
-        backdrop->removeWhenFaded = true;
-        backdrop = nullptr;
-    }
+    ClosePopupWithBackdrop(targetAlpha, backdrop);
 }
 
 void QstTutorDialog::ButtonDepress(int id)
