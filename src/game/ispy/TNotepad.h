@@ -51,9 +51,8 @@ public:
 
     private:
         // Starts a tween with this line as its only listener; a running one
-        // is let go first.
+        // is let go first (it ends by itself in the process list).
         void StartTween(float from, float to, int id);
-        FloatTrLine* mTween = nullptr; // listed in the process list; not owned
     };
 
     TNotepad();
