@@ -8,7 +8,6 @@
 #include "src/game/quest/PsdPicture.h"
 #include "src/screens/DarkBack.h"
 #include "src/screens/PopupAnimation.h"
-#include "src/screens/PopupAppear.h"
 #include "src/screens/ScaleButton.h"
 
 namespace Quib {
@@ -58,13 +57,23 @@ void ExitScreen::AnimateChildren(float p)
 
 void ExitScreen::Close()
 {
-    ClosePopupWithBackdrop(target, backdrop);
+    target = 0.0f;
+    if (backdrop) {
+        backdrop->fadeTarget = 0.0f;
+        backdrop->removeWhenFaded = true;
+        backdrop = nullptr;
+    }
 }
 
 void ExitScreen::Update()
 {
     Widget::Update();
-    UpdateAnimatedPopup(*this);
+    if (StepPopupProgress(progress, target) && target == 0.0f) {
+        RemoveAndDeleteWidget(this);
+        return;
+    }
+    AnimateChildren(progress);
+    Invalidate();
 }
 
 void ExitScreen::Draw(Graphics& g)

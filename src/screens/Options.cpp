@@ -14,7 +14,6 @@
 #include "src/game/quest/PsdPicture.h"
 #include "src/screens/DarkBack.h"
 #include "src/screens/PopupAnimation.h"
-#include "src/screens/PopupAppear.h"
 #include "src/screens/ScaleButton.h"
 #include "src/screens/ScaleSlider.h"
 #include "src/screens/ScreenModeTester.h"
@@ -54,6 +53,11 @@ std::unique_ptr<PsdPicture> CopyLayout(const PsdPicture& from)
 }
 
 // Baseline that centres one line of the font in the rectangle.
+int CentredBaseline(const Rect& r, const Font* font)
+{
+    return font ? r.y + (r.height + font->Ascent() - font->Descent()) / 2 : r.y;
+}
+
 } // namespace
 
 PsdPicture* LoadOptionsLayout()
@@ -201,7 +205,12 @@ void Options::OnScreenModeChanged(bool windowedFlag)
 
 void Options::Close()
 {
-    ClosePopupWithBackdrop(target, backdrop);
+    target = 0.0f;
+    if (backdrop) {
+        backdrop->fadeTarget = 0.0f;
+        backdrop->removeWhenFaded = true;
+        backdrop = nullptr;
+    }
 }
 
 void Options::ButtonDepress(int id)
@@ -259,7 +268,12 @@ void Options::SliderValueChanged(int id, double value)
 void Options::Update()
 {
     Widget::Update();
-    UpdateAnimatedPopup(*this);
+    if (StepPopupProgress(progress, target) && target == 0.0f) {
+        RemoveAndDeleteWidget(this);
+        return;
+    }
+    AnimateChildren(progress);
+    Invalidate();
 }
 
 void Options::Draw(Graphics& g)
@@ -269,7 +283,10 @@ void Options::Draw(Graphics& g)
     const Color text = MultiplyColors(g.color, Color(kDarkText));
 
     g.SaveState();
-    DrawPopupHead(g, text, headText, headRect);
+    g.color = text;
+    g.font = FONT_HEAD;
+    if (g.font)
+        g.DrawText(headText, headRect.x + headRect.width - g.TextWidth(headText), CentredBaseline(headRect, g.font));
     g.RestoreState();
 
     g.SaveState();
@@ -279,8 +296,8 @@ void Options::Draw(Graphics& g)
         for (const auto& [label, r] : {std::pair<const std::u16string&, const Rect&>{soundText, soundRect},
                                        {musicText, musicRect},
                                        {ambientText, ambientRect}})
-            g.DrawText(label, r.x + (r.width - g.TextWidth(label)) / 2, PopupCentredBaseline(r, g.font));
-        g.DrawText(cursorText, cursorRect.x, PopupCentredBaseline(cursorRect, g.font));
+            g.DrawText(label, r.x + (r.width - g.TextWidth(label)) / 2, CentredBaseline(r, g.font));
+        g.DrawText(cursorText, cursorRect.x, CentredBaseline(cursorRect, g.font));
     }
     g.RestoreState();
 

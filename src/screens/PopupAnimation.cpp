@@ -2,12 +2,10 @@
 
 #include "framework/files/FloatTransformer.h"
 #include "framework/files/ProcessLog.h"
-#include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
 #include "framework/widgets/Widget.h"
 #include "framework/widgets/WidgetApp.h"
-#include "src/GameResources.h"
 #include "src/screens/ScaleButton.h"
 
 #include <algorithm>
@@ -69,19 +67,6 @@ void ApplyPopupTransform(Graphics& g, float p, int width, int height)
     // The widened clip may reach past the picture drawn into.
     const Image* dest = g.destImage;
     clip = clip.Intersection(Rect(0, 0, dest ? dest->width : 0, dest ? dest->height : 0));
-}
-
-int PopupCentredBaseline(const Rect& r, const Font* font)
-{
-    return font ? r.y + (r.height + font->Ascent() - font->Descent()) / 2 : r.y;
-}
-
-void DrawPopupHead(Graphics& g, Color color, const std::u16string& text, const Rect& rect)
-{
-    g.color = color;
-    g.font = FONT_HEAD;
-    if (g.font)
-        g.DrawText(text, rect.x + rect.width - g.TextWidth(text), PopupCentredBaseline(rect, g.font));
 }
 
 bool StepPopupProgress(float& progress, float target)

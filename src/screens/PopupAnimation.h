@@ -1,12 +1,8 @@
 #pragma once
 #include "framework/core/Color.h"
-#include "framework/core/Rect.h"
-
-#include <string>
 
 namespace Quib {
 
-class Font;
 class Graphics;
 class ScaleButton;
 class Widget;
@@ -29,25 +25,5 @@ bool StepPopupProgress(float& progress, float target);
 void RemoveAndDeleteWidget(Widget* widget);
 // Scales, places and tints one button of a popup for progress p.
 void AnimatePopupButton(const Widget& popup, ScaleButton* button, float p);
-
-// The baseline that centres a line of the font in r (r.y without a font).
-int PopupCentredBaseline(const Rect& r, const Font* font);
-// Draws a popup's head text in the head font, right-aligned in rect and in
-// the colour given; g keeps that font and colour.
-void DrawPopupHead(Graphics& g, Color color, const std::u16string& text, const Rect& rect);
-
-// One update of a popup with a progress, a target and AnimateChildren:
-// steps the progress; once closed down to 0 the popup is detached and
-// queued for deletion, else its children are placed for the progress.
-template <class Popup>
-void UpdateAnimatedPopup(Popup& popup)
-{
-    if (StepPopupProgress(popup.progress, popup.target) && popup.target == 0.0f) {
-        RemoveAndDeleteWidget(&popup);
-        return;
-    }
-    popup.AnimateChildren(popup.progress);
-    popup.Invalidate();
-}
 
 } // namespace Quib

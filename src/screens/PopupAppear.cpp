@@ -13,19 +13,14 @@ bool PopupAppear::Update(Widget& popup)
     return true;
 }
 
-void ClosePopupWithBackdrop(float& target, DarkBack*& backdrop)
-{
-    target = 0.0f;
-    if (backdrop) {
-        backdrop->fadeTarget = 0.0f;
-        backdrop->removeWhenFaded = true;
-        backdrop = nullptr;
-    }
-}
-
 void PopupAppear::Close()
 {
-    ClosePopupWithBackdrop(target, darkBack);
+    target = 0.0f;
+    if (darkBack) {
+        darkBack->fadeTarget = 0.0f;
+        darkBack->removeWhenFaded = true;
+        darkBack = nullptr;
+    }
 }
 
 } // namespace Quib

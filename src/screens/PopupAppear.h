@@ -7,10 +7,6 @@ class Widget;
 
 // The appear progress a popup keeps: it opens from 0 toward 1 and, once
 // closed, shrinks back to 0, where the popup deletes itself.
-// Sets a popup's target to 0 and lets its backdrop fade out and delete
-// itself; the popup forgets the backdrop.
-void ClosePopupWithBackdrop(float& target, DarkBack*& backdrop);
-
 class PopupAppear {
 public:
     // One update of the popup: steps the progress; at 0 after a close the

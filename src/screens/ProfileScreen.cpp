@@ -12,7 +12,6 @@
 #include "src/game/quest/PsdPicture.h"
 #include "src/screens/DarkBack.h"
 #include "src/screens/PopupAnimation.h"
-#include "src/screens/PopupAppear.h"
 #include "src/screens/ScaleButton.h"
 #include "src/screens/TPsdEditDialog.h"
 #include "src/screens/TProfileItem.h"
@@ -22,6 +21,11 @@ namespace Quib {
 namespace {
 
 constexpr int kKeyEscape = 27;
+
+int CentredBaseline(const Rect& r, const Font* font)
+{
+    return font ? r.y + (r.height + font->Ascent() - font->Descent()) / 2 : r.y;
+}
 
 // Saves the current profile's progress and lets go of its levels.
 void SaveAndRelease(const std::u16string& name)
@@ -139,7 +143,12 @@ void ProfileScreen::EnterCreateMode()
 
 void ProfileScreen::Close()
 {
-    ClosePopupWithBackdrop(target, backdrop);
+    target = 0.0f;
+    if (backdrop) {
+        backdrop->fadeTarget = 0.0f;
+        backdrop->removeWhenFaded = true;
+        backdrop = nullptr;
+    }
 }
 
 void ProfileScreen::AnimateChildren(float p)
@@ -351,11 +360,14 @@ void ProfileScreen::Draw(Graphics& g)
     layout->DrawAll(g);
     const Color text = MultiplyColors(g.color, Color(kDarkText));
     g.SaveState();
-    DrawPopupHead(g, text, headText, headRect);
+    g.color = text;
+    g.font = FONT_HEAD;
+    if (g.font)
+        g.DrawText(headText, headRect.x + headRect.width - g.TextWidth(headText), CentredBaseline(headRect, g.font));
     g.font = FONT_TEXT_BOLD;
     if (g.font)
         g.DrawText(hintText, hintRect.x + (hintRect.width - g.TextWidth(hintText)) / 2,
-                   PopupCentredBaseline(hintRect, g.font));
+                   CentredBaseline(hintRect, g.font));
     g.RestoreState();
 }
 

@@ -6,6 +6,13 @@ namespace Quib {
 
 namespace {
 
+QstGameControllerSceneEditor* g_editorController = nullptr;
+
+void ForgetActiveEditorCallback(void* self)
+{
+    static_cast<QstGameControllerSceneEditor*>(self)->ForgetActiveLevel();
+}
+
 QstSceneEditor* GetOrCreateSceneEditor(std::map<std::string, std::unique_ptr<QstSceneEditor>>& editors,
                                        const std::string& name, QstGameControllerSceneEditor& owner)
 {
@@ -23,33 +30,83 @@ QstSceneEditor* GetOrCreateSceneEditor(std::map<std::string, std::unique_ptr<Qst
 
 } // namespace
 
-QstGameControllerSceneEditor::QstGameControllerSceneEditor() = default;
+QstGameControllerSceneEditor& QstGameControllerSceneEditor::Instance()
+{
+    static QstGameControllerSceneEditor instance;
+    return instance;
+}
+
+QstGameControllerSceneEditor* QstGameControllerSceneEditor::Existing()
+{
+    return g_editorController;
+}
+
+QstGameControllerSceneEditor::QstGameControllerSceneEditor()
+{
+    g_editorController = this;
+}
 
 QstGameControllerSceneEditor::~QstGameControllerSceneEditor()
 {
-    DropLevelsAndPools();
+    if (GameControllerCommon* common = GameControllerCommon::Existing()) {
+        if (activeLevel && common->activeLevel == activeLevel)
+            common->SetActiveLevel(nullptr, {});
+    }
+    activeLevel = nullptr;
+    levels.clear();
+    for (auto& [cluster, pool] : pools)
+        delete pool;
+    pools.clear();
+    if (g_editorController == this)
+        g_editorController = nullptr;
 }
 
 void QstGameControllerSceneEditor::ClearLevels()
 {
-    SaveAndClearLevels();
+    if (activeLevel)
+        GameControllerCommon::Instance().ReleaseActiveLevel();
+    activeLevel = nullptr;
+    for (auto& [name, editor] : levels)
+        editor->SaveState();
+    levels.clear();
+    for (auto& [cluster, pool] : pools)
+        delete pool;
+    pools.clear();
 }
 
 void QstGameControllerSceneEditor::StoreAll()
 {
-    SaveLevelStates();
+    if (activeLevel)
+        for (auto& [name, editor] : levels)
+            editor->SaveState();
 }
 
 QstSceneEditor* QstGameControllerSceneEditor::GetCurrentEditor()
 {
-    if (QstSceneEditor* active = ActiveIfWanted())
-        return active;
+    GameControllerCommon& common = GameControllerCommon::Instance();
+    while (activeLevel && activeLevel->levelName != levelName) {
+        QstSceneEditor* before = activeLevel;
+        common.ReleaseActiveLevel();
+        if (activeLevel == before) // the common controller held another level
+            activeLevel = nullptr;
+    }
+    if (activeLevel)
+        return activeLevel;
     if (levelName.empty())
         return nullptr;
-    GameControllerCommon::Instance().ReleaseActiveLevel();
+    common.ReleaseActiveLevel();
     QstSceneEditor* editor = GetOrCreateSceneEditor(levels, levelName, *this);
-    MakeActive(editor);
+    activeLevel = editor;
+    common.SetActiveLevel(editor, {&ForgetActiveEditorCallback, this});
     return editor;
+}
+
+QstPoolData* QstGameControllerSceneEditor::GetPoolData(const std::string& clusterName)
+{
+    QstPoolData*& pool = pools[clusterName];
+    if (!pool)
+        pool = new QstPoolData();
+    return pool;
 }
 
 namespace {

@@ -115,7 +115,14 @@ ISpy::~ISpy()
     if (won && picture)
         picture->Reset();
     DropMissTween();
-    DropInterfaceWidgets();
+    if (tooltip && !tooltip->parent)
+        delete tooltip;
+    DetachAllChildren(true, true);
+    fader = nullptr;
+    pauseWidget = nullptr;
+    hintCompass = nullptr;
+    tooltip = nullptr;
+    interfaceWidgets.clear();
     hintMarkers.clear();
     interfaceLayoutOwned.reset();
 }
@@ -165,11 +172,6 @@ void ISpy::OnAttachedToManager(WidgetManager* widgetManager)
 void ISpy::OnDetachedFromManager(WidgetManager* widgetManager)
 {
     BaseBoard::OnDetachedFromManager(widgetManager);
-    DropInterfaceWidgets();
-}
-
-void ISpy::DropInterfaceWidgets()
-{
     if (tooltip && !tooltip->parent)
         delete tooltip;
     DetachAllChildren(true, true);

@@ -105,9 +105,6 @@ public:
 private:
     void RemoveMarkersOf(const TPaintElement* element);
     void DropMissTween();
-    // Detaches every child and forgets the interface widgets (the tooltip
-    // is deleted when no parent holds it).
-    void DropInterfaceWidgets();
 };
 
 // Keeps the return data in the board, names the level in the profile's

@@ -15,7 +15,6 @@
 #include "src/game/quest/QstScene.h"
 #include "src/screens/DarkBack.h"
 #include "src/screens/PopupAnimation.h"
-#include "src/screens/PopupAppear.h"
 #include "src/screens/ScaleButton.h"
 
 #include <algorithm>
@@ -239,7 +238,12 @@ void QstBook::Update()
 
 void QstBook::Close()
 {
-    ClosePopupWithBackdrop(target, backdrop);
+    target = 0.0f;
+    if (backdrop) {
+        backdrop->fadeTarget = 0.0f;
+        backdrop->removeWhenFaded = true;
+        backdrop = nullptr;
+    }
 }
 
 void QstBook::ButtonDepress(int id)

@@ -1,6 +1,5 @@
 #include "src/game/quest/QstField.h"
 
-#include "framework/files/FloatTransformer.h"
 #include "framework/files/ProcessLog.h"
 #include "src/Lang.h"
 #include "src/game/GameControllerCommon.h"
@@ -240,10 +239,29 @@ void QstField::ButtonDepressByMouse(int id, int)
 // ---------------------------------------------------------------------------
 // Update, opening and closing
 
+namespace {
+
+void Approach(float& value, float target, float step)
+{
+    if (value == target)
+        return;
+    if (std::fabs(value - target) < step)
+        value = target;
+    else
+        value += value < target ? step : -step;
+}
+
+} // namespace
+
 void QstField::Update(float seconds)
 {
     constexpr float kAlphaStep = 0.03f;
-    ApproachFloat(alpha, kAlphaStep, targetAlpha);
+    if (alpha != targetAlpha) {
+        if (std::fabs(targetAlpha - alpha) < kAlphaStep)
+            alpha = targetAlpha;
+        else
+            alpha += alpha < targetAlpha ? kAlphaStep : -kAlphaStep;
+    }
     if (alpha == targetAlpha && targetAlpha == 0.0f && !closed) {
         closed = true;
         if (scene)
@@ -271,16 +289,16 @@ void QstField::Update(float seconds)
 
 void QstField::UpdateControl(QstFieldControl& control, float seconds)
 {
-    ApproachFloat(control.alpha, seconds, control.visible ? 1.0f : 0.0f);
+    Approach(control.alpha, control.visible ? 1.0f : 0.0f, seconds);
     if (control.visible) {
-        ApproachFloat(control.chargeElapsed, seconds, control.chargeTime);
+        Approach(control.chargeElapsed, control.chargeTime, seconds);
         if (control.chargeTime != 0.0f)
             control.chargeRatio = control.chargeElapsed / control.chargeTime;
     }
     const bool ready = control.chargeRatio == 1.0f;
-    ApproachFloat(control.readyLevel, 3.0f * seconds, ready ? 1.0f : 0.0f);
-    ApproachFloat(control.hoverLevel, 3.0f * seconds, (control.hovered && ready) ? 1.0f : 0.0f);
-    ApproachFloat(control.pressLevel, 3.0f * seconds, (control.pressed && control.hovered && ready) ? 1.0f : 0.0f);
+    Approach(control.readyLevel, ready ? 1.0f : 0.0f, 3.0f * seconds);
+    Approach(control.hoverLevel, (control.hovered && ready) ? 1.0f : 0.0f, 3.0f * seconds);
+    Approach(control.pressLevel, (control.pressed && control.hovered && ready) ? 1.0f : 0.0f, 3.0f * seconds);
 }
 
 void QstField::Open()

@@ -1,6 +1,5 @@
 #include "src/game/quest/QstField.h"
 
-#include "framework/files/FloatTransformer.h"
 #include "framework/graphics/DrawTransform.h"
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
@@ -16,6 +15,20 @@
 #include <numbers>
 
 namespace Quib {
+
+namespace {
+
+void ApproachLevel(float& value, float target, float step)
+{
+    if (value == target)
+        return;
+    if (std::fabs(value - target) < step)
+        value = target;
+    else
+        value += value < target ? step : -step;
+}
+
+} // namespace
 
 QstField::ExitTargets QstField::CollectExitTargets()
 {
@@ -56,8 +69,8 @@ void QstField::UpdateExitLabels(float seconds)
     for (auto it = exitLabels.begin(); it != exitLabels.end();) {
         QstFieldExitLabel& label = *it;
         const bool shown = label.present && (label.hovered || showAllExitLabels);
-        ApproachFloat(label.hoverLevel, 3.0f * seconds, label.hovered ? 1.0f : 0.0f);
-        ApproachFloat(label.alpha, 3.0f * seconds, shown ? 1.0f : 0.0f);
+        ApproachLevel(label.hoverLevel, label.hovered ? 1.0f : 0.0f, 3.0f * seconds);
+        ApproachLevel(label.alpha, shown ? 1.0f : 0.0f, 3.0f * seconds);
         if (!shown && label.alpha == 0.0f)
             it = exitLabels.erase(it);
         else

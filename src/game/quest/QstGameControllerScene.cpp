@@ -11,11 +11,47 @@
 
 namespace Quib {
 
-QstGameControllerScene::QstGameControllerScene() = default;
+namespace {
+
+QstGameControllerScene* g_sceneController = nullptr;
+
+void ForgetActiveSceneCallback(void* self)
+{
+    static_cast<QstGameControllerScene*>(self)->ForgetActiveLevel();
+}
+
+} // namespace
+
+QstGameControllerScene& QstGameControllerScene::Instance()
+{
+    static QstGameControllerScene instance;
+    return instance;
+}
+
+QstGameControllerScene* QstGameControllerScene::Existing()
+{
+    return g_sceneController;
+}
+
+QstGameControllerScene::QstGameControllerScene()
+{
+    g_sceneController = this;
+}
 
 QstGameControllerScene::~QstGameControllerScene()
 {
-    DropLevelsAndPools();
+    // The scenes go before the pools they point at.
+    if (GameControllerCommon* common = GameControllerCommon::Existing()) {
+        if (activeLevel && common->activeLevel == activeLevel)
+            common->SetActiveLevel(nullptr, {});
+    }
+    activeLevel = nullptr;
+    levels.clear();
+    for (auto& [cluster, pool] : pools)
+        delete pool;
+    pools.clear();
+    if (g_sceneController == this)
+        g_sceneController = nullptr;
 }
 
 void QstGameControllerScene::Start(const std::string& name)
@@ -40,13 +76,24 @@ void QstGameControllerScene::ForgetActiveLevel()
 void QstGameControllerScene::ClearLevels()
 {
     SavePools();
-    SaveAndClearLevels();
+    if (activeLevel)
+        GameControllerCommon::Instance().ReleaseActiveLevel();
+    activeLevel = nullptr;
+    for (auto& [name, scene] : levels)
+        scene->SaveState();
+    levels.clear();
+    for (auto& [cluster, pool] : pools)
+        delete pool;
+    pools.clear();
     recentScenes.clear();
 }
 
 void QstGameControllerScene::SaveLevels()
 {
-    SaveLevelStates();
+    if (activeLevel) {
+        for (auto& [name, scene] : levels)
+            scene->SaveState();
+    }
     SavePools();
 }
 
@@ -79,15 +126,31 @@ QstScene* QstGameControllerScene::GetOrLoadScene(const std::string& name)
 
 QstScene* QstGameControllerScene::GetActiveScene()
 {
-    if (QstScene* active = ActiveIfWanted())
-        return active;
-    GameControllerCommon::Instance().ReleaseActiveLevel();
+    GameControllerCommon& common = GameControllerCommon::Instance();
+    while (activeLevel && activeLevel->levelName != levelName) {
+        QstScene* before = activeLevel;
+        common.ReleaseActiveLevel();
+        if (activeLevel == before) // the common controller held another level
+            activeLevel = nullptr;
+    }
+    if (activeLevel)
+        return activeLevel;
+    common.ReleaseActiveLevel();
     QstScene* scene = GetOrLoadScene(levelName);
     // A scene that failed to load is not shown: the caller goes to a safe board.
     if (!scene || scene->LoadFailed())
         return nullptr;
-    MakeActive(scene);
+    activeLevel = scene;
+    common.SetActiveLevel(scene, {&ForgetActiveSceneCallback, this});
     return scene;
+}
+
+QstPoolData* QstGameControllerScene::GetPoolData(const std::string& clusterName)
+{
+    QstPoolData*& pool = pools[clusterName];
+    if (!pool)
+        pool = new QstPoolData();
+    return pool;
 }
 
 void QstGameControllerScene::SavePools()

@@ -1,5 +1,5 @@
 #pragma once
-#include "src/game/quest/QstPooledController.h"
+#include "src/game/GameControllerDer.h"
 #include "src/game/quest/QstScene.h"
 
 #include <list>
@@ -9,10 +9,16 @@
 
 namespace Quib {
 
+class QstPoolData;
+
 // The game-wide owner of every loaded scene and of the inventory pools.
 // Scenes are cached by name once loaded and kept until ClearLevels.
-class QstGameControllerScene : public QstPooledController<QstGameControllerScene, QstScene> {
+class QstGameControllerScene : public GameControllerDer<QstScene> {
 public:
+    static QstGameControllerScene& Instance();
+    // The instance when one exists.
+    static QstGameControllerScene* Existing();
+
     QstGameControllerScene();
     ~QstGameControllerScene() override;
 
@@ -28,6 +34,7 @@ public:
     // The cached scene or null; loads nothing.
     QstScene* FindLoadedScene(const std::string& name) const;
     QstScene* GetActiveScene();
+    QstPoolData* GetPoolData(const std::string& clusterName);
     void SavePools();
     void LoadPools();
     void CollectAllScenes(std::vector<QstScene*>& out);
@@ -38,6 +45,7 @@ public:
     const std::map<std::string, std::unique_ptr<QstScene>>& Scenes() const { return levels; }
     const std::list<std::string>& RecentScenes() const { return recentScenes; }
 
+    std::map<std::string, QstPoolData*> pools; // owned
     std::list<std::string> recentScenes;
 };
 

@@ -12,7 +12,6 @@
 #include "src/game/quest/QstScene.h"
 #include "src/screens/DarkBack.h"
 #include "src/screens/PopupAnimation.h"
-#include "src/screens/PopupAppear.h"
 #include "src/screens/ScaleButton.h"
 
 #include <algorithm>
@@ -114,7 +113,12 @@ void QstTrashDialog::Close()
     // Nothing to carry: the item counts as arrived.
     if (!fly)
         itemArrived = true;
-    ClosePopupWithBackdrop(target, backdrop);
+    target = 0.0f;
+    if (backdrop) {
+        backdrop->fadeTarget = 0.0f;
+        backdrop->removeWhenFaded = true;
+        backdrop = nullptr;
+    }
 }
 
 void QstTrashDialog::ButtonDepress(int id)

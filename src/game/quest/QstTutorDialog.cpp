@@ -10,7 +10,6 @@
 #include "src/game/quest/QstTrashDialog.h"
 #include "src/screens/DarkBack.h"
 #include "src/screens/PopupAnimation.h"
-#include "src/screens/PopupAppear.h"
 #include "src/screens/ScaleButton.h"
 
 #include <cstdint>
@@ -57,7 +56,12 @@ void QstTutorDialog::Update()
 
 void QstTutorDialog::Close()
 {
-    ClosePopupWithBackdrop(targetAlpha, backdrop);
+    targetAlpha = 0.0f;
+    if (backdrop) {
+        backdrop->fadeTarget = 0.0f;
+        backdrop->removeWhenFaded = true;
+        backdrop = nullptr;
+    }
 }
 
 void QstTutorDialog::ButtonDepress(int id)
