@@ -15,6 +15,11 @@ namespace Quib {
 // Makes a part draggable: a left press takes it, moves drag it within the
 // bounds (at most 30 % of it outside) and the release drops it; the
 // listener is told of each step.
+// IsDragging and SetDragBounds override a member of some parts only.
+#ifdef __clang__
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Winconsistent-missing-override"
+#endif
 template <class T>
 class TDrag : public T {
 public:
@@ -120,5 +125,8 @@ public:
         boundsSet = true;
     }
 };
+#ifdef __clang__
+#pragma clang diagnostic pop
+#endif
 
 } // namespace Quib

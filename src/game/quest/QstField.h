@@ -65,6 +65,7 @@ public:
     virtual bool LoadState(QstXmlElement& element);
     virtual void Layout();
     virtual void UnloadLayers();
+    using Widget::Update; // the widget's own update stays reachable
     virtual void Update(float seconds);
     virtual void Open();
     virtual void OnClosed();
