@@ -96,11 +96,10 @@ protected:
         // The scene controller lives for the process while the common
         // controller is made anew per test: its scenes (whose pictures
         // belong to this run's display) go with this run.
-        // The board on screen lets go of its scene before the scenes go.
-        if (auto* board = app ? dynamic_cast<GameBoard*>(app->CurrentBoard()) : nullptr) {
-            if (board->scene && board->scene->parent == board)
-                board->DetachChild(board->scene);
-            board->scene = nullptr;
+        // A board showing a scene goes before the scenes and pools do.
+        if (app && !dynamic_cast<MainMenu*>(app->CurrentBoard())) {
+            app->SwitchToBoard(new MainMenu());
+            Settled<MainMenu>();
         }
         QstGameControllerScene::Instance().ClearLevels();
         app.reset();
