@@ -173,6 +173,25 @@ struct RotatedSampler8 {
     }
 };
 
+// The source coordinates of eight neighbouring pixels of a span, stepped
+// eight pixels on at a time.
+struct RotatedLanes {
+    __m256i U, V, dU8, dV8;
+    RotatedLanes(int32_t u, int32_t v, int32_t du, int32_t dv)
+    {
+        const __m256i steps = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+        U = _mm256_add_epi32(_mm256_set1_epi32(u), _mm256_mullo_epi32(steps, _mm256_set1_epi32(du)));
+        V = _mm256_add_epi32(_mm256_set1_epi32(v), _mm256_mullo_epi32(steps, _mm256_set1_epi32(dv)));
+        dU8 = _mm256_set1_epi32(du * 8);
+        dV8 = _mm256_set1_epi32(dv * 8);
+    }
+    void Advance()
+    {
+        U = _mm256_add_epi32(U, dU8);
+        V = _mm256_add_epi32(V, dV8);
+    }
+};
+
 // Eight pixels at a time of the opaque-white variants (normal or additive)
 // from a source in bits form; the blend over a pixel that is not opaque is
 // left to StoreNormal.
@@ -180,18 +199,15 @@ void RotatedWhiteSpan(uint32_t* d, int count, int32_t u, int32_t v, int32_t du, 
                       const Rect& s, bool additive)
 {
     const RotatedSampler8 sampler(src, s);
-    const __m256i steps = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    __m256i U = _mm256_add_epi32(_mm256_set1_epi32(u), _mm256_mullo_epi32(steps, _mm256_set1_epi32(du)));
-    __m256i V = _mm256_add_epi32(_mm256_set1_epi32(v), _mm256_mullo_epi32(steps, _mm256_set1_epi32(dv)));
-    const __m256i dU8 = _mm256_set1_epi32(du * 8), dV8 = _mm256_set1_epi32(dv * 8);
+    RotatedLanes lanes(u, v, du, dv);
     const __m256i rbMask = _mm256_set1_epi32(0x00FF00FF), gMask = _mm256_set1_epi32(0x0000FF00);
     const __m256i alpha = _mm256_set1_epi32(int(0xFF000000));
     const __m256i k255 = _mm256_set1_epi32(255), k256 = _mm256_set1_epi32(256), k250 = _mm256_set1_epi32(250);
     const __m256i zero = _mm256_setzero_si256();
     int i = 0;
-    for (; i + 8 <= count; i += 8, U = _mm256_add_epi32(U, dU8), V = _mm256_add_epi32(V, dV8)) {
+    for (; i + 8 <= count; i += 8, lanes.Advance()) {
         __m256i S, P;
-        sampler.Sample(U, V, S, P);
+        sampler.Sample(lanes.U, lanes.V, S, P);
         __m256i* dp = reinterpret_cast<__m256i*>(d + i);
         const __m256i dst = _mm256_loadu_si256(dp);
         if (additive) {
@@ -239,17 +255,14 @@ void RotatedWhiteSurfaceSpan(uint32_t* d, int count, int32_t u, int32_t v, int32
                              const PixelSource& src, const Rect& s)
 {
     const RotatedSampler8 sampler(src, s);
-    const __m256i steps = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-    __m256i U = _mm256_add_epi32(_mm256_set1_epi32(u), _mm256_mullo_epi32(steps, _mm256_set1_epi32(du)));
-    __m256i V = _mm256_add_epi32(_mm256_set1_epi32(v), _mm256_mullo_epi32(steps, _mm256_set1_epi32(dv)));
-    const __m256i dU8 = _mm256_set1_epi32(du * 8), dV8 = _mm256_set1_epi32(dv * 8);
+    RotatedLanes lanes(u, v, du, dv);
     const __m256i rbMask = _mm256_set1_epi32(0x00FF00FF), gMask = _mm256_set1_epi32(0x0000FF00);
     const __m256i low8 = _mm256_set1_epi32(0xFF), k256 = _mm256_set1_epi32(256);
     const __m256i zero = _mm256_setzero_si256();
     int i = 0;
-    for (; i + 8 <= count; i += 8, U = _mm256_add_epi32(U, dU8), V = _mm256_add_epi32(V, dV8)) {
+    for (; i + 8 <= count; i += 8, lanes.Advance()) {
         __m256i S, P;
-        sampler.Sample(U, V, S, P);
+        sampler.Sample(lanes.U, lanes.V, S, P);
         const __m256i empty = _mm256_cmpeq_epi32(S, zero);
         if (_mm256_testc_si256(empty, _mm256_set1_epi32(-1)))
             continue;
