@@ -573,9 +573,11 @@ void GameApp::UnlockCursor()
 void GameApp::SwitchScreenMode(bool windowedFlag, bool is3D, bool force)
 {
     (void)force;
+    // A forced switch is not the player's choice.
+    const bool forced = fullScreenForced;
     QuibAppBase::SwitchScreenMode(windowedFlag, is3D, false);
     Profiles& profiles = Profiles::Instance();
-    if (!profiles.CurrentName().empty())
+    if (!forced && !profiles.CurrentName().empty())
         profiles.SetString("Options", "FullScreen", windowedFlag ? "0" : "1");
     for (Dialog* dialog : std::list<Dialog*>(dialogList))
         dialog->OnScreenModeChanged(windowedFlag);

@@ -411,6 +411,9 @@ public:
     bool windowedWanted = true;
     bool windowed = true;
     bool fullScreenForced = false;
+    // The screen mode asked for by settings or the player; while full
+    // screen is forced it is what the settings keep.
+    bool windowedChoice = true;
     bool fullScreenImpossible = false;
     bool wideWindows = true;
     bool tabletPC = false;

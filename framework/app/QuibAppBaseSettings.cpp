@@ -169,6 +169,7 @@ bool QuibAppBase::RegistryDeleteValue(const std::u16string& name)
 void QuibAppBase::LoadRegistrySettings()
 {
     registryLoaded = true;
+    windowedChoice = windowedWanted;
     registryKey = Utf16ToWindows1252(GetStringEntry("RegistryKey", Windows1252ToUtf16(registryKey)));
     if (registryKey.empty())
         return;
@@ -179,7 +180,7 @@ void QuibAppBase::LoadRegistrySettings()
     if (RegistryReadDWord("SfxVolume", value))
         sfxVolume = value / 100.0;
     if (RegistryReadDWord("ScreenMode", value))
-        windowedWanted = value == 0;
+        windowedWanted = windowedChoice = value == 0;
     if (RegistryReadDWord("Muted", value))
         muteCount = value;
     if (RegistryReadDWord("PreferredX", value))
@@ -208,7 +209,7 @@ void QuibAppBase::SaveRegistrySettings()
     RegistryWriteDWord("MusicVolume", VolumeToStored(musicVolume));
     RegistryWriteDWord("SfxVolume", VolumeToStored(sfxVolume));
     RegistryWriteDWord("Muted", muteCount - autoMuteCount > 0 ? 1 : 0);
-    RegistryWriteDWord("ScreenMode", windowedWanted ? 0 : 1);
+    RegistryWriteDWord("ScreenMode", (fullScreenForced ? windowedChoice : windowedWanted) ? 0 : 1);
     RegistryWriteDWord("PreferredX", preferredX);
     RegistryWriteDWord("PreferredY", preferredY);
     RegistryWriteDWord("CustomCursors", customCursors ? 1 : 0);

@@ -219,6 +219,8 @@ void QuibAppBase::SwitchScreenMode(bool wantWindow, bool is3D, bool force)
 {
     if (fullScreenForced)
         wantWindow = false;
+    else
+        windowedChoice = wantWindow;
     if (wantWindow == windowedWanted && !force) {
         ChangeDisplay(is3D, true);
         return;

@@ -7,6 +7,8 @@
 #include "platform/MessageSink.h"
 
 #include <algorithm>
+#include <cmath>
+#include <memory>
 
 namespace Quib {
 
@@ -28,6 +30,39 @@ bool CutBlit(const MemoryImage& dst, const MemoryImage& src, int& x, int& y, Rec
              inDest.height);
     x = inDest.x;
     y = inDest.y;
+    return true;
+}
+
+// Copies the source pixels the stretch of `area` reads (with one pixel of
+// margin where the picture has it) into `out`, each channel multiplied by
+// the colour's; `outArea` is `area` in the copy's coordinates.
+bool TintedWindow(MemoryImage& src, const DoubleRect& area, const Color& color, MemoryImage& out,
+                  DoubleRect& outArea)
+{
+    PixelSource s;
+    if (!SourcePixels(src, s))
+        return false;
+    const int x0 = std::clamp(int(std::floor(area.x)), 0, s.width);
+    const int y0 = std::clamp(int(std::floor(area.y)), 0, s.height);
+    const int x1 = std::clamp(int(std::ceil(area.x + area.width)) + 1, x0, s.width);
+    const int y1 = std::clamp(int(std::ceil(area.y + area.height)) + 1, y0, s.height);
+    const int w = x1 - x0, h = y1 - y0;
+    if (w <= 0 || h <= 0)
+        return false;
+    auto words = std::make_unique<uint32_t[]>(size_t(w) * size_t(h) + 1);
+    const uint32_t ca = uint32_t(color.alpha), cr = uint32_t(color.red), cg = uint32_t(color.green),
+                   cb = uint32_t(color.blue);
+    auto scale = [](uint32_t v, uint32_t k) { return (v * k + 127) / 255; };
+    for (int y = 0; y < h; ++y) {
+        uint32_t* row = words.get() + size_t(y) * size_t(w);
+        for (int x = 0; x < w; ++x) {
+            const uint32_t p = s.At(x0 + x, y0 + y);
+            row[x] = (scale(p >> 24, ca) << 24) | (scale((p >> 16) & 0xFF, cr) << 16) |
+                     (scale((p >> 8) & 0xFF, cg) << 8) | scale(p & 0xFF, cb);
+        }
+    }
+    out.AdoptPixels(std::move(words), w, h, true);
+    outArea = DoubleRect(area.x - x0, area.y - y0, area.width, area.height);
     return true;
 }
 
@@ -97,6 +132,21 @@ void MemoryImage::PutImageStretched(Image* source, const Rect& destRect, const R
         area = DoubleRect(area.x + (inside.x - R.x) * fx, area.y + (inside.y - R.y) * fy, inside.width * fx,
                           inside.height * fy);
         R = inside;
+    }
+    if (!color.IsOpaqueWhite()) {
+        // The stretches draw untinted: stretch a tinted copy of the source
+        // window instead. The tint scales each channel, so it commutes with
+        // the filter's weighted sums.
+        MemoryImage tinted(nullptr);
+        DoubleRect windowArea;
+        if (!TintedWindow(*src, area, color, tinted, windowArea))
+            return;
+        if (fast)
+            StretchFast(&tinted, R, windowArea, Color::White);
+        else if (!StretchFiltered(&tinted, R, windowArea))
+            return;
+        NotePixelsEdited();
+        return;
     }
     if (fast) {
         StretchFast(src, R, area, color);

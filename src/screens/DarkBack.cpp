@@ -47,4 +47,13 @@ void DarkBack::OnMouseDownButton(int, int, int, int)
     close();
 }
 
+void DismissBackdrop(DarkBack*& backdrop)
+{
+    if (!backdrop)
+        return;
+    backdrop->fadeTarget = 0.0f;
+    backdrop->removeWhenFaded = true;
+    backdrop = nullptr;
+}
+
 } // namespace Quib

@@ -27,4 +27,8 @@ public:
     bool removeWhenFaded = false;
 };
 
+// A closing popup's backdrop: fades out and then removes itself. The popup
+// forgets it (the pointer is cleared); nothing happens without one.
+void DismissBackdrop(DarkBack*& backdrop);
+
 } // namespace Quib

@@ -58,20 +58,14 @@ void ExitScreen::AnimateChildren(float p)
 void ExitScreen::Close()
 {
     target = 0.0f;
-    if (backdrop) {
-        backdrop->fadeTarget = 0.0f;
-        backdrop->removeWhenFaded = true;
-        backdrop = nullptr;
-    }
+    DismissBackdrop(backdrop);
 }
 
 void ExitScreen::Update()
 {
     Widget::Update();
-    if (StepPopupProgress(progress, target) && target == 0.0f) {
-        RemoveAndDeleteWidget(this);
+    if (StepPopupOrRemove(*this, progress, target))
         return;
-    }
     AnimateChildren(progress);
     Invalidate();
 }

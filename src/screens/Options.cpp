@@ -206,11 +206,7 @@ void Options::OnScreenModeChanged(bool windowedFlag)
 void Options::Close()
 {
     target = 0.0f;
-    if (backdrop) {
-        backdrop->fadeTarget = 0.0f;
-        backdrop->removeWhenFaded = true;
-        backdrop = nullptr;
-    }
+    DismissBackdrop(backdrop);
 }
 
 void Options::ButtonDepress(int id)
@@ -268,10 +264,8 @@ void Options::SliderValueChanged(int id, double value)
 void Options::Update()
 {
     Widget::Update();
-    if (StepPopupProgress(progress, target) && target == 0.0f) {
-        RemoveAndDeleteWidget(this);
+    if (StepPopupOrRemove(*this, progress, target))
         return;
-    }
     AnimateChildren(progress);
     Invalidate();
 }

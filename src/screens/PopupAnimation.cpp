@@ -74,6 +74,14 @@ bool StepPopupProgress(float& progress, float target)
     return ApproachFloat(progress, kPopupAppearStep, target);
 }
 
+bool StepPopupOrRemove(Widget& popup, float& progress, float target)
+{
+    if (!StepPopupProgress(progress, target) || target != 0.0f)
+        return false;
+    RemoveAndDeleteWidget(&popup);
+    return true;
+}
+
 void RemoveAndDeleteWidget(Widget* widget)
 {
     if (!widget)

@@ -20,6 +20,9 @@ Color PopupAppearColor(float p);
 void ApplyPopupTransform(Graphics& g, float p, int width, int height);
 // Moves the progress toward the target by one appear step; true on arrival.
 bool StepPopupProgress(float& progress, float target);
+// One appear step of a popup; once it has closed (progress and target 0)
+// it is detached and queued for deletion. True when that happened.
+bool StepPopupOrRemove(Widget& popup, float& progress, float target);
 // Detaches the widget from its parent and queues it for deletion by the
 // application once the current step has unwound.
 void RemoveAndDeleteWidget(Widget* widget);

@@ -7,20 +7,13 @@ namespace Quib {
 
 bool PopupAppear::Update(Widget& popup)
 {
-    if (!StepPopupProgress(progress, target) || target != 0.0f)
-        return false;
-    RemoveAndDeleteWidget(&popup);
-    return true;
+    return StepPopupOrRemove(popup, progress, target);
 }
 
 void PopupAppear::Close()
 {
     target = 0.0f;
-    if (darkBack) {
-        darkBack->fadeTarget = 0.0f;
-        darkBack->removeWhenFaded = true;
-        darkBack = nullptr;
-    }
+    DismissBackdrop(darkBack);
 }
 
 } // namespace Quib

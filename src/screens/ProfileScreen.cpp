@@ -144,11 +144,7 @@ void ProfileScreen::EnterCreateMode()
 void ProfileScreen::Close()
 {
     target = 0.0f;
-    if (backdrop) {
-        backdrop->fadeTarget = 0.0f;
-        backdrop->removeWhenFaded = true;
-        backdrop = nullptr;
-    }
+    DismissBackdrop(backdrop);
 }
 
 void ProfileScreen::AnimateChildren(float p)

@@ -10,6 +10,8 @@ namespace Quib {
 ToolTip::ToolTip()
 {
     zOrder = 10;
+    // It follows the mouse: it must never take a click from what lies under it.
+    mouseVisible = false;
 }
 
 void ToolTip::SetText(const std::u16string& newText, float seconds)

@@ -265,6 +265,32 @@ TEST_F(AdventureFlow, TheCompassGivesAHintOnlyWhenCharged)
     EXPECT_GT(timer.usedFlash, 0.0f);
 }
 
+TEST_F(AdventureFlow, TheMenuButtonOpensTheMenuAfterAHint)
+{
+    GameBoard* board = PlayIntoFirstScene();
+    ASSERT_NE(board, nullptr);
+    HintTimer& timer = GetHintTimer();
+    ButtonWidget* menuButton = FindButton(board, GameBoard::kMenuButton);
+    ASSERT_NE(menuButton, nullptr);
+    // Straight from the compass to the menu button, and again once the
+    // hint's glint and flash have run out.
+    for (int wait : {0, 300}) {
+        SCOPED_TRACE(wait);
+        timer.rechargeValue = timer.rechargeTime;
+        ClickWidget(board->hintWidget);
+        EXPECT_FALSE(timer.IsCharged());
+        for (int i = 0; i < wait; ++i)
+            app->Step(env.clock, 10);
+        ClickWidget(menuButton);
+        EXPECT_TRUE(StepUntil([&] { return FindChild<InGameMenu>(board) != nullptr; }, 50));
+        InGameMenu* menu = FindChild<InGameMenu>(board);
+        ASSERT_NE(menu, nullptr);
+        StepUntil([&] { return menu->appear.progress >= 1.0f; }, 300);
+        ClickWidget(menu->resumeButton);
+        EXPECT_TRUE(StepUntil([&] { return FindChild<InGameMenu>(board) == nullptr; }, 500));
+    }
+}
+
 TEST_F(AdventureFlow, TheInGameMenuResumesOrLeavesForTheMainMenu)
 {
     GameBoard* board = PlayIntoFirstScene();

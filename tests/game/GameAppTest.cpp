@@ -292,6 +292,39 @@ TEST_F(GameAppTest, AManifestWithoutABoundImageEndsTheStart)
     EXPECT_NE(env.sink.boxes.back().text.find("IMAGE_LOOP"), std::string::npos);
 }
 
+TEST_F(GameAppTest, FullScreenForcedByASmallDesktopKeepsThePlayersChoice)
+{
+    // The player's choice is stored; the desktop is no larger than the game.
+    for (bool fullScreen : {false, true}) {
+        SCOPED_TRACE(fullScreen);
+        {
+            TestGameApp seed;
+            seed.RegistryWriteDWord("ScreenMode", fullScreen ? 1 : 0);
+        }
+        env.windows.screen = {1024, 768, {0, 0, 1024, 740}, 60, 32};
+        {
+            TestGameApp app;
+            app.Initialize();
+            ASSERT_TRUE(env.fatalExits.empty());
+            EXPECT_TRUE(app.fullScreenForced);
+            EXPECT_FALSE(app.windowed);
+            // A switch asked for while forced changes nothing stored.
+            app.SwitchScreenMode(!fullScreen, false, false);
+            app.SaveRegistrySettings();
+            int32_t stored = -1;
+            ASSERT_TRUE(app.RegistryReadDWord("ScreenMode", stored));
+            EXPECT_EQ(stored, fullScreen ? 1 : 0);
+        }
+        // On a larger desktop the next start follows the choice.
+        env.windows.screen = {1920, 1080, {0, 0, 1920, 1050}, 60, 32};
+        TestGameApp next;
+        next.Initialize();
+        EXPECT_FALSE(next.fullScreenForced);
+        EXPECT_EQ(bool(next.windowedWanted), !fullScreen);
+        EXPECT_EQ(bool(next.windowed), !fullScreen);
+    }
+}
+
 TEST_F(GameAppTest, AmbientVolumeIsStoredInHundredths)
 {
     TestGameApp app;

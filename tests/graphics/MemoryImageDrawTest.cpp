@@ -304,11 +304,49 @@ TEST_F(MemoryImageDraw, StretchCases)
     EXPECT_EQ(std::vector<uint32_t>(stretched->bits.get(), stretched->bits.get() + 144),
               std::vector<uint32_t>(blitted->bits.get(), blitted->bits.get() + 144));
 
-    // Any other colour: the fast stretch leaves the picture alone.
+    // Any other colour tints: as the white stretch of a pre-tinted source.
     auto other = Make(12, 12, 0xFF000000);
     other->PutImageStretched(src.get(), Rect(1, 1, 10, 10), Rect(0, 0, 10, 10), Rect(0, 0, 12, 12),
                              Color(255, 255, 255, 254), DRAWMODE_NORMAL, true);
-    EXPECT_EQ(Changed(*other, 0xFF000000), 0);
+    EXPECT_EQ(Changed(*other, 0xFF000000), 100);
+}
+
+TEST_F(MemoryImageDraw, StretchesApplyTheTint)
+{
+    // Source 0xC0F08010 tinted by (128, 64, 255, 128): each channel times
+    // the colour's / 255, rounded.
+    auto src = Make(6, 5, 0xC0F08010);
+    auto pre = Make(6, 5, 0x60782010);
+    for (bool fast : {true, false}) {
+        for (const Rect dest : {Rect(2, 1, 6, 5), Rect(0, 0, 15, 11), Rect(3, 3, 4, 3)}) {
+            auto tinted = Make(16, 12, 0xFF203040), expected = Make(16, 12, 0xFF203040);
+            tinted->PutImageStretched(src.get(), dest, Rect(0, 0, 6, 5), Rect(0, 0, 16, 12),
+                                      Color(128, 64, 255, 128), DRAWMODE_NORMAL, fast);
+            expected->PutImageStretched(pre.get(), dest, Rect(0, 0, 6, 5), Rect(0, 0, 16, 12),
+                                        Color(255, 255, 255, 255), DRAWMODE_NORMAL, fast);
+            EXPECT_EQ(std::vector<uint32_t>(tinted->bits.get(), tinted->bits.get() + 192),
+                      std::vector<uint32_t>(expected->bits.get(), expected->bits.get() + 192))
+                << (fast ? "fast " : "filtered ") << dest.width << "x" << dest.height;
+            EXPECT_EQ(Changed(*tinted, 0xFF203040), dest.width * dest.height);
+        }
+    }
+    // A part of the source: the window copy keeps the mapping.
+    std::vector<uint32_t> ramp(64);
+    for (int i = 0; i < 64; ++i)
+        ramp[size_t(i)] = 0xFF000000u | uint32_t(i * 4) << 16 | uint32_t(255 - i * 4);
+    auto grad = MakeFrom(8, 8, ramp);
+    std::vector<uint32_t> halved(64);
+    for (int i = 0; i < 64; ++i)
+        halved[size_t(i)] = 0xFF000000u | uint32_t((i * 4 * 128 + 127) / 255) << 16 |
+                            uint32_t(((255 - i * 4) * 128 + 127) / 255);
+    auto gradPre = MakeFrom(8, 8, halved);
+    auto a = Make(10, 10, 0xFF000000), b = Make(10, 10, 0xFF000000);
+    a->PutImageStretched(grad.get(), Rect(1, 1, 9, 7), Rect(3, 2, 4, 5), Rect(0, 0, 10, 10),
+                         Color(128, 128, 128, 255), DRAWMODE_NORMAL, false);
+    b->PutImageStretched(gradPre.get(), Rect(1, 1, 9, 7), Rect(3, 2, 4, 5), Rect(0, 0, 10, 10),
+                         Color(255, 255, 255, 255), DRAWMODE_NORMAL, false);
+    EXPECT_EQ(std::vector<uint32_t>(a->bits.get(), a->bits.get() + 100),
+              std::vector<uint32_t>(b->bits.get(), b->bits.get() + 100));
 }
 
 TEST_F(MemoryImageDraw, FilteredStretchCases)

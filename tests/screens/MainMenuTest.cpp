@@ -401,6 +401,33 @@ TEST_F(MainMenuDataTest, ButtonsTakeTheirPicturesFromTheLayout)
     EXPECT_EQ(log.Count("Particle"), 0) << "every effect is found";
 }
 
+TEST_F(MainMenuDataTest, TheWholeNameTagAnswersTheMouse)
+{
+    MainMenu menu;
+    menu.LoadImages();
+    menu.OnStart();
+    TGameButton* here = menu.buttons[size_t(MainMenu::kProfiles)];
+    PsdPictureLayer* tag = menu.layout->FindLayer("name_tag");
+    ASSERT_NE(tag, nullptr);
+    auto* picture = dynamic_cast<MemoryImage*>(tag->image);
+    ASSERT_NE(picture, nullptr);
+    int onTag = 0;
+    int answered = 0;
+    for (int y = 0; y < picture->height; y += 3) {
+        for (int x = 0; x < picture->width; x += 3) {
+            if ((picture->GetPixel(x, y) >> 24) < 200)
+                continue;
+            ++onTag;
+            const int lx = tag->x + x - here->x;
+            const int ly = tag->y + y - here->y;
+            if (lx >= 0 && ly >= 0 && lx < here->width && ly < here->height && here->AcceptsPoint(lx, ly))
+                ++answered;
+        }
+    }
+    ASSERT_GT(onTag, 1000);
+    EXPECT_GE(answered, onTag * 97 / 100) << "of " << onTag << " points on the tag";
+}
+
 TEST_F(MainMenuDataTest, TheMenuEffectsExistAndOnlyThePassingLightEnds)
 {
     struct Case {

@@ -5,9 +5,9 @@ from . import gui, ui
 from .paint import Canvas, blur, dilate, noise2d, radial_at, vgradient
 
 # Pixel places of the layouts (screen coordinates of a 1024 x 768 board).
-PROFILES = dict(frame=(212, 80, 600, 610), slots=(80, 122, 440, 58, 66), head=(40, 30, 300, 50),
-                hint=(40, 82, 520, 30), buttons_y=452, buttons=(46, 218, 390), button_w=164, button_h=46,
-                back=(200, 514, 200, 44))
+PROFILES = dict(frame=(192, 80, 640, 610), slots=(100, 122, 440, 58, 66), head=(80, 30, 300, 50),
+                hint=(60, 82, 520, 30), buttons_y=452, buttons=(50, 232, 414), button_w=176, button_h=46,
+                back=(220, 514, 200, 44))
 DIALOG = dict(back=(252, 250, 520, 270), message=(30, 34, 460, 64), bar=(110, 112, 300, 44),
               field=(122, 120, 276, 28), left=(62, 186, 176, 60), right=(282, 186, 176, 60), button_w=150,
               button_h=44)

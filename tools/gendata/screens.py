@@ -94,8 +94,12 @@ def main_menu(spec, out_root, rng):
         line = Canvas(n["w"], n["h"], alpha=0.0)
         m, _ = text_mask(n["hint"], font(ui.SERIF, 13), pad=2)
         line.over(tint, m, (n["w"] - m.shape[1]) // 2, n["h"] - 26)
-        # A faint backing, so that the whole line answers the mouse, not only the letters.
+        # A faint backing over the whole tag, so that all of it answers the
+        # mouse, not only the letters.
         line.over(tint, np.clip(blur(dilate(line.a, 4), 3) * 4, 0, 1) * 0.03)
+        whole = shapes(n["w"], n["h"], lambda d, s: d.rounded_rectangle(
+            [2 * s, 2 * s, (n["w"] - 3) * s, (n["h"] - 3) * s], radius=6 * s, fill=255)).full(n["w"], n["h"])
+        line.over(tint, whole * 0.03)
         if state == "ac":
             line.add((255, 200, 100), blur(dilate(line.a, 2), 4) * 0.5)
         turned = from_image(line.image().rotate(-n["angle"], resample=Image.BICUBIC, expand=True))

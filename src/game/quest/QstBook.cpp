@@ -239,11 +239,7 @@ void QstBook::Update()
 void QstBook::Close()
 {
     target = 0.0f;
-    if (backdrop) {
-        backdrop->fadeTarget = 0.0f;
-        backdrop->removeWhenFaded = true;
-        backdrop = nullptr;
-    }
+    DismissBackdrop(backdrop);
 }
 
 void QstBook::ButtonDepress(int id)

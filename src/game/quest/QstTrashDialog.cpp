@@ -114,11 +114,7 @@ void QstTrashDialog::Close()
     if (!fly)
         itemArrived = true;
     target = 0.0f;
-    if (backdrop) {
-        backdrop->fadeTarget = 0.0f;
-        backdrop->removeWhenFaded = true;
-        backdrop = nullptr;
-    }
+    DismissBackdrop(backdrop);
 }
 
 void QstTrashDialog::ButtonDepress(int id)

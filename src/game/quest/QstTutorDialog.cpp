@@ -57,11 +57,7 @@ void QstTutorDialog::Update()
 void QstTutorDialog::Close()
 {
     targetAlpha = 0.0f;
-    if (backdrop) {
-        backdrop->fadeTarget = 0.0f;
-        backdrop->removeWhenFaded = true;
-        backdrop = nullptr;
-    }
+    DismissBackdrop(backdrop);
 }
 
 void QstTutorDialog::ButtonDepress(int id)
