@@ -34,6 +34,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace Quib::MenuPopupsTests {
@@ -473,6 +474,42 @@ TEST_F(MenuPopupsTest, OptionsSlidersSetTheVolumesAndTheCursorSwitchFlips)
     EXPECT_FALSE(InTree(options));
     EXPECT_FALSE(InTree(back));
     EXPECT_EQ(app.dialogMap.count(ScreenModeTester::kDialogId), 0u);
+}
+
+TEST_F(MenuPopupsTest, OptionsThumbsStartWhereTheStoredVolumesAre)
+{
+    struct Case {
+        double music, sound;
+    };
+    for (const Case c : {Case{0.0, 1.0}, Case{0.3, 0.85}, Case{0.62, 0.07}}) {
+        SCOPED_TRACE(c.music);
+        app.SetMusicVolume(c.music);
+        app.SetSfxVolume(c.sound);
+        auto* options = new Options(nullptr, nullptr);
+        app.widgetManager->AttachChild(options);
+        Updates(40); // fully open
+        for (const auto& [slider, stored, track] :
+             {std::tuple<ScaleSlider*, double, const char*>{options->musicSlider, c.music, "scroll/music_line"},
+              {options->soundSlider, c.sound, "scroll/sound_line"}}) {
+            SCOPED_TRACE(track);
+            Rect r;
+            options->layout->GetLayerRect(r, track, false);
+            EXPECT_EQ(Rect(slider->x, slider->y, slider->width, slider->height), r);
+            EXPECT_NEAR(slider->value, stored, 1e-9);
+            const int range = slider->Length() - slider->ThumbLength();
+            ASSERT_GT(range, 0);
+            EXPECT_EQ(slider->ThumbPosition(), int(stored * range));
+            // Taking the thumb and letting it go leaves it where it was.
+            const Point at = options->GetScreenPosition();
+            const int tx = at.x + slider->x + slider->ThumbPosition() + slider->ThumbLength() / 2;
+            const int ty = at.y + slider->y + slider->height / 2;
+            ClickAt(*app.widgetManager, Point(tx, ty));
+            EXPECT_NEAR(slider->value, stored, 1e-9);
+        }
+        options->Close();
+        Updates(40);
+        EXPECT_FALSE(InTree(options));
+    }
 }
 
 TEST(OptionsSaved, ChangesInThePopupComeBackOnTheNextStart)
