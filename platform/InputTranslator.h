@@ -80,6 +80,10 @@ public:
 
     // Forgets held keys, buttons and the wheel rest.
     void Reset();
+    // The activation state becomes unknown, so that the next change is
+    // reported whatever it is: a new window's focus is its own, and the
+    // window it replaces may have gone before its loss was taken.
+    void ForgetActivation() { mActive = -1; }
 
     uint8_t Modifiers() const { return mModifiers; }
     uint32_t HeldButtons() const { return mButtons; } // MK_LBUTTON | MK_RBUTTON | MK_MBUTTON

@@ -46,6 +46,7 @@ void WindowSystem::Register(Window* window)
 {
     std::lock_guard lock(mMutex);
     mWindows.push_back(window);
+    mTranslator.ForgetActivation();
 }
 
 void WindowSystem::Unregister(Window* window)

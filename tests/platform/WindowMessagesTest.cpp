@@ -215,6 +215,28 @@ TEST_F(HeadlessWindowTest, MouseButtonsAndDoubleClicks)
     });
 }
 
+TEST_F(HeadlessWindowTest, ANewWindowHearsOfItsFocusAfterTheOldOneWentWithIt)
+{
+    // A screen-mode switch: the old window had the focus and goes before
+    // its loss is taken; the new one gains it.
+    Window().Activate(true);
+    DrainMessages(System());
+    mWindow.reset();
+    WindowSpec spec;
+    spec.title = u"Test";
+    spec.visible = false; // the focus comes later, as from a window manager
+    std::unique_ptr<Quib::Window> next = System().CreateMainWindow(spec);
+    DrainMessages(System());
+    auto& made = *static_cast<HeadlessWindow*>(next.get());
+    made.Activate(true);
+    made.Activate(true);
+    const auto messages = DrainMessages(System());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].message, uint32_t(WM_ACTIVATEAPP));
+    EXPECT_EQ(messages[0].wParam, WPARAM(1));
+    EXPECT_EQ(messages[0].window, next.get());
+}
+
 TEST_F(HeadlessWindowTest, MousePositionsAreSigned16BitWords)
 {
     HeadlessWindow& window = Window();
