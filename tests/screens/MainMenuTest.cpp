@@ -452,6 +452,24 @@ TEST_F(MainMenuDataTest, TheMenuEffectsExistAndOnlyThePassingLightEnds)
     }
 }
 
+TEST_F(MainMenuDataTest, TheBoardInterfaceEffectsExistAndOnlyTheCompassOneEnds)
+{
+    // As the board starts them: the journal's news until it is opened, the
+    // charged compass once.
+    for (const auto& [name, ends] : {std::pair<const char*, bool>{"notebook", false}, {"clock_big", true}}) {
+        std::unique_ptr<ParticlesCommon> effect = CreateParticlesByName(name);
+        ASSERT_NE(effect, nullptr) << name;
+        effect->StartAt(TPoint<float>(30.0f, 30.0f));
+        int updates = 0;
+        while (!effect->IsFinished() && updates < 1000) {
+            effect->Update(0.01f);
+            ++updates;
+        }
+        EXPECT_EQ(effect->IsFinished(), ends) << name;
+    }
+    EXPECT_EQ(log.Count("Particle"), 0) << "every effect is found";
+}
+
 TEST_F(MainMenuDataTest, PassingLightsComeAndGoWhileTheMenuRuns)
 {
     MainMenu menu;
