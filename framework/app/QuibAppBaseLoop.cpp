@@ -380,8 +380,9 @@ void QuibAppBase::RecoverDisplay()
     const int result = InitDisplay();
     if (result == RESULT_INVALID_COLORDEPTH && windowed) {
         if (active) {
-            SwitchScreenModeWindowed(false);
+            // Forced first: the switch is not the player's choice.
             fullScreenForced = true;
+            SwitchScreenModeWindowed(false);
         }
     } else if (result == RESULT_3D_FAIL) {
         ChangeDisplay(false, true);
