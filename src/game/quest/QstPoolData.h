@@ -119,6 +119,10 @@ public:
     // Height of the game screen the strip sinks into (the game's design
     // height; 768 without an application).
     static int DesignHeight();
+    // The fire-mode flag: while it is set (an aiming mini-game is running)
+    // the strip stays hidden and shows no tooltips.
+    void SetFireMode(bool on) { lockedHidden = on; }
+    bool IsFireMode() const { return lockedHidden; }
     // A reference that expires with the pool.
     std::weak_ptr<QstPoolData*> WeakSelf() const { return mSelf; }
 
