@@ -93,18 +93,16 @@ def _main_layers(pic):
     torch = Canvas(70, 24, alpha=0.0)
     torch.over((120, 80, 40), polygon(70, 24, [(0, 9), (50, 9), (50, 15), (0, 15)]))
     torch.over((250, 170, 60), shapes(70, 24, lambda d, s: d.ellipse([46 * s, 1 * s, 69 * s, 23 * s], fill=255)))
-    pic.add("main/torch", torch, 120, 630, 20)
+    pic.add("main/torch", torch, 420, 600, 20)
     icon = Canvas(72, 72, alpha=0.0)
     icon.paste(torch, 1, 24)
     pic.add("pool/torch", icon, 0, 0, 90)
-    pic.add("main/exit", object_box(100, 60, (70, 90, 70), "Pier", (30, 26, 20)), 20, 660, 10)
-    # The lamps the burner lights: the visible group "glow".
-    for k, (lx, ly) in enumerate(((300, 120), (720, 120)), 1):
-        lamp = Canvas(240, 240, alpha=0.0)
-        lamp.add((255, 190, 110), radial(240, 240, 120, 120, 118, power=1.6) * 0.55)
-        lamp.over((255, 230, 160), shapes(240, 240, lambda d, s: d.ellipse([108 * s, 108 * s, 132 * s, 132 * s],
-                                                                            fill=255)))
-        pic.add(f"main/glow_{k}", lamp, lx - 120, ly - 120, 5)
+    pic.add("main/exit", object_box(100, 60, (70, 90, 70), "Pier", (30, 26, 20)), 24, 200, 10)
+    # The dusk over the room until the burner is lit: the visible group "dark".
+    dusk = Canvas(1024, 768, (8, 10, 24), 0.55)
+    for lx in (300, 720):
+        dusk.a *= 1.0 - 0.5 * radial(1024, 768, lx, 120, 160, power=1.6)
+    pic.add("main/dark_room", dusk, 0, 0, 5)
     compass = Canvas(72, 72, alpha=0.0)
     compass.over((150, 110, 40), shapes(72, 72, lambda d, s: d.ellipse([6 * s, 6 * s, 66 * s, 66 * s], fill=255)))
     compass.over((236, 226, 196), shapes(72, 72, lambda d, s: d.ellipse([12 * s, 12 * s, 60 * s, 60 * s], fill=255)))
