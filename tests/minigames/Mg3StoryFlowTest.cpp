@@ -690,3 +690,49 @@ TEST_F(StoryFlow, TheStudyAndTheWorkshopArePlayedFromTheHarbourAndTheirWinsReach
 
 } // namespace
 } // namespace Quib::Mg3Test
+
+namespace Quib::Mg3Test {
+namespace {
+
+// The pool of a cluster outlives its boards: the next board sets its hooks
+// before the last one goes, and the last one must not clear them.
+TEST(PoolBoardHooks, AGoingBoardClearsOnlyItsOwnHooks)
+{
+    QstPoolData pool;
+    int first = 0, second = 0;
+    pool.SetBoardHooks(&first, [&](QstItem*, const std::string&) { return ++first, true; }, nullptr, nullptr);
+    pool.SetBoardHooks(&second, [&](QstItem*, const std::string&) { return ++second, false; },
+                       [](const std::u16string&, float) {}, [] { return static_cast<QstTutor*>(nullptr); });
+    pool.ClearBoardHooks(&first);
+    ASSERT_TRUE(pool.canTakeItem);
+    EXPECT_FALSE(pool.canTakeItem(nullptr, "pool"));
+    EXPECT_EQ(second, 1);
+    EXPECT_EQ(first, 0);
+    EXPECT_TRUE(pool.showTooltip);
+    EXPECT_TRUE(pool.getTutor);
+    pool.ClearBoardHooks(&second);
+    EXPECT_FALSE(pool.canTakeItem);
+    EXPECT_FALSE(pool.showTooltip);
+    EXPECT_FALSE(pool.getTutor);
+    EXPECT_EQ(pool.hooksBoard, nullptr);
+}
+
+TEST(PoolBoardHooks, TheFireModeFlagKeepsTheStripHidden)
+{
+    QstPoolData pool;
+    pool.mousePosition = [] { return TPoint<int>(0, 0); };
+    pool.hintTime = 1.0f; // a hint would call the strip up
+    pool.SetFireMode(true);
+    for (int i = 0; i < 50; ++i)
+        pool.Update(0.02f);
+    EXPECT_TRUE(pool.IsFireMode());
+    EXPECT_EQ(pool.slide, 1.0f);
+    pool.SetFireMode(false);
+    pool.hintTime = 1.0f;
+    for (int i = 0; i < 50; ++i)
+        pool.Update(0.02f);
+    EXPECT_LT(pool.slide, 1.0f);
+}
+
+} // namespace
+} // namespace Quib::Mg3Test
