@@ -179,7 +179,16 @@ def _lock_layers(pic):
     pic.add("lock/back_clear", _rect(n, n, (30, 24, 20)), LOCK_X, LOCK_Y, 51)
     whole = _tile_picture()
     add_tiles(pic, whole, "lock", 3, 9, LOCK_TILE, (30, 24, 20), LOCK_X, LOCK_Y, 52, numbered=True)
-    pic.add("lock/back_redy", _rect(n, n, (20, 16, 14), alpha=0.75), LOCK_X, LOCK_Y, 53)
+    # The veil over the tiles while locked shows the four keyholes the keys go into.
+    veil = _rect(n, n, (20, 16, 14), alpha=0.75)
+    for k in range(1, 5):
+        hx = LOCK_TILE * (1 + (k - 1) % 2)
+        hy = LOCK_TILE * (1 + (k - 1) // 2)
+        ring = _disc(56, (150, 124, 70), (90, 66, 30))
+        ring.over((24, 18, 12), shapes(56, 56, lambda d, s: d.ellipse([22 * s, 12 * s, 34 * s, 24 * s], fill=255)))
+        ring.over((24, 18, 12), polygon(56, 56, [(25, 20), (31, 20), (33, 42), (23, 42)]))
+        veil.paste(ring, hx - 28, hy - 28)
+    pic.add("lock/back_redy", veil, LOCK_X, LOCK_Y, 53)
     for k in range(1, 5):
         cx = LOCK_X + LOCK_TILE * (1 + (k - 1) % 2)
         cy = LOCK_Y + LOCK_TILE * (1 + (k - 1) // 2)
