@@ -199,9 +199,18 @@ def _lock_layers(pic):
 
 
 def _music_layers(pic):
-    pic.add("music/back", _closeup_back(), BACK_X, BACK_Y, 50)
     grid_w, grid_h = 7 * PIN_STEP, 5 * PIN_STEP
     big_x, big_y = PIN_X - 12, PIN_Y - 12
+    # The pins' places are numbered: 1 to 7 across under the drum, the tune's
+    # notes 1 to 5 up its left side (the first note is the bottom row). The
+    # small drum's notes carry the number of the place across.
+    back = _closeup_back()
+    for v in range(7):
+        _label(back, str(v + 1), 14, (230, 210, 160), PIN_X + v * PIN_STEP - BACK_X, big_y + grid_h + 12 - BACK_Y)
+    for c in range(5):
+        _label(back, str(c + 1), 14, (230, 210, 160), big_x - 26 - BACK_X,
+               PIN_Y + (4 - c) * PIN_STEP - BACK_Y)
+    pic.add("music/back", back, BACK_X, BACK_Y, 50)
     small_x, small_y, small_h = big_x, 182, 60
     pic.add("music/_mask_big", _rect(grid_w, grid_h, (0, 0, 0), alpha=0.0), big_x, big_y, 51)
     drum = Canvas(grid_w, grid_h)
@@ -216,8 +225,8 @@ def _music_layers(pic):
     # The notes: note v (1..7) is drawn at row v's x in the small drum, at a
     # height that grows with v; a melody's column c is shown at note c + 1's x.
     for v in range(1, 8):
-        note = _disc(16, (40, 30, 60))
-        pic.add(f"music/notes/{v}", note, PIN_X + (v - 1) * PIN_STEP - 8, small_y + small_h - 16 - (v - 1) * 6, 52)
+        note = _label(_disc(22, (40, 30, 60)), str(v), 13, (250, 236, 200))
+        pic.add(f"music/notes/{v}", note, PIN_X + (v - 1) * PIN_STEP - 11, small_y + small_h - 24 - (v - 1) * 5, 52)
     pin = _disc(PIN_SIZE, (110, 90, 60), (60, 46, 30))
     pic.add("music/buttons/button", pin, PIN_X - PIN_SIZE // 2, PIN_Y - PIN_SIZE // 2, 52)
     pic.add("music/buttons/button_right", pin, PIN_X + PIN_STEP - PIN_SIZE // 2, PIN_Y - PIN_SIZE // 2, 52)
