@@ -66,7 +66,7 @@ def add_tiles(pic, whole, name, cols, count, tile, edge_col, x0, y0, z, numbered
         for edge in ([(0, 0), (tile, 0), (tile, 2), (0, 2)], [(0, 0), (2, 0), (2, tile), (0, tile)]):
             piece.over(edge_col, polygon(tile, tile, edge))
         if numbered:
-            label(piece, str(i + 1), 18, (255, 250, 230), 18, 18)
+            label(piece, str(i + 1), 28, (255, 250, 230), tile // 2, tile // 2)
         pic.add(f"{name}/{i + 1:02d}", piece, x0 + x, y0 + y, z)
 
 
