@@ -59,7 +59,7 @@ TEXTS = {
                  "The keeper is out there, and he needs someone to sail to him.",
         "head12": "The compass",
         "rec12": "The mummy fell, and in its hands lay the keeper's compass. With the chart and the compass the "
-                 "moored boat can sail: its sail waits on the pier.",
+                 "keeper's boat at the pier can sail, once it is moored.",
     },
 }
 
