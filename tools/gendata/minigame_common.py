@@ -181,6 +181,15 @@ def object_picture(name, text, open_, border):
     return c
 
 
+def exit_sign(text):
+    """A wooden arrow pointing out of the room, with the place it leads to."""
+    w, h = 120, 60
+    c = Canvas(w, h, alpha=0.0)
+    c.over((62, 40, 30), polygon(w, h, [(0, 30), (26, 2), (26, 12), (118, 12), (118, 48), (26, 48), (26, 58)]))
+    c.over((150, 108, 68), polygon(w, h, [(5, 30), (28, 8), (28, 16), (114, 16), (114, 44), (28, 44), (28, 52)]))
+    return label(c, text, 14, (50, 30, 18), 70, 30)
+
+
 def add_objects(pic, objects, border):
     """Each puzzle's object in the main view, shut and open."""
     for name, col, text, x, y in objects:

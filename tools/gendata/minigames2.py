@@ -13,7 +13,7 @@ hook's foot and the first post's top.
 import numpy as np
 
 from .minigame_common import (BACK_H, BACK_W, BACK_X, BACK_Y, add_objects, add_sounds, add_texts, add_tiles,
-                              add_to_cluster, closeup_back, object_box, write_scene)
+                              add_to_cluster, closeup_back, exit_sign, write_scene)
 from .minigame_common import label as _label, rect as _rect
 from .paint import Canvas, polygon, radial, shapes, vgradient
 
@@ -97,7 +97,7 @@ def _main_layers(pic):
     icon = Canvas(72, 72, alpha=0.0)
     icon.paste(torch, 1, 24)
     pic.add("pool/torch", icon, 0, 0, 90)
-    pic.add("main/exit", object_box(100, 60, (70, 90, 70), "Pier", (30, 26, 20)), 24, 200, 10)
+    pic.add("main/exit", exit_sign("Pier"), 24, 200, 10)
     # The dusk over the room until the burner is lit: the visible group "dark".
     dusk = Canvas(1024, 768, (8, 10, 24), 0.55)
     for lx in (300, 720):
