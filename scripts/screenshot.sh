@@ -71,13 +71,20 @@ click() {
 }
 key() { xdotool key --window "$window" "$@"; }
 
+# Escape skips a logo, and does nothing on the main menu or in a scene.
 sleep 2
-key Escape # the logos
-sleep 3
-click 900 225 # the main menu's Play
+for _ in 1 2 3; do
+  key Escape # the logos
+  sleep 1
+done
 sleep 4
-key Escape # the intro movie
-sleep 6    # the harbour loads and fades in
+click 900 225 # the main menu's Play
+sleep 5
+for _ in 1 2; do
+  key Escape # the intro movie
+  sleep 1
+done
+sleep 7 # the harbour loads and fades in, the tutorial appears
 xdotool mousemove --window "$window" 700 120
 sleep 1
 key ctrl+alt+d
