@@ -1,0 +1,540 @@
+#include "tests/playthrough/Walkthrough.h"
+
+#include "framework/widgets/ButtonWidget.h"
+#include "framework/widgets/WidgetManager.h"
+#include "platform/InputTranslator.h"
+#include "platform/WindowMessages.h"
+#include "platform/headless/HeadlessWindowSystem.h"
+#include "src/GameApp.h"
+#include "src/game/ispy/ISpy.h"
+#include "src/game/ispy/TPaintElement.h"
+#include "src/game/ispy/TPicture.h"
+#include "src/game/quest/QstField.h"
+#include "src/game/quest/QstFieldItemLayer.h"
+#include "src/game/quest/QstItem.h"
+#include "src/game/quest/QstItemState.h"
+#include "src/game/quest/QstPoolData.h"
+#include "src/game/quest/QstPoolEntry.h"
+#include "src/game/quest/QstPoolPlace.h"
+#include "src/game/quest/QstPoolWidget.h"
+#include "src/game/quest/QstScene.h"
+#include "src/screens/GameBoard.h"
+#include "src/screens/Movie.h"
+
+#include <cxxabi.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <typeinfo>
+
+namespace Quib::Playthrough {
+
+namespace {
+
+constexpr int kUpdatesPerSecond = 100;
+// Updates between one step's last input and the next step.
+constexpr int kStepGap = 30;
+// Updates a resolved point must stay where it is before it is clicked.
+constexpr int kStableUpdates = 12;
+// How long a step may wait for what it needs.
+constexpr int kStepTimeout = 60 * kUpdatesPerSecond;
+
+struct Point2 {
+    int x = 0;
+    int y = 0;
+};
+
+const std::map<std::string, int, std::less<>>& KeyNames()
+{
+    static const std::map<std::string, int, std::less<>> keys = {
+        {"Escape", VK_ESCAPE}, {"Enter", VK_RETURN}, {"Return", VK_RETURN}, {"Space", VK_SPACE},
+        {"Tab", VK_TAB},       {"Backspace", VK_BACK}, {"F1", 0x70},        {"F5", 0x74},
+    };
+    return keys;
+}
+
+std::string Demangled(const std::type_info& type)
+{
+    int status = 0;
+    std::unique_ptr<char, void (*)(void*)> name(abi::__cxa_demangle(type.name(), nullptr, nullptr, &status),
+                                                std::free);
+    std::string text = status == 0 && name ? name.get() : type.name();
+    const size_t colon = text.rfind("::");
+    return colon == std::string::npos ? text : text.substr(colon + 2);
+}
+
+bool IsShown(Widget* widget)
+{
+    for (Widget* w = widget; w; w = dynamic_cast<Widget*>(w->parent))
+        if (!w->visible)
+            return false;
+    return widget && (widget->manager != nullptr);
+}
+
+GameBoard* SceneBoard(GameApp& app) { return dynamic_cast<GameBoard*>(app.CurrentBoard()); }
+
+// The point of a field's item layer to click: an opaque pixel of the
+// item's picture that the field itself finds on top and that no other
+// widget covers, the one nearest the middle of all such pixels.
+std::optional<Point2> ItemPoint(GameApp& app, const std::string& sceneName, const std::string& itemName)
+{
+    GameBoard* board = SceneBoard(app);
+    if (!board || !board->scene)
+        return std::nullopt;
+    QstScene* scene = board->scene;
+    if (scene->GetSceneName() != sceneName)
+        return std::nullopt;
+    QstItem* item = scene->GetItem(itemName);
+    if (!item || !item->GetCurrentState())
+        return std::nullopt;
+    QstItemState* state = item->GetCurrentState();
+    WidgetManager& wm = *app.widgetManager;
+    for (const auto& [name, field] : scene->fields) {
+        if (!field || field->IsClosed() || !IsShown(field))
+            continue;
+        for (QstFieldLayer* layer : field->layers) {
+            auto* itemLayer = dynamic_cast<QstFieldItemLayer*>(layer);
+            if (!itemLayer || itemLayer->GetState() != state)
+                continue;
+            const FRect r = itemLayer->GetRect();
+            const Point origin = field->GetScreenPosition();
+            std::vector<Point2> hits;
+            for (int py = int(r.y); py < int(r.y + r.height); py += 2)
+                for (int px = int(r.x); px < int(r.x + r.width); px += 2) {
+                    if (!itemLayer->HitTest(px, py) || field->FindLayerAt(px, py) != layer)
+                        continue;
+                    const int sx = origin.x + px, sy = origin.y + py;
+                    if (sx < 0 || sy < 0 || sx >= app.AppWidth() || sy >= app.AppHeight())
+                        continue;
+                    int lx = 0, ly = 0;
+                    Widget* top = wm.GetWidgetAt(sx, sy, &lx, &ly);
+                    bool ours = false;
+                    for (Widget* w = top; w; w = dynamic_cast<Widget*>(w->parent))
+                        ours = ours || w == field;
+                    if (ours)
+                        hits.push_back({sx, sy});
+                }
+            if (hits.empty())
+                continue;
+            double cx = 0, cy = 0;
+            for (const Point2& p : hits)
+                cx += p.x, cy += p.y;
+            cx /= double(hits.size());
+            cy /= double(hits.size());
+            Point2 best = hits.front();
+            double bestDistance = 1e18;
+            for (const Point2& p : hits) {
+                const double d = (p.x - cx) * (p.x - cx) + (p.y - cy) * (p.y - cy);
+                if (d < bestDistance)
+                    bestDistance = d, best = p;
+            }
+            return best;
+        }
+    }
+    return std::nullopt;
+}
+
+// The middle of the inventory cell holding the item, on the screen.
+std::optional<Point2> PoolPoint(GameApp& app, const std::string& itemName)
+{
+    GameBoard* board = SceneBoard(app);
+    if (!board || !board->poolWidget || !board->poolWidget->pool)
+        return std::nullopt;
+    QstPoolData& pool = *board->poolWidget->pool;
+    const Point origin = board->poolWidget->GetScreenPosition();
+    for (const QstPoolPlace& place : pool.places) {
+        if (!place.entry || !place.entry->placed || !place.entry->item)
+            continue;
+        if (place.entry->item->GetName() != itemName && place.entry->item->GetFullName() != itemName)
+            continue;
+        return Point2{origin.x + int(place.x + place.width / 2), origin.y + int(place.y + place.height / 2)};
+    }
+    return std::nullopt;
+}
+
+std::optional<Point2> StripPoint(GameApp& app)
+{
+    GameBoard* board = SceneBoard(app);
+    if (!board || !board->poolWidget)
+        return std::nullopt;
+    const Point origin = board->poolWidget->GetScreenPosition();
+    return Point2{origin.x + board->poolWidget->width / 2, origin.y + board->poolWidget->height / 2};
+}
+
+std::optional<Point2> MovieSkipPoint(GameApp& app)
+{
+    auto* movie = dynamic_cast<Movie*>(app.CurrentBoard());
+    if (!movie)
+        return std::nullopt;
+    for (Widget* child : movie->children)
+        if (auto* button = dynamic_cast<ButtonWidget*>(child); button && button->id == Movie::kSkipButton) {
+            if (!IsShown(button))
+                return std::nullopt;
+            const Point at = button->GetScreenPosition();
+            return Point2{at.x + button->width / 2, at.y + button->height / 2};
+        }
+    return std::nullopt;
+}
+
+// The element drawn on top at a board point, of those that can be hit.
+TPaintElement* HogTopAt(TPicture& picture, int x, int y)
+{
+    for (size_t i = picture.drawList.size(); i-- > 0;)
+        if (picture.drawList[i]->CanBeHitAt(x - picture.pictureRect.x, y - picture.pictureRect.y))
+            return picture.drawList[i];
+    return nullptr;
+}
+
+// A screen point of an object still to be found: of an active notepad
+// line, in view, and answered by the level's own hit test.
+std::optional<Point2> HogPoint(GameApp& app, std::string& which)
+{
+    auto* board = dynamic_cast<ISpy*>(app.CurrentBoard());
+    if (!board || !board->picture)
+        return std::nullopt;
+    TPicture& picture = *board->picture;
+    const Point origin = board->GetScreenPosition();
+    for (auto& line : picture.notepad.lines) {
+        if (!line->active || line->count == 0)
+            continue;
+        for (TPaintElement* e : picture.drawList) {
+            if (e->text != line->keyText || e->taken || !e->currentFrame)
+                continue;
+            const Point at = e->GetFramePosition();
+            const Point size = e->GetFrameSize();
+            std::vector<Point2> hits;
+            for (int y = 0; y < size.y; y += 2)
+                for (int x = 0; x < size.x; x += 2) {
+                    const int bx = picture.pictureRect.x + at.x + x, by = picture.pictureRect.y + at.y + y;
+                    if (HogTopAt(picture, bx, by) == e && picture.HitTest(bx, by) == e)
+                        hits.push_back({bx, by});
+                }
+            if (hits.empty())
+                continue;
+            which = e->name;
+            const Point2 mid = hits[hits.size() / 2];
+            return Point2{origin.x + mid.x, origin.y + mid.y};
+        }
+    }
+    return std::nullopt;
+}
+
+bool HogWon(GameApp& app)
+{
+    auto* board = dynamic_cast<ISpy*>(app.CurrentBoard());
+    return board && board->won;
+}
+
+bool SplitRef(const std::string& ref, std::string& scene, std::string& item)
+{
+    const size_t slash = ref.find('/');
+    if (slash == std::string::npos || slash == 0 || slash + 1 == ref.size())
+        return false;
+    scene = ref.substr(0, slash);
+    item = ref.substr(slash + 1);
+    return true;
+}
+
+} // namespace
+
+bool ParseWalkthrough(const std::string& text, std::vector<WalkStep>& steps, std::string& error)
+{
+    static const std::map<std::string, std::pair<int, int>, std::less<>> kArity = {
+        {"wait_board", {1, 1}}, {"click", {2, 2}},     {"click_item", {1, 1}}, {"use_item", {2, 2}},
+        {"type", {1, 1}},       {"key", {1, 1}},       {"skip_movie", {0, 0}}, {"solve_field", {1, 1}},
+        {"solve_hog", {0, 0}},  {"wait", {1, 1}},      {"move", {2, 2}},
+    };
+    steps.clear();
+    std::istringstream in(text);
+    std::string line;
+    for (int number = 1; std::getline(in, line); ++number) {
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        const size_t first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line[first] == '#')
+            continue;
+        WalkStep step;
+        step.line = number;
+        step.text = line.substr(first);
+        std::istringstream words(step.text);
+        words >> step.verb;
+        if (step.verb == "type") {
+            // The rest of the line, as typed.
+            std::string rest;
+            std::getline(words, rest);
+            const size_t start = rest.find_first_not_of(" \t");
+            step.args.push_back(start == std::string::npos ? std::string() : rest.substr(start));
+        } else {
+            for (std::string word; words >> word;)
+                step.args.push_back(word);
+        }
+        const auto arity = kArity.find(step.verb);
+        if (arity == kArity.end()) {
+            error = "line " + std::to_string(number) + ": unknown step \"" + step.verb + "\"";
+            return false;
+        }
+        if (int(step.args.size()) < arity->second.first || int(step.args.size()) > arity->second.second ||
+            (step.verb == "type" && step.args[0].empty())) {
+            error = "line " + std::to_string(number) + ": wrong arguments for " + step.verb;
+            return false;
+        }
+        if (step.verb == "key" && !KeyNames().contains(step.args[0]) && step.args[0].size() != 1) {
+            error = "line " + std::to_string(number) + ": unknown key " + step.args[0];
+            return false;
+        }
+        std::string scene, item;
+        if ((step.verb == "click_item" || step.verb == "solve_field") && !SplitRef(step.args[0], scene, item)) {
+            error = "line " + std::to_string(number) + ": expected <scene>/<name>";
+            return false;
+        }
+        if (step.verb == "use_item" && !SplitRef(step.args[1], scene, item)) {
+            error = "line " + std::to_string(number) + ": expected <scene>/<item> as the target";
+            return false;
+        }
+        steps.push_back(std::move(step));
+    }
+    return true;
+}
+
+std::string BoardName(GameApp& app)
+{
+    BaseBoard* board = app.CurrentBoard();
+    if (!board)
+        return "none";
+    std::string name = Demangled(typeid(*board));
+    if (auto* scene = dynamic_cast<GameBoard*>(board); scene && scene->scene)
+        name += ":" + scene->scene->GetSceneName();
+    else if (auto* movie = dynamic_cast<Movie*>(board))
+        name += ":" + movie->movieName;
+    else if (auto* hog = dynamic_cast<ISpy*>(board); hog && hog->picture)
+        name += ":" + hog->picture->name;
+    return name;
+}
+
+bool BoardMatches(const std::string& shown, const std::string& wanted)
+{
+    return shown == wanted || shown.substr(0, shown.find(':')) == wanted;
+}
+
+bool BoardSettled(GameApp& app)
+{
+    return app.CurrentBoard() && !app.Transformer() && !app.GetLoadingScreen() &&
+           !(app.loadingStarted && !app.loadingFinished.load()) && app.NextBoard() == app.CurrentBoard();
+}
+
+void WalkthroughPlayer::Queue(int gap, std::function<void(HeadlessWindow&)> send)
+{
+    const int base = queued.empty() ? now : queued.back().atUpdate;
+    queued.push_back({base + gap, std::move(send)});
+}
+
+void WalkthroughPlayer::QueueClick(int x, int y)
+{
+    Queue(1, [x, y](HeadlessWindow& w) { w.MouseMove(x, y); });
+    Queue(3, [x, y](HeadlessWindow& w) { w.MouseDown(InputEvent::Left, x, y); });
+    Queue(3, [x, y](HeadlessWindow& w) { w.MouseUp(InputEvent::Left, x, y); });
+}
+
+void WalkthroughPlayer::Fail(const std::string& reason)
+{
+    const WalkStep& step = steps[next];
+    failed = true;
+    error = "line " + std::to_string(step.line) + " \"" + step.text + "\" at update " + std::to_string(now) + ": " +
+            reason;
+}
+
+bool WalkthroughPlayer::ResolveStable(bool found, int x, int y, int& outX, int& outY)
+{
+    if (!found) {
+        stableCount = 0;
+        return false;
+    }
+    if (x == stableX && y == stableY) {
+        ++stableCount;
+    } else {
+        stableX = x;
+        stableY = y;
+        stableCount = 0;
+    }
+    if (stableCount < kStableUpdates)
+        return false;
+    outX = x;
+    outY = y;
+    stableCount = 0;
+    stableX = stableY = -1;
+    return true;
+}
+
+void WalkthroughPlayer::Tick(GameApp& app, HeadlessWindow& window)
+{
+    now = app.updateCount;
+    while (!queued.empty() && queued.front().atUpdate <= now) {
+        auto send = std::move(queued.front().send);
+        queued.pop_front();
+        send(window);
+        lastInput = now;
+    }
+    if (!queued.empty() || Finished())
+        return;
+    if (next >= steps.size()) {
+        if (now - lastInput >= kStepGap)
+            done = true;
+        return;
+    }
+    if (!inStep) {
+        if (now - lastInput < kStepGap)
+            return;
+        inStep = true;
+        stepStart = now;
+        phase = 0;
+        counter = 0;
+        stableCount = 0;
+        stableX = stableY = -1;
+        trace.push_back(std::to_string(now) + " " + BoardName(app) + " | " + steps[next].text);
+    }
+    if (now - stepStart > kStepTimeout) {
+        Fail("timed out on board " + BoardName(app));
+        return;
+    }
+    if (RunStep(app, steps[next])) {
+        inStep = false;
+        ++next;
+        lastInput = now;
+    }
+}
+
+bool WalkthroughPlayer::RunStep(GameApp& app, const WalkStep& step)
+{
+    const std::string& verb = step.verb;
+    const auto& args = step.args;
+    int x = 0, y = 0;
+    if (verb == "wait") {
+        return now - stepStart >= int(std::atof(args[0].c_str()) * kUpdatesPerSecond);
+    }
+    if (verb == "wait_board") {
+        if (BoardSettled(app) && BoardMatches(BoardName(app), args[0]))
+            ++counter;
+        else
+            counter = 0;
+        return counter >= 20;
+    }
+    if (verb == "click" || verb == "move") {
+        x = std::atoi(args[0].c_str());
+        y = std::atoi(args[1].c_str());
+        if (verb == "click")
+            QueueClick(x, y);
+        else
+            Queue(1, [x, y](HeadlessWindow& w) { w.MouseMove(x, y); });
+        return true;
+    }
+    if (verb == "key") {
+        const auto found = KeyNames().find(args[0]);
+        const int vk = found != KeyNames().end() ? found->second : std::toupper(uint8_t(args[0][0]));
+        Queue(1, [vk](HeadlessWindow& w) { w.KeyDown(uint8_t(vk)); });
+        Queue(3, [vk](HeadlessWindow& w) { w.KeyUp(uint8_t(vk)); });
+        return true;
+    }
+    if (verb == "type") {
+        for (char c : args[0]) {
+            const std::string one(1, c);
+            Queue(4, [one](HeadlessWindow& w) { w.Type(one); });
+        }
+        Queue(6, [](HeadlessWindow& w) { w.KeyDown(VK_RETURN); });
+        Queue(3, [](HeadlessWindow& w) { w.KeyUp(VK_RETURN); });
+        return true;
+    }
+    if (verb == "skip_movie") {
+        if (!BoardMatches(BoardName(app), "Movie") || !BoardSettled(app))
+            return false;
+        const auto p = MovieSkipPoint(app);
+        if (ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y)) {
+            QueueClick(x, y);
+            return true;
+        }
+        return false;
+    }
+    if (verb == "click_item") {
+        std::string scene, item;
+        SplitRef(args[0], scene, item);
+        const auto p = BoardSettled(app) ? ItemPoint(app, scene, item) : std::nullopt;
+        if (ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y)) {
+            QueueClick(x, y);
+            return true;
+        }
+        return false;
+    }
+    if (verb == "use_item") {
+        std::string scene, item;
+        SplitRef(args[1], scene, item);
+        if (!BoardSettled(app))
+            return false;
+        switch (phase) {
+        case 0: { // over the strip, so that it shows
+            const auto strip = StripPoint(app);
+            if (!strip)
+                return false;
+            const Point2 s = *strip;
+            Queue(1, [s](HeadlessWindow& w) { w.MouseMove(s.x, s.y); });
+            phase = 1;
+            return false;
+        }
+        case 1: { // the item's cell, once it stays put: picked up
+            const auto p = PoolPoint(app, args[0]);
+            if (ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y)) {
+                QueueClick(x, y);
+                phase = 2;
+            }
+            return false;
+        }
+        default: { // carried to the target and dropped there
+            const auto p = ItemPoint(app, scene, item);
+            if (ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y)) {
+                QueueClick(x, y);
+                return true;
+            }
+            if (phase == 2 && p) {
+                // Move towards it, so that the strip slides away.
+                const Point2 t = *p;
+                Queue(1, [t](HeadlessWindow& w) { w.MouseMove(t.x, t.y); });
+                phase = 3;
+            }
+            return false;
+        }
+        }
+    }
+    if (verb == "solve_hog") {
+        if (phase == 0) {
+            if (!BoardMatches(BoardName(app), "ISpy") || !BoardSettled(app))
+                return false;
+            if (HogWon(app)) {
+                phase = 1;
+                return false;
+            }
+            std::string which;
+            const auto p = HogPoint(app, which);
+            if (!p)
+                return false;
+            if (which == lastTarget && now - lastInput < 100)
+                return false; // the last click is still being taken
+            lastTarget = which;
+            ++hogClicks;
+            QueueClick(p->x, p->y);
+            Queue(25, [](HeadlessWindow&) {});
+            return false;
+        }
+        // Won: done once the level hands back to its scene.
+        return !BoardMatches(BoardName(app), "ISpy") && BoardSettled(app);
+    }
+    if (verb == "solve_field") {
+        Fail("no solver for the field " + args[0]);
+        return false;
+    }
+    Fail("unknown step");
+    return false;
+}
+
+} // namespace Quib::Playthrough
