@@ -11,10 +11,13 @@
 #include "src/game/GameControllerCommon.h"
 #include "src/game/PlayerInfo.h"
 #include "src/game/quest/QstGameControllerScene.h"
+#include "src/game/quest/Layer/QstSeaLayer.h"
 #include "src/game/quest/QstItem.h"
 #include "src/game/quest/QstItemState.h"
 #include "src/game/quest/QstScene.h"
 #include "src/screens/GameBoard.h"
+#include "src/screens/HintTimer.h"
+#include "src/screens/MainMenu.h"
 #include "src/game/ispy/ISpy.h"
 #include "tests/playthrough/Walkthrough.h"
 #include "tests/support/AppTestSupport.h"
@@ -24,6 +27,7 @@
 #include <zlib.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <iostream>
@@ -65,7 +69,7 @@ public:
     void UpdateOneFrame() override
     {
         GameApp::UpdateOneFrame();
-        if (exiting)
+        if (exiting || !inMainLoop)
             return;
         if (BoardSettled(*this))
             result.lastBoard = BoardName(*this);
@@ -209,13 +213,22 @@ SessionResult RunSession(const SessionOptions& options)
     const std::string demoArgument = "-demofile=" + options.demoFile;
     const char* arguments[] = {"pelleranthe", record ? "-record" : "-play", demoArgument.c_str()};
     SetProcessArguments(3, arguments);
+    // The hidden-object levels draw from the C library's generator, which
+    // no demo seeds: every run starts it as a fresh process does.
+    std::srand(1);
 
     {
         auto app = std::make_unique<SessionApp>(options, result);
         app->windows = &env.windows;
         if (record)
             app->player = std::make_unique<WalkthroughPlayer>(std::move(steps));
+        // The hint compass's timer lives for the process: made before the
+        // run's random numbers are seeded, and made anew once they are, so
+        // that every run starts with the same one.
+        GetHintTimer();
+        QstSeaLayer::SetSeaClock(0.0f); // the sea's swell, kept for the process too
         app->Initialize();
+        GetHintTimer() = HintTimer();
         if (!env.fatalExits.empty() || !app->initialized) {
             result.error = "the game did not start";
             for (const auto& box : env.sink.boxes)
@@ -228,8 +241,23 @@ SessionResult RunSession(const SessionOptions& options)
             result.trace = app->player->Trace();
         CollectFacts(result);
         // Scenes hold pictures of this run's display: they go before it,
-        // unless a board still shows one.
-        if (!dynamic_cast<GameBoard*>(app->CurrentBoard()) && !dynamic_cast<ISpy*>(app->CurrentBoard()))
+        // once no board shows one. The demo is written first; what follows
+        // is no part of it.
+        if (app->recording)
+            app->WriteDemoFile();
+        app->recording = false;
+        app->playing = false;
+        if (app->initialized && !dynamic_cast<MainMenu*>(app->CurrentBoard())) {
+            app->SwitchToBoard(new MainMenu());
+            for (int i = 0; i < 5000 && !(dynamic_cast<MainMenu*>(app->CurrentBoard()) && BoardSettled(*app)); ++i) {
+                if (app->loadingStarted && !app->loadingFinished.load())
+                    std::this_thread::sleep_for(std::chrono::microseconds(200));
+                env.clock.Advance(10);
+                app->DoUpdateFrames();
+                app->ProcessDeferredDeletes();
+            }
+        }
+        if (dynamic_cast<MainMenu*>(app->CurrentBoard()))
             QstGameControllerScene::Instance().ClearLevels();
         app.reset();
     }

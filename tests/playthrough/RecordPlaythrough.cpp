@@ -2,7 +2,7 @@
 // it once to make sure the replay agrees, and writes both into the
 // playthrough folder.
 //   record_playthrough [--data DIR] [--walkthrough FILE] [--out DIR]
-//                      [--shots DIR] [--every N] [--verbose]
+//                      [--shots DIR] [--replay-shots DIR] [--every N] [--verbose]
 #include "tests/playthrough/PlaythroughSession.h"
 #include "tests/support/TempDir.h"
 
@@ -57,6 +57,7 @@ int main(int argc, char** argv)
     std::string outFolder = QUIB_PLAYTHROUGH_DIR;
     SessionOptions options;
     bool verbose = false;
+    std::string replayShots;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         const bool hasValue = i + 1 < argc;
@@ -68,13 +69,15 @@ int main(int argc, char** argv)
             outFolder = argv[++i];
         else if (arg == "--shots" && hasValue)
             options.shotFolder = argv[++i];
+        else if (arg == "--replay-shots" && hasValue)
+            replayShots = argv[++i];
         else if (arg == "--every" && hasValue)
             options.checksumEvery = std::max(1, std::atoi(argv[++i]));
         else if (arg == "--verbose")
             verbose = true;
         else {
             std::cerr << "usage: record_playthrough [--data DIR] [--walkthrough FILE] [--out DIR] [--shots DIR] "
-                         "[--every N] [--verbose]\n";
+                         "[--replay-shots DIR] [--every N] [--verbose]\n";
             return 2;
         }
     }
@@ -102,7 +105,9 @@ int main(int argc, char** argv)
     std::cout << "Replaying it\n";
     SessionOptions replay = options;
     replay.walkthrough.clear();
-    replay.shotFolder.clear();
+    replay.shotFolder = replayShots;
+    if (!replayShots.empty())
+        fs::create_directories(replayShots);
     const SessionResult replayed = RunSession(replay);
     Report(replayed, false);
     const std::string difference = FirstDifference(recorded.sums, replayed.sums);

@@ -10,6 +10,7 @@
 #include "src/game/ispy/TPaintElement.h"
 #include "src/game/ispy/TPicture.h"
 #include "src/game/quest/QstField.h"
+#include "src/game/quest/QstFieldControl.h"
 #include "src/game/quest/QstFieldItemLayer.h"
 #include "src/game/quest/QstItem.h"
 #include "src/game/quest/QstItemState.h"
@@ -18,8 +19,15 @@
 #include "src/game/quest/QstPoolPlace.h"
 #include "src/game/quest/QstPoolWidget.h"
 #include "src/game/quest/QstScene.h"
+#include "src/game/quest/QstTrashDialog.h"
 #include "src/screens/GameBoard.h"
+#include "src/screens/MainMenu.h"
 #include "src/screens/Movie.h"
+#include "src/screens/ProfileScreen.h"
+#include "src/game/quest/QstBookButton.h"
+#include "src/screens/HintWidget.h"
+#include "src/screens/TGameButton.h"
+#include "src/screens/ScaleButton.h"
 
 #include <cxxabi.h>
 
@@ -41,7 +49,7 @@ constexpr int kStepGap = 30;
 // Updates a resolved point must stay where it is before it is clicked.
 constexpr int kStableUpdates = 12;
 // How long a step may wait for what it needs.
-constexpr int kStepTimeout = 60 * kUpdatesPerSecond;
+constexpr int kStepTimeout = 30 * kUpdatesPerSecond;
 
 struct Point2 {
     int x = 0;
@@ -151,18 +159,30 @@ std::optional<Point2> PoolPoint(GameApp& app, const std::string& itemName)
             continue;
         if (place.entry->item->GetName() != itemName && place.entry->item->GetFullName() != itemName)
             continue;
+        if (pool.slide != 0.0f)
+            return std::nullopt; // still coming up
         return Point2{origin.x + int(place.x + place.width / 2), origin.y + int(place.y + place.height / 2)};
     }
     return std::nullopt;
 }
 
+// A point of the strip's visible part (or its arrow), where the mouse
+// makes it come up.
 std::optional<Point2> StripPoint(GameApp& app)
 {
     GameBoard* board = SceneBoard(app);
-    if (!board || !board->poolWidget)
+    if (!board || !board->poolWidget || !board->poolWidget->pool)
         return std::nullopt;
-    const Point origin = board->poolWidget->GetScreenPosition();
-    return Point2{origin.x + board->poolWidget->width / 2, origin.y + board->poolWidget->height / 2};
+    QstPoolData& pool = *board->poolWidget->pool;
+    for (int py = app.AppHeight() - 2 - pool.stripY; py >= -pool.stripY; py -= 2)
+        for (int px = pool.stripWidth / 2, step = 0; px >= 0 && px < pool.stripWidth;
+             ++step, px += (step % 2 ? step : -step) * 2)
+            if (pool.IsOverStrip(px, py)) {
+                int lx = 0, ly = 0;
+                if (app.widgetManager->GetWidgetAt(pool.stripX + px, pool.stripY + py, &lx, &ly) == board->poolWidget)
+                    return Point2{pool.stripX + px, pool.stripY + py};
+            }
+    return std::nullopt;
 }
 
 std::optional<Point2> MovieSkipPoint(GameApp& app)
@@ -178,6 +198,109 @@ std::optional<Point2> MovieSkipPoint(GameApp& app)
             return Point2{at.x + button->width / 2, at.y + button->height / 2};
         }
     return std::nullopt;
+}
+
+template <class T>
+T* FindInTree(WidgetContainer* parent)
+{
+    for (Widget* child : parent->children) {
+        if (auto* found = dynamic_cast<T*>(child))
+            return found;
+        if (T* deeper = FindInTree<T>(child))
+            return deeper;
+    }
+    return nullptr;
+}
+
+ButtonWidget* ChildButton(WidgetContainer* parent, int id)
+{
+    for (Widget* child : parent->children)
+        if (auto* button = dynamic_cast<ButtonWidget*>(child); button && button->id == id)
+            return button;
+    return nullptr;
+}
+
+// The named button of what is shown: the main menu's play, profiles,
+// options, credits and exit; the profile screen's create, delete, rename
+// and back; a scene's journal, menu and hint; a movie's skip.
+Widget* NamedButton(GameApp& app, const std::string& name)
+{
+    BaseBoard* board = app.CurrentBoard();
+    if (!board)
+        return nullptr;
+    if (ProfileScreen* profiles = FindInTree<ProfileScreen>(board)) {
+        static const std::map<std::string, int, std::less<>> ids = {
+            {"create", ProfileScreen::kCreate}, {"delete", ProfileScreen::kDelete}, {"rename", ProfileScreen::kRename}};
+        if (name == "back")
+            return profiles->backButton;
+        if (const auto id = ids.find(name); id != ids.end())
+            return profiles->buttons[size_t(id->second)];
+        return nullptr;
+    }
+    if (auto* menu = dynamic_cast<MainMenu*>(board)) {
+        static const std::map<std::string, int, std::less<>> ids = {{"play", MainMenu::kPlay},
+                                                                    {"profiles", MainMenu::kProfiles},
+                                                                    {"options", MainMenu::kOptions},
+                                                                    {"credits", MainMenu::kCredits},
+                                                                    {"exit", MainMenu::kExit}};
+        const auto id = ids.find(name);
+        return id != ids.end() && size_t(id->second) < menu->buttons.size() ? menu->buttons[size_t(id->second)]
+                                                                            : nullptr;
+    }
+    if (auto* scene = dynamic_cast<GameBoard*>(board)) {
+        if (name == "journal")
+            return scene->bookButton;
+        if (name == "hint")
+            return scene->hintWidget;
+        if (name == "menu")
+            return ChildButton(scene, GameBoard::kMenuButton);
+        return nullptr;
+    }
+    if (auto* movie = dynamic_cast<Movie*>(board); movie && name == "skip")
+        return ChildButton(movie, Movie::kSkipButton);
+    return nullptr;
+}
+
+// A point of the close (index 0) or skip (1) control of the close-up on
+// top, where the field finds that control.
+std::optional<Point2> FieldControlPoint(GameApp& app, size_t index)
+{
+    GameBoard* board = SceneBoard(app);
+    if (!board || !board->scene || board->scene->onScreenFields.empty())
+        return std::nullopt;
+    QstField* field = board->scene->onScreenFields.back();
+    if (!field || field->IsClosed() || !IsShown(field) || index >= field->controls.size())
+        return std::nullopt;
+    const QstFieldControl* control = field->controls[index];
+    if (!control->visible)
+        return std::nullopt;
+    const Point origin = field->GetScreenPosition();
+    const int cx = control->x + control->width / 2, cy = control->y + control->height / 2;
+    for (int r = 0; r < std::max(control->width, control->height); r += 2)
+        for (int dy = -r; dy <= r; dy += std::max(1, 2 * r))
+            for (int dx = -r; dx <= r; dx += 2)
+                if (field->ControlAt(cx + dx, cy + dy) == int(index))
+                    return Point2{origin.x + cx + dx, origin.y + cy + dy};
+    return std::nullopt;
+}
+
+std::optional<Point2> ButtonPoint(GameApp& app, const std::string& name)
+{
+    if (name == "close" || name == "skip_puzzle")
+        return FieldControlPoint(app, name == "close" ? 0 : 1);
+    if (name == "found_ok") {
+        // The dialog that shows what a won hidden-object level gave.
+        auto* dialog = app.CurrentBoard() ? FindInTree<QstTrashDialog>(app.CurrentBoard()) : nullptr;
+        if (!dialog || !dialog->closeButton || !IsShown(dialog->closeButton) || dialog->progress < 1.0f)
+            return std::nullopt;
+        const Point at = dialog->closeButton->GetScreenPosition();
+        return Point2{at.x + dialog->closeButton->width / 2, at.y + dialog->closeButton->height / 2};
+    }
+    Widget* button = NamedButton(app, name);
+    if (!button || !IsShown(button))
+        return std::nullopt;
+    const Point at = button->GetScreenPosition();
+    return Point2{at.x + button->width / 2, at.y + button->height / 2};
 }
 
 // The element drawn on top at a board point, of those that can be hit.
@@ -246,7 +369,7 @@ bool ParseWalkthrough(const std::string& text, std::vector<WalkStep>& steps, std
     static const std::map<std::string, std::pair<int, int>, std::less<>> kArity = {
         {"wait_board", {1, 1}}, {"click", {2, 2}},     {"click_item", {1, 1}}, {"use_item", {2, 2}},
         {"type", {1, 1}},       {"key", {1, 1}},       {"skip_movie", {0, 0}}, {"solve_field", {1, 1}},
-        {"solve_hog", {0, 0}},  {"wait", {1, 1}},      {"move", {2, 2}},
+        {"solve_hog", {0, 0}},  {"wait", {1, 1}},      {"move", {2, 2}},       {"click_button", {1, 1}},
     };
     steps.clear();
     std::istringstream in(text);
@@ -334,6 +457,7 @@ void WalkthroughPlayer::Queue(int gap, std::function<void(HeadlessWindow&)> send
 
 void WalkthroughPlayer::QueueClick(int x, int y)
 {
+    trace.push_back("    click " + std::to_string(x) + "," + std::to_string(y));
     Queue(1, [x, y](HeadlessWindow& w) { w.MouseMove(x, y); });
     Queue(3, [x, y](HeadlessWindow& w) { w.MouseDown(InputEvent::Left, x, y); });
     Queue(3, [x, y](HeadlessWindow& w) { w.MouseUp(InputEvent::Left, x, y); });
@@ -457,6 +581,14 @@ bool WalkthroughPlayer::RunStep(GameApp& app, const WalkStep& step)
         }
         return false;
     }
+    if (verb == "click_button") {
+        const auto p = BoardSettled(app) ? ButtonPoint(app, args[0]) : std::nullopt;
+        if (ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y)) {
+            QueueClick(x, y);
+            return true;
+        }
+        return false;
+    }
     if (verb == "click_item") {
         std::string scene, item;
         SplitRef(args[0], scene, item);
@@ -473,36 +605,41 @@ bool WalkthroughPlayer::RunStep(GameApp& app, const WalkStep& step)
         if (!BoardSettled(app))
             return false;
         switch (phase) {
-        case 0: { // over the strip, so that it shows
-            const auto strip = StripPoint(app);
-            if (!strip)
-                return false;
-            const Point2 s = *strip;
-            Queue(1, [s](HeadlessWindow& w) { w.MouseMove(s.x, s.y); });
-            phase = 1;
-            return false;
-        }
-        case 1: { // the item's cell, once it stays put: picked up
-            const auto p = PoolPoint(app, args[0]);
-            if (ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y)) {
-                QueueClick(x, y);
-                phase = 2;
-            }
-            return false;
-        }
-        default: { // carried to the target and dropped there
+        case 0: { // the target first, while the strip is out of the way
             const auto p = ItemPoint(app, scene, item);
             if (ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y)) {
-                QueueClick(x, y);
-                return true;
-            }
-            if (phase == 2 && p) {
-                // Move towards it, so that the strip slides away.
-                const Point2 t = *p;
-                Queue(1, [t](HeadlessWindow& w) { w.MouseMove(t.x, t.y); });
-                phase = 3;
+                targetX = x;
+                targetY = y;
+                const auto strip = StripPoint(app);
+                if (!strip) {
+                    Fail("no inventory strip");
+                    return false;
+                }
+                const Point2 s = *strip;
+                trace.push_back("    strip " + std::to_string(s.x) + "," + std::to_string(s.y));
+                Queue(1, [s](HeadlessWindow& w) { w.MouseMove(s.x, s.y); });
+                phase = 1;
             }
             return false;
+        }
+        default: { // the item's cell, once it stays put: dragged onto the target
+            const auto p = PoolPoint(app, args[0]);
+            if (!ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y))
+                return false;
+            const int fromX = x, fromY = y, toX = targetX, toY = targetY;
+            trace.push_back("    use " + std::to_string(fromX) + "," + std::to_string(fromY) + " to " +
+                            std::to_string(toX) + "," + std::to_string(toY));
+            // Taken up by a click on its cell, carried over and used by a
+            // click on the target.
+            QueueClick(fromX, fromY);
+            constexpr int kMoves = 12;
+            for (int i = 1; i <= kMoves; ++i) {
+                const int mx = fromX + (toX - fromX) * i / kMoves, my = fromY + (toY - fromY) * i / kMoves;
+                Queue(2, [mx, my](HeadlessWindow& w) { w.MouseMove(mx, my); });
+            }
+            Queue(10, [](HeadlessWindow&) {});
+            QueueClick(toX, toY);
+            return true;
         }
         }
     }
@@ -526,8 +663,17 @@ bool WalkthroughPlayer::RunStep(GameApp& app, const WalkStep& step)
             Queue(25, [](HeadlessWindow&) {});
             return false;
         }
-        // Won: done once the level hands back to its scene.
-        return !BoardMatches(BoardName(app), "ISpy") && BoardSettled(app);
+        // Won: the dialog of what it gave is closed; done once the level
+        // hands back to its scene.
+        if (BoardMatches(BoardName(app), "ISpy")) {
+            const auto p = ButtonPoint(app, "found_ok");
+            if (ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y)) {
+                QueueClick(x, y);
+                Queue(50, [](HeadlessWindow&) {});
+            }
+            return false;
+        }
+        return BoardSettled(app);
     }
     if (verb == "solve_field") {
         Fail("no solver for the field " + args[0]);

@@ -78,6 +78,8 @@ private:
     bool done = false;
     bool failed = false;
     std::string error;
+    int targetX = 0; // use_item: where the item goes
+    int targetY = 0;
     std::string lastTarget; // solve_hog: the element clicked last
     int hogClicks = 0;
 };
