@@ -622,23 +622,26 @@ bool WalkthroughPlayer::RunStep(GameApp& app, const WalkStep& step)
             }
             return false;
         }
-        default: { // the item's cell, once it stays put: dragged onto the target
+        case 1: { // the item's cell, once it stays put: taken up and carried over
             const auto p = PoolPoint(app, args[0]);
             if (!ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y))
                 return false;
             const int fromX = x, fromY = y, toX = targetX, toY = targetY;
-            trace.push_back("    use " + std::to_string(fromX) + "," + std::to_string(fromY) + " to " +
-                            std::to_string(toX) + "," + std::to_string(toY));
-            // Taken up by a click on its cell, carried over and used by a
-            // click on the target.
+            trace.push_back("    take " + std::to_string(fromX) + "," + std::to_string(fromY));
             QueueClick(fromX, fromY);
             constexpr int kMoves = 12;
             for (int i = 1; i <= kMoves; ++i) {
                 const int mx = fromX + (toX - fromX) * i / kMoves, my = fromY + (toY - fromY) * i / kMoves;
                 Queue(2, [mx, my](HeadlessWindow& w) { w.MouseMove(mx, my); });
             }
-            Queue(10, [](HeadlessWindow&) {});
-            QueueClick(toX, toY);
+            phase = 2;
+            return false;
+        }
+        default: { // the target where it shows now (the strip stays up while carrying)
+            const auto p = ItemPoint(app, scene, item);
+            if (!ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y))
+                return false;
+            QueueClick(x, y);
             return true;
         }
         }
