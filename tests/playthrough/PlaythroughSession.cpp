@@ -97,8 +97,6 @@ public:
         // recording and in its replay, and a run as fast as updates go.
         updatedSinceDraw = false;
         lastDrawSkipped = true;
-        if (options.verbose && updateCount % 50 == 0)
-            std::cerr << "draw " << updateCount << " screen " << (widgetManager && widgetManager->screenImage) << " board " << BoardName(*this) << " t " << (Transformer()!=nullptr) << " l " << (GetLoadingScreen()!=nullptr) << " n " << (NextBoard()==CurrentBoard()) << "\n";
         if (!widgetManager || !widgetManager->screenImage || updateCount == lastSumUpdate || exiting)
             return false;
         if (!CurrentBoard() || Transformer() || GetLoadingScreen() || NextBoard() != CurrentBoard())
@@ -119,8 +117,6 @@ public:
             frameWords.assign(count, 0);
         frame.pixels = frameWords.data();
         if (!drawn->ReadPictureInto(frame.pixels)) {
-            if (options.verbose)
-                std::cerr << "read failed\n";
             frame.pixels = nullptr;
             return false;
         }

@@ -85,11 +85,26 @@ TEST(Playthrough, TheScriptReaderTakesEveryStepAndNamesABadLine)
     };
     for (const Bad& bad : {Bad{"jump 3\n", "unknown step"}, Bad{"click 1\n", "wrong arguments"},
                            Bad{"click_item harbour\n", "<scene>/<name>"}, Bad{"key Hyper\n", "unknown key"},
-                           Bad{"use_item match lantern\n", "target"}, Bad{"type\n", "wrong arguments"}}) {
+                           Bad{"use_item match lantern\n", "target"}, Bad{"type\n", "wrong arguments"},
+                           Bad{"click_close chest\n", "<scene>/<name>"}}) {
         EXPECT_FALSE(ParseWalkthrough(std::string("wait 1\n") + bad.text, steps, error)) << bad.text;
         EXPECT_NE(error.find("line 2"), std::string::npos) << error;
         EXPECT_NE(error.find(bad.reason), std::string::npos) << error;
     }
+}
+
+TEST(Playthrough, ABoardMatchesByItsFullNameItsKindOrItsScene)
+{
+    struct Case {
+        const char* shown;
+        const char* wanted;
+        bool matches;
+    };
+    for (const Case& c : {Case{"GameBoard:harbour", "GameBoard:harbour", true}, Case{"GameBoard:harbour", "GameBoard", true},
+                          Case{"GameBoard:harbour", "harbour", true}, Case{"GameBoard:harbour", "pier", false},
+                          Case{"ISpy:market", "market", false}, Case{"ISpy:market", "ISpy", true},
+                          Case{"MainMenu", "MainMenu", true}, Case{"MainMenu", "Main", false}})
+        EXPECT_EQ(BoardMatches(c.shown, c.wanted), c.matches) << c.shown << " / " << c.wanted;
 }
 
 TEST(Playthrough, TheChecksumListsRoundTripAndTheFirstDifferenceIsNamed)

@@ -370,6 +370,7 @@ bool ParseWalkthrough(const std::string& text, std::vector<WalkStep>& steps, std
         {"wait_board", {1, 1}}, {"click", {2, 2}},     {"click_item", {1, 1}}, {"use_item", {2, 2}},
         {"type", {1, 1}},       {"key", {1, 1}},       {"skip_movie", {0, 0}}, {"solve_field", {1, 1}},
         {"solve_hog", {0, 0}},  {"wait", {1, 1}},      {"move", {2, 2}},       {"click_button", {1, 1}},
+        {"click_close", {1, 1}},
     };
     steps.clear();
     std::istringstream in(text);
@@ -410,7 +411,8 @@ bool ParseWalkthrough(const std::string& text, std::vector<WalkStep>& steps, std
             return false;
         }
         std::string scene, item;
-        if ((step.verb == "click_item" || step.verb == "solve_field") && !SplitRef(step.args[0], scene, item)) {
+        if ((step.verb == "click_item" || step.verb == "solve_field" || step.verb == "click_close") &&
+            !SplitRef(step.args[0], scene, item)) {
             error = "line " + std::to_string(number) + ": expected <scene>/<name>";
             return false;
         }
@@ -440,7 +442,10 @@ std::string BoardName(GameApp& app)
 
 bool BoardMatches(const std::string& shown, const std::string& wanted)
 {
-    return shown == wanted || shown.substr(0, shown.find(':')) == wanted;
+    // The full name, its class part, or (for a scene) the scene's name.
+    const size_t colon = shown.find(':');
+    return shown == wanted || shown.substr(0, colon) == wanted ||
+           (shown.rfind("GameBoard:", 0) == 0 && shown.substr(colon + 1) == wanted);
 }
 
 bool BoardSettled(GameApp& app)
@@ -589,6 +594,19 @@ bool WalkthroughPlayer::RunStep(GameApp& app, const WalkStep& step)
         }
         return false;
     }
+    if (verb == "click_close") {
+        std::string scene, field;
+        SplitRef(args[0], scene, field);
+        GameBoard* board = SceneBoard(app);
+        const bool open = BoardSettled(app) && board && board->scene && board->scene->GetSceneName() == scene &&
+                          !board->scene->onScreenFields.empty() && board->scene->onScreenFields.back()->name == field;
+        const auto p = open ? FieldControlPoint(app, 0) : std::nullopt;
+        if (ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y)) {
+            QueueClick(x, y);
+            return true;
+        }
+        return false;
+    }
     if (verb == "click_item") {
         std::string scene, item;
         SplitRef(args[0], scene, item);
@@ -679,7 +697,7 @@ bool WalkthroughPlayer::RunStep(GameApp& app, const WalkStep& step)
         return BoardSettled(app);
     }
     if (verb == "solve_field") {
-        Fail("no solver for the field " + args[0]);
+        Fail("the driver has no solver for close-up puzzles yet (" + args[0] + ")");
         return false;
     }
     Fail("unknown step");
