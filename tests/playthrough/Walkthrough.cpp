@@ -9,6 +9,18 @@
 #include "src/game/ispy/ISpy.h"
 #include "src/game/ispy/TPaintElement.h"
 #include "src/game/ispy/TPicture.h"
+#include "src/game/minigames/QstFieldBuro.h"
+#include "src/game/minigames/QstFieldChain.h"
+#include "src/game/minigames/QstFieldDoorLock.h"
+#include "src/game/minigames/QstFieldGorelka.h"
+#include "src/game/minigames/QstFieldLock15.h"
+#include "src/game/minigames/QstFieldMummy.h"
+#include "src/game/minigames/QstFieldMusicBox.h"
+#include "src/game/minigames/QstFieldPuzzle.h"
+#include "src/game/minigames/QstFieldSeif.h"
+#include "src/game/minigames/QstFieldSpyGlass.h"
+#include "src/game/quest/QstTutorDialog.h"
+#include "framework/graphics/Image.h"
 #include "src/game/quest/QstField.h"
 #include "src/game/quest/QstFieldControl.h"
 #include "src/game/quest/QstFieldItemLayer.h"
@@ -31,7 +43,10 @@
 
 #include <cxxabi.h>
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <queue>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -350,6 +365,89 @@ bool HogWon(GameApp& app)
 {
     auto* board = dynamic_cast<ISpy*>(app.CurrentBoard());
     return board && board->won;
+}
+
+// ---- Close-up puzzles: their solutions from their own data ----
+
+using TileMove = std::pair<int, bool>; // lock 0..3, forward
+using Tiles = std::array<int32_t, 9>;
+
+Tiles TilesAfter(const Tiles& homes, TileMove move)
+{
+    int32_t cells[4];
+    for (int i = 0; i < 4; ++i)
+        cells[i] = QstFieldLock15::kBlocks[move.first][i];
+    if (!move.second)
+        std::swap(cells[1], cells[3]);
+    Tiles out = homes;
+    for (int i = 0; i < 4; ++i)
+        out[size_t(cells[(i + 1) % 4])] = homes[size_t(cells[i])];
+    return out;
+}
+
+// The shortest turns of the four locks that put every tile home.
+std::vector<TileMove> TileSolution(const Tiles& start)
+{
+    const Tiles goal{0, 1, 2, 3, 4, 5, 6, 7, 8};
+    std::map<Tiles, std::pair<Tiles, TileMove>> from;
+    std::queue<Tiles> open;
+    from[start] = {start, {-1, true}};
+    open.push(start);
+    while (!open.empty() && !from.count(goal)) {
+        const Tiles current = open.front();
+        open.pop();
+        for (int lock = 0; lock < 4; ++lock)
+            for (bool forward : {true, false}) {
+                const Tiles next = TilesAfter(current, {lock, forward});
+                if (from.emplace(next, std::make_pair(current, TileMove{lock, forward})).second)
+                    open.push(next);
+            }
+    }
+    std::vector<TileMove> moves;
+    if (!from.count(goal))
+        return moves;
+    for (Tiles at = goal; at != start; at = from[at].first)
+        moves.insert(moves.begin(), from[at].second);
+    return moves;
+}
+
+bool FieldOnScreen(GameApp& app, const std::string& sceneName, const std::string& fieldName)
+{
+    GameBoard* board = SceneBoard(app);
+    if (!board || !board->scene || board->scene->GetSceneName() != sceneName)
+        return false;
+    for (const QstField* f : board->scene->onScreenFields)
+        if (f->name == fieldName)
+            return true;
+    return false;
+}
+
+// The middle of a puzzle picture on the screen (pictures are in scene
+// coordinates).
+std::optional<Point2> PicturePoint(GameApp& app, const MinigamePicture* picture)
+{
+    GameBoard* board = SceneBoard(app);
+    if (!board || !board->scene || !picture || !picture->image)
+        return std::nullopt;
+    const Point origin = board->scene->GetScreenPosition();
+    return Point2{origin.x + int(picture->x) + picture->image->width / 2,
+                  origin.y + int(picture->y) + picture->image->height / 2};
+}
+
+// A point of a jigsaw part where the part itself takes the mouse.
+std::optional<Point2> PartPoint(GameApp& app, ImgPart* part)
+{
+    const Point screen = part->GetScreenPosition();
+    for (const PuzzlePiece& piece : part->pieces) {
+        if (!piece.picture || !piece.picture->image)
+            continue;
+        const int px = screen.x + int(piece.x) + piece.picture->image->width / 2;
+        const int py = screen.y + int(piece.y) + piece.picture->image->height / 2;
+        int lx = 0, ly = 0;
+        if (app.widgetManager->GetWidgetAt(px, py, &lx, &ly) == part)
+            return Point2{px, py};
+    }
+    return std::nullopt;
 }
 
 bool SplitRef(const std::string& ref, std::string& scene, std::string& item)
@@ -697,10 +795,321 @@ bool WalkthroughPlayer::RunStep(GameApp& app, const WalkStep& step)
         return BoardSettled(app);
     }
     if (verb == "solve_field") {
-        Fail("the driver has no solver for close-up puzzles yet (" + args[0] + ")");
-        return false;
+        std::string scene, field;
+        SplitRef(args[0], scene, field);
+        return SolveField(app, scene, field);
     }
     Fail("unknown step");
+    return false;
+}
+
+
+void WalkthroughPlayer::QueueButtonClick(int x, int y, bool right)
+{
+    const uint8_t button = right ? InputEvent::Right : InputEvent::Left;
+    trace.push_back(std::string("    ") + (right ? "right " : "") + "click " + std::to_string(x) + "," +
+                    std::to_string(y));
+    Queue(1, [x, y](HeadlessWindow& w) { w.MouseMove(x, y); });
+    Queue(3, [x, y, button](HeadlessWindow& w) { w.MouseDown(button, x, y); });
+    Queue(3, [x, y, button](HeadlessWindow& w) { w.MouseUp(button, x, y); });
+}
+
+void WalkthroughPlayer::QueueDrag(int fromX, int fromY, int toX, int toY)
+{
+    trace.push_back("    drag " + std::to_string(fromX) + "," + std::to_string(fromY) + " to " + std::to_string(toX) +
+                    "," + std::to_string(toY));
+    Queue(1, [fromX, fromY](HeadlessWindow& w) { w.MouseMove(fromX, fromY); });
+    Queue(2, [fromX, fromY](HeadlessWindow& w) { w.MouseDown(InputEvent::Left, fromX, fromY); });
+    constexpr int kMoves = 6;
+    for (int i = 1; i <= kMoves; ++i) {
+        const int mx = fromX + (toX - fromX) * i / kMoves, my = fromY + (toY - fromY) * i / kMoves;
+        Queue(2, [mx, my](HeadlessWindow& w) { w.MouseMove(mx, my); });
+    }
+    Queue(2, [toX, toY](HeadlessWindow& w) { w.MouseUp(InputEvent::Left, toX, toY); });
+}
+
+void WalkthroughPlayer::QueueWait(int updates)
+{
+    Queue(updates, [](HeadlessWindow&) {});
+}
+
+bool WalkthroughPlayer::TakeFromPool(GameApp& app, const std::string& itemRef)
+{
+    if (takePhase == 0) {
+        const auto strip = StripPoint(app);
+        if (!strip)
+            return false;
+        const Point2 s = *strip;
+        Queue(1, [s](HeadlessWindow& w) { w.MouseMove(s.x, s.y); });
+        takePhase = 1;
+        return false;
+    }
+    int x = 0, y = 0;
+    const auto p = PoolPoint(app, itemRef);
+    if (!ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y))
+        return false;
+    QueueClick(x, y);
+    takePhase = 0;
+    return true;
+}
+
+bool WalkthroughPlayer::SolveField(GameApp& app, const std::string& sceneName, const std::string& fieldName)
+{
+    GameBoard* board = SceneBoard(app);
+    QstScene* scene = board ? board->scene : nullptr;
+    if (phase == 0) {
+        // The close-up is open, and its help (when it shows one) is read.
+        if (!BoardSettled(app) || !FieldOnScreen(app, sceneName, fieldName))
+            return false;
+        QueueWait(40);
+        phase = 1;
+        return false;
+    }
+    if (phase == 1) {
+        if (scene && FindInTree<QstTutorDialog>(scene)) {
+            QueueClick(2, 2);
+            QueueWait(40);
+            return false;
+        }
+        QueueWait(20);
+        phase = 2;
+        solveIndex = 0;
+        solveGuard = 0;
+        parked = 0;
+        takePhase = 0;
+        tileMoves.clear();
+        return false;
+    }
+    if (!FieldOnScreen(app, sceneName, fieldName)) {
+        // Won: the close-up has gone.
+        if (phase != 99) {
+            phase = 99;
+            QueueWait(50);
+            return false;
+        }
+        return true;
+    }
+    QstField* field = scene ? scene->GetField(fieldName) : nullptr;
+    if (!field)
+        return false;
+    if (++solveGuard > 400) {
+        Fail("the puzzle " + sceneName + "/" + fieldName + " was not solved");
+        return false;
+    }
+    const Point origin = scene->GetScreenPosition();
+
+    if (auto* box = dynamic_cast<QstFieldMusicBox*>(field)) {
+        // Each stage's tune set pin by pin, then played.
+        const int stage = box->stage;
+        if (stage < 0 || stage >= 3) {
+            QueueWait(20);
+            return false;
+        }
+        if (solveIndex < QstFieldMusicBox::kColumns) {
+            const int c = solveIndex++;
+            const auto& pin = box->pins[0][size_t(box->melodies[size_t(stage)][size_t(c)])][size_t(c)];
+            QueueClick(origin.x + int(pin.x), origin.y + int(pin.y));
+        } else if (box->playButton) {
+            const Point at = box->playButton->GetScreenPosition();
+            QueueClick(at.x + box->playButton->width / 2, at.y + box->playButton->height / 2);
+            QueueWait(400);
+            solveIndex = 0;
+        }
+        return false;
+    }
+    if (auto* buro = dynamic_cast<QstFieldBuro*>(field)) {
+        if (solveIndex < int(buro->combination.size())) {
+            const size_t button = size_t(buro->combination[size_t(solveIndex++)] - '1');
+            if (const auto p = button < buro->buttons.size() ? PicturePoint(app, buro->buttons[button].hoverPicture)
+                                                              : std::nullopt)
+                QueueClick(p->x, p->y);
+            QueueWait(3);
+        } else {
+            QueueWait(100);
+        }
+        return false;
+    }
+    if (auto* safe = dynamic_cast<QstFieldSeif*>(field)) {
+        if (solveIndex < int(safe->combination.size())) {
+            const size_t digit = size_t(safe->combination[size_t(solveIndex++)] - '0');
+            if (const auto p = digit < safe->digits.size() ? PicturePoint(app, safe->digits[digit].picture)
+                                                            : std::nullopt)
+                QueueClick(p->x, p->y);
+            QueueWait(3);
+        } else {
+            QueueWait(100);
+        }
+        return false;
+    }
+    if (auto* door = dynamic_cast<QstFieldDoorLock*>(field)) {
+        // Turned until it opens.
+        if (door->solved || door->turning) {
+            QueueWait(10);
+            return false;
+        }
+        const Rect inner = door->GetInnerArea();
+        const Point at = door->GetScreenPosition();
+        QueueClick(at.x + inner.x + 10, at.y + inner.y + inner.height - 10);
+        QueueWait(10);
+        return false;
+    }
+    if (auto* lock = dynamic_cast<QstFieldLock15*>(field)) {
+        // The key into each lock, then the tiles home.
+        if (!lock->AllKeysIn()) {
+            QstPoolData* pool = scene->GetPool();
+            if (pool && pool->GetDraggedItem()) {
+                for (const auto& l : lock->locks)
+                    if (!l.inserted) {
+                        if (const auto p = PicturePoint(app, l.lockPicture))
+                            QueueClick(p->x, p->y);
+                        QueueWait(30);
+                        break;
+                    }
+                return false;
+            }
+            TakeFromPool(app, "study:key");
+            return false;
+        }
+        if (tileMoves.empty() && solveIndex == 0) {
+            QueueWait(120);
+            tileMoves = TileSolution(lock->Arrangement());
+            if (tileMoves.empty()) {
+                Fail("no way to put the tiles home");
+                return false;
+            }
+            return false;
+        }
+        if (lock->moving) {
+            QueueWait(5);
+            return false;
+        }
+        if (solveIndex < int(tileMoves.size())) {
+            const TileMove move = tileMoves[size_t(solveIndex++)];
+            if (const auto p = PicturePoint(app, lock->locks[size_t(move.first)].lockPicture))
+                QueueButtonClick(p->x, p->y, !move.second);
+            QueueWait(10);
+        } else {
+            QueueWait(20);
+        }
+        return false;
+    }
+    if (auto* puzzle = dynamic_cast<QstFieldPuzzle*>(field)) {
+        // Parts joined to the anchored group one by one; a part lying over
+        // the wanted ones is put aside below the picture first.
+        if (puzzle->parts.size() <= 1) {
+            QueueWait(20);
+            return false;
+        }
+        const Rect inner = puzzle->GetInnerArea();
+        const Point at = puzzle->GetScreenPosition();
+        const int spotY = at.y + inner.y + inner.height - 88;
+        QstFieldPuzzle::Part* anchor = nullptr;
+        for (QstFieldPuzzle::Part* part : puzzle->parts)
+            if (part->locked)
+                anchor = part;
+        if (!anchor) {
+            Fail("the jigsaw has no anchored part");
+            return false;
+        }
+        QstFieldPuzzle::Part* part = nullptr;
+        QstFieldPuzzle::Part* top = nullptr;
+        Point2 press, topPress;
+        for (auto it = puzzle->children.rbegin(); it != puzzle->children.rend() && !part; ++it) {
+            auto* candidate = dynamic_cast<QstFieldPuzzle::Part*>(*it);
+            if (!candidate || candidate->locked ||
+                std::find(puzzle->parts.begin(), puzzle->parts.end(), candidate) == puzzle->parts.end())
+                continue;
+            if (!top && candidate->GetScreenPosition().y < spotY - 10)
+                if (const auto p = PartPoint(app, candidate)) {
+                    top = candidate;
+                    topPress = *p;
+                }
+            if (puzzle->AreNeighbours(candidate, anchor))
+                if (const auto p = PartPoint(app, candidate)) {
+                    part = candidate;
+                    press = *p;
+                }
+        }
+        if (!part) {
+            if (!top) {
+                QueueWait(10);
+                return false;
+            }
+            const Point spot(at.x + inner.x - 30 + 125 * (parked++ % 4), spotY);
+            const Point topAt = top->GetScreenPosition();
+            QueueDrag(topPress.x, topPress.y, topPress.x + spot.x - topAt.x, topPress.y + spot.y - topAt.y);
+            QueueWait(5);
+            return false;
+        }
+        const Point target = anchor->GetOrigin();
+        const Point from = part->GetOrigin();
+        QueueDrag(press.x, press.y, press.x + target.x - from.x, press.y + target.y - from.y);
+        QueueWait(5);
+        return false;
+    }
+    if (auto* burner = dynamic_cast<QstFieldGorelka*>(field)) {
+        // Each part dropped on the assembly.
+        if (burner->stages.empty() || !burner->stages[0].first) {
+            QueueWait(10);
+            return false;
+        }
+        const auto stage = PicturePoint(app, burner->stages[0].first);
+        for (QstFieldGorelka::Part* part : burner->parts) {
+            if (part->placed || !stage)
+                continue;
+            const Point screen = part->GetScreenPosition();
+            QueueDrag(screen.x + part->width / 2, screen.y + part->height / 2, stage->x, stage->y);
+            QueueWait(200);
+            return false;
+        }
+        QueueWait(20);
+        return false;
+    }
+    if (auto* spy = dynamic_cast<QstFieldSpyGlass*>(field)) {
+        // The glass swept over the view until it has seen what it looks for.
+        const Point at = spy->GetScreenPosition();
+        for (int i = 0; i < 10; ++i, ++solveIndex) {
+            const int mx = at.x + 400 + (solveIndex % 200), my = at.y + 300 + (solveIndex % 100);
+            Queue(2, [mx, my](HeadlessWindow& w) { w.MouseMove(mx, my); });
+        }
+        return false;
+    }
+    if (dynamic_cast<QstFieldChain*>(field)) {
+        // The hook, then the two posts.
+        static const char* const kOrder[] = {"hook", "post1", "post2"};
+        if (solveIndex >= 3) {
+            QueueWait(20);
+            return false;
+        }
+        int x = 0, y = 0;
+        const auto p = ItemPoint(app, sceneName, kOrder[solveIndex]);
+        if (ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y)) {
+            QueueClick(x, y);
+            QueueWait(10);
+            ++solveIndex;
+        }
+        return false;
+    }
+    if (auto* mummy = dynamic_cast<QstFieldMummy*>(field)) {
+        // The torch taken up starts the aiming; the mummy is hit until it gives in.
+        if (!mummy->fireMode) {
+            TakeFromPool(app, sceneName + ":torch");
+            QueueWait(100);
+            return false;
+        }
+        int x = 0, y = 0;
+        const auto p = ItemPoint(app, sceneName, "mummy");
+        if (!p) {
+            QueueWait(10);
+            return false;
+        }
+        x = p->x - mummy->virtualOffset.x;
+        y = p->y - mummy->virtualOffset.y;
+        QueueClick(x, y);
+        QueueWait(230);
+        return false;
+    }
+    Fail("no solver for the close-up kind of " + sceneName + "/" + fieldName);
     return false;
 }
 

@@ -61,6 +61,15 @@ private:
     // One update of the current step; true once it is done.
     bool RunStep(GameApp& app, const WalkStep& step);
     bool ResolveStable(bool found, int x, int y, int& outX, int& outY);
+    void QueueButtonClick(int x, int y, bool right);
+    void QueueDrag(int fromX, int fromY, int toX, int toY);
+    void QueueWait(int updates);
+    // Shows the strip and clicks the item's cell (over several updates);
+    // true once the click is queued.
+    bool TakeFromPool(GameApp& app, const std::string& itemRef);
+    // One update of solving the open close-up from its own data; true once
+    // it is won and gone.
+    bool SolveField(GameApp& app, const std::string& sceneName, const std::string& fieldName);
 
     std::vector<WalkStep> steps;
     size_t next = 0;
@@ -80,6 +89,11 @@ private:
     std::string error;
     int targetX = 0; // use_item: where the item goes
     int targetY = 0;
+    int solveIndex = 0; // solve_field
+    int solveGuard = 0;
+    int parked = 0;
+    int takePhase = 0;
+    std::vector<std::pair<int, bool>> tileMoves;
     std::string lastTarget; // solve_hog: the element clicked last
     int hogClicks = 0;
 };
