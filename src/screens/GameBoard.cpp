@@ -77,11 +77,9 @@ GameBoard::~GameBoard()
         scene->messageDelegate = nullptr;
         scene->journalRecordDelegate = nullptr;
     }
-    if (poolWidget && poolWidget->pool) {
-        poolWidget->pool->showTooltip = nullptr;
-        poolWidget->pool->canTakeItem = nullptr;
-        poolWidget->pool->getTutor = nullptr;
-    }
+    // The next board of the cluster may have set the pool's hooks already.
+    if (poolWidget && poolWidget->pool)
+        poolWidget->pool->ClearBoardHooks(this);
     // Companions not yet in the tree are this board's to delete.
     for (Widget* w : {static_cast<Widget*>(tooltip), static_cast<Widget*>(bubble), static_cast<Widget*>(avatar)})
         if (w && !w->parent)
@@ -122,12 +120,14 @@ void GameBoard::Init()
         AttachChild(scene);
         pool = controller.GetPoolData(scene->GetClusterName());
         pool->layout = layout.get();
-        pool->showTooltip = [this](const std::u16string& text, float seconds) { ShowToolTip(text, seconds); };
         QstScene* s = scene;
-        pool->canTakeItem = [s](QstItem* item, const std::string& state) {
-            return s->CanTakePoolItem(item, item ? item->GetState(state) : nullptr);
-        };
-        pool->getTutor = [s]() { return s->GetTutor(); };
+        pool->SetBoardHooks(
+            this,
+            [s](QstItem* item, const std::string& state) {
+                return s->CanTakePoolItem(item, item ? item->GetState(state) : nullptr);
+            },
+            [this](const std::u16string& text, float seconds) { ShowToolTip(text, seconds); },
+            [s]() { return s->GetTutor(); });
 
         scene->avatar = avatar;
         scene->SetPool(pool);

@@ -117,6 +117,8 @@ protected:
         QstItem* key = scene->GetItem("key");
         QstPoolData* pool = scene->GetPool();
         ASSERT_NE(pool, nullptr);
+        ASSERT_EQ(StateOf("key"), "off") << "the key waits behind the little door";
+        key->SetState("normal", true); // as the door lock's win does
         const FRect r = key->GetCurrentState()->GetBoundingRect();
         Click(int(r.x + r.width / 2), int(r.y + r.height / 2)); // scene coordinates
         Frames(200);

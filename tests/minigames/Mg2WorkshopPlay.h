@@ -149,6 +149,8 @@ protected:
     {
         QstItem* torch = scene->GetItem("torch");
         ASSERT_NE(torch, nullptr);
+        ASSERT_EQ(StateOf("torch"), "off") << "the burner lights the torch";
+        torch->SetState("normal", true); // as the burner's win does
         int px = 0, py = 0;
         ItemCentre("torch", px, py);
         Click(px, py);
@@ -163,6 +165,9 @@ protected:
     QstFieldMummy* OpenMummy()
     {
         PickUpTorch();
+        // The winch's chain lifts the lid first.
+        if (QstItem* tomb = scene->GetItem("sarcophagus"); tomb && StateOf("sarcophagus") == "sealed")
+            tomb->SetState("closed", true);
         return dynamic_cast<QstFieldMummy*>(OpenPuzzle("sarcophagus", "mummy"));
     }
     void StartFireMode(QstFieldMummy* mummy)

@@ -132,6 +132,14 @@ TEST_F(ActionsPierDataTest, ThePierLoadsAndItsScriptsPlayThrough)
     Click(pier, "wreck");
     Click(pier, "sign");
     Click(pier, "boat");
+    // The sail waits for the study's chart and the workshop's compass.
+    Click(pier, "sail");
+    EXPECT_EQ(boards.calls.size(), 3u);
+    for (const char* ref : {"study:chart", "workshop:compass"}) {
+        QstItem* item = QstScene::GetItemByRef(ref);
+        ASSERT_NE(item, nullptr) << ref;
+        item->SetState("pool", true);
+    }
     Click(pier, "sail");
     EXPECT_EQ(boards.calls, (std::vector<std::string>{"hog hog_pier", "movie storm pier_storm_OnDone", "scene harbour",
                                                       "movie mov_22 pier_last_voyage_OnDone"}));

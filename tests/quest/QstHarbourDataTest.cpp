@@ -56,7 +56,7 @@ TEST_F(QstHarbourDataTest, TheHarbourLoadsWithItsFieldsItemsAndScripts)
         EXPECT_NE(harbour->GetField(field), nullptr) << field;
     ASSERT_EQ(harbour->onScreenFields.size(), 1u);
     EXPECT_EQ(harbour->onScreenFields[0]->name, "main");
-    EXPECT_EQ(harbour->items.size(), 11u);
+    EXPECT_EQ(harbour->items.size(), 12u);
     // What a new game starting here runs: the intro movie.
     EXPECT_NE(harbour->FindActionData("StartAction"), nullptr);
     // Every layer kind: images, an animation and particles in the lit

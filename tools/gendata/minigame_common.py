@@ -1,6 +1,7 @@
 """What the mini-game demo scenes share: the close-up's frame, simple painted
 shapes, the main view's puzzle objects, the scene's picture and XML, and the
-additions to res\\sounds.ini and the harbour's cluster in res\\game.ini."""
+additions to res\\sounds.ini, res\\lang.ini and the harbour's cluster in
+res\\game.ini."""
 import os
 
 from .paint import Canvas, font, polygon, radial, shapes, text_mask, vgradient
@@ -65,7 +66,7 @@ def add_tiles(pic, whole, name, cols, count, tile, edge_col, x0, y0, z, numbered
         for edge in ([(0, 0), (tile, 0), (tile, 2), (0, 2)], [(0, 0), (2, 0), (2, tile), (0, tile)]):
             piece.over(edge_col, polygon(tile, tile, edge))
         if numbered:
-            label(piece, str(i + 1), 18, (255, 250, 230), 18, 18)
+            label(piece, str(i + 1), 28, (255, 250, 230), tile // 2, tile // 2)
         pic.add(f"{name}/{i + 1:02d}", piece, x0 + x, y0 + y, z)
 
 
@@ -103,3 +104,17 @@ def add_to_cluster(out, scene):
             lines[i] = line + ", " + scene
     with open(path, "wb") as f:
         f.write("\r\n".join(lines).encode("cp1252"))
+
+
+def add_texts(out, texts):
+    """Adds {section: {key: text}} to res\\lang.ini where a key is missing."""
+    path = os.path.join(out, "res", "lang.ini")
+    with open(path, "rb") as f:
+        lines = f.read().decode("utf-16").split("\r\n")
+    for section, entries in texts.items():
+        at = lines.index(f"[{section}]") + 1
+        end = next((i for i in range(at, len(lines)) if lines[i].startswith("[")), len(lines))
+        present = {line.split("=", 1)[0].strip() for line in lines[at:end] if "=" in line}
+        lines[at:at] = [f"{key}={text}" for key, text in entries.items() if key not in present]
+    with open(path, "wb") as f:
+        f.write(b"\xff\xfe" + "\r\n".join(lines).encode("utf-16-le"))

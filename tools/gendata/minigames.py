@@ -14,8 +14,8 @@ import math
 
 import numpy as np
 
-from .minigame_common import (BACK_X, BACK_Y, add_objects, add_sounds, add_tiles, add_to_cluster, closeup_back,
-                              object_box, write_scene)
+from .minigame_common import (BACK_X, BACK_Y, add_objects, add_sounds, add_texts, add_tiles, add_to_cluster,
+                              closeup_back, object_box, write_scene)
 from .minigame_common import disc as _disc, label as _label, rect as _rect
 from .paint import Canvas, polygon, radial, shapes, vgradient
 
@@ -38,6 +38,52 @@ SOUNDS = {
     "key_01": "pick", "key_02": "pick", "key_03": "pick", "key_04": "pick", "open_door": "chime",
     "note_01": "bell", "note_02": "bell", "note_03": "bell", "note_04": "bell", "note_05": "bell",
     "wrong_note": "thud",
+}
+
+# The story's texts of the study and of its doors in the harbour and on the pier.
+TEXTS = {
+    "MsgBubble": {
+        "StudyLocked": "The harbour master's door is locked. The old key from the sea chest might fit it.",
+        "StudyOpen": "The brass key turns. The harbour master's study is open.",
+        "StudyDoorOpen": "The little door gives way. A key hangs on a hook behind it.",
+        "MusicSlip": "As the tune ends, a slip of paper falls from the box: \"Bureau: 2, 4, 1, 3.\"",
+        "BureauLetter": "A letter in the drawer: \"The safe opens to the night I came: 3 - 7 - 1 - 0.\"",
+        "ChartFound": "The keeper's sea chart was in the safe!",
+        "BoatKeyFound": "Inside the tile box: a heavy key with a tag, \"Boathouse, pier\".",
+        "BoathouseLocked": "The keeper's boathouse is locked. The harbour master must keep its key.",
+        "BoathouseOpen": "The heavy key fits. The boathouse on the pier is open.",
+        "NeedChart": "Sail out into the night without a chart? Not me. The harbour master must keep one.",
+        "NeedCompass": "A chart, but no compass. The keeper kept his instruments in the boathouse.",
+    },
+    "Hint": {
+        "harbour.main/study_door": "The harbour master's door. A key could open it.",
+        "pier.main/boathouse": "The boathouse is locked. Its key is in the harbour master's study.",
+    },
+    "Scenes": {
+        "scene_study": "Harbour master's study",
+        "scene_workshop": "The keeper's workshop",
+    },
+    "PoolItems": {
+        "study:key_pool": "A small iron key",
+        "study:chart_pool": "The keeper's sea chart",
+        "study:boat_key_pool": "The boathouse key",
+    },
+    "book_new": {
+        "head05": "The harbour master's study",
+        "rec05": "The key from the sea chest opened the harbour master's house. His study is full of locks and "
+                 "puzzle boxes. The keeper's sea chart must be in there: nobody sails out at night without one.",
+        "head06": "The music box",
+        "rec06": "When its tune had played through, the music box let a slip of paper fall: \"Bureau: 2, 4, 1, 3.\"",
+        "head07": "The keeper's letter",
+        "rec07": "In the bureau lay a letter from the keeper: \"The safe opens to the night I came: 3 - 7 - 1 - 0. "
+                 "Keep the chart safe until someone comes to answer my light.\"",
+        "head08": "The sea chart",
+        "rec08": "The keeper's sea chart was in the safe. A chart is half of what a night voyage needs; the "
+                 "other half is a compass.",
+        "head09": "The boathouse key",
+        "rec09": "The tile box held a heavy key tagged \"Boathouse, pier\". The keeper's workshop is in the "
+                 "boathouse; his compass may be there.",
+    },
 }
 
 
@@ -133,7 +179,16 @@ def _lock_layers(pic):
     pic.add("lock/back_clear", _rect(n, n, (30, 24, 20)), LOCK_X, LOCK_Y, 51)
     whole = _tile_picture()
     add_tiles(pic, whole, "lock", 3, 9, LOCK_TILE, (30, 24, 20), LOCK_X, LOCK_Y, 52, numbered=True)
-    pic.add("lock/back_redy", _rect(n, n, (20, 16, 14), alpha=0.75), LOCK_X, LOCK_Y, 53)
+    # The veil over the tiles while locked shows the four keyholes the keys go into.
+    veil = _rect(n, n, (20, 16, 14), alpha=0.75)
+    for k in range(1, 5):
+        hx = LOCK_TILE * (1 + (k - 1) % 2)
+        hy = LOCK_TILE * (1 + (k - 1) // 2)
+        ring = _disc(56, (150, 124, 70), (90, 66, 30))
+        ring.over((24, 18, 12), shapes(56, 56, lambda d, s: d.ellipse([22 * s, 12 * s, 34 * s, 24 * s], fill=255)))
+        ring.over((24, 18, 12), polygon(56, 56, [(25, 20), (31, 20), (33, 42), (23, 42)]))
+        veil.paste(ring, hx - 28, hy - 28)
+    pic.add("lock/back_redy", veil, LOCK_X, LOCK_Y, 53)
     for k in range(1, 5):
         cx = LOCK_X + LOCK_TILE * (1 + (k - 1) % 2)
         cy = LOCK_Y + LOCK_TILE * (1 + (k - 1) // 2)
@@ -144,9 +199,18 @@ def _lock_layers(pic):
 
 
 def _music_layers(pic):
-    pic.add("music/back", _closeup_back(), BACK_X, BACK_Y, 50)
     grid_w, grid_h = 7 * PIN_STEP, 5 * PIN_STEP
     big_x, big_y = PIN_X - 12, PIN_Y - 12
+    # The pins' places are numbered: 1 to 7 across under the drum, the tune's
+    # notes 1 to 5 up its left side (the first note is the bottom row). The
+    # small drum's notes carry the number of the place across.
+    back = _closeup_back()
+    for v in range(7):
+        _label(back, str(v + 1), 14, (230, 210, 160), PIN_X + v * PIN_STEP - BACK_X, big_y + grid_h + 12 - BACK_Y)
+    for c in range(5):
+        _label(back, str(c + 1), 14, (230, 210, 160), big_x - 26 - BACK_X,
+               PIN_Y + (4 - c) * PIN_STEP - BACK_Y)
+    pic.add("music/back", back, BACK_X, BACK_Y, 50)
     small_x, small_y, small_h = big_x, 182, 60
     pic.add("music/_mask_big", _rect(grid_w, grid_h, (0, 0, 0), alpha=0.0), big_x, big_y, 51)
     drum = Canvas(grid_w, grid_h)
@@ -161,8 +225,8 @@ def _music_layers(pic):
     # The notes: note v (1..7) is drawn at row v's x in the small drum, at a
     # height that grows with v; a melody's column c is shown at note c + 1's x.
     for v in range(1, 8):
-        note = _disc(16, (40, 30, 60))
-        pic.add(f"music/notes/{v}", note, PIN_X + (v - 1) * PIN_STEP - 8, small_y + small_h - 16 - (v - 1) * 6, 52)
+        note = _label(_disc(22, (40, 30, 60)), str(v), 13, (250, 236, 200))
+        pic.add(f"music/notes/{v}", note, PIN_X + (v - 1) * PIN_STEP - 11, small_y + small_h - 24 - (v - 1) * 5, 52)
     pin = _disc(PIN_SIZE, (110, 90, 60), (60, 46, 30))
     pic.add("music/buttons/button", pin, PIN_X - PIN_SIZE // 2, PIN_Y - PIN_SIZE // 2, 52)
     pic.add("music/buttons/button_right", pin, PIN_X + PIN_STEP - PIN_SIZE // 2, PIN_Y - PIN_SIZE // 2, 52)
@@ -186,7 +250,7 @@ def _main_layers(pic):
                ("door", (110, 80, 60), "Door", 450, 260), ("tiles", (80, 90, 120), "Tiles", 640, 400),
                ("musicbox", (140, 100, 60), "Music", 820, 420)]
     add_objects(pic, objects, OBJECT_BORDER)
-    pic.add("main/exit", object_box(100, 60, (70, 90, 70), "Harbour", OBJECT_BORDER), 20, 620, 10)
+    pic.add("main/exit", object_box(100, 60, (70, 90, 70), "Harbour", OBJECT_BORDER), 24, 200, 10)
     key = Canvas(64, 26, alpha=0.0)
     key.over((214, 180, 92), shapes(64, 26, lambda d, s: d.ellipse([2 * s, 2 * s, 22 * s, 22 * s], outline=255,
                                                                     width=5 * s)))
@@ -195,6 +259,19 @@ def _main_layers(pic):
     icon = Canvas(72, 72, alpha=0.0)
     icon.paste(key, 4, 23)
     pic.add("pool/key", icon, 0, 0, 90)
+    # The safe's sea chart and the tile box's boathouse key, as inventory pictures.
+    chart = Canvas(72, 72, alpha=0.0)
+    chart.over((226, 208, 160), polygon(72, 72, [(6, 12), (66, 8), (64, 62), (8, 64)]))
+    chart.over((90, 130, 160), polygon(72, 72, [(14, 20), (40, 18), (52, 34), (30, 52), (16, 48)]))
+    chart.over((150, 40, 30), polygon(72, 72, [(44, 44), (58, 40), (60, 44), (46, 48)]))
+    pic.add("pool/chart", chart, 0, 0, 90)
+    big = Canvas(72, 72, alpha=0.0)
+    big.over((150, 150, 160), shapes(72, 72, lambda d, s: d.ellipse([4 * s, 22 * s, 30 * s, 48 * s], outline=255,
+                                                                    width=6 * s)))
+    big.over((150, 150, 160), polygon(72, 72, [(28, 32), (68, 32), (68, 39), (28, 39)]))
+    big.over((150, 150, 160), polygon(72, 72, [(56, 39), (62, 39), (62, 50), (56, 50)]))
+    big.over((200, 60, 40), polygon(72, 72, [(8, 52), (26, 52), (26, 64), (8, 64)]))  # the tag
+    pic.add("pool/boat_key", big, 0, 0, 90)
 
 
 def make_minigames(src, out):
@@ -205,4 +282,5 @@ def make_minigames(src, out):
 def finish(out):
     """After the settings and the sound table are written."""
     add_sounds(out, SOUNDS)
+    add_texts(out, TEXTS)
     add_to_cluster(out, SCENE)

@@ -10,14 +10,12 @@ solved places over "puzzle/redy" (the game scatters them), the burner's
 stages share one place, the chain's anchors in the scene XML sit at the
 hook's foot and the first post's top.
 """
-import os
-
 import numpy as np
 
-from .minigame_common import (BACK_H, BACK_W, BACK_X, BACK_Y, add_objects, add_sounds, add_tiles, add_to_cluster,
-                              closeup_back, write_scene)
+from .minigame_common import (BACK_H, BACK_W, BACK_X, BACK_Y, add_objects, add_sounds, add_texts, add_tiles,
+                              add_to_cluster, closeup_back, object_box, write_scene)
 from .minigame_common import label as _label, rect as _rect
-from .paint import Canvas, polygon, shapes, vgradient
+from .paint import Canvas, polygon, radial, shapes, vgradient
 
 SCENE = "workshop"
 
@@ -30,7 +28,40 @@ PART_W, PART_H = 70, 50
 
 SOUNDS = {"take_pic": "pick", "right_pic": "chime", "take_item": "pick", "right_item": "chime",
           "wrong_item": "thud"}
-TEXTS = {"MsgBubble": {"MummyMiss": "Missed! The mummy is quicker than it looks."}}
+TEXTS = {
+    "MsgBubble": {
+        "MummyMiss": "Missed! The mummy is quicker than it looks.",
+        "TorchLit": "The burner roars, the lamps glow, and the old torch by the door catches fire.",
+        "TombSealed": "The lid of the sarcophagus is far too heavy to lift by hand. A chain from the winch might do it.",
+        "TombLifted": "The chain takes the weight: the lid of the sarcophagus slides open. Something stirs inside.",
+        "JigsawDone": "The picture is whole again: the keeper's boat before this very boathouse.",
+        "TelescopeDone": "Far out at sea a small light blinks, then waits.",
+        "CompassFound": "The mummy crumbles to dust and rags. In its hands: the keeper's compass!",
+    },
+    "Hint": {
+        "workshop.main/sarcophagus": "The lid is too heavy. The winch could lift it.",
+    },
+    "PoolItems": {
+        "workshop:torch_pool": "A burning torch",
+        "workshop:compass_pool": "The keeper's compass",
+    },
+    "Tutor": {
+        "spy_glass": "Move the lens over the picture and look closely until you have seen everything.",
+        "chain": "Click the hook, then each post in turn to lead the chain round them.",
+        "mummy": "Take the torch up from your bag while the mummy sleeps, then strike the mummy three times.",
+    },
+    "book_new": {
+        "head10": "The keeper's picture",
+        "rec10": "The jigsaw in the workshop shows the keeper's boat moored before the boathouse, a lamp burning at "
+                 "its bow. So that is how it should look when it sails.",
+        "head11": "The light at sea",
+        "rec11": "Through the keeper's telescope: far out at sea a small light blinks, then waits for an answer. "
+                 "The keeper is out there, and he needs someone to sail to him.",
+        "head12": "The compass",
+        "rec12": "The mummy fell, and in its hands lay the keeper's compass. With the chart and the compass the "
+                 "moored boat can sail: its sail waits on the pier.",
+    },
+}
 
 
 def _ring(size, col, width):
@@ -62,10 +93,22 @@ def _main_layers(pic):
     torch = Canvas(70, 24, alpha=0.0)
     torch.over((120, 80, 40), polygon(70, 24, [(0, 9), (50, 9), (50, 15), (0, 15)]))
     torch.over((250, 170, 60), shapes(70, 24, lambda d, s: d.ellipse([46 * s, 1 * s, 69 * s, 23 * s], fill=255)))
-    pic.add("main/torch", torch, 120, 630, 20)
+    pic.add("main/torch", torch, 420, 600, 20)
     icon = Canvas(72, 72, alpha=0.0)
     icon.paste(torch, 1, 24)
     pic.add("pool/torch", icon, 0, 0, 90)
+    pic.add("main/exit", object_box(100, 60, (70, 90, 70), "Pier", (30, 26, 20)), 24, 200, 10)
+    # The dusk over the room until the burner is lit: the visible group "dark".
+    dusk = Canvas(1024, 768, (8, 10, 24), 0.55)
+    for lx in (300, 720):
+        dusk.a *= 1.0 - 0.5 * radial(1024, 768, lx, 120, 160, power=1.6)
+    pic.add("main/dark_room", dusk, 0, 0, 5)
+    compass = Canvas(72, 72, alpha=0.0)
+    compass.over((150, 110, 40), shapes(72, 72, lambda d, s: d.ellipse([6 * s, 6 * s, 66 * s, 66 * s], fill=255)))
+    compass.over((236, 226, 196), shapes(72, 72, lambda d, s: d.ellipse([12 * s, 12 * s, 60 * s, 60 * s], fill=255)))
+    compass.over((200, 40, 30), polygon(72, 72, [(36, 14), (41, 36), (31, 36)]))
+    compass.over((60, 60, 70), polygon(72, 72, [(31, 36), (41, 36), (36, 58)]))
+    pic.add("pool/compass", compass, 0, 0, 90)
 
 
 def _jigsaw_picture():
@@ -170,18 +213,6 @@ def _mummy_layers(pic):
     pic.add("mummy/bandage", bandage, 560, 330, 53)
 
 
-def _add_texts(out):
-    path = os.path.join(out, "res", "lang.ini")
-    with open(path, "rb") as f:
-        lines = f.read().decode("utf-16").split("\r\n")
-    for section, entries in TEXTS.items():
-        at = lines.index(f"[{section}]") + 1
-        present = {line.split("=", 1)[0].strip() for line in lines if "=" in line}
-        lines[at:at] = [f"{key}={text}" for key, text in entries.items() if key not in present]
-    with open(path, "wb") as f:
-        f.write(b"\xff\xfe" + "\r\n".join(lines).encode("utf-16-le"))
-
-
 def make_minigames2(src, out):
     write_scene(src, out, SCENE, [_main_layers, _puzzle_layers, _burner_layers, _spy_layers, _chain_layers,
                                   _mummy_layers])
@@ -190,5 +221,5 @@ def make_minigames2(src, out):
 def finish(out):
     """After the settings, the texts and the sound table are written."""
     add_sounds(out, SOUNDS)
-    _add_texts(out)
+    add_texts(out, TEXTS)
     add_to_cluster(out, SCENE)

@@ -15,6 +15,7 @@ import tomllib
 import numpy as np
 
 from . import action_kinds, harbour
+from .minigame_common import label as _label
 from .paint import Canvas, glow, polygon, radial, shapes, vgradient
 from .screens import LayeredPicture, cropped
 
@@ -221,6 +222,48 @@ def text_box():
 def marker():
     # Only its place and size are read: the tutorial box is centred on it.
     return Canvas(4, 4, alpha=0.0)
+
+
+def _door(w, h, label_text, open_, size=11):
+    """A house door in a stone frame under a small plaque: shut, or ajar with
+    warm light behind it."""
+    c = Canvas(w, h, alpha=0.0)
+    _box(c, 0, 18, w, h, (96, 90, 88))  # the stone frame
+    _box(c, 4, 22, w - 4, h, (70, 64, 64))
+    c.over((96, 90, 88), shapes(w, h, lambda d, s: d.chord([0, 0, w * s, 40 * s], 180, 360, fill=255)))
+    x0, y0, x1 = 10, 26, w - 10
+    if open_:
+        _box(c, x0, y0, x1, h, (255, 196, 110))
+        c.add((255, 236, 180), radial(w, h, w / 2, h * 0.6, w * 0.5, h * 0.5, 1.2) * 0.5)
+        # The door swung inwards: a dark sliver of planks on the left.
+        _planks(c, x0, y0, x0 + (x1 - x0) // 4, h, 6, (96, 60, 40))
+    else:
+        _planks(c, x0, y0, x1, h, 6, (110, 70, 46))
+        for y in (y0 + 18, h - 24):
+            _box(c, x0, y, x1, y + 5, IRON)
+        c.over((206, 176, 96), shapes(w, h, lambda d, s: d.ellipse([(x1 - 20) * s, (h * 0.55) * s, (x1 - 10) * s,
+                                                                    (h * 0.55 + 10) * s], fill=255)))
+    plaque = Canvas(w - 16, 18, alpha=0.0)
+    plaque.over((196, 160, 108), polygon(w - 16, 18, [(0, 0), (w - 16, 0), (w - 16, 18), (0, 18)]))
+    _label(plaque, label_text, size, (60, 36, 20))
+    c.paste(plaque, 8, 2)
+    return c
+
+
+def study_door():
+    return _door(60, 100, "MASTER", False, 9)
+
+
+def study_door_open():
+    return _door(60, 100, "MASTER", True, 9)
+
+
+def boathouse():
+    return _door(90, 120, "BOATHOUSE", False)
+
+
+def boathouse_open():
+    return _door(90, 120, "BOATHOUSE", True)
 
 
 def _write_picture(spec, out_root, folder):

@@ -7,8 +7,10 @@
 #include "src/game/minigames/PointerWarp.h"
 #include "src/game/quest/QstFieldControl.h"
 #include "src/game/quest/QstFieldItemLayer.h"
+#include "src/game/quest/QstGameControllerScene.h"
 #include "src/game/quest/QstItem.h"
 #include "src/game/quest/QstItemState.h"
+#include "src/game/quest/QstPoolData.h"
 #include "src/game/quest/QstScene.h"
 #include "src/game/quest/QstXmlElement.h"
 
@@ -63,7 +65,26 @@ int32_t QstFieldMummy::CurrentCursorKind() const
     return shownCursor;
 }
 
-void QstFieldMummy::SetPoolFireMode(bool on) { poolFireMode = on; }
+QstPoolData* QstFieldMummy::ScenePool() const
+{
+    if (!scene)
+        return nullptr;
+    if (QstPoolData* pool = scene->GetPool())
+        return pool;
+    return QstGameControllerScene::Instance().GetPoolData(scene->GetClusterName());
+}
+
+void QstFieldMummy::SetPoolFireMode(bool on)
+{
+    if (QstPoolData* pool = ScenePool())
+        pool->SetFireMode(on);
+}
+
+bool QstFieldMummy::IsPoolFireMode() const
+{
+    const QstPoolData* pool = ScenePool();
+    return pool && pool->IsFireMode();
+}
 
 void QstFieldMummy::ShiftPointer(int dx, int dy)
 {

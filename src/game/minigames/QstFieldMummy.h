@@ -9,6 +9,8 @@
 
 namespace Quib {
 
+class QstPoolData;
+
 // The mummy: taking a given inventory item while the target item is in a
 // given state switches the target to a new state and starts fire mode:
 // the pointer wanders on its own ever faster while the player must click
@@ -39,7 +41,8 @@ public:
     // Moves the pointer by d: the system pointer where that is allowed,
     // else the virtual offset.
     void ShiftPointer(int dx, int dy);
-    bool IsPoolFireMode() const { return poolFireMode; }
+    // The fire-mode flag of the scene's inventory pool.
+    bool IsPoolFireMode() const;
 
     bool raising = false;
     bool fireMode = false;
@@ -62,8 +65,6 @@ public:
     std::string secondTargetName;
     unsigned hitCount = 0;
     bool reapplyPool = false;
-    // The pool's fire-mode flag (kept here until the pool has one).
-    bool poolFireMode = false;
     // The pointer's move where the system pointer stays put.
     Point virtualOffset;
     // The cursor kind this field last set (6, 7, 8 or 1).
@@ -74,6 +75,8 @@ private:
     // The application's cursor kind, or the one this field set.
     int32_t CurrentCursorKind() const;
     void SetPoolFireMode(bool on);
+    // The inventory pool of the scene's cluster; null without a scene.
+    QstPoolData* ScenePool() const;
 };
 
 } // namespace Quib

@@ -708,6 +708,27 @@ void QstPoolData::MouseDown(int px, int py, int, int)
 
 void QstPoolData::MouseUp(int, int, int, int) {}
 
+void QstPoolData::SetBoardHooks(const void* board,
+                                std::function<bool(QstItem* item, const std::string& state)> canTake,
+                                std::function<void(const std::u16string& text, float seconds)> tooltip,
+                                std::function<QstTutor*()> tutor)
+{
+    hooksBoard = board;
+    canTakeItem = std::move(canTake);
+    showTooltip = std::move(tooltip);
+    getTutor = std::move(tutor);
+}
+
+void QstPoolData::ClearBoardHooks(const void* board)
+{
+    if (board != hooksBoard)
+        return;
+    hooksBoard = nullptr;
+    canTakeItem = nullptr;
+    showTooltip = nullptr;
+    getTutor = nullptr;
+}
+
 QstItem* QstPoolData::GetDraggedItem() const
 {
     return drag ? drag->Item() : nullptr;

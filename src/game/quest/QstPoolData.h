@@ -119,6 +119,10 @@ public:
     // Height of the game screen the strip sinks into (the game's design
     // height; 768 without an application).
     static int DesignHeight();
+    // The fire-mode flag: while it is set (an aiming mini-game is running)
+    // the strip stays hidden and shows no tooltips.
+    void SetFireMode(bool on) { lockedHidden = on; }
+    bool IsFireMode() const { return lockedHidden; }
     // A reference that expires with the pool.
     std::weak_ptr<QstPoolData*> WeakSelf() const { return mSelf; }
 
@@ -166,7 +170,14 @@ public:
     float hintTime = 0.0f;
     bool lockedHidden = false;
 
-    // Board hooks.
+    // Board hooks. The pool of a cluster outlives its boards, and the next
+    // board sets its hooks before the last one goes: a board sets and
+    // clears them through these, so that a going board clears only its own.
+    void SetBoardHooks(const void* board, std::function<bool(QstItem* item, const std::string& state)> canTake,
+                       std::function<void(const std::u16string& text, float seconds)> tooltip,
+                       std::function<QstTutor*()> tutor);
+    void ClearBoardHooks(const void* board);
+    const void* hooksBoard = nullptr;
     std::function<bool(QstItem* item, const std::string& state)> canTakeItem;
     std::function<void(const std::u16string& text, float seconds)> showTooltip;
     std::function<QstTutor*()> getTutor;
