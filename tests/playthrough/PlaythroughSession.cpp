@@ -177,8 +177,12 @@ void CollectFacts(SessionResult& result)
 {
     if (GameControllerCommon::Instance().Player().gameComplete)
         result.facts.push_back("game complete");
-    for (const char* ref : {"harbour:sign", "harbour:lantern", "harbour:crate", "pier:wreck", "pier:boat",
-                            "pier:lamp"}) {
+    // The hidden-object levels (sign, wreck), the close-up puzzles (the
+    // study's and the workshop's objects) and the story's steps.
+    for (const char* ref : {"harbour:sign", "harbour:lantern", "harbour:crate", "harbour:study_door", "pier:wreck",
+                            "pier:boat", "pier:lamp", "pier:boathouse", "study:musicbox", "study:bureau",
+                            "study:safe", "study:door", "study:tiles", "workshop:jigsaw", "workshop:telescope",
+                            "workshop:burner", "workshop:winch", "workshop:sarcophagus"}) {
         QstItem* item = QstScene::GetItemByRef(ref);
         if (item && item->GetCurrentState())
             result.facts.push_back(std::string(ref) + " " + item->GetCurrentState()->GetName());

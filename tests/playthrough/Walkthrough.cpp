@@ -63,6 +63,8 @@ constexpr int kUpdatesPerSecond = 100;
 constexpr int kStepGap = 30;
 // Updates a resolved point must stay where it is before it is clicked.
 constexpr int kStableUpdates = 12;
+// Updates an item's picture must have been in place before it is clicked.
+constexpr int kAppearUpdates = 50;
 // How long a step may wait for what it needs.
 constexpr int kStepTimeout = 30 * kUpdatesPerSecond;
 
@@ -103,7 +105,8 @@ GameBoard* SceneBoard(GameApp& app) { return dynamic_cast<GameBoard*>(app.Curren
 // The point of a field's item layer to click: an opaque pixel of the
 // item's picture that the field itself finds on top and that no other
 // widget covers, the one nearest the middle of all such pixels.
-std::optional<Point2> ItemPoint(GameApp& app, const std::string& sceneName, const std::string& itemName)
+std::optional<Point2> ItemPoint(GameApp& app, const std::string& sceneName, const std::string& itemName,
+                                bool onTop = true)
 {
     GameBoard* board = SceneBoard(app);
     if (!board || !board->scene)
@@ -128,14 +131,14 @@ std::optional<Point2> ItemPoint(GameApp& app, const std::string& sceneName, cons
             std::vector<Point2> hits;
             for (int py = int(r.y); py < int(r.y + r.height); py += 2)
                 for (int px = int(r.x); px < int(r.x + r.width); px += 2) {
-                    if (!itemLayer->HitTest(px, py) || field->FindLayerAt(px, py) != layer)
+                    if (!itemLayer->HitTest(px, py) || (onTop && field->FindLayerAt(px, py) != layer))
                         continue;
                     const int sx = origin.x + px, sy = origin.y + py;
                     if (sx < 0 || sy < 0 || sx >= app.AppWidth() || sy >= app.AppHeight())
                         continue;
                     int lx = 0, ly = 0;
                     Widget* top = wm.GetWidgetAt(sx, sy, &lx, &ly);
-                    bool ours = false;
+                    bool ours = !onTop;
                     for (Widget* w = top; w; w = dynamic_cast<Widget*>(w->parent))
                         ours = ours || w == field;
                     if (ours)
@@ -574,7 +577,7 @@ void WalkthroughPlayer::Fail(const std::string& reason)
             reason;
 }
 
-bool WalkthroughPlayer::ResolveStable(bool found, int x, int y, int& outX, int& outY)
+bool WalkthroughPlayer::ResolveStable(bool found, int x, int y, int& outX, int& outY, int needed)
 {
     if (!found) {
         stableCount = 0;
@@ -587,7 +590,7 @@ bool WalkthroughPlayer::ResolveStable(bool found, int x, int y, int& outX, int& 
         stableY = y;
         stableCount = 0;
     }
-    if (stableCount < kStableUpdates)
+    if (stableCount < needed)
         return false;
     outX = x;
     outY = y;
@@ -709,7 +712,12 @@ bool WalkthroughPlayer::RunStep(GameApp& app, const WalkStep& step)
         std::string scene, item;
         SplitRef(args[0], scene, item);
         const auto p = BoardSettled(app) ? ItemPoint(app, scene, item) : std::nullopt;
-        if (ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y)) {
+        // A picture that has just appeared fades in first.
+        if (ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y, kAppearUpdates)) {
+            // The mouse rests on it first: a way out shows its label then.
+            const int hx = x + 3, hy = y + 3;
+            Queue(1, [hx, hy](HeadlessWindow& w) { w.MouseMove(hx, hy); });
+            QueueWait(12);
             QueueClick(x, y);
             return true;
         }
@@ -1053,12 +1061,20 @@ bool WalkthroughPlayer::SolveField(GameApp& app, const std::string& sceneName, c
             QueueWait(10);
             return false;
         }
-        const auto stage = PicturePoint(app, burner->stages[0].first);
+        // The burner keeps its pictures in its own coordinates.
+        const MinigamePicture* first = burner->stages[0].first;
+        if (!first->image) {
+            QueueWait(10);
+            return false;
+        }
+        const Point fieldAt = burner->GetScreenPosition();
+        const int stageX = fieldAt.x + int(first->x) + first->image->width / 2;
+        const int stageY = fieldAt.y + int(first->y) + first->image->height / 2;
         for (QstFieldGorelka::Part* part : burner->parts) {
-            if (part->placed || !stage)
+            if (part->placed)
                 continue;
             const Point screen = part->GetScreenPosition();
-            QueueDrag(screen.x + part->width / 2, screen.y + part->height / 2, stage->x, stage->y);
+            QueueDrag(screen.x + part->width / 2, screen.y + part->height / 2, stageX, stageY);
             QueueWait(200);
             return false;
         }
@@ -1081,12 +1097,17 @@ bool WalkthroughPlayer::SolveField(GameApp& app, const std::string& sceneName, c
             QueueWait(20);
             return false;
         }
-        int x = 0, y = 0;
-        const auto p = ItemPoint(app, sceneName, kOrder[solveIndex]);
-        if (ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y)) {
-            QueueClick(x, y);
+        // The chain follows the mouse over the posts: their pictures are
+        // found whether it lies over them or not.
+        if (solveIndex > 0 && counter++ < 1) {
+            QueueWait(60); // the post's new picture fades in
+            return false;
+        }
+        if (const auto p = ItemPoint(app, sceneName, kOrder[solveIndex], false)) {
+            QueueClick(p->x, p->y);
             QueueWait(10);
             ++solveIndex;
+            counter = 0;
         }
         return false;
     }

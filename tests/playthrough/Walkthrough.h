@@ -60,7 +60,7 @@ private:
     void Fail(const std::string& reason);
     // One update of the current step; true once it is done.
     bool RunStep(GameApp& app, const WalkStep& step);
-    bool ResolveStable(bool found, int x, int y, int& outX, int& outY);
+    bool ResolveStable(bool found, int x, int y, int& outX, int& outY, int needed = 12);
     void QueueButtonClick(int x, int y, bool right);
     void QueueDrag(int fromX, int fromY, int toX, int toY);
     void QueueWait(int updates);
