@@ -24,10 +24,6 @@ std::string ReadFile(const std::string& path)
 
 TEST(Playthrough, TheRecordedDemoReplaysToTheSameFramesAndEnding)
 {
-#if defined(__SANITIZE_ADDRESS__)
-    GTEST_SKIP() << "the whole game replayed under the sanitizers takes far longer than the CI budget; "
-                    "the plain test build replays it";
-#endif
     const std::string folder = QUIB_PLAYTHROUGH_DIR;
     ASSERT_TRUE(std::filesystem::exists(folder + "/playthrough.dmo")) << "run scripts/record-playthrough.sh";
     std::vector<FrameSum> expected;
