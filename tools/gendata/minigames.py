@@ -15,7 +15,7 @@ import math
 import numpy as np
 
 from .minigame_common import (BACK_X, BACK_Y, add_objects, add_sounds, add_texts, add_tiles, add_to_cluster,
-                              closeup_back, object_box, write_scene)
+                              closeup_back, exit_sign, write_scene)
 from .minigame_common import disc as _disc, label as _label, rect as _rect
 from .paint import Canvas, polygon, radial, shapes, vgradient
 
@@ -250,7 +250,7 @@ def _main_layers(pic):
                ("door", (110, 80, 60), "Door", 450, 260), ("tiles", (80, 90, 120), "Tiles", 640, 400),
                ("musicbox", (140, 100, 60), "Music", 820, 420)]
     add_objects(pic, objects, OBJECT_BORDER)
-    pic.add("main/exit", object_box(100, 60, (70, 90, 70), "Harbour", OBJECT_BORDER), 24, 200, 10)
+    pic.add("main/exit", exit_sign("Harbour"), 24, 200, 10)
     key = Canvas(64, 26, alpha=0.0)
     key.over((214, 180, 92), shapes(64, 26, lambda d, s: d.ellipse([2 * s, 2 * s, 22 * s, 22 * s], outline=255,
                                                                     width=5 * s)))

@@ -13,7 +13,7 @@ hook's foot and the first post's top.
 import numpy as np
 
 from .minigame_common import (BACK_H, BACK_W, BACK_X, BACK_Y, add_objects, add_sounds, add_texts, add_tiles,
-                              add_to_cluster, closeup_back, object_box, write_scene)
+                              add_to_cluster, closeup_back, exit_sign, write_scene)
 from .minigame_common import label as _label, rect as _rect
 from .paint import Canvas, polygon, radial, shapes, vgradient
 
@@ -31,7 +31,7 @@ SOUNDS = {"take_pic": "pick", "right_pic": "chime", "take_item": "pick", "right_
 TEXTS = {
     "MsgBubble": {
         "MummyMiss": "Missed! The mummy is quicker than it looks.",
-        "TorchLit": "The burner roars, the lamps glow, and the old torch by the door catches fire.",
+        "TorchLit": "The burner roars, the lamps glow, and the old torch on the floor catches fire.",
         "TombSealed": "The lid of the sarcophagus is far too heavy to lift by hand. A chain from the winch might do it.",
         "TombLifted": "The chain takes the weight: the lid of the sarcophagus slides open. Something stirs inside.",
         "JigsawDone": "The picture is whole again: the keeper's boat before this very boathouse.",
@@ -59,7 +59,7 @@ TEXTS = {
                  "The keeper is out there, and he needs someone to sail to him.",
         "head12": "The compass",
         "rec12": "The mummy fell, and in its hands lay the keeper's compass. With the chart and the compass the "
-                 "moored boat can sail: its sail waits on the pier.",
+                 "keeper's boat at the pier can sail, once it is moored.",
     },
 }
 
@@ -97,7 +97,7 @@ def _main_layers(pic):
     icon = Canvas(72, 72, alpha=0.0)
     icon.paste(torch, 1, 24)
     pic.add("pool/torch", icon, 0, 0, 90)
-    pic.add("main/exit", object_box(100, 60, (70, 90, 70), "Pier", (30, 26, 20)), 24, 200, 10)
+    pic.add("main/exit", exit_sign("Pier"), 24, 200, 10)
     # The dusk over the room until the burner is lit: the visible group "dark".
     dusk = Canvas(1024, 768, (8, 10, 24), 0.55)
     for lx in (300, 720):
