@@ -387,5 +387,16 @@ TEST(MovieBoard, SubtitlesWaitTheirTimeFastForwardQuartersItAndAmbienceSwapsSlot
     EXPECT_TRUE(movie.finished);
 }
 
+TEST_F(AdventureFlow, TheGameEndsCleanlyWhileAScenePlays)
+{
+    // The window closed in a scene: the scenes and their pictures go with the
+    // application, before its display, and the end of the process finds
+    // nothing left to free.
+    ASSERT_NE(PlayIntoFirstScene(), nullptr);
+    ASSERT_GT(QstGameControllerScene::Instance().CachedLevelCount(), 0u);
+    app.reset();
+    EXPECT_EQ(QstGameControllerScene::Instance().CachedLevelCount(), 0u);
+}
+
 } // namespace
 } // namespace Quib::AdventureFlowTests
