@@ -116,6 +116,10 @@ GameApp::~GameApp()
     // The game-wide parts belong to a run that went through start-up: a copy
     // that handed over to a running one leaves them alone.
     if (startUpRan) {
+        // The cached scenes hold pictures of this run's display: they go
+        // before it does, whichever common controller they registered with.
+        if (QstGameControllerScene* scenes = QstGameControllerScene::Existing())
+            scenes->ClearLevels();
         GameControllerCommon::Instance().FreeSharedPictures();
         GameControllerCommon::Instance().ReleaseAll();
 
