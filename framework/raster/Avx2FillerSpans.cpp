@@ -16,11 +16,9 @@ namespace Quib {
 namespace {
 
 // The texel coordinates of eight neighbouring pixels, stepped eight pixels
-// on at a time; the sums wrap as the filler's own do. The first and last
-// lanes' coordinates are kept in scalars as well.
+// on at a time; the sums wrap as the filler's own do.
 struct Lanes {
     __m256i u, v, du8, dv8;
-    int32_t u0, v0, u7, v7, du8s, dv8s;
 
     explicit Lanes(const NearestSpan& s)
     {
@@ -29,47 +27,63 @@ struct Lanes {
         v = _mm256_add_epi32(_mm256_set1_epi32(s.v), _mm256_mullo_epi32(steps, _mm256_set1_epi32(s.dv)));
         du8 = _mm256_slli_epi32(_mm256_set1_epi32(s.du), 3);
         dv8 = _mm256_slli_epi32(_mm256_set1_epi32(s.dv), 3);
-        u0 = s.u;
-        v0 = s.v;
-        u7 = Step(s.u, s.du, 7);
-        v7 = Step(s.v, s.dv, 7);
-        du8s = Step(0, s.du, 8);
-        dv8s = Step(0, s.dv, 8);
-    }
-    static int32_t Step(int32_t c, int32_t d, uint32_t n)
-    {
-        return static_cast<int32_t>(static_cast<uint32_t>(c) + static_cast<uint32_t>(d) * n);
     }
     void Advance()
     {
         u = _mm256_add_epi32(u, du8);
         v = _mm256_add_epi32(v, dv8);
-        u0 = Step(u0, du8s, 1);
-        v0 = Step(v0, dv8s, 1);
-        u7 = Step(u7, du8s, 1);
-        v7 = Step(v7, dv8s, 1);
     }
 };
 
-// Whether every coordinate of the span lies inside the texture: they move
-// linearly (no step wraps), so the two ends tell.
+// Whether the span's coordinates move without wrapping, so that along it
+// each texel column and row index only grows or only shrinks.
+bool Monotonic(const NearestSpan& s)
+{
+    const auto fits = [&s](int32_t c, int32_t d) {
+        const int64_t end = int64_t{c} + int64_t{d} * (s.count - 1);
+        return end >= INT32_MIN && end <= INT32_MAX;
+    };
+    return fits(s.u, s.du) && fits(s.v, s.dv);
+}
+
+// Whether every coordinate of the span lies inside the texture (the two
+// ends tell, the coordinates moving without wrapping).
 bool Inside(const NearestSpan& s, const SpanTexels& t)
 {
     const auto inside = [&s](int32_t c, int32_t d, int32_t count) {
         const int64_t end = int64_t{c} + int64_t{d} * (s.count - 1);
         return (c < end ? c : end) >= 0 && (c < end ? end : c) < (int64_t{count} << 16);
     };
-    return s.count > 0 && inside(s.u, s.du, t.width) && inside(s.v, s.dv, t.height);
+    return inside(s.u, s.du, t.width) && inside(s.v, s.dv, t.height);
+}
+
+// Lane k of a vector.
+int32_t LaneAt(__m256i v, int32_t k)
+{
+    return _mm256_cvtsi256_si32(_mm256_permutevar8x32_epi32(v, _mm256_set1_epi32(k)));
+}
+
+// Eight texels of one texture row: row points at the row's column base,
+// at holds each lane's column less base (0 .. 15), and two loads of eight
+// words and two lane permutes (which read the low three bits) give them.
+__m256i RowWindow(const uint32_t* row, __m256i at)
+{
+    const __m256i first = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(row)), at);
+    const __m256i second =
+        _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + 8)), at);
+    return _mm256_blendv_epi8(first, second, _mm256_cmpgt_epi32(at, _mm256_set1_epi32(7)));
 }
 
 // Calls body(texels, i, tail, mask) with the nearest texels of each group of
 // eight pixels i .. i + 7 of the span, and returns the span's length. The
 // last group may be short (tail): mask then has all bits set in the lanes
-// of the span's pixels.
-// A coordinate's whole part is held to 0 .. count - 1. Where a span lies
-// inside the texture and steps less than two texels across per pixel, the
-// eight texels of a group on one texture row lie within sixteen words:
-// they come from two row loads and lane permutes. Other groups gather.
+// of the span's pixels, and the lanes past its end are held to the texture
+// like the others. A coordinate's whole part is held to 0 .. count - 1.
+// Where a span steps less than two texels across per pixel, the pixels of a
+// group lie within sixteen texels of a row, or of two neighbouring rows:
+// they come from row loads and lane permutes (the lanes' columns and rows
+// lie between those of the group's first and last pixels). Other groups
+// gather.
 template <class Body>
 int32_t ForEachGroup(const NearestSpan& s, const SpanTexels& t, Body&& body)
 {
@@ -77,46 +91,44 @@ int32_t ForEachGroup(const NearestSpan& s, const SpanTexels& t, Body&& body)
     const int* words = reinterpret_cast<const int*>(t.pixels);
     const __m256i width = _mm256_set1_epi32(t.width);
     const __m256i zero = _mm256_setzero_si256(), ones = _mm256_set1_epi32(-1);
-    const __m256i steps = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
     const __m256i lastX = _mm256_set1_epi32(t.width - 1), lastY = _mm256_set1_epi32(t.height - 1);
-    const auto Held = [&](const Lanes& l) {
-        const __m256i x = _mm256_min_epi32(_mm256_max_epi32(_mm256_srai_epi32(l.u, 16), zero), lastX);
-        const __m256i y = _mm256_min_epi32(_mm256_max_epi32(_mm256_srai_epi32(l.v, 16), zero), lastY);
+    const int32_t lastBase = t.width - 16;
+    const bool rows = t.width >= 16 && s.du > -0x20000 && s.du < 0x20000 && Monotonic(s);
+    const bool forward = s.du >= 0;
+    // The texels at columns x and rows y (inside the texture) of a group
+    // whose last pixel is lane last; span holds the lanes of its pixels.
+    const auto fetch = [&](__m256i x, __m256i y, int32_t last, __m256i span) {
+        if (rows) [[likely]] {
+            const int32_t low = forward ? _mm256_cvtsi256_si32(x) : LaneAt(x, last);
+            const int32_t base = low < lastBase ? low : lastBase;
+            const __m256i at = _mm256_sub_epi32(x, _mm256_set1_epi32(base));
+            const int32_t yA = _mm256_cvtsi256_si32(y);
+            const __m256i texels = RowWindow(t.pixels + (int64_t{yA} * t.width + base), at);
+            if (_mm256_testc_si256(_mm256_cmpeq_epi32(y, _mm256_permutevar8x32_epi32(y, zero)), span))
+                return texels;
+            const int32_t yB = LaneAt(y, last);
+            if (yA - yB <= 1 && yB - yA <= 1)
+                return _mm256_blendv_epi8(texels, RowWindow(t.pixels + (int64_t{yB} * t.width + base), at),
+                                          _mm256_cmpeq_epi32(y, _mm256_set1_epi32(yB)));
+        }
         return _mm256_i32gather_epi32(words, _mm256_add_epi32(_mm256_mullo_epi32(y, width), x), 4);
     };
+    const auto held = [&](__m256i c, __m256i last) {
+        return _mm256_min_epi32(_mm256_max_epi32(_mm256_srai_epi32(c, 16), zero), last);
+    };
     int32_t i = 0;
-    if (t.width >= 16 && s.du > -0x20000 && s.du < 0x20000 && Inside(s, t)) {
-        const __m256i seven = _mm256_set1_epi32(7);
-        const int32_t lastBase = t.width - 16;
-        for (; i + 8 <= s.count; i += 8, lanes.Advance()) {
-            const __m256i x = _mm256_srai_epi32(lanes.u, 16);
-            const int32_t y = lanes.v0 >> 16;
-            __m256i texels;
-            if (y == lanes.v7 >> 16) [[likely]] {
-                const int32_t low = (lanes.u0 < lanes.u7 ? lanes.u0 : lanes.u7) >> 16;
-                const int32_t base = low < lastBase ? low : lastBase;
-                const uint32_t* row = t.pixels + (int64_t{y} * t.width + base);
-                const __m256i at = _mm256_sub_epi32(x, _mm256_set1_epi32(base));
-                // The permutes read the low three bits of each lane's index.
-                const __m256i first =
-                    _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(row)), at);
-                const __m256i second =
-                    _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + 8)), at);
-                texels = _mm256_blendv_epi8(first, second, _mm256_cmpgt_epi32(at, seven));
-            } else {
-                const __m256i index = _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(lanes.v, 16), width), x);
-                texels = _mm256_i32gather_epi32(words, index, 4);
-            }
-            body(texels, i, false, ones);
-        }
+    if (s.count >= 8 && Inside(s, t)) {
+        for (; i + 8 <= s.count; i += 8, lanes.Advance())
+            body(fetch(_mm256_srai_epi32(lanes.u, 16), _mm256_srai_epi32(lanes.v, 16), 7, ones), i, false, ones);
+    } else {
+        for (; i + 8 <= s.count; i += 8, lanes.Advance())
+            body(fetch(held(lanes.u, lastX), held(lanes.v, lastY), 7, ones), i, false, ones);
     }
-    for (; i + 8 <= s.count; i += 8, lanes.Advance())
-        body(Held(lanes), i, false, ones);
     if (i < s.count) {
-        // The last few pixels: the lanes past the span's end are held to the
-        // texture like the others and are neither read nor written.
-        const __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(s.count - i), steps);
-        body(Held(lanes), i, true, mask);
+        const int32_t last = s.count - i - 1;
+        const __m256i mask =
+            _mm256_cmpgt_epi32(_mm256_set1_epi32(last + 1), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+        body(fetch(held(lanes.u, lastX), held(lanes.v, lastY), last, mask), i, true, mask);
         i = s.count;
     }
     return i;
