@@ -1,8 +1,8 @@
-// The AVX2 span kernels of the textured fillers: eight pixels per step, the
-// eight texels gathered at once. This file alone is built with -mavx2;
-// nothing here runs unless the processor has AVX2, and everything but the
-// function that hands the kernels out is internal to it, so no code built
-// for AVX2 is shared with the rest of the program.
+// The AVX2 span kernels of the textured fillers: eight pixels per step.
+// This file alone is built with -mavx2; nothing here runs unless the
+// processor has AVX2, and everything but the function that hands the
+// kernels out is internal to it, so no code built for AVX2 is shared with
+// the rest of the program.
 
 #include "framework/raster/FillerSpans.h"
 
@@ -18,13 +18,15 @@ namespace {
 // The texel coordinates of eight neighbouring pixels, stepped eight pixels
 // on at a time; the sums wrap as the filler's own do.
 struct Lanes {
-    __m256i u, v, du8, dv8;
+    __m256i u, v, du8, dv8, stepsU, stepsV;
 
     explicit Lanes(const NearestSpan& s)
     {
         const __m256i steps = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-        u = _mm256_add_epi32(_mm256_set1_epi32(s.u), _mm256_mullo_epi32(steps, _mm256_set1_epi32(s.du)));
-        v = _mm256_add_epi32(_mm256_set1_epi32(s.v), _mm256_mullo_epi32(steps, _mm256_set1_epi32(s.dv)));
+        stepsU = _mm256_mullo_epi32(steps, _mm256_set1_epi32(s.du));
+        stepsV = _mm256_mullo_epi32(steps, _mm256_set1_epi32(s.dv));
+        u = _mm256_add_epi32(_mm256_set1_epi32(s.u), stepsU);
+        v = _mm256_add_epi32(_mm256_set1_epi32(s.v), stepsV);
         du8 = _mm256_slli_epi32(_mm256_set1_epi32(s.du), 3);
         dv8 = _mm256_slli_epi32(_mm256_set1_epi32(s.dv), 3);
     }
@@ -32,6 +34,17 @@ struct Lanes {
     {
         u = _mm256_add_epi32(u, du8);
         v = _mm256_add_epi32(v, dv8);
+    }
+    // The lanes of the eight pixels from pixel k of the span on.
+    Lanes At(const NearestSpan& s, int32_t k) const
+    {
+        Lanes at = *this;
+        const auto from = [k](int32_t c, int32_t d) {
+            return static_cast<int32_t>(static_cast<uint32_t>(c) + static_cast<uint32_t>(d) * static_cast<uint32_t>(k));
+        };
+        at.u = _mm256_add_epi32(_mm256_set1_epi32(from(s.u, s.du)), stepsU);
+        at.v = _mm256_add_epi32(_mm256_set1_epi32(from(s.v, s.dv)), stepsV);
+        return at;
     }
 };
 
@@ -47,7 +60,7 @@ bool Monotonic(const NearestSpan& s)
 }
 
 // Whether every coordinate of the span lies inside the texture (the two
-// ends tell, the coordinates moving without wrapping).
+// ends tell; inside, the coordinates cannot have wrapped).
 bool Inside(const NearestSpan& s, const SpanTexels& t)
 {
     const auto inside = [&s](int32_t c, int32_t d, int32_t count) {
@@ -74,66 +87,6 @@ __m256i RowWindow(const uint32_t* row, __m256i at)
     return _mm256_blendv_epi8(first, second, _mm256_cmpgt_epi32(at, _mm256_set1_epi32(7)));
 }
 
-// Calls body(texels, i, tail, mask) with the nearest texels of each group of
-// eight pixels i .. i + 7 of the span, and returns the span's length. The
-// last group may be short (tail): mask then has all bits set in the lanes
-// of the span's pixels, and the lanes past its end are held to the texture
-// like the others. A coordinate's whole part is held to 0 .. count - 1.
-// Where a span steps less than two texels across per pixel, the pixels of a
-// group lie within sixteen texels of a row, or of two neighbouring rows:
-// they come from row loads and lane permutes (the lanes' columns and rows
-// lie between those of the group's first and last pixels). Other groups
-// gather.
-template <class Body>
-int32_t ForEachGroup(const NearestSpan& s, const SpanTexels& t, Body&& body)
-{
-    Lanes lanes(s);
-    const int* words = reinterpret_cast<const int*>(t.pixels);
-    const __m256i width = _mm256_set1_epi32(t.width);
-    const __m256i zero = _mm256_setzero_si256(), ones = _mm256_set1_epi32(-1);
-    const __m256i lastX = _mm256_set1_epi32(t.width - 1), lastY = _mm256_set1_epi32(t.height - 1);
-    const int32_t lastBase = t.width - 16;
-    const bool rows = t.width >= 16 && s.du > -0x20000 && s.du < 0x20000 && Monotonic(s);
-    const bool forward = s.du >= 0;
-    // The texels at columns x and rows y (inside the texture) of a group
-    // whose last pixel is lane last; span holds the lanes of its pixels.
-    const auto fetch = [&](__m256i x, __m256i y, int32_t last, __m256i span) {
-        if (rows) [[likely]] {
-            const int32_t low = forward ? _mm256_cvtsi256_si32(x) : LaneAt(x, last);
-            const int32_t base = low < lastBase ? low : lastBase;
-            const __m256i at = _mm256_sub_epi32(x, _mm256_set1_epi32(base));
-            const int32_t yA = _mm256_cvtsi256_si32(y);
-            const __m256i texels = RowWindow(t.pixels + (int64_t{yA} * t.width + base), at);
-            if (_mm256_testc_si256(_mm256_cmpeq_epi32(y, _mm256_permutevar8x32_epi32(y, zero)), span))
-                return texels;
-            const int32_t yB = LaneAt(y, last);
-            if (yA - yB <= 1 && yB - yA <= 1)
-                return _mm256_blendv_epi8(texels, RowWindow(t.pixels + (int64_t{yB} * t.width + base), at),
-                                          _mm256_cmpeq_epi32(y, _mm256_set1_epi32(yB)));
-        }
-        return _mm256_i32gather_epi32(words, _mm256_add_epi32(_mm256_mullo_epi32(y, width), x), 4);
-    };
-    const auto held = [&](__m256i c, __m256i last) {
-        return _mm256_min_epi32(_mm256_max_epi32(_mm256_srai_epi32(c, 16), zero), last);
-    };
-    int32_t i = 0;
-    if (s.count >= 8 && Inside(s, t)) {
-        for (; i + 8 <= s.count; i += 8, lanes.Advance())
-            body(fetch(_mm256_srai_epi32(lanes.u, 16), _mm256_srai_epi32(lanes.v, 16), 7, ones), i, false, ones);
-    } else {
-        for (; i + 8 <= s.count; i += 8, lanes.Advance())
-            body(fetch(held(lanes.u, lastX), held(lanes.v, lastY), 7, ones), i, false, ones);
-    }
-    if (i < s.count) {
-        const int32_t last = s.count - i - 1;
-        const __m256i mask =
-            _mm256_cmpgt_epi32(_mm256_set1_epi32(last + 1), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
-        body(fetch(held(lanes.u, lastX), held(lanes.v, lastY), last, mask), i, true, mask);
-        i = s.count;
-    }
-    return i;
-}
-
 // Eight destination pixels, or those of the mask's lanes (tail).
 __m256i Load(const uint8_t* p, bool tail, __m256i mask)
 {
@@ -148,20 +101,138 @@ void Store(uint8_t* p, __m256i v, bool tail, __m256i mask)
         _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
 }
 
+// Draws a span through pixels.Compose(texels, destination, tail, mask,
+// store), which gives the eight pixels a group becomes from its texels and
+// its pixels at destination (read only when needed, and only in the mask's
+// lanes when tail), and clears store when the group stays as it is. Each
+// pixel's result depends on that pixel alone.
+//
+// The texels: a coordinate's whole part is held to 0 .. count - 1. Where a
+// span steps less than two texels across per pixel, the pixels of a group
+// lie within sixteen texels of a row, or of two neighbouring rows: they
+// come from row loads and lane permutes (the lanes' columns and rows lie
+// between those of the group's first and last pixels). Other groups gather.
+//
+// A span of eight pixels or more ends on a whole group that overlaps the
+// one before: it is composed from the destination before anything is
+// written and stored last, so its overlapping pixels get the values they
+// already have. Shorter spans go through the lane mask.
+template <class Pixels>
+int32_t DrawSpan(const NearestSpan& span, const SpanTexels& texture, const Pixels& pixels)
+{
+    // Copies: the destination stores cannot make them reload.
+    const NearestSpan s = span;
+    const SpanTexels t = texture;
+    uint8_t* const p = s.p;
+    const int* words = reinterpret_cast<const int*>(t.pixels);
+    const __m256i width = _mm256_set1_epi32(t.width);
+    const __m256i zero = _mm256_setzero_si256(), ones = _mm256_set1_epi32(-1), seven = _mm256_set1_epi32(7);
+    const __m256i lastX = _mm256_set1_epi32(t.width - 1), lastY = _mm256_set1_epi32(t.height - 1);
+    const int32_t lastBase = t.width - 16;
+    const bool steps = t.width >= 16 && s.du > -0x20000 && s.du < 0x20000;
+    const bool inside = s.count >= 8 && Inside(s, t);
+    const bool rows = steps && (inside || Monotonic(s));
+    const bool forward = s.du >= 0;
+    // The texels at columns x and rows y (inside the texture) of a group
+    // whose last pixel is lane last; spanLanes holds the lanes of its pixels.
+    const auto fetch = [&](__m256i x, __m256i y, int32_t last, __m256i spanLanes) {
+        if (rows) [[likely]] {
+            const int32_t low = forward ? _mm256_cvtsi256_si32(x) : LaneAt(x, last);
+            const int32_t base = low < lastBase ? low : lastBase;
+            const __m256i at = _mm256_sub_epi32(x, _mm256_set1_epi32(base));
+            const int32_t yA = _mm256_cvtsi256_si32(y);
+            const __m256i texels = RowWindow(t.pixels + (int64_t{yA} * t.width + base), at);
+            if (_mm256_testc_si256(_mm256_cmpeq_epi32(y, _mm256_permutevar8x32_epi32(y, zero)), spanLanes))
+                return texels;
+            const int32_t yB = LaneAt(y, last);
+            if (yA - yB <= 1 && yB - yA <= 1)
+                return _mm256_blendv_epi8(texels, RowWindow(t.pixels + (int64_t{yB} * t.width + base), at),
+                                          _mm256_cmpeq_epi32(y, _mm256_set1_epi32(yB)));
+        }
+        return _mm256_i32gather_epi32(words, _mm256_add_epi32(_mm256_mullo_epi32(y, width), x), 4);
+    };
+    const auto held = [&](const Lanes& l, int32_t last, __m256i spanLanes) {
+        const __m256i x = _mm256_min_epi32(_mm256_max_epi32(_mm256_srai_epi32(l.u, 16), zero), lastX);
+        const __m256i y = _mm256_min_epi32(_mm256_max_epi32(_mm256_srai_epi32(l.v, 16), zero), lastY);
+        return fetch(x, y, last, spanLanes);
+    };
+    Lanes lanes(s);
+    bool store = true;
+    if (s.count < 8) {
+        const __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(s.count), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+        const __m256i out = pixels.Compose(held(lanes, s.count - 1, mask), p, true, mask, store);
+        if (store)
+            Store(p, out, true, mask);
+        return s.count;
+    }
+    // The last group, from the destination as it is now.
+    const int32_t lastGroup = s.count - 8;
+    uint8_t* const lastPixels = p + 4 * lastGroup;
+    const Lanes end = lanes.At(s, lastGroup);
+    bool storeLast = true;
+    const __m256i lastOut =
+        pixels.Compose(inside ? fetch(_mm256_srai_epi32(end.u, 16), _mm256_srai_epi32(end.v, 16), 7, ones)
+                              : held(end, 7, ones),
+                       lastPixels, false, ones, storeLast);
+    int32_t i = 0;
+    if (inside && steps) {
+        // The common case, kept short: the group's lowest column (its first
+        // lane's, or its last's when the span runs right to left) and its
+        // first and last rows follow in scalars, and a group on one row
+        // away from the texture's right end takes its columns relative to
+        // the lowest.
+        const __m256i lowest = forward ? zero : seven;
+        uint32_t uLow = static_cast<uint32_t>(s.u) + (forward ? 0u : 7u * static_cast<uint32_t>(s.du));
+        uint32_t v = static_cast<uint32_t>(s.v);
+        const uint32_t du8 = static_cast<uint32_t>(s.du) * 8, dv8 = static_cast<uint32_t>(s.dv) * 8,
+                       dv7 = static_cast<uint32_t>(s.dv) * 7;
+        for (; i < lastGroup; i += 8, lanes.Advance(), uLow += du8, v += dv8) {
+            const __m256i x = _mm256_srai_epi32(lanes.u, 16);
+            const int32_t low = static_cast<int32_t>(uLow) >> 16, y = static_cast<int32_t>(v) >> 16;
+            __m256i texels;
+            if (low <= lastBase && y == static_cast<int32_t>(v + dv7) >> 16) [[likely]]
+                texels = RowWindow(t.pixels + (int64_t{y} * t.width + low),
+                                   _mm256_sub_epi32(x, _mm256_permutevar8x32_epi32(x, lowest)));
+            else
+                texels = fetch(x, _mm256_srai_epi32(lanes.v, 16), 7, ones);
+            const __m256i out = pixels.Compose(texels, p + 4 * i, false, ones, store);
+            if (store)
+                Store(p + 4 * i, out, false, ones);
+        }
+    } else {
+        for (; i < lastGroup; i += 8, lanes.Advance()) {
+            const __m256i out = pixels.Compose(
+                inside ? fetch(_mm256_srai_epi32(lanes.u, 16), _mm256_srai_epi32(lanes.v, 16), 7, ones)
+                       : held(lanes, 7, ones),
+                p + 4 * i, false, ones, store);
+            if (store)
+                Store(p + 4 * i, out, false, ones);
+        }
+    }
+    if (storeLast)
+        Store(lastPixels, lastOut, false, ones);
+    return s.count;
+}
+
 bool Usable(const SpanTexels& t)
 {
     return t.pixels && t.width > 0 && t.height > 0;
 }
 
 // Opaque: each texel with alpha 0xFF.
+struct OpaquePixels {
+    __m256i alpha = _mm256_set1_epi32(int(0xFF000000));
+
+    __m256i Compose(__m256i texels, const uint8_t*, bool, __m256i, bool& store) const
+    {
+        store = true;
+        return _mm256_or_si256(texels, alpha);
+    }
+};
+
 int32_t OpaqueSpan(const NearestSpan& s, const SpanTexels& t, const FillerColor&)
 {
-    if (!Usable(t))
-        return 0;
-    const __m256i alpha = _mm256_set1_epi32(int(0xFF000000));
-    return ForEachGroup(s, t, [&](__m256i texels, int32_t i, bool tail, __m256i mask) {
-        Store(s.p + 4 * i, _mm256_or_si256(texels, alpha), tail, mask);
-    });
+    return Usable(t) ? DrawSpan(s, t, OpaquePixels()) : 0;
 }
 
 // Into 0x..RRGGBB pixels written with alpha 0xFF. The texel's alpha A
@@ -171,27 +242,31 @@ int32_t OpaqueSpan(const NearestSpan& s, const SpanTexels& t, const FillerColor&
 // else each channel (m a >> 8) + (d (255 - a) >> 8). Every product fits 16
 // bits, so the channels go through 16-bit lanes, four pixels a half.
 template <bool Alpha, bool Mod>
-int32_t Span888(const NearestSpan& s, const SpanTexels& t, const FillerColor& colour)
-{
-    if (!Usable(t))
-        return 0;
-    if (Mod && ((colour.alpha | colour.red | colour.green | colour.blue) & ~0xFF) != 0)
-        return 0; // channels past 0..255: the plain loop's 32-bit arithmetic
-    const __m256i zero = _mm256_setzero_si256(), ones = _mm256_set1_epi32(-1);
-    const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000)), rgbMask = _mm256_set1_epi32(0x00FFFFFF);
-    const __m256i k255 = _mm256_set1_epi32(255), k239 = _mm256_set1_epi32(239), k9 = _mm256_set1_epi32(9);
-    const __m256i k255x16 = _mm256_set1_epi16(255);
-    const __m256i fa = _mm256_set1_epi32(colour.alpha);
-    // Blue, green, red, then 0 for the alpha byte.
-    const __m256i f16 = _mm256_set1_epi64x(static_cast<long long>(uint64_t(uint32_t(colour.blue)) |
-                                                                 uint64_t(uint32_t(colour.green)) << 16 |
-                                                                 uint64_t(uint32_t(colour.red)) << 32));
-    return ForEachGroup(s, t, [&](__m256i texel, int32_t i, bool tail, __m256i mask) {
-        uint8_t* dp = s.p + 4 * i;
+struct Pixels888 {
+    __m256i zero = _mm256_setzero_si256(), ones = _mm256_set1_epi32(-1);
+    __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000)), rgbMask = _mm256_set1_epi32(0x00FFFFFF);
+    __m256i k255 = _mm256_set1_epi32(255), k239 = _mm256_set1_epi32(239), k9 = _mm256_set1_epi32(9);
+    __m256i k255x16 = _mm256_set1_epi16(255);
+    __m256i fa;
+    __m256i f16; // blue, green, red, then 0 for the alpha byte
+
+    explicit Pixels888(const FillerColor& colour)
+        : fa(_mm256_set1_epi32(colour.alpha)),
+          f16(_mm256_set1_epi64x(static_cast<long long>(uint64_t(uint32_t(colour.blue)) |
+                                                        uint64_t(uint32_t(colour.green)) << 16 |
+                                                        uint64_t(uint32_t(colour.red)) << 32)))
+    {
+    }
+
+    __m256i Compose(__m256i texel, const uint8_t* dp, bool tail, __m256i mask, bool& store) const
+    {
         const __m256i A = Alpha ? _mm256_srli_epi32(texel, 24) : k255;
         const __m256i skip = Alpha ? _mm256_cmpgt_epi32(k9, A) : zero;
-        if (Alpha && _mm256_testc_si256(skip, ones))
-            return;
+        store = true;
+        if (Alpha && _mm256_testc_si256(skip, ones)) {
+            store = false;
+            return zero;
+        }
         __m256i m, a;
         if constexpr (Mod) {
             const __m256i lo = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(texel, zero), f16), 8);
@@ -204,10 +279,8 @@ int32_t Span888(const NearestSpan& s, const SpanTexels& t, const FillerColor& co
         }
         const __m256i opaque = _mm256_cmpgt_epi32(a, k239);
         const __m256i written = _mm256_or_si256(m, alphaMask);
-        if (_mm256_testc_si256(opaque, ones)) {
-            Store(dp, written, tail, mask);
-            return;
-        }
+        if (_mm256_testc_si256(opaque, ones))
+            return written;
         const __m256i d = Load(dp, tail, mask);
         __m256i out = written;
         if (!_mm256_testc_si256(_mm256_or_si256(opaque, skip), ones)) {
@@ -224,8 +297,18 @@ int32_t Span888(const NearestSpan& s, const SpanTexels& t, const FillerColor& co
         }
         if constexpr (Alpha)
             out = _mm256_blendv_epi8(out, d, skip);
-        Store(dp, out, tail, mask);
-    });
+        return out;
+    }
+};
+
+template <bool Alpha, bool Mod>
+int32_t Span888(const NearestSpan& s, const SpanTexels& t, const FillerColor& colour)
+{
+    if (!Usable(t))
+        return 0;
+    if (Mod && ((colour.alpha | colour.red | colour.green | colour.blue) & ~0xFF) != 0)
+        return 0; // channels past 0..255: the plain loop's 32-bit arithmetic
+    return DrawSpan(s, t, Pixels888<Alpha, Mod>(colour));
 }
 
 } // namespace
