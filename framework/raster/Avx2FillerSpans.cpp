@@ -311,6 +311,127 @@ int32_t Span888(const NearestSpan& s, const SpanTexels& t, const FillerColor& co
     return DrawSpan(s, t, Pixels888<Alpha, Mod>(colour));
 }
 
+// Bilinear into 0x..RRGGBB pixels, blended by the filter's alpha: the span
+// starts half a texel back; each pixel's four taps at columns x, x + 1 and
+// rows y, y + 1 (a tap outside the picture is 0) are weighted by their
+// fractions times their alpha, the weights summing to the alpha S and the
+// colour coming premultiplied. S <= 8 keeps the pixel, S >= 240 writes the
+// colour, else each channel c + (d (255 - S) >> 8), at most 255. The taps of
+// a group come from the texture rows under it (two, or three where the
+// group crosses a row) through masked row loads and lane permutes, while
+// its columns lie within fifteen of each other; the first group that does
+// not is left, with the rest of the span, to the filler's own loop.
+int32_t BilinearSpan888(const NearestSpan& span, const SpanTexels& texture, const FillerColor&)
+{
+    const NearestSpan s = span;
+    const SpanTexels t = texture;
+    if (!Usable(t) || s.count < 8)
+        return 0;
+    NearestSpan back = s;
+    back.u = static_cast<int32_t>(static_cast<uint32_t>(s.u) - 0x8000u);
+    back.v = static_cast<int32_t>(static_cast<uint32_t>(s.v) - 0x8000u);
+    if (!Monotonic(back))
+        return 0;
+    uint8_t* const p = s.p;
+    Lanes lanes(back);
+    const __m256i zero = _mm256_setzero_si256(), ones = _mm256_set1_epi32(-1);
+    const __m256i steps = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), eight = _mm256_set1_epi32(8);
+    const __m256i seven = _mm256_set1_epi32(7), one = _mm256_set1_epi32(1);
+    const __m256i fracMask = _mm256_set1_epi32(0xFFFE), full = _mm256_set1_epi32(0x10000);
+    const __m256i rbMask = _mm256_set1_epi32(0x00FF00FF), gMask = _mm256_set1_epi32(0x0000FF00);
+    const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000)), low8 = _mm256_set1_epi32(0xFF);
+    const __m256i k239 = _mm256_set1_epi32(239), k9 = _mm256_set1_epi32(9), k255x16 = _mm256_set1_epi16(255);
+    const __m256i widthV = _mm256_set1_epi32(t.width);
+    uint32_t uA = static_cast<uint32_t>(back.u), vA = static_cast<uint32_t>(back.v);
+    const uint32_t du7 = static_cast<uint32_t>(s.du) * 7, dv7 = static_cast<uint32_t>(s.dv) * 7;
+    const uint32_t du8 = static_cast<uint32_t>(s.du) * 8, dv8 = static_cast<uint32_t>(s.dv) * 8;
+    int32_t i = 0;
+    for (; i + 8 <= s.count; i += 8, lanes.Advance(), uA += du8, vA += dv8) {
+        const int32_t xA = static_cast<int32_t>(uA) >> 16, xB = static_cast<int32_t>(uA + du7) >> 16;
+        const int32_t yA = static_cast<int32_t>(vA) >> 16, yB = static_cast<int32_t>(vA + dv7) >> 16;
+        const int32_t low = xA < xB ? xA : xB, high = xA < xB ? xB : xA;
+        const int32_t top = yA < yB ? yA : yB;
+        if (high - low > 14 || (yA < yB ? yB - yA : yA - yB) > 1)
+            break;
+        // Columns low .. low + 15 of a row, the columns outside the picture
+        // (and rows outside it) read as 0.
+        const __m256i columns = _mm256_add_epi32(_mm256_set1_epi32(low), steps);
+        const __m256i in0 = _mm256_and_si256(_mm256_cmpgt_epi32(columns, _mm256_set1_epi32(-1)),
+                                             _mm256_cmpgt_epi32(widthV, columns));
+        const __m256i columns8 = _mm256_add_epi32(columns, eight);
+        const __m256i in1 = _mm256_and_si256(_mm256_cmpgt_epi32(columns8, _mm256_set1_epi32(-1)),
+                                             _mm256_cmpgt_epi32(widthV, columns8));
+        const __m256i x = _mm256_srai_epi32(lanes.u, 16);
+        const __m256i at = _mm256_sub_epi32(x, _mm256_set1_epi32(low)), at1 = _mm256_add_epi32(at, one);
+        const __m256i second0 = _mm256_cmpgt_epi32(at, seven), second1 = _mm256_cmpgt_epi32(at1, seven);
+        struct Taps {
+            __m256i left, right;
+        };
+        const auto rowTaps = [&](int32_t row) -> Taps {
+            if (row < 0 || row >= t.height)
+                return {zero, zero};
+            const int* words = reinterpret_cast<const int*>(reinterpret_cast<uintptr_t>(t.pixels) +
+                                                            4 * static_cast<uintptr_t>(int64_t{row} * t.width + low));
+            const int* more = reinterpret_cast<const int*>(reinterpret_cast<uintptr_t>(words) + 32);
+            const __m256i a = _mm256_maskload_epi32(words, in0), b = _mm256_maskload_epi32(more, in1);
+            return {_mm256_blendv_epi8(_mm256_permutevar8x32_epi32(a, at), _mm256_permutevar8x32_epi32(b, at), second0),
+                    _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(a, at1), _mm256_permutevar8x32_epi32(b, at1),
+                                       second1)};
+        };
+        const Taps r0 = rowTaps(top), r1 = rowTaps(top + 1);
+        __m256i t00 = r0.left, t10 = r0.right, t01 = r1.left, t11 = r1.right;
+        if (yA != yB) {
+            const Taps r2 = rowTaps(top + 2);
+            const __m256i lower = _mm256_cmpeq_epi32(_mm256_srai_epi32(lanes.v, 16), _mm256_set1_epi32(top + 1));
+            t00 = _mm256_blendv_epi8(t00, r1.left, lower);
+            t10 = _mm256_blendv_epi8(t10, r1.right, lower);
+            t01 = _mm256_blendv_epi8(t01, r2.left, lower);
+            t11 = _mm256_blendv_epi8(t11, r2.right, lower);
+        }
+        const __m256i fu = _mm256_add_epi32(_mm256_and_si256(lanes.u, fracMask), one);
+        const __m256i fv = _mm256_add_epi32(_mm256_and_si256(lanes.v, fracMask), one);
+        const __m256i gu = _mm256_sub_epi32(full, fu), gv = _mm256_sub_epi32(full, fv);
+        const auto weight = [](__m256i a, __m256i b, __m256i texel) {
+            return _mm256_srli_epi32(
+                _mm256_mullo_epi32(_mm256_srli_epi32(_mm256_mullo_epi32(a, b), 16), _mm256_srli_epi32(texel, 24)), 16);
+        };
+        const __m256i w00 = weight(gu, gv, t00), w10 = weight(fu, gv, t10), w01 = weight(gu, fv, t01),
+                      w11 = weight(fu, fv, t11);
+        const auto sum = [&](__m256i mask) {
+            return _mm256_add_epi32(
+                _mm256_add_epi32(_mm256_mullo_epi32(_mm256_and_si256(t00, mask), w00),
+                                 _mm256_mullo_epi32(_mm256_and_si256(t10, mask), w10)),
+                _mm256_add_epi32(_mm256_mullo_epi32(_mm256_and_si256(t01, mask), w01),
+                                 _mm256_mullo_epi32(_mm256_and_si256(t11, mask), w11)));
+        };
+        const __m256i a = _mm256_and_si256(_mm256_add_epi32(_mm256_add_epi32(w00, w10), _mm256_add_epi32(w01, w11)), low8);
+        const __m256i skip = _mm256_cmpgt_epi32(k9, a);
+        if (_mm256_testc_si256(skip, ones))
+            continue;
+        const __m256i m = _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(sum(rbMask), 8), rbMask),
+                                          _mm256_and_si256(_mm256_srli_epi32(sum(gMask), 8), gMask));
+        const __m256i opaque = _mm256_cmpgt_epi32(a, k239);
+        const __m256i written = _mm256_or_si256(m, alphaMask);
+        __m256i* dp = reinterpret_cast<__m256i*>(p + 4 * i);
+        if (_mm256_testc_si256(opaque, ones)) {
+            _mm256_storeu_si256(dp, written);
+            continue;
+        }
+        const __m256i d = _mm256_loadu_si256(dp);
+        const __m256i aa = _mm256_or_si256(a, _mm256_slli_epi32(a, 16));
+        const auto half = [&](__m256i m16, __m256i d16, __m256i a16) {
+            return _mm256_add_epi16(m16, _mm256_srli_epi16(_mm256_mullo_epi16(d16, _mm256_sub_epi16(k255x16, a16)), 8));
+        };
+        const __m256i lo =
+            half(_mm256_unpacklo_epi8(m, zero), _mm256_unpacklo_epi8(d, zero), _mm256_unpacklo_epi32(aa, aa));
+        const __m256i hi =
+            half(_mm256_unpackhi_epi8(m, zero), _mm256_unpackhi_epi8(d, zero), _mm256_unpackhi_epi32(aa, aa));
+        __m256i out = _mm256_blendv_epi8(_mm256_or_si256(_mm256_packus_epi16(lo, hi), alphaMask), written, opaque);
+        _mm256_storeu_si256(dp, _mm256_blendv_epi8(out, d, skip));
+    }
+    return i;
+}
+
 } // namespace
 
 void FillAvx2FillerSpans(FillerSpanKernels& kernels)
@@ -319,6 +440,7 @@ void FillAvx2FillerSpans(FillerSpanKernels& kernels)
     kernels.blended888 = Span888<true, false>;
     kernels.modulated888 = Span888<false, true>;
     kernels.blendedModulated888 = Span888<true, true>;
+    kernels.bilinearBlended888 = BilinearSpan888;
 }
 
 } // namespace Quib

@@ -1,6 +1,6 @@
 #pragma once
-// The wide span kernels of the textured triangle fillers: nearest-sampled
-// spans into 32-bit pixels, several pixels per step. A kernel draws the
+// The wide span kernels of the textured triangle fillers: spans into 32-bit
+// pixels, several pixels per step. A kernel draws the
 // leading pixels of a span (all of them, or none when it declines the
 // span) and returns how many it drew; the filler's own loop draws the rest.
 // Every kernel gives the pixels of that loop exactly.
@@ -20,8 +20,8 @@ struct SpanTexels {
 };
 
 // One span: count pixels from p, the texel coordinates (u, v) in 16.16
-// stepping (du, dv) per pixel, wrapping as 32-bit sums. A coordinate past an
-// edge takes the edge texel.
+// stepping (du, dv) per pixel, wrapping as 32-bit sums. A nearest
+// coordinate past an edge takes the edge texel.
 struct NearestSpan {
     uint8_t* p = nullptr;
     int32_t count = 0;
@@ -42,6 +42,9 @@ struct FillerSpanKernels {
     NearestSpanKernel blended888 = nullptr;
     NearestSpanKernel modulated888 = nullptr;
     NearestSpanKernel blendedModulated888 = nullptr;
+    // Into PIXEL_FORMAT_888, bilinear (the span's coordinates as the filler
+    // has them, before the half-texel move), blended by the filter's alpha.
+    NearestSpanKernel bilinearBlended888 = nullptr;
 };
 
 // Fills the kernels with the AVX2 ones; leaves them as they are where the

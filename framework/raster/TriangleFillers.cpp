@@ -268,13 +268,16 @@ inline bool NearestSpanInside(const Texels& t, int32_t u, int32_t v, int32_t du,
     return inside(u, u1, t.width) && inside(v, v1, t.height);
 }
 
-// The wide kernel of a filler's options, or null when it has none: nearest
-// spans into 32-bit pixels without vertex colours.
+// The wide kernel of a filler's options, or null when it has none: spans
+// into 32-bit pixels without vertex colours, nearest, or bilinear and
+// blended into PIXEL_FORMAT_888.
 template <int L, bool Alpha, bool VC, bool Mod, bool Smooth>
 constexpr NearestSpanKernel FillerSpanKernels::*WideKernelOf()
 {
-    if constexpr (VC || Smooth || PixelFormatBytes(L) != 4)
+    if constexpr (VC || PixelFormatBytes(L) != 4)
         return nullptr;
+    else if constexpr (Smooth)
+        return L == PIXEL_FORMAT_888 && Alpha && !Mod ? &FillerSpanKernels::bilinearBlended888 : nullptr;
     else if constexpr (!Alpha && !Mod)
         return &FillerSpanKernels::opaque;
     else if constexpr (L != PIXEL_FORMAT_888)

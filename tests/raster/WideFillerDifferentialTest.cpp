@@ -215,3 +215,54 @@ TEST(WideFillerDifferential, RipplingMeshOfAPicture)
 
 } // namespace
 } // namespace Quib
+
+namespace Quib {
+namespace {
+
+// Bilinear blended spans (the particles' filler) into 32-bit pixels: small
+// and large pictures, scaled from four times larger to a little past two
+// texels a pixel, turned a little or a lot, against the plain filler.
+TEST(WideFillerDifferential, BilinearBlendedSpansScaledAndTurned)
+{
+    const int index = FillerIndex(true, true, false, false, true, PIXEL_FORMAT_888);
+    static const double scales[] = {0.25, 0.5, 1.0, 1.5, 1.9, 2.0, 2.05, 2.1, 2.14};
+    static const double angles[] = {0.0, 0.01, 0.1, 0.5, 1.2, 3.0};
+    RunCases("bilinear blended spans", 40, [index](uint32_t seed) {
+        std::mt19937 rng(seed);
+        const int w = 120, h = 70;
+        const int texW = RandomInt(rng, 0, 1) ? RandomInt(rng, 1, 12) : RandomInt(rng, 13, 60);
+        const int texH = RandomInt(rng, 1, 40);
+        std::vector<uint32_t> picture(size_t(texW) * size_t(texH));
+        for (uint32_t& px : picture)
+            px = uint32_t(RandomInt(rng, 0, 3) == 0 ? 0 : RandomInt(rng, 0, 1) ? 255 : RandomInt(rng, 0, 255)) << 24 |
+                 uint32_t(RandomInt(rng, 0, 0xFFFFFF));
+        const TextureInfo texture = MakeTextureInfo(picture, texW);
+        CanaryBuffer wide(w, h, 4, 2, 0);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x)
+                wide.Set(x, y, uint32_t(RandomInt(rng, 0, 0xFFFF)) << 16 | uint32_t(RandomInt(rng, 0, 0xFFFF)));
+        CanaryBuffer plain = wide;
+        const double scale = scales[RandomInt(rng, 0, 8)], angle = angles[RandomInt(rng, 0, 5)];
+        // Texture point (a, b) maps to destination (cx, cy) + R (a, b) / scale.
+        const double cx = RandomDouble(rng, 0, w - 1), cy = RandomDouble(rng, 0, h - 1);
+        const double c = std::cos(angle) / scale, sn = std::sin(angle) / scale;
+        const double a0 = RandomDouble(rng, -5, texW + 5), b0 = RandomDouble(rng, -5, texH + 5);
+        for (int tri = 0; tri < 6; ++tri) {
+            FixedCorner corners[3];
+            for (FixedCorner& k : corners) {
+                const double a = a0 + RandomDouble(rng, -60, 60), b = b0 + RandomDouble(rng, -40, 40);
+                const double x = std::clamp(cx + c * (a - a0) - sn * (b - b0), 0.0, double(w - 1));
+                const double y = std::clamp(cy + sn * (a - a0) + c * (b - b0), 0.0, double(h - 1));
+                k = Corner(x, y, a, b);
+            }
+            TriangleFillerAt(index)(corners, wide.Bits(), wide.Pitch(), texture, FillerColor());
+            PlainTriangleFillerAt(index)(corners, plain.Bits(), plain.Pitch(), texture, FillerColor());
+        }
+        ASSERT_EQ(wide.CanaryDamage(), "");
+        ASSERT_EQ(wide.FirstDifference(plain), "") << "texture " << texW << "x" << texH << " scale " << scale
+                                                   << " angle " << angle;
+    });
+}
+
+} // namespace
+} // namespace Quib
