@@ -54,8 +54,12 @@ enum : int {
 int FillerIndex(bool textured, bool alphaBlended, bool vertexColours, bool modulated, bool smooth,
                 PixelFormatCode format);
 
-// The filler of a table entry (index 0..127).
+// The filler of a table entry (index 0..127), of the fastest family the
+// processor runs (framework/core/CpuFeatures).
 TriangleFiller TriangleFillerAt(int index);
+// The same entry in plain C++, which every faster family matches pixel for
+// pixel.
+TriangleFiller PlainTriangleFillerAt(int index);
 
 // Picks the filler for the options and layout and draws the triangle
 // c0, c1, c2. Every written pixel lies within the corners' bounding box.

@@ -2,6 +2,8 @@
 // generated from one template, and the compile-time table that picks them.
 #include "framework/raster/TriangleFiller.h"
 
+#include "framework/core/CpuFeatures.h"
+#include "framework/raster/FillerSpans.h"
 #include "framework/raster/ScanConvert.h"
 
 #include <algorithm>
@@ -266,16 +268,73 @@ inline bool NearestSpanInside(const Texels& t, int32_t u, int32_t v, int32_t du,
     return inside(u, u1, t.width) && inside(v, v1, t.height);
 }
 
+// The wide kernel of a filler's options, or null when it has none: spans
+// into 32-bit pixels without vertex colours, nearest, or bilinear and
+// blended into PIXEL_FORMAT_888.
+template <int L, bool Alpha, bool VC, bool Mod, bool Smooth>
+constexpr NearestSpanKernel FillerSpanKernels::*WideKernelOf()
+{
+    if constexpr (VC || PixelFormatBytes(L) != 4)
+        return nullptr;
+    else if constexpr (Smooth)
+        return L == PIXEL_FORMAT_888 && Alpha && !Mod ? &FillerSpanKernels::bilinearBlended888 : nullptr;
+    else if constexpr (!Alpha && !Mod)
+        return &FillerSpanKernels::opaque;
+    else if constexpr (L != PIXEL_FORMAT_888)
+        return nullptr;
+    else if constexpr (Alpha && Mod)
+        return &FillerSpanKernels::blendedModulated888;
+    else if constexpr (Alpha)
+        return &FillerSpanKernels::blended888;
+    else
+        return &FillerSpanKernels::modulated888;
+}
+
+// The kernels of the wide fillers; filled before the wide table is first
+// handed out, and never changed after.
+FillerSpanKernels wideKernels;
+
+// The texture as the wide kernels read it; no pixels when its word indices
+// would not fit 32-bit lanes.
+inline SpanTexels SpanTexelsOf(const Texels& t)
+{
+    if (uint64_t{t.width} * t.height > 0x7FFFFFFFu)
+        return {};
+    return {t.pixels, static_cast<int32_t>(t.width), static_cast<int32_t>(t.height)};
+}
+
 // The pixel work of a textured filler over one span. The texture comes by
 // value, so the destination stores cannot make its fields reload. A nearest
 // span wholly inside the texture reads its texels without holding the
-// coordinates to the edges (SampleNearest gives the same texels there).
-template <int L, bool Alpha, bool VC, bool Mod, bool Smooth>
+// coordinates to the edges (SampleNearest gives the same texels there). A
+// wide filler first hands the span to its kernel; what the kernel leaves is
+// drawn here.
+template <int L, bool Alpha, bool VC, bool Mod, bool Smooth, bool Wide>
 inline void TexturedSpan(uint8_t* p, int32_t n, const int32_t* q, const int32_t* dq, const Texels tex,
-                         const FillerColor& colour)
+                         const SpanTexels wide, const FillerColor& colour)
 {
     constexpr int UV = VC ? 4 : 0;
     int32_t u = q[UV], v = q[UV + 1];
+    if constexpr (Wide) {
+        constexpr NearestSpanKernel FillerSpanKernels::*slot = WideKernelOf<L, Alpha, VC, Mod, Smooth>();
+        static_assert(slot != nullptr);
+        if (const NearestSpanKernel kernel = wideKernels.*slot) {
+            NearestSpan span;
+            span.p = p;
+            span.count = n;
+            span.u = u;
+            span.v = v;
+            span.du = dq[UV];
+            span.dv = dq[UV + 1];
+            const int32_t done = kernel(span, wide, colour);
+            p += std::ptrdiff_t{done} * PixelFormatBytes(L);
+            n -= done;
+            u = Add32(u, static_cast<int32_t>(static_cast<uint32_t>(dq[UV]) * static_cast<uint32_t>(done)));
+            v = Add32(v, static_cast<int32_t>(static_cast<uint32_t>(dq[UV + 1]) * static_cast<uint32_t>(done)));
+            if (n <= 0)
+                return;
+        }
+    }
     if constexpr (Smooth) {
         u = Add32(u, -0x8000);
         v = Add32(v, -0x8000);
@@ -325,7 +384,7 @@ inline void ColouredSpan(uint8_t* p, int32_t n, const int32_t* q, const int32_t*
     }
 }
 
-template <int L, bool Tex, bool Alpha, bool VC, bool Mod, bool Smooth>
+template <int L, bool Tex, bool Alpha, bool VC, bool Mod, bool Smooth, bool Wide = false>
 void Filler(const FixedCorner* corners, uint8_t* bits, int pitch, const TextureInfo& texture,
             const FillerColor& colour)
 {
@@ -343,19 +402,22 @@ void Filler(const FixedCorner* corners, uint8_t* bits, int pitch, const TextureI
         }
     }
     const Texels texels = Tex ? TexelsOf(texture) : Texels{};
+    const SpanTexels wide = Wide ? SpanTexelsOf(texels) : SpanTexels{};
     constexpr int first = VC ? 2 : 6;
     constexpr int nq = (VC ? 4 : 0) + (Tex ? 2 : 0);
     ScanConvert<first, nq, PixelFormatBytes(L)>(c, bits, pitch,
                                              [&](uint8_t* p, int32_t n, const int32_t* q, const int32_t* dq) {
                                                  if constexpr (Tex)
-                                                     TexturedSpan<L, Alpha, VC, Mod, Smooth>(p, n, q, dq, texels,
-                                                                                             colour);
+                                                     TexturedSpan<L, Alpha, VC, Mod, Smooth, Wide>(
+                                                         p, n, q, dq, texels, wide, colour);
                                                  else
                                                      ColouredSpan<L>(p, n, q, dq);
                                              });
 }
 
-template <int I>
+// Entry I of the plain table, or of the wide one (Wide), whose fillers with
+// a kernel hand their spans to it first.
+template <int I, bool Wide>
 constexpr TriangleFiller TableEntry()
 {
     constexpr PixelFormatCode layout = kSlotFormats[I >> 5];
@@ -366,19 +428,35 @@ constexpr TriangleFiller TableEntry()
     else if constexpr (!tex)
         return &Filler<layout, false, false, true, mod, false>;
     else if constexpr (layout == PIXEL_FORMAT_888 && !alpha && !vc && !mod)
-        return &Filler<PIXEL_FORMAT_8888, true, false, false, false, smooth>; // the 32-bit plain fillers are shared
+        return TableEntry<(I & 0x1F), Wide>(); // the 32-bit plain fillers are shared
+    else if constexpr (Wide && WideKernelOf<layout, alpha, vc, mod, smooth>() != nullptr)
+        return &Filler<layout, true, alpha, vc, mod, smooth, true>;
     else
         return &Filler<layout, true, alpha, vc, mod, smooth>;
 }
 
-template <size_t... I>
+template <bool Wide, size_t... I>
 constexpr std::array<TriangleFiller, FILLER_TABLE_SIZE> MakeTable(std::index_sequence<I...>)
 {
-    return {TableEntry<static_cast<int>(I)>()...};
+    return {TableEntry<static_cast<int>(I), Wide>()...};
 }
 
 constexpr std::array<TriangleFiller, FILLER_TABLE_SIZE> fillerTable =
-    MakeTable(std::make_index_sequence<FILLER_TABLE_SIZE>());
+    MakeTable<false>(std::make_index_sequence<FILLER_TABLE_SIZE>());
+constexpr std::array<TriangleFiller, FILLER_TABLE_SIZE> wideFillerTable =
+    MakeTable<true>(std::make_index_sequence<FILLER_TABLE_SIZE>());
+
+// The table of the active pixel-loop family, chosen once.
+const std::array<TriangleFiller, FILLER_TABLE_SIZE>& ActiveTable()
+{
+    static const std::array<TriangleFiller, FILLER_TABLE_SIZE>* const table = [] {
+        if (ActivePixelLoops() != PixelLoops::Avx2)
+            return &fillerTable;
+        FillAvx2FillerSpans(wideKernels);
+        return &wideFillerTable;
+    }();
+    return *table;
+}
 
 } // namespace
 
@@ -398,6 +476,11 @@ int FillerIndex(bool textured, bool alphaBlended, bool vertexColours, bool modul
 
 TriangleFiller TriangleFillerAt(int index)
 {
+    return index >= 0 && index < FILLER_TABLE_SIZE ? ActiveTable()[static_cast<size_t>(index)] : &RasterizeNothing;
+}
+
+TriangleFiller PlainTriangleFillerAt(int index)
+{
     return index >= 0 && index < FILLER_TABLE_SIZE ? fillerTable[static_cast<size_t>(index)] : &RasterizeNothing;
 }
 
@@ -407,7 +490,7 @@ void RasterizeTriangleDispatch(bool textured, bool alphaBlended, bool vertexColo
                                const FillerColor& colour, PixelFormatCode format, bool smooth)
 {
     const FixedCorner corners[3] = {c0, c1, c2};
-    fillerTable[static_cast<size_t>(FillerIndex(textured, alphaBlended, vertexColours, modulated, smooth, format))](
+    ActiveTable()[static_cast<size_t>(FillerIndex(textured, alphaBlended, vertexColours, modulated, smooth, format))](
         corners, bits, pitch, texture, colour);
 }
 

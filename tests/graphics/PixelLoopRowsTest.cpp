@@ -110,6 +110,50 @@ TEST_F(PixelLoopRows, AdditiveWhiteRowOverEveryPair)
 // The rotated white span into a 32-bit surface: random pictures (every
 // alpha, opaque stretches, transparent holes) over random words, turned by
 // small and large angles, against the portable rule.
+// The rotated white spans of pictures shrunk or enlarged and turned a
+// little, most groups of pixels on one source row: steps across from a
+// quarter texel to just past two, against the portable rules.
+TEST_F(PixelLoopRows, RotatedWhiteSpansScaledAndTurnedALittleMatchPortable)
+{
+    constexpr int kW = 160, kH = 24;
+    std::mt19937 rng(57);
+    std::vector<uint32_t> picture(size_t(kW) * kH);
+    for (uint32_t& px : picture) {
+        const uint32_t kind = rng() % 4;
+        px = (kind == 0 ? 0u : kind == 1 ? 255u : rng() & 255) << 24 | (rng() & 0x00FFFFFF);
+    }
+    const PixelSource src{picture.data(), nullptr, nullptr, kW, kH};
+    const Rect whole(0, 0, kW, kH);
+    static const double scales[] = {0.25, 1.0, 1.9, 2.0, 2.05, 2.1, 2.14, -1.0, -2.1};
+    static const double slopes[] = {0.0, 0.001, 0.01, 0.05};
+    for (int n = 0; n < 600; ++n) {
+        const int32_t du = int32_t(scales[n % 9] * 65536) + int32_t(rng() % 64) - 32;
+        const int32_t dv = int32_t(slopes[(n / 9) % 4] * 65536 * (rng() % 2 ? 1 : -1));
+        const int count = 1 + int(rng() % 60);
+        // A start whose whole span keeps its 2 x 2 blocks inside the picture.
+        const int64_t reach = int64_t(du) * (count - 1);
+        const int64_t lowU = reach < 0 ? -reach : 0, highU = (int64_t(kW - 2) << 16) - (reach > 0 ? reach : 0);
+        if (highU <= lowU)
+            continue;
+        const int32_t u = int32_t(lowU + int64_t(rng() % uint32_t(highU - lowU)));
+        const int32_t v = int32_t(10 << 16) + int32_t(rng() % (2 << 16));
+        for (int kind = 0; kind < 2; ++kind) {
+            std::vector<uint32_t> fast(static_cast<size_t>(count));
+            for (uint32_t& w : fast)
+                w = uint32_t(rng()) | (kind == 1 && rng() % 2 ? 0xFF000000u : 0u);
+            std::vector<uint32_t> slow = fast;
+            if (kind == 0) {
+                active.rotatedWhiteSurfaceSpan(fast.data(), count, u, v, du, dv, src, whole);
+                portable.rotatedWhiteSurfaceSpan(slow.data(), count, u, v, du, dv, src, whole);
+            } else {
+                active.rotatedWhiteSpan(fast.data(), count, u, v, du, dv, src, whole, n % 3 == 0);
+                portable.rotatedWhiteSpan(slow.data(), count, u, v, du, dv, src, whole, n % 3 == 0);
+            }
+            ASSERT_EQ(fast, slow) << "case " << n << " kind " << kind << family;
+        }
+    }
+}
+
 TEST_F(PixelLoopRows, RotatedWhiteSurfaceSpanMatchesPortable)
 {
     constexpr int kW = 64, kH = 48;

@@ -134,6 +134,7 @@ struct RotatedSampler8 {
     const int* right;
     const int* below;
     const int* belowRight;
+    ptrdiff_t width;
     __m256i rowWords;
 
     RotatedSampler8(const PixelSource& src, const Rect& s)
@@ -142,7 +143,44 @@ struct RotatedSampler8 {
         right = base + 1;
         below = base + src.width;
         belowRight = below + 1;
+        width = src.width;
         rowWords = _mm256_set1_epi32(src.width);
+    }
+
+    // The four neighbours of each lane's texel at column x, row y. Lanes on
+    // one row whose columns lie within fifteen of each other (a picture
+    // turned a little) read their taps from two masked loads of each of
+    // the two rows, permuted into place; others gather them.
+    void Taps(__m256i x, __m256i y, __m256i* p) const
+    {
+        const __m256i zero = _mm256_setzero_si256(), seven = _mm256_set1_epi32(7), one = _mm256_set1_epi32(1);
+        const int32_t xa = _mm256_cvtsi256_si32(x);
+        const int32_t xb = _mm256_cvtsi256_si32(_mm256_permutevar8x32_epi32(x, seven));
+        const int32_t low = xa < xb ? xa : xb, high = xa < xb ? xb : xa;
+        if (high - low <= 14 &&
+            _mm256_testc_si256(_mm256_cmpeq_epi32(y, _mm256_permutevar8x32_epi32(y, zero)), _mm256_set1_epi32(-1))) {
+            // Words low .. high + 1 of the row, which the taps read anyway.
+            const __m256i k = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+            const __m256i words = _mm256_set1_epi32(high + 2 - low);
+            const __m256i in0 = _mm256_cmpgt_epi32(words, k);
+            const __m256i in1 = _mm256_cmpgt_epi32(words, _mm256_add_epi32(k, _mm256_set1_epi32(8)));
+            const __m256i at = _mm256_sub_epi32(x, _mm256_set1_epi32(low)), at1 = _mm256_add_epi32(at, one);
+            const __m256i second = _mm256_cmpgt_epi32(at, seven), second1 = _mm256_cmpgt_epi32(at1, seven);
+            const int* row = base + ptrdiff_t(_mm256_cvtsi256_si32(y)) * width + low;
+            for (int r = 0; r < 2; ++r, row += width) {
+                const __m256i a = _mm256_maskload_epi32(row, in0), b = _mm256_maskload_epi32(row + 8, in1);
+                p[2 * r] = _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(a, at), _mm256_permutevar8x32_epi32(b, at),
+                                              second);
+                p[2 * r + 1] = _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(a, at1),
+                                                  _mm256_permutevar8x32_epi32(b, at1), second1);
+            }
+            return;
+        }
+        const __m256i idx = _mm256_add_epi32(_mm256_mullo_epi32(y, rowWords), x);
+        p[0] = _mm256_i32gather_epi32(base, idx, 4);
+        p[1] = _mm256_i32gather_epi32(right, idx, 4);
+        p[2] = _mm256_i32gather_epi32(below, idx, 4);
+        p[3] = _mm256_i32gather_epi32(belowRight, idx, 4);
     }
 
     void Sample(__m256i U, __m256i V, __m256i& S, __m256i& P) const
@@ -150,10 +188,8 @@ struct RotatedSampler8 {
         const __m256i fracMask = _mm256_set1_epi32(0xFFFE), one = _mm256_set1_epi32(1);
         const __m256i full = _mm256_set1_epi32(65536);
         const __m256i rbMask = _mm256_set1_epi32(0x00FF00FF), gMask = _mm256_set1_epi32(0x0000FF00);
-        const __m256i idx =
-            _mm256_add_epi32(_mm256_mullo_epi32(_mm256_srai_epi32(V, 16), rowWords), _mm256_srai_epi32(U, 16));
-        const __m256i p[4] = {_mm256_i32gather_epi32(base, idx, 4), _mm256_i32gather_epi32(right, idx, 4),
-                              _mm256_i32gather_epi32(below, idx, 4), _mm256_i32gather_epi32(belowRight, idx, 4)};
+        __m256i p[4];
+        Taps(_mm256_srai_epi32(U, 16), _mm256_srai_epi32(V, 16), p);
         const __m256i fu = _mm256_add_epi32(_mm256_and_si256(U, fracMask), one);
         const __m256i fv = _mm256_add_epi32(_mm256_and_si256(V, fracMask), one);
         const __m256i iu = _mm256_sub_epi32(full, fu), iv = _mm256_sub_epi32(full, fv);

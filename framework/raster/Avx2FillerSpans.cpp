@@ -1,0 +1,456 @@
+// The AVX2 span kernels of the textured fillers: eight pixels per step.
+// This file alone is built with -mavx2; nothing here runs unless the
+// processor has AVX2, and everything but the function that hands the
+// kernels out is internal to it, so no code built for AVX2 is shared with
+// the rest of the program.
+
+#include "framework/raster/FillerSpans.h"
+
+#include <cstdint>
+
+#ifdef __AVX2__
+#include <immintrin.h>
+
+namespace Quib {
+
+namespace {
+
+// The texel coordinates of eight neighbouring pixels, stepped eight pixels
+// on at a time; the sums wrap as the filler's own do.
+struct Lanes {
+    __m256i u, v, du8, dv8, stepsU, stepsV;
+
+    explicit Lanes(const NearestSpan& s)
+    {
+        const __m256i steps = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+        stepsU = _mm256_mullo_epi32(steps, _mm256_set1_epi32(s.du));
+        stepsV = _mm256_mullo_epi32(steps, _mm256_set1_epi32(s.dv));
+        u = _mm256_add_epi32(_mm256_set1_epi32(s.u), stepsU);
+        v = _mm256_add_epi32(_mm256_set1_epi32(s.v), stepsV);
+        du8 = _mm256_slli_epi32(_mm256_set1_epi32(s.du), 3);
+        dv8 = _mm256_slli_epi32(_mm256_set1_epi32(s.dv), 3);
+    }
+    void Advance()
+    {
+        u = _mm256_add_epi32(u, du8);
+        v = _mm256_add_epi32(v, dv8);
+    }
+    // The lanes of the eight pixels from pixel k of the span on.
+    Lanes At(const NearestSpan& s, int32_t k) const
+    {
+        Lanes at = *this;
+        const auto from = [k](int32_t c, int32_t d) {
+            return static_cast<int32_t>(static_cast<uint32_t>(c) + static_cast<uint32_t>(d) * static_cast<uint32_t>(k));
+        };
+        at.u = _mm256_add_epi32(_mm256_set1_epi32(from(s.u, s.du)), stepsU);
+        at.v = _mm256_add_epi32(_mm256_set1_epi32(from(s.v, s.dv)), stepsV);
+        return at;
+    }
+};
+
+// Whether the span's coordinates move without wrapping, so that along it
+// each texel column and row index only grows or only shrinks.
+bool Monotonic(const NearestSpan& s)
+{
+    const auto fits = [&s](int32_t c, int32_t d) {
+        const int64_t end = int64_t{c} + int64_t{d} * (s.count - 1);
+        return end >= INT32_MIN && end <= INT32_MAX;
+    };
+    return fits(s.u, s.du) && fits(s.v, s.dv);
+}
+
+// Whether every coordinate of the span lies inside the texture (the two
+// ends tell; inside, the coordinates cannot have wrapped).
+bool Inside(const NearestSpan& s, const SpanTexels& t)
+{
+    const auto inside = [&s](int32_t c, int32_t d, int32_t count) {
+        const int64_t end = int64_t{c} + int64_t{d} * (s.count - 1);
+        return (c < end ? c : end) >= 0 && (c < end ? end : c) < (int64_t{count} << 16);
+    };
+    return inside(s.u, s.du, t.width) && inside(s.v, s.dv, t.height);
+}
+
+// Lane k of a vector.
+int32_t LaneAt(__m256i v, int32_t k)
+{
+    return _mm256_cvtsi256_si32(_mm256_permutevar8x32_epi32(v, _mm256_set1_epi32(k)));
+}
+
+// Eight texels of one texture row: row points at the row's column base,
+// at holds each lane's column less base (0 .. 15), and two loads of eight
+// words and two lane permutes (which read the low three bits) give them.
+__m256i RowWindow(const uint32_t* row, __m256i at)
+{
+    const __m256i first = _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(row)), at);
+    const __m256i second =
+        _mm256_permutevar8x32_epi32(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + 8)), at);
+    return _mm256_blendv_epi8(first, second, _mm256_cmpgt_epi32(at, _mm256_set1_epi32(7)));
+}
+
+// Eight destination pixels, or those of the mask's lanes (tail).
+__m256i Load(const uint8_t* p, bool tail, __m256i mask)
+{
+    return tail ? _mm256_maskload_epi32(reinterpret_cast<const int*>(p), mask)
+                : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+void Store(uint8_t* p, __m256i v, bool tail, __m256i mask)
+{
+    if (tail)
+        _mm256_maskstore_epi32(reinterpret_cast<int*>(p), mask, v);
+    else
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p), v);
+}
+
+// Draws a span through pixels.Compose(texels, destination, tail, mask,
+// store), which gives the eight pixels a group becomes from its texels and
+// its pixels at destination (read only when needed, and only in the mask's
+// lanes when tail), and clears store when the group stays as it is. Each
+// pixel's result depends on that pixel alone.
+//
+// The texels: a coordinate's whole part is held to 0 .. count - 1. Where a
+// span steps less than two texels across per pixel, the pixels of a group
+// lie within sixteen texels of a row, or of two neighbouring rows: they
+// come from row loads and lane permutes (the lanes' columns and rows lie
+// between those of the group's first and last pixels). Other groups gather.
+//
+// A span of eight pixels or more ends on a whole group that overlaps the
+// one before: it is composed from the destination before anything is
+// written and stored last, so its overlapping pixels get the values they
+// already have. Shorter spans go through the lane mask.
+template <class Pixels>
+int32_t DrawSpan(const NearestSpan& span, const SpanTexels& texture, const Pixels& pixels)
+{
+    // Copies: the destination stores cannot make them reload.
+    const NearestSpan s = span;
+    const SpanTexels t = texture;
+    uint8_t* const p = s.p;
+    const int* words = reinterpret_cast<const int*>(t.pixels);
+    const __m256i width = _mm256_set1_epi32(t.width);
+    const __m256i zero = _mm256_setzero_si256(), ones = _mm256_set1_epi32(-1), seven = _mm256_set1_epi32(7);
+    const __m256i lastX = _mm256_set1_epi32(t.width - 1), lastY = _mm256_set1_epi32(t.height - 1);
+    const int32_t lastBase = t.width - 16;
+    const bool steps = t.width >= 16 && s.du > -0x20000 && s.du < 0x20000;
+    const bool inside = s.count >= 8 && Inside(s, t);
+    const bool rows = steps && (inside || Monotonic(s));
+    const bool forward = s.du >= 0;
+    // The texels at columns x and rows y (inside the texture) of a group
+    // whose last pixel is lane last; spanLanes holds the lanes of its pixels.
+    const auto fetch = [&](__m256i x, __m256i y, int32_t last, __m256i spanLanes) {
+        if (rows) [[likely]] {
+            const int32_t low = forward ? _mm256_cvtsi256_si32(x) : LaneAt(x, last);
+            const int32_t base = low < lastBase ? low : lastBase;
+            const __m256i at = _mm256_sub_epi32(x, _mm256_set1_epi32(base));
+            const int32_t yA = _mm256_cvtsi256_si32(y);
+            const __m256i texels = RowWindow(t.pixels + (int64_t{yA} * t.width + base), at);
+            if (_mm256_testc_si256(_mm256_cmpeq_epi32(y, _mm256_permutevar8x32_epi32(y, zero)), spanLanes))
+                return texels;
+            const int32_t yB = LaneAt(y, last);
+            if (yA - yB <= 1 && yB - yA <= 1)
+                return _mm256_blendv_epi8(texels, RowWindow(t.pixels + (int64_t{yB} * t.width + base), at),
+                                          _mm256_cmpeq_epi32(y, _mm256_set1_epi32(yB)));
+        }
+        return _mm256_i32gather_epi32(words, _mm256_add_epi32(_mm256_mullo_epi32(y, width), x), 4);
+    };
+    const auto held = [&](const Lanes& l, int32_t last, __m256i spanLanes) {
+        const __m256i x = _mm256_min_epi32(_mm256_max_epi32(_mm256_srai_epi32(l.u, 16), zero), lastX);
+        const __m256i y = _mm256_min_epi32(_mm256_max_epi32(_mm256_srai_epi32(l.v, 16), zero), lastY);
+        return fetch(x, y, last, spanLanes);
+    };
+    Lanes lanes(s);
+    bool store = true;
+    if (s.count < 8) {
+        const __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(s.count), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+        const __m256i out = pixels.Compose(held(lanes, s.count - 1, mask), p, true, mask, store);
+        if (store)
+            Store(p, out, true, mask);
+        return s.count;
+    }
+    // The last group, from the destination as it is now.
+    const int32_t lastGroup = s.count - 8;
+    uint8_t* const lastPixels = p + 4 * lastGroup;
+    const Lanes end = lanes.At(s, lastGroup);
+    bool storeLast = true;
+    const __m256i lastOut =
+        pixels.Compose(inside ? fetch(_mm256_srai_epi32(end.u, 16), _mm256_srai_epi32(end.v, 16), 7, ones)
+                              : held(end, 7, ones),
+                       lastPixels, false, ones, storeLast);
+    int32_t i = 0;
+    if (inside && steps) {
+        // The common case, kept short: the group's lowest column (its first
+        // lane's, or its last's when the span runs right to left) and its
+        // first and last rows follow in scalars, and a group on one row
+        // away from the texture's right end takes its columns relative to
+        // the lowest.
+        const __m256i lowest = forward ? zero : seven;
+        uint32_t uLow = static_cast<uint32_t>(s.u) + (forward ? 0u : 7u * static_cast<uint32_t>(s.du));
+        uint32_t v = static_cast<uint32_t>(s.v);
+        const uint32_t du8 = static_cast<uint32_t>(s.du) * 8, dv8 = static_cast<uint32_t>(s.dv) * 8,
+                       dv7 = static_cast<uint32_t>(s.dv) * 7;
+        for (; i < lastGroup; i += 8, lanes.Advance(), uLow += du8, v += dv8) {
+            const __m256i x = _mm256_srai_epi32(lanes.u, 16);
+            const int32_t low = static_cast<int32_t>(uLow) >> 16, y = static_cast<int32_t>(v) >> 16;
+            __m256i texels;
+            if (low <= lastBase && y == static_cast<int32_t>(v + dv7) >> 16) [[likely]]
+                texels = RowWindow(t.pixels + (int64_t{y} * t.width + low),
+                                   _mm256_sub_epi32(x, _mm256_permutevar8x32_epi32(x, lowest)));
+            else
+                texels = fetch(x, _mm256_srai_epi32(lanes.v, 16), 7, ones);
+            const __m256i out = pixels.Compose(texels, p + 4 * i, false, ones, store);
+            if (store)
+                Store(p + 4 * i, out, false, ones);
+        }
+    } else {
+        for (; i < lastGroup; i += 8, lanes.Advance()) {
+            const __m256i out = pixels.Compose(
+                inside ? fetch(_mm256_srai_epi32(lanes.u, 16), _mm256_srai_epi32(lanes.v, 16), 7, ones)
+                       : held(lanes, 7, ones),
+                p + 4 * i, false, ones, store);
+            if (store)
+                Store(p + 4 * i, out, false, ones);
+        }
+    }
+    if (storeLast)
+        Store(lastPixels, lastOut, false, ones);
+    return s.count;
+}
+
+bool Usable(const SpanTexels& t)
+{
+    return t.pixels && t.width > 0 && t.height > 0;
+}
+
+// Opaque: each texel with alpha 0xFF.
+struct OpaquePixels {
+    __m256i alpha = _mm256_set1_epi32(int(0xFF000000));
+
+    __m256i Compose(__m256i texels, const uint8_t*, bool, __m256i, bool& store) const
+    {
+        store = true;
+        return _mm256_or_si256(texels, alpha);
+    }
+};
+
+int32_t OpaqueSpan(const NearestSpan& s, const SpanTexels& t, const FillerColor&)
+{
+    return Usable(t) ? DrawSpan(s, t, OpaquePixels()) : 0;
+}
+
+// Into 0x..RRGGBB pixels written with alpha 0xFF. The texel's alpha A
+// (Alpha: its top byte, else 255) skips the pixel when A <= 8; the
+// colour m is the texel's (Mod: each channel c f >> 8 by the drawing colour
+// f) and the effective alpha a is A (Mod: fa A >> 8). a >= 240 writes m,
+// else each channel (m a >> 8) + (d (255 - a) >> 8). Every product fits 16
+// bits, so the channels go through 16-bit lanes, four pixels a half.
+template <bool Alpha, bool Mod>
+struct Pixels888 {
+    __m256i zero = _mm256_setzero_si256(), ones = _mm256_set1_epi32(-1);
+    __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000)), rgbMask = _mm256_set1_epi32(0x00FFFFFF);
+    __m256i k255 = _mm256_set1_epi32(255), k239 = _mm256_set1_epi32(239), k9 = _mm256_set1_epi32(9);
+    __m256i k255x16 = _mm256_set1_epi16(255);
+    __m256i fa;
+    __m256i f16; // blue, green, red, then 0 for the alpha byte
+
+    explicit Pixels888(const FillerColor& colour)
+        : fa(_mm256_set1_epi32(colour.alpha)),
+          f16(_mm256_set1_epi64x(static_cast<long long>(uint64_t(uint32_t(colour.blue)) |
+                                                        uint64_t(uint32_t(colour.green)) << 16 |
+                                                        uint64_t(uint32_t(colour.red)) << 32)))
+    {
+    }
+
+    __m256i Compose(__m256i texel, const uint8_t* dp, bool tail, __m256i mask, bool& store) const
+    {
+        const __m256i A = Alpha ? _mm256_srli_epi32(texel, 24) : k255;
+        const __m256i skip = Alpha ? _mm256_cmpgt_epi32(k9, A) : zero;
+        store = true;
+        if (Alpha && _mm256_testc_si256(skip, ones)) {
+            store = false;
+            return zero;
+        }
+        __m256i m, a;
+        if constexpr (Mod) {
+            const __m256i lo = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(texel, zero), f16), 8);
+            const __m256i hi = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(texel, zero), f16), 8);
+            m = _mm256_packus_epi16(lo, hi);
+            a = _mm256_and_si256(_mm256_srli_epi32(_mm256_mullo_epi32(fa, A), 8), k255);
+        } else {
+            m = _mm256_and_si256(texel, rgbMask);
+            a = A;
+        }
+        const __m256i opaque = _mm256_cmpgt_epi32(a, k239);
+        const __m256i written = _mm256_or_si256(m, alphaMask);
+        if (_mm256_testc_si256(opaque, ones))
+            return written;
+        const __m256i d = Load(dp, tail, mask);
+        __m256i out = written;
+        if (!_mm256_testc_si256(_mm256_or_si256(opaque, skip), ones)) {
+            const __m256i aa = _mm256_or_si256(a, _mm256_slli_epi32(a, 16));
+            const auto half = [&](__m256i m16, __m256i d16, __m256i a16) {
+                return _mm256_add_epi16(_mm256_srli_epi16(_mm256_mullo_epi16(m16, a16), 8),
+                                        _mm256_srli_epi16(_mm256_mullo_epi16(d16, _mm256_sub_epi16(k255x16, a16)), 8));
+            };
+            const __m256i lo = half(_mm256_unpacklo_epi8(m, zero), _mm256_unpacklo_epi8(d, zero),
+                                    _mm256_unpacklo_epi32(aa, aa));
+            const __m256i hi = half(_mm256_unpackhi_epi8(m, zero), _mm256_unpackhi_epi8(d, zero),
+                                    _mm256_unpackhi_epi32(aa, aa));
+            out = _mm256_blendv_epi8(_mm256_or_si256(_mm256_packus_epi16(lo, hi), alphaMask), written, opaque);
+        }
+        if constexpr (Alpha)
+            out = _mm256_blendv_epi8(out, d, skip);
+        return out;
+    }
+};
+
+template <bool Alpha, bool Mod>
+int32_t Span888(const NearestSpan& s, const SpanTexels& t, const FillerColor& colour)
+{
+    if (!Usable(t))
+        return 0;
+    if (Mod && ((colour.alpha | colour.red | colour.green | colour.blue) & ~0xFF) != 0)
+        return 0; // channels past 0..255: the plain loop's 32-bit arithmetic
+    return DrawSpan(s, t, Pixels888<Alpha, Mod>(colour));
+}
+
+// Bilinear into 0x..RRGGBB pixels, blended by the filter's alpha: the span
+// starts half a texel back; each pixel's four taps at columns x, x + 1 and
+// rows y, y + 1 (a tap outside the picture is 0) are weighted by their
+// fractions times their alpha, the weights summing to the alpha S and the
+// colour coming premultiplied. S <= 8 keeps the pixel, S >= 240 writes the
+// colour, else each channel c + (d (255 - S) >> 8), at most 255. The taps of
+// a group come from the texture rows under it (two, or three where the
+// group crosses a row) through masked row loads and lane permutes, while
+// its columns lie within fifteen of each other; the first group that does
+// not is left, with the rest of the span, to the filler's own loop.
+int32_t BilinearSpan888(const NearestSpan& span, const SpanTexels& texture, const FillerColor&)
+{
+    const NearestSpan s = span;
+    const SpanTexels t = texture;
+    if (!Usable(t) || s.count < 8)
+        return 0;
+    NearestSpan back = s;
+    back.u = static_cast<int32_t>(static_cast<uint32_t>(s.u) - 0x8000u);
+    back.v = static_cast<int32_t>(static_cast<uint32_t>(s.v) - 0x8000u);
+    if (!Monotonic(back))
+        return 0;
+    uint8_t* const p = s.p;
+    Lanes lanes(back);
+    const __m256i zero = _mm256_setzero_si256(), ones = _mm256_set1_epi32(-1);
+    const __m256i steps = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), eight = _mm256_set1_epi32(8);
+    const __m256i seven = _mm256_set1_epi32(7), one = _mm256_set1_epi32(1);
+    const __m256i fracMask = _mm256_set1_epi32(0xFFFE), full = _mm256_set1_epi32(0x10000);
+    const __m256i rbMask = _mm256_set1_epi32(0x00FF00FF), gMask = _mm256_set1_epi32(0x0000FF00);
+    const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000)), low8 = _mm256_set1_epi32(0xFF);
+    const __m256i k239 = _mm256_set1_epi32(239), k9 = _mm256_set1_epi32(9), k255x16 = _mm256_set1_epi16(255);
+    const __m256i widthV = _mm256_set1_epi32(t.width);
+    uint32_t uA = static_cast<uint32_t>(back.u), vA = static_cast<uint32_t>(back.v);
+    const uint32_t du7 = static_cast<uint32_t>(s.du) * 7, dv7 = static_cast<uint32_t>(s.dv) * 7;
+    const uint32_t du8 = static_cast<uint32_t>(s.du) * 8, dv8 = static_cast<uint32_t>(s.dv) * 8;
+    int32_t i = 0;
+    for (; i + 8 <= s.count; i += 8, lanes.Advance(), uA += du8, vA += dv8) {
+        const int32_t xA = static_cast<int32_t>(uA) >> 16, xB = static_cast<int32_t>(uA + du7) >> 16;
+        const int32_t yA = static_cast<int32_t>(vA) >> 16, yB = static_cast<int32_t>(vA + dv7) >> 16;
+        const int32_t low = xA < xB ? xA : xB, high = xA < xB ? xB : xA;
+        const int32_t top = yA < yB ? yA : yB;
+        if (high - low > 14 || (yA < yB ? yB - yA : yA - yB) > 1)
+            break;
+        // Columns low .. low + 15 of a row, the columns outside the picture
+        // (and rows outside it) read as 0.
+        const __m256i columns = _mm256_add_epi32(_mm256_set1_epi32(low), steps);
+        const __m256i in0 = _mm256_and_si256(_mm256_cmpgt_epi32(columns, _mm256_set1_epi32(-1)),
+                                             _mm256_cmpgt_epi32(widthV, columns));
+        const __m256i columns8 = _mm256_add_epi32(columns, eight);
+        const __m256i in1 = _mm256_and_si256(_mm256_cmpgt_epi32(columns8, _mm256_set1_epi32(-1)),
+                                             _mm256_cmpgt_epi32(widthV, columns8));
+        const __m256i x = _mm256_srai_epi32(lanes.u, 16);
+        const __m256i at = _mm256_sub_epi32(x, _mm256_set1_epi32(low)), at1 = _mm256_add_epi32(at, one);
+        const __m256i second0 = _mm256_cmpgt_epi32(at, seven), second1 = _mm256_cmpgt_epi32(at1, seven);
+        struct Taps {
+            __m256i left, right;
+        };
+        const auto rowTaps = [&](int32_t row) -> Taps {
+            if (row < 0 || row >= t.height)
+                return {zero, zero};
+            const int* words = reinterpret_cast<const int*>(reinterpret_cast<uintptr_t>(t.pixels) +
+                                                            4 * static_cast<uintptr_t>(int64_t{row} * t.width + low));
+            const int* more = reinterpret_cast<const int*>(reinterpret_cast<uintptr_t>(words) + 32);
+            const __m256i a = _mm256_maskload_epi32(words, in0), b = _mm256_maskload_epi32(more, in1);
+            return {_mm256_blendv_epi8(_mm256_permutevar8x32_epi32(a, at), _mm256_permutevar8x32_epi32(b, at), second0),
+                    _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(a, at1), _mm256_permutevar8x32_epi32(b, at1),
+                                       second1)};
+        };
+        const Taps r0 = rowTaps(top), r1 = rowTaps(top + 1);
+        __m256i t00 = r0.left, t10 = r0.right, t01 = r1.left, t11 = r1.right;
+        if (yA != yB) {
+            const Taps r2 = rowTaps(top + 2);
+            const __m256i lower = _mm256_cmpeq_epi32(_mm256_srai_epi32(lanes.v, 16), _mm256_set1_epi32(top + 1));
+            t00 = _mm256_blendv_epi8(t00, r1.left, lower);
+            t10 = _mm256_blendv_epi8(t10, r1.right, lower);
+            t01 = _mm256_blendv_epi8(t01, r2.left, lower);
+            t11 = _mm256_blendv_epi8(t11, r2.right, lower);
+        }
+        const __m256i fu = _mm256_add_epi32(_mm256_and_si256(lanes.u, fracMask), one);
+        const __m256i fv = _mm256_add_epi32(_mm256_and_si256(lanes.v, fracMask), one);
+        const __m256i gu = _mm256_sub_epi32(full, fu), gv = _mm256_sub_epi32(full, fv);
+        const auto weight = [](__m256i a, __m256i b, __m256i texel) {
+            return _mm256_srli_epi32(
+                _mm256_mullo_epi32(_mm256_srli_epi32(_mm256_mullo_epi32(a, b), 16), _mm256_srli_epi32(texel, 24)), 16);
+        };
+        const __m256i w00 = weight(gu, gv, t00), w10 = weight(fu, gv, t10), w01 = weight(gu, fv, t01),
+                      w11 = weight(fu, fv, t11);
+        const auto sum = [&](__m256i mask) {
+            return _mm256_add_epi32(
+                _mm256_add_epi32(_mm256_mullo_epi32(_mm256_and_si256(t00, mask), w00),
+                                 _mm256_mullo_epi32(_mm256_and_si256(t10, mask), w10)),
+                _mm256_add_epi32(_mm256_mullo_epi32(_mm256_and_si256(t01, mask), w01),
+                                 _mm256_mullo_epi32(_mm256_and_si256(t11, mask), w11)));
+        };
+        const __m256i a = _mm256_and_si256(_mm256_add_epi32(_mm256_add_epi32(w00, w10), _mm256_add_epi32(w01, w11)), low8);
+        const __m256i skip = _mm256_cmpgt_epi32(k9, a);
+        if (_mm256_testc_si256(skip, ones))
+            continue;
+        const __m256i m = _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(sum(rbMask), 8), rbMask),
+                                          _mm256_and_si256(_mm256_srli_epi32(sum(gMask), 8), gMask));
+        const __m256i opaque = _mm256_cmpgt_epi32(a, k239);
+        const __m256i written = _mm256_or_si256(m, alphaMask);
+        __m256i* dp = reinterpret_cast<__m256i*>(p + 4 * i);
+        if (_mm256_testc_si256(opaque, ones)) {
+            _mm256_storeu_si256(dp, written);
+            continue;
+        }
+        const __m256i d = _mm256_loadu_si256(dp);
+        const __m256i aa = _mm256_or_si256(a, _mm256_slli_epi32(a, 16));
+        const auto half = [&](__m256i m16, __m256i d16, __m256i a16) {
+            return _mm256_add_epi16(m16, _mm256_srli_epi16(_mm256_mullo_epi16(d16, _mm256_sub_epi16(k255x16, a16)), 8));
+        };
+        const __m256i lo =
+            half(_mm256_unpacklo_epi8(m, zero), _mm256_unpacklo_epi8(d, zero), _mm256_unpacklo_epi32(aa, aa));
+        const __m256i hi =
+            half(_mm256_unpackhi_epi8(m, zero), _mm256_unpackhi_epi8(d, zero), _mm256_unpackhi_epi32(aa, aa));
+        __m256i out = _mm256_blendv_epi8(_mm256_or_si256(_mm256_packus_epi16(lo, hi), alphaMask), written, opaque);
+        _mm256_storeu_si256(dp, _mm256_blendv_epi8(out, d, skip));
+    }
+    return i;
+}
+
+} // namespace
+
+void FillAvx2FillerSpans(FillerSpanKernels& kernels)
+{
+    kernels.opaque = OpaqueSpan;
+    kernels.blended888 = Span888<true, false>;
+    kernels.modulated888 = Span888<false, true>;
+    kernels.blendedModulated888 = Span888<true, true>;
+    kernels.bilinearBlended888 = BilinearSpan888;
+}
+
+} // namespace Quib
+
+#else
+
+namespace Quib {
+
+void FillAvx2FillerSpans(FillerSpanKernels&) {}
+
+} // namespace Quib
+
+#endif
