@@ -4,11 +4,13 @@
 
 #include <cerrno>
 #include <cstring>
+#include <ctime>
 #include <dirent.h>
-#include <map>
+#include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <unordered_map>
 
 namespace Quib {
 
@@ -29,14 +31,182 @@ std::string& WorkingDirectoryStorage()
     return *dir;
 }
 
-struct Listing {
-    timespec modified{};
-    std::vector<std::string> names;
+// Names of folders as last read. A listing is kept while its folder's time
+// stays as it was, and only when that time lay well before the reading (a
+// change within the same clock tick would leave the time unchanged); writes
+// through this layer forget their folder at once. Each kept folder is held
+// open, so that a folder reached through a kept listing of its parent is
+// checked without walking its path again: the parent's entry still names
+// the same folder, and the folder's time is unchanged. The cache holds at
+// most kMaxFolders folders and kMaxNames names, dropping the folder used
+// longest ago; a larger folder is read again on every lookup.
+class ListingCache {
+public:
+    static constexpr size_t kMaxFolders = 128;
+    static constexpr size_t kMaxNames = 65536;
+    static constexpr size_t kMaxFolderNames = 8192;
+    static constexpr time_t kSettleSeconds = 2;
+
+    struct Listing {
+        int fd = -1; // the folder itself (O_PATH), for its times
+        dev_t device = 0;
+        ino_t inode = 0;
+        timespec modified{};
+        uint64_t lastUse = 0;
+        bool tooLarge = false; // known only to be larger than kMaxFolderNames
+        std::vector<std::string> names;
+        std::vector<ino_t> inodes; // of each name, as the folder lists it
+    };
+
+    ~ListingCache() { Clear(); }
+
+    // The kept listing of a folder, checked against the folder; null when
+    // the folder is not kept (changed lately, too large, or no readable
+    // folder). `expected` is the inode a kept listing of the parent gives
+    // the folder (0 when there is none). Valid until the next call; the
+    // caller holds gMutex.
+    const Listing* Kept(const std::string& dir, ino_t expected)
+    {
+        auto it = mFolders.find(dir);
+        if (it != mFolders.end() && expected != 0 && expected == it->second.inode) {
+            struct stat st;
+            if (fstat(it->second.fd, &st) == 0 && st.st_nlink > 0 && Same(it->second, st))
+                return Use(it->second);
+        }
+        struct stat st;
+        if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) {
+            if (it != mFolders.end())
+                Drop(it);
+            return nullptr;
+        }
+        if (it != mFolders.end()) {
+            if (it->second.device == st.st_dev && it->second.inode == st.st_ino && Same(it->second, st))
+                return Use(it->second);
+            Drop(it);
+        }
+        return Keep(dir, st);
+    }
+
+    // The names of a folder, kept or freshly read; null when it cannot be
+    // listed.
+    const std::vector<std::string>* Names(const std::string& dir, ino_t expected)
+    {
+        if (const Listing* kept = Kept(dir, expected))
+            return &kept->names;
+        return Read(dir, -1) ? &mScratch.names : nullptr;
+    }
+
+    void Forget(const std::string& dir)
+    {
+        auto it = mFolders.find(dir);
+        if (it != mFolders.end())
+            Drop(it);
+    }
+
+    void Clear()
+    {
+        for (auto& [dir, listing] : mFolders)
+            close(listing.fd);
+        mFolders.clear();
+        mNames = 0;
+    }
+
+    size_t FolderCount() const { return mFolders.size(); }
+
+private:
+    using Map = std::unordered_map<std::string, Listing>;
+
+    static bool Same(const Listing& listing, const struct stat& st)
+    {
+        return !listing.tooLarge && listing.modified.tv_sec == st.st_mtim.tv_sec &&
+               listing.modified.tv_nsec == st.st_mtim.tv_nsec;
+    }
+
+    const Listing* Use(Listing& listing)
+    {
+        listing.lastUse = ++mClock;
+        return &listing;
+    }
+
+    // Reads and keeps a folder whose time lies well in the past.
+    const Listing* Keep(const std::string& dir, const struct stat& seen)
+    {
+        timespec now{};
+        clock_gettime(CLOCK_REALTIME, &now);
+        if (seen.st_mtim.tv_sec + kSettleSeconds >= now.tv_sec)
+            return nullptr;
+        int fd = open(dir.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return nullptr;
+        // The times are taken before the reading: a change in between
+        // shows as a newer time at the next check.
+        struct stat st;
+        if (fstat(fd, &st) != 0 || !Read(dir, fd) || st.st_mtim.tv_sec + kSettleSeconds >= now.tv_sec ||
+            mScratch.names.size() > kMaxFolderNames) {
+            close(fd);
+            return nullptr;
+        }
+        const size_t count = mScratch.names.size();
+        while (!mFolders.empty() && (mFolders.size() >= kMaxFolders || mNames + count > kMaxNames))
+            DropOldest();
+        Listing& listing = mFolders[dir];
+        listing.fd = fd;
+        listing.device = st.st_dev;
+        listing.inode = st.st_ino;
+        listing.modified = st.st_mtim;
+        listing.names.swap(mScratch.names);
+        listing.inodes.swap(mScratch.inodes);
+        mNames += count;
+        return Use(listing);
+    }
+
+    // Reads a folder (through `fd` when it is open) into the scratch listing.
+    bool Read(const std::string& dir, int fd)
+    {
+        mScratch.names.clear();
+        mScratch.inodes.clear();
+        int readable = fd >= 0 ? openat(fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                               : open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (readable < 0)
+            return false;
+        DIR* d = fdopendir(readable);
+        if (!d) {
+            close(readable);
+            return false;
+        }
+        while (dirent* e = readdir(d)) {
+            mScratch.names.emplace_back(e->d_name);
+            mScratch.inodes.push_back(e->d_ino);
+        }
+        closedir(d);
+        return true;
+    }
+
+    void Drop(Map::iterator it)
+    {
+        close(it->second.fd);
+        mNames -= it->second.names.size();
+        mFolders.erase(it);
+    }
+
+    void DropOldest()
+    {
+        auto oldest = mFolders.begin();
+        for (auto it = mFolders.begin(); it != mFolders.end(); ++it)
+            if (it->second.lastUse < oldest->second.lastUse)
+                oldest = it;
+        Drop(oldest);
+    }
+
+    Map mFolders;
+    size_t mNames = 0;
+    uint64_t mClock = 0;
+    Listing mScratch;
 };
 
-std::map<std::string, Listing>& ListingCache()
+ListingCache& Listings()
 {
-    static auto* cache = new std::map<std::string, Listing>;
+    static auto* cache = new ListingCache;
     return *cache;
 }
 
@@ -46,28 +216,22 @@ bool PathExists(const std::string& path)
     return lstat(path.c_str(), &st) == 0;
 }
 
-// Finds the entry of a folder whose name equals `name` but for case.
-// Caller holds gMutex.
-std::string FindNoCase(const std::string& dir, std::string_view name)
+// The folder a resolved path lies in.
+std::string ParentOf(const std::string& path)
 {
-    struct stat st;
-    if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+    size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
         return {};
-    Listing& listing = ListingCache()[dir];
-    if (listing.modified.tv_sec != st.st_mtim.tv_sec || listing.modified.tv_nsec != st.st_mtim.tv_nsec ||
-        listing.names.empty()) {
-        listing.names.clear();
-        listing.modified = st.st_mtim;
-        if (DIR* d = opendir(dir.c_str())) {
-            while (dirent* e = readdir(d))
-                listing.names.emplace_back(e->d_name);
-            closedir(d);
-        }
-    }
-    for (const std::string& entry : listing.names)
-        if (EqualNoCaseAscii(entry, name))
-            return entry;
-    return {};
+    return slash == 0 ? std::string("/") : path.substr(0, slash);
+}
+
+// A write through this layer changed the folder of `path`.
+void ForgetFolderOf(const std::string& path)
+{
+    if (path.empty())
+        return;
+    std::lock_guard lock(gMutex);
+    Listings().Forget(ParentOf(path));
 }
 
 std::string Join(const std::string& dir, std::string_view name)
@@ -79,18 +243,31 @@ std::string Join(const std::string& dir, std::string_view name)
     return path;
 }
 
+// The index of the entry named `name`: that spelling first, else one that
+// differs only in case; -1 when there is none.
+ptrdiff_t PickName(const std::vector<std::string>& names, std::string_view name)
+{
+    ptrdiff_t noCase = -1;
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (names[i] == name)
+            return ptrdiff_t(i);
+        if (noCase < 0 && EqualNoCaseAscii(names[i], name))
+            noCase = ptrdiff_t(i);
+    }
+    return noCase;
+}
+
 // Walks the components of a name. Returns the resolved path; `complete`
 // tells whether every component was found. With `forWrite`, components
-// past the first missing one are appended as given.
-std::string Resolve(std::string_view name, bool forWrite, bool& complete)
+// past the first missing one are appended as given. `inode` is left at the
+// inode a kept listing gives the last component (0 when unknown). Caller
+// holds gMutex.
+std::string ResolveLocked(std::string_view name, bool forWrite, bool& complete, ino_t& inode)
 {
     std::string slashed = ToSlashes(name);
-    std::string path;
-    {
-        std::lock_guard lock(gMutex);
-        path = (!slashed.empty() && slashed[0] == '/') ? std::string("/") : WorkingDirectoryStorage();
-    }
+    std::string path = (!slashed.empty() && slashed[0] == '/') ? std::string("/") : WorkingDirectoryStorage();
     complete = true;
+    inode = 0;
     size_t pos = 0;
     while (pos <= slashed.size()) {
         size_t end = slashed.find('/', pos);
@@ -103,32 +280,49 @@ std::string Resolve(std::string_view name, bool forWrite, bool& complete)
         if (part == "..") {
             size_t slash = path.find_last_of('/');
             path.erase(slash == 0 ? 1 : slash);
+            inode = 0;
             continue;
         }
         if (!complete) {
             path = Join(path, part);
             continue;
         }
-        std::string exact = Join(path, part);
-        if (PathExists(exact)) {
-            path = std::move(exact);
-            continue;
-        }
-        std::string found;
-        {
-            std::lock_guard lock(gMutex);
-            found = FindNoCase(path, part);
-        }
-        if (!found.empty()) {
-            path = Join(path, found);
-            continue;
+        if (const ListingCache::Listing* kept = Listings().Kept(path, inode)) {
+            const ptrdiff_t i = PickName(kept->names, part);
+            if (i >= 0) {
+                inode = kept->inodes[size_t(i)];
+                path = Join(path, kept->names[size_t(i)]);
+                continue;
+            }
+        } else {
+            inode = 0;
+            std::string exact = Join(path, part);
+            if (PathExists(exact)) {
+                path = std::move(exact);
+                continue;
+            }
+            if (const std::vector<std::string>* names = Listings().Names(path, 0)) {
+                const ptrdiff_t i = PickName(*names, part);
+                if (i >= 0) {
+                    path = Join(path, (*names)[size_t(i)]);
+                    continue;
+                }
+            }
         }
         complete = false;
+        inode = 0;
         if (!forWrite)
             return {};
-        path = std::move(exact);
+        path = Join(path, part);
     }
     return path;
+}
+
+std::string Resolve(std::string_view name, bool forWrite, bool& complete)
+{
+    std::lock_guard lock(gMutex);
+    ino_t inode = 0;
+    return ResolveLocked(name, forWrite, complete, inode);
 }
 
 bool IsReadMode(const char* mode) { return mode && mode[0] == 'r'; }
@@ -188,7 +382,10 @@ FILE* OpenFile(std::string_view name, const char* mode)
     for (const char* m = mode; *m; ++m)
         if (*m != 't')
             plainMode += *m;
-    return std::fopen(path.c_str(), plainMode.c_str());
+    FILE* file = std::fopen(path.c_str(), plainMode.c_str());
+    if (file && !IsReadMode(mode))
+        ForgetFolderOf(path);
+    return file;
 }
 
 bool FileExists(std::string_view name) { return !ResolveExistingPath(name).empty(); }
@@ -205,8 +402,10 @@ bool MakeDirectory(std::string_view name)
     std::string path = ResolvePathForWrite(name);
     if (path.empty())
         return false;
-    if (mkdir(path.c_str(), 0755) == 0)
+    if (mkdir(path.c_str(), 0755) == 0) {
+        ForgetFolderOf(path);
         return true;
+    }
     struct stat st;
     return errno == EEXIST && stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
@@ -216,21 +415,32 @@ bool MakeDirectories(std::string_view name)
     std::string path = ResolvePathForWrite(name);
     if (path.empty())
         return false;
-    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1))
-        mkdir(path.substr(0, slash).c_str(), 0755);
+    for (size_t slash = path.find('/', 1); slash != std::string::npos; slash = path.find('/', slash + 1)) {
+        const std::string folder = path.substr(0, slash);
+        if (mkdir(folder.c_str(), 0755) == 0)
+            ForgetFolderOf(folder);
+    }
     return MakeDirectory(path);
 }
 
 bool RemoveFile(std::string_view name)
 {
     std::string path = ResolveExistingPath(name);
-    return !path.empty() && std::remove(path.c_str()) == 0;
+    if (path.empty() || std::remove(path.c_str()) != 0)
+        return false;
+    ForgetFolderOf(path);
+    return true;
 }
 
 bool RemoveDirectory(std::string_view name)
 {
     std::string path = ResolveExistingPath(name);
-    return !path.empty() && rmdir(path.c_str()) == 0;
+    if (path.empty() || rmdir(path.c_str()) != 0)
+        return false;
+    ForgetFolderOf(path);
+    std::lock_guard lock(gMutex);
+    Listings().Forget(path);
+    return true;
 }
 
 bool IsSymbolicLink(std::string_view name)
@@ -244,13 +454,25 @@ bool RenameFile(std::string_view from, std::string_view to)
 {
     std::string source = ResolveExistingPath(from);
     std::string target = ResolvePathForWrite(to);
-    return !source.empty() && !target.empty() && std::rename(source.c_str(), target.c_str()) == 0;
+    if (source.empty() || target.empty() || std::rename(source.c_str(), target.c_str()) != 0)
+        return false;
+    ForgetFolderOf(source);
+    ForgetFolderOf(target);
+    std::lock_guard lock(gMutex);
+    Listings().Forget(source); // a folder moved away
+    return true;
 }
 
 void ClearDirectoryCache()
 {
     std::lock_guard lock(gMutex);
-    ListingCache().clear();
+    Listings().Clear();
+}
+
+size_t CachedFolderCount()
+{
+    std::lock_guard lock(gMutex);
+    return Listings().FolderCount();
 }
 
 bool MatchWildcard(std::string_view pattern, std::string_view name)
@@ -290,17 +512,28 @@ std::vector<DiskFindEntry> FindOnDisk(std::string_view pattern)
     size_t slash = slashed.find_last_of('/');
     std::string dirName = slash == std::string::npos ? std::string(".") : slashed.substr(0, slash + 1);
     std::string filePattern = slash == std::string::npos ? slashed : slashed.substr(slash + 1);
-    std::string dir = ResolveExistingPath(dirName.empty() ? std::string("/") : dirName);
-    if (dir.empty() || filePattern.empty())
+    if (filePattern.empty())
         return found;
-    DIR* d = opendir(dir.c_str());
-    if (!d)
-        return found;
-    while (dirent* e = readdir(d)) {
-        if (!MatchWildcard(filePattern, e->d_name))
-            continue;
+    std::string dir;
+    std::vector<std::string> names;
+    {
+        std::lock_guard lock(gMutex);
+        bool complete = false;
+        ino_t inode = 0;
+        dir = ResolveLocked(dirName.empty() ? std::string("/") : dirName, false, complete, inode);
+        if (!complete)
+            return found;
+        const std::vector<std::string>* all = Listings().Names(dir, inode);
+        if (!all)
+            return found;
+        for (const std::string& name : *all)
+            if (MatchWildcard(filePattern, name))
+                names.push_back(name);
+    }
+    found.reserve(names.size());
+    for (std::string& name : names) {
         DiskFindEntry entry;
-        entry.name = e->d_name;
+        entry.name = std::move(name);
         struct stat st;
         if (stat(Join(dir, entry.name).c_str(), &st) == 0) {
             entry.isDirectory = S_ISDIR(st.st_mode);
@@ -310,7 +543,6 @@ std::vector<DiskFindEntry> FindOnDisk(std::string_view pattern)
         }
         found.push_back(std::move(entry));
     }
-    closedir(d);
     return found;
 }
 
@@ -328,6 +560,7 @@ AtomicFileWriter::AtomicFileWriter(std::string_view name) : mTarget(ResolvePathF
         return;
     }
     fchmod(fd, 0644);
+    ForgetFolderOf(mTarget);
     mFile = fdopen(fd, "wb");
     if (!mFile) {
         close(fd);
@@ -342,6 +575,7 @@ AtomicFileWriter::~AtomicFileWriter()
     if (mFile) {
         std::fclose(mFile);
         unlink(mTemp.c_str());
+        ForgetFolderOf(mTarget);
     }
 }
 
@@ -367,6 +601,7 @@ bool AtomicFileWriter::Commit()
         unlink(mTemp.c_str());
         mFailed = true;
     }
+    ForgetFolderOf(mTarget);
     return ok;
 }
 

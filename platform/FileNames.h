@@ -48,6 +48,8 @@ bool RenameFile(std::string_view from, std::string_view to);
 // Forgets the cached listing of every folder (a test that rewrites folders
 // behind the layer's back calls it; the layer itself checks folder times).
 void ClearDirectoryCache();
+// How many folder listings are kept now (bounded).
+size_t CachedFolderCount();
 
 // Windows wildcard matching of one name: '*' and '?', no regard to case;
 // a pattern ending in ".*" also matches the name without an extension, so

@@ -12,6 +12,8 @@
 #include "src/game/ispy/TLevel.h"
 #include "src/game/ispy/TPaintElement.h"
 #include "src/game/ispy/TPicture.h"
+#include "src/screens/HintTimer.h"
+#include "src/screens/HintWidget.h"
 #include "tests/ispy/IspyTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -323,6 +325,59 @@ TEST_F(LevelPlayTest, HalfDoneLevelIsSavedRestoredAndFinished)
     }
     EXPECT_TRUE(visit.board->won);
     EXPECT_EQ(host.handedBack.size(), 1u);
+}
+
+TEST_F(LevelPlayTest, HintCompassRechargesOnTheBoardAndGivesAHint)
+{
+    HintTimer& timer = GetHintTimer();
+    const HintTimer before = timer;
+    timer.rechargeTime = 2.0f;
+    timer.rechargeValue = 0.0f;
+    {
+        Visit visit("market", ReturnFor("market"));
+        HintWidget* compass = visit.board->hintCompass;
+        ASSERT_NE(compass, nullptr);
+        EXPECT_EQ(compass->parent, visit.board.get());
+        // The compass pictures come from the board's layout, in view, clear
+        // of the picture and of the notepad's lines.
+        ASSERT_NE(compass->back, nullptr);
+        ASSERT_NE(compass->arrow, nullptr);
+        const Rect bounds(compass->x, compass->y, compass->width, compass->height);
+        EXPECT_GT(bounds.width, 0);
+        EXPECT_EQ(Rect(0, 0, 1024, 768).Intersection(bounds), bounds);
+        EXPECT_EQ(visit.Picture().pictureRect.Intersection(bounds).width, 0);
+        // Not charged: a click does nothing.
+        compass->OnMouseDownButton(compass->width / 2, compass->height / 2, 1, 1);
+        EXPECT_TRUE(visit.board->hintMarkers.empty());
+        // The board's frames recharge it.
+        for (int i = 0; i < 10; ++i)
+            visit.Frame(0.1f);
+        EXPECT_FLOAT_EQ(timer.ChargedFraction(), 0.5f);
+        EXPECT_FALSE(timer.IsCharged());
+        for (int i = 0; i < 11; ++i)
+            visit.Frame(0.1f);
+        ASSERT_TRUE(timer.IsCharged());
+        EXPECT_GT(timer.readyGlow, 0.0f) << "the ready pulse shows";
+        // A click spends the charge on a hint for a line being searched.
+        compass->OnMouseDownButton(compass->width / 2, compass->height / 2, 1, 1);
+        ASSERT_EQ(visit.board->hintMarkers.size(), 1u);
+        TPaintElement* hinted = visit.board->hintMarkers[0]->element;
+        ASSERT_NE(hinted, nullptr);
+        EXPECT_FALSE(hinted->taken);
+        EXPECT_TRUE(visit.Picture().notepad.FindRecord(hinted->text)->active);
+        EXPECT_FALSE(timer.IsCharged());
+        EXPECT_EQ(timer.usedFlash, 1.0f);
+        // It draws its face where it stands.
+        MemoryImage face;
+        face.Resize(compass->width, compass->height);
+        Graphics g(&face);
+        compass->Draw(g);
+        int drawn = 0;
+        for (int i = 0; i < compass->width * compass->height; ++i)
+            drawn += (face.Pixels()[i] >> 24) != 0;
+        EXPECT_GT(drawn, compass->width * compass->height / 4);
+    }
+    timer = before;
 }
 
 TEST_F(LevelPlayTest, SameListKeepsTheSearchAndAnotherBuildsANewOne)

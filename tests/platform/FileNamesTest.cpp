@@ -3,6 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <string>
+
 namespace Quib {
 namespace {
 
@@ -51,6 +56,129 @@ TEST(FileNames, ListingCacheNoticesNewFiles)
     dir.WriteFile("a/Two.txt", "2");
     ClearDirectoryCache(); // folder times may share one tick with the first listing
     EXPECT_EQ(ResolveExistingPath("A\\TWO.TXT"), dir / "a/Two.txt");
+}
+
+// Folders whose times lie well in the past, as installed data is: their
+// listings are kept.
+void AgeFolder(const std::string& path, int secondsAgo = 3600)
+{
+    namespace fs = std::filesystem;
+    fs::last_write_time(path, fs::file_time_type::clock::now() - std::chrono::seconds(secondsAgo));
+}
+
+TEST(FileNames, KeptListingSeesChangesThroughTheLayer)
+{
+    TempDir dir;
+    dir.WriteFile("Levels/Old.txt", "1");
+    AgeFolder(dir / "Levels");
+    AgeFolder(dir.Path());
+    ScopedWorkingDirectory cwd(dir.Path());
+    ClearDirectoryCache();
+    EXPECT_EQ(ResolveExistingPath("LEVELS\\OLD.TXT"), dir / "Levels/Old.txt");
+    EXPECT_GE(CachedFolderCount(), 2u);
+    // After each change the folder's time is put back, as a clock too
+    // coarse to move would leave it: only the layer's own notes show it.
+    struct Step {
+        const char* what;
+        std::function<bool()> change;
+        const char* present;
+        const char* absent;
+    };
+    const Step steps[] = {
+        {"create", [] { FILE* f = OpenFile("levels\\New.txt", "wb"); return f && std::fclose(f) == 0; },
+         "LEVELS\\NEW.TXT", nullptr},
+        {"rename", [] { return RenameFile("LEVELS\\NEW.TXT", "levels\\Moved.txt"); }, "levels\\moved.TXT",
+         "levels\\new.txt"},
+        {"remove", [] { return RemoveFile("Levels\\MOVED.txt"); }, "levels\\old.txt", "levels\\moved.txt"},
+        {"folder", [] { return MakeDirectory("LEVELS\\Sub"); }, "levels\\SUB", nullptr},
+        {"atomic", [] {
+             AtomicFileWriter writer("levels\\Saved.ini");
+             return writer.Write("x") && writer.Commit();
+         }, "LEVELS\\SAVED.INI", nullptr},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        EXPECT_EQ(ResolveExistingPath("levels\\OLD.TXT"), dir / "Levels/Old.txt"); // kept again
+        const auto before = std::filesystem::last_write_time(dir / "Levels");
+        ASSERT_TRUE(step.change());
+        std::filesystem::last_write_time(dir / "Levels", before);
+        EXPECT_FALSE(ResolveExistingPath(step.present).empty());
+        if (step.absent) {
+            EXPECT_TRUE(ResolveExistingPath(step.absent).empty());
+        }
+    }
+}
+
+TEST(FileNames, KeptListingSeesChangesFromOutside)
+{
+    namespace fs = std::filesystem;
+    TempDir dir;
+    dir.WriteFile("Data/A.png", "a");
+    dir.WriteFile("Data/B.png", "b");
+    AgeFolder(dir / "Data", 7200);
+    AgeFolder(dir.Path(), 7200);
+    ScopedWorkingDirectory cwd(dir.Path());
+    ClearDirectoryCache();
+    ASSERT_EQ(ResolveExistingPath("DATA\\A.PNG"), dir / "Data/A.png");
+    ASSERT_EQ(FindOnDisk("data\\*.PNG").size(), 2u);
+
+    // Created, renamed and removed behind the layer's back; each change
+    // moves the folder's time (here to another time in the past).
+    dir.WriteFile("Data/C.png", "c");
+    AgeFolder(dir / "Data", 7000);
+    EXPECT_EQ(ResolveExistingPath("data\\c.PNG"), dir / "Data/C.png");
+    EXPECT_EQ(FindOnDisk("DATA\\*.png").size(), 3u);
+    fs::rename(dir / "Data/A.png", dir / "Data/Renamed.png");
+    AgeFolder(dir / "Data", 6000);
+    EXPECT_TRUE(ResolveExistingPath("data\\a.png").empty());
+    EXPECT_EQ(ResolveExistingPath("DATA\\RENAMED.PNG"), dir / "Data/Renamed.png");
+    fs::remove(dir / "Data/B.png");
+    EXPECT_TRUE(ResolveExistingPath("data\\B.PNG").empty());
+
+    // A fresh change in the same clock tick as the reading: a folder
+    // changed lately is read again every time.
+    dir.WriteFile("Fresh/One.txt", "1");
+    EXPECT_FALSE(ResolveExistingPath("FRESH\\ONE.TXT").empty());
+    const auto time = fs::last_write_time(dir / "Fresh");
+    dir.WriteFile("Fresh/Two.txt", "2");
+    fs::last_write_time(dir / "Fresh", time);
+    EXPECT_EQ(ResolveExistingPath("fresh\\TWO.txt"), dir / "Fresh/Two.txt");
+
+    // A kept folder replaced by another of the same name.
+    fs::rename(dir / "Data", dir / "Gone");
+    dir.WriteFile("Data/Other.png", "o");
+    AgeFolder(dir / "Data", 6000);
+    AgeFolder(dir.Path(), 7200);
+    EXPECT_TRUE(ResolveExistingPath("data\\c.png").empty());
+    EXPECT_EQ(ResolveExistingPath("DATA\\OTHER.PNG"), dir / "Data/Other.png");
+}
+
+TEST(FileNames, ListingCacheIsBoundedAndStillRight)
+{
+    TempDir dir;
+    const int folders = 300;
+    for (int i = 0; i < folders; ++i) {
+        const std::string name = "F" + std::to_string(i);
+        dir.WriteFile(name + "/File" + std::to_string(i) + ".Txt", "x");
+        AgeFolder(dir / name);
+    }
+    AgeFolder(dir.Path());
+    ScopedWorkingDirectory cwd(dir.Path());
+    ClearDirectoryCache();
+    for (int round = 0; round < 2; ++round)
+        for (int i = 0; i < folders; ++i) {
+            const std::string given = "f" + std::to_string(i) + "\\FILE" + std::to_string(i) + ".TXT";
+            ASSERT_EQ(ResolveExistingPath(given), dir / ("F" + std::to_string(i) + "/File" + std::to_string(i) + ".Txt"))
+                << given;
+            ASSERT_LE(CachedFolderCount(), 128u);
+        }
+    EXPECT_GT(CachedFolderCount(), 0u);
+    // The exact spelling wins over one that differs only in case.
+    dir.WriteFile("Pair/name.ini", "lower");
+    dir.WriteFile("Pair/NAME.ini", "upper");
+    AgeFolder(dir / "Pair");
+    EXPECT_EQ(ResolveExistingPath("pair\\NAME.ini"), dir / "Pair/NAME.ini");
+    EXPECT_EQ(ResolveExistingPath("pair\\name.ini"), dir / "Pair/name.ini");
 }
 
 TEST(FileNames, WorkingDirectoryMustExist)

@@ -401,6 +401,11 @@ def hog_interface(spec, out_root):
     # The menu button is drawn under the frame: the frame leaves its place free.
     bx, by, bw, bh = spec["menu"]
     mask[max(by, 0):by + bh, bx:bx + bw] = 0
+    # The hint compass stands in a round hole with a brass rim.
+    cx, cy, cr = spec["compass"]
+    yy, xx = np.mgrid[0:H, 0:W]
+    dist = np.hypot(xx - cx, yy - cy)
+    mask[dist < cr] = 0
     frame = Canvas(W, H, alpha=0.0)
     frame.over(ui.wood(W, H, rng, base=(70, 46, 30)), mask)
     for (a0, b0, a1, b1) in ((x0, y0, x1, y1), (px0, py0, px1, py1)):
@@ -408,6 +413,7 @@ def hog_interface(spec, out_root):
         edge[b0 - 4:b1 + 4, a0 - 4:a1 + 4] = 1
         edge[b0:b1, a0:a1] = 0
         frame.over((226, 178, 92), edge)
+    frame.over((226, 178, 92), ((dist >= cr) & (dist < cr + 4)).astype(np.float32))
     pic.add("interface", frame, 0, 0, 10)
     pw, ph = px1 - px0, py1 - py0
     paper = Canvas(pw, ph, alpha=1.0)

@@ -27,6 +27,7 @@
 #include "src/game/quest/QstTutor.h"
 #include "src/particles/ParticlesRef.h"
 #include "src/particles/cGlobalParticles.h"
+#include "src/screens/HintWidget.h"
 #include "src/screens/TGameButton.h"
 #include "src/screens/TImageWidget.h"
 #include "src/screens/ToolTip.h"
@@ -214,9 +215,10 @@ void ISpy::OnStart() { BuildInterface(); }
 void ISpy::BuildInterface()
 {
     PsdPicture& layout = *interfaceLayoutOwned;
-    hintCompass = GetISpyHost().CreateHintWidget(*this, layout);
-    if (hintCompass)
-        AttachChild(hintCompass);
+    if (Widget* compass = GetISpyHost().CreateHintWidget(*this, layout)) {
+        hintCompass = dynamic_cast<HintWidget*>(compass);
+        AttachChild(compass);
+    }
     AttachChild(CreateGameButton(layout, kMenuButton, "menu/menu_in", "menu/menu_gl", this, std::u16string()));
     if (PsdPictureLayer* frame = layout.FindLayer("interface")) {
         auto* frameWidget = new TImageWidget(frame->image);
@@ -437,6 +439,8 @@ void ISpy::UpdateBoard(float seconds)
 {
     TMessageData tick(seconds);
     Send(static_cast<TMessenger*>(this), MSG_FRAME_TICK, &tick);
+    if (hintCompass)
+        hintCompass->Update(seconds);
     if (tooltip)
         tooltip->Update(seconds);
     for (size_t i = 0; i < hintMarkers.size();) {

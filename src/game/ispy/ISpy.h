@@ -12,6 +12,7 @@
 
 namespace Quib {
 
+class HintWidget;
 class ParticlesRef;
 class PsdPicture;
 class QstTutor;
@@ -88,7 +89,7 @@ public:
     FloatTrLine* missTween = nullptr; // listed in the process list; not owned
     std::unique_ptr<PsdPicture> interfaceLayoutOwned;
     TStatistic statistic;
-    Widget* hintCompass = nullptr;
+    HintWidget* hintCompass = nullptr; // a child; null when the host gives none
     ToolTip* tooltip = nullptr; // a child once the interface is built
     bool shoveActive = false;
     Point shoveStart;

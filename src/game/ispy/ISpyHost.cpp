@@ -8,6 +8,8 @@
 #include "src/game/quest/QstTrashDialog.h"
 #include "src/game/quest/SBackFromHOGData.h"
 #include "src/screens/DarkBack.h"
+#include "src/screens/HintTimer.h"
+#include "src/screens/HintWidget.h"
 
 namespace Quib {
 
@@ -44,7 +46,14 @@ void ISpyHost::ShowItemDialog(ISpy& board, const std::string& itemRef)
 
 void ISpyHost::OpenInGameMenu(ISpy&) { ProcessLog::GetInstance()->LogInfo("Hidden-object board: no in-game menu yet"); }
 
-Widget* ISpyHost::CreateHintWidget(ISpy&, PsdPicture&) { return nullptr; }
+Widget* ISpyHost::CreateHintWidget(ISpy& board, PsdPicture& interfaceLayout)
+{
+    ISpy* owner = &board;
+    return new HintWidget(
+        &GetHintTimer(), [owner] { return owner->RequestHint(); },
+        [owner](const std::u16string& text, float seconds) { owner->ShowTooltip(text, seconds); }, interfaceLayout,
+        "clock_small");
+}
 
 namespace {
 

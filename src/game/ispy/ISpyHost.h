@@ -11,8 +11,9 @@ struct SBackFromHOGData;
 // What the hidden-object board needs of the quest scenes and of the
 // screens around it. The plain host works with the quest engine: the
 // scene's cluster is the music, the scene takes the result, the trash
-// dialog shows the item and the scenario shows the scene again; it has no
-// in-game menu and no hint compass yet. Tests install their own.
+// dialog shows the item, the scenario shows the scene again and the hint
+// compass runs on the player's hint timer; it has no in-game menu. Tests
+// install their own.
 class ISpyHost {
 public:
     virtual ~ISpyHost() = default;
