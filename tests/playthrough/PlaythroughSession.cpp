@@ -213,9 +213,6 @@ SessionResult RunSession(const SessionOptions& options)
     const std::string demoArgument = "-demofile=" + options.demoFile;
     const char* arguments[] = {"pelleranthe", record ? "-record" : "-play", demoArgument.c_str()};
     SetProcessArguments(3, arguments);
-    // The hidden-object levels draw from the C library's generator, which
-    // no demo seeds: every run starts it as a fresh process does.
-    std::srand(1);
 
     {
         auto app = std::make_unique<SessionApp>(options, result);

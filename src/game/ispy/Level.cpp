@@ -1,5 +1,6 @@
 // The rules of a hidden-object level and the controller of the levels.
 #include "framework/files/ProcessLog.h"
+#include "framework/files/Random.h"
 #include "src/GameSettings.h"
 #include "src/game/ispy/GameControllerISpy.h"
 #include "src/game/ispy/HexKey.h"
@@ -226,7 +227,7 @@ void TLevel::PlaceAllSpheres()
     const bool placeAll = GetGameIniInt("PlaceAllSpheres", "Game", -1, 0) == 1;
     int left = 3;
     while (!pairs.empty() && (left != 0 || placeAll)) {
-        const size_t r = size_t(std::rand()) % pairs.size();
+        const size_t r = size_t(Quib::rand()) % pairs.size();
         pairs[r].first->PlaceSphere(pairs[r].second);
         pairs.erase(pairs.begin() + std::ptrdiff_t(r));
         --left;

@@ -1,4 +1,5 @@
 // The notepad of a level picture and the miss watch of the board.
+#include "framework/files/Random.h"
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
@@ -52,12 +53,12 @@ uint32_t WithAlpha(uint32_t rgb, float alpha)
     return (rgb & 0xFFFFFFu) | (a << 24);
 }
 
-// The C runtime generator behind std::shuffle, as the searches use.
-struct CrtRandom {
+// The game's own generator behind std::shuffle (seeded by demos too).
+struct GameRandom {
     using result_type = unsigned;
     static constexpr unsigned min() { return 0; }
-    static constexpr unsigned max() { return RAND_MAX; }
-    unsigned operator()() { return unsigned(std::rand()); }
+    static constexpr unsigned max() { return 0x7FFF; }
+    unsigned operator()() { return unsigned(Quib::rand()); }
 };
 
 } // namespace
@@ -239,7 +240,7 @@ TNotepad::TRecord* TNotepad::PickHintRecord()
             candidates.push_back(l.get());
     if (candidates.empty())
         return nullptr;
-    return inOrder ? candidates.front() : candidates[size_t(std::rand()) % candidates.size()];
+    return inOrder ? candidates.front() : candidates[size_t(Quib::rand()) % candidates.size()];
 }
 
 void TNotepad::ActivateLines()
@@ -285,8 +286,8 @@ void TNotepad::Layout()
     std::vector<size_t> order(columns.size());
     std::iota(order.begin(), order.end(), size_t(0));
     for (auto& column : columns)
-        std::shuffle(column.begin(), column.end(), CrtRandom());
-    std::shuffle(order.begin(), order.end(), CrtRandom());
+        std::shuffle(column.begin(), column.end(), GameRandom());
+    std::shuffle(order.begin(), order.end(), GameRandom());
     const int lineHeight = FONT_CORBEL ? FONT_CORBEL->Height() : 20;
     int atX = rectangle.x;
     for (size_t c : order) {

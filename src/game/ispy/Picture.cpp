@@ -2,6 +2,7 @@
 // load, the elements, the level picture and the choice of each search.
 #include "framework/files/IniData.h"
 #include "framework/files/ProcessLog.h"
+#include "framework/files/Random.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/ImageDisplay.h"
@@ -262,7 +263,7 @@ void TPaintElement::Update(float seconds)
             }
         } else if (t >= p) {
             phase = 2;
-            t = (float(std::rand() % 100) * 0.5f / 100.0f - 0.25f) * pause;
+            t = (float(Quib::rand() % 100) * 0.5f / 100.0f - 0.25f) * pause;
             index = 0;
             changeFrame = true;
         } else {
@@ -762,7 +763,7 @@ void TPicture::Reset()
         if (groups.empty() || candidates.empty())
             break;
         std::vector<std::u16string>& texts = candidates.begin()->second;
-        const size_t r = size_t(std::rand()) % texts.size();
+        const size_t r = size_t(Quib::rand()) % texts.size();
         const std::u16string t = texts[r];
         const std::vector<TPaintElement*> group = groups[t];
         list(t, group);
