@@ -208,7 +208,9 @@ void GameApp::InitHook()
     // 1-2: the data archive and the path aliases.
     // Into the interface the file helpers read through.
     PakInterface* pak = GetSharedPakInterface();
-    gameDatOpened = (pak ? *pak : GlobalPakInterface()).AddPakFile("game.dat");
+    PakInterface& archives = pak ? *pak : GlobalPakInterface();
+    gameDatOpened = archives.AddPakFile("game.dat");
+    const std::string gameDatRefused = archives.refusedReason;
     LoadCommonIni();
 
     // 3: the developer's duplicate-image pass ends the run.
@@ -236,6 +238,9 @@ void GameApp::InitHook()
 
     // 8: the process log, by its path in the user data folder.
     ProcessLog::GetInstance()->Open(FileInFolder(UserDataFolder(), "log.html"));
+    if (!gameDatRefused.empty())
+        QUIB_LOG_ERROR("The data archive game.dat is damaged (%s); the loose files are read instead",
+                       gameDatRefused);
 
     // 9-11: the resources; any failure ends the program.
     if (!resourceManager->ParseManifest("data\\properties\\resources.xml")) {

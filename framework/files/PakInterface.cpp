@@ -1,4 +1,5 @@
 #include "framework/files/PakInterface.h"
+#include "platform/MessageSink.h"
 #include "platform/TextCodecs.h"
 
 #include <algorithm>
@@ -281,6 +282,12 @@ PakInterface::~PakInterface()
 
 bool PakInterface::AddPakFile(std::string_view path)
 {
+    refusedReason.clear();
+    const auto refuse = [&](const std::string& why) {
+        refusedReason = why;
+        OutputDebugString("Pak file " + std::string(path) + " refused: " + why + "\n");
+        return false;
+    };
     std::string ownKey = NormalizePakPath(path);
     if (ownKey.empty())
         return false;
@@ -289,18 +296,18 @@ bool PakInterface::AddPakFile(std::string_view path)
         return false;
     int fd = open(resolved.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
-        return false;
+        return refuse("it cannot be opened");
     struct stat st;
     // Offsets and sizes are signed 32-bit: larger files are not archives.
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size <= 0 || st.st_size > INT32_MAX) {
         close(fd);
-        return false;
+        return refuse("not a plain file of 1 byte to 2 GB");
     }
     size_t size = size_t(st.st_size);
     void* view = mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0);
     close(fd);
     if (view == MAP_FAILED)
-        return false;
+        return refuse("it cannot be mapped");
     PakArchive& archive = mArchives.emplace_back(PakArchive{std::string(path), static_cast<const uint8_t*>(view), size});
 
     // The archive's own name reads the whole file, unscrambled.
@@ -309,7 +316,7 @@ bool PakInterface::AddPakFile(std::string_view path)
     DirectoryReader reader(archive.mData, size);
     uint32_t magic = 0, version = 0;
     if (!reader.U32(magic) || magic != PAK_MAGIC || !reader.U32(version) || version != PAK_VERSION)
-        return false;
+        return refuse("no archive header");
 
     struct Member {
         std::string name;
@@ -327,7 +334,7 @@ bool PakInterface::AddPakFile(std::string_view path)
         char name[255];
         if (!reader.U8(nameLength) || !reader.Bytes(name, nameLength) || !reader.U32(m.size) ||
             !reader.U32(m.time.dwLowDateTime) || !reader.U32(m.time.dwHighDateTime))
-            return false; // cut off inside a record
+            return refuse("its directory is cut off inside a record");
         m.name.assign(name, strnlen(name, nameLength));
         m.offset = offset;
         offset += m.size;
@@ -337,7 +344,7 @@ bool PakInterface::AddPakFile(std::string_view path)
     uint64_t dataStart = reader.Pos();
     for (const Member& m : members)
         if (dataStart + m.offset + m.size > size)
-            return false;
+            return refuse("the member \"" + m.name + "\" lies past the end of the file");
     for (Member& m : members) {
         if (m.name.empty())
             continue; // no name can open it

@@ -112,8 +112,12 @@ public:
 
     // Maps an archive and registers its members (a later archive hides
     // members of the same name). False when the file is missing, not an
-    // archive, or damaged (then no member of it is registered).
+    // archive, or damaged (then no member of it is registered, and a
+    // debugger line and refusedReason tell why).
     bool AddPakFile(std::string_view path);
+    // Why the last AddPakFile refused a file that is there; empty when it
+    // took the file or there was none.
+    std::string refusedReason;
 
     PakFile* FOpen(const char16_t* name, const char16_t* mode) override;
     PakFile* FOpen(std::string_view name, const char* mode) override;

@@ -6,6 +6,7 @@
 #include "framework/graphics/Image.h"
 #include "framework/graphics/ImageDisplay.h"
 #include "framework/graphics/LineSteppers.h"
+#include "platform/MessageSink.h"
 
 #include <algorithm>
 #include <climits>
@@ -59,14 +60,22 @@ BMFont::BMFont(const std::string& path, const PageLoader& loadPage) : mShared(st
     if (PakFile* file = PakFOpen(path)) {
         loaded = ParseDescriptor(&mShared->data, file);
         PakFClose(file);
+        if (!loaded)
+            OutputDebugString("Font " + path + ": the descriptor cannot be read\n");
+    } else {
+        OutputDebugString("Font " + path + ": the descriptor cannot be opened\n");
     }
     const std::string folder = FolderOf(path);
     const size_t count = mShared->data.pages.size();
     mShared->pageImages.resize(count);
     pages.resize(count);
     for (size_t i = 0; i < count; ++i) {
-        if (loadPage)
+        if (loadPage) {
             mShared->pageImages[i] = loadPage(folder + mShared->data.pages[i]);
+            if (!mShared->pageImages[i])
+                OutputDebugString("Font " + path + ": the page picture " + folder + mShared->data.pages[i] +
+                                  " cannot be loaded; its characters are not drawn\n");
+        }
         pages[i] = mShared->pageImages[i].get();
     }
     ascent = mShared->data.base;

@@ -15,10 +15,7 @@ namespace Quib {
 template <class Level>
 class GameControllerDer {
 public:
-    GameControllerDer()
-    {
-        GameControllerCommon::Instance().clearCallbacks[this] = {&ClearLevelsCallback, this};
-    }
+    GameControllerDer() { RegisterForClear(); }
     virtual ~GameControllerDer()
     {
         if (GameControllerCommon* common = GameControllerCommon::Existing()) {
@@ -57,6 +54,7 @@ public:
             std::unique_ptr<Level> made = build ? build(levelName) : nullptr;
             if (!made)
                 return nullptr;
+            RegisterForClear();
             found = levels.emplace(levelName, std::move(made)).first;
         }
         activeLevel = found->second.get();
@@ -69,6 +67,11 @@ public:
     size_t CachedLevelCount() const { return levels.size(); }
 
 protected:
+    // The common controller clears this cache with the others. A
+    // controller that outlives a common controller registers again with the
+    // next one as it caches a level there.
+    void RegisterForClear() { GameControllerCommon::Instance().clearCallbacks[this] = {&ClearLevelsCallback, this}; }
+
     std::map<std::string, std::unique_ptr<Level>> levels;
     std::string levelName;
     Level* activeLevel = nullptr;

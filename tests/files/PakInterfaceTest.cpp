@@ -1,5 +1,6 @@
 #include "framework/files/PakArchiveWriter.h"
 #include "framework/files/PakInterface.h"
+#include "platform/headless/CapturingSink.h"
 #include "tests/support/ScopedPak.h"
 #include "tests/support/TempDir.h"
 
@@ -232,14 +233,24 @@ TEST_F(PakFixture, RefusedArchivesRegisterNoMember)
         {"cut in the header", Unscrambled(good).substr(0, 6)},
         {"cut inside a record", Unscrambled(good).substr(0, 12)},
     };
+    CapturingSink sink;
     for (const auto& c : cases) {
         Write("bad.pak", Unscrambled(c.plain));
+        sink.debugLines.clear();
         EXPECT_FALSE(pak->AddPakFile("bad.pak")) << c.label;
+        // The refusal is told, naming the file.
+        EXPECT_FALSE(pak->refusedReason.empty()) << c.label;
+        ASSERT_EQ(sink.debugLines.size(), 1u) << c.label;
+        EXPECT_NE(sink.debugLines[0].find("bad.pak refused: " + pak->refusedReason), std::string::npos)
+            << sink.debugLines[0];
         EXPECT_EQ(pak->mEntries.count("M"), 0u) << c.label;
         // Its own name still reads the whole file, unscrambled.
         EXPECT_EQ(ReadMember("BAD.PAK"), c.plain) << c.label;
     }
+    sink.debugLines.clear();
     EXPECT_FALSE(pak->AddPakFile("missing.pak"));
+    EXPECT_TRUE(pak->refusedReason.empty()); // no archive is no damage
+    EXPECT_TRUE(sink.debugLines.empty());
     Write("empty.pak", "");
     EXPECT_FALSE(pak->AddPakFile("empty.pak"));
     EXPECT_FALSE(pak->AddPakFile(std::string(260, 'p')));

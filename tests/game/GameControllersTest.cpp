@@ -110,5 +110,21 @@ TEST_F(ControllersTest, AControllerThatGoesTakesItsActiveLevelAlong)
     GameControllerCommon::Instance().ReleaseActiveLevel(); // no stale callback runs
 }
 
+TEST_F(ControllersTest, AControllerThatOutlivesTheCommonOneIsClearedByTheNext)
+{
+    Controller<TestLevel> scenes; // lives on, as the game's controllers do
+    scenes.Get("Hall");
+    GameControllerCommon::Instance().ReleaseAll();
+    EXPECT_EQ(scenes.CachedLevelCount(), 0u);
+
+    // A new run: the common controller is made anew.
+    SingletoneBase::DestroyAll();
+    scenes.Get("Deck");
+    EXPECT_EQ(scenes.CachedLevelCount(), 1u);
+    GameControllerCommon::Instance().ReleaseAll();
+    EXPECT_EQ(scenes.CachedLevelCount(), 0u);
+    EXPECT_EQ(scenes.ActiveLevel(), nullptr);
+}
+
 } // namespace
 } // namespace Quib

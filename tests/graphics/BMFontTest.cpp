@@ -4,6 +4,7 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/MemoryImage.h"
 #include "platform/FileNames.h"
+#include "platform/headless/CapturingSink.h"
 #include "tests/support/ImageFixtures.h"
 #include "tests/support/RecordingImage.h"
 #include "tests/support/ScopedPak.h"
@@ -70,8 +71,12 @@ struct Drawn {
 TEST(BMFont, LoadsDescriptorAndPages)
 {
     FontFiles files;
+    CapturingSink sink;
     BMFont font(files.path);
     ASSERT_TRUE(font.IsLoaded());
+    // The missing page is told, by its file.
+    ASSERT_EQ(sink.debugLines.size(), 1u);
+    EXPECT_NE(sink.debugLines[0].find("missing_1.png cannot be loaded"), std::string::npos) << sink.debugLines[0];
     EXPECT_EQ(font.Ascent(), 20);
     EXPECT_EQ(font.Height(), 24);
     EXPECT_EQ(font.Descent(), 4);
@@ -84,6 +89,8 @@ TEST(BMFont, LoadsDescriptorAndPages)
 
     BMFont missing(files.dir.Path() + "/nothing.fnt");
     EXPECT_FALSE(missing.IsLoaded());
+    ASSERT_EQ(sink.debugLines.size(), 2u);
+    EXPECT_NE(sink.debugLines[1].find("nothing.fnt: the descriptor cannot be opened"), std::string::npos);
     EXPECT_TRUE(missing.pages.empty());
     EXPECT_EQ(missing.WidthOfText(u"AV", 1, 1, 0), 0);
     Drawn d;

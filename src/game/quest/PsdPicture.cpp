@@ -169,7 +169,9 @@ void PsdPicture::Load(const std::string& dir, bool loadImages)
     if (!ReadLimited(path, text, found)) {
         QUIB_LOG_ERROR("Layered picture \"%s\" refused: layers.ini is larger than %d bytes", dir.c_str(),
                        kMaxFileSize);
-    } else if (found && !ParseLayers(text, layers, error)) {
+    } else if (!found) {
+        QUIB_LOG_ERROR("Layered picture \"%s\": no layers.ini", dir.c_str());
+    } else if (!ParseLayers(text, layers, error)) {
         QUIB_LOG_ERROR("Layered picture \"%s\" refused: layers.ini %s", dir.c_str(), error.c_str());
     }
     std::stable_sort(layers.begin(), layers.end(),

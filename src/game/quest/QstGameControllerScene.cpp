@@ -119,6 +119,7 @@ QstScene* QstGameControllerScene::GetOrLoadScene(const std::string& name)
     // itself here instead of loading again.
     auto scene = std::make_unique<QstScene>(name);
     QstScene* raw = scene.get();
+    RegisterForClear();
     levels.emplace(name, std::move(scene));
     raw->LoadLevel();
     return raw;
