@@ -414,7 +414,7 @@ void CopyNormal(const SurfaceView& v, int x, int y, const CopySource& src, const
     if (kRowLoops && !copyPath) {
         const auto premulRow = ActiveLoops().premulOverRow;
         const auto modulateRow = ActiveLoops().modulateOverRow;
-        constexpr int kWindow = 256;
+        constexpr int kWindow = 256, kShortRun = 8;
         uint32_t window[kWindow];
         for (int j = 0; j < sr.height; ++j) {
             uint32_t* row = reinterpret_cast<uint32_t*>(v.Row<T>(y + j) + x);
@@ -424,7 +424,18 @@ void CopyNormal(const SurfaceView& v, int x, int y, const CopySource& src, const
             while (i < w) {
                 const int run = std::max(1, std::min<int>(runs[i], w - i));
                 const uint32_t first = src.At(base + i) >> 24;
-                if (first != 0) {
+                if (first != 0 && run < kShortRun) {
+                    // Short runs (edges of shapes) inline, a pixel at a time.
+                    for (int k = i; k < i + run; ++k) {
+                        const uint32_t s = src.At(base + k);
+                        if (white && first == 255)
+                            row[k] = s;
+                        else if (white)
+                            row[k] = BlendPremultiplied<K>(v, s, row[k], s >> 24);
+                        else
+                            row[k] = Modulate<K, SpreadGrey>(v, mod, s, row[k], s >> 24);
+                    }
+                } else if (first != 0) {
                     for (int at = i; at < i + run; at += kWindow) {
                         const int n = std::min(kWindow, i + run - at);
                         const uint32_t* words = src.words + base + at;
