@@ -414,6 +414,7 @@ void CopyNormal(const SurfaceView& v, int x, int y, const CopySource& src, const
     if (kRowLoops && !copyPath) {
         const auto premulRow = ActiveLoops().premulOverRow;
         const auto modulateRow = ActiveLoops().modulateOverRow;
+        const auto paletteRow = ActiveLoops().paletteRow;
         constexpr int kWindow = 256, kShortRun = 8;
         uint32_t window[kWindow];
         for (int j = 0; j < sr.height; ++j) {
@@ -440,8 +441,7 @@ void CopyNormal(const SurfaceView& v, int x, int y, const CopySource& src, const
                         const int n = std::min(kWindow, i + run - at);
                         const uint32_t* words = src.words + base + at;
                         if (src.indices) {
-                            for (int k = 0; k < n; ++k)
-                                window[k] = src.words[src.indices[base + at + k]];
+                            paletteRow(window, src.words, src.indices + base + at, n);
                             words = window;
                         }
                         if (white && first == 255)

@@ -259,6 +259,28 @@ TEST_F(PixelLoopRows, CopyRowsIntoTheSurfaceLayoutMatchPortable)
     }
 }
 
+TEST_F(PixelLoopRows, PaletteRowMatchesPortable)
+{
+    std::mt19937 rng(4);
+    std::vector<uint32_t> palette(256);
+    for (uint32_t& p : palette)
+        p = uint32_t(rng());
+    std::vector<uint8_t> indices(300);
+    for (uint8_t& i : indices)
+        i = uint8_t(rng());
+    indices[0] = 0;
+    indices[1] = 255;
+    for (const LoopFamily& f : CopyRowFamilies())
+        for (int n : {0, 1, 7, 8, 9, 17, 299}) {
+            for (int offset : {0, 1}) {
+                std::vector<uint32_t> fast(size_t(n) + 1, 0x12345678u), slow = fast;
+                f.table.paletteRow(fast.data(), palette.data(), indices.data() + offset, n);
+                portable.paletteRow(slow.data(), palette.data(), indices.data() + offset, n);
+                ASSERT_EQ(fast, slow) << f.name << " loops, " << n << " pixels";
+            }
+        }
+}
+
 // Every source alpha with every channel value under every colour alpha,
 // white and tinted, each pixel over a random destination and over white
 // (where a weight off by one shows in the rounding).

@@ -546,6 +546,18 @@ void ModulateOverRow(uint32_t* d, const uint32_t* s, int n, const uint32_t* k, u
         lower.modulateOverRow(d + i, s + i, n - i, k, colorAlpha);
 }
 
+void PaletteRow(uint32_t* d, const uint32_t* palette, const uint8_t* indices, int n)
+{
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i at = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(indices + i)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i),
+                            _mm256_i32gather_epi32(reinterpret_cast<const int*>(palette), at, 4));
+    }
+    if (i < n)
+        lower.paletteRow(d + i, palette, indices + i, n - i);
+}
+
 } // namespace
 
 void FillAvx2Loops(PixelLoopTable& table)
@@ -564,6 +576,7 @@ void FillAvx2Loops(PixelLoopTable& table)
     table.narrowRow = NarrowRow;
     table.premulOverRow = PremulOverRow;
     table.modulateOverRow = ModulateOverRow;
+    table.paletteRow = PaletteRow;
 }
 
 } // namespace Quib

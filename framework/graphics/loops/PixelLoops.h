@@ -66,6 +66,8 @@ struct PixelLoopTable {
     // (k: red, green, blue), inv = 256 - sA * colorAlpha / 255, or 0 when
     // both are 255; top byte 0.
     void (*modulateOverRow)(uint32_t* d, const uint32_t* s, int n, const uint32_t* k, uint32_t colorAlpha) = nullptr;
+    // Palette entries looked up by index bytes: d[i] = palette[indices[i]].
+    void (*paletteRow)(uint32_t* d, const uint32_t* palette, const uint8_t* indices, int n) = nullptr;
     // Display-copy words of a 16-bit layout into 16-bit pixels.
     void (*narrowRow)(uint16_t* d, const uint32_t* s, int n) = nullptr;
 };

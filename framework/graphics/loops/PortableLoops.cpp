@@ -84,6 +84,12 @@ void ModulateOverRow(uint32_t* d, const uint32_t* s, int n, const uint32_t* k, u
     }
 }
 
+void PaletteRow(uint32_t* d, const uint32_t* palette, const uint8_t* indices, int n)
+{
+    for (int i = 0; i < n; ++i)
+        d[i] = palette[indices[i]];
+}
+
 void NarrowRow(uint16_t* d, const uint32_t* s, int n)
 {
     for (int i = 0; i < n; ++i)
@@ -104,6 +110,7 @@ void FillPortableLoops(PixelLoopTable& table)
     table.addBytesRow = AddBytesRow;
     table.premulOverRow = PremulOverRow;
     table.modulateOverRow = ModulateOverRow;
+    table.paletteRow = PaletteRow;
     table.narrowRow = NarrowRow;
 }
 
