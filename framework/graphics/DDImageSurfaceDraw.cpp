@@ -408,6 +408,55 @@ void CopyNormal(const SurfaceView& v, int x, int y, const CopySource& src, const
         }
         return;
     }
+    // The 32-bit layout: each run through a row loop (palette sources
+    // looked up into a window of words first).
+    constexpr bool kRowLoops = K == PixelKind::Rgb32 && !Mirror;
+    if (kRowLoops && !copyPath) {
+        const auto premulRow = ActiveLoops().premulOverRow;
+        const auto modulateRow = ActiveLoops().modulateOverRow;
+        const auto paletteRow = ActiveLoops().paletteRow;
+        constexpr int kWindow = 256, kShortRun = 8;
+        uint32_t window[kWindow];
+        for (int j = 0; j < sr.height; ++j) {
+            uint32_t* row = reinterpret_cast<uint32_t*>(v.Row<T>(y + j) + x);
+            const size_t base = size_t(sr.y + j) * size_t(src.width) + size_t(sr.x);
+            const uint8_t* runs = src.runs + base;
+            int i = 0;
+            while (i < w) {
+                const int run = std::max(1, std::min<int>(runs[i], w - i));
+                const uint32_t first = src.At(base + i) >> 24;
+                if (first != 0 && run < kShortRun) {
+                    // Short runs (edges of shapes) inline, a pixel at a time.
+                    for (int k = i; k < i + run; ++k) {
+                        const uint32_t s = src.At(base + k);
+                        if (white && first == 255)
+                            row[k] = s;
+                        else if (white)
+                            row[k] = BlendPremultiplied<K>(v, s, row[k], s >> 24);
+                        else
+                            row[k] = Modulate<K, SpreadGrey>(v, mod, s, row[k], s >> 24);
+                    }
+                } else if (first != 0) {
+                    for (int at = i; at < i + run; at += kWindow) {
+                        const int n = std::min(kWindow, i + run - at);
+                        const uint32_t* words = src.words + base + at;
+                        if (src.indices) {
+                            paletteRow(window, src.words, src.indices + base + at, n);
+                            words = window;
+                        }
+                        if (white && first == 255)
+                            std::memmove(row + at, words, size_t(n) * 4);
+                        else if (white)
+                            premulRow(row + at, words, n);
+                        else
+                            modulateRow(row + at, words, n, mod.k, mod.colorAlpha);
+                    }
+                }
+                i += run;
+            }
+        }
+        return;
+    }
     for (int j = 0; j < sr.height; ++j) {
         T* row = v.Row<T>(y + j) + x;
         const size_t base = size_t(sr.y + j) * size_t(src.width) + size_t(sr.x);

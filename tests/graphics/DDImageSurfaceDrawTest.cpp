@@ -215,6 +215,36 @@ TEST_P(SurfaceDraw, ImageCopiesMatchReference)
     });
 }
 
+// Rows long enough for the vector loops' full groups and for runs longer
+// than the window a palette source is looked up into.
+TEST_P(SurfaceDraw, WideImageCopiesMatchReference)
+{
+    RunCases("wide copy", 60, [&](uint32_t seed) {
+        std::mt19937 rng(seed);
+        const int sw = RandomInt(rng, 200, 700), sh = RandomInt(rng, 1, 3);
+        std::vector<uint32_t> words = RandomPicture(rng, sw, sh, false);
+        if (seed % 3 == 0) {
+            // Long runs of one translucent alpha.
+            for (size_t i = 0; i < words.size(); ++i)
+                words[i] = (i / 300 % 2 ? 0x80u : 0x11u) << 24 | (words[i] & 0x00FFFFFF);
+        }
+        auto source = Source(words, sw, sh);
+        if (seed % 2 == 0)
+            source->TryPalettize();
+        const Rect sr = RandomRectIn(rng, sw, sh);
+        auto image = Target(720, 4, rng);
+        const int x = RandomInt(rng, 0, 720 - sr.width), y = RandomInt(rng, 0, 4 - sr.height);
+        const Color c = seed % 4 == 0 ? Color::White : RandomColor(rng);
+        auto ref = Snapshot(*image);
+        RefSource src{words.data(), sw, source->hasTrans, source->hasAlpha};
+        DrawInsideCanary(*image, [&] { image->SurfacePutImage(source.get(), x, y, sr, c); });
+        RefPutImage(ref, x, y, src, sr, c, false);
+        ASSERT_EQ(Difference(*image, ref), "") << "palette " << source->IsPaletteForm() << " width " << sr.width
+                                               << " colour " << c.red << "," << c.green << "," << c.blue << ","
+                                               << c.alpha;
+    });
+}
+
 TEST_P(SurfaceDraw, VolatileCopiesMatchReference)
 {
     RunCases("volatile copy", 100, [&](uint32_t seed) {

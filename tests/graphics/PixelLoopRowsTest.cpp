@@ -182,5 +182,131 @@ TEST_F(PixelLoopRows, RotatedWhiteSurfaceSpanMatchesPortable)
     }
 }
 
+
+// ---- The image-copy rows into the 32-bit surface layout, every family the
+// processor runs against the portable loops.
+
+struct LoopFamily {
+    std::string name;
+    PixelLoopTable table;
+};
+
+std::vector<LoopFamily> CopyRowFamilies()
+{
+    std::vector<LoopFamily> out;
+    LoopFamily sse2{"sse2", {}};
+    FillPortableLoops(sse2.table);
+    FillSse2Loops(sse2.table);
+    out.push_back(sse2);
+    if (__builtin_cpu_supports("avx2")) {
+        LoopFamily avx2{"avx2", sse2.table};
+        FillAvx2Loops(avx2.table);
+        out.push_back(avx2);
+    }
+    return out;
+}
+
+// Source words as the display copies hold them (each channel at most its
+// alpha) or, when raw, any channels; runs of one alpha mixed with single
+// pixels so that the vector groups see both.
+std::vector<uint32_t> CopyRowSource(std::mt19937& rng, int n, bool raw)
+{
+    std::vector<uint32_t> s;
+    while (int(s.size()) < n) {
+        const uint32_t a = rng() % 4 == 0 ? 255 : rng() % 8 == 0 ? 0 : rng() & 255;
+        const int run = int(rng() % 3 == 0 ? rng() % 40 + 1 : 1);
+        for (int k = 0; k < run && int(s.size()) < n; ++k) {
+            uint32_t p = a << 24;
+            for (int shift = 0; shift < 24; shift += 8) {
+                const uint32_t c = raw ? rng() & 255 : (a == 0 ? 0 : rng() % (a + 1));
+                p |= c << shift;
+            }
+            s.push_back(p);
+        }
+    }
+    return s;
+}
+
+TEST_F(PixelLoopRows, CopyRowsIntoTheSurfaceLayoutMatchPortable)
+{
+    std::mt19937 rng(33);
+    const auto families = CopyRowFamilies();
+    for (int round = 0; round < 300; ++round) {
+        const int n = int(rng() % 70);
+        const int offset = int(rng() % 8);
+        const bool raw = round % 5 == 0;
+        const std::vector<uint32_t> s = CopyRowSource(rng, n + offset, raw);
+        std::vector<uint32_t> d(size_t(n + offset));
+        for (uint32_t& w : d)
+            w = uint32_t(rng());
+        // Colours: white, grey, any; colour alpha 255 often.
+        const uint32_t colorAlpha = rng() % 3 == 0 ? 255 : rng() & 255;
+        uint32_t k[3];
+        const uint32_t grey = rng() & 255;
+        for (uint32_t& c : k)
+            c = (round % 3 == 0 ? grey : rng() & 255) * colorAlpha / 255;
+        for (const LoopFamily& f : families) {
+            std::vector<uint32_t> fast = d, slow = d;
+            f.table.premulOverRow(fast.data() + offset, s.data() + offset, n);
+            portable.premulOverRow(slow.data() + offset, s.data() + offset, n);
+            ASSERT_EQ(fast, slow) << "premultiplied row, " << f.name << " loops, round " << round;
+            fast = slow = d;
+            f.table.modulateOverRow(fast.data() + offset, s.data() + offset, n, k, colorAlpha);
+            portable.modulateOverRow(slow.data() + offset, s.data() + offset, n, k, colorAlpha);
+            ASSERT_EQ(fast, slow) << "modulated row, " << f.name << " loops, round " << round << " raw " << raw
+                                  << " colour alpha " << colorAlpha;
+        }
+    }
+}
+
+TEST_F(PixelLoopRows, PaletteRowMatchesPortable)
+{
+    std::mt19937 rng(4);
+    std::vector<uint32_t> palette(256);
+    for (uint32_t& p : palette)
+        p = uint32_t(rng());
+    std::vector<uint8_t> indices(300);
+    for (uint8_t& i : indices)
+        i = uint8_t(rng());
+    indices[0] = 0;
+    indices[1] = 255;
+    for (const LoopFamily& f : CopyRowFamilies())
+        for (int n : {0, 1, 7, 8, 9, 17, 299}) {
+            for (int offset : {0, 1}) {
+                std::vector<uint32_t> fast(size_t(n) + 1, 0x12345678u), slow = fast;
+                f.table.paletteRow(fast.data(), palette.data(), indices.data() + offset, n);
+                portable.paletteRow(slow.data(), palette.data(), indices.data() + offset, n);
+                ASSERT_EQ(fast, slow) << f.name << " loops, " << n << " pixels";
+            }
+        }
+}
+
+// Every source alpha with every channel value under every colour alpha,
+// white and tinted, each pixel over a random destination and over white
+// (where a weight off by one shows in the rounding).
+TEST_F(PixelLoopRows, ModulatedCopyRowOverEveryAlphaAndColourAlpha)
+{
+    Rows rows = EveryAlphaAndChannel();
+    for (size_t i = 0; i < 65536; ++i) {
+        const uint32_t a = rows.s[i] >> 24;
+        rows.s.push_back(a << 24 | a * 0x010101u);
+        rows.d.push_back(0xFFFFFFFF);
+    }
+    const auto families = CopyRowFamilies();
+    for (uint32_t colorAlpha = 0; colorAlpha < 256; colorAlpha += 17) {
+        static constexpr uint32_t kTints[2][3] = {{255, 255, 255}, {200, 31, 0}};
+        for (const auto& k : kTints) {
+            const uint32_t scaled[3] = {k[0] * colorAlpha / 255, k[1] * colorAlpha / 255, k[2] * colorAlpha / 255};
+            std::vector<uint32_t> slow = rows.d;
+            portable.modulateOverRow(slow.data(), rows.s.data(), int(rows.s.size()), scaled, colorAlpha);
+            for (const LoopFamily& f : families) {
+                std::vector<uint32_t> fast = rows.d;
+                f.table.modulateOverRow(fast.data(), rows.s.data(), int(rows.s.size()), scaled, colorAlpha);
+                ASSERT_EQ(fast, slow) << f.name << " loops, colour alpha " << colorAlpha;
+            }
+        }
+    }
+}
+
 } // namespace
 } // namespace Quib

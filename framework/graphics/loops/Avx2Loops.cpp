@@ -480,6 +480,84 @@ void NarrowRow(uint16_t* d, const uint32_t* s, int n)
         lower.narrowRow(d + i, s + i, n - i);
 }
 
+// ---- Image copies into the 32-bit surface layout, as the SSE2 loops do
+// them, eight pixels at a time.
+
+inline __m256i AlphaLanes8(__m256i wide)
+{
+    return _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(wide, 0xFF), 0xFF);
+}
+
+void PremulOverRow(uint32_t* d, const uint32_t* s, int n)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i full = _mm256_set1_epi16(256);
+    const __m256i keep = _mm256_set1_epi32(0x00FFFFFF);
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        __m256i* p = reinterpret_cast<__m256i*>(d + i);
+        const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+        const __m256i dv = _mm256_loadu_si256(p);
+        const __m256i invLo = _mm256_sub_epi16(full, AlphaLanes8(_mm256_unpacklo_epi8(sv, zero)));
+        const __m256i invHi = _mm256_sub_epi16(full, AlphaLanes8(_mm256_unpackhi_epi8(sv, zero)));
+        const __m256i lo = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpacklo_epi8(dv, zero), invLo), 8);
+        const __m256i hi = _mm256_srli_epi16(_mm256_mullo_epi16(_mm256_unpackhi_epi8(dv, zero), invHi), 8);
+        _mm256_storeu_si256(p, _mm256_add_epi32(sv, _mm256_and_si256(_mm256_packus_epi16(lo, hi), keep)));
+    }
+    if (i < n)
+        lower.premulOverRow(d + i, s + i, n - i);
+}
+
+// Exact while no source channel is above its alpha; other groups go to the
+// family below (see the SSE2 loop).
+void ModulateOverRow(uint32_t* d, const uint32_t* s, int n, const uint32_t* k, uint32_t colorAlpha)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i full = _mm256_set1_epi16(256);
+    const __m256i keep = _mm256_set1_epi32(0x00FFFFFF);
+    const __m256i factors = _mm256_broadcastsi128_si256(_mm_set_epi16(
+        0, int16_t(k[0]), int16_t(k[1]), int16_t(k[2]), 0, int16_t(k[0]), int16_t(k[1]), int16_t(k[2])));
+    const __m256i colorA = _mm256_set1_epi16(int16_t(colorAlpha));
+    const __m256i solid = _mm256_set1_epi16(colorAlpha == 255 ? 255 : 0x7FFF);
+    const __m256i div255 = _mm256_set1_epi16(int16_t(0x8081));
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        __m256i* p = reinterpret_cast<__m256i*>(d + i);
+        const __m256i sv = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s + i));
+        const __m256i sLo = _mm256_unpacklo_epi8(sv, zero), sHi = _mm256_unpackhi_epi8(sv, zero);
+        const __m256i aLo = AlphaLanes8(sLo), aHi = AlphaLanes8(sHi);
+        const __m256i over = _mm256_or_si256(_mm256_subs_epu16(sLo, aLo), _mm256_subs_epu16(sHi, aHi));
+        if (_mm256_movemask_epi8(_mm256_cmpeq_epi16(over, zero)) != -1) {
+            lower.modulateOverRow(d + i, s + i, 8, k, colorAlpha);
+            continue;
+        }
+        const __m256i dv = _mm256_loadu_si256(p);
+        auto half = [&](__m256i sw, __m256i a, __m256i dw) {
+            const __m256i q = _mm256_srli_epi16(_mm256_mulhi_epu16(_mm256_mullo_epi16(a, colorA), div255), 7);
+            const __m256i inv = _mm256_andnot_si256(_mm256_cmpeq_epi16(a, solid), _mm256_sub_epi16(full, q));
+            return _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(sw, factors), _mm256_mullo_epi16(dw, inv)),
+                                     8);
+        };
+        const __m256i lo = half(sLo, aLo, _mm256_unpacklo_epi8(dv, zero));
+        const __m256i hi = half(sHi, aHi, _mm256_unpackhi_epi8(dv, zero));
+        _mm256_storeu_si256(p, _mm256_and_si256(_mm256_packus_epi16(lo, hi), keep));
+    }
+    if (i < n)
+        lower.modulateOverRow(d + i, s + i, n - i, k, colorAlpha);
+}
+
+void PaletteRow(uint32_t* d, const uint32_t* palette, const uint8_t* indices, int n)
+{
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const __m256i at = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(indices + i)));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i),
+                            _mm256_i32gather_epi32(reinterpret_cast<const int*>(palette), at, 4));
+    }
+    if (i < n)
+        lower.paletteRow(d + i, palette, indices + i, n - i);
+}
+
 } // namespace
 
 void FillAvx2Loops(PixelLoopTable& table)
@@ -496,6 +574,9 @@ void FillAvx2Loops(PixelLoopTable& table)
     table.blendBytesRow = BlendBytesRow;
     table.addBytesRow = AddBytesRow;
     table.narrowRow = NarrowRow;
+    table.premulOverRow = PremulOverRow;
+    table.modulateOverRow = ModulateOverRow;
+    table.paletteRow = PaletteRow;
 }
 
 } // namespace Quib

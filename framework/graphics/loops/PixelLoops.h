@@ -57,6 +57,17 @@ struct PixelLoopTable {
     // each channel term + (d * inv >> 8), or min(d + s, 255); top byte 0.
     void (*blendBytesRow)(uint32_t* d, int n, uint32_t term, uint32_t inv) = nullptr;
     void (*addBytesRow)(uint32_t* d, const uint32_t* s, int n) = nullptr;
+    // Image copies into the 32-bit surface layout (red 0xFF0000, green
+    // 0xFF00, blue 0xFF) from display-copy words with alpha sA on top.
+    // premulOverRow: s + (d * (256 - sA) >> 8) per channel, added as whole
+    // words; d's top byte dropped.
+    void (*premulOverRow)(uint32_t* d, const uint32_t* s, int n) = nullptr;
+    // modulateOverRow: each channel (s * k + d * inv) >> 8 in 32-bit words
+    // (k: red, green, blue), inv = 256 - sA * colorAlpha / 255, or 0 when
+    // both are 255; top byte 0.
+    void (*modulateOverRow)(uint32_t* d, const uint32_t* s, int n, const uint32_t* k, uint32_t colorAlpha) = nullptr;
+    // Palette entries looked up by index bytes: d[i] = palette[indices[i]].
+    void (*paletteRow)(uint32_t* d, const uint32_t* palette, const uint8_t* indices, int n) = nullptr;
     // Display-copy words of a 16-bit layout into 16-bit pixels.
     void (*narrowRow)(uint16_t* d, const uint32_t* s, int n) = nullptr;
 };

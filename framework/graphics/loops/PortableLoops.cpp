@@ -55,6 +55,41 @@ void AddBytesRow(uint32_t* d, const uint32_t* s, int n)
     }
 }
 
+void PremulOverRow(uint32_t* d, const uint32_t* s, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        const uint32_t sp = s[i], dp = d[i], inv = 256 - (sp >> 24);
+        d[i] = sp + ((((dp & 0x00FF00FF) * inv) >> 8) & 0x00FF00FF) + ((((dp & 0x0000FF00) * inv) >> 8) & 0x0000FF00);
+    }
+}
+
+void ModulateOverRow(uint32_t* d, const uint32_t* s, int n, const uint32_t* k, uint32_t colorAlpha)
+{
+    static constexpr uint32_t kMasks[3] = {0xFF0000, 0xFF00, 0xFF};
+    const bool grey = k[0] == k[1] && k[1] == k[2];
+    for (int i = 0; i < n; ++i) {
+        const uint32_t sp = s[i], dp = d[i], sa = sp >> 24;
+        const uint32_t inv = sa == 255 && colorAlpha == 255 ? 0 : 256 - sa * colorAlpha / 255;
+        uint32_t out = 0;
+        if (grey) {
+            out = ((((sp & 0x00FF00FF) * k[0] + (dp & 0x00FF00FF) * inv) >> 8) & 0x00FF00FF) |
+                  ((((sp & 0x0000FF00) * k[0] + (dp & 0x0000FF00) * inv) >> 8) & 0x0000FF00);
+        } else {
+            for (int c = 0; c < 3; ++c) {
+                const uint32_t m = kMasks[c];
+                out |= (((sp & m) * k[c] + (dp & m) * inv) >> 8) & m;
+            }
+        }
+        d[i] = out;
+    }
+}
+
+void PaletteRow(uint32_t* d, const uint32_t* palette, const uint8_t* indices, int n)
+{
+    for (int i = 0; i < n; ++i)
+        d[i] = palette[indices[i]];
+}
+
 void NarrowRow(uint16_t* d, const uint32_t* s, int n)
 {
     for (int i = 0; i < n; ++i)
@@ -73,6 +108,9 @@ void FillPortableLoops(PixelLoopTable& table)
     table.stretchEmitRow16 = nullptr;
     table.blendBytesRow = BlendBytesRow;
     table.addBytesRow = AddBytesRow;
+    table.premulOverRow = PremulOverRow;
+    table.modulateOverRow = ModulateOverRow;
+    table.paletteRow = PaletteRow;
     table.narrowRow = NarrowRow;
 }
 

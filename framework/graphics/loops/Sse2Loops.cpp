@@ -207,6 +207,75 @@ void NarrowRow(uint16_t* d, const uint32_t* s, int n)
         lower.narrowRow(d + i, s + i, n - i);
 }
 
+// ---- Image copies into the 32-bit surface layout
+
+// Each 16-bit lane set to the alpha lane of its pixel.
+inline __m128i AlphaLanes(__m128i wide)
+{
+    return _mm_shufflehi_epi16(_mm_shufflelo_epi16(wide, 0xFF), 0xFF);
+}
+
+void PremulOverRow(uint32_t* d, const uint32_t* s, int n)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i full = _mm_set1_epi16(256);
+    const __m128i keep = _mm_set1_epi32(0x00FFFFFF);
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        __m128i* p = reinterpret_cast<__m128i*>(d + i);
+        const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const __m128i dv = _mm_loadu_si128(p);
+        const __m128i invLo = _mm_sub_epi16(full, AlphaLanes(_mm_unpacklo_epi8(sv, zero)));
+        const __m128i invHi = _mm_sub_epi16(full, AlphaLanes(_mm_unpackhi_epi8(sv, zero)));
+        const __m128i lo = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(dv, zero), invLo), 8);
+        const __m128i hi = _mm_srli_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(dv, zero), invHi), 8);
+        _mm_storeu_si128(p, _mm_add_epi32(sv, _mm_and_si128(_mm_packus_epi16(lo, hi), keep)));
+    }
+    if (i < n)
+        lower.premulOverRow(d + i, s + i, n - i);
+}
+
+// Per channel in 16-bit lanes. A source channel never above its alpha
+// (as in premultiplied words) keeps s * k + d * inv below 65535, so the
+// lanes give the word sums exactly; a group with a channel above its alpha
+// goes to the family below.
+void ModulateOverRow(uint32_t* d, const uint32_t* s, int n, const uint32_t* k, uint32_t colorAlpha)
+{
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i full = _mm_set1_epi16(256);
+    const __m128i keep = _mm_set1_epi32(0x00FFFFFF);
+    const __m128i factors = _mm_set_epi16(0, int16_t(k[0]), int16_t(k[1]), int16_t(k[2]), 0, int16_t(k[0]),
+                                          int16_t(k[1]), int16_t(k[2]));
+    const __m128i colorA = _mm_set1_epi16(int16_t(colorAlpha));
+    // Source alpha 255 under colour alpha 255 weighs the destination 0.
+    const __m128i solid = _mm_set1_epi16(colorAlpha == 255 ? 255 : 0x7FFF);
+    const __m128i div255 = _mm_set1_epi16(int16_t(0x8081));
+    int i = 0;
+    for (; i + 4 <= n; i += 4) {
+        __m128i* p = reinterpret_cast<__m128i*>(d + i);
+        const __m128i sv = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
+        const __m128i sLo = _mm_unpacklo_epi8(sv, zero), sHi = _mm_unpackhi_epi8(sv, zero);
+        const __m128i aLo = AlphaLanes(sLo), aHi = AlphaLanes(sHi);
+        const __m128i over = _mm_or_si128(_mm_subs_epu16(sLo, aLo), _mm_subs_epu16(sHi, aHi));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(over, zero)) != 0xFFFF) {
+            lower.modulateOverRow(d + i, s + i, 4, k, colorAlpha);
+            continue;
+        }
+        const __m128i dv = _mm_loadu_si128(p);
+        auto half = [&](__m128i sw, __m128i a, __m128i dw) {
+            // sA * colorAlpha / 255 as (x * 0x8081) >> 23, exact for 16-bit x.
+            const __m128i q = _mm_srli_epi16(_mm_mulhi_epu16(_mm_mullo_epi16(a, colorA), div255), 7);
+            const __m128i inv = _mm_andnot_si128(_mm_cmpeq_epi16(a, solid), _mm_sub_epi16(full, q));
+            return _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(sw, factors), _mm_mullo_epi16(dw, inv)), 8);
+        };
+        const __m128i lo = half(sLo, aLo, _mm_unpacklo_epi8(dv, zero));
+        const __m128i hi = half(sHi, aHi, _mm_unpackhi_epi8(dv, zero));
+        _mm_storeu_si128(p, _mm_and_si128(_mm_packus_epi16(lo, hi), keep));
+    }
+    if (i < n)
+        lower.modulateOverRow(d + i, s + i, n - i, k, colorAlpha);
+}
+
 } // namespace
 
 void FillSse2Loops(PixelLoopTable& table)
@@ -218,6 +287,8 @@ void FillSse2Loops(PixelLoopTable& table)
     table.blendBytesRow = BlendBytesRow;
     table.addBytesRow = AddBytesRow;
     table.narrowRow = NarrowRow;
+    table.premulOverRow = PremulOverRow;
+    table.modulateOverRow = ModulateOverRow;
 }
 
 } // namespace Quib
