@@ -5,7 +5,9 @@
 #include "framework/app/DDInterface.h"
 #include "framework/app/QuibAppBase.h"
 #include "framework/graphics/DDImage.h"
+#include "platform/TextCodecs.h"
 #include "src/GameSettings.h"
+#include "src/UserFolders.h"
 #include "src/game/ispy/ElementImageQueue.h"
 #include "src/game/ispy/TLevel.h"
 #include "src/game/ispy/TPicture.h"
@@ -126,6 +128,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "no game data at %s\n", data);
         return 1;
     }
+    // Profiles the level touches go to a folder of their own, never into the data.
+    char user[] = "/tmp/hog_load.XXXXXX";
+    if (!mkdtemp(user)) {
+        std::fprintf(stderr, "no temporary folder\n");
+        return 1;
+    }
+    SetUserDataFolder(Utf8ToUtf16(user));
     LoadGameSettings();
     benchmark::Initialize(&argc, argv);
     RecordingReporter reporter;

@@ -29,7 +29,8 @@
 #endif
 #endif
 #ifdef QUIB_RELIABILITY_ASAN
-#include <sanitizer/allocator_interface.h>
+// The sanitizer runtime's count of live heap bytes (g++ ships no header for it).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace Quib::Reliability {
