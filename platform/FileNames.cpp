@@ -546,6 +546,32 @@ std::vector<DiskFindEntry> FindOnDisk(std::string_view pattern)
     return found;
 }
 
+std::vector<std::string> FindNamesOnDisk(std::string_view folder, const std::vector<std::string>& patterns)
+{
+    std::vector<std::string> found;
+    if (patterns.empty())
+        return found;
+    std::string dirName = ToSlashes(folder);
+    if (dirName.empty())
+        dirName = ".";
+    std::lock_guard lock(gMutex);
+    bool complete = false;
+    ino_t inode = 0;
+    const std::string dir = ResolveLocked(dirName, false, complete, inode);
+    if (!complete)
+        return found;
+    const std::vector<std::string>* all = Listings().Names(dir, inode);
+    if (!all)
+        return found;
+    for (const std::string& name : *all)
+        for (const std::string& pattern : patterns)
+            if (!pattern.empty() && MatchWildcard(pattern, name)) {
+                found.push_back(name);
+                break;
+            }
+    return found;
+}
+
 AtomicFileWriter::AtomicFileWriter(std::string_view name) : mTarget(ResolvePathForWrite(name))
 {
     if (mTarget.empty()) {

@@ -68,6 +68,12 @@ struct DiskFindEntry {
 // as FindFirstFile lists them ("." and ".." included when they match).
 std::vector<DiskFindEntry> FindOnDisk(std::string_view pattern);
 
+// Names alone of the entries of one folder (empty: the working directory)
+// that match any of `patterns` (last components, as MatchWildcard takes
+// them), each once, in listing order. Taken from the folder's listing with
+// no lookup per name, so it says nothing of size, time or kind.
+std::vector<std::string> FindNamesOnDisk(std::string_view folder, const std::vector<std::string>& patterns);
+
 // Writes a file so that it is either wholly replaced or left as it was:
 // the bytes go to a temporary file beside it, every write is checked, and
 // Commit flushes and renames it over the target. Dropping the object

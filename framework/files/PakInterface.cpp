@@ -6,6 +6,7 @@
 #include <atomic>
 #include <climits>
 #include <cstring>
+#include <new>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -75,7 +76,15 @@ PakFile* OpenDiskFile(std::string_view name, const char* mode)
     FILE* f = OpenFile(name, mode);
     if (!f)
         return nullptr;
-    return new PakFile{nullptr, 0, f};
+    auto* file = new PakFile{nullptr, 0, f, nullptr};
+    // Files opened only to be read come in with few, large reads.
+    if (std::string_view(mode) == "rb" || std::string_view(mode) == "r") {
+        constexpr size_t kReadBuffer = 64 * 1024;
+        file->mBuffer.reset(new (std::nothrow) char[kReadBuffer]);
+        if (file->mBuffer && std::setvbuf(f, file->mBuffer.get(), _IOFBF, kReadBuffer) != 0)
+            file->mBuffer.reset();
+    }
+    return file;
 }
 
 int CloseFile(PakFile* file)
@@ -365,7 +374,7 @@ PakFile* PakInterface::FOpen(std::string_view name, const char* mode)
         if (!key.empty()) {
             auto it = mEntries.find(key);
             if (it != mEntries.end())
-                return new PakFile{&it->second, 0, nullptr};
+                return new PakFile{&it->second, 0, nullptr, nullptr};
         }
     }
     return OpenDiskFile(name, mode);

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <list>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -56,6 +57,7 @@ struct PakFile {
     PakEntry* mEntry = nullptr;
     int32_t mPos = 0;
     FILE* mFile = nullptr;
+    std::unique_ptr<char[]> mBuffer; // the read buffer of mFile, freed after it closes
 };
 
 // What a search reports per file (the fields of WIN32_FIND_DATA).

@@ -5,6 +5,7 @@
 #include <iterator>
 #include <new>
 #include <string_view>
+#include <vector>
 
 namespace Quib::ImageLib {
 
@@ -78,38 +79,64 @@ long LastSeparator(const std::string& path)
 
 constexpr size_t kReaderCount = std::size(kReaders);
 
-// Marks the readers whose extension exists for `base` (a path without an
-// extension), from one search of its folder (archive members and disk
-// files, any letter case) instead of one open per reader. False when such a
-// search cannot stand in for the opens: replacement names, wildcard
-// characters or a name near the length limit.
-bool FindExtensions(const std::string& base, bool (&found)[kReaderCount])
+// The names a picture is looked for under: the picture itself, then its
+// alpha partners "_name" and "name_".
+constexpr size_t kNameCount = 3;
+using Found = bool[kNameCount][kReaderCount];
+
+// Marks, for each of the names `stems` in `folder` (`folder` ends with its
+// separator or is empty), the readers whose extension exists: archive
+// members and disk files, any letter case, from one listing of the folder
+// instead of one open per reader. False when such a search cannot stand in
+// for the opens: replacement names, wildcard characters or a name near the
+// length limit.
+bool FindExtensions(const std::string& folder, const std::string* stems, size_t count, Found& found)
 {
     PakInterface* pak = GetSharedPakInterface();
     if (pak && !pak->mPathAliases.empty())
         return false;
-    const std::string_view stem = std::string_view(base).substr(size_t(LastSeparator(base) + 1));
-    if (stem.empty() || base.size() + 8 > PAK_MAX_PATH || base.find_first_of("*?") != std::string::npos)
-        return false;
-    std::fill(std::begin(found), std::end(found), false);
-    PakFindData data;
-    PakFindHandle search = PakFindFirstFile(base + ".*", &data);
-    if (!search)
-        return true; // no file of that name
-    do {
-        const std::string_view name(data.cFileName);
-        if (name.size() <= stem.size() || !EqualsNoCase(name.substr(0, stem.size()), std::string(stem).c_str()))
-            continue;
-        const std::string_view extension = name.substr(stem.size());
+    for (size_t which = 0; which < count; ++which)
+        if (stems[which].empty() || folder.size() + stems[which].size() + 8 > PAK_MAX_PATH ||
+            (folder + stems[which]).find_first_of("*?") != std::string::npos)
+            return false;
+    for (auto& row : found)
+        std::fill(std::begin(row), std::end(row), false);
+    // Marks the reader whose extension `extension` is.
+    auto mark = [&found](size_t which, std::string_view extension) {
         for (size_t i = 0; i < kReaderCount; ++i)
             if (EqualsNoCase(extension, kReaders[i].extension))
-                found[i] = true;
-    } while (PakFindNextFile(search, &data));
-    PakFindClose(search);
+                found[which][i] = true;
+    };
+    if (pak && !pak->mEntries.empty()) {
+        for (size_t which = 0; which < count; ++which) {
+            std::string key = NormalizePakPath(folder + stems[which]);
+            if (key.empty())
+                continue;
+            key += '.';
+            for (auto it = pak->mEntries.lower_bound(key);
+                 it != pak->mEntries.end() && std::string_view(it->first).starts_with(key); ++it) {
+                const std::string_view extension = std::string_view(it->first).substr(key.size() - 1);
+                if (extension.find('\\') == std::string_view::npos)
+                    mark(which, extension);
+            }
+        }
+    }
+    std::vector<std::string> patterns;
+    patterns.reserve(count);
+    for (size_t which = 0; which < count; ++which)
+        patterns.push_back(stems[which] + ".*");
+    for (const std::string& name : FindNamesOnDisk(folder, patterns))
+        for (size_t which = 0; which < count; ++which) {
+            const std::string& stem = stems[which];
+            if (name.size() > stem.size() && EqualsNoCase(std::string_view(name).substr(0, stem.size()), stem.c_str()))
+                mark(which, std::string_view(name).substr(stem.size()));
+        }
     return true;
 }
 
-std::unique_ptr<Image> ReadByExtension(const std::string& path)
+// Reads `base` + the extension of the first reader that can read it;
+// `exists` (when given) tells which names are there at all.
+std::unique_ptr<Image> ReadByExtension(const std::string& path, const bool* exists = nullptr)
 {
     long sep = LastSeparator(path);
     long dot = long(path.rfind('.'));
@@ -118,15 +145,23 @@ std::unique_ptr<Image> ReadByExtension(const std::string& path)
         extension = path.substr(size_t(dot));
         base = path.substr(0, size_t(dot));
     }
-    // Without an extension every reader is a candidate: one search of the
-    // folder tells which names exist.
-    bool exists[kReaderCount];
-    const bool searched = extension.empty() && FindExtensions(base, exists);
+    bool searchedHere[kReaderCount];
+    if (!exists && extension.empty()) {
+        // Without an extension every reader is a candidate: one search of
+        // the folder tells which names exist.
+        const size_t split = size_t(sep + 1);
+        const std::string stem = base.substr(split);
+        Found all;
+        if (FindExtensions(base.substr(0, split), &stem, 1, all)) {
+            std::copy(std::begin(all[0]), std::end(all[0]), searchedHere);
+            exists = searchedHere;
+        }
+    }
     for (size_t i = 0; i < kReaderCount; ++i) {
         const ReaderEntry& entry = kReaders[i];
         if (!extension.empty() && !EqualsNoCase(extension, entry.extension))
             continue;
-        if (searched && !exists[i])
+        if (exists && !exists[i])
             continue;
         if (auto image = entry.read(base + entry.extension))
             return image;
@@ -138,16 +173,31 @@ std::unique_ptr<Image> ReadByExtension(const std::string& path)
 
 std::unique_ptr<Image> LoadImageFile(const std::string& path, bool lookForAlpha)
 {
-    std::unique_ptr<Image> color = ReadByExtension(path);
     if (!lookForAlpha)
-        return color;
+        return ReadByExtension(path);
+    // A name without an extension: the picture and both partners are
+    // looked up in one listing of their folder.
+    const long sep = LastSeparator(path);
+    const size_t split = size_t(sep + 1);
+    Found exists;
+    const std::string stems[kNameCount] = {path.substr(split), "_" + path.substr(split), path.substr(split) + "_"};
+    const bool searched = long(path.rfind('.')) <= sep && split < path.size() &&
+                          FindExtensions(path.substr(0, split), stems, kNameCount, exists);
+    std::unique_ptr<Image> color = ReadByExtension(path, searched ? exists[0] : nullptr);
 
-    size_t split = size_t(LastSeparator(path) + 1);
-    std::unique_ptr<Image> alpha = ReadByExtension(path.substr(0, split) + "_" + path.substr(split));
+    const std::string front = path.substr(0, split) + "_" + path.substr(split);
+    const std::string back = path + "_";
+    const bool* frontExists = nullptr;
+    const bool* backExists = nullptr;
+    if (searched) {
+        frontExists = exists[1];
+        backExists = exists[2];
+    }
+    std::unique_ptr<Image> alpha = ReadByExtension(front, frontExists);
     if (!alpha)
-        alpha = ReadByExtension(path + "_");
+        alpha = ReadByExtension(back, backExists);
     if (!alpha && !path.empty() && path.back() == '_')
-        alpha = ReadByExtension(path);
+        alpha = ReadByExtension(path, searched ? exists[0] : nullptr);
     if (!alpha)
         return color;
 

@@ -310,12 +310,19 @@ void MemoryImage::ApplyBitsChange()
     hasAlpha = false;
     auto scan = [this](const uint32_t* words, int64_t n) {
         hasTrans = false;
-        for (int64_t i = 0; i < n && !(hasTrans && hasAlpha); ++i) {
-            uint32_t a = words[i] >> 24;
-            if (a == 0)
-                hasTrans = true;
-            else if (a != 255)
-                hasAlpha = true;
+        // Branch-free blocks (the compiler widens them), stopping once both
+        // kinds are seen.
+        constexpr int64_t kBlock = 1024;
+        for (int64_t start = 0; start < n && !(hasTrans && hasAlpha); start += kBlock) {
+            const int64_t end = std::min(n, start + kBlock);
+            uint32_t clear = 0, partial = 0;
+            for (int64_t i = start; i < end; ++i) {
+                const uint32_t a = words[i] >> 24;
+                clear |= uint32_t(a == 0);
+                partial |= uint32_t(a - 1u < 254u);
+            }
+            hasTrans = hasTrans || clear != 0;
+            hasAlpha = hasAlpha || partial != 0;
         }
     };
     if (bits)

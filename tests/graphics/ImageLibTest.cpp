@@ -671,6 +671,39 @@ TEST_F(ImageFiles, ReadersReadArchiveMembers)
     EXPECT_FALSE(ImageLib::LoadImageFile("data/g.jp2", false)) << "cut inside its header";
 }
 
+// A name without an extension finds the picture and its partners among
+// archive members and disk files together, in any letter case.
+TEST_F(ImageFiles, PartnersComeFromArchiveAndDisk)
+{
+    std::vector<PakMember> members = {
+        {"data\\a.png", Png(0x80102030), {}},
+        {"data\\_b.png", Png(0xFF0000BB), {}},
+        {"data\\c.png\\x.png", Png(0xFF445566), {}}, // a folder of that name
+        {"data\\d_.gif", Gif(0x0000DD), {}},
+    };
+    ASSERT_TRUE(WritePakArchive(dir / "main.pak", members));
+    ASSERT_TRUE(pak->AddPakFile("main.pak"));
+    Write("Data/_A.PNG", Png(0xFF0000AA));
+    Write("Data/B.tga", Tga(0x80405060));
+    Write("Data/c.png_", Png(0xFF0000CC));
+    Write("Data/D.jpg", GreyJpeg(0x80, 1, 1));
+    struct Case {
+        const char* path;
+        uint32_t want; // 0: no picture
+    } cases[] = {
+        {"data/a", 0xAA102030}, {"DATA\\b", 0xBB405060}, {"data/c", 0}, {"data/d", 0xDD808080},
+    };
+    for (const Case& c : cases) {
+        auto image = ImageLib::LoadImageFile(c.path, true);
+        if (!c.want) {
+            EXPECT_FALSE(image) << c.path;
+            continue;
+        }
+        ASSERT_TRUE(image) << c.path;
+        EXPECT_EQ(image->pixels[0], c.want) << c.path;
+    }
+}
+
 // A replacement name stands in for a missing file, with or without the
 // extension in the name asked for.
 TEST_F(ImageFiles, ReplacementNamesAreFollowed)

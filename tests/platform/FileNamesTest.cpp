@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -222,6 +223,42 @@ TEST(FileNames, FindOnDiskListsMatchingNames)
             EXPECT_EQ(entry.name, "layers.ini");
     }
     EXPECT_TRUE(FindOnDisk("HOG\\NONE\\*.*").empty());
+}
+
+TEST(FileNames, FindNamesOnDiskAnswersSeveralPatternsAtOnce)
+{
+    TempDir dir;
+    dir.WriteFile("gfx/Pic.PNG", "");
+    dir.WriteFile("gfx/_pic.tga", "");
+    dir.WriteFile("gfx/pic_.png", "");
+    dir.WriteFile("gfx/pic2.png", "");
+    dir.WriteFile("gfx/sub/pic.png", "");
+    dir.WriteFile("top.png", "");
+    ScopedWorkingDirectory cwd(dir.Path());
+    ClearDirectoryCache();
+    auto sorted = [](std::vector<std::string> names) {
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    struct Case {
+        const char* folder;
+        std::vector<std::string> patterns;
+        std::vector<std::string> want;
+    } cases[] = {
+        {"GFX\\", {"pic.*", "_pic.*", "pic_.*"}, {"Pic.PNG", "_pic.tga", "pic_.png"}},
+        {"gfx", {"pic*", "PIC.png"}, {"Pic.PNG", "pic2.png", "pic_.png"}}, // each name once
+        {"gfx/", {"none.*"}, {}},
+        {"", {"*.png"}, {"top.png"}},
+        {"missing/", {"*"}, {}},
+        {"gfx/", {}, {}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(sorted(FindNamesOnDisk(c.folder, c.patterns)), c.want) << c.folder;
+    // A kept listing still sees a name added through the layer.
+    FILE* added = OpenFile("gfx/PIC_.gif", "wb");
+    ASSERT_TRUE(added);
+    std::fclose(added);
+    EXPECT_EQ(sorted(FindNamesOnDisk("gfx", {"pic_.*"})), (std::vector<std::string>{"PIC_.gif", "pic_.png"}));
 }
 
 TEST(AtomicFileWriter, ReplacesWholeOrLeavesTheOldFile)
