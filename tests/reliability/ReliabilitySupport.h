@@ -29,6 +29,7 @@
 #endif
 #endif
 #ifdef QUIB_RELIABILITY_ASAN
+#include <sanitizer/common_interface_defs.h>
 // The sanitizer runtime's count of live heap bytes (g++ ships no header for it).
 extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
