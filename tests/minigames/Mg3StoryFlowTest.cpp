@@ -37,7 +37,9 @@
 #include "src/screens/Movie.h"
 #include "src/screens/ScaleButton.h"
 #include "tests/support/AppTestSupport.h"
+#include "tests/support/GameFlowSupport.h"
 #include "tests/support/ScopedPak.h"
+#include "tests/support/TileLockSolution.h"
 
 #include <gtest/gtest.h>
 
@@ -59,18 +61,6 @@ namespace {
 using namespace Testing;
 namespace fs = std::filesystem;
 
-class StoryApp : public GameApp {
-public:
-    StoryApp() { soundDisabled = true; }
-    bool KeepWorkingDirectory(const std::string&) override { return true; }
-    void Step(FakeClock& clock, uint32_t ms)
-    {
-        clock.Advance(ms);
-        DoUpdateFrames();
-        ProcessDeferredDeletes();
-    }
-};
-
 template <class T>
 T* FindDeep(Widget* root)
 {
@@ -83,75 +73,10 @@ T* FindDeep(Widget* root)
     return nullptr;
 }
 
-// Moves of the tile lock: (lock index 0..3, forward).
-using TileMove = std::pair<int, bool>;
-using Tiles = std::array<int32_t, 9>;
-
-Tiles TilesAfter(const Tiles& homes, TileMove move)
-{
-    int32_t cells[4];
-    for (int i = 0; i < 4; ++i)
-        cells[i] = QstFieldLock15::kBlocks[move.first][i];
-    if (!move.second)
-        std::swap(cells[1], cells[3]);
-    Tiles out = homes;
-    for (int i = 0; i < 4; ++i)
-        out[size_t(cells[(i + 1) % 4])] = homes[size_t(cells[i])];
-    return out;
-}
-
-std::vector<TileMove> TileSolution(const Tiles& start)
-{
-    const Tiles goal{0, 1, 2, 3, 4, 5, 6, 7, 8};
-    std::map<Tiles, std::pair<Tiles, TileMove>> from;
-    std::queue<Tiles> open;
-    from[start] = {start, {-1, true}};
-    open.push(start);
-    while (!open.empty() && !from.count(goal)) {
-        const Tiles current = open.front();
-        open.pop();
-        for (int lock = 0; lock < 4; ++lock)
-            for (bool forward : {true, false}) {
-                const Tiles next = TilesAfter(current, {lock, forward});
-                if (from.emplace(next, std::make_pair(current, TileMove{lock, forward})).second)
-                    open.push(next);
-            }
-    }
-    std::vector<TileMove> moves;
-    if (!from.count(goal))
-        return moves;
-    for (Tiles at = goal; at != start; at = from[at].first)
-        moves.insert(moves.begin(), from[at].second);
-    return moves;
-}
-
-class StoryFlow : public ::testing::Test {
+class StoryFlow : public GameFlowTest {
 protected:
-    void SetUp() override
-    {
-        SingletoneBase::DestroyAll();
-        fs::copy(QUIB_GAME_DATA, data.Path(), fs::copy_options::recursive);
-        SkipHiddenObjectLevels();
-        cwd = std::make_unique<ScopedWorkingDirectory>(data.Path());
-        app = std::make_unique<StoryApp>();
-        app->Initialize();
-        ASSERT_TRUE(env.fatalExits.empty());
-        app->active = true;
-        app->OnGotFocus();
-        app->widgetManager->OnAppFocusGained();
-    }
-    void TearDown() override
-    {
-        if (app && !dynamic_cast<MainMenu*>(app->CurrentBoard())) {
-            app->SwitchToBoard(new MainMenu());
-            Settled<MainMenu>();
-        }
-        QstGameControllerScene::Instance().ClearLevels();
-        app.reset();
-        LoadGameSettings("res\\none.ini");
-        cwd.reset();
-        SingletoneBase::DestroyAll();
-    }
+    StoryFlow() : GameFlowTest(20, 1500) {}
+    void PrepareData() override { SkipHiddenObjectLevels(); }
 
     // The pier's wreck is a hidden-object level, played elsewhere: here it
     // counts as won at once.
@@ -168,45 +93,10 @@ protected:
     }
 
     // ---- Time ----
-    void Steps(int count)
-    {
-        for (int i = 0; i < count; ++i)
-            app->Step(env.clock, 20);
-    }
     void Seconds(float seconds) { Steps(int(seconds * 50.0f) + 1); }
-    template <class F>
-    bool StepUntil(F done, int limit = 1500)
-    {
-        for (int i = 0; i < limit; ++i) {
-            if (done())
-                return true;
-            app->Step(env.clock, 20);
-        }
-        return done();
-    }
-    template <class Board>
-    Board* Settled()
-    {
-        StepUntil([&] {
-            std::this_thread::sleep_for(std::chrono::microseconds(app->GetLoadingScreen() ? 200 : 0));
-            return dynamic_cast<Board*>(app->CurrentBoard()) && !app->Transformer() && !app->GetLoadingScreen();
-        }, 6000);
-        return dynamic_cast<Board*>(app->CurrentBoard());
-    }
 
     // ---- Mouse ----
     void MoveTo(int px, int py) { app->widgetManager->HandleMouseMove(px, py); }
-    void Click(int px, int py, bool right = false)
-    {
-        WidgetManager& wm = *app->widgetManager;
-        const ClickCode code = right ? CLICK_RIGHT : CLICK_LEFT;
-        wm.HandleMouseMove(px, py);
-        Steps(1);
-        wm.HandleMouseDown(px, py, code);
-        Steps(1);
-        wm.HandleMouseUp(px, py, code);
-        Steps(1);
-    }
     void Drag(int fromX, int fromY, int toX, int toY, int steps = 6)
     {
         WidgetManager& wm = *app->widgetManager;
@@ -219,12 +109,6 @@ protected:
         }
         wm.HandleMouseUp(toX, toY, CLICK_LEFT);
         Steps(1);
-    }
-    void ClickWidget(Widget* w)
-    {
-        ASSERT_NE(w, nullptr);
-        const Point at = w->GetScreenPosition();
-        Click(at.x + w->width / 2, at.y + w->height / 2);
     }
 
     // ---- The scene ----
@@ -413,22 +297,9 @@ protected:
 
     GameBoard* PlayIntoHarbour()
     {
-        app->SwitchToBoard(new MainMenu());
-        MainMenu* menu = Settled<MainMenu>();
-        if (!menu)
+        GameBoard* board = PlayIntoFirstScene();
+        if (!board)
             return nullptr;
-        ClickWidget(menu->buttons[MainMenu::kPlay]);
-        StepUntil([&] { return Board() || dynamic_cast<Movie*>(app->CurrentBoard()); }, 3000);
-        if (dynamic_cast<Movie*>(app->CurrentBoard())) {
-            Settled<Movie>();
-            app->widgetManager->HandleKeyDown(27);
-        }
-        GameBoard* board = Settled<GameBoard>();
-        if (!board) {
-            for (const std::string& line : env.sink.debugLines)
-                std::cerr << line << "\n";
-            return nullptr;
-        }
         Steps(60);
         // The first scene's tutorial: its box has a button that ends it.
         if (auto* box = FindDeep<QstTutorialBox>(board); box && box->closeButton) {
@@ -543,11 +414,6 @@ protected:
         }
     }
 
-    HeadlessAppEnvironment env;
-    ScopedPak pak;
-    TempDir data;
-    std::unique_ptr<ScopedWorkingDirectory> cwd;
-    std::unique_ptr<StoryApp> app;
 };
 
 TEST_F(StoryFlow, TheStudyAndTheWorkshopArePlayedFromTheHarbourAndTheirWinsReachTheStory)
