@@ -887,30 +887,27 @@ bool WalkthroughPlayer::SolveField(GameApp& app, const std::string& sceneName, c
         }
         return false;
     }
-    if (auto* buro = dynamic_cast<QstFieldBuro*>(field)) {
-        if (solveIndex < int(buro->combination.size())) {
-            const size_t button = size_t(buro->combination[size_t(solveIndex++)] - '1');
-            if (const auto p = button < buro->buttons.size() ? PicturePoint(app, buro->buttons[button].hoverPicture)
-                                                              : std::nullopt)
+    // A code lock: the key of each of the code's characters pressed in turn
+    // (keyOf gives the picture of a key, by its index from the first
+    // character), a few updates apart.
+    const auto pressCode = [&](const std::string& code, char first, auto keyOf) {
+        if (solveIndex < int(code.size())) {
+            if (const auto p = PicturePoint(app, keyOf(size_t(code[size_t(solveIndex++)] - first))))
                 QueueClick(p->x, p->y);
             QueueWait(3);
         } else {
             QueueWait(100);
         }
         return false;
-    }
-    if (auto* safe = dynamic_cast<QstFieldSeif*>(field)) {
-        if (solveIndex < int(safe->combination.size())) {
-            const size_t digit = size_t(safe->combination[size_t(solveIndex++)] - '0');
-            if (const auto p = digit < safe->digits.size() ? PicturePoint(app, safe->digits[digit].picture)
-                                                            : std::nullopt)
-                QueueClick(p->x, p->y);
-            QueueWait(3);
-        } else {
-            QueueWait(100);
-        }
-        return false;
-    }
+    };
+    if (auto* buro = dynamic_cast<QstFieldBuro*>(field))
+        return pressCode(buro->combination, '1', [&](size_t i) -> const MinigamePicture* {
+            return i < buro->buttons.size() ? buro->buttons[i].hoverPicture : nullptr;
+        });
+    if (auto* safe = dynamic_cast<QstFieldSeif*>(field))
+        return pressCode(safe->combination, '0', [&](size_t i) -> const MinigamePicture* {
+            return i < safe->digits.size() ? safe->digits[i].picture : nullptr;
+        });
     if (auto* door = dynamic_cast<QstFieldDoorLock*>(field)) {
         // Turned until it opens.
         if (door->solved || door->turning) {
