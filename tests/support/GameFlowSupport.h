@@ -12,6 +12,7 @@
 #include "src/screens/MainMenu.h"
 #include "src/screens/Movie.h"
 #include "tests/support/AppTestSupport.h"
+#include "tests/support/GameFlowApp.h"
 #include "tests/support/ScopedPak.h"
 #include "tests/support/TempDir.h"
 
@@ -27,20 +28,6 @@
 #include <typeinfo>
 
 namespace Quib::Testing {
-
-// The game without sound, keeping the test's working directory.
-class GameFlowApp : public GameApp {
-public:
-    GameFlowApp() { soundDisabled = true; }
-    bool KeepWorkingDirectory(const std::string&) override { return true; }
-    // One update of the main loop after the clock moved on.
-    void Step(FakeClock& clock, uint32_t ms)
-    {
-        clock.Advance(ms);
-        DoUpdateFrames();
-        ProcessDeferredDeletes();
-    }
-};
 
 class GameFlowTest : public ::testing::Test {
 protected:
@@ -63,19 +50,7 @@ protected:
     }
     void TearDown() override
     {
-        // The scene controller lives for the process while the common
-        // controller is made anew per test: its scenes (whose pictures
-        // belong to this run's display) go with this run.
-        // A board showing a scene goes before the scenes and pools do.
-        if (app && !dynamic_cast<MainMenu*>(app->CurrentBoard())) {
-            app->SwitchToBoard(new MainMenu());
-            Settled<MainMenu>();
-        }
-        QstGameControllerScene::Instance().ClearLevels();
-        app.reset();
-        LoadGameSettings("res\\none.ini"); // the next tests start from the defaults
-        cwd.reset();
-        SingletoneBase::DestroyAll();
+        ShutDownGame(app, cwd, [&] { Settled<MainMenu>(); });
     }
     // Changes to the copied data before the game starts on it.
     virtual void PrepareData() {}
