@@ -38,6 +38,7 @@
 #include "src/screens/ScaleButton.h"
 #include "tests/support/AppTestSupport.h"
 #include "tests/support/GameFlowSupport.h"
+#include "tests/support/JigsawPlay.h"
 #include "tests/support/ScopedPak.h"
 #include "tests/support/TileLockSolution.h"
 
@@ -340,64 +341,12 @@ protected:
             StepUntil([&] { return !lock->moving; }, 200);
         }
     }
-    static bool InParts(QstFieldPuzzle* puzzle, const Widget* w)
-    {
-        return std::find(puzzle->parts.begin(), puzzle->parts.end(), w) != puzzle->parts.end();
-    }
-    bool PressPoint(ImgPart* part, int& px, int& py)
-    {
-        const Point screen = part->GetScreenPosition();
-        for (const PuzzlePiece& piece : part->pieces) {
-            if (!piece.picture || !piece.picture->image)
-                continue;
-            px = screen.x + int(piece.x) + piece.picture->image->width / 2;
-            py = screen.y + int(piece.y) + piece.picture->image->height / 2;
-            int lx = 0, ly = 0;
-            if (app->widgetManager->GetWidgetAt(px, py, &lx, &ly) == part)
-                return true;
-        }
-        return false;
-    }
-    // Drags neighbours of the anchored group onto it; a part lying over the
-    // wanted ones is put aside below the picture first.
     void SolveJigsaw(QstFieldPuzzle* puzzle)
     {
-        int parked = 0;
-        const Rect inner = puzzle->GetInnerArea();
-        const int spotY = puzzle->GetScreenPosition().y + inner.y + inner.height - 88;
-        for (int guard = 0; puzzle->parts.size() > 1 && guard < 40; ++guard) {
-            QstFieldPuzzle::Part* anchor = nullptr;
-            for (QstFieldPuzzle::Part* part : puzzle->parts)
-                if (part->locked)
-                    anchor = part;
-            ASSERT_NE(anchor, nullptr);
-            QstFieldPuzzle::Part* part = nullptr;
-            QstFieldPuzzle::Part* top = nullptr;
-            int px = 0, py = 0, tx = 0, ty = 0;
-            for (auto it = puzzle->children.rbegin(); it != puzzle->children.rend() && !part; ++it) {
-                auto* candidate = dynamic_cast<QstFieldPuzzle::Part*>(*it);
-                if (!candidate || candidate->locked || !InParts(puzzle, candidate))
-                    continue;
-                if (!top && candidate->GetScreenPosition().y < spotY - 10 && PressPoint(candidate, tx, ty))
-                    top = candidate;
-                if (puzzle->AreNeighbours(candidate, anchor) && PressPoint(candidate, px, py))
-                    part = candidate;
-            }
-            if (!part) {
-                ASSERT_NE(top, nullptr) << "a part to put aside";
-                const Point spot(puzzle->GetScreenPosition().x + inner.x - 30 + 125 * (parked++ % 4), spotY);
-                const Point at = top->GetScreenPosition();
-                Drag(tx, ty, tx + spot.x - at.x, ty + spot.y - at.y);
-                Steps(2);
-                continue;
-            }
-            const Point target = anchor->GetOrigin();
-            const Point origin = part->GetOrigin();
-            const size_t before = puzzle->parts.size();
-            Drag(px, py, px + target.x - origin.x, py + target.y - origin.y);
+        SolveJigsawByDragging(puzzle, *app->widgetManager, [&](int fromX, int fromY, int toX, int toY) {
+            Drag(fromX, fromY, toX, toY);
             Steps(2);
-            ASSERT_EQ(puzzle->parts.size(), before - 1) << "the drop joined the group";
-        }
+        });
     }
     void SolveBurner(QstFieldGorelka* burner)
     {
