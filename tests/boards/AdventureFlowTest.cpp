@@ -33,6 +33,7 @@
 #include "tests/support/AppTestSupport.h"
 #include "tests/support/GameFlowSupport.h"
 #include "tests/support/ScopedPak.h"
+#include "tests/support/WidgetSearch.h"
 
 #include <gtest/gtest.h>
 
@@ -48,23 +49,6 @@ namespace {
 
 using namespace Testing;
 namespace fs = std::filesystem;
-
-template <class T>
-T* FindChild(WidgetContainer* parent)
-{
-    for (Widget* child : parent->children)
-        if (auto* found = dynamic_cast<T*>(child))
-            return found;
-    return nullptr;
-}
-
-ButtonWidget* FindButton(WidgetContainer* parent, int id)
-{
-    for (Widget* child : parent->children)
-        if (auto* button = dynamic_cast<ButtonWidget*>(child); button && button->id == id)
-            return button;
-    return nullptr;
-}
 
 class AdventureFlow : public GameFlowTest {};
 

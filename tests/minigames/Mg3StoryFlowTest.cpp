@@ -173,6 +173,16 @@ protected:
         Click(px, py);
         Steps(5);
     }
+    // A code lock's keys pressed in the code's order: keyOf gives the
+    // picture of a key by its index from the first character.
+    template <class KeyOf>
+    void PressCode(const std::string& code, char first, KeyOf keyOf)
+    {
+        for (char c : code) {
+            ClickPicture(keyOf(size_t(c - first)));
+            Steps(3);
+        }
+    }
     void ClickPicture(const MinigamePicture* picture, bool right = false)
     {
         ASSERT_NE(picture, nullptr);
@@ -399,20 +409,14 @@ TEST_F(StoryFlow, TheStudyAndTheWorkshopArePlayedFromTheHarbourAndTheirWinsReach
     auto* buro = OpenPuzzle<QstFieldBuro>("bureau", "buro");
     ASSERT_NE(buro, nullptr);
     EXPECT_EQ(buro->combination, "2413") << "the slip's code";
-    for (char c : buro->combination) {
-        ClickPicture(buro->buttons[size_t(c - '1')].hoverPicture);
-        Steps(3);
-    }
+    PressCode(buro->combination, '1', [&](size_t i) { return buro->buttons[i].hoverPicture; });
     ExpectClosedByWin("buro", "bureau");
     EXPECT_TRUE(InJournal("7"));
 
     auto* safe = OpenPuzzle<QstFieldSeif>("safe", "safe");
     ASSERT_NE(safe, nullptr);
     EXPECT_EQ(safe->combination, "3710") << "the letter's code";
-    for (char c : safe->combination) {
-        ClickPicture(safe->digits[size_t(c - '0')].picture);
-        Steps(3);
-    }
+    PressCode(safe->combination, '0', [&](size_t i) { return safe->digits[i].picture; });
     ExpectClosedByWin("safe", "safe");
     EXPECT_TRUE(StepUntil([&] { return InPool("study:chart"); }, 300));
     EXPECT_TRUE(InJournal("8"));

@@ -40,6 +40,7 @@
 #include "src/screens/HintWidget.h"
 #include "src/screens/TGameButton.h"
 #include "tests/support/TileLockSolution.h"
+#include "tests/support/WidgetSearch.h"
 #include "src/screens/ScaleButton.h"
 
 #include <cxxabi.h>
@@ -231,13 +232,7 @@ T* FindInTree(WidgetContainer* parent)
     return nullptr;
 }
 
-ButtonWidget* ChildButton(WidgetContainer* parent, int id)
-{
-    for (Widget* child : parent->children)
-        if (auto* button = dynamic_cast<ButtonWidget*>(child); button && button->id == id)
-            return button;
-    return nullptr;
-}
+using Testing::FindButton;
 
 // The named button of what is shown: the main menu's play, profiles,
 // options, credits and exit; the profile screen's create, delete, rename
@@ -272,11 +267,11 @@ Widget* NamedButton(GameApp& app, const std::string& name)
         if (name == "hint")
             return scene->hintWidget;
         if (name == "menu")
-            return ChildButton(scene, GameBoard::kMenuButton);
+            return FindButton(scene, GameBoard::kMenuButton);
         return nullptr;
     }
     if (auto* movie = dynamic_cast<Movie*>(board); movie && name == "skip")
-        return ChildButton(movie, Movie::kSkipButton);
+        return FindButton(movie, Movie::kSkipButton);
     return nullptr;
 }
 
