@@ -534,6 +534,15 @@ void WalkthroughPlayer::Fail(const std::string& reason)
             reason;
 }
 
+bool WalkthroughPlayer::ClickWhenStable(bool found, int x, int y)
+{
+    int atX = 0, atY = 0;
+    if (!ResolveStable(found, x, y, atX, atY))
+        return false;
+    QueueClick(atX, atY);
+    return true;
+}
+
 bool WalkthroughPlayer::ResolveStable(bool found, int x, int y, int& outX, int& outY, int needed)
 {
     if (!found) {
@@ -638,19 +647,11 @@ bool WalkthroughPlayer::RunStep(GameApp& app, const WalkStep& step)
         if (!BoardMatches(BoardName(app), "Movie") || !BoardSettled(app))
             return false;
         const auto p = MovieSkipPoint(app);
-        if (ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y)) {
-            QueueClick(x, y);
-            return true;
-        }
-        return false;
+        return ClickWhenStable(p.has_value(), p ? p->x : 0, p ? p->y : 0);
     }
     if (verb == "click_button") {
         const auto p = BoardSettled(app) ? ButtonPoint(app, args[0]) : std::nullopt;
-        if (ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y)) {
-            QueueClick(x, y);
-            return true;
-        }
-        return false;
+        return ClickWhenStable(p.has_value(), p ? p->x : 0, p ? p->y : 0);
     }
     if (verb == "click_close") {
         std::string scene, field;
@@ -659,11 +660,7 @@ bool WalkthroughPlayer::RunStep(GameApp& app, const WalkStep& step)
         const bool open = BoardSettled(app) && board && board->scene && board->scene->GetSceneName() == scene &&
                           !board->scene->onScreenFields.empty() && board->scene->onScreenFields.back()->name == field;
         const auto p = open ? FieldControlPoint(app, 0) : std::nullopt;
-        if (ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y)) {
-            QueueClick(x, y);
-            return true;
-        }
-        return false;
+        return ClickWhenStable(p.has_value(), p ? p->x : 0, p ? p->y : 0);
     }
     if (verb == "click_item") {
         std::string scene, item;
@@ -720,10 +717,7 @@ bool WalkthroughPlayer::RunStep(GameApp& app, const WalkStep& step)
         }
         default: { // the target where it shows now (the strip stays up while carrying)
             const auto p = ItemPoint(app, scene, item);
-            if (!ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y))
-                return false;
-            QueueClick(x, y);
-            return true;
+            return ClickWhenStable(p.has_value(), p ? p->x : 0, p ? p->y : 0);
         }
         }
     }
@@ -809,11 +803,9 @@ bool WalkthroughPlayer::TakeFromPool(GameApp& app, const std::string& itemRef)
         takePhase = 1;
         return false;
     }
-    int x = 0, y = 0;
     const auto p = PoolPoint(app, itemRef);
-    if (!ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y))
+    if (!ClickWhenStable(p.has_value(), p ? p->x : 0, p ? p->y : 0))
         return false;
-    QueueClick(x, y);
     takePhase = 0;
     return true;
 }
