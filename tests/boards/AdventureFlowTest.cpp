@@ -31,7 +31,9 @@
 #include "src/screens/TGameButton.h"
 #include "tests/screens/ScreensTestSupport.h"
 #include "tests/support/AppTestSupport.h"
+#include "tests/support/GameFlowSupport.h"
 #include "tests/support/ScopedPak.h"
+#include "tests/support/WidgetSearch.h"
 
 #include <gtest/gtest.h>
 
@@ -48,137 +50,7 @@ namespace {
 using namespace Testing;
 namespace fs = std::filesystem;
 
-class FlowApp : public GameApp {
-public:
-    FlowApp() { soundDisabled = true; }
-    bool KeepWorkingDirectory(const std::string&) override { return true; }
-    void Step(FakeClock& clock, uint32_t ms)
-    {
-        clock.Advance(ms);
-        DoUpdateFrames();
-        ProcessDeferredDeletes();
-    }
-};
-
-template <class T>
-T* FindChild(WidgetContainer* parent)
-{
-    for (Widget* child : parent->children)
-        if (auto* found = dynamic_cast<T*>(child))
-            return found;
-    return nullptr;
-}
-
-ButtonWidget* FindButton(WidgetContainer* parent, int id)
-{
-    for (Widget* child : parent->children)
-        if (auto* button = dynamic_cast<ButtonWidget*>(child); button && button->id == id)
-            return button;
-    return nullptr;
-}
-
-class AdventureFlow : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        SingletoneBase::DestroyAll();
-        fs::copy(QUIB_GAME_DATA, data.Path(), fs::copy_options::recursive);
-        cwd = std::make_unique<ScopedWorkingDirectory>(data.Path());
-        app = std::make_unique<FlowApp>();
-        app->Initialize();
-        ASSERT_TRUE(env.fatalExits.empty());
-        app->active = true; // the window has the focus: the boards do not pause
-        app->OnGotFocus();
-        app->widgetManager->OnAppFocusGained();
-    }
-    void TearDown() override
-    {
-        // The scene controller lives for the process while the common
-        // controller is made anew per test: its scenes (whose pictures
-        // belong to this run's display) go with this run.
-        // A board showing a scene goes before the scenes and pools do.
-        if (app && !dynamic_cast<MainMenu*>(app->CurrentBoard())) {
-            app->SwitchToBoard(new MainMenu());
-            Settled<MainMenu>();
-        }
-        QstGameControllerScene::Instance().ClearLevels();
-        app.reset();
-        LoadGameSettings("res\\none.ini"); // the next tests start from the defaults
-        cwd.reset();
-        SingletoneBase::DestroyAll();
-    }
-    template <class F>
-    bool StepUntil(F done, int limit = 6000, uint32_t ms = 10)
-    {
-        for (int i = 0; i < limit; ++i) {
-            if (done())
-                return true;
-            app->Step(env.clock, ms);
-        }
-        return done();
-    }
-    template <class Board>
-    Board* Settled()
-    {
-        // A board that loads is settled once its loading thread is done and
-        // the loading screen has gone.
-        StepUntil([&] {
-            std::this_thread::sleep_for(std::chrono::microseconds(app->GetLoadingScreen() ? 200 : 0));
-            return dynamic_cast<Board*>(app->CurrentBoard()) && !app->Transformer() && !app->GetLoadingScreen();
-        });
-        return dynamic_cast<Board*>(app->CurrentBoard());
-    }
-    // A press and a release at a point of the screen, a few frames apart.
-    void Click(int px, int py)
-    {
-        WidgetManager& wm = *app->widgetManager;
-        wm.HandleMouseMove(px, py);
-        app->Step(env.clock, 10);
-        wm.HandleMouseDown(px, py, CLICK_LEFT);
-        app->Step(env.clock, 10);
-        wm.HandleMouseUp(px, py, CLICK_LEFT);
-        app->Step(env.clock, 10);
-    }
-    void ClickWidget(Widget* w)
-    {
-        const Point at = w->GetScreenPosition();
-        Click(at.x + w->width / 2, at.y + w->height / 2);
-    }
-    // The game board of the harbour reached from the main menu's Play: the
-    // intro movie first on a fresh profile when the harbour starts one.
-    GameBoard* PlayIntoFirstScene()
-    {
-        app->SwitchToBoard(new MainMenu());
-        MainMenu* menu = Settled<MainMenu>();
-        EXPECT_NE(menu, nullptr);
-        if (!menu)
-            return nullptr;
-        ClickWidget(menu->buttons[MainMenu::kPlay]);
-        StepUntil([&] { return dynamic_cast<GameBoard*>(app->CurrentBoard()) || dynamic_cast<Movie*>(app->CurrentBoard()); });
-        if (dynamic_cast<Movie*>(app->CurrentBoard())) {
-            Settled<Movie>();
-            app->widgetManager->HandleKeyDown(27); // Escape skips it
-        }
-        GameBoard* board = Settled<GameBoard>();
-        if (!board)
-            DumpLog();
-        return board;
-    }
-    void DumpLog() const
-    {
-        std::cerr << "current board: " << (app->CurrentBoard() ? typeid(*app->CurrentBoard()).name() : "none")
-                  << " transformer " << (app->Transformer() != nullptr) << "\n";
-        const auto& lines = env.sink.debugLines;
-        for (size_t i = lines.size() > 40 ? lines.size() - 40 : 0; i < lines.size(); ++i)
-            std::cerr << lines[i] << "\n";
-    }
-
-    HeadlessAppEnvironment env;
-    ScopedPak pak;
-    TempDir data;
-    std::unique_ptr<ScopedWorkingDirectory> cwd;
-    std::unique_ptr<FlowApp> app;
-};
+class AdventureFlow : public GameFlowTest {};
 
 TEST_F(AdventureFlow, PlayEntersTheStartSceneWithItsInterface)
 {
@@ -280,7 +152,7 @@ TEST_F(AdventureFlow, TheMenuButtonOpensTheMenuAfterAHint)
         ClickWidget(board->hintWidget);
         EXPECT_FALSE(timer.IsCharged());
         for (int i = 0; i < wait; ++i)
-            app->Step(env.clock, 10);
+            Steps(1);
         ClickWidget(menuButton);
         EXPECT_TRUE(StepUntil([&] { return FindChild<InGameMenu>(board) != nullptr; }, 50));
         InGameMenu* menu = FindChild<InGameMenu>(board);

@@ -28,6 +28,7 @@
 #include "src/screens/Movie.h"
 #include "src/screens/ScreenBoardHooks.h"
 #include "tests/support/AppTestSupport.h"
+#include "tests/support/GameFlowApp.h"
 
 #include <gtest/gtest.h>
 
@@ -123,12 +124,6 @@ public:
     std::vector<std::string> boxes;
 };
 
-class VisitApp : public GameApp {
-public:
-    VisitApp() { soundDisabled = true; }
-    bool KeepWorkingDirectory(const std::string&) override { return true; }
-};
-
 // What the generated data holds to visit.
 struct Places {
     std::vector<std::string> scenes;
@@ -155,7 +150,7 @@ protected:
         SingletoneBase::DestroyAll();
         fs::copy(QUIB_GAME_DATA, data.Path(), fs::copy_options::recursive);
         cwd = std::make_unique<ScopedWorkingDirectory>(data.Path());
-        app = std::make_unique<VisitApp>();
+        app = std::make_unique<GameFlowApp>();
         // The software path unless asked for the 3-D one (whose software
         // device draws far slower).
         const char* want3D = std::getenv("QUIB_MEMORY_3D");
@@ -175,15 +170,7 @@ protected:
     }
     void TearDown() override
     {
-        if (app && !dynamic_cast<MainMenu*>(app->CurrentBoard())) {
-            app->SwitchToBoard(new MainMenu());
-            Settled<MainMenu>();
-        }
-        QstGameControllerScene::Instance().ClearLevels();
-        app.reset();
-        LoadGameSettings("res\\none.ini");
-        cwd.reset();
-        SingletoneBase::DestroyAll();
+        ShutDownGame(app, cwd, [&] { Settled<MainMenu>(); });
     }
 
     // One frame as the main loop makes it: an update and the screen drawn;
@@ -325,7 +312,7 @@ protected:
     CountingSink sink; // after env: it replaces the environment's sink
     TempDir data;
     std::unique_ptr<ScopedWorkingDirectory> cwd;
-    std::unique_ptr<VisitApp> app;
+    std::unique_ptr<GameFlowApp> app;
     Places places;
     long frames = 0;
     int framesPerVisit = 10;

@@ -10,6 +10,7 @@
 #include "src/game/quest/QstPoolData.h"
 #include "src/game/quest/QstScene.h"
 #include "tests/minigames/MinigameTestSupport.h"
+#include "tests/support/JigsawPlay.h"
 
 #include <algorithm>
 
@@ -17,10 +18,7 @@ namespace Quib::Mg2Test {
 
 class WorkshopPlay : public WorkshopTest {
 protected:
-    static bool InParts(QstFieldPuzzle* puzzle, const Widget* w)
-    {
-        return std::find(puzzle->parts.begin(), puzzle->parts.end(), w) != puzzle->parts.end();
-    }
+    static bool InParts(QstFieldPuzzle* puzzle, const Widget* w) { return Testing::InJigsawParts(puzzle, w); }
 
     // The topmost free part (of the field's children) that lists a piece of
     // the given group among its neighbours; any free part when none given.
@@ -37,68 +35,19 @@ protected:
     }
 
     // A screen point on one of the part's pieces where the part is on top.
-    bool PressPoint(QstFieldPuzzle* puzzle, ImgPart* part, int& px, int& py)
+    bool PressPoint(QstFieldPuzzle*, ImgPart* part, int& px, int& py)
     {
-        const Point screen = part->GetScreenPosition();
-        for (const PuzzlePiece& piece : part->pieces) {
-            if (!piece.picture || !piece.picture->image)
-                continue;
-            px = screen.x + int(piece.x) + piece.picture->image->width / 2;
-            py = screen.y + int(piece.y) + piece.picture->image->height / 2;
-            int lx = 0, ly = 0;
-            if (app.widgetManager->GetWidgetAt(px, py, &lx, &ly) == part)
-                return true;
-        }
-        (void)puzzle;
-        return false;
+        return Testing::JigsawPressPoint(*app.widgetManager, part, px, py);
     }
 
-    QstFieldPuzzle::Part* Anchor(QstFieldPuzzle* puzzle)
-    {
-        for (QstFieldPuzzle::Part* part : puzzle->parts)
-            if (part->locked)
-                return part;
-        return nullptr;
-    }
-
-    // Drags neighbours of the anchored group onto it until one part is
-    // left; a part lying over the wanted ones is put aside below the
-    // picture first, as a player would.
+    // Drags neighbours of the anchored group onto it until one part is left
+    // (or after the given number of joins).
     void SolvePuzzle(QstFieldPuzzle* puzzle, int joins = 1000)
     {
-        int parked = 0;
-        const Rect inner = puzzle->GetInnerArea();
-        const int spotY = inner.y + inner.height - 88;
-        for (int guard = 0; puzzle->parts.size() > 1 && joins > 0 && guard < 40; ++guard) {
-            QstFieldPuzzle::Part* anchor = Anchor(puzzle);
-            ASSERT_NE(anchor, nullptr);
-            QstFieldPuzzle::Part* part = nullptr;
-            QstFieldPuzzle::Part* top = nullptr;
-            int px = 0, py = 0, tx = 0, ty = 0;
-            for (auto it = puzzle->children.rbegin(); it != puzzle->children.rend() && !part; ++it) {
-                auto* candidate = dynamic_cast<QstFieldPuzzle::Part*>(*it);
-                if (!candidate || candidate->locked || !InParts(puzzle, candidate))
-                    continue;
-                if (!top && candidate->y < spotY - 10 && PressPoint(puzzle, candidate, tx, ty))
-                    top = candidate;
-                if (puzzle->AreNeighbours(candidate, anchor) && PressPoint(puzzle, candidate, px, py))
-                    part = candidate;
-            }
-            if (!part) {
-                ASSERT_NE(top, nullptr) << "a part to put aside";
-                const Point spot(inner.x - 30 + 125 * (parked++ % 4), spotY);
-                Drag(tx, ty, tx + spot.x - top->x, ty + spot.y - top->y);
-                Frames(2);
-                continue;
-            }
-            const Point target = anchor->GetOrigin();
-            const Point origin = part->GetOrigin();
-            const size_t before = puzzle->parts.size();
-            Drag(px, py, px + target.x - origin.x, py + target.y - origin.y);
+        Testing::SolveJigsawByDragging(puzzle, *app.widgetManager, [&](int fromX, int fromY, int toX, int toY) {
+            Drag(fromX, fromY, toX, toY);
             Frames(2);
-            ASSERT_EQ(puzzle->parts.size(), before - 1) << "the drop joined the group";
-            --joins;
-        }
+        }, joins);
     }
 
     // Drags the part by its middle to a point of the field.

@@ -37,7 +37,10 @@
 #include "src/screens/Movie.h"
 #include "src/screens/ScaleButton.h"
 #include "tests/support/AppTestSupport.h"
+#include "tests/support/GameFlowSupport.h"
+#include "tests/support/JigsawPlay.h"
 #include "tests/support/ScopedPak.h"
+#include "tests/support/TileLockSolution.h"
 
 #include <gtest/gtest.h>
 
@@ -59,18 +62,6 @@ namespace {
 using namespace Testing;
 namespace fs = std::filesystem;
 
-class StoryApp : public GameApp {
-public:
-    StoryApp() { soundDisabled = true; }
-    bool KeepWorkingDirectory(const std::string&) override { return true; }
-    void Step(FakeClock& clock, uint32_t ms)
-    {
-        clock.Advance(ms);
-        DoUpdateFrames();
-        ProcessDeferredDeletes();
-    }
-};
-
 template <class T>
 T* FindDeep(Widget* root)
 {
@@ -83,75 +74,10 @@ T* FindDeep(Widget* root)
     return nullptr;
 }
 
-// Moves of the tile lock: (lock index 0..3, forward).
-using TileMove = std::pair<int, bool>;
-using Tiles = std::array<int32_t, 9>;
-
-Tiles TilesAfter(const Tiles& homes, TileMove move)
-{
-    int32_t cells[4];
-    for (int i = 0; i < 4; ++i)
-        cells[i] = QstFieldLock15::kBlocks[move.first][i];
-    if (!move.second)
-        std::swap(cells[1], cells[3]);
-    Tiles out = homes;
-    for (int i = 0; i < 4; ++i)
-        out[size_t(cells[(i + 1) % 4])] = homes[size_t(cells[i])];
-    return out;
-}
-
-std::vector<TileMove> TileSolution(const Tiles& start)
-{
-    const Tiles goal{0, 1, 2, 3, 4, 5, 6, 7, 8};
-    std::map<Tiles, std::pair<Tiles, TileMove>> from;
-    std::queue<Tiles> open;
-    from[start] = {start, {-1, true}};
-    open.push(start);
-    while (!open.empty() && !from.count(goal)) {
-        const Tiles current = open.front();
-        open.pop();
-        for (int lock = 0; lock < 4; ++lock)
-            for (bool forward : {true, false}) {
-                const Tiles next = TilesAfter(current, {lock, forward});
-                if (from.emplace(next, std::make_pair(current, TileMove{lock, forward})).second)
-                    open.push(next);
-            }
-    }
-    std::vector<TileMove> moves;
-    if (!from.count(goal))
-        return moves;
-    for (Tiles at = goal; at != start; at = from[at].first)
-        moves.insert(moves.begin(), from[at].second);
-    return moves;
-}
-
-class StoryFlow : public ::testing::Test {
+class StoryFlow : public GameFlowTest {
 protected:
-    void SetUp() override
-    {
-        SingletoneBase::DestroyAll();
-        fs::copy(QUIB_GAME_DATA, data.Path(), fs::copy_options::recursive);
-        SkipHiddenObjectLevels();
-        cwd = std::make_unique<ScopedWorkingDirectory>(data.Path());
-        app = std::make_unique<StoryApp>();
-        app->Initialize();
-        ASSERT_TRUE(env.fatalExits.empty());
-        app->active = true;
-        app->OnGotFocus();
-        app->widgetManager->OnAppFocusGained();
-    }
-    void TearDown() override
-    {
-        if (app && !dynamic_cast<MainMenu*>(app->CurrentBoard())) {
-            app->SwitchToBoard(new MainMenu());
-            Settled<MainMenu>();
-        }
-        QstGameControllerScene::Instance().ClearLevels();
-        app.reset();
-        LoadGameSettings("res\\none.ini");
-        cwd.reset();
-        SingletoneBase::DestroyAll();
-    }
+    StoryFlow() : GameFlowTest(20, 1500) {}
+    void PrepareData() override { SkipHiddenObjectLevels(); }
 
     // The pier's wreck is a hidden-object level, played elsewhere: here it
     // counts as won at once.
@@ -168,45 +94,10 @@ protected:
     }
 
     // ---- Time ----
-    void Steps(int count)
-    {
-        for (int i = 0; i < count; ++i)
-            app->Step(env.clock, 20);
-    }
     void Seconds(float seconds) { Steps(int(seconds * 50.0f) + 1); }
-    template <class F>
-    bool StepUntil(F done, int limit = 1500)
-    {
-        for (int i = 0; i < limit; ++i) {
-            if (done())
-                return true;
-            app->Step(env.clock, 20);
-        }
-        return done();
-    }
-    template <class Board>
-    Board* Settled()
-    {
-        StepUntil([&] {
-            std::this_thread::sleep_for(std::chrono::microseconds(app->GetLoadingScreen() ? 200 : 0));
-            return dynamic_cast<Board*>(app->CurrentBoard()) && !app->Transformer() && !app->GetLoadingScreen();
-        }, 6000);
-        return dynamic_cast<Board*>(app->CurrentBoard());
-    }
 
     // ---- Mouse ----
     void MoveTo(int px, int py) { app->widgetManager->HandleMouseMove(px, py); }
-    void Click(int px, int py, bool right = false)
-    {
-        WidgetManager& wm = *app->widgetManager;
-        const ClickCode code = right ? CLICK_RIGHT : CLICK_LEFT;
-        wm.HandleMouseMove(px, py);
-        Steps(1);
-        wm.HandleMouseDown(px, py, code);
-        Steps(1);
-        wm.HandleMouseUp(px, py, code);
-        Steps(1);
-    }
     void Drag(int fromX, int fromY, int toX, int toY, int steps = 6)
     {
         WidgetManager& wm = *app->widgetManager;
@@ -219,12 +110,6 @@ protected:
         }
         wm.HandleMouseUp(toX, toY, CLICK_LEFT);
         Steps(1);
-    }
-    void ClickWidget(Widget* w)
-    {
-        ASSERT_NE(w, nullptr);
-        const Point at = w->GetScreenPosition();
-        Click(at.x + w->width / 2, at.y + w->height / 2);
     }
 
     // ---- The scene ----
@@ -287,6 +172,16 @@ protected:
         ASSERT_TRUE(ItemPoint(itemName, px, py)) << itemName << " in " << Scene()->GetSceneName();
         Click(px, py);
         Steps(5);
+    }
+    // A code lock's keys pressed in the code's order: keyOf gives the
+    // picture of a key by its index from the first character.
+    template <class KeyOf>
+    void PressCode(const std::string& code, char first, KeyOf keyOf)
+    {
+        for (char c : code) {
+            ClickPicture(keyOf(size_t(c - first)));
+            Steps(3);
+        }
     }
     void ClickPicture(const MinigamePicture* picture, bool right = false)
     {
@@ -413,22 +308,9 @@ protected:
 
     GameBoard* PlayIntoHarbour()
     {
-        app->SwitchToBoard(new MainMenu());
-        MainMenu* menu = Settled<MainMenu>();
-        if (!menu)
+        GameBoard* board = PlayIntoFirstScene();
+        if (!board)
             return nullptr;
-        ClickWidget(menu->buttons[MainMenu::kPlay]);
-        StepUntil([&] { return Board() || dynamic_cast<Movie*>(app->CurrentBoard()); }, 3000);
-        if (dynamic_cast<Movie*>(app->CurrentBoard())) {
-            Settled<Movie>();
-            app->widgetManager->HandleKeyDown(27);
-        }
-        GameBoard* board = Settled<GameBoard>();
-        if (!board) {
-            for (const std::string& line : env.sink.debugLines)
-                std::cerr << line << "\n";
-            return nullptr;
-        }
         Steps(60);
         // The first scene's tutorial: its box has a button that ends it.
         if (auto* box = FindDeep<QstTutorialBox>(board); box && box->closeButton) {
@@ -469,64 +351,12 @@ protected:
             StepUntil([&] { return !lock->moving; }, 200);
         }
     }
-    static bool InParts(QstFieldPuzzle* puzzle, const Widget* w)
-    {
-        return std::find(puzzle->parts.begin(), puzzle->parts.end(), w) != puzzle->parts.end();
-    }
-    bool PressPoint(ImgPart* part, int& px, int& py)
-    {
-        const Point screen = part->GetScreenPosition();
-        for (const PuzzlePiece& piece : part->pieces) {
-            if (!piece.picture || !piece.picture->image)
-                continue;
-            px = screen.x + int(piece.x) + piece.picture->image->width / 2;
-            py = screen.y + int(piece.y) + piece.picture->image->height / 2;
-            int lx = 0, ly = 0;
-            if (app->widgetManager->GetWidgetAt(px, py, &lx, &ly) == part)
-                return true;
-        }
-        return false;
-    }
-    // Drags neighbours of the anchored group onto it; a part lying over the
-    // wanted ones is put aside below the picture first.
     void SolveJigsaw(QstFieldPuzzle* puzzle)
     {
-        int parked = 0;
-        const Rect inner = puzzle->GetInnerArea();
-        const int spotY = puzzle->GetScreenPosition().y + inner.y + inner.height - 88;
-        for (int guard = 0; puzzle->parts.size() > 1 && guard < 40; ++guard) {
-            QstFieldPuzzle::Part* anchor = nullptr;
-            for (QstFieldPuzzle::Part* part : puzzle->parts)
-                if (part->locked)
-                    anchor = part;
-            ASSERT_NE(anchor, nullptr);
-            QstFieldPuzzle::Part* part = nullptr;
-            QstFieldPuzzle::Part* top = nullptr;
-            int px = 0, py = 0, tx = 0, ty = 0;
-            for (auto it = puzzle->children.rbegin(); it != puzzle->children.rend() && !part; ++it) {
-                auto* candidate = dynamic_cast<QstFieldPuzzle::Part*>(*it);
-                if (!candidate || candidate->locked || !InParts(puzzle, candidate))
-                    continue;
-                if (!top && candidate->GetScreenPosition().y < spotY - 10 && PressPoint(candidate, tx, ty))
-                    top = candidate;
-                if (puzzle->AreNeighbours(candidate, anchor) && PressPoint(candidate, px, py))
-                    part = candidate;
-            }
-            if (!part) {
-                ASSERT_NE(top, nullptr) << "a part to put aside";
-                const Point spot(puzzle->GetScreenPosition().x + inner.x - 30 + 125 * (parked++ % 4), spotY);
-                const Point at = top->GetScreenPosition();
-                Drag(tx, ty, tx + spot.x - at.x, ty + spot.y - at.y);
-                Steps(2);
-                continue;
-            }
-            const Point target = anchor->GetOrigin();
-            const Point origin = part->GetOrigin();
-            const size_t before = puzzle->parts.size();
-            Drag(px, py, px + target.x - origin.x, py + target.y - origin.y);
+        SolveJigsawByDragging(puzzle, *app->widgetManager, [&](int fromX, int fromY, int toX, int toY) {
+            Drag(fromX, fromY, toX, toY);
             Steps(2);
-            ASSERT_EQ(puzzle->parts.size(), before - 1) << "the drop joined the group";
-        }
+        });
     }
     void SolveBurner(QstFieldGorelka* burner)
     {
@@ -543,11 +373,6 @@ protected:
         }
     }
 
-    HeadlessAppEnvironment env;
-    ScopedPak pak;
-    TempDir data;
-    std::unique_ptr<ScopedWorkingDirectory> cwd;
-    std::unique_ptr<StoryApp> app;
 };
 
 TEST_F(StoryFlow, TheStudyAndTheWorkshopArePlayedFromTheHarbourAndTheirWinsReachTheStory)
@@ -584,20 +409,14 @@ TEST_F(StoryFlow, TheStudyAndTheWorkshopArePlayedFromTheHarbourAndTheirWinsReach
     auto* buro = OpenPuzzle<QstFieldBuro>("bureau", "buro");
     ASSERT_NE(buro, nullptr);
     EXPECT_EQ(buro->combination, "2413") << "the slip's code";
-    for (char c : buro->combination) {
-        ClickPicture(buro->buttons[size_t(c - '1')].hoverPicture);
-        Steps(3);
-    }
+    PressCode(buro->combination, '1', [&](size_t i) { return buro->buttons[i].hoverPicture; });
     ExpectClosedByWin("buro", "bureau");
     EXPECT_TRUE(InJournal("7"));
 
     auto* safe = OpenPuzzle<QstFieldSeif>("safe", "safe");
     ASSERT_NE(safe, nullptr);
     EXPECT_EQ(safe->combination, "3710") << "the letter's code";
-    for (char c : safe->combination) {
-        ClickPicture(safe->digits[size_t(c - '0')].picture);
-        Steps(3);
-    }
+    PressCode(safe->combination, '0', [&](size_t i) { return safe->digits[i].picture; });
     ExpectClosedByWin("safe", "safe");
     EXPECT_TRUE(StepUntil([&] { return InPool("study:chart"); }, 300));
     EXPECT_TRUE(InJournal("8"));

@@ -39,6 +39,8 @@
 #include "src/game/quest/QstBookButton.h"
 #include "src/screens/HintWidget.h"
 #include "src/screens/TGameButton.h"
+#include "tests/support/TileLockSolution.h"
+#include "tests/support/WidgetSearch.h"
 #include "src/screens/ScaleButton.h"
 
 #include <cxxabi.h>
@@ -230,13 +232,7 @@ T* FindInTree(WidgetContainer* parent)
     return nullptr;
 }
 
-ButtonWidget* ChildButton(WidgetContainer* parent, int id)
-{
-    for (Widget* child : parent->children)
-        if (auto* button = dynamic_cast<ButtonWidget*>(child); button && button->id == id)
-            return button;
-    return nullptr;
-}
+using Testing::FindButton;
 
 // The named button of what is shown: the main menu's play, profiles,
 // options, credits and exit; the profile screen's create, delete, rename
@@ -271,11 +267,11 @@ Widget* NamedButton(GameApp& app, const std::string& name)
         if (name == "hint")
             return scene->hintWidget;
         if (name == "menu")
-            return ChildButton(scene, GameBoard::kMenuButton);
+            return FindButton(scene, GameBoard::kMenuButton);
         return nullptr;
     }
     if (auto* movie = dynamic_cast<Movie*>(board); movie && name == "skip")
-        return ChildButton(movie, Movie::kSkipButton);
+        return FindButton(movie, Movie::kSkipButton);
     return nullptr;
 }
 
@@ -372,47 +368,8 @@ bool HogWon(GameApp& app)
 
 // ---- Close-up puzzles: their solutions from their own data ----
 
-using TileMove = std::pair<int, bool>; // lock 0..3, forward
-using Tiles = std::array<int32_t, 9>;
-
-Tiles TilesAfter(const Tiles& homes, TileMove move)
-{
-    int32_t cells[4];
-    for (int i = 0; i < 4; ++i)
-        cells[i] = QstFieldLock15::kBlocks[move.first][i];
-    if (!move.second)
-        std::swap(cells[1], cells[3]);
-    Tiles out = homes;
-    for (int i = 0; i < 4; ++i)
-        out[size_t(cells[(i + 1) % 4])] = homes[size_t(cells[i])];
-    return out;
-}
-
-// The shortest turns of the four locks that put every tile home.
-std::vector<TileMove> TileSolution(const Tiles& start)
-{
-    const Tiles goal{0, 1, 2, 3, 4, 5, 6, 7, 8};
-    std::map<Tiles, std::pair<Tiles, TileMove>> from;
-    std::queue<Tiles> open;
-    from[start] = {start, {-1, true}};
-    open.push(start);
-    while (!open.empty() && !from.count(goal)) {
-        const Tiles current = open.front();
-        open.pop();
-        for (int lock = 0; lock < 4; ++lock)
-            for (bool forward : {true, false}) {
-                const Tiles next = TilesAfter(current, {lock, forward});
-                if (from.emplace(next, std::make_pair(current, TileMove{lock, forward})).second)
-                    open.push(next);
-            }
-    }
-    std::vector<TileMove> moves;
-    if (!from.count(goal))
-        return moves;
-    for (Tiles at = goal; at != start; at = from[at].first)
-        moves.insert(moves.begin(), from[at].second);
-    return moves;
-}
+using Testing::TileMove;
+using Testing::TileSolution;
 
 bool FieldOnScreen(GameApp& app, const std::string& sceneName, const std::string& fieldName)
 {
@@ -577,6 +534,15 @@ void WalkthroughPlayer::Fail(const std::string& reason)
             reason;
 }
 
+bool WalkthroughPlayer::ClickWhenStable(bool found, int x, int y)
+{
+    int atX = 0, atY = 0;
+    if (!ResolveStable(found, x, y, atX, atY))
+        return false;
+    QueueClick(atX, atY);
+    return true;
+}
+
 bool WalkthroughPlayer::ResolveStable(bool found, int x, int y, int& outX, int& outY, int needed)
 {
     if (!found) {
@@ -681,19 +647,11 @@ bool WalkthroughPlayer::RunStep(GameApp& app, const WalkStep& step)
         if (!BoardMatches(BoardName(app), "Movie") || !BoardSettled(app))
             return false;
         const auto p = MovieSkipPoint(app);
-        if (ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y)) {
-            QueueClick(x, y);
-            return true;
-        }
-        return false;
+        return ClickWhenStable(p.has_value(), p ? p->x : 0, p ? p->y : 0);
     }
     if (verb == "click_button") {
         const auto p = BoardSettled(app) ? ButtonPoint(app, args[0]) : std::nullopt;
-        if (ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y)) {
-            QueueClick(x, y);
-            return true;
-        }
-        return false;
+        return ClickWhenStable(p.has_value(), p ? p->x : 0, p ? p->y : 0);
     }
     if (verb == "click_close") {
         std::string scene, field;
@@ -702,11 +660,7 @@ bool WalkthroughPlayer::RunStep(GameApp& app, const WalkStep& step)
         const bool open = BoardSettled(app) && board && board->scene && board->scene->GetSceneName() == scene &&
                           !board->scene->onScreenFields.empty() && board->scene->onScreenFields.back()->name == field;
         const auto p = open ? FieldControlPoint(app, 0) : std::nullopt;
-        if (ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y)) {
-            QueueClick(x, y);
-            return true;
-        }
-        return false;
+        return ClickWhenStable(p.has_value(), p ? p->x : 0, p ? p->y : 0);
     }
     if (verb == "click_item") {
         std::string scene, item;
@@ -763,10 +717,7 @@ bool WalkthroughPlayer::RunStep(GameApp& app, const WalkStep& step)
         }
         default: { // the target where it shows now (the strip stays up while carrying)
             const auto p = ItemPoint(app, scene, item);
-            if (!ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y))
-                return false;
-            QueueClick(x, y);
-            return true;
+            return ClickWhenStable(p.has_value(), p ? p->x : 0, p ? p->y : 0);
         }
         }
     }
@@ -852,11 +803,9 @@ bool WalkthroughPlayer::TakeFromPool(GameApp& app, const std::string& itemRef)
         takePhase = 1;
         return false;
     }
-    int x = 0, y = 0;
     const auto p = PoolPoint(app, itemRef);
-    if (!ResolveStable(p.has_value(), p ? p->x : 0, p ? p->y : 0, x, y))
+    if (!ClickWhenStable(p.has_value(), p ? p->x : 0, p ? p->y : 0))
         return false;
-    QueueClick(x, y);
     takePhase = 0;
     return true;
 }
@@ -925,30 +874,27 @@ bool WalkthroughPlayer::SolveField(GameApp& app, const std::string& sceneName, c
         }
         return false;
     }
-    if (auto* buro = dynamic_cast<QstFieldBuro*>(field)) {
-        if (solveIndex < int(buro->combination.size())) {
-            const size_t button = size_t(buro->combination[size_t(solveIndex++)] - '1');
-            if (const auto p = button < buro->buttons.size() ? PicturePoint(app, buro->buttons[button].hoverPicture)
-                                                              : std::nullopt)
+    // A code lock: the key of each of the code's characters pressed in turn
+    // (keyOf gives the picture of a key, by its index from the first
+    // character), a few updates apart.
+    const auto pressCode = [&](const std::string& code, char first, auto keyOf) {
+        if (solveIndex < int(code.size())) {
+            if (const auto p = PicturePoint(app, keyOf(size_t(code[size_t(solveIndex++)] - first))))
                 QueueClick(p->x, p->y);
             QueueWait(3);
         } else {
             QueueWait(100);
         }
         return false;
-    }
-    if (auto* safe = dynamic_cast<QstFieldSeif*>(field)) {
-        if (solveIndex < int(safe->combination.size())) {
-            const size_t digit = size_t(safe->combination[size_t(solveIndex++)] - '0');
-            if (const auto p = digit < safe->digits.size() ? PicturePoint(app, safe->digits[digit].picture)
-                                                            : std::nullopt)
-                QueueClick(p->x, p->y);
-            QueueWait(3);
-        } else {
-            QueueWait(100);
-        }
-        return false;
-    }
+    };
+    if (auto* buro = dynamic_cast<QstFieldBuro*>(field))
+        return pressCode(buro->combination, '1', [&](size_t i) -> const MinigamePicture* {
+            return i < buro->buttons.size() ? buro->buttons[i].hoverPicture : nullptr;
+        });
+    if (auto* safe = dynamic_cast<QstFieldSeif*>(field))
+        return pressCode(safe->combination, '0', [&](size_t i) -> const MinigamePicture* {
+            return i < safe->digits.size() ? safe->digits[i].picture : nullptr;
+        });
     if (auto* door = dynamic_cast<QstFieldDoorLock*>(field)) {
         // Turned until it opens.
         if (door->solved || door->turning) {

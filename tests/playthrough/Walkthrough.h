@@ -61,6 +61,9 @@ private:
     // One update of the current step; true once it is done.
     bool RunStep(GameApp& app, const WalkStep& step);
     bool ResolveStable(bool found, int x, int y, int& outX, int& outY, int needed = 12);
+    // Clicks the point once it has held still (see ResolveStable); true
+    // once the click is queued.
+    bool ClickWhenStable(bool found, int x, int y);
     void QueueButtonClick(int x, int y, bool right);
     void QueueDrag(int fromX, int fromY, int toX, int toY);
     void QueueWait(int updates);

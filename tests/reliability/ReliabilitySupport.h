@@ -8,6 +8,7 @@
 #include "platform/headless/CapturingSink.h"
 #include "src/GameApp.h"
 #include "tests/support/AppTestSupport.h"
+#include "tests/support/GameFlowApp.h"
 #include "tests/support/ScopedPak.h"
 #include "tests/support/TempDir.h"
 
@@ -37,11 +38,7 @@ extern "C" size_t __sanitizer_get_current_allocated_bytes();
 namespace Quib::Reliability {
 
 // The game as the program runs it, without sound, in the test's folder.
-class ReliabilityGameApp : public GameApp {
-public:
-    ReliabilityGameApp() { soundDisabled = true; }
-    bool KeepWorkingDirectory(const std::string&) override { return true; }
-};
+using ReliabilityGameApp = Testing::GameFlowApp;
 
 // A sink that counts every line but keeps only the latest ones, so that a
 // long run's log costs no memory.
