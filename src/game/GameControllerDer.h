@@ -18,11 +18,9 @@ public:
     GameControllerDer() { RegisterForClear(); }
     virtual ~GameControllerDer()
     {
-        if (GameControllerCommon* common = GameControllerCommon::Existing()) {
+        if (GameControllerCommon* common = GameControllerCommon::Existing())
             common->clearCallbacks.erase(this);
-            if (activeLevel && common->activeLevel == activeLevel)
-                common->SetActiveLevel(nullptr, {});
-        }
+        DropLevels();
     }
     GameControllerDer(const GameControllerDer&) = delete;
     GameControllerDer& operator=(const GameControllerDer&) = delete;
@@ -71,6 +69,19 @@ protected:
     // controller that outlives a common controller registers again with the
     // next one as it caches a level there.
     void RegisterForClear() { GameControllerCommon::Instance().clearCallbacks[this] = {&ClearLevelsCallback, this}; }
+
+    // Frees the cached levels without saving them, the active one first
+    // released from the common controller (for destructors: a kind may have
+    // to free its levels before what they point at).
+    void DropLevels()
+    {
+        if (GameControllerCommon* common = GameControllerCommon::Existing()) {
+            if (activeLevel && common->activeLevel == activeLevel)
+                common->SetActiveLevel(nullptr, {});
+        }
+        activeLevel = nullptr;
+        levels.clear();
+    }
 
     std::map<std::string, std::unique_ptr<Level>> levels;
     std::string levelName;

@@ -48,12 +48,7 @@ QstGameControllerSceneEditor::QstGameControllerSceneEditor()
 
 QstGameControllerSceneEditor::~QstGameControllerSceneEditor()
 {
-    if (GameControllerCommon* common = GameControllerCommon::Existing()) {
-        if (activeLevel && common->activeLevel == activeLevel)
-            common->SetActiveLevel(nullptr, {});
-    }
-    activeLevel = nullptr;
-    levels.clear();
+    DropLevels();
     for (auto& [cluster, pool] : pools)
         delete pool;
     pools.clear();

@@ -41,12 +41,7 @@ QstGameControllerScene::QstGameControllerScene()
 QstGameControllerScene::~QstGameControllerScene()
 {
     // The scenes go before the pools they point at.
-    if (GameControllerCommon* common = GameControllerCommon::Existing()) {
-        if (activeLevel && common->activeLevel == activeLevel)
-            common->SetActiveLevel(nullptr, {});
-    }
-    activeLevel = nullptr;
-    levels.clear();
+    DropLevels();
     for (auto& [cluster, pool] : pools)
         delete pool;
     pools.clear();
