@@ -40,6 +40,8 @@ TEXTS = {
     },
     "Hint": {
         "workshop.main/sarcophagus": "The lid is too heavy. The winch could lift it.",
+        "workshop.mummy/mummy_sleep": "Take the burning torch up from your bag before the mummy wakes.",
+        "workshop.mummy/mummy_awake": "The mummy is awake! Strike it with the burning torch.",
     },
     "PoolItems": {
         "workshop:torch_pool": "A burning torch",

@@ -4,6 +4,7 @@
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
+#include "framework/widgets/WidgetManager.h"
 #include "src/GameResources.h"
 #include "src/Lang.h"
 #include "src/game/quest/QstFieldItemLayer.h"
@@ -169,7 +170,11 @@ void QstField::DrawExitLabels(Graphics& g)
         }
         if (font && !label.text.empty()) {
             const Color base = g.color;
-            const int textX = anchorX - g.TextWidth(label.text) / 2;
+            // Centred under its exit, but kept whole on the screen.
+            const int textWidth = g.TextWidth(label.text);
+            const int left = 4 - GetScreenPosition().x;
+            const int right = left + (manager ? manager->width : width) - 8 - textWidth;
+            const int textX = std::max(left, std::min(anchorX - textWidth / 2, right));
             const int baseline = anchorY + ascent + 5;
             g.color = MultiplyColors(Color(43, 14, 0, 102), base);
             g.DrawText(label.text, textX - 1, baseline - 1);
