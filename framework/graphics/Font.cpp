@@ -15,6 +15,11 @@ int Font::Descent() const { return height - ascent; }
 
 int Font::Height() const { return height; }
 
+int CentredBaseline(const Rect& r, const Font* font)
+{
+    return font ? r.y + (r.height + font->Ascent() - font->Descent()) / 2 : r.y;
+}
+
 int Font::LineAdvance() const { return height + extraLineGap; }
 
 int Font::ExtraLineGap() const { return extraLineGap; }

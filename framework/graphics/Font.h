@@ -70,4 +70,8 @@ protected:
     Font& operator=(const Font&) = default;
 };
 
+// The baseline that centres one line of the font vertically in the
+// rectangle (the rectangle's top without a font).
+int CentredBaseline(const Rect& r, const Font* font);
+
 } // namespace Quib

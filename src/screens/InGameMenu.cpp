@@ -103,9 +103,7 @@ void InGameMenu::Draw(Graphics& g)
     g.font = FONT_HEAD;
     if (g.font) {
         const int textWidth = g.TextWidth(title);
-        const int descent = g.font->height - g.font->ascent;
-        g.DrawText(title, titleRect.x + (titleRect.width - textWidth) / 2,
-                   titleRect.y + (titleRect.height + g.font->ascent - descent) / 2);
+        g.DrawText(title, titleRect.x + (titleRect.width - textWidth) / 2, CentredBaseline(titleRect, g.font));
     }
     g.RestoreState();
 }

@@ -52,12 +52,6 @@ std::unique_ptr<PsdPicture> CopyLayout(const PsdPicture& from)
     return copy;
 }
 
-// Baseline that centres one line of the font in the rectangle.
-int CentredBaseline(const Rect& r, const Font* font)
-{
-    return font ? r.y + (r.height + font->Ascent() - font->Descent()) / 2 : r.y;
-}
-
 } // namespace
 
 PsdPicture* LoadOptionsLayout()

@@ -22,11 +22,6 @@ namespace {
 
 constexpr int kKeyEscape = 27;
 
-int CentredBaseline(const Rect& r, const Font* font)
-{
-    return font ? r.y + (r.height + font->Ascent() - font->Descent()) / 2 : r.y;
-}
-
 // Saves the current profile's progress and lets go of its levels.
 void SaveAndRelease(const std::u16string& name)
 {

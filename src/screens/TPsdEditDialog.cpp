@@ -116,7 +116,7 @@ void TPsdEditDialog::Draw(Graphics& g)
     const int textWidth = g.TextWidth(message);
     if (textWidth <= messageRect.width) {
         g.DrawText(message, messageRect.x + (messageRect.width - textWidth) / 2,
-                   messageRect.y + (messageRect.height + g.font->Ascent() - g.font->Descent()) / 2);
+                   CentredBaseline(messageRect, g.font));
     } else {
         // A long message wraps rather than running out of the box.
         const int lines = g.MeasureWrappedText(messageRect.width, message, -1, nullptr);

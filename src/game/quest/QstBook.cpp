@@ -41,14 +41,6 @@ Rect LayerRect(PsdPicture* layout, const std::string& name)
     return r;
 }
 
-// The baseline that centres a line of the font vertically in the rectangle.
-int CentredBaseline(const Rect& r, Font* font)
-{
-    const int ascent = font ? font->Ascent() : 0;
-    const int descent = font ? font->Descent() : 0;
-    return r.y + (r.height + ascent - descent) / 2;
-}
-
 } // namespace
 
 QstBook::QstBook(const std::string& journalName, DarkBack* back, PsdPicture* layoutPicture)
