@@ -424,15 +424,9 @@ void MemoryImage::AssignPixels(const uint32_t* words, int w, int h, bool applyNo
         width = w;
         height = h;
     }
-    paletteIndices.reset();
-    palette.reset();
-    paletteCount = 0;
     if (n > 0)
         std::memcpy(bits.get(), words, static_cast<size_t>(n) * sizeof(uint32_t));
-    bits[n] = kImageGuardWord;
-    NotePixelsEdited();
-    if (applyNow)
-        ApplyBitsChange();
+    TakeNewBits(n, applyNow);
 }
 
 void MemoryImage::AdoptPixels(std::unique_ptr<uint32_t[]> words, int w, int h, bool applyNow)
@@ -445,6 +439,11 @@ void MemoryImage::AdoptPixels(std::unique_ptr<uint32_t[]> words, int w, int h, b
     bits = std::move(words);
     width = w;
     height = h;
+    TakeNewBits(n, applyNow);
+}
+
+void MemoryImage::TakeNewBits(int64_t n, bool applyNow)
+{
     paletteIndices.reset();
     palette.reset();
     paletteCount = 0;

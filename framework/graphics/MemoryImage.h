@@ -183,6 +183,9 @@ private:
     // Fills width * height words from the palette or the display copy, or
     // with zeros.
     void DecodeOtherForm(uint32_t* out) const;
+    // The 32-bit bits of n pixels are the picture now: the other forms go,
+    // the guard word is set, and the change is noted (and applied).
+    void TakeNewBits(int64_t n, bool applyNow);
 };
 
 // Number of pixels of a w x h picture, or -1 when a side is negative or the
