@@ -143,9 +143,26 @@ TEST(CrashSafeSaves, EverySavedFileIsTheOldOrTheNewVersionAfterASigkill)
         ASSERT_FALSE(bytes.empty()) << name;
 
     uint32_t done = 0; // the last generation the child reported finished
+    // The child reports each generation with the time it took, so the kill
+    // moments follow the real speed of a loaded machine. The run goes on past
+    // its time, within four times it, until enough kills landed everywhere.
+    struct Report {
+        uint32_t generation;
+        uint32_t us;
+    };
+    constexpr uint32_t kStarted = ~0u;
+    long rangeUs = generationUs * 3;
     long kills = 0, splitGenerations = 0, newVersions = 0, unfinished = 0;
+    const long enoughKills = UnderSanitizer() ? 30 : 80;
     const auto began = std::chrono::steady_clock::now();
-    while (std::chrono::steady_clock::now() - began < std::chrono::seconds(seconds)) {
+    auto goOn = [&] {
+        const auto spent = std::chrono::steady_clock::now() - began;
+        if (spent < std::chrono::seconds(seconds))
+            return true;
+        const bool enough = kills >= enoughKills && unfinished > 0 && splitGenerations > 0;
+        return !enough && spent < std::chrono::seconds(seconds * 4);
+    };
+    while (goOn()) {
         int fds[2];
         ASSERT_EQ(pipe(fds), 0);
         const uint32_t from = done + 1;
@@ -154,25 +171,39 @@ TEST(CrashSafeSaves, EverySavedFileIsTheOldOrTheNewVersionAfterASigkill)
         if (child == 0) {
             close(fds[0]);
             ScopedEnv config("XDG_CONFIG_HOME", (live / "config").c_str());
+            const Report started{kStarted, 0};
+            if (write(fds[1], &started, sizeof started) != sizeof started)
+                _exit(1);
             for (uint32_t g = from; g < from + 10000; ++g) {
+                const auto t = std::chrono::steady_clock::now();
                 SaveGeneration(live.Path(), g);
-                if (write(fds[1], &g, sizeof g) != sizeof g)
+                const auto us = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t);
+                const Report report{g, uint32_t(us.count())};
+                if (write(fds[1], &report, sizeof report) != sizeof report)
                     break;
             }
             _exit(0);
         }
         close(fds[1]);
-        const long delay = std::uniform_int_distribution<long>(0, generationUs * 3)(random);
+        // The clock starts once the child runs, not when it was forked.
+        Report report{};
+        ASSERT_EQ(read(fds[0], &report, sizeof report), ssize_t(sizeof report));
+        ASSERT_EQ(report.generation, kStarted);
+        const long delay = std::uniform_int_distribution<long>(0, rangeUs)(random);
         std::this_thread::sleep_for(std::chrono::microseconds(delay));
         kill(child, SIGKILL);
         int status = 0;
         ASSERT_EQ(waitpid(child, &status, 0), child);
         ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the child ended before the kill";
         ++kills;
-        uint32_t reported = 0;
-        while (read(fds[0], &reported, sizeof reported) == sizeof reported)
-            done = reported;
+        const uint32_t doneBefore = done;
+        while (read(fds[0], &report, sizeof report) == sizeof report) {
+            done = report.generation;
+            rangeUs = std::clamp<long>(long(report.us) * 3, 600, 2'000'000);
+        }
         close(fds[0]);
+        if (done == doneBefore) // killed inside its first generation, which took longer than the range
+            rangeUs = std::min(rangeUs * 2, 2'000'000L);
 
         // Each file is the last finished generation's or the next one's.
         const FileSet now = ReadSaved(live.Path());
@@ -207,9 +238,9 @@ TEST(CrashSafeSaves, EverySavedFileIsTheOldOrTheNewVersionAfterASigkill)
     EXPECT_FALSE(settings.WasDamaged());
 
     std::cout << "crash-safe saves: " << kills << " kills survived over " << done << " generations ("
-              << generationUs << " us each), " << unfinished << " saves cut short, " << splitGenerations
+              << generationUs << " us the first, kills within " << rangeUs << " us), " << unfinished << " saves cut short, " << splitGenerations
               << " kills between the files of one generation, " << newVersions << " files found at the new version\n";
-    EXPECT_GE(kills, UnderSanitizer() ? 30 : 80);
+    EXPECT_GE(kills, enoughKills);
     EXPECT_GT(unfinished, 0) << "no kill landed inside a save";
     EXPECT_GT(splitGenerations, 0);
     SingletoneBase::DestroyAll();
