@@ -1,6 +1,7 @@
 #include "src/Lang.h"
 
 #include "framework/files/IniFile.h"
+#include "framework/files/PakInterface.h"
 #include "framework/files/ProcessLog.h"
 #include "framework/files/StringUtils.h"
 #include "src/UserFolders.h"
@@ -35,8 +36,20 @@ Lang::~Lang()
 void Lang::Load()
 {
     mTexts.Clear();
-    if (!LoadIniFileW(mTexts, mPath))
+    mMissingReported = false;
+    if (!LoadIniFileW(mTexts, mPath)) {
         QUIB_LOG_ERROR("Can't load texts: \"%s\"", mPath);
+        return;
+    }
+    // The table is written whole, every line ended; one that stops inside
+    // a line (or inside a 16-bit character) was most likely cut short.
+    const std::string bytes = PakReadWholeFile(mPath);
+    const size_t size = bytes.size();
+    const bool cut = size % 2 != 0 || size < 2 || (bytes[size - 2] != '\n' && bytes[size - 2] != '\r') ||
+                     bytes[size - 1] != '\0';
+    if (!bytes.empty() && cut)
+        QUIB_LOG_ERROR("Texts \"%s\" end inside a line (%d bytes): the file may be cut short", mPath,
+                       int(bytes.size()));
 }
 
 void Lang::Reload()
@@ -54,6 +67,11 @@ std::u16string Lang::operator()(std::string_view section, std::string_view key)
     if (it != IniDocumentW::End())
         return it.Value();
     QUIB_LOG_ERROR("Lang string not found: [\"%s\"][\"%s\"]", std::string(section), std::string(key));
+    if (!mMissingReported) {
+        mMissingReported = true;
+        QUIB_LOG_ERROR("Texts \"%s\" lack the text [\"%s\"][\"%s\"]; missing texts read as \"???\"", mPath,
+                       std::string(section), std::string(key));
+    }
     SetMissingText(section, key);
     RecordMissing(wideSection, wideKey);
     return std::u16string(kMissingText);

@@ -9,7 +9,9 @@ namespace Quib {
 
 // Every text the player reads: res\lang.ini (16-bit ini text), looked up by
 // section and key. A text that is missing is logged once and reads as
-// "???"; the data's file is never written. Main thread only.
+// "???"; the first missing text also names the file, and a file that ends
+// inside a line is reported as likely cut short. The data's file is never
+// written. Main thread only.
 class Lang : public Singletone<Lang> {
 public:
     // What a missing text reads as.
@@ -49,6 +51,7 @@ private:
     IniDocumentW mTexts;
     std::string mMissingPath; // empty: missing texts are not recorded
     IniDocumentW mMissing;
+    bool mMissingReported = false; // the file named with the first missing text
 };
 
 } // namespace Quib

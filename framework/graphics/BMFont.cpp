@@ -58,10 +58,14 @@ BMFont::PageLoader BMFont::DefaultPageLoader()
 BMFont::BMFont(const std::string& path, const PageLoader& loadPage) : mShared(std::make_shared<Shared>())
 {
     if (PakFile* file = PakFOpen(path)) {
-        loaded = ParseDescriptor(&mShared->data, file);
+        std::string shortfall;
+        loaded = ParseDescriptor(&mShared->data, file, &shortfall);
         PakFClose(file);
         if (!loaded)
             OutputDebugString("Font " + path + ": the descriptor cannot be read\n");
+        else if (!shortfall.empty())
+            // What was read is kept: the characters missing are not drawn.
+            OutputDebugString("Font " + path + ": the descriptor is cut short (" + shortfall + ")\n");
     } else {
         OutputDebugString("Font " + path + ": the descriptor cannot be opened\n");
     }

@@ -51,8 +51,11 @@ public:
 
     // Reads a descriptor from an open file into data. True at the end of
     // the file or at an empty line; false at a line of an unknown kind or
-    // a damaged one. What was read before stays in data.
-    static bool ParseDescriptor(BMFontData* data, PakFile* file);
+    // a damaged one. What was read before stays in data. With shortfall,
+    // fewer character or kerning lines than the "chars" and "kernings"
+    // lines declare (a descriptor cut short) are told there, else it is
+    // left empty.
+    static bool ParseDescriptor(BMFontData* data, PakFile* file, std::string* shortfall = nullptr);
 
     // Stores the key=value pairs of a line (the first of a repeated key
     // wins; values may be quoted) and returns the line's kind word.

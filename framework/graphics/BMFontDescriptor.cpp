@@ -97,12 +97,39 @@ std::string BMFont::SplitKeyValues(const char* line, std::map<std::string, std::
     }
 }
 
-bool BMFont::ParseDescriptor(BMFontData* data, PakFile* file)
+namespace {
+
+// Lines of a kind read against the count its header line declares.
+struct Declared {
+    int64_t declared = -1; // no header line
+    int64_t read = 0;
+    void Tell(const char* what, std::string& out) const
+    {
+        if (declared <= read)
+            return;
+        if (!out.empty())
+            out += ", ";
+        out += std::to_string(declared) + " " + what + " declared, " + std::to_string(read) + " read";
+    }
+};
+
+} // namespace
+
+bool BMFont::ParseDescriptor(BMFontData* data, PakFile* file, std::string* shortfall)
 {
     std::string line;
+    Declared chars, kernings;
+    auto finish = [&](bool result) {
+        if (shortfall) {
+            shortfall->clear();
+            chars.Tell("characters", *shortfall);
+            kernings.Tell("kerning pairs", *shortfall);
+        }
+        return result;
+    };
     for (;;) {
         if (!PakReadLine(file, line) || line.empty())
-            return true;
+            return finish(true);
         std::map<std::string, std::string> map;
         std::string kind = SplitKeyValues(line.c_str(), map);
         Pairs pairs(map);
@@ -127,14 +154,19 @@ bool BMFont::ParseDescriptor(BMFontData* data, PakFile* file)
             data->packed = pairs.Int("packed");
             int32_t count = pairs.Int("pages");
             if (count > kMaxPages)
-                return false;
+                return finish(false);
             data->pages.resize(size_t(count < 0 ? 0 : count));
         } else if (kind == "page") {
             // A page the common line did not announce has no place.
             int32_t id = pairs.Int("id");
             if (id >= 0 && size_t(id) < data->pages.size())
                 data->pages[size_t(id)] = pairs.Text("file");
+        } else if (kind == "chars") {
+            chars.declared = pairs.Int("count");
+        } else if (kind == "kernings") {
+            kernings.declared = pairs.Int("count");
         } else if (kind == "char") {
+            ++chars.read;
             BMFontGlyph& glyph = data->glyphs[pairs.Int("id")];
             glyph.x = pairs.Int("x");
             glyph.y = pairs.Int("y");
@@ -146,12 +178,13 @@ bool BMFont::ParseDescriptor(BMFontData* data, PakFile* file)
             glyph.page = pairs.Int("page");
             glyph.chnl = pairs.Int("chnl");
         } else if (kind == "kerning") {
+            ++kernings.read;
             // Kerning for a character without a glyph has no place.
             auto glyph = data->glyphs.find(pairs.Int("second"));
             if (glyph != data->glyphs.end())
                 glyph->second.kerning.emplace(pairs.Int("first"), pairs.Int("amount"));
-        } else if (kind != "chars" && kind != "kernings") {
-            return false;
+        } else {
+            return finish(false);
         }
     }
 }

@@ -28,7 +28,7 @@ protected:
     LangTest() : cwd(dir.Path())
     {
         WriteTexts(
-            u"[Interface]\r\nSkip=Skip \u2192 \u4e2d\u6587 \u00e9\r\nPause=Paused\r\n[Scenes]\r\nhold=The hold");
+            u"[Interface]\r\nSkip=Skip \u2192 \u4e2d\u6587 \u00e9\r\nPause=Paused\r\n[Scenes]\r\nhold=The hold\r\n");
     }
     void WriteTexts(const std::u16string& text)
     {
@@ -50,6 +50,7 @@ TEST_F(LangTest, FindsTextsExactly)
     EXPECT_EQ(lang("Scenes", "hold"), u"The hold");
     EXPECT_EQ(lang("Interface", ""), u"");
     EXPECT_FALSE(log.Contains("Lang string not found"));
+    EXPECT_FALSE(log.Contains("cut short"));
 }
 
 TEST_F(LangTest, MissingTextIsReportedOnceAndTheDataStaysAsItWas)
@@ -65,6 +66,43 @@ TEST_F(LangTest, MissingTextIsReportedOnceAndTheDataStaysAsItWas)
     EXPECT_EQ(DataFile(), before);
     // Nothing is written beside it either.
     EXPECT_EQ(FindOnDisk(dir / "res/*").size(), 3u); // ".", "..", lang.ini
+}
+
+TEST_F(LangTest, FirstMissingTextNamesTheFile)
+{
+    Lang lang;
+    lang("Interface", "Nope");
+    lang("Interface", "Other");
+    EXPECT_EQ(log.Count("Texts \"res\\lang.ini\" lack the text [\"Interface\"][\"Nope\"]"), 1);
+    EXPECT_EQ(log.Count("Texts \"res\\lang.ini\" lack"), 1);
+    // A reloaded table names it again.
+    lang.Reload();
+    lang("Interface", "Third");
+    EXPECT_EQ(log.Count("Texts \"res\\lang.ini\" lack"), 2);
+}
+
+TEST_F(LangTest, TableCutShortIsReportedAndWhatWasReadIsKept)
+{
+    const std::string whole = DataFile();
+    struct Case {
+        const char* what;
+        std::string bytes;
+        bool cut;
+    } cases[] = {
+        {"whole", whole, false},
+        {"inside the last line", whole.substr(0, whole.size() - 8), true},
+        {"inside a 16-bit character", whole.substr(0, whole.size() - 3), true},
+        {"between CR and LF", whole.substr(0, whole.size() - 2), false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        LogCapture caseLog;
+        dir.WriteFile("res/lang.ini", c.bytes);
+        ClearDirectoryCache();
+        Lang lang;
+        EXPECT_EQ(caseLog.Contains("Texts \"res\\lang.ini\" end inside a line"), c.cut);
+        EXPECT_NE(lang("Interface", "Skip"), u"???");
+    }
 }
 
 TEST_F(LangTest, MissingFileGivesPlaceholdersAndWritesNothing)

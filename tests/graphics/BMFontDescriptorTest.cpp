@@ -13,6 +13,7 @@ using namespace Testing;
 struct Parsed {
     bool result = false;
     BMFontData data;
+    std::string shortfall;
 };
 
 Parsed Parse(const std::string& text)
@@ -26,7 +27,7 @@ Parsed Parse(const std::string& text)
     EXPECT_TRUE(file);
     if (!file)
         return parsed;
-    parsed.result = BMFont::ParseDescriptor(&parsed.data, file);
+    parsed.result = BMFont::ParseDescriptor(&parsed.data, file, &parsed.shortfall);
     PakFClose(file);
     return parsed;
 }
@@ -112,6 +113,31 @@ TEST(BMFontDescriptor, WhereTheParseEnds)
         Parsed p = Parse(c.text);
         EXPECT_EQ(p.result, c.result) << c.label;
         EXPECT_EQ(p.data.glyphs.size(), c.glyphs) << c.label;
+    }
+}
+
+TEST(BMFontDescriptor, FewerLinesThanDeclaredAreTold)
+{
+    const std::string whole = kFont;
+    struct Case {
+        const char* label;
+        std::string text;
+        const char* shortfall;
+    } cases[] = {
+        {"whole", whole, ""},
+        {"cut in the characters", whole.substr(0, whole.find("char id=86")), "2 characters declared, 1 read"},
+        {"cut in the kernings", whole.substr(0, whole.rfind("kerning first")), "3 kerning pairs declared, 2 read"},
+        {"cut after the kernings line", whole.substr(0, whole.find("kerning first")),
+         "3 kerning pairs declared, 0 read"},
+        {"cut before the counts", whole.substr(0, whole.find("chars")), ""},
+        {"more than declared", "chars count=1\r\nchar id=1\r\nchar id=2\r\n", ""},
+        {"both short", "chars count=3\r\nchar id=1\r\nkernings count=2\r\n",
+         "3 characters declared, 1 read, 2 kerning pairs declared, 0 read"},
+    };
+    for (const Case& c : cases) {
+        Parsed p = Parse(c.text);
+        EXPECT_TRUE(p.result) << c.label;
+        EXPECT_EQ(p.shortfall, c.shortfall) << c.label;
     }
 }
 

@@ -63,6 +63,24 @@ struct FontFiles {
     }
 };
 
+TEST(BMFont, DescriptorCutShortIsToldAndWhatWasReadIsKept)
+{
+    FontFiles files;
+    const std::string whole = kDescriptor;
+    files.dir.WriteFile("fonts/test.fnt", whole.substr(0, whole.find("char id=32")));
+    ClearDirectoryCache();
+    CapturingSink sink;
+    BMFont font(files.path);
+    EXPECT_TRUE(font.IsLoaded());
+    std::string told;
+    for (const std::string& line : sink.debugLines)
+        told += line;
+    EXPECT_NE(told.find("test.fnt: the descriptor is cut short (4 characters declared, 2 read)"), std::string::npos)
+        << told;
+    EXPECT_EQ(font.GetCharAdvance('A', 0), 9);
+    EXPECT_EQ(font.GetCharAdvance('V', 'A'), 8); // the kerning line was cut off
+}
+
 struct Drawn {
     RecordingImage dest{640, 480};
     Graphics g{&dest};
@@ -103,7 +121,7 @@ TEST(BMFont, AdvancesKerningAndLayout)
     FontFiles files;
     BMFont font(files.path);
     EXPECT_EQ(font.GetCharAdvance('V', 0), 8);
-    EXPECT_EQ(font.GetCharAdvance('V', 'A'), 6);
+    EXPECT_EQ(font.GetCharAdvance('V', 'A'), 8); // the kerning line was cut off
     EXPECT_EQ(font.GetCharAdvance('A', 'V'), 9);
     EXPECT_EQ(font.GetCharAdvance('?', 0), -1);
     EXPECT_EQ(font.WidthOfText(u"AV", 1, 1, 0), 15);
