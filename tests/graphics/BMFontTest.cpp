@@ -121,7 +121,7 @@ TEST(BMFont, AdvancesKerningAndLayout)
     FontFiles files;
     BMFont font(files.path);
     EXPECT_EQ(font.GetCharAdvance('V', 0), 8);
-    EXPECT_EQ(font.GetCharAdvance('V', 'A'), 8); // the kerning line was cut off
+    EXPECT_EQ(font.GetCharAdvance('V', 'A'), 6);
     EXPECT_EQ(font.GetCharAdvance('A', 'V'), 9);
     EXPECT_EQ(font.GetCharAdvance('?', 0), -1);
     EXPECT_EQ(font.WidthOfText(u"AV", 1, 1, 0), 15);
