@@ -320,6 +320,34 @@ TEST_F(PsdPictureTest, AbsurdNumbersAndCountsAreRefusedWithTheirLine)
     EXPECT_EQ(log.Count("larger than"), 1) << log.All();
 }
 
+TEST_F(PsdPictureTest, LayerListCutShortIsReportedWithItsLastLine)
+{
+    const std::string whole = "[a]\r\nback = 0 0 10 10 255 0 1\r\nfront = 5 6 10 10 255 0 2\r\n";
+    struct Case {
+        std::string text;
+        const char* report; // empty: none
+        const char* layers;
+    };
+    const Case cases[] = {
+        {whole, "", "back 0 0 1|front 5 6 2"},
+        {whole.substr(0, whole.size() - 2), "", "back 0 0 1|front 5 6 2"}, // last line whole, no end
+        {whole.substr(0, whole.find("10 10 255 0 2")), "line 3 (\"front = 5 6 \")", "front 5 6 0|back 0 0 1"},
+        {whole.substr(0, whole.find(" = 5")), "line 3 (\"front\")", "back 0 0 1"},
+        {"[a]\nback = 0 0 1 1 1 1 1\r\n[b", "line 3 (\"[b\")", "back 0 0 1"},
+        {"[a]", "", ""},
+    };
+    for (const Case& c : cases) {
+        LogCapture log;
+        std::unique_ptr<PsdPicture> picture = Picture(c.text);
+        EXPECT_EQ(Describe(*picture), c.layers) << c.text;
+        const std::string report = std::string("\"pic/\": layers.ini ends inside ") + c.report;
+        if (*c.report)
+            EXPECT_EQ(log.Count(report), 1) << log.All();
+        else
+            EXPECT_FALSE(log.Contains("ends inside")) << log.All();
+    }
+}
+
 TEST_F(PsdPictureTest, ReadsThroughTheArchiveWithoutRegardToCase)
 {
     ScopedPak pak;

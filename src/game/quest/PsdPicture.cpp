@@ -100,6 +100,34 @@ bool CheckLayerLines(std::string_view text, std::string& error)
     return true;
 }
 
+// A layer list is written whole, every line ended and every layer with its
+// seven numbers. A file whose last line has no end and is not a whole layer
+// (a name without numbers, fewer than seven, a header without its bracket)
+// was most likely cut short: its line number and text are told.
+bool EndsInsideALine(std::string_view text, int& lineNumber, std::string& lastLine)
+{
+    text = text.substr(0, text.find('\0'));
+    if (text.empty() || text.back() == '\n' || text.back() == '\r')
+        return false;
+    const size_t start = text.find_last_of("\r\n") == std::string_view::npos ? 0 : text.find_last_of("\r\n") + 1;
+    const std::string_view line = text.substr(start);
+    const size_t equals = line.find('=');
+    if (line.find(']') != std::string_view::npos && equals == std::string_view::npos)
+        return false; // a whole section header
+    if (equals != std::string_view::npos) {
+        int32_t numbers[kLayerNumbers];
+        if (ScanLayerNumbers(FirstValue(line.substr(equals + 1)), numbers) == kLayerNumbers)
+            return false;
+    }
+    lineNumber = 1;
+    for (size_t i = 0; i < start; ++i) {
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n')))
+            ++lineNumber;
+    }
+    lastLine = std::string(line.substr(0, 60));
+    return true;
+}
+
 // The file's bytes; false when it holds more than the limit.
 bool ReadLimited(const std::string& path, std::string& text, bool& found)
 {
@@ -173,6 +201,13 @@ void PsdPicture::Load(const std::string& dir, bool loadImages)
         QUIB_LOG_ERROR("Layered picture \"%s\": no layers.ini", dir.c_str());
     } else if (!ParseLayers(text, layers, error)) {
         QUIB_LOG_ERROR("Layered picture \"%s\" refused: layers.ini %s", dir.c_str(), error.c_str());
+    } else {
+        int lineNumber = 0;
+        std::string lastLine;
+        if (EndsInsideALine(text, lineNumber, lastLine))
+            QUIB_LOG_ERROR("Layered picture \"%s\": layers.ini ends inside line %d (\"%s\"): the file may be cut "
+                           "short; the layers before it are kept",
+                           dir.c_str(), lineNumber, lastLine.c_str());
     }
     std::stable_sort(layers.begin(), layers.end(),
                      [](const PsdPictureLayer* a, const PsdPictureLayer* b) { return a->z < b->z; });
