@@ -1,4 +1,5 @@
 #include "framework/graphics/ImageLibInternal.h"
+#include "platform/MessageSink.h"
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
@@ -15,10 +16,13 @@ using namespace Detail;
 
 namespace {
 
-// Fatal errors jump back into the reader or writer; messages are dropped.
+// Fatal errors jump back into the reader or writer; the text of the first
+// warning (damaged data the library decoded past) is kept for the reader to
+// report, other messages are dropped.
 struct ErrorManager {
     jpeg_error_mgr pub;
     std::jmp_buf jump;
+    char firstWarning[JMSG_LENGTH_MAX];
 };
 
 [[noreturn]] void ErrorExit(j_common_ptr cinfo)
@@ -28,11 +32,22 @@ struct ErrorManager {
 
 void OutputMessage(j_common_ptr) {}
 
+void EmitMessage(j_common_ptr cinfo, int level)
+{
+    if (level >= 0)
+        return; // trace messages
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    if (err->pub.num_warnings++ == 0)
+        err->pub.format_message(cinfo, err->firstWarning);
+}
+
 void InstallErrorManager(j_common_ptr cinfo, ErrorManager& err)
 {
     cinfo->err = jpeg_std_error(&err.pub);
     err.pub.error_exit = ErrorExit;
     err.pub.output_message = OutputMessage;
+    err.pub.emit_message = EmitMessage;
+    err.firstWarning[0] = '\0';
 }
 
 // Source manager reading through the pak layer.
@@ -134,8 +149,10 @@ void CmykToWords(const JSAMPLE* in, uint32_t* out, JDIMENSION width, bool invert
 
 // Holds what must survive a jump out of the library.
 struct JpegRead {
-    PakFile* file;
+    PakFile* file = nullptr;
     std::unique_ptr<Image> image;
+    long warnings = 0;
+    std::string firstWarning;
 };
 
 bool Decompress(JpegRead& read)
@@ -205,6 +222,8 @@ bool Decompress(JpegRead& read)
         }
     }
     jpeg_finish_decompress(&cinfo);
+    read.warnings = err.pub.num_warnings;
+    read.firstWarning = err.firstWarning;
     jpeg_destroy_decompress(&cinfo);
     return true;
 }
@@ -256,9 +275,18 @@ std::unique_ptr<Image> ReadJpeg(const std::string& path)
     PakHandle file = OpenForReading(path);
     if (!file)
         return nullptr;
-    JpegRead read{file.get(), nullptr};
+    JpegRead read;
+    read.file = file.get();
     if (!Decompress(read))
         return nullptr;
+    // A file cut short or with damaged data still gives what decoded (the
+    // rest grey); the damage is told with the file's name.
+    if (read.warnings > 0)
+        OutputDebugString("ReadJpeg: " + path + ": damaged data (" + read.firstWarning +
+                          (read.warnings > 1 ? ", and " + std::to_string(read.warnings - 1) +
+                                                     (read.warnings > 2 ? " more warnings" : " more warning")
+                                               : "") +
+                          "); the picture is kept as far as it decoded\n");
     return std::move(read.image);
 }
 

@@ -1,6 +1,7 @@
 #include "framework/files/PakArchiveWriter.h"
 #include "framework/graphics/ImageLib.h"
 #include "platform/FileNames.h"
+#include "platform/headless/CapturingSink.h"
 #include "tests/support/ImageFixtures.h"
 #include "tests/support/ScopedPak.h"
 #include "tests/support/TempDir.h"
@@ -403,9 +404,22 @@ TEST_F(ImageFiles, DamagedJpegs)
         v = uint8_t(random());
     std::string good = EncodeJpeg(64, 64, 3, noise);
     Write("cut.jpg", good.substr(0, good.size() * 2 / 3));
+    CapturingSink sink;
     auto cut = ImageLib::ReadJpeg("cut.jpg");
     ASSERT_TRUE(cut) << "a cut file gives what could be decoded";
     EXPECT_EQ(cut->width, 64);
+    // The top rows decoded as written, the rest grey; the file is named.
+    Write("good.jpg", good);
+    auto whole = ImageLib::ReadJpeg("good.jpg");
+    ASSERT_TRUE(whole);
+    EXPECT_TRUE(std::equal(cut->pixels, cut->pixels + 64 * 8, whole->pixels));
+    EXPECT_EQ(cut->pixels[64 * 64 - 1], 0xFF808080u);
+    ASSERT_EQ(sink.debugLines.size(), 1u);
+    EXPECT_EQ(sink.debugLines[0].rfind("ReadJpeg: cut.jpg: damaged data (Premature end of JPEG file", 0), 0u)
+        << sink.debugLines[0];
+    // A whole file reads without a word.
+    ImageLib::ReadJpeg("good.jpg");
+    EXPECT_EQ(sink.debugLines.size(), 1u);
 
     for (const std::string& bytes : {std::string(), std::string("\xFF\xD8", 2), std::string(64, 'j')}) {
         Write("bad.jpg", bytes);
