@@ -1,7 +1,9 @@
 #include "framework/sound/BassMusicInterface.h"
 
 #include "framework/files/PakInterface.h"
+#include "framework/sound/SoundFileSupport.h"
 #include "framework/sound/SoundOutput.h"
+#include "platform/MessageSink.h"
 
 #include <cmath>
 #include <cstdio>
@@ -108,6 +110,12 @@ bool BassMusicInterface::LoadMusic(int songId, const std::string& fileName)
     if (!file)
         return false;
     if (ext == "wav" || ext == "ogg" || ext == "mp3") {
+        if (ext == "ogg") {
+            // A track cut short still plays, as far as it goes.
+            const std::string damage = OggStreamDamage(file);
+            if (!damage.empty())
+                OutputDebugString("Music " + fileName + ": " + damage + "; it may be cut short and end early\n");
+        }
         if (file->mEntry) {
             auto block = ReadOpenFile(file);
             if (!block->empty()) {

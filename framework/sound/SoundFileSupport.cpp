@@ -5,6 +5,7 @@
 #include "platform/AudioDevice.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace Quib {
 
@@ -49,6 +50,50 @@ int64_t RemainingBytes(PakFile* file)
     if (PakFSeek(file, here, SEEK_SET) != 0 || end < here)
         return -1;
     return int64_t(end) - here;
+}
+
+std::string OggStreamDamage(PakFile* file)
+{
+    const int32_t start = PakFTell(file);
+    const int64_t size = RemainingBytes(file);
+    if (start < 0 || size <= 0)
+        return {};
+    std::string damage;
+    int64_t pos = 0;
+    uint8_t lastFlags = 0;
+    int pages = 0;
+    while (pos < size) {
+        // Header: "OggS", version, flags, granule (8), serial, sequence,
+        // checksum (4 each), segment count, then the segment table.
+        uint8_t header[27];
+        uint8_t table[255];
+        if (pos + 27 > size || PakFSeek(file, int32_t(start + pos), SEEK_SET) != 0 ||
+            !ReadBytes(file, header, sizeof header)) {
+            damage = "the last page is cut short (at byte " + std::to_string(pos) + ")";
+            break;
+        }
+        if (std::memcmp(header, "OggS", 4) != 0)
+            break; // not a page: not for this check to judge
+        const size_t segments = header[26];
+        int64_t body = 0;
+        if (pos + 27 + int64_t(segments) > size || !ReadBytes(file, table, segments)) {
+            damage = "the last page is cut short (at byte " + std::to_string(pos) + ")";
+            break;
+        }
+        for (size_t i = 0; i < segments; ++i)
+            body += table[i];
+        if (pos + 27 + int64_t(segments) + body > size) {
+            damage = "the last page is cut short (at byte " + std::to_string(pos) + ")";
+            break;
+        }
+        lastFlags = header[5];
+        ++pages;
+        pos += 27 + int64_t(segments) + body;
+        if (pos == size && !(lastFlags & 0x04))
+            damage = "the stream ends without its end-of-stream page";
+    }
+    PakFSeek(file, start, SEEK_SET);
+    return pages > 0 ? damage : std::string();
 }
 
 uint8_t* CreateLockedSoundBuffer(DSoundManager& manager, unsigned int id, const SoundFormat& format,

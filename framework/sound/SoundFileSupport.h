@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 namespace Quib {
 
@@ -19,6 +20,12 @@ bool ReadU32Le(PakFile* file, uint32_t& value);
 bool ReadU32Be(PakFile* file, uint32_t& value);
 // Bytes from the read position to the end of the file; -1 when unknown.
 int64_t RemainingBytes(PakFile* file);
+
+// For an Ogg file: what shows it cut short, walking its pages from the read
+// position (a page that ends past the file, or a last page without the
+// end-of-stream flag); empty when it ends whole or is not an Ogg stream
+// there. The read position is left where it was.
+std::string OggStreamDamage(PakFile* file);
 
 // Creates the id's buffer of the format and size (whole frames, at most
 // kMaxSoundBytes) and locks all of it; null on failure.

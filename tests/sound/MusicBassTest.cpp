@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 namespace Quib::Testing {
 namespace {
 
@@ -313,6 +316,64 @@ TEST(MusicBassTest, PakMembersStreamFromMemoryAndUnloadFreesThem)
     EXPECT_EQ(rec.log.Take(), (std::vector<std::string>{"ChannelStop(" + h + ")", "StreamFree(" + h + ")"}));
     EXPECT_EQ(music.FindSong(4), nullptr);
     EXPECT_FALSE(music.LoadMusic(5, "music\\missing.ogg"));
+}
+
+// The Ogg pages of a stream: where each begins.
+std::vector<size_t> OggPageStarts(const std::string& bytes)
+{
+    std::vector<size_t> starts;
+    for (size_t at = 0; at + 27 <= bytes.size();) {
+        starts.push_back(at);
+        const size_t segments = uint8_t(bytes[at + 26]);
+        size_t body = 0;
+        for (size_t i = 0; i < segments; ++i)
+            body += uint8_t(bytes[at + 27 + i]);
+        at += 27 + segments + body;
+    }
+    return starts;
+}
+
+// The check reads the page structure only: what the decoder makes of the
+// rest is its own affair (a track cut short plays as far as it decodes).
+TEST(MusicBassTest, OggTrackCutShortIsToldByName)
+{
+    std::ifstream in(std::string(QUIB_TEST_DATA) + "/sound/tone-stereo.ogg", std::ios::binary);
+    const std::string whole{std::istreambuf_iterator<char>(in), {}};
+    const std::vector<size_t> pages = OggPageStarts(whole);
+    ASSERT_EQ(pages.size(), 3u);
+    struct Case {
+        const char* what;
+        std::string bytes;
+        const char* told; // empty: nothing
+    } cases[] = {
+        {"whole", whole, ""},
+        {"cut inside the last page", whole.substr(0, whole.size() - 100), "the last page is cut short (at byte 3710)"},
+        {"cut after a page", whole.substr(0, pages.back()), "the stream ends without its end-of-stream page"},
+        {"cut inside the last page's header", whole.substr(0, pages.back() + 10),
+         "the last page is cut short (at byte 3710)"},
+        {"cut inside a segment table", whole.substr(0, pages[1] + 30), "the last page is cut short (at byte 58)"},
+        {"not an Ogg stream", std::string(2000, 'x'), ""},
+        {"pages end, then no page", whole + std::string(100, 'x'), ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        MusicFixture fx;
+        SoundOutput::SetDecoderOpener({}); // the real decoders
+        fx.Write("music/track.ogg", c.bytes);
+        CapturingSink sink;
+        BassMusicInterface music;
+        const bool loaded = music.LoadMusic(1, "music\\track.ogg");
+        if (c.bytes == whole) {
+            EXPECT_TRUE(loaded);
+        }
+        std::string said;
+        for (const std::string& line : sink.debugLines)
+            if (line.rfind("Music ", 0) == 0)
+                said += line;
+        const std::string expected =
+            *c.told ? std::string("Music music\\track.ogg: ") + c.told + "; it may be cut short and end early\n" : "";
+        EXPECT_EQ(said, expected);
+    }
 }
 
 TEST(MusicBassTest, SongVolumesAreAppliedInHundredths)
