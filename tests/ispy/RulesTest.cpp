@@ -2,6 +2,7 @@
 // blocking, the choice of a search, pic.ini kept in step with the layers,
 // spheres, and a search saved and restored.
 #include "framework/files/IniData.h"
+#include "framework/files/ProcessLog.h"
 #include "src/Lang.h"
 #include "src/game/GameControllerCommon.h"
 #include "src/game/ispy/GameControllerISpy.h"
@@ -10,6 +11,7 @@
 #include "src/game/ispy/TLevel.h"
 #include "src/game/ispy/TPaintElement.h"
 #include "src/game/ispy/TPicture.h"
+#include "platform/headless/CapturingSink.h"
 #include "tests/ispy/IspyTestSupport.h"
 #include "tests/support/ImageFixtures.h"
 
@@ -233,6 +235,44 @@ TEST_F(RulesTest, PicIniFollowsTheLayers)
     values.clear();
     pic.GetValues(values, "trash/box", "six");
     EXPECT_EQ(values, (std::vector<std::string>{"", "1.00", "0", "1.00"}));
+}
+
+// Told once each, by the file: what pic.ini lacks, what it has too much
+// and entries short of their values; a whole file says nothing.
+TEST_F(RulesTest, PicIniThatDoesNotMatchTheLayersIsToldByName)
+{
+    const std::vector<LayerSpec> layers = {{"trash/key", 10, 10, 8, 5}, {"trash/box", 30, 10, 8, 6},
+                                           {"trash/net", 50, 10, 8, 7}};
+    const std::string whole = "trash/key = key,1.00,0,1.00\r\ntrash/box = box,1.00,0,1.00\r\n"
+                              "trash/net = net,1.00,0,1.00\r\n";
+    struct Case {
+        const char* level;
+        std::string pic;
+        std::vector<std::string> told;
+    } cases[] = {
+        {"whole", whole, {}},
+        {"cut", whole.substr(0, whole.find("0,1.00\r\ntrash/net")),
+         {"data/hog/cut/pic.ini has no entry for 1 objects (trash/net); they get default values",
+          "data/hog/cut/pic.ini has 1 entries short of their four values (trash/box); the file may be cut short"}},
+        {"extra", whole + "trash/old = old,1.00,0,1.00\r\n",
+         {"data/hog/extra/pic.ini has entries for 1 objects without layers (trash/old)"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.level);
+        WriteLevel(world, c.level, layers, c.pic);
+        // Entries reach the sink only from an open log.
+        ProcessLog::GetInstance()->Open(world.dir / "log.html");
+        CapturingSink sink;
+        TLevel* level = MakeLevel(c.level);
+        ASSERT_EQ(level->pictures.size(), 1u);
+        EXPECT_EQ(level->pictures[0]->items.size(), 3u);
+        std::vector<std::string> told;
+        for (const std::string& line : sink.debugLines)
+            if (line.find("pic.ini has") != std::string::npos)
+                told.push_back(line.substr(line.find("data/hog/"), line.find_last_not_of("\r\n") + 1 -
+                                                                       line.find("data/hog/")));
+        EXPECT_EQ(told, c.told);
+    }
 }
 
 TEST_F(RulesTest, SpheresArePlacedTakenSavedAndRestored)

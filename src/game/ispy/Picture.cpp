@@ -485,10 +485,15 @@ void TPicture::LoadLayers(bool loadImagesNow)
     layersIni.LoadFile(folder + "layers.ini");
     std::vector<std::string> layerKeys;
     layersIni.GetKeyNames(section, layerKeys);
+    const std::string picPath = folder + "pic.ini";
     IniData picIni;
-    picIni.LoadFile(folder + "pic.ini");
+    picIni.LoadFile(picPath);
     std::vector<std::string> objectKeys;
     picIni.GetKeyNames(section, objectKeys);
+    // What does not match is told by the file's name: entries without
+    // layers, objects without entries, entries short of their four values
+    // (a file cut short shows as all three).
+    std::vector<std::string> dropped, added, incomplete;
     bool rewrite = false;
     std::erase_if(objectKeys, [&](const std::string& objectKey) {
         for (const std::string& layerKey : layerKeys) {
@@ -497,9 +502,15 @@ void TPicture::LoadLayers(bool loadImagesNow)
                 return false;
         }
         rewrite = true;
+        dropped.push_back(objectKey);
         return true;
     });
     picIni.SelectSection(section);
+    if (IniDataSection* picSection = picIni.GetCurrentSection()) {
+        for (const IniDataKey& key : picSection->mKeys)
+            if (key.mValues.size() < 4)
+                incomplete.push_back(key.mName);
+    }
     layersIni.SelectSection(section);
     for (const std::string& key : layerKeys) {
         ElementKind kind;
@@ -513,13 +524,32 @@ void TPicture::LoadLayers(bool loadImagesNow)
             list.push_back(element);
         }
         if (kind == ElementKind::Item &&
-            std::find(objectKeys.begin(), objectKeys.end(), elementName) == objectKeys.end())
+            std::find(objectKeys.begin(), objectKeys.end(), elementName) == objectKeys.end()) {
             rewrite = true;
+            if (std::find(added.begin(), added.end(), elementName) == added.end())
+                added.push_back(elementName);
+        }
     }
+    auto some = [](const std::vector<std::string>& names) {
+        std::string out;
+        for (size_t i = 0; i < names.size() && i < 5; ++i)
+            out += (i ? ", " : "") + names[i];
+        return names.size() > 5 ? out + ", ..." : out;
+    };
+    if (!added.empty())
+        QUIB_LOG_ERROR("Hidden-object picture \"%s\": %s has no entry for %d objects (%s); they get default values",
+                       name.c_str(), picPath.c_str(), int(added.size()), some(added).c_str());
+    if (!dropped.empty())
+        QUIB_LOG_ERROR("Hidden-object picture \"%s\": %s has entries for %d objects without layers (%s)", name.c_str(),
+                       picPath.c_str(), int(dropped.size()), some(dropped).c_str());
+    if (!incomplete.empty())
+        QUIB_LOG_ERROR("Hidden-object picture \"%s\": %s has %d entries short of their four values (%s); the file "
+                       "may be cut short",
+                       name.c_str(), picPath.c_str(), int(incomplete.size()), some(incomplete).c_str());
     if (rewrite) {
         picIni.SelectSection(section);
         WriteItemEntries(picIni);
-        if (!picIni.WriteFile(folder + "pic.ini"))
+        if (!picIni.WriteFile(picPath))
             QUIB_LOG_ERROR("Hidden-object picture \"%s\": pic.ini not written", name.c_str());
     }
     SortByZ(scenery);
