@@ -37,10 +37,24 @@ void Lang::Load()
 {
     mTexts.Clear();
     mMissingReported = false;
+    mEndCheckPending = false;
     if (!LoadIniFileW(mTexts, mPath)) {
         QUIB_LOG_ERROR("Can't load texts: \"%s\"", mPath);
         return;
     }
+    // Checked at the first lookup: the table may be read before the
+    // process log is open.
+    mEndCheckPending = true;
+}
+
+void Lang::Reload()
+{
+    Load();
+}
+
+void Lang::CheckEnd()
+{
+    mEndCheckPending = false;
     // The table is written whole, every line ended; one that stops inside
     // a line (or inside a 16-bit character) was most likely cut short.
     const std::string bytes = PakReadWholeFile(mPath);
@@ -52,13 +66,10 @@ void Lang::Load()
                        int(bytes.size()));
 }
 
-void Lang::Reload()
-{
-    Load();
-}
-
 std::u16string Lang::operator()(std::string_view section, std::string_view key)
 {
+    if (mEndCheckPending)
+        CheckEnd();
     if (key.empty())
         return std::u16string();
     const std::u16string wideSection = StringToWString(section);

@@ -45,6 +45,8 @@ public:
 
 private:
     void Load();
+    // Reports a file that ends inside a line (likely cut short).
+    void CheckEnd();
     void RecordMissing(const std::u16string& section, const std::u16string& key);
 
     std::string mPath;
@@ -52,6 +54,7 @@ private:
     std::string mMissingPath; // empty: missing texts are not recorded
     IniDocumentW mMissing;
     bool mMissingReported = false; // the file named with the first missing text
+    bool mEndCheckPending = false;
 };
 
 } // namespace Quib

@@ -114,7 +114,7 @@ bool BassMusicInterface::LoadMusic(int songId, const std::string& fileName)
             // A track cut short still plays, as far as it goes.
             const std::string damage = OggStreamDamage(file);
             if (!damage.empty())
-                OutputDebugString("Music " + fileName + ": " + damage + "; it may be cut short and end early\n");
+                OutputDebugString("Music " + fileName + ": " + damage + "; it plays as far as it goes\n");
         }
         if (file->mEntry) {
             auto block = ReadOpenFile(file);

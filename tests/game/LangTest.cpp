@@ -100,8 +100,9 @@ TEST_F(LangTest, TableCutShortIsReportedAndWhatWasReadIsKept)
         dir.WriteFile("res/lang.ini", c.bytes);
         ClearDirectoryCache();
         Lang lang;
-        EXPECT_EQ(caseLog.Contains("Texts \"res\\lang.ini\" end inside a line"), c.cut);
         EXPECT_NE(lang("Interface", "Skip"), u"???");
+        lang("Interface", "Pause");
+        EXPECT_EQ(caseLog.Count("Texts \"res\\lang.ini\" end inside a line"), c.cut ? 1 : 0);
     }
 }
 

@@ -64,36 +64,37 @@ struct DamageCase {
 // the archive.
 const DamageCase kDamageCases[] = {
     {"res/game.ini", Damage::Remove},
-    // A text table cut short is a shorter table: the texts it lacks are
-    // reported, by section and key.
-    {"res/lang.ini", Damage::Truncate, "harbour", "", "", false, false},
+    // A text table cut short ends inside a line; the first text it lacks
+    // also names it.
+    {"res/lang.ini", Damage::Truncate, "harbour"},
     {"res/sounds.ini", Damage::Remove},
-    // Still open: the scene is refused ("the scene ... cannot be had")
-    // without naming its picture layout.
-    {"data/scenes/harbour/layers.ini", Damage::Truncate, "harbour", "", "", false, false},
+    // The layout ends inside a line (the scene, lacking layers, is refused).
+    {"data/scenes/harbour/layers.ini", Damage::Truncate, "harbour"},
     {"data/gui/main_menu/layers.ini", Damage::Remove},
     {"data/scenes/harbour.xml", Damage::Truncate},
     {"data/scenes/harbour.xml", Damage::Flip},
     {"data/properties/resources.xml", Damage::Flip},
     {"data/images/cursor_arrow.png", Damage::Truncate},
     {"data/gui/main_menu/_back.jpg", Damage::Flip},
-    // A JPEG cut short decodes to a picture with its lower part grey.
-    {"data/scenes/harbour/main/back.jpg", Damage::Truncate, "harbour", "", "", false, false},
+    // A JPEG cut short decodes to a picture with its lower part grey, and
+    // the decoder's warning is reported.
+    {"data/scenes/harbour/main/back.jpg", Damage::Truncate, "harbour"},
     {"data/scenes/harbour/main/crate_closed.png", Damage::Flip},
-    // A descriptor cut short is one with fewer characters.
-    {"data/fonts/text.fnt", Damage::Truncate, "harbour", "", "", false, false},
+    // A descriptor cut short holds fewer characters than it declares.
+    {"data/fonts/text.fnt", Damage::Truncate, "harbour"},
     {"data/fonts/head_0.png", Damage::Remove},
     {"data/music/track01boevik.ogg", Damage::Flip},
-    // Music cut short ends sooner.
-    {"data/music/track03harbour.ogg", Damage::Truncate, "harbour", "", "", false, false},
+    // Music cut short lacks its end-of-stream page; it plays, ending sooner.
+    {"data/music/track03harbour.ogg", Damage::Truncate, "harbour"},
     {"data/sound/waves.wav", Damage::Truncate},
     // Flipped samples are other samples.
     {"data/sound/press.wav", Damage::Flip, "harbour", "", "", false, false},
     {"res/movies/intro.dat", Damage::Truncate, "", "", "intro"},
     {"res/movies/storm.dat", Damage::Flip, "", "", "storm"},
     {"res/effects.ptc", Damage::Flip},
-    // A level description cut short is a level with fewer objects.
-    {"data/hog/market/pic.ini", Damage::Truncate, "", "market", "", false, false},
+    // A level description cut short lacks entries for objects of the
+    // layers, and its last entry lacks values.
+    {"data/hog/market/pic.ini", Damage::Truncate, "", "market"},
     {"data/hog/market/back.jpg", Damage::Remove, "", "market"},
     {"game.dat", Damage::Flip, "harbour", "", "", true},
     {"game.dat", Damage::Truncate, "harbour", "", "", true},
