@@ -5,12 +5,15 @@
 #include "framework/files/IniDocument.h"
 #include "framework/files/IniFile.h"
 #include "framework/files/PakInterface.h"
+#include "framework/files/ProcessLog.h"
 #include "framework/files/StringUtils.h"
 #include "framework/files/XMLParser.h"
 #include "framework/graphics/BMFont.h"
 #include "framework/graphics/DDImage.h"
 #include "framework/graphics/ImageLib.h"
 #include "framework/graphics/SysFont.h"
+#include "framework/sound/SoundFileSupport.h"
+#include "platform/headless/CapturingSink.h"
 #include "platform/AudioDecoder.h"
 #include "platform/TextCodecs.h"
 #include "src/GameSettings.h"
@@ -91,6 +94,37 @@ TEST_F(GameDataTest, EveryLayeredPictureLoadsWithAllItsImages)
             EXPECT_LE(layer->x + layer->image->width, 1024 + 64) << folder << layer->name;
             EXPECT_LE(layer->y + layer->image->height, 768 + 64) << folder << layer->name;
         }
+    }
+}
+
+// The checks that report damaged files say nothing of the generated ones:
+// layouts and their pictures, fonts, music pages and the text table.
+TEST_F(GameDataTest, WholeFilesDrawNoDamageReport)
+{
+    TempDir logDir;
+    ProcessLog::GetInstance()->Open(logDir / "log.html");
+    CapturingSink sink;
+    for (const std::string& file : FindFiles("layers.ini"))
+        PsdPicture picture(file.substr(0, file.size() - std::string("layers.ini").size()), true);
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(kData)) {
+        const std::string extension = StringToLower(entry.path().extension().string());
+        const std::string path = entry.path().string();
+        if (extension == ".jpg") {
+            EXPECT_TRUE(ImageLib::ReadJpeg(path)) << path;
+        } else if (extension == ".fnt") {
+            EXPECT_TRUE(BMFont(path).IsLoaded()) << path;
+        } else if (extension == ".ogg") {
+            PakFile* file = PakFOpen(path);
+            ASSERT_TRUE(file) << path;
+            EXPECT_EQ(OggStreamDamage(file), "") << path;
+            PakFClose(file);
+        }
+    }
+    Lang texts;
+    texts("Interface", "Skip");
+    for (const std::string& line : sink.debugLines) {
+        for (const char* report : {"cut short", "damaged data", "end inside", "ends inside"})
+            EXPECT_EQ(line.find(report), std::string::npos) << line;
     }
 }
 
