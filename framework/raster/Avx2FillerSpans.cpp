@@ -320,13 +320,19 @@ int32_t Span888(const NearestSpan& s, const SpanTexels& t, const FillerColor& co
 // a group come from the texture rows under it (two, or three where the
 // group crosses a row) through masked row loads and lane permutes, while
 // its columns lie within fifteen of each other; the first group that does
-// not is left, with the rest of the span, to the filler's own loop.
-int32_t BilinearSpan888(const NearestSpan& span, const SpanTexels& texture, const FillerColor&)
+// not is left, with the rest of the span, to the filler's own loop. Mod:
+// the filtered colour's channels are scaled by the drawing colour's (c f >>
+// 8) and then by its alpha (fa), and S by fa (fa S >> 8) for the rest, while
+// S <= 8 still keeps the pixel.
+template <bool Mod>
+int32_t BilinearSpan888(const NearestSpan& span, const SpanTexels& texture, const FillerColor& colour)
 {
     const NearestSpan s = span;
     const SpanTexels t = texture;
     if (!Usable(t) || s.count < 8)
         return 0;
+    if (Mod && ((colour.alpha | colour.red | colour.green | colour.blue) & ~0xFF) != 0)
+        return 0; // channels past 0..255: the plain loop's 32-bit arithmetic
     NearestSpan back = s;
     back.u = static_cast<int32_t>(static_cast<uint32_t>(s.u) - 0x8000u);
     back.v = static_cast<int32_t>(static_cast<uint32_t>(s.v) - 0x8000u);
@@ -342,6 +348,10 @@ int32_t BilinearSpan888(const NearestSpan& span, const SpanTexels& texture, cons
     const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000)), low8 = _mm256_set1_epi32(0xFF);
     const __m256i k239 = _mm256_set1_epi32(239), k9 = _mm256_set1_epi32(9), k255x16 = _mm256_set1_epi16(255);
     const __m256i widthV = _mm256_set1_epi32(t.width);
+    const __m256i fa = _mm256_set1_epi32(colour.alpha), fa16 = _mm256_set1_epi16(static_cast<int16_t>(colour.alpha));
+    const __m256i f16 = _mm256_set1_epi64x(static_cast<long long>(uint64_t(uint32_t(colour.blue)) |
+                                                                  uint64_t(uint32_t(colour.green)) << 16 |
+                                                                  uint64_t(uint32_t(colour.red)) << 32));
     uint32_t uA = static_cast<uint32_t>(back.u), vA = static_cast<uint32_t>(back.v);
     const uint32_t du7 = static_cast<uint32_t>(s.du) * 7, dv7 = static_cast<uint32_t>(s.dv) * 7;
     const uint32_t du8 = static_cast<uint32_t>(s.du) * 8, dv8 = static_cast<uint32_t>(s.dv) * 8;
@@ -404,17 +414,31 @@ int32_t BilinearSpan888(const NearestSpan& span, const SpanTexels& texture, cons
                 _mm256_add_epi32(_mm256_mullo_epi32(_mm256_and_si256(t01, mask), w01),
                                  _mm256_mullo_epi32(_mm256_and_si256(t11, mask), w11)));
         };
-        const __m256i a = _mm256_and_si256(_mm256_add_epi32(_mm256_add_epi32(w00, w10), _mm256_add_epi32(w01, w11)), low8);
-        const __m256i skip = _mm256_cmpgt_epi32(k9, a);
+        const __m256i filtered =
+            _mm256_and_si256(_mm256_add_epi32(_mm256_add_epi32(w00, w10), _mm256_add_epi32(w01, w11)), low8);
+        const __m256i skip = _mm256_cmpgt_epi32(k9, filtered);
         if (_mm256_testc_si256(skip, ones))
             continue;
-        const __m256i m = _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(sum(rbMask), 8), rbMask),
-                                          _mm256_and_si256(_mm256_srli_epi32(sum(gMask), 8), gMask));
+        __m256i m = _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(sum(rbMask), 8), rbMask),
+                                    _mm256_and_si256(_mm256_srli_epi32(sum(gMask), 8), gMask));
+        __m256i mLo = _mm256_unpacklo_epi8(m, zero), mHi = _mm256_unpackhi_epi8(m, zero);
+        __m256i a = filtered;
+        if constexpr (Mod) {
+            // Every product fits 16 bits: channels and factors are 0 .. 255.
+            const auto scale = [&](__m256i c16) {
+                const __m256i x = _mm256_srli_epi16(_mm256_mullo_epi16(c16, f16), 8);
+                return _mm256_srli_epi16(_mm256_mullo_epi16(x, fa16), 8);
+            };
+            mLo = scale(mLo);
+            mHi = scale(mHi);
+            m = _mm256_packus_epi16(mLo, mHi);
+            a = _mm256_srli_epi32(_mm256_mullo_epi32(fa, filtered), 8);
+        }
         const __m256i opaque = _mm256_cmpgt_epi32(a, k239);
         const __m256i written = _mm256_or_si256(m, alphaMask);
         __m256i* dp = reinterpret_cast<__m256i*>(p + 4 * i);
         if (_mm256_testc_si256(opaque, ones)) {
-            _mm256_storeu_si256(dp, written);
+            _mm256_storeu_si256(dp, written); // a > 239 needs S > 239: no pixel kept
             continue;
         }
         const __m256i d = _mm256_loadu_si256(dp);
@@ -422,10 +446,8 @@ int32_t BilinearSpan888(const NearestSpan& span, const SpanTexels& texture, cons
         const auto half = [&](__m256i m16, __m256i d16, __m256i a16) {
             return _mm256_add_epi16(m16, _mm256_srli_epi16(_mm256_mullo_epi16(d16, _mm256_sub_epi16(k255x16, a16)), 8));
         };
-        const __m256i lo =
-            half(_mm256_unpacklo_epi8(m, zero), _mm256_unpacklo_epi8(d, zero), _mm256_unpacklo_epi32(aa, aa));
-        const __m256i hi =
-            half(_mm256_unpackhi_epi8(m, zero), _mm256_unpackhi_epi8(d, zero), _mm256_unpackhi_epi32(aa, aa));
+        const __m256i lo = half(mLo, _mm256_unpacklo_epi8(d, zero), _mm256_unpacklo_epi32(aa, aa));
+        const __m256i hi = half(mHi, _mm256_unpackhi_epi8(d, zero), _mm256_unpackhi_epi32(aa, aa));
         __m256i out = _mm256_blendv_epi8(_mm256_or_si256(_mm256_packus_epi16(lo, hi), alphaMask), written, opaque);
         _mm256_storeu_si256(dp, _mm256_blendv_epi8(out, d, skip));
     }
@@ -440,7 +462,8 @@ void FillAvx2FillerSpans(FillerSpanKernels& kernels)
     kernels.blended888 = Span888<true, false>;
     kernels.modulated888 = Span888<false, true>;
     kernels.blendedModulated888 = Span888<true, true>;
-    kernels.bilinearBlended888 = BilinearSpan888;
+    kernels.bilinearBlended888 = BilinearSpan888<false>;
+    kernels.bilinearBlendedModulated888 = BilinearSpan888<true>;
 }
 
 } // namespace Quib
