@@ -226,7 +226,7 @@ namespace {
 void CheckBilinearBlendedSpans(bool modulated)
 {
     const int index = FillerIndex(true, true, false, modulated, true, PIXEL_FORMAT_888);
-    static const double scales[] = {0.25, 0.5, 1.0, 1.5, 1.9, 2.0, 2.05, 2.1, 2.14};
+    static const double scales[] = {0.25, 0.5, 1.0, 1.5, 1.9, 2.0, 2.05, 2.1, 2.14, 3.0, 5.5, 9.0};
     static const double angles[] = {0.0, 0.01, 0.1, 0.5, 1.2, 3.0};
     const char* name = modulated ? "bilinear blended modulated spans" : "bilinear blended spans";
     RunCases(name, 40, [index, modulated](uint32_t seed) {
@@ -244,7 +244,7 @@ void CheckBilinearBlendedSpans(bool modulated)
             for (int x = 0; x < w; ++x)
                 wide.Set(x, y, uint32_t(RandomInt(rng, 0, 0xFFFF)) << 16 | uint32_t(RandomInt(rng, 0, 0xFFFF)));
         CanaryBuffer plain = wide;
-        const double scale = scales[RandomInt(rng, 0, 8)], angle = angles[RandomInt(rng, 0, 5)];
+        const double scale = scales[RandomInt(rng, 0, 11)], angle = angles[RandomInt(rng, 0, 5)];
         // A particle's colour: faint, half, nearly and wholly opaque, any tint.
         static const int alphas[] = {0, 1, 24, 128, 239, 240, 255};
         FillerColor colour;
