@@ -359,6 +359,13 @@ int32_t BilinearSpan888(const NearestSpan& span, const SpanTexels& texture, cons
     const __m256i f16 = _mm256_set1_epi64x(static_cast<long long>(uint64_t(uint32_t(colour.blue)) |
                                                                   uint64_t(uint32_t(colour.green)) << 16 |
                                                                   uint64_t(uint32_t(colour.red)) << 32));
+    // Byte selections: a lane's low byte into both its halves; its green
+    // and alpha bytes into the low bytes of its halves.
+    const __m256i twice = _mm256_setr_epi8(0, -128, 0, -128, 4, -128, 4, -128, 8, -128, 8, -128, 12, -128, 12, -128,
+                                           0, -128, 0, -128, 4, -128, 4, -128, 8, -128, 8, -128, 12, -128, 12, -128);
+    const __m256i greenAlpha = _mm256_setr_epi8(1, -128, 3, -128, 5, -128, 7, -128, 9, -128, 11, -128, 13, -128, 15,
+                                                -128, 1, -128, 3, -128, 5, -128, 7, -128, 9, -128, 11, -128, 13, -128,
+                                                15, -128);
     const uint32_t du7 = static_cast<uint32_t>(s.du) * 7, dv7 = static_cast<uint32_t>(s.dv) * 7;
 
     // The eight pixels at dp of the group whose lanes are lanes, its first
@@ -389,6 +396,7 @@ int32_t BilinearSpan888(const NearestSpan& span, const SpanTexels& texture, cons
             struct Window {
                 __m256i a, b;
             };
+            const bool interior = low >= 0 && low <= t.width - 16;
             const auto rowWindow = [&](int32_t row) -> Window {
                 if (row < 0 || row >= t.height)
                     return {zero, zero};
@@ -396,6 +404,9 @@ int32_t BilinearSpan888(const NearestSpan& span, const SpanTexels& texture, cons
                     reinterpret_cast<uintptr_t>(t.pixels) +
                     4 * static_cast<uintptr_t>(int64_t{row} * t.width + low));
                 const int* more = reinterpret_cast<const int*>(reinterpret_cast<uintptr_t>(words) + 32);
+                if (interior)
+                    return {_mm256_loadu_si256(reinterpret_cast<const __m256i*>(words)),
+                            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(more))};
                 return {_mm256_maskload_epi32(words, in0), _mm256_maskload_epi32(more, in1)};
             };
             const Window r0 = rowWindow(top), r1 = rowWindow(top + 1);
@@ -472,7 +483,7 @@ int32_t BilinearSpan888(const NearestSpan& span, const SpanTexels& texture, cons
         }
         store = true;
         // Red and blue, and green and alpha, as pairs of 16-bit products.
-        const auto both = [](__m256i w) { return _mm256_or_si256(w, _mm256_slli_epi32(w, 16)); };
+        const auto both = [&](__m256i w) { return _mm256_shuffle_epi8(w, twice); };
         const __m256i b00 = both(w00), b10 = both(w10), b01 = both(w01), b11 = both(w11);
         const auto sum = [&](__m256i a00, __m256i a10, __m256i a01, __m256i a11) {
             return _mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(a00, b00), _mm256_mullo_epi16(a10, b10)),
@@ -480,10 +491,8 @@ int32_t BilinearSpan888(const NearestSpan& span, const SpanTexels& texture, cons
         };
         const __m256i rb = sum(_mm256_and_si256(t00, rbMask), _mm256_and_si256(t10, rbMask),
                                _mm256_and_si256(t01, rbMask), _mm256_and_si256(t11, rbMask));
-        const __m256i ga = sum(_mm256_and_si256(_mm256_srli_epi32(t00, 8), rbMask),
-                               _mm256_and_si256(_mm256_srli_epi32(t10, 8), rbMask),
-                               _mm256_and_si256(_mm256_srli_epi32(t01, 8), rbMask),
-                               _mm256_and_si256(_mm256_srli_epi32(t11, 8), rbMask));
+        const __m256i ga = sum(_mm256_shuffle_epi8(t00, greenAlpha), _mm256_shuffle_epi8(t10, greenAlpha),
+                               _mm256_shuffle_epi8(t01, greenAlpha), _mm256_shuffle_epi8(t11, greenAlpha));
         __m256i m = _mm256_or_si256(_mm256_srli_epi16(rb, 8), _mm256_and_si256(ga, gMask));
         __m256i mLo = _mm256_unpacklo_epi8(m, zero), mHi = _mm256_unpackhi_epi8(m, zero);
         __m256i a = filtered;
