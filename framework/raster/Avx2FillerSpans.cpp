@@ -396,7 +396,10 @@ int32_t BilinearSpan888(const NearestSpan& span, const SpanTexels& texture, cons
             struct Window {
                 __m256i a, b;
             };
-            const bool interior = low >= 0 && low <= t.width - 16;
+            // A group whose taps lie within eight columns needs the first
+            // eight words alone.
+            const bool narrow = high - low <= 6;
+            const bool interior = low >= 0 && low <= t.width - (narrow ? 8 : 16);
             const auto rowWindow = [&](int32_t row) -> Window {
                 if (row < 0 || row >= t.height)
                     return {zero, zero};
@@ -406,8 +409,8 @@ int32_t BilinearSpan888(const NearestSpan& span, const SpanTexels& texture, cons
                 const int* more = reinterpret_cast<const int*>(reinterpret_cast<uintptr_t>(words) + 32);
                 if (interior)
                     return {_mm256_loadu_si256(reinterpret_cast<const __m256i*>(words)),
-                            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(more))};
-                return {_mm256_maskload_epi32(words, in0), _mm256_maskload_epi32(more, in1)};
+                            narrow ? zero : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(more))};
+                return {_mm256_maskload_epi32(words, in0), narrow ? zero : _mm256_maskload_epi32(more, in1)};
             };
             const Window r0 = rowWindow(top), r1 = rowWindow(top + 1);
             const Window r2 = yA != yB ? rowWindow(top + 2) : Window{zero, zero};
@@ -424,6 +427,8 @@ int32_t BilinearSpan888(const NearestSpan& span, const SpanTexels& texture, cons
                 __m256i left, right;
             };
             const auto rowTaps = [&](const Window& w) -> Taps {
+                if (narrow)
+                    return {_mm256_permutevar8x32_epi32(w.a, at), _mm256_permutevar8x32_epi32(w.a, at1)};
                 return {_mm256_blendv_epi8(_mm256_permutevar8x32_epi32(w.a, at),
                                            _mm256_permutevar8x32_epi32(w.b, at), second0),
                         _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(w.a, at1),
