@@ -316,24 +316,36 @@ int32_t Span888(const NearestSpan& s, const SpanTexels& t, const FillerColor& co
 // rows y, y + 1 (a tap outside the picture is 0) are weighted by their
 // fractions times their alpha, the weights summing to the alpha S and the
 // colour coming premultiplied. S <= 8 keeps the pixel, S >= 240 writes the
-// colour, else each channel c + (d (255 - S) >> 8), at most 255. The taps of
-// a group come from the texture rows under it (two, or three where the
-// group crosses a row) through masked row loads and lane permutes, while
-// its columns lie within fifteen of each other; the first group that does
-// not is left, with the rest of the span, to the filler's own loop.
-int32_t BilinearSpan888(const NearestSpan& span, const SpanTexels& texture, const FillerColor&)
+// colour, else each channel c + (d (255 - S) >> 8), at most 255. Mod: the
+// filtered colour's channels are scaled by the drawing colour's (c f >> 8)
+// and then by its alpha fa, and S by fa (fa S >> 8) for the rest, while
+// S <= 8 still keeps the pixel.
+//
+// The taps of a group come from the texture rows under it (two, or three
+// where the group crosses a row) through masked row loads and lane
+// permutes, while its columns lie within fifteen of each other; the first
+// group that does not is left, with the rest of the span, to the filler's
+// own loop. The fractions are below 2^16 and the weights at most 255 in
+// all, so the weights come from 16-bit high products and each channel's
+// weighted sum fits 16 bits. A span of eight pixels or more ends on a whole
+// group that overlaps the one before, composed from the destination before
+// anything is written and stored last; a shorter one is one group under a
+// lane mask.
+template <bool Mod>
+int32_t BilinearSpan888(const NearestSpan& span, const SpanTexels& texture, const FillerColor& colour)
 {
     const NearestSpan s = span;
     const SpanTexels t = texture;
-    if (!Usable(t) || s.count < 8)
+    if (!Usable(t) || s.count <= 0)
         return 0;
+    if (Mod && ((colour.alpha | colour.red | colour.green | colour.blue) & ~0xFF) != 0)
+        return 0; // channels past 0..255: the plain loop's 32-bit arithmetic
     NearestSpan back = s;
     back.u = static_cast<int32_t>(static_cast<uint32_t>(s.u) - 0x8000u);
     back.v = static_cast<int32_t>(static_cast<uint32_t>(s.v) - 0x8000u);
     if (!Monotonic(back))
         return 0;
     uint8_t* const p = s.p;
-    Lanes lanes(back);
     const __m256i zero = _mm256_setzero_si256(), ones = _mm256_set1_epi32(-1);
     const __m256i steps = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7), eight = _mm256_set1_epi32(8);
     const __m256i seven = _mm256_set1_epi32(7), one = _mm256_set1_epi32(1);
@@ -342,94 +354,211 @@ int32_t BilinearSpan888(const NearestSpan& span, const SpanTexels& texture, cons
     const __m256i alphaMask = _mm256_set1_epi32(int(0xFF000000)), low8 = _mm256_set1_epi32(0xFF);
     const __m256i k239 = _mm256_set1_epi32(239), k9 = _mm256_set1_epi32(9), k255x16 = _mm256_set1_epi16(255);
     const __m256i widthV = _mm256_set1_epi32(t.width);
-    uint32_t uA = static_cast<uint32_t>(back.u), vA = static_cast<uint32_t>(back.v);
+    const __m256i fa = _mm256_set1_epi32(colour.alpha),
+                  fa16 = _mm256_set1_epi16(static_cast<int16_t>(colour.alpha));
+    const __m256i f16 = _mm256_set1_epi64x(static_cast<long long>(uint64_t(uint32_t(colour.blue)) |
+                                                                  uint64_t(uint32_t(colour.green)) << 16 |
+                                                                  uint64_t(uint32_t(colour.red)) << 32));
+    // Byte selections: a lane's low byte into both its halves; its green
+    // and alpha bytes into the low bytes of its halves.
+    const __m256i twice = _mm256_setr_epi8(0, -128, 0, -128, 4, -128, 4, -128, 8, -128, 8, -128, 12, -128, 12, -128,
+                                           0, -128, 0, -128, 4, -128, 4, -128, 8, -128, 8, -128, 12, -128, 12, -128);
+    const __m256i greenAlpha = _mm256_setr_epi8(1, -128, 3, -128, 5, -128, 7, -128, 9, -128, 11, -128, 13, -128, 15,
+                                                -128, 1, -128, 3, -128, 5, -128, 7, -128, 9, -128, 11, -128, 13, -128,
+                                                15, -128);
     const uint32_t du7 = static_cast<uint32_t>(s.du) * 7, dv7 = static_cast<uint32_t>(s.dv) * 7;
-    const uint32_t du8 = static_cast<uint32_t>(s.du) * 8, dv8 = static_cast<uint32_t>(s.dv) * 8;
-    int32_t i = 0;
-    for (; i + 8 <= s.count; i += 8, lanes.Advance(), uA += du8, vA += dv8) {
+
+    // The eight pixels at dp of the group whose lanes are lanes, its first
+    // lane's coordinates uA, vA, into result. The destination is read only in the mask's lanes when tail;
+    // store is cleared when the group stays as it is.
+    const auto group = [&](const Lanes& lanes, uint32_t uA, uint32_t vA, const uint8_t* dp, bool tail, __m256i mask,
+                           __m256i& result, bool& store) __attribute__((always_inline))
+    {
         const int32_t xA = static_cast<int32_t>(uA) >> 16, xB = static_cast<int32_t>(uA + du7) >> 16;
         const int32_t yA = static_cast<int32_t>(vA) >> 16, yB = static_cast<int32_t>(vA + dv7) >> 16;
         const int32_t low = xA < xB ? xA : xB, high = xA < xB ? xB : xA;
         const int32_t top = yA < yB ? yA : yB;
-        if (high - low > 14 || (yA < yB ? yB - yA : yA - yB) > 1)
-            break;
-        // Columns low .. low + 15 of a row, the columns outside the picture
-        // (and rows outside it) read as 0.
-        const __m256i columns = _mm256_add_epi32(_mm256_set1_epi32(low), steps);
-        const __m256i in0 = _mm256_and_si256(_mm256_cmpgt_epi32(columns, _mm256_set1_epi32(-1)),
-                                             _mm256_cmpgt_epi32(widthV, columns));
-        const __m256i columns8 = _mm256_add_epi32(columns, eight);
-        const __m256i in1 = _mm256_and_si256(_mm256_cmpgt_epi32(columns8, _mm256_set1_epi32(-1)),
-                                             _mm256_cmpgt_epi32(widthV, columns8));
-        const __m256i x = _mm256_srai_epi32(lanes.u, 16);
-        const __m256i at = _mm256_sub_epi32(x, _mm256_set1_epi32(low)), at1 = _mm256_add_epi32(at, one);
-        const __m256i second0 = _mm256_cmpgt_epi32(at, seven), second1 = _mm256_cmpgt_epi32(at1, seven);
-        struct Taps {
-            __m256i left, right;
-        };
-        const auto rowTaps = [&](int32_t row) -> Taps {
-            if (row < 0 || row >= t.height)
-                return {zero, zero};
-            const int* words = reinterpret_cast<const int*>(reinterpret_cast<uintptr_t>(t.pixels) +
-                                                            4 * static_cast<uintptr_t>(int64_t{row} * t.width + low));
-            const int* more = reinterpret_cast<const int*>(reinterpret_cast<uintptr_t>(words) + 32);
-            const __m256i a = _mm256_maskload_epi32(words, in0), b = _mm256_maskload_epi32(more, in1);
-            return {_mm256_blendv_epi8(_mm256_permutevar8x32_epi32(a, at), _mm256_permutevar8x32_epi32(b, at), second0),
-                    _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(a, at1), _mm256_permutevar8x32_epi32(b, at1),
-                                       second1)};
-        };
-        const Taps r0 = rowTaps(top), r1 = rowTaps(top + 1);
-        __m256i t00 = r0.left, t10 = r0.right, t01 = r1.left, t11 = r1.right;
-        if (yA != yB) {
-            const Taps r2 = rowTaps(top + 2);
-            const __m256i lower = _mm256_cmpeq_epi32(_mm256_srai_epi32(lanes.v, 16), _mm256_set1_epi32(top + 1));
-            t00 = _mm256_blendv_epi8(t00, r1.left, lower);
-            t10 = _mm256_blendv_epi8(t10, r1.right, lower);
-            t01 = _mm256_blendv_epi8(t01, r2.left, lower);
-            t11 = _mm256_blendv_epi8(t11, r2.right, lower);
+        __m256i t00, t10, t01, t11;
+        if (high - low <= 14 && (yA < yB ? yB - yA : yA - yB) <= 1) {
+            // Columns low .. low + 15 of a row, the columns outside the picture
+            // (and rows outside it) read as 0.
+            const __m256i columns = _mm256_add_epi32(_mm256_set1_epi32(low), steps);
+            const __m256i in0 = _mm256_and_si256(_mm256_cmpgt_epi32(columns, _mm256_set1_epi32(-1)),
+                                                 _mm256_cmpgt_epi32(widthV, columns));
+            const __m256i columns8 = _mm256_add_epi32(columns, eight);
+            const __m256i in1 = _mm256_and_si256(_mm256_cmpgt_epi32(columns8, _mm256_set1_epi32(-1)),
+                                                 _mm256_cmpgt_epi32(widthV, columns8));
+            const __m256i x = _mm256_srai_epi32(lanes.u, 16);
+            const __m256i at = _mm256_sub_epi32(x, _mm256_set1_epi32(low)), at1 = _mm256_add_epi32(at, one);
+            const __m256i second0 = _mm256_cmpgt_epi32(at, seven), second1 = _mm256_cmpgt_epi32(at1, seven);
+            // The sixteen words of a row under the group, those outside the
+            // picture 0.
+            struct Window {
+                __m256i a, b;
+            };
+            // A group whose taps lie within eight columns needs the first
+            // eight words alone.
+            const bool narrow = high - low <= 6;
+            const bool interior = low >= 0 && low <= t.width - (narrow ? 8 : 16);
+            const auto rowWindow = [&](int32_t row) -> Window {
+                if (row < 0 || row >= t.height)
+                    return {zero, zero};
+                const int* words = reinterpret_cast<const int*>(
+                    reinterpret_cast<uintptr_t>(t.pixels) +
+                    4 * static_cast<uintptr_t>(int64_t{row} * t.width + low));
+                const int* more = reinterpret_cast<const int*>(reinterpret_cast<uintptr_t>(words) + 32);
+                if (interior)
+                    return {_mm256_loadu_si256(reinterpret_cast<const __m256i*>(words)),
+                            narrow ? zero : _mm256_loadu_si256(reinterpret_cast<const __m256i*>(more))};
+                return {_mm256_maskload_epi32(words, in0), narrow ? zero : _mm256_maskload_epi32(more, in1)};
+            };
+            const Window r0 = rowWindow(top), r1 = rowWindow(top + 1);
+            const Window r2 = yA != yB ? rowWindow(top + 2) : Window{zero, zero};
+            // Every tap of the group is among these words: when none has an
+            // alpha above 8, no weight sum can reach 9 and every pixel is kept.
+            const __m256i most = _mm256_max_epu32(_mm256_max_epu32(_mm256_max_epu32(r0.a, r0.b),
+                                                                   _mm256_max_epu32(r1.a, r1.b)),
+                                                  _mm256_max_epu32(r2.a, r2.b));
+            if (_mm256_testc_si256(_mm256_cmpgt_epi32(k9, _mm256_srli_epi32(most, 24)), ones)) {
+                store = false;
+                return;
+            }
+            struct Taps {
+                __m256i left, right;
+            };
+            const auto rowTaps = [&](const Window& w) -> Taps {
+                if (narrow)
+                    return {_mm256_permutevar8x32_epi32(w.a, at), _mm256_permutevar8x32_epi32(w.a, at1)};
+                return {_mm256_blendv_epi8(_mm256_permutevar8x32_epi32(w.a, at),
+                                           _mm256_permutevar8x32_epi32(w.b, at), second0),
+                        _mm256_blendv_epi8(_mm256_permutevar8x32_epi32(w.a, at1),
+                                           _mm256_permutevar8x32_epi32(w.b, at1), second1)};
+            };
+            const Taps t0 = rowTaps(r0), t1 = rowTaps(r1);
+            t00 = t0.left;
+            t10 = t0.right;
+            t01 = t1.left;
+            t11 = t1.right;
+            if (yA != yB) {
+                const Taps t2 = rowTaps(r2);
+                const __m256i lower = _mm256_cmpeq_epi32(_mm256_srai_epi32(lanes.v, 16),
+                                                         _mm256_set1_epi32(top + 1));
+                t00 = _mm256_blendv_epi8(t00, t1.left, lower);
+                t10 = _mm256_blendv_epi8(t10, t1.right, lower);
+                t01 = _mm256_blendv_epi8(t01, t2.left, lower);
+                t11 = _mm256_blendv_epi8(t11, t2.right, lower);
+            }
+        } else {
+            // Taps spread wider (pictures shrunk, or turned): gathered, each
+            // under the mask of the picture.
+            const __m256i x = _mm256_srai_epi32(lanes.u, 16), y = _mm256_srai_epi32(lanes.v, 16);
+            const __m256i x1 = _mm256_add_epi32(x, one), y1 = _mm256_add_epi32(y, one);
+            const auto inside = [&](__m256i c, __m256i count) {
+                return _mm256_and_si256(_mm256_cmpgt_epi32(c, ones), _mm256_cmpgt_epi32(count, c));
+            };
+            const __m256i heightV = _mm256_set1_epi32(t.height);
+            const __m256i inX = inside(x, widthV), inX1 = inside(x1, widthV);
+            const __m256i inY = inside(y, heightV), inY1 = inside(y1, heightV);
+            const __m256i at = _mm256_add_epi32(_mm256_mullo_epi32(y, widthV), x);
+            const __m256i below = _mm256_add_epi32(at, widthV);
+            const int* words = reinterpret_cast<const int*>(t.pixels);
+            t00 = _mm256_mask_i32gather_epi32(zero, words, at, _mm256_and_si256(inX, inY), 4);
+            t10 = _mm256_mask_i32gather_epi32(zero, words, _mm256_add_epi32(at, one), _mm256_and_si256(inX1, inY),
+                                              4);
+            t01 = _mm256_mask_i32gather_epi32(zero, words, below, _mm256_and_si256(inX, inY1), 4);
+            t11 = _mm256_mask_i32gather_epi32(zero, words, _mm256_add_epi32(below, one),
+                                              _mm256_and_si256(inX1, inY1), 4);
         }
+        // Fractions 1 .. 0xFFFF in the low half of each lane, 0 above.
         const __m256i fu = _mm256_add_epi32(_mm256_and_si256(lanes.u, fracMask), one);
         const __m256i fv = _mm256_add_epi32(_mm256_and_si256(lanes.v, fracMask), one);
         const __m256i gu = _mm256_sub_epi32(full, fu), gv = _mm256_sub_epi32(full, fv);
         const auto weight = [](__m256i a, __m256i b, __m256i texel) {
-            return _mm256_srli_epi32(
-                _mm256_mullo_epi32(_mm256_srli_epi32(_mm256_mullo_epi32(a, b), 16), _mm256_srli_epi32(texel, 24)), 16);
+            return _mm256_mulhi_epu16(_mm256_mulhi_epu16(a, b), _mm256_srli_epi32(texel, 24));
         };
         const __m256i w00 = weight(gu, gv, t00), w10 = weight(fu, gv, t10), w01 = weight(gu, fv, t01),
                       w11 = weight(fu, fv, t11);
-        const auto sum = [&](__m256i mask) {
-            return _mm256_add_epi32(
-                _mm256_add_epi32(_mm256_mullo_epi32(_mm256_and_si256(t00, mask), w00),
-                                 _mm256_mullo_epi32(_mm256_and_si256(t10, mask), w10)),
-                _mm256_add_epi32(_mm256_mullo_epi32(_mm256_and_si256(t01, mask), w01),
-                                 _mm256_mullo_epi32(_mm256_and_si256(t11, mask), w11)));
+        const __m256i filtered = _mm256_and_si256(_mm256_add_epi32(_mm256_add_epi32(w00, w10),
+                                                                   _mm256_add_epi32(w01, w11)),
+                                                  low8);
+        const __m256i skip = _mm256_cmpgt_epi32(k9, filtered);
+        if (_mm256_testc_si256(skip, ones)) {
+            store = false;
+            return;
+        }
+        store = true;
+        // Red and blue, and green and alpha, as pairs of 16-bit products.
+        const auto both = [&](__m256i w) { return _mm256_shuffle_epi8(w, twice); };
+        const __m256i b00 = both(w00), b10 = both(w10), b01 = both(w01), b11 = both(w11);
+        const auto sum = [&](__m256i a00, __m256i a10, __m256i a01, __m256i a11) {
+            return _mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(a00, b00), _mm256_mullo_epi16(a10, b10)),
+                                    _mm256_add_epi16(_mm256_mullo_epi16(a01, b01), _mm256_mullo_epi16(a11, b11)));
         };
-        const __m256i a = _mm256_and_si256(_mm256_add_epi32(_mm256_add_epi32(w00, w10), _mm256_add_epi32(w01, w11)), low8);
-        const __m256i skip = _mm256_cmpgt_epi32(k9, a);
-        if (_mm256_testc_si256(skip, ones))
-            continue;
-        const __m256i m = _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(sum(rbMask), 8), rbMask),
-                                          _mm256_and_si256(_mm256_srli_epi32(sum(gMask), 8), gMask));
+        const __m256i rb = sum(_mm256_and_si256(t00, rbMask), _mm256_and_si256(t10, rbMask),
+                               _mm256_and_si256(t01, rbMask), _mm256_and_si256(t11, rbMask));
+        const __m256i ga = sum(_mm256_shuffle_epi8(t00, greenAlpha), _mm256_shuffle_epi8(t10, greenAlpha),
+                               _mm256_shuffle_epi8(t01, greenAlpha), _mm256_shuffle_epi8(t11, greenAlpha));
+        __m256i m = _mm256_or_si256(_mm256_srli_epi16(rb, 8), _mm256_and_si256(ga, gMask));
+        __m256i mLo = _mm256_unpacklo_epi8(m, zero), mHi = _mm256_unpackhi_epi8(m, zero);
+        __m256i a = filtered;
+        if constexpr (Mod) {
+            // Every product fits 16 bits: channels and factors are 0 .. 255.
+            const auto scale = [&](__m256i c16) {
+                const __m256i c = _mm256_srli_epi16(_mm256_mullo_epi16(c16, f16), 8);
+                return _mm256_srli_epi16(_mm256_mullo_epi16(c, fa16), 8);
+            };
+            mLo = scale(mLo);
+            mHi = scale(mHi);
+            m = _mm256_packus_epi16(mLo, mHi);
+            a = _mm256_srli_epi32(_mm256_mullo_epi16(fa, filtered), 8);
+        }
         const __m256i opaque = _mm256_cmpgt_epi32(a, k239);
         const __m256i written = _mm256_or_si256(m, alphaMask);
-        __m256i* dp = reinterpret_cast<__m256i*>(p + 4 * i);
         if (_mm256_testc_si256(opaque, ones)) {
-            _mm256_storeu_si256(dp, written);
-            continue;
+            result = written; // a > 239 needs S > 239: no pixel kept
+            return;
         }
-        const __m256i d = _mm256_loadu_si256(dp);
+        const __m256i d = Load(dp, tail, mask);
         const __m256i aa = _mm256_or_si256(a, _mm256_slli_epi32(a, 16));
         const auto half = [&](__m256i m16, __m256i d16, __m256i a16) {
-            return _mm256_add_epi16(m16, _mm256_srli_epi16(_mm256_mullo_epi16(d16, _mm256_sub_epi16(k255x16, a16)), 8));
+            return _mm256_add_epi16(m16,
+                                    _mm256_srli_epi16(_mm256_mullo_epi16(d16, _mm256_sub_epi16(k255x16, a16)), 8));
         };
-        const __m256i lo =
-            half(_mm256_unpacklo_epi8(m, zero), _mm256_unpacklo_epi8(d, zero), _mm256_unpacklo_epi32(aa, aa));
-        const __m256i hi =
-            half(_mm256_unpackhi_epi8(m, zero), _mm256_unpackhi_epi8(d, zero), _mm256_unpackhi_epi32(aa, aa));
-        __m256i out = _mm256_blendv_epi8(_mm256_or_si256(_mm256_packus_epi16(lo, hi), alphaMask), written, opaque);
-        _mm256_storeu_si256(dp, _mm256_blendv_epi8(out, d, skip));
+        const __m256i lo = half(mLo, _mm256_unpacklo_epi8(d, zero), _mm256_unpacklo_epi32(aa, aa));
+        const __m256i hi = half(mHi, _mm256_unpackhi_epi8(d, zero), _mm256_unpackhi_epi32(aa, aa));
+        const __m256i out = _mm256_blendv_epi8(_mm256_or_si256(_mm256_packus_epi16(lo, hi), alphaMask), written,
+                                               opaque);
+        result = _mm256_blendv_epi8(out, d, skip);
+    };
+
+    Lanes lanes(back);
+    __m256i out = zero;
+    bool store = true;
+    if (s.count < 8) {
+        const __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(s.count), steps);
+        group(lanes, static_cast<uint32_t>(back.u), static_cast<uint32_t>(back.v), p, true, mask, out, store);
+        if (store)
+            Store(p, out, true, mask);
+        return s.count;
     }
-    return i;
+    // The last group, from the destination as it is now.
+    const int32_t lastGroup = s.count - 8;
+    const uint32_t last = static_cast<uint32_t>(lastGroup);
+    __m256i lastOut = zero;
+    bool storeLast = true;
+    group(lanes.At(back, lastGroup), static_cast<uint32_t>(back.u) + static_cast<uint32_t>(s.du) * last,
+          static_cast<uint32_t>(back.v) + static_cast<uint32_t>(s.dv) * last, p + 4 * lastGroup, false, ones, lastOut,
+          storeLast);
+    uint32_t uA = static_cast<uint32_t>(back.u), vA = static_cast<uint32_t>(back.v);
+    const uint32_t du8 = static_cast<uint32_t>(s.du) * 8, dv8 = static_cast<uint32_t>(s.dv) * 8;
+    for (int32_t i = 0; i < lastGroup; i += 8, lanes.Advance(), uA += du8, vA += dv8) {
+        group(lanes, uA, vA, p + 4 * i, false, ones, out, store);
+        if (store)
+            _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 4 * i), out);
+    }
+    if (storeLast)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(p + 4 * lastGroup), lastOut);
+    return s.count;
 }
 
 } // namespace
@@ -440,7 +569,8 @@ void FillAvx2FillerSpans(FillerSpanKernels& kernels)
     kernels.blended888 = Span888<true, false>;
     kernels.modulated888 = Span888<false, true>;
     kernels.blendedModulated888 = Span888<true, true>;
-    kernels.bilinearBlended888 = BilinearSpan888;
+    kernels.bilinearBlended888 = BilinearSpan888<false>;
+    kernels.bilinearBlendedModulated888 = BilinearSpan888<true>;
 }
 
 } // namespace Quib

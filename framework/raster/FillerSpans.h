@@ -45,6 +45,8 @@ struct FillerSpanKernels {
     // Into PIXEL_FORMAT_888, bilinear (the span's coordinates as the filler
     // has them, before the half-texel move), blended by the filter's alpha.
     NearestSpanKernel bilinearBlended888 = nullptr;
+    // The same, modulated by the drawing colour.
+    NearestSpanKernel bilinearBlendedModulated888 = nullptr;
 };
 
 // Fills the kernels with the AVX2 ones; leaves them as they are where the

@@ -277,7 +277,9 @@ constexpr NearestSpanKernel FillerSpanKernels::*WideKernelOf()
     if constexpr (VC || PixelFormatBytes(L) != 4)
         return nullptr;
     else if constexpr (Smooth)
-        return L == PIXEL_FORMAT_888 && Alpha && !Mod ? &FillerSpanKernels::bilinearBlended888 : nullptr;
+        return L != PIXEL_FORMAT_888 || !Alpha ? nullptr
+               : Mod                           ? &FillerSpanKernels::bilinearBlendedModulated888
+                                               : &FillerSpanKernels::bilinearBlended888;
     else if constexpr (!Alpha && !Mod)
         return &FillerSpanKernels::opaque;
     else if constexpr (L != PIXEL_FORMAT_888)

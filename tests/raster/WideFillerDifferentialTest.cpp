@@ -221,13 +221,15 @@ namespace {
 
 // Bilinear blended spans (the particles' filler) into 32-bit pixels: small
 // and large pictures, scaled from four times larger to a little past two
-// texels a pixel, turned a little or a lot, against the plain filler.
-TEST(WideFillerDifferential, BilinearBlendedSpansScaledAndTurned)
+// texels a pixel, turned a little or a lot, white or modulated by a
+// particle's colour, against the plain filler.
+void CheckBilinearBlendedSpans(bool modulated)
 {
-    const int index = FillerIndex(true, true, false, false, true, PIXEL_FORMAT_888);
-    static const double scales[] = {0.25, 0.5, 1.0, 1.5, 1.9, 2.0, 2.05, 2.1, 2.14};
+    const int index = FillerIndex(true, true, false, modulated, true, PIXEL_FORMAT_888);
+    static const double scales[] = {0.25, 0.5, 1.0, 1.5, 1.9, 2.0, 2.05, 2.1, 2.14, 3.0, 5.5, 9.0};
     static const double angles[] = {0.0, 0.01, 0.1, 0.5, 1.2, 3.0};
-    RunCases("bilinear blended spans", 40, [index](uint32_t seed) {
+    const char* name = modulated ? "bilinear blended modulated spans" : "bilinear blended spans";
+    RunCases(name, 40, [index, modulated](uint32_t seed) {
         std::mt19937 rng(seed);
         const int w = 120, h = 70;
         const int texW = RandomInt(rng, 0, 1) ? RandomInt(rng, 1, 12) : RandomInt(rng, 13, 60);
@@ -242,7 +244,16 @@ TEST(WideFillerDifferential, BilinearBlendedSpansScaledAndTurned)
             for (int x = 0; x < w; ++x)
                 wide.Set(x, y, uint32_t(RandomInt(rng, 0, 0xFFFF)) << 16 | uint32_t(RandomInt(rng, 0, 0xFFFF)));
         CanaryBuffer plain = wide;
-        const double scale = scales[RandomInt(rng, 0, 8)], angle = angles[RandomInt(rng, 0, 5)];
+        const double scale = scales[RandomInt(rng, 0, 11)], angle = angles[RandomInt(rng, 0, 5)];
+        // A particle's colour: faint, half, nearly and wholly opaque, any tint.
+        static const int alphas[] = {0, 1, 24, 128, 239, 240, 255};
+        FillerColor colour;
+        if (modulated) {
+            colour.alpha = alphas[RandomInt(rng, 0, 6)];
+            colour.red = RandomInt(rng, 0, 255);
+            colour.green = RandomInt(rng, 0, 1) ? 255 : RandomInt(rng, 0, 255);
+            colour.blue = RandomInt(rng, 0, 255);
+        }
         // Texture point (a, b) maps to destination (cx, cy) + R (a, b) / scale.
         const double cx = RandomDouble(rng, 0, w - 1), cy = RandomDouble(rng, 0, h - 1);
         const double c = std::cos(angle) / scale, sn = std::sin(angle) / scale;
@@ -255,13 +266,22 @@ TEST(WideFillerDifferential, BilinearBlendedSpansScaledAndTurned)
                 const double y = std::clamp(cy + sn * (a - a0) + c * (b - b0), 0.0, double(h - 1));
                 k = Corner(x, y, a, b);
             }
-            TriangleFillerAt(index)(corners, wide.Bits(), wide.Pitch(), texture, FillerColor());
-            PlainTriangleFillerAt(index)(corners, plain.Bits(), plain.Pitch(), texture, FillerColor());
+            TriangleFillerAt(index)(corners, wide.Bits(), wide.Pitch(), texture, colour);
+            PlainTriangleFillerAt(index)(corners, plain.Bits(), plain.Pitch(), texture, colour);
         }
         ASSERT_EQ(wide.CanaryDamage(), "");
         ASSERT_EQ(wide.FirstDifference(plain), "") << "texture " << texW << "x" << texH << " scale " << scale
-                                                   << " angle " << angle;
+                                                   << " angle " << angle << " colour " << colour.alpha << ","
+                                                   << colour.red << "," << colour.green << "," << colour.blue;
     });
+}
+
+TEST(WideFillerDifferential, BilinearBlendedSpansScaledAndTurned)
+{
+    for (const bool modulated : {false, true}) {
+        SCOPED_TRACE(modulated ? "modulated" : "white");
+        CheckBilinearBlendedSpans(modulated);
+    }
 }
 
 } // namespace
