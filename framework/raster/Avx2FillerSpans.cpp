@@ -118,7 +118,8 @@ void Store(uint8_t* p, __m256i v, bool tail, __m256i mask)
 // written and stored last, so its overlapping pixels get the values they
 // already have. Shorter spans go through the lane mask.
 template <class Pixels>
-int32_t DrawSpan(const NearestSpan& span, const SpanTexels& texture, const Pixels& pixels)
+[[gnu::always_inline]] inline int32_t DrawSpan(const NearestSpan& span, const SpanTexels& texture,
+                                               const Pixels& pixels)
 {
     // Copies: the destination stores cannot make them reload.
     const NearestSpan s = span;
@@ -432,10 +433,43 @@ int32_t BilinearSpan888(const NearestSpan& span, const SpanTexels& texture, cons
     return i;
 }
 
+// Spans of one triangle: the kernel's set-up is done once for them all.
+template <class Pixels>
+void DrawSpans(const NearestSpan* spans, int32_t count, const SpanTexels& texture, const Pixels& pixels)
+{
+    const SpanTexels t = texture;
+    const Pixels px = pixels;
+    for (int32_t k = 0; k < count; ++k)
+        DrawSpan(spans[k], t, px);
+}
+
+bool OpaqueSpans(const NearestSpan* spans, int32_t count, const SpanTexels& t, const FillerColor&)
+{
+    if (!Usable(t))
+        return false;
+    DrawSpans(spans, count, t, OpaquePixels());
+    return true;
+}
+
+template <bool Alpha, bool Mod>
+bool Spans888(const NearestSpan* spans, int32_t count, const SpanTexels& t, const FillerColor& colour)
+{
+    if (!Usable(t))
+        return false;
+    if (Mod && ((colour.alpha | colour.red | colour.green | colour.blue) & ~0xFF) != 0)
+        return false; // channels past 0..255: the plain loop's 32-bit arithmetic
+    DrawSpans(spans, count, t, Pixels888<Alpha, Mod>(colour));
+    return true;
+}
+
 } // namespace
 
 void FillAvx2FillerSpans(FillerSpanKernels& kernels)
 {
+    kernels.opaqueSpans = OpaqueSpans;
+    kernels.blended888Spans = Spans888<true, false>;
+    kernels.modulated888Spans = Spans888<false, true>;
+    kernels.blendedModulated888Spans = Spans888<true, true>;
     kernels.opaque = OpaqueSpan;
     kernels.blended888 = Span888<true, false>;
     kernels.modulated888 = Span888<false, true>;

@@ -290,6 +290,27 @@ constexpr NearestSpanKernel FillerSpanKernels::*WideKernelOf()
         return &FillerSpanKernels::modulated888;
 }
 
+// The kernel of the same options that takes a triangle's spans at once,
+// or null: the nearest ones.
+template <int L, bool Alpha, bool VC, bool Mod, bool Smooth>
+constexpr NearestSpansKernel FillerSpanKernels::*WideSpansKernelOf()
+{
+    constexpr NearestSpanKernel FillerSpanKernels::*one = WideKernelOf<L, Alpha, VC, Mod, Smooth>();
+    if constexpr (one == &FillerSpanKernels::opaque)
+        return &FillerSpanKernels::opaqueSpans;
+    else if constexpr (one == &FillerSpanKernels::blended888)
+        return &FillerSpanKernels::blended888Spans;
+    else if constexpr (one == &FillerSpanKernels::modulated888)
+        return &FillerSpanKernels::modulated888Spans;
+    else if constexpr (one == &FillerSpanKernels::blendedModulated888)
+        return &FillerSpanKernels::blendedModulated888Spans;
+    else
+        return nullptr;
+}
+
+// Spans a wide filler gathers before it hands them to its kernel.
+constexpr int32_t kSpanBatch = 64;
+
 // The kernels of the wide fillers; filled before the wide table is first
 // handed out, and never changed after.
 FillerSpanKernels wideKernels;
@@ -405,6 +426,38 @@ void Filler(const FixedCorner* corners, uint8_t* bits, int pitch, const TextureI
     const SpanTexels wide = Wide ? SpanTexelsOf(texels) : SpanTexels{};
     constexpr int first = VC ? 2 : 6;
     constexpr int nq = (VC ? 4 : 0) + (Tex ? 2 : 0);
+    if constexpr (Tex && Wide && WideSpansKernelOf<L, Alpha, VC, Mod, Smooth>() != nullptr) {
+        // The spans go to the kernel in batches, its set-up paid once per
+        // batch; spans it declines are drawn by the filler's own loop.
+        if (const NearestSpansKernel kernel = wideKernels.*WideSpansKernelOf<L, Alpha, VC, Mod, Smooth>()) {
+            NearestSpan spans[kSpanBatch];
+            int32_t count = 0;
+            const auto flush = [&] {
+                if (count > 0 && !kernel(spans, count, wide, colour)) {
+                    for (int32_t k = 0; k < count; ++k) {
+                        const int32_t q[2] = {spans[k].u, spans[k].v}, dq[2] = {spans[k].du, spans[k].dv};
+                        TexturedSpan<L, Alpha, VC, Mod, Smooth, false>(spans[k].p, spans[k].count, q, dq, texels,
+                                                                       wide, colour);
+                    }
+                }
+                count = 0;
+            };
+            ScanConvert<first, nq, PixelFormatBytes(L)>(
+                c, bits, pitch, [&](uint8_t* p, int32_t n, const int32_t* q, const int32_t* dq) {
+                    NearestSpan& span = spans[count++];
+                    span.p = p;
+                    span.count = n;
+                    span.u = q[0];
+                    span.v = q[1];
+                    span.du = dq[0];
+                    span.dv = dq[1];
+                    if (count == kSpanBatch)
+                        flush();
+                });
+            flush();
+            return;
+        }
+    }
     ScanConvert<first, nq, PixelFormatBytes(L)>(c, bits, pitch,
                                              [&](uint8_t* p, int32_t n, const int32_t* q, const int32_t* dq) {
                                                  if constexpr (Tex)
