@@ -183,6 +183,7 @@ template <class Pixels>
         // away from the texture's right end takes its columns relative to
         // the lowest.
         const __m256i lowest = forward ? zero : seven;
+        const bool narrow = s.du >= -0x10000 && s.du <= 0x10000;
         uint32_t uLow = static_cast<uint32_t>(s.u) + (forward ? 0u : 7u * static_cast<uint32_t>(s.du));
         uint32_t v = static_cast<uint32_t>(s.v);
         const uint32_t du8 = static_cast<uint32_t>(s.du) * 8, dv8 = static_cast<uint32_t>(s.dv) * 8,
@@ -191,10 +192,15 @@ template <class Pixels>
             const __m256i x = _mm256_srai_epi32(lanes.u, 16);
             const int32_t low = static_cast<int32_t>(uLow) >> 16, y = static_cast<int32_t>(v) >> 16;
             __m256i texels;
-            if (low <= lastBase && y == static_cast<int32_t>(v + dv7) >> 16) [[likely]]
-                texels = RowWindow(t.pixels + (int64_t{y} * t.width + low),
-                                   _mm256_sub_epi32(x, _mm256_permutevar8x32_epi32(x, lowest)));
-            else
+            if (low <= lastBase && y == static_cast<int32_t>(v + dv7) >> 16) [[likely]] {
+                const uint32_t* row = t.pixels + (int64_t{y} * t.width + low);
+                const __m256i at = _mm256_sub_epi32(x, _mm256_permutevar8x32_epi32(x, lowest));
+                // At most a texel a pixel: the group's columns lie within
+                // eight of the lowest, one load holds them.
+                texels = narrow ? _mm256_permutevar8x32_epi32(
+                                      _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row)), at)
+                                : RowWindow(row, at);
+            } else
                 texels = fetch(x, _mm256_srai_epi32(lanes.v, 16), 7, ones);
             const __m256i out = pixels.Compose(texels, p + 4 * i, false, ones, store);
             if (store)

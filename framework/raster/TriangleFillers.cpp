@@ -432,15 +432,14 @@ void Filler(const FixedCorner* corners, uint8_t* bits, int pitch, const TextureI
         if (const NearestSpansKernel kernel = wideKernels.*WideSpansKernelOf<L, Alpha, VC, Mod, Smooth>()) {
             NearestSpan spans[kSpanBatch];
             int32_t count = 0;
-            const auto flush = [&] {
-                if (count > 0 && !kernel(spans, count, wide, colour)) {
-                    for (int32_t k = 0; k < count; ++k) {
+            const auto flush = [&](int32_t n) {
+                if (n > 0 && !kernel(spans, n, wide, colour)) {
+                    for (int32_t k = 0; k < n; ++k) {
                         const int32_t q[2] = {spans[k].u, spans[k].v}, dq[2] = {spans[k].du, spans[k].dv};
                         TexturedSpan<L, Alpha, VC, Mod, Smooth, false>(spans[k].p, spans[k].count, q, dq, texels,
                                                                        wide, colour);
                     }
                 }
-                count = 0;
             };
             ScanConvert<first, nq, PixelFormatBytes(L)>(
                 c, bits, pitch, [&](uint8_t* p, int32_t n, const int32_t* q, const int32_t* dq) {
@@ -451,10 +450,12 @@ void Filler(const FixedCorner* corners, uint8_t* bits, int pitch, const TextureI
                     span.v = q[1];
                     span.du = dq[0];
                     span.dv = dq[1];
-                    if (count == kSpanBatch)
-                        flush();
+                    if (count == kSpanBatch) {
+                        flush(count);
+                        count = 0;
+                    }
                 });
-            flush();
+            flush(count);
             return;
         }
     }
