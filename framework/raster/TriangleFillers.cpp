@@ -54,7 +54,7 @@ inline uint32_t Pack16(uint32_t rgb)
 
 // Writes the red, green and blue of a word without reading the destination.
 template <int L>
-inline void WriteOpaque(uint8_t* p, uint32_t rgb)
+[[gnu::always_inline]] inline void WriteOpaque(uint8_t* p, uint32_t rgb)
 {
     if constexpr (PixelFormatBytes(L) == 4)
         Store32(p, rgb | 0xFF000000u);
@@ -65,7 +65,7 @@ inline void WriteOpaque(uint8_t* p, uint32_t rgb)
 // Blends the source terms s (0x..RRGGBB, already weighted by a) over the
 // destination pixel, a being the source's effective alpha (0..240).
 template <int L>
-inline void Blend(uint8_t* p, uint32_t s, uint32_t a)
+[[gnu::always_inline]] inline void Blend(uint8_t* p, uint32_t s, uint32_t a)
 {
     const uint32_t sr = (s >> 16) & 0xFF, sg = (s >> 8) & 0xFF, sb = s & 0xFF;
     if constexpr (L == PIXEL_FORMAT_8888) {
@@ -128,7 +128,7 @@ inline uint32_t HeldTexel(int32_t coordinate, uint32_t count)
 
 // The nearest texel; a coordinate past an edge (u or v of 1.0 included)
 // takes the edge texel.
-inline uint32_t SampleNearest(const Texels& t, int32_t u, int32_t v)
+[[gnu::always_inline]] inline uint32_t SampleNearest(const Texels& t, int32_t u, int32_t v)
 {
     return t.pixels[size_t{HeldTexel(v, t.height)} * t.width + HeldTexel(u, t.width)];
 }
@@ -152,7 +152,7 @@ inline uint32_t SampleNearest(const Texels& t, int32_t u, int32_t v)
 // a texel): colour premultiplied by the weights, alpha = sum of the weights.
 // Taps outside the picture are transparent, so the picture fades out over
 // one texel at its borders; they never wrap to another row.
-inline uint32_t SampleBilinear(const Texels& t, int32_t u, int32_t v)
+[[gnu::always_inline]] inline uint32_t SampleBilinear(const Texels& t, int32_t u, int32_t v)
 {
     const int32_t fu0 = FixedFloor(u), fv0 = FixedFloor(v);
     const int32_t x0 = fu0 >> 16, y0 = fv0 >> 16;

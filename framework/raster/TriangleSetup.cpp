@@ -298,7 +298,7 @@ void TriangleBatch::DrawUnexchanged(const TriangleVertex& a, const TriangleVerte
     if (!Finite(a) || !Finite(b) || !Finite(c))
         return;
     FixedCorner fixed[MAX_CLIP_CORNERS];
-    const auto toFixed = [&](const TriangleVertex& v, FixedCorner& f) {
+    const auto toFixed = [&](const TriangleVertex& v, FixedCorner& f) __attribute__((always_inline)) {
         // Rounding in the cut can leave a corner a hair outside; keep it in.
         f.x = ToFixed(ClampFinite(v.x, left_, right_) * 65536.0);
         f.y = ToFixed(ClampFinite(v.y, top_, bottom_) * 65536.0);
