@@ -102,7 +102,7 @@ int ClipSide(const TriangleVertex* const* in, const TriangleVertex** out, Outsid
 
 // Float to 16.16 (or texel) fixed point, truncated toward zero; NaN gives 0
 // and values out of range saturate.
-int32_t ToFixed(double value)
+[[gnu::always_inline]] inline int32_t ToFixed(double value)
 {
     if (!(value == value))
         return 0;
