@@ -6,8 +6,10 @@
 
 namespace Quib {
 
-void SetupAndRasterizeTriangles(const TriangleVertex* corners, int count, MemoryImage* source, const Color& colour,
-                                const Rect& clip, const PixelBuffer& target, bool smooth, bool vertexColours)
+namespace {
+
+// The texture and drawing colour as the rasterizer takes them.
+RasterTexture TextureOf(MemoryImage* source)
 {
     RasterTexture texture;
     if (source) {
@@ -18,12 +20,26 @@ void SetupAndRasterizeTriangles(const TriangleVertex* corners, int count, Memory
         texture.hasTransparent = source->hasTrans;
         texture.hasTranslucent = source->hasAlpha;
     }
+    return texture;
+}
+
+FillerColor FillOf(const Color& colour)
+{
     FillerColor fill;
     fill.alpha = std::clamp(colour.alpha, 0, 255);
     fill.red = std::clamp(colour.red, 0, 255);
     fill.green = std::clamp(colour.green, 0, 255);
     fill.blue = std::clamp(colour.blue, 0, 255);
-    RasterizeTriangleStrip(corners, count, source ? &texture : nullptr, fill, clip.x, clip.y, clip.width,
+    return fill;
+}
+
+} // namespace
+
+void SetupAndRasterizeTriangles(const TriangleVertex* corners, int count, MemoryImage* source, const Color& colour,
+                                const Rect& clip, const PixelBuffer& target, bool smooth, bool vertexColours)
+{
+    const RasterTexture texture = TextureOf(source);
+    RasterizeTriangleStrip(corners, count, source ? &texture : nullptr, FillOf(colour), clip.x, clip.y, clip.width,
                            clip.height, target, smooth, vertexColours);
 }
 
@@ -33,6 +49,9 @@ void RasterizeTriangleList(Image* source, const TriangleVertex* vertices, int tr
     if (!vertices || triangleCount <= 0)
         return;
     auto* texture = dynamic_cast<MemoryImage*>(source);
+    const RasterTexture texels = TextureOf(texture);
+    TriangleBatch batch(texture ? &texels : nullptr, FillOf(colour), clip.x, clip.y, clip.width, clip.height,
+                        target, smooth);
     for (int i = 0; i < triangleCount; ++i) {
         const TriangleVertex* triangle = vertices + 3 * static_cast<size_t>(i);
         TriangleVertex corners[3] = {triangle[0], triangle[1], triangle[2]};
@@ -42,7 +61,7 @@ void RasterizeTriangleList(Image* source, const TriangleVertex* vertices, int tr
             c.y += y;
             vertexColours = vertexColours || c.color != 0;
         }
-        SetupAndRasterizeTriangles(corners, 3, texture, colour, clip, target, smooth, vertexColours);
+        batch.Draw(corners[0], corners[1], corners[2], vertexColours);
     }
 }
 

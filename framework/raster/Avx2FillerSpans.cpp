@@ -17,18 +17,33 @@ namespace {
 
 // The texel coordinates of eight neighbouring pixels, stepped eight pixels
 // on at a time; the sums wrap as the filler's own do.
+// The lanes' offsets from the first pixel's coordinates, and the step of
+// eight pixels: the same for every span of a triangle.
+struct LaneSteps {
+    __m256i stepsU, stepsV, du8, dv8;
+
+    LaneSteps(int32_t du, int32_t dv)
+    {
+        const __m256i steps = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
+        stepsU = _mm256_mullo_epi32(steps, _mm256_set1_epi32(du));
+        stepsV = _mm256_mullo_epi32(steps, _mm256_set1_epi32(dv));
+        du8 = _mm256_slli_epi32(_mm256_set1_epi32(du), 3);
+        dv8 = _mm256_slli_epi32(_mm256_set1_epi32(dv), 3);
+    }
+};
+
 struct Lanes {
     __m256i u, v, du8, dv8, stepsU, stepsV;
 
-    explicit Lanes(const NearestSpan& s)
+    explicit Lanes(const NearestSpan& s) : Lanes(s, LaneSteps(s.du, s.dv)) {}
+    Lanes(const NearestSpan& s, const LaneSteps& k)
+        : u(_mm256_add_epi32(_mm256_set1_epi32(s.u), k.stepsU)),
+          v(_mm256_add_epi32(_mm256_set1_epi32(s.v), k.stepsV)),
+          du8(k.du8),
+          dv8(k.dv8),
+          stepsU(k.stepsU),
+          stepsV(k.stepsV)
     {
-        const __m256i steps = _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7);
-        stepsU = _mm256_mullo_epi32(steps, _mm256_set1_epi32(s.du));
-        stepsV = _mm256_mullo_epi32(steps, _mm256_set1_epi32(s.dv));
-        u = _mm256_add_epi32(_mm256_set1_epi32(s.u), stepsU);
-        v = _mm256_add_epi32(_mm256_set1_epi32(s.v), stepsV);
-        du8 = _mm256_slli_epi32(_mm256_set1_epi32(s.du), 3);
-        dv8 = _mm256_slli_epi32(_mm256_set1_epi32(s.dv), 3);
     }
     void Advance()
     {
@@ -118,7 +133,8 @@ void Store(uint8_t* p, __m256i v, bool tail, __m256i mask)
 // written and stored last, so its overlapping pixels get the values they
 // already have. Shorter spans go through the lane mask.
 template <class Pixels>
-int32_t DrawSpan(const NearestSpan& span, const SpanTexels& texture, const Pixels& pixels)
+[[gnu::always_inline]] inline int32_t DrawSpan(const NearestSpan& span, const SpanTexels& texture,
+                                               const Pixels& pixels, const LaneSteps& laneSteps)
 {
     // Copies: the destination stores cannot make them reload.
     const NearestSpan s = span;
@@ -156,7 +172,7 @@ int32_t DrawSpan(const NearestSpan& span, const SpanTexels& texture, const Pixel
         const __m256i y = _mm256_min_epi32(_mm256_max_epi32(_mm256_srai_epi32(l.v, 16), zero), lastY);
         return fetch(x, y, last, spanLanes);
     };
-    Lanes lanes(s);
+    Lanes lanes(s, laneSteps);
     bool store = true;
     if (s.count < 8) {
         const __m256i mask = _mm256_cmpgt_epi32(_mm256_set1_epi32(s.count), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
@@ -182,6 +198,7 @@ int32_t DrawSpan(const NearestSpan& span, const SpanTexels& texture, const Pixel
         // away from the texture's right end takes its columns relative to
         // the lowest.
         const __m256i lowest = forward ? zero : seven;
+        const bool narrow = s.du >= -0x10000 && s.du <= 0x10000;
         uint32_t uLow = static_cast<uint32_t>(s.u) + (forward ? 0u : 7u * static_cast<uint32_t>(s.du));
         uint32_t v = static_cast<uint32_t>(s.v);
         const uint32_t du8 = static_cast<uint32_t>(s.du) * 8, dv8 = static_cast<uint32_t>(s.dv) * 8,
@@ -190,10 +207,15 @@ int32_t DrawSpan(const NearestSpan& span, const SpanTexels& texture, const Pixel
             const __m256i x = _mm256_srai_epi32(lanes.u, 16);
             const int32_t low = static_cast<int32_t>(uLow) >> 16, y = static_cast<int32_t>(v) >> 16;
             __m256i texels;
-            if (low <= lastBase && y == static_cast<int32_t>(v + dv7) >> 16) [[likely]]
-                texels = RowWindow(t.pixels + (int64_t{y} * t.width + low),
-                                   _mm256_sub_epi32(x, _mm256_permutevar8x32_epi32(x, lowest)));
-            else
+            if (low <= lastBase && y == static_cast<int32_t>(v + dv7) >> 16) [[likely]] {
+                const uint32_t* row = t.pixels + (int64_t{y} * t.width + low);
+                const __m256i at = _mm256_sub_epi32(x, _mm256_permutevar8x32_epi32(x, lowest));
+                // At most a texel a pixel: the group's columns lie within
+                // eight of the lowest, one load holds them.
+                texels = narrow ? _mm256_permutevar8x32_epi32(
+                                      _mm256_loadu_si256(reinterpret_cast<const __m256i*>(row)), at)
+                                : RowWindow(row, at);
+            } else
                 texels = fetch(x, _mm256_srai_epi32(lanes.v, 16), 7, ones);
             const __m256i out = pixels.Compose(texels, p + 4 * i, false, ones, store);
             if (store)
@@ -232,7 +254,7 @@ struct OpaquePixels {
 
 int32_t OpaqueSpan(const NearestSpan& s, const SpanTexels& t, const FillerColor&)
 {
-    return Usable(t) ? DrawSpan(s, t, OpaquePixels()) : 0;
+    return Usable(t) ? DrawSpan(s, t, OpaquePixels(), LaneSteps(s.du, s.dv)) : 0;
 }
 
 // Into 0x..RRGGBB pixels written with alpha 0xFF. The texel's alpha A
@@ -308,7 +330,7 @@ int32_t Span888(const NearestSpan& s, const SpanTexels& t, const FillerColor& co
         return 0;
     if (Mod && ((colour.alpha | colour.red | colour.green | colour.blue) & ~0xFF) != 0)
         return 0; // channels past 0..255: the plain loop's 32-bit arithmetic
-    return DrawSpan(s, t, Pixels888<Alpha, Mod>(colour));
+    return DrawSpan(s, t, Pixels888<Alpha, Mod>(colour), LaneSteps(s.du, s.dv));
 }
 
 // Bilinear into 0x..RRGGBB pixels, blended by the filter's alpha: the span
@@ -561,10 +583,53 @@ int32_t BilinearSpan888(const NearestSpan& span, const SpanTexels& texture, cons
     return s.count;
 }
 
+// Spans of one triangle: the kernel's set-up is done once for them all.
+template <class Pixels>
+void DrawSpans(const NearestSpan* spans, int32_t count, const SpanTexels& texture, const Pixels& pixels)
+{
+    if (count <= 0)
+        return;
+    const SpanTexels t = texture;
+    const Pixels px = pixels;
+    int32_t du = spans[0].du, dv = spans[0].dv;
+    LaneSteps steps(du, dv);
+    for (int32_t k = 0; k < count; ++k) {
+        if (spans[k].du != du || spans[k].dv != dv) [[unlikely]] {
+            du = spans[k].du;
+            dv = spans[k].dv;
+            steps = LaneSteps(du, dv);
+        }
+        DrawSpan(spans[k], t, px, steps);
+    }
+}
+
+bool OpaqueSpans(const NearestSpan* spans, int32_t count, const SpanTexels& t, const FillerColor&)
+{
+    if (!Usable(t))
+        return false;
+    DrawSpans(spans, count, t, OpaquePixels());
+    return true;
+}
+
+template <bool Alpha, bool Mod>
+bool Spans888(const NearestSpan* spans, int32_t count, const SpanTexels& t, const FillerColor& colour)
+{
+    if (!Usable(t))
+        return false;
+    if (Mod && ((colour.alpha | colour.red | colour.green | colour.blue) & ~0xFF) != 0)
+        return false; // channels past 0..255: the plain loop's 32-bit arithmetic
+    DrawSpans(spans, count, t, Pixels888<Alpha, Mod>(colour));
+    return true;
+}
+
 } // namespace
 
 void FillAvx2FillerSpans(FillerSpanKernels& kernels)
 {
+    kernels.opaqueSpans = OpaqueSpans;
+    kernels.blended888Spans = Spans888<true, false>;
+    kernels.modulated888Spans = Spans888<false, true>;
+    kernels.blendedModulated888Spans = Spans888<true, true>;
     kernels.opaque = OpaqueSpan;
     kernels.blended888 = Span888<true, false>;
     kernels.modulated888 = Span888<false, true>;

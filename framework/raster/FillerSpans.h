@@ -33,6 +33,12 @@ struct NearestSpan {
 
 using NearestSpanKernel = int32_t (*)(const NearestSpan& span, const SpanTexels& texels, const FillerColor& colour);
 
+// The spans of one triangle (distinct rows, the same du and dv) in one
+// call, each drawn whole as its kernel draws it; false, drawing nothing,
+// when the kernel declines them all (the texture or colour it cannot take).
+using NearestSpansKernel = bool (*)(const NearestSpan* spans, int32_t count, const SpanTexels& texels,
+                                    const FillerColor& colour);
+
 // The kernels of the fillers that have them, by the filler's options.
 struct FillerSpanKernels {
     // Opaque texels into either 32-bit layout: the texel with alpha 0xFF.
@@ -47,6 +53,11 @@ struct FillerSpanKernels {
     NearestSpanKernel bilinearBlended888 = nullptr;
     // The same, modulated by the drawing colour.
     NearestSpanKernel bilinearBlendedModulated888 = nullptr;
+    // The same nearest kernels, a triangle's spans at a time.
+    NearestSpansKernel opaqueSpans = nullptr;
+    NearestSpansKernel blended888Spans = nullptr;
+    NearestSpansKernel modulated888Spans = nullptr;
+    NearestSpansKernel blendedModulated888Spans = nullptr;
 };
 
 // Fills the kernels with the AVX2 ones; leaves them as they are where the

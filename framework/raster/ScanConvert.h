@@ -45,7 +45,7 @@ inline int32_t MulShift(int64_t a, int64_t b, int shift)
 // dq) with the NQ interpolants (corner fields First.. of x, y, alpha, red,
 // green, blue, u, v) at the span's first pixel and their change per pixel.
 template <int First, int NQ, int BPP, class SpanFn>
-inline void ScanConvert(const FixedCorner* corners, uint8_t* bits, int pitch, SpanFn&& span)
+[[gnu::always_inline]] inline void ScanConvert(const FixedCorner* corners, uint8_t* bits, int pitch, SpanFn&& span)
 {
     const FixedCorner* top = &corners[0];
     const FixedCorner* mid = &corners[1];
@@ -99,7 +99,8 @@ inline void ScanConvert(const FixedCorner* corners, uint8_t* bits, int pitch, Sp
     const bool longLeft = xAtM < mid->x;
     int32_t q[NQ > 0 ? NQ : 1];
 
-    const auto rows = [&](int32_t from, int32_t to, int32_t xS, int32_t dxS) {
+    // Inlined in both halves, so that the walk's values stay in registers.
+    const auto rows = [&](int32_t from, int32_t to, int32_t xS, int32_t dxS) __attribute__((always_inline)) {
         for (int32_t y = from; y < to; ++y) {
             const int32_t left = longLeft ? xL : xS;
             const int32_t right = longLeft ? xS : xL;

@@ -54,7 +54,7 @@ inline uint32_t Pack16(uint32_t rgb)
 
 // Writes the red, green and blue of a word without reading the destination.
 template <int L>
-inline void WriteOpaque(uint8_t* p, uint32_t rgb)
+[[gnu::always_inline]] inline void WriteOpaque(uint8_t* p, uint32_t rgb)
 {
     if constexpr (PixelFormatBytes(L) == 4)
         Store32(p, rgb | 0xFF000000u);
@@ -65,7 +65,7 @@ inline void WriteOpaque(uint8_t* p, uint32_t rgb)
 // Blends the source terms s (0x..RRGGBB, already weighted by a) over the
 // destination pixel, a being the source's effective alpha (0..240).
 template <int L>
-inline void Blend(uint8_t* p, uint32_t s, uint32_t a)
+[[gnu::always_inline]] inline void Blend(uint8_t* p, uint32_t s, uint32_t a)
 {
     const uint32_t sr = (s >> 16) & 0xFF, sg = (s >> 8) & 0xFF, sb = s & 0xFF;
     if constexpr (L == PIXEL_FORMAT_8888) {
@@ -128,7 +128,7 @@ inline uint32_t HeldTexel(int32_t coordinate, uint32_t count)
 
 // The nearest texel; a coordinate past an edge (u or v of 1.0 included)
 // takes the edge texel.
-inline uint32_t SampleNearest(const Texels& t, int32_t u, int32_t v)
+[[gnu::always_inline]] inline uint32_t SampleNearest(const Texels& t, int32_t u, int32_t v)
 {
     return t.pixels[size_t{HeldTexel(v, t.height)} * t.width + HeldTexel(u, t.width)];
 }
@@ -152,7 +152,7 @@ inline uint32_t SampleNearest(const Texels& t, int32_t u, int32_t v)
 // a texel): colour premultiplied by the weights, alpha = sum of the weights.
 // Taps outside the picture are transparent, so the picture fades out over
 // one texel at its borders; they never wrap to another row.
-inline uint32_t SampleBilinear(const Texels& t, int32_t u, int32_t v)
+[[gnu::always_inline]] inline uint32_t SampleBilinear(const Texels& t, int32_t u, int32_t v)
 {
     const int32_t fu0 = FixedFloor(u), fv0 = FixedFloor(v);
     const int32_t x0 = fu0 >> 16, y0 = fv0 >> 16;
@@ -292,6 +292,27 @@ constexpr NearestSpanKernel FillerSpanKernels::*WideKernelOf()
         return &FillerSpanKernels::modulated888;
 }
 
+// The kernel of the same options that takes a triangle's spans at once,
+// or null: the nearest ones.
+template <int L, bool Alpha, bool VC, bool Mod, bool Smooth>
+constexpr NearestSpansKernel FillerSpanKernels::*WideSpansKernelOf()
+{
+    constexpr NearestSpanKernel FillerSpanKernels::*one = WideKernelOf<L, Alpha, VC, Mod, Smooth>();
+    if constexpr (one == &FillerSpanKernels::opaque)
+        return &FillerSpanKernels::opaqueSpans;
+    else if constexpr (one == &FillerSpanKernels::blended888)
+        return &FillerSpanKernels::blended888Spans;
+    else if constexpr (one == &FillerSpanKernels::modulated888)
+        return &FillerSpanKernels::modulated888Spans;
+    else if constexpr (one == &FillerSpanKernels::blendedModulated888)
+        return &FillerSpanKernels::blendedModulated888Spans;
+    else
+        return nullptr;
+}
+
+// Spans a wide filler gathers before it hands them to its kernel.
+constexpr int32_t kSpanBatch = 64;
+
 // The kernels of the wide fillers; filled before the wide table is first
 // handed out, and never changed after.
 FillerSpanKernels wideKernels;
@@ -407,6 +428,39 @@ void Filler(const FixedCorner* corners, uint8_t* bits, int pitch, const TextureI
     const SpanTexels wide = Wide ? SpanTexelsOf(texels) : SpanTexels{};
     constexpr int first = VC ? 2 : 6;
     constexpr int nq = (VC ? 4 : 0) + (Tex ? 2 : 0);
+    if constexpr (Tex && Wide && WideSpansKernelOf<L, Alpha, VC, Mod, Smooth>() != nullptr) {
+        // The spans go to the kernel in batches, its set-up paid once per
+        // batch; spans it declines are drawn by the filler's own loop.
+        if (const NearestSpansKernel kernel = wideKernels.*WideSpansKernelOf<L, Alpha, VC, Mod, Smooth>()) {
+            NearestSpan spans[kSpanBatch];
+            int32_t count = 0;
+            const auto flush = [&](int32_t n) {
+                if (n > 0 && !kernel(spans, n, wide, colour)) {
+                    for (int32_t k = 0; k < n; ++k) {
+                        const int32_t q[2] = {spans[k].u, spans[k].v}, dq[2] = {spans[k].du, spans[k].dv};
+                        TexturedSpan<L, Alpha, VC, Mod, Smooth, false>(spans[k].p, spans[k].count, q, dq, texels,
+                                                                       wide, colour);
+                    }
+                }
+            };
+            ScanConvert<first, nq, PixelFormatBytes(L)>(
+                c, bits, pitch, [&](uint8_t* p, int32_t n, const int32_t* q, const int32_t* dq) {
+                    NearestSpan& span = spans[count++];
+                    span.p = p;
+                    span.count = n;
+                    span.u = q[0];
+                    span.v = q[1];
+                    span.du = dq[0];
+                    span.dv = dq[1];
+                    if (count == kSpanBatch) {
+                        flush(count);
+                        count = 0;
+                    }
+                });
+            flush(count);
+            return;
+        }
+    }
     ScanConvert<first, nq, PixelFormatBytes(L)>(c, bits, pitch,
                                              [&](uint8_t* p, int32_t n, const int32_t* q, const int32_t* dq) {
                                                  if constexpr (Tex)

@@ -102,7 +102,7 @@ int ClipSide(const TriangleVertex* const* in, const TriangleVertex** out, Outsid
 
 // Float to 16.16 (or texel) fixed point, truncated toward zero; NaN gives 0
 // and values out of range saturate.
-int32_t ToFixed(double value)
+[[gnu::always_inline]] inline int32_t ToFixed(double value)
 {
     if (!(value == value))
         return 0;
@@ -201,19 +201,17 @@ int ClipPolygonToRect(const TriangleVertex** out, const TriangleVertex* const* i
     return n < 3 ? 0 : n;
 }
 
-void RasterizeTriangleStrip(const TriangleVertex* corners, int count, const RasterTexture* texture,
-                            const FillerColor& colour, int clipX, int clipY, int clipWidth, int clipHeight,
-                            const PixelBuffer& target, bool smooth, bool vertexColours)
+TriangleBatch::TriangleBatch(const RasterTexture* texture, const FillerColor& colour, int clipX, int clipY,
+                             int clipWidth, int clipHeight, const PixelBuffer& target, bool smooth)
+    : target_(target)
 {
-    if (!corners || count < 3)
-        return;
     // A blue-green-red target is drawn as red-green-blue with red and blue
     // exchanged before and back after, so its pixels come out in its order.
-    const bool exchange = target.format.RasterCode() == 0 && BlueGreenRed(target.format);
-    PixelFormatCode format = target.format.RasterCode();
-    if (exchange)
-        format = target.format.alphaMask == 0xFF000000u ? PIXEL_FORMAT_8888 : PIXEL_FORMAT_888;
-    const int bytesPerPixel = PixelFormatBytes(format);
+    exchange_ = target.format.RasterCode() == 0 && BlueGreenRed(target.format);
+    format_ = target.format.RasterCode();
+    if (exchange_)
+        format_ = target.format.alphaMask == 0xFF000000u ? PIXEL_FORMAT_8888 : PIXEL_FORMAT_888;
+    const int bytesPerPixel = PixelFormatBytes(format_);
     if (!target.bits || target.width <= 0 || target.height <= 0 || target.width > MAX_TARGET_SIZE ||
         target.height > MAX_TARGET_SIZE || target.pitch < target.width * bytesPerPixel ||
         target.pitch % bytesPerPixel != 0) {
@@ -223,85 +221,143 @@ void RasterizeTriangleStrip(const TriangleVertex* corners, int count, const Rast
     }
 
     // The clip, cut to the destination: nothing outside it is written.
-    const int64_t x0 = std::max<int64_t>(clipX, 0);
-    const int64_t y0 = std::max<int64_t>(clipY, 0);
-    const int64_t x1 = std::min<int64_t>(int64_t{clipX} + clipWidth, target.width);
-    const int64_t y1 = std::min<int64_t>(int64_t{clipY} + clipHeight, target.height);
-    if (x1 <= x0 || y1 <= y0)
+    x0_ = std::max<int64_t>(clipX, 0);
+    y0_ = std::max<int64_t>(clipY, 0);
+    x1_ = std::min<int64_t>(int64_t{clipX} + clipWidth, target.width);
+    y1_ = std::min<int64_t>(int64_t{clipY} + clipHeight, target.height);
+    if (x1_ <= x0_ || y1_ <= y0_)
         return;
-    const auto left = static_cast<float>(x0), right = static_cast<float>(x1 - 1);
-    const auto top = static_cast<float>(y0), bottom = static_cast<float>(y1 - 1);
+    left_ = static_cast<float>(x0_);
+    right_ = static_cast<float>(x1_ - 1);
+    top_ = static_cast<float>(y0_);
+    bottom_ = static_cast<float>(y1_ - 1);
 
-    const bool modulated = colour.alpha != 255 || colour.red != 255 || colour.green != 255 || colour.blue != 255;
+    colour_ = colour;
+    const bool modulated =
+        colour.alpha != 255 || colour.red != 255 || colour.green != 255 || colour.blue != 255;
 
     // A texture without usable pixels still draws textured: every fetch
     // gives 0.
-    const bool textured = texture != nullptr;
-    const bool alphaBlended = textured && (texture->hasTransparent || texture->hasTranslucent || smooth);
-    TextureInfo info;
-    float texWidth = 0, texHeight = 0;
-    if (textured && texture->pixels && texture->width > 0 && texture->height > 0 &&
+    textured_ = texture != nullptr;
+    const bool alphaBlended = textured_ && (texture->hasTransparent || texture->hasTranslucent || smooth);
+    if (textured_ && texture->pixels && texture->width > 0 && texture->height > 0 &&
         uint64_t(texture->width) * uint64_t(texture->height) <= 0xFFFFFFFFu) {
-        info.pixels = texture->pixels;
-        info.width = texture->width;
-        info.size = static_cast<uint32_t>(texture->width) * static_cast<uint32_t>(texture->height);
-        texWidth = static_cast<float>(texture->width);
-        texHeight = static_cast<float>(texture->height);
+        info_.pixels = texture->pixels;
+        info_.width = texture->width;
+        info_.size = static_cast<uint32_t>(texture->width) * static_cast<uint32_t>(texture->height);
+        texWidth_ = static_cast<float>(texture->width);
+        texHeight_ = static_cast<float>(texture->height);
     }
+    const int index = FillerIndex(textured_, alphaBlended, false, modulated, smooth, format_);
+    filler_ = TriangleFillerAt(index);
+    colouredFiller_ = TriangleFillerAt(index | FILLER_VERTEX_COLOURS);
+    usable_ = true;
+}
 
-    // The pixels the strip may write: its corners' box, a pixel wider for
+void TriangleBatch::Draw(const TriangleVertex& a, const TriangleVertex& b, const TriangleVertex& c,
+                         bool vertexColours)
+{
+    if (!usable_)
+        return;
+    if (!exchange_) {
+        DrawUnexchanged(a, b, c, vertexColours);
+        return;
+    }
+    int64_t box[4];
+    const TriangleVertex corners[3] = {a, b, c};
+    ExchangeBox(corners, 3, box);
+    DrawUnexchanged(a, b, c, vertexColours);
+    ExchangeRedAndBlue(target_, box[0], box[1], box[2], box[3]);
+}
+
+void TriangleBatch::ExchangeBox(const TriangleVertex* corners, int count, int64_t* box) const
+{
+    // The pixels the corners may write: their box, a pixel wider for
     // rounding in the cut, within the clip.
-    int64_t boxX0 = x1, boxY0 = y1, boxX1 = x0, boxY1 = y0;
-    if (exchange) {
-        for (int i = 0; i < count; ++i) {
-            if (!Finite(corners[i]))
-                continue;
-            const auto cx = static_cast<int64_t>(std::floor(ClampFinite(corners[i].x, left, right)));
-            const auto cy = static_cast<int64_t>(std::floor(ClampFinite(corners[i].y, top, bottom)));
-            boxX0 = std::min(boxX0, std::max(cx - 1, x0));
-            boxY0 = std::min(boxY0, std::max(cy - 1, y0));
-            boxX1 = std::max(boxX1, std::min(cx + 2, x1));
-            boxY1 = std::max(boxY1, std::min(cy + 2, y1));
-        }
-        ExchangeRedAndBlue(target, boxX0, boxY0, boxX1, boxY1);
+    int64_t boxX0 = x1_, boxY0 = y1_, boxX1 = x0_, boxY1 = y0_;
+    for (int i = 0; i < count; ++i) {
+        if (!Finite(corners[i]))
+            continue;
+        const auto cx = static_cast<int64_t>(std::floor(ClampFinite(corners[i].x, left_, right_)));
+        const auto cy = static_cast<int64_t>(std::floor(ClampFinite(corners[i].y, top_, bottom_)));
+        boxX0 = std::min(boxX0, std::max(cx - 1, x0_));
+        boxY0 = std::min(boxY0, std::max(cy - 1, y0_));
+        boxX1 = std::max(boxX1, std::min(cx + 2, x1_));
+        boxY1 = std::max(boxY1, std::min(cy + 2, y1_));
     }
+    box[0] = boxX0;
+    box[1] = boxY0;
+    box[2] = boxX1;
+    box[3] = boxY1;
+    ExchangeRedAndBlue(target_, boxX0, boxY0, boxX1, boxY1);
+}
 
-    uint8_t* bits = target.bits;
+void TriangleBatch::DrawUnexchanged(const TriangleVertex& a, const TriangleVertex& b, const TriangleVertex& c,
+                                    bool vertexColours)
+{
+    if (!Finite(a) || !Finite(b) || !Finite(c))
+        return;
+    FixedCorner fixed[MAX_CLIP_CORNERS];
+    const auto toFixed = [&](const TriangleVertex& v, FixedCorner& f) __attribute__((always_inline)) {
+        // Rounding in the cut can leave a corner a hair outside; keep it in.
+        f.x = ToFixed(ClampFinite(v.x, left_, right_) * 65536.0);
+        f.y = ToFixed(ClampFinite(v.y, top_, bottom_) * 65536.0);
+        if (textured_) {
+            f.u = ToFixed(static_cast<double>(v.u * texWidth_) * 65536.0);
+            f.v = ToFixed(static_cast<double>(v.v * texHeight_) * 65536.0);
+        }
+        if (vertexColours) {
+            f.alpha = static_cast<int32_t>((v.color >> 8) & 0xFF0000);
+            f.red = static_cast<int32_t>(v.color & 0xFF0000);
+            f.green = static_cast<int32_t>((v.color & 0xFF00) << 8);
+            f.blue = static_cast<int32_t>((v.color & 0xFF) << 16);
+        }
+    };
+    const TriangleFiller fill = vertexColours ? colouredFiller_ : filler_;
+    const auto inside = [this](const TriangleVertex& v) {
+        return v.x >= left_ && v.x <= right_ && v.y >= top_ && v.y <= bottom_;
+    };
+    if (!alwaysCut && inside(a) && inside(b) && inside(c)) {
+        // Wholly inside the clip: the cut would give the same three corners.
+        toFixed(a, fixed[0]);
+        toFixed(b, fixed[1]);
+        toFixed(c, fixed[2]);
+        fill(fixed, target_.bits, target_.pitch, info_, colour_);
+        return;
+    }
+    const TriangleVertex* in[4] = {&a, &b, &c, nullptr};
+    const TriangleVertex* clipped[MAX_CLIP_CORNERS];
+    const int n = ClipPolygonToRect(clipped, in, left_, right_, top_, bottom_);
+    if (n == 0)
+        return;
+    for (int k = 0; k < n; ++k)
+        toFixed(*clipped[k], fixed[k]);
+    for (int k = 2; k < n; ++k) {
+        const FixedCorner corners[3] = {fixed[0], fixed[k - 1], fixed[k]};
+        fill(corners, target_.bits, target_.pitch, info_, colour_);
+    }
+}
+
+void RasterizeTriangleStrip(const TriangleVertex* corners, int count, const RasterTexture* texture,
+                            const FillerColor& colour, int clipX, int clipY, int clipWidth, int clipHeight,
+                            const PixelBuffer& target, bool smooth, bool vertexColours)
+{
+    if (!corners || count < 3)
+        return;
+    TriangleBatch batch(texture, colour, clipX, clipY, clipWidth, clipHeight, target, smooth);
+    if (!batch.usable_)
+        return;
+    int64_t box[4] = {};
+    if (batch.exchange_)
+        batch.ExchangeBox(corners, count, box);
     for (int i = 3; i <= count; ++i) {
-        const TriangleVertex* in[4] = {&corners[i - 3], &corners[i - 2], &corners[i - 1], nullptr};
         if ((i - 3) % 2 == 1)
-            std::swap(in[1], in[2]);
-        if (!Finite(*in[0]) || !Finite(*in[1]) || !Finite(*in[2]))
-            continue;
-        const TriangleVertex* clipped[MAX_CLIP_CORNERS];
-        const int n = ClipPolygonToRect(clipped, in, left, right, top, bottom);
-        if (n == 0)
-            continue;
-
-        FixedCorner fixed[MAX_CLIP_CORNERS];
-        for (int k = 0; k < n; ++k) {
-            const TriangleVertex& c = *clipped[k];
-            FixedCorner& f = fixed[k];
-            // Rounding in the cut can leave a corner a hair outside; keep it in.
-            f.x = ToFixed(ClampFinite(c.x, left, right) * 65536.0);
-            f.y = ToFixed(ClampFinite(c.y, top, bottom) * 65536.0);
-            if (textured) {
-                f.u = ToFixed(static_cast<double>(c.u * texWidth) * 65536.0);
-                f.v = ToFixed(static_cast<double>(c.v * texHeight) * 65536.0);
-            }
-            if (vertexColours) {
-                f.alpha = static_cast<int32_t>((c.color >> 8) & 0xFF0000);
-                f.red = static_cast<int32_t>(c.color & 0xFF0000);
-                f.green = static_cast<int32_t>((c.color & 0xFF00) << 8);
-                f.blue = static_cast<int32_t>((c.color & 0xFF) << 16);
-            }
-        }
-        for (int k = 2; k < n; ++k)
-            RasterizeTriangleDispatch(textured, alphaBlended, vertexColours, modulated, fixed[0], fixed[k - 1],
-                                      fixed[k], bits, target.pitch, info, colour, format, smooth);
+            batch.DrawUnexchanged(corners[i - 3], corners[i - 1], corners[i - 2], vertexColours);
+        else
+            batch.DrawUnexchanged(corners[i - 3], corners[i - 2], corners[i - 1], vertexColours);
     }
-    if (exchange)
-        ExchangeRedAndBlue(target, boxX0, boxY0, boxX1, boxY1);
+    if (batch.exchange_)
+        ExchangeRedAndBlue(target, box[0], box[1], box[2], box[3]);
 }
 
 bool RasterizerCanDrawInto(const PixelFormat& format)

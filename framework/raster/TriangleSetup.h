@@ -28,6 +28,44 @@ void RasterizeTriangleStrip(const TriangleVertex* corners, int count, const Rast
                             const FillerColor& colour, int clipX, int clipY, int clipWidth, int clipHeight,
                             const PixelBuffer& target, bool smooth, bool vertexColours);
 
+// Triangles drawn one by one with one texture, colour, clip and
+// destination: what RasterizeTriangleStrip works out once per call is worked
+// out once here, and each Draw draws its triangle exactly as a strip of its
+// three corners would. A triangle wholly inside the clip skips the cut.
+class TriangleBatch {
+public:
+    TriangleBatch(const RasterTexture* texture, const FillerColor& colour, int clipX, int clipY, int clipWidth,
+                  int clipHeight, const PixelBuffer& target, bool smooth);
+
+    void Draw(const TriangleVertex& a, const TriangleVertex& b, const TriangleVertex& c, bool vertexColours);
+
+    // Every triangle through the general cut, even one wholly inside the
+    // clip: the plain route that the shortcut matches.
+    bool alwaysCut = false;
+
+private:
+    friend void RasterizeTriangleStrip(const TriangleVertex*, int, const RasterTexture*, const FillerColor&, int,
+                                       int, int, int, const PixelBuffer&, bool, bool);
+    void DrawUnexchanged(const TriangleVertex& a, const TriangleVertex& b, const TriangleVertex& c,
+                         bool vertexColours);
+    // Exchanges red and blue in the box the corners may write (x0, y0, x1,
+    // y1 into box) for a blue-green-red target.
+    void ExchangeBox(const TriangleVertex* corners, int count, int64_t* box) const;
+
+    PixelBuffer target_;
+    bool usable_ = false;
+    bool exchange_ = false;
+    bool textured_ = false;
+    PixelFormatCode format_ = PIXEL_FORMAT_8888;
+    int64_t x0_ = 0, y0_ = 0, x1_ = 0, y1_ = 0;
+    float left_ = 0, right_ = 0, top_ = 0, bottom_ = 0;
+    float texWidth_ = 0, texHeight_ = 0;
+    TextureInfo info_;
+    FillerColor colour_;
+    TriangleFiller filler_ = nullptr;
+    TriangleFiller colouredFiller_ = nullptr;
+};
+
 // Whether RasterizeTriangleStrip writes pixels of this format in their own
 // layout: the four layout words, and 32-bit blue-green-red pixels.
 bool RasterizerCanDrawInto(const PixelFormat& format);

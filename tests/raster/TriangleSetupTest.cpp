@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <thread>
@@ -523,6 +524,97 @@ TEST_F(SetupInvariants, PlainAndXrgbWritesAreOpaqueAndEmptyEntriesWriteNothing)
         SetupAndRasterizeTriangles(corners.data(), 3, nullptr, colour, Rect(0, 0, 24, 24), TargetOf(s), Int(0, 1),
                                    false);
         ASSERT_EQ(s.bytes, before);
+    }
+}
+
+TEST_F(SetupInvariants, TrianglesInsideTheClipDrawAsTheCutDrawsThem)
+{
+    // A batch skips the cut for triangles wholly inside the clip: the same
+    // triangles through the general cut give the same bytes. Corners land
+    // inside, on the clip's edges, and outside.
+    for (int round = 0; round < 400; ++round) {
+        const int kind = Int(0, 4);
+        const PixelFormatCode f =
+            kind == 4 ? PIXEL_FORMAT_8888 : std::array{PIXEL_FORMAT_8888, PIXEL_FORMAT_888, PIXEL_FORMAT_565,
+                                                       PIXEL_FORMAT_555}[static_cast<size_t>(kind)];
+        TestSurface fast(40, 30, f, 4 * Int(0, 1));
+        for (auto& b : fast.bytes)
+            b = static_cast<uint8_t>(Int(0, 255));
+        TestSurface plain = fast;
+        PixelBuffer fastTarget = fast.Buffer(), plainTarget = plain.Buffer();
+        if (kind == 4) // blue-green-red
+            fastTarget.format = plainTarget.format = PixelFormat::FromMasks(32, 0xFF, 0xFF00, 0xFF0000, 0xFF000000u);
+        const Rect clip(Int(-2, 10), Int(-2, 8), Int(1, 40), Int(1, 30));
+        const float left = static_cast<float>(std::max(clip.x, 0)),
+                    right = static_cast<float>(std::min(clip.x + clip.width, 40) - 1);
+        const float top = static_cast<float>(std::max(clip.y, 0)),
+                    bottom = static_cast<float>(std::min(clip.y + clip.height, 30) - 1);
+        MemoryImage img = RandomImage();
+        RasterTexture texture{img.Pixels(), img.width, img.height, img.hasTrans, img.hasAlpha};
+        const bool textured = Int(0, 3) != 0, smooth = Int(0, 1);
+        const FillerColor colour = Int(0, 1) ? FillerColor{} : FillerColor{Int(0, 255), Int(0, 255), Int(0, 255), Int(0, 255)};
+        TriangleBatch batch(textured ? &texture : nullptr, colour, clip.x, clip.y, clip.width, clip.height,
+                            fastTarget, smooth);
+        TriangleBatch cut(textured ? &texture : nullptr, colour, clip.x, clip.y, clip.width, clip.height,
+                          plainTarget, smooth);
+        cut.alwaysCut = true;
+        const auto corner = [&] {
+            TriangleVertex c = RandomCorner(40, 30);
+            switch (Int(0, 5)) {
+            case 0: c.x = left; break;
+            case 1: c.x = right; break;
+            case 2: c.y = top; break;
+            case 3: c.y = bottom; break;
+            default:
+                if (right >= left && bottom >= top) {
+                    c.x = Real(left, right);
+                    c.y = Real(top, bottom);
+                }
+            }
+            return c;
+        };
+        for (int t = Int(1, 6); t > 0; --t) {
+            const TriangleVertex a = corner(), b = corner(), c = corner();
+            const bool vertexColours = Int(0, 1);
+            batch.Draw(a, b, c, vertexColours);
+            cut.Draw(a, b, c, vertexColours);
+        }
+        ASSERT_EQ(fast.bytes, plain.bytes) << "round " << round << " layout " << kind;
+    }
+}
+
+TEST_F(SetupInvariants, TriangleListDrawsAsOneStripPerTriangle)
+{
+    for (int round = 0; round < 200; ++round) {
+        const PixelFormatCode f = Int(0, 1) ? PIXEL_FORMAT_8888 : PIXEL_FORMAT_565;
+        TestSurface listed(32, 24, f);
+        for (auto& b : listed.bytes)
+            b = static_cast<uint8_t>(Int(0, 255));
+        TestSurface single = listed;
+        MemoryImage img = RandomImage();
+        const bool textured = Int(0, 2) != 0, smooth = Int(0, 1);
+        const Color colour = Int(0, 1) ? Color::White : Color(Int(0, 255), Int(0, 255), Int(0, 255), Int(0, 255));
+        const Rect clip(Int(-4, 10), Int(-4, 10), Int(0, 36), Int(0, 28));
+        const float dx = Real(-3, 3), dy = Real(-3, 3);
+        std::vector<TriangleVertex> corners;
+        for (int i = 3 * Int(1, 5); i > 0; --i)
+            corners.push_back(RandomCorner(32, 24));
+        const int count = static_cast<int>(corners.size()) / 3;
+        RasterizeTriangleList(textured ? &img : nullptr, corners.data(), count, clip, colour, TargetOf(listed), dx, dy,
+                              smooth);
+        for (int t = 0; t < count; ++t) {
+            TriangleVertex moved[3];
+            bool vertexColours = false;
+            for (int k = 0; k < 3; ++k) {
+                moved[k] = corners[static_cast<size_t>(3 * t + k)];
+                moved[k].x += dx;
+                moved[k].y += dy;
+                vertexColours = vertexColours || moved[k].color != 0;
+            }
+            SetupAndRasterizeTriangles(moved, 3, textured ? &img : nullptr, colour, clip, TargetOf(single), smooth,
+                                       vertexColours);
+        }
+        ASSERT_EQ(listed.bytes, single.bytes) << "round " << round;
     }
 }
 

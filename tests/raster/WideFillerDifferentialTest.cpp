@@ -213,6 +213,50 @@ TEST(WideFillerDifferential, RipplingMeshOfAPicture)
     }
 }
 
+// Triangles taller than a batch of spans, and drawing colours past 0..255
+// (which the kernels decline, leaving the spans to the filler's own loop):
+// every nearest entry against the plain one.
+TEST(WideFillerDifferential, TallTrianglesAndColoursPastTheRange)
+{
+    RunCases("tall triangles", 8, [](uint32_t seed) {
+        std::mt19937 rng(seed);
+        const int w = 90, h = 330;
+        const int texW = RandomInt(rng, 16, 120), texH = RandomInt(rng, 50, 400);
+        std::vector<uint32_t> picture(size_t(texW) * size_t(texH));
+        for (uint32_t& px : picture)
+            px = uint32_t(RandomInt(rng, 0, 2) == 0 ? RandomInt(rng, 0, 255) : 255) << 24 |
+                 uint32_t(RandomInt(rng, 0, 0xFFFFFF));
+        const TextureInfo texture = MakeTextureInfo(picture, texW);
+        for (const int index : WideCheckedEntries()) {
+            const ReferenceOptions o = OptionsOfIndex(index);
+            if (o.vertexColours || o.smooth)
+                continue;
+            CanaryBuffer wide(w, h, 4, 2, 0);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x)
+                    wide.Set(x, y, uint32_t(x * 2654435761u ^ uint32_t(y) * 40503u));
+            CanaryBuffer plain = wide;
+            FillerColor colour;
+            colour.alpha = RandomInt(rng, 0, 1) ? 300 : RandomInt(rng, 0, 255);
+            colour.red = RandomInt(rng, 0, 1) ? 256 : RandomInt(rng, 0, 255);
+            colour.blue = RandomInt(rng, 0, 255);
+            for (int tri = 0; tri < 4; ++tri) {
+                FixedCorner corners[3];
+                for (FixedCorner& k : corners)
+                    k = Corner(RandomDouble(rng, 0, w - 1), RandomDouble(rng, 0, h - 1),
+                               RandomDouble(rng, -0.1, 1.1) * texW, RandomDouble(rng, -0.1, 1.1) * texH);
+                corners[0].y = 0;
+                corners[1].y = (h - 1) * 65536;
+                TriangleFillerAt(index)(corners, wide.Bits(), wide.Pitch(), texture, colour);
+                PlainTriangleFillerAt(index)(corners, plain.Bits(), plain.Pitch(), texture, colour);
+            }
+            ASSERT_EQ(wide.CanaryDamage(), "") << "entry " << index;
+            ASSERT_EQ(wide.FirstDifference(plain), "") << "entry " << index << " colour " << colour.alpha << ","
+                                                       << colour.red;
+        }
+    });
+}
+
 } // namespace
 } // namespace Quib
 
