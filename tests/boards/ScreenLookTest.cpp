@@ -8,9 +8,11 @@
 #include "framework/widgets/WidgetManager.h"
 #include "src/Lang.h"
 #include "src/game/ispy/ISpy.h"
+#include "src/game/ispy/ISpyHost.h"
 #include "src/game/quest/QstBookButton.h"
 #include "src/game/quest/QstGameControllerScene.h"
 #include "src/game/quest/QstTrashDialog.h"
+#include "src/game/quest/QstTutorialBox.h"
 #include "src/game/quest/QstTutorDialog.h"
 #include "src/game/quest/SBackFromHOGData.h"
 #include "src/screens/ScaleButton.h"
@@ -197,6 +199,18 @@ TEST_F(ScreenLook, TheHiddenObjectMenuDarkensTheCompassAndItsTooltipNamesTheComp
     }
     ClickWidget(menu->resumeButton);
     StepUntil([&] { return FindChild<InGameMenu>(board) == nullptr; }, 500);
+
+    // The found dialog's button takes the mouse even under a help box.
+    GetISpyHost().ShowItemDialog(*board, "harbour:coin");
+    QstTrashDialog* dialog = FindChild<QstTrashDialog>(board);
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_NE(dialog->closeButton, nullptr);
+    StepUntil([&] { return dialog->progress >= 1.0f; }, 500);
+    const Rect button = ScreenRect(dialog->closeButton);
+    int lx = 0, ly = 0;
+    EXPECT_EQ(app->widgetManager->GetWidgetAt(button.x + button.width / 2, button.y + button.height / 2, &lx, &ly),
+              dialog->closeButton);
+    EXPECT_GT(dialog->zOrder, QstTutorialBox::kZOrder);
 }
 
 TEST_F(ScreenLook, TheFoundDialogsNameTheirItemsAndThePopupButtonsHaveLabels)
