@@ -54,7 +54,7 @@ public:
         layout.Offset(-back.x, -back.y);
         for (const char* name : {"resume", "options", "mainmenu"}) {
             const std::string base = std::string(name) + "/" + name;
-            ScaleButton* button = CreateDialogScaleButton(layout, this, base + "_in", base + "_ac");
+            ScaleButton* button = CreateDialogScaleButton(layout, this, base + "_in", base + "_ac", u"");
             buttons.push_back(button);
             AttachChild(button);
         }

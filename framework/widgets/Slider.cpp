@@ -105,7 +105,11 @@ void Slider::OnMouseDown(int px, int py, ClickCode /*code*/)
         (horizontal ? grabOffsetX : grabOffsetY) = along - ThumbPosition();
         return;
     }
-    if (Length() > 0)
+    // A press on the track centres the thumb on the mouse.
+    const int range = Length() - ThumbLength();
+    if (range > 0)
+        SetValue(double(along - ThumbLength() / 2) / double(range));
+    else if (Length() > 0)
         SetValue(double(along) / double(Length()));
 }
 

@@ -110,9 +110,9 @@ ScaleButton* CreateScaleButton(PsdPicture& layout, int id, const std::string& no
 }
 
 ScaleButton* CreateDialogScaleButton(PsdPicture& layout, ButtonListener* popup, const std::string& normalLayer,
-                                     const std::string& overLayer)
+                                     const std::string& overLayer, const std::u16string& label)
 {
-    return CreateScaleButton(layout, 0, normalLayer, overLayer, popup, std::u16string(), Color(kDialogLabelColor));
+    return CreateScaleButton(layout, 0, normalLayer, overLayer, popup, label, Color(kDialogLabelColor));
 }
 
 } // namespace Quib

@@ -36,8 +36,8 @@ void SplitPosition(float value, int& whole, float& remainder);
 ScaleButton* CreateScaleButton(PsdPicture& layout, int id, const std::string& normalLayer,
                                const std::string& overLayer, ButtonListener* listener, const std::u16string& label,
                                const Color& labelColor);
-// The close or confirm button of a popup: id 0, no label, dark brown.
+// The close or confirm button of a popup: id 0, the label in dark brown.
 ScaleButton* CreateDialogScaleButton(PsdPicture& layout, ButtonListener* popup, const std::string& normalLayer,
-                                     const std::string& overLayer);
+                                     const std::string& overLayer, const std::u16string& label);
 
 } // namespace Quib

@@ -4,6 +4,7 @@
 #include "framework/graphics/Graphics.h"
 #include "framework/widgets/WidgetApp.h"
 #include "framework/widgets/WidgetManager.h"
+#include "src/screens/KeepOnScreen.h"
 
 namespace Quib {
 
@@ -39,8 +40,8 @@ void ToolTip::AfterFade(float step)
     ApproachFloat(flipAmount, step, flipped ? 1.0f : 0.0f);
     newX -= int(flipShift * flipAmount);
     newY -= int(flipLift * flipAmount);
-    if (newX + width >= screen->width)
-        newX = screen->width - width;
+    newX = KeepSpanOnScreen(newX, width, screen->width, 0);
+    newY = KeepSpanOnScreen(newY, height, screen->height, 0);
     MoveTo(newX, newY);
 }
 
@@ -57,7 +58,8 @@ void ToolTip::Draw(Graphics& g)
         g.color = back;
         g.FillRectangle(0, 0, width, height);
     }
-    DrawOutlinedText(g, 6, 4, width - 10);
+    // Wrapped as it was measured, so the lines fit the box.
+    DrawOutlinedText(g, 6, 4, kWrapWidth);
     g.color = ColorWithAlpha(alpha * 0.6f, brown);
     g.OutlineRectangle(0, 0, width - 1, height - 1);
 }

@@ -309,8 +309,9 @@ TEST(ScaleButton, DialogButtonsAreIdZeroWithDarkBrownLabels)
     PsdPicture layout;
     AddLayer(layout, "close_in", 0, 0, Picture(20, 20, kOpaque));
     CallLog listener;
-    std::unique_ptr<ScaleButton> button(CreateDialogScaleButton(layout, &listener, "close_in", "close_ac"));
+    std::unique_ptr<ScaleButton> button(CreateDialogScaleButton(layout, &listener, "close_in", "close_ac", u"Close"));
     EXPECT_EQ(button->id, 0);
+    EXPECT_EQ(button->label, u"Close");
     EXPECT_EQ(button->listener, &listener);
     EXPECT_EQ(button->GetColor(BUTTON_COLOR_LABEL), Color(0xff2b0e00u));
     EXPECT_EQ(button->GetColor(BUTTON_COLOR_LABEL_HILITE), Color(0xff2b0e00u));

@@ -227,7 +227,7 @@ TEST(PopupTransform, ButtonsTakeTheTintOfTheirPopup)
     layer->y = 10;
     layer->image = Solid(20, 10, 0xffffffff).release();
     layout.layers.push_back(layer);
-    std::unique_ptr<ScaleButton> button(CreateDialogScaleButton(layout, nullptr, "ok_in", "ok_ac"));
+    std::unique_ptr<ScaleButton> button(CreateDialogScaleButton(layout, nullptr, "ok_in", "ok_ac", u""));
     Widget popup;
     popup.SetBounds(0, 0, 40, 30);
     for (float p : {0.1f, 0.5f, 0.8f, 1.0f}) {

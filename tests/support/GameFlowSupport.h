@@ -42,6 +42,7 @@ protected:
         PrepareData();
         cwd = std::make_unique<ScopedWorkingDirectory>(data.Path());
         app = std::make_unique<GameFlowApp>();
+        PrepareApp(*app);
         app->Initialize();
         ASSERT_TRUE(env.fatalExits.empty());
         app->active = true; // the window has the focus: the boards do not pause
@@ -54,6 +55,8 @@ protected:
     }
     // Changes to the copied data before the game starts on it.
     virtual void PrepareData() {}
+    // Changes to the application before it initialises.
+    virtual void PrepareApp(GameFlowApp&) {}
 
     // ---- Time ----
     void Steps(int count)

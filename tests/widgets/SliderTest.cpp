@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <utility>
 #include <vector>
@@ -84,7 +85,7 @@ TEST(Slider, PressBesideTheThumbJumpsAndNotifiesOnRelease)
 {
     SliderFixture f;
     f.slider.SetValue(0.5);
-    f.Down(50);
+    f.Down(55); // thumb centred on 55: its left edge at 45 of 180
     EXPECT_FALSE(f.slider.dragging);
     EXPECT_DOUBLE_EQ(f.slider.value, 0.25);
     EXPECT_TRUE(f.listener.calls.empty());
@@ -93,6 +94,28 @@ TEST(Slider, PressBesideTheThumbJumpsAndNotifiesOnRelease)
     f.Up(70);
     ASSERT_EQ(f.listener.calls.size(), 1u);
     EXPECT_DOUBLE_EQ(f.listener.calls[0].second, 0.25);
+}
+
+TEST(Slider, PressOnTheTrackCentresTheThumbOnTheMouse)
+{
+    // The 200 wide track, the 20 wide thumb: the thumb's left edge can go
+    // from 0 to 180. Near the ends the thumb stops at the end.
+    const struct {
+        int press;
+        int thumbLeft;
+    } cases[] = {{190, 180}, {199, 180}, {145, 135}, {100, 90}, {55, 45}, {10, 0}, {2, 0}};
+    for (const auto& c : cases) {
+        SliderFixture f;
+        f.slider.SetValue(c.press < 100 ? 1.0 : 0.0); // the thumb far from the press
+        f.Down(c.press);
+        EXPECT_FALSE(f.slider.dragging) << c.press;
+        EXPECT_EQ(f.slider.ThumbPosition(), c.thumbLeft) << c.press;
+        if (c.thumbLeft > 0 && c.thumbLeft < 180) {
+            const int centre = f.slider.ThumbPosition() + f.slider.ThumbLength() / 2;
+            EXPECT_LE(std::abs(centre - c.press), 1) << c.press;
+        }
+        f.Up(c.press);
+    }
 }
 
 TEST(Slider, SetValueIsLimited)

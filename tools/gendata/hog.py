@@ -11,8 +11,8 @@ import os
 import numpy as np
 from PIL import Image, ImageDraw, ImageFilter
 
-from . import gui
-from .paint import Canvas, noise2d, save_jpg, save_png, vgradient
+from . import board_ui, gui
+from .paint import Canvas, from_image, noise2d, save_jpg, save_png, vgradient
 
 SS = 4  # supersampling of the object drawings
 PNG_LEVEL = 6
@@ -422,9 +422,9 @@ def hog_interface(spec, out_root):
     paper.rgb *= (0.92 + 0.1 * n)[..., None]
     pic.add("paper", paper, px0, py0, 5)
     bx, by, bw, bh = spec["menu"]
-    for state, name in (("in", "menu/menu_in"), ("ac", "menu/menu_gl")):
-        c, dx, dy = gui.plate(bw, bh, np.random.default_rng(32), state, True)
-        pic.add(name, c, bx + dx, by + dy, 50)
+    # The same brass plate with three bars as on the adventure board.
+    for lit, name in ((False, "menu/menu_in"), (True, "menu/menu_gl")):
+        pic.add(name, from_image(board_ui.plate(bw, bh, lit, "menu")), bx, by, 50)
     gui.placeholder(pic, "inventory/place", 0, 0, 4, 4)
     pic.write()
 

@@ -157,6 +157,30 @@ def key_icon():
     return c
 
 
+def _rope(c, ox, oy, w, h):
+    """A coil of hemp rope with its loose end, like the one in the wreck."""
+    def draw(d, s):
+        t = max(1, int(w * 0.07 * s))
+        for k in range(4):
+            m = k * 0.09
+            d.ellipse([(ox + w * (0.05 + m)) * s, (oy + h * (0.25 + m * 0.6)) * s,
+                       (ox + w * (0.95 - m)) * s, (oy + h * (0.9 - m * 0.6)) * s], outline=255, width=t)
+        d.line([(ox + w * 0.5) * s, (oy + h * 0.3) * s, (ox + w * 0.75) * s, (oy + h * 0.05) * s], fill=255, width=t)
+    c.over((196, 158, 98), shapes(c.w, c.h, draw))
+
+
+def rope():
+    c = Canvas(50, 28, alpha=0.0)
+    _rope(c, 1, 1, 48, 26)
+    return c
+
+
+def rope_icon():
+    c = Canvas(72, 72, alpha=0.0)
+    _rope(c, 6, 10, 60, 52)
+    return c
+
+
 def _flame(phase):
     c = Canvas(14, 22, alpha=0.0)
     sway = math.sin(phase * math.pi / 2) * 2.0

@@ -40,6 +40,9 @@ void ISpyHost::ShowItemDialog(ISpy& board, const std::string& itemRef)
     auto* backdrop = new DarkBack(Delegate(), 0);
     auto* dialog = new QstTrashDialog(backdrop, itemRef, Delegate(&board, &ISpy::OnDialogClosed));
     backdrop->closeDelegate = Delegate(dialog, &QstTrashDialog::Close);
+    // Above the help boxes still shown, so its button can be reached.
+    backdrop->zOrder = kItemDialogZOrder;
+    dialog->zOrder = kItemDialogZOrder;
     board.AttachChild(backdrop);
     board.AttachChild(dialog);
 }

@@ -16,6 +16,9 @@ struct SBackFromHOGData;
 // install their own.
 class ISpyHost {
 public:
+    // The item dialog and its backdrop: above the tutorial boxes.
+    static constexpr int kItemDialogZOrder = 110;
+
     virtual ~ISpyHost() = default;
 
     // The music of the scene (its cluster name); false when the scene

@@ -10,6 +10,7 @@
 #include "src/game/quest/QstFieldItemLayer.h"
 #include "src/game/quest/QstItemState.h"
 #include "src/game/quest/Layer/QstLayer.h"
+#include "src/screens/KeepOnScreen.h"
 
 #include <algorithm>
 #include <cmath>
@@ -172,9 +173,9 @@ void QstField::DrawExitLabels(Graphics& g)
             const Color base = g.color;
             // Centred under its exit, but kept whole on the screen.
             const int textWidth = g.TextWidth(label.text);
-            const int left = 4 - GetScreenPosition().x;
-            const int right = left + (manager ? manager->width : width) - 8 - textWidth;
-            const int textX = std::max(left, std::min(anchorX - textWidth / 2, right));
+            const int screenX = GetScreenPosition().x;
+            const int textX = KeepSpanOnScreen(screenX + anchorX - textWidth / 2, textWidth,
+                                               manager ? manager->width : width, 4) - screenX;
             const int baseline = anchorY + ascent + 5;
             g.color = MultiplyColors(Color(43, 14, 0, 102), base);
             g.DrawText(label.text, textX - 1, baseline - 1);

@@ -92,7 +92,7 @@ QstTrashDialog::QstTrashDialog(DarkBack* back, const std::string& reference, Del
         fly->arrivalCallback = [this]() { itemArrived = true; };
     }
 
-    closeButton = CreateDialogScaleButton(*layout, this, "close/close_in", "close/close_ac");
+    closeButton = CreateDialogScaleButton(*layout, this, "close/close_in", "close/close_ac", lang("Interface", "Ok"));
     AttachChild(closeButton);
     AnimatePopupButton(*this, closeButton, progress);
 }

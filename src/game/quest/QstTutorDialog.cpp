@@ -29,7 +29,8 @@ QstTutorDialog::QstTutorDialog(DarkBack* back, const std::string& key, bool inte
     layout->Offset(-bounds.x, -bounds.y);
     layout->GetLayerRect(textRect, "placeholders/text", true);
     text = Lang::Instance()(interfaceText ? "Interface" : "Tutor", textKey);
-    closeButton = CreateDialogScaleButton(*layout, this, "close/close_in", "close/close_ac");
+    closeButton = CreateDialogScaleButton(*layout, this, "close/close_in", "close/close_ac",
+                                          Lang::Instance()("Interface", "Close"));
     AttachChild(closeButton);
     AnimatePopupButton(*this, closeButton, alpha);
 }

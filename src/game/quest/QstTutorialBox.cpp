@@ -1,5 +1,6 @@
 #include "src/game/quest/QstTutorialBox.h"
 
+#include "framework/app/QuibAppBase.h"
 #include "framework/files/FloatTransformer.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
@@ -9,6 +10,7 @@
 #include "src/game/quest/QstPixelAlpha.h"
 #include "src/game/quest/QstTutor.h"
 #include "src/game/quest/QstTutorStep.h"
+#include "src/screens/KeepOnScreen.h"
 #include "src/screens/PopupAnimation.h"
 #include "src/screens/ScaleButton.h"
 
@@ -39,8 +41,14 @@ QstTutorialBox::QstTutorialBox(CloseDelegate onClose, PsdPicture* layout, const 
         closeButton = CreateScaleButton(*layout, 0, "close/close_in", "close/close_ac", this,
                                         Lang::Instance()("Tutorial", "CloseButton"), Color(0xff2b0e00u));
     }
+    // Centred on its place, but kept whole on the screen; the arrow still
+    // points where the step says.
     backgroundX = step.centerX - backRect.width / 2;
     backgroundY = step.centerY - backRect.height / 2;
+    if (gQuibAppBase) {
+        backgroundX = KeepSpanOnScreen(backgroundX, backRect.width, gQuibAppBase->appWidth, kScreenMargin);
+        backgroundY = KeepSpanOnScreen(backgroundY, backRect.height, gQuibAppBase->appHeight, kScreenMargin);
+    }
     arrow = step.arrow;
     arrowX = step.arrowX;
     arrowY = step.arrowY;

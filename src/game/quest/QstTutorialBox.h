@@ -22,6 +22,7 @@ public:
     static constexpr float kFadeStep = 0.02f;
     static constexpr float kTimeStep = 0.01f;
     static constexpr int kZOrder = 100;
+    static constexpr int kScreenMargin = 4;
 
     QstTutorialBox(CloseDelegate onClose, PsdPicture* layout, const QstTutorStep& step);
     ~QstTutorialBox() override;
