@@ -18,9 +18,6 @@ namespace {
 
 int Clamp255(int v) { return std::clamp(v, 0, 255); }
 
-// The caption's strength on a control that is still charging.
-constexpr float kChargingCaptionLevel = 0.5f;
-
 // The opening look without the zoom: darkened, transparent, wider clip.
 Color BeginFieldPass(Graphics& g, const QstField& field)
 {
@@ -117,24 +114,14 @@ void QstField::DrawControl(Graphics& g, QstFieldControl& control)
             }
         }
     }
-    if (FONT_BUTTON && !control.text.empty()) {
+    if (control.readyLevel != 0.0f && FONT_BUTTON && !control.text.empty()) {
         g.SaveState();
+        g.color = MultiplyColors(Color(43, 14, 0, Clamp255(int(control.readyLevel * 255.0f))), g.color);
         g.font = FONT_BUTTON;
-        const Color base = g.color;
         const int textWidth = g.TextWidth(control.text);
         const int textX = int(float(control.width - textWidth) * 0.5f);
         const int baseline = int(float(control.height - FONT_BUTTON->Descent() + FONT_BUTTON->Ascent()) * 0.5f);
-        // While it charges the caption shows faint and pale on the empty
-        // slot, so the plate never stands there unnamed.
-        const float charging = (1.0f - control.readyLevel) * kChargingCaptionLevel;
-        if (charging != 0.0f) {
-            g.color = MultiplyColors(Color(255, 243, 152, Clamp255(int(charging * 255.0f))), base);
-            g.DrawText(control.text, textX, baseline);
-        }
-        if (control.readyLevel != 0.0f) {
-            g.color = MultiplyColors(Color(43, 14, 0, Clamp255(int(control.readyLevel * 255.0f))), base);
-            g.DrawText(control.text, textX, baseline);
-        }
+        g.DrawText(control.text, textX, baseline);
         g.RestoreState();
     }
     g.RestoreState();
