@@ -317,7 +317,14 @@ HRESULT SdlPresenter::PresentOnce(const PresentRequest& request)
     const ScreenRect fit = FitDisplay(request.displayWidth, request.displayHeight, outW, outH);
     SDL_RenderSetScale(mRenderer, 1.0f, 1.0f);
     SDL_RenderSetViewport(mRenderer, nullptr);
-    if (SDL_SetRenderDrawColor(mRenderer, 0, 0, 0, 255) != 0 || SDL_RenderClear(mRenderer) != 0) {
+    // A frame copied one to one over the whole output leaves nothing of the
+    // clear to be seen: the clear is skipped.
+    const bool wholeOutput = fit == ScreenRect{0, 0, outW, outH} && fit.Width() == srcW && fit.Height() == srcH &&
+                             request.displayWidth == srcW && request.displayHeight == srcH &&
+                             request.dest.left == 0 && request.dest.top == 0 && request.dest.right == srcW &&
+                             request.dest.bottom == srcH;
+    if (!wholeOutput &&
+        (SDL_SetRenderDrawColor(mRenderer, 0, 0, 0, 255) != 0 || SDL_RenderClear(mRenderer) != 0)) {
         LogSdlFailure("clear");
         return done(DDERR_GENERIC);
     }
