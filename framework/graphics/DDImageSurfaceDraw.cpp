@@ -415,8 +415,13 @@ void CopyNormal(const SurfaceView& v, int x, int y, const CopySource& src, const
         const auto premulRow = ActiveLoops().premulOverRow;
         const auto modulateRow = ActiveLoops().modulateOverRow;
         const auto paletteRow = ActiveLoops().paletteRow;
+        const auto paletteModulateRow = ActiveLoops().paletteModulateRow;
         constexpr int kWindow = 256, kShortRun = 8;
         uint32_t window[kWindow];
+        // A tinted palette source: the entries' terms once, then each run
+        // looked up and modulated in one pass.
+        uint64_t terms[256];
+        const bool fused = src.indices && !white && PaletteModulateTerms(src.words, mod.k, mod.colorAlpha, terms);
         for (int j = 0; j < sr.height; ++j) {
             uint32_t* row = reinterpret_cast<uint32_t*>(v.Row<T>(y + j) + x);
             const size_t base = size_t(sr.y + j) * size_t(src.width) + size_t(sr.x);
@@ -439,6 +444,10 @@ void CopyNormal(const SurfaceView& v, int x, int y, const CopySource& src, const
                 } else if (first != 0) {
                     for (int at = i; at < i + run; at += kWindow) {
                         const int n = std::min(kWindow, i + run - at);
+                        if (fused) {
+                            paletteModulateRow(row + at, terms, src.indices + base + at, n);
+                            continue;
+                        }
                         const uint32_t* words = src.words + base + at;
                         if (src.indices) {
                             paletteRow(window, src.words, src.indices + base + at, n);

@@ -281,6 +281,48 @@ TEST_F(PixelLoopRows, PaletteRowMatchesPortable)
         }
 }
 
+// The fused palette modulation against the lookup and modulateOverRow of
+// the portable loops, on palettes of display-copy words (always usable) and
+// of raw words (refused where a lane could carry).
+TEST_F(PixelLoopRows, PaletteModulateRowMatchesLookupAndModulate)
+{
+    std::mt19937 rng(51);
+    const auto families = CopyRowFamilies();
+    int refused = 0;
+    for (int round = 0; round < 400; ++round) {
+        const bool raw = round % 4 == 0;
+        const std::vector<uint32_t> palette = CopyRowSource(rng, 256, raw);
+        const int n = int(rng() % 90), offset = int(rng() % 8);
+        std::vector<uint8_t> indices(size_t(n + offset));
+        for (uint8_t& i : indices)
+            i = uint8_t(rng());
+        std::vector<uint32_t> d(size_t(n + offset));
+        for (uint32_t& w : d)
+            w = rng() % 5 == 0 ? 0x00FFFFFFu : uint32_t(rng());
+        const uint32_t colorAlpha = rng() % 3 == 0 ? 255 : rng() & 255;
+        uint32_t k[3];
+        const uint32_t grey = rng() % 4 == 0 ? 255 : rng() & 255;
+        for (uint32_t& c : k)
+            c = (round % 3 == 0 ? grey : rng() & 255) * colorAlpha / 255;
+        uint64_t terms[256];
+        if (!PaletteModulateTerms(palette.data(), k, colorAlpha, terms)) {
+            ASSERT_TRUE(raw) << "display-copy words always fit, round " << round;
+            ++refused;
+            continue;
+        }
+        std::vector<uint32_t> words(size_t(n + offset)), slow = d;
+        portable.paletteRow(words.data(), palette.data(), indices.data(), n + offset);
+        portable.modulateOverRow(slow.data() + offset, words.data() + offset, n, k, colorAlpha);
+        for (const LoopFamily& f : families) {
+            std::vector<uint32_t> fast = d;
+            f.table.paletteModulateRow(fast.data() + offset, terms, indices.data() + offset, n);
+            ASSERT_EQ(fast, slow) << f.name << " loops, round " << round << " raw " << raw << " colour alpha "
+                                  << colorAlpha;
+        }
+    }
+    EXPECT_GT(refused, 0) << "raw palettes that could carry are refused";
+}
+
 // Every source alpha with every channel value under every colour alpha,
 // white and tinted, each pixel over a random destination and over white
 // (where a weight off by one shows in the rounding).

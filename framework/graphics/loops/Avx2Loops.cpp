@@ -564,6 +564,36 @@ void PaletteRow(uint32_t* d, const uint32_t* palette, const uint8_t* indices, in
         lower.paletteRow(d + i, palette, indices + i, n - i);
 }
 
+// The terms of eight pixels in the layout of the destination's bytes
+// widened to 16 bits: lo holds pixels 0, 1, 4, 5 and hi 2, 3, 6, 7, as
+// the unpacks of a vector place them. Each lane (term + d * inv) >> 8, inv
+// spread from the top lane of its pixel; the top byte is cleared after.
+void PaletteModulateRow(uint32_t* d, const uint64_t* terms, const uint8_t* indices, int n)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i keep = _mm256_set1_epi32(0x00FFFFFF);
+    const long long* t = reinterpret_cast<const long long*>(terms);
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t at;
+        std::memcpy(&at, indices + i, 8);
+        const __m256i lo = _mm256_setr_epi64x(t[at & 255], t[(at >> 8) & 255], t[(at >> 32) & 255], t[(at >> 40) & 255]);
+        const __m256i hi =
+            _mm256_setr_epi64x(t[(at >> 16) & 255], t[(at >> 24) & 255], t[(at >> 48) & 255], t[at >> 56]);
+        __m256i* p = reinterpret_cast<__m256i*>(d + i);
+        const __m256i dv = _mm256_loadu_si256(p);
+        auto half = [&](__m256i term, __m256i dw) {
+            const __m256i inv = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(term, 0xFF), 0xFF);
+            return _mm256_srli_epi16(_mm256_add_epi16(term, _mm256_mullo_epi16(dw, inv)), 8);
+        };
+        const __m256i a = half(lo, _mm256_unpacklo_epi8(dv, zero));
+        const __m256i b = half(hi, _mm256_unpackhi_epi8(dv, zero));
+        _mm256_storeu_si256(p, _mm256_and_si256(_mm256_packus_epi16(a, b), keep));
+    }
+    if (i < n)
+        lower.paletteModulateRow(d + i, terms, indices + i, n - i);
+}
+
 } // namespace
 
 void FillAvx2Loops(PixelLoopTable& table)
@@ -583,6 +613,7 @@ void FillAvx2Loops(PixelLoopTable& table)
     table.premulOverRow = PremulOverRow;
     table.modulateOverRow = ModulateOverRow;
     table.paletteRow = PaletteRow;
+    table.paletteModulateRow = PaletteModulateRow;
 }
 
 } // namespace Quib
