@@ -418,7 +418,7 @@ void CopyNormal(const SurfaceView& v, int x, int y, const CopySource& src, const
         const auto paletteModulateRow = ActiveLoops().paletteModulateRow;
         constexpr int kWindow = 256, kShortRun = 8;
         uint32_t window[kWindow];
-        // A tinted palette source: the entries' terms once, then each run
+        // A tinted palette source: the entries' terms once, then the rows
         // looked up and modulated in one pass.
         uint64_t terms[256];
         const bool fused = src.indices && !white && PaletteModulateTerms(src.words, mod.k, mod.colorAlpha, terms);
@@ -430,6 +430,16 @@ void CopyNormal(const SurfaceView& v, int x, int y, const CopySource& src, const
             while (i < w) {
                 const int run = std::max(1, std::min<int>(runs[i], w - i));
                 const uint32_t first = src.At(base + i) >> 24;
+                if (fused && first != 0) {
+                    // Runs of any alpha but 0 modulate alike: one call for
+                    // all of them up to the next transparent run.
+                    int end = i + run;
+                    while (end < w && (src.At(base + end) >> 24) != 0)
+                        end += std::max(1, std::min<int>(runs[end], w - end));
+                    paletteModulateRow(row + i, terms, src.indices + base + i, end - i);
+                    i = end;
+                    continue;
+                }
                 if (first != 0 && run < kShortRun) {
                     // Short runs (edges of shapes) inline, a pixel at a time.
                     for (int k = i; k < i + run; ++k) {
@@ -444,10 +454,6 @@ void CopyNormal(const SurfaceView& v, int x, int y, const CopySource& src, const
                 } else if (first != 0) {
                     for (int at = i; at < i + run; at += kWindow) {
                         const int n = std::min(kWindow, i + run - at);
-                        if (fused) {
-                            paletteModulateRow(row + at, terms, src.indices + base + at, n);
-                            continue;
-                        }
                         const uint32_t* words = src.words + base + at;
                         if (src.indices) {
                             paletteRow(window, src.words, src.indices + base + at, n);
