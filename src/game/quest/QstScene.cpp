@@ -504,6 +504,7 @@ QstField* QstScene::AddPopupField(const std::string& name, bool popup)
     if (popup) {
         auto* back = new DarkBack(Delegate(field, &QstField::CloseCallback), backdropParam);
         field->darkBack = back;
+        back->coveredArea = [field] { return field->OpaqueScreenArea(); };
         AttachChild(back);
     }
     AttachChild(field);
