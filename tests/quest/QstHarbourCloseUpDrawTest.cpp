@@ -1,6 +1,7 @@
 // The harbour with its chest close-up open: the backdrop behind the
-// close-up leaves out what the close-up's opaque picture covers, and the
-// screen comes out the same as with the whole backdrop dimmed.
+// close-up and the scene's mesh cells under it leave out what the
+// close-up's opaque picture covers, and the screen comes out the same as
+// with everything drawn.
 #include "framework/graphics/MemoryImage.h"
 #include "src/screens/DarkBack.h"
 #include "tests/support/SceneAppTestSupport.h"
@@ -33,7 +34,7 @@ protected:
     }
 };
 
-TEST_F(QstHarbourCloseUpDraw, TheBackdropSkipsWhatTheOpenCloseUpCovers)
+TEST_F(QstHarbourCloseUpDraw, TheBackdropAndSceneSkipWhatTheOpenCloseUpCovers)
 {
     QstField* chest = scene->AddPopupField("chest", true);
     ASSERT_NE(chest, nullptr);
@@ -62,12 +63,21 @@ TEST_F(QstHarbourCloseUpDraw, TheBackdropSkipsWhatTheOpenCloseUpCovers)
         const std::vector<uint32_t> withHole = Screen();
         const auto covered = back->coveredArea;
         back->coveredArea = nullptr;
+        scene->skipCoveredCells = false;
         const std::vector<uint32_t> whole = Screen();
         back->coveredArea = covered;
+        scene->skipCoveredCells = true;
         ASSERT_FALSE(whole.empty());
         ASSERT_EQ(withHole, whole) << "frame " << frame;
         Frames(7);
     }
+
+    // The scene under the close-up knows what covers it; the close-up
+    // itself is covered by nothing.
+    const Rect below = scene->AreaCoveredAbove(scene->GetField("main"));
+    EXPECT_EQ(below.x, area.x);
+    EXPECT_EQ(below.width, area.width);
+    EXPECT_EQ(scene->AreaCoveredAbove(chest).width, 0);
 
     // Hidden, the close-up covers nothing.
     chest->visible = false;

@@ -46,17 +46,41 @@ void QstField::Draw(Graphics& g)
     g.SaveState();
     const Color fieldColor = BeginFieldPass(g, *this);
     g.color = fieldColor;
+    // What a close-up above covers, from tree to drawing coordinates (the
+    // tree may be drawn at an offset), a pixel narrower for the fraction.
+    QstSceneDistortion* distortion = scene ? scene->distortion : nullptr;
+    Rect hidden;
+    if (distortion && scene->skipCoveredCells) {
+        const Rect area = scene->AreaCoveredAbove(this);
+        if (area.width > 2 && area.height > 2) {
+            int ax = 0, ay = 0;
+            for (const WidgetContainer* w = this; w; w = w->parent) {
+                ax += w->x;
+                ay += w->y;
+            }
+            const int dx = int(std::floor(g.transX)) - ax, dy = int(std::floor(g.transY)) - ay;
+            hidden = Rect(area.x + dx + 1, area.y + dy + 1, area.width - 2, area.height - 2);
+        }
+    }
     for (QstFieldLayer* layer : layers) {
         g.color = fieldColor;
         if (!layer->IsShowing())
             continue;
         if (QstFieldLayerExtraDraw* hook = layer->GetExtraDraw()) {
+            // A hook may draw the layer elsewhere: all of it.
             hook->Before(g);
             if (hook->DrawsLayer())
                 layer->Draw(g);
             hook->After(g);
         } else {
+            // Plain picture layers draw straight through the mesh.
+            const QstLayer* kind = layer->layer;
+            const bool plain = distortion && kind && typeid(*kind) == typeid(QstImageLayer);
+            if (plain)
+                distortion->hidden = hidden;
             layer->Draw(g);
+            if (plain)
+                distortion->hidden = Rect();
         }
     }
     g.RestoreState();
