@@ -415,8 +415,13 @@ void CopyNormal(const SurfaceView& v, int x, int y, const CopySource& src, const
         const auto premulRow = ActiveLoops().premulOverRow;
         const auto modulateRow = ActiveLoops().modulateOverRow;
         const auto paletteRow = ActiveLoops().paletteRow;
+        const auto paletteModulateRow = ActiveLoops().paletteModulateRow;
         constexpr int kWindow = 256, kShortRun = 8;
         uint32_t window[kWindow];
+        // A tinted palette source: the entries' terms once, then the rows
+        // looked up and modulated in one pass.
+        uint64_t terms[256];
+        const bool fused = src.indices && !white && PaletteModulateTerms(src.words, mod.k, mod.colorAlpha, terms);
         for (int j = 0; j < sr.height; ++j) {
             uint32_t* row = reinterpret_cast<uint32_t*>(v.Row<T>(y + j) + x);
             const size_t base = size_t(sr.y + j) * size_t(src.width) + size_t(sr.x);
@@ -425,6 +430,16 @@ void CopyNormal(const SurfaceView& v, int x, int y, const CopySource& src, const
             while (i < w) {
                 const int run = std::max(1, std::min<int>(runs[i], w - i));
                 const uint32_t first = src.At(base + i) >> 24;
+                if (fused && first != 0) {
+                    // Runs of any alpha but 0 modulate alike: one call for
+                    // all of them up to the next transparent run.
+                    int end = i + run;
+                    while (end < w && (src.At(base + end) >> 24) != 0)
+                        end += std::max(1, std::min<int>(runs[end], w - end));
+                    paletteModulateRow(row + i, terms, src.indices + base + i, end - i);
+                    i = end;
+                    continue;
+                }
                 if (first != 0 && run < kShortRun) {
                     // Short runs (edges of shapes) inline, a pixel at a time.
                     for (int k = i; k < i + run; ++k) {

@@ -282,6 +282,8 @@ HRESULT SdlPresenter::PresentOnce(const PresentRequest& request)
     const int srcW = src.right - src.left, srcH = src.bottom - src.top;
     if (srcW > kMaxFrameSide || srcH > kMaxFrameSide)
         return DDERR_INVALIDRECT;
+    if (CopyIntoWindowSurface(request, format))
+        return FinishPresent(DD_OK);
     if (!EnsureTiles(srcW, srcH, format))
         return DDERR_OUTOFVIDEOMEMORY;
     const int bytes = int(frame->Format().bitCount / 8);
@@ -317,7 +319,14 @@ HRESULT SdlPresenter::PresentOnce(const PresentRequest& request)
     const ScreenRect fit = FitDisplay(request.displayWidth, request.displayHeight, outW, outH);
     SDL_RenderSetScale(mRenderer, 1.0f, 1.0f);
     SDL_RenderSetViewport(mRenderer, nullptr);
-    if (SDL_SetRenderDrawColor(mRenderer, 0, 0, 0, 255) != 0 || SDL_RenderClear(mRenderer) != 0) {
+    // A frame copied one to one over the whole output leaves nothing of the
+    // clear to be seen: the clear is skipped.
+    const bool wholeOutput = fit == ScreenRect{0, 0, outW, outH} && fit.Width() == srcW && fit.Height() == srcH &&
+                             request.displayWidth == srcW && request.displayHeight == srcH &&
+                             request.dest.left == 0 && request.dest.top == 0 && request.dest.right == srcW &&
+                             request.dest.bottom == srcH;
+    if (!wholeOutput &&
+        (SDL_SetRenderDrawColor(mRenderer, 0, 0, 0, 255) != 0 || SDL_RenderClear(mRenderer) != 0)) {
         LogSdlFailure("clear");
         return done(DDERR_GENERIC);
     }
@@ -343,6 +352,55 @@ HRESULT SdlPresenter::PresentOnce(const PresentRequest& request)
             }
         }
     }
+    return done(FinishPresent(DD_OK));
+}
+
+// SDL's software renderer draws into the window's own surface; a frame of
+// that surface's size and layout shown one to one goes straight into it,
+// one row copy, instead of through a frame texture and a second copy.
+bool SdlPresenter::CopyIntoWindowSurface(const PresentRequest& request, uint32_t format)
+{
+    const SurfaceRect& src = request.source;
+    const int srcW = src.right - src.left, srcH = src.bottom - src.top;
+    if (request.displayWidth != srcW || request.displayHeight != srcH || request.dest.left != 0 ||
+        request.dest.top != 0 || request.dest.right != srcW || request.dest.bottom != srcH)
+        return false;
+    // Not while a device draws with the renderer: what it has queued is
+    // drawn at the present.
+    if (!IsSoftware() || !mListeners.empty() || SDL_GetRenderTarget(mRenderer))
+        return false;
+    int outW = 0, outH = 0;
+    OutputSize(outW, outH);
+    if (outW != srcW || outH != srcH)
+        return false;
+    SDL_Surface* surface = SDL_GetWindowSurface(mWindow->Sdl());
+    if (!surface || !surface->format || surface->format->format != format || surface->w != srcW ||
+        surface->h != srcH)
+        return false;
+    DisplaySurface* frame = request.frame;
+    const size_t bytes = size_t(frame->Format().bitCount / 8);
+    if (size_t(surface->format->BytesPerPixel) != bytes || SDL_LockSurface(surface) != 0)
+        return false;
+    const uint8_t* from = frame->Bits() + size_t(src.top) * size_t(frame->Pitch()) + size_t(src.left) * bytes;
+    auto* to = static_cast<uint8_t*>(surface->pixels);
+    for (int y = 0; y < srcH; ++y)
+        std::memcpy(to + size_t(y) * size_t(surface->pitch), from + size_t(y) * size_t(frame->Pitch()),
+                    size_t(srcW) * bytes);
+    SDL_UnlockSurface(surface);
+    if (mLogicalWidth != srcW || mLogicalHeight != srcH) {
+        // Only for SDL's mapping of mouse positions.
+        SDL_RenderSetLogicalSize(mRenderer, srcW, srcH);
+        mLogicalWidth = srcW;
+        mLogicalHeight = srcH;
+    }
+    return true;
+}
+
+// The read-back when asked for, then the frame shown.
+HRESULT SdlPresenter::FinishPresent(HRESULT result)
+{
+    int outW = 0, outH = 0;
+    OutputSize(outW, outH);
     if (mCapture) {
         SDL_RenderSetScale(mRenderer, 1.0f, 1.0f);
         SDL_RenderSetViewport(mRenderer, nullptr);
@@ -354,7 +412,7 @@ HRESULT SdlPresenter::PresentOnce(const PresentRequest& request)
             LogSdlFailure("read-back");
     }
     SDL_RenderPresent(mRenderer);
-    return done(DD_OK);
+    return result;
 }
 
 } // namespace Quib

@@ -91,6 +91,8 @@ private:
     static int EventWatch(void* self, SDL_Event* event);
     void DropTiles();
     HRESULT PresentOnce(const PresentRequest& request);
+    bool CopyIntoWindowSurface(const PresentRequest& request, uint32_t format);
+    HRESULT FinishPresent(HRESULT result);
     // Tiles covering width x height in the format; false when they cannot
     // be made.
     bool EnsureTiles(int width, int height, Uint32 format);

@@ -3,6 +3,7 @@
 #include "framework/app/QuibAppBase.h"
 #include "framework/files/FloatTransformer.h"
 #include "framework/graphics/Graphics.h"
+#include "framework/graphics/Image.h"
 #include "framework/widgets/WidgetApp.h"
 #include "framework/widgets/WidgetManager.h"
 #include "src/GameResources.h"
@@ -34,7 +35,30 @@ void DarkBack::Draw(Graphics& g)
 {
     g.colorizeImages = true;
     g.color = ColorWithAlpha(fade * 0.5f, Color::White);
-    g.DrawImageAt(IMAGE_DARK_BACK, 0, 0);
+    Image* image = IMAGE_DARK_BACK;
+    const Rect hole = coveredArea && image ? coveredArea() : Rect();
+    if (hole.width <= 0 || hole.height <= 0) {
+        g.DrawImageAt(image, 0, 0);
+        return;
+    }
+    // The picture around the hole, in up to four bands; each pixel as the
+    // whole picture would give it.
+    int ax = 0, ay = 0;
+    for (const WidgetContainer* w = this; w; w = w->parent) {
+        ax += w->x;
+        ay += w->y;
+    }
+    const Rect whole(0, 0, image->width, image->height);
+    const Rect h = whole.Intersection(Rect(hole.x - ax, hole.y - ay, hole.width, hole.height));
+    if (h.width <= 0 || h.height <= 0) {
+        g.DrawImageAt(image, 0, 0);
+        return;
+    }
+    const Rect bands[4] = {Rect(0, 0, whole.width, h.y), Rect(0, h.y + h.height, whole.width, whole.height - h.y - h.height),
+                           Rect(0, h.y, h.x, h.height), Rect(h.x + h.width, h.y, whole.width - h.x - h.width, h.height)};
+    for (const Rect& band : bands)
+        if (band.width > 0 && band.height > 0)
+            g.DrawImagePart(image, band.x, band.y, band);
 }
 
 void DarkBack::OnMouseDownButton(int, int, int, int)

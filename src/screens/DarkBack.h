@@ -3,6 +3,7 @@
 #include "framework/widgets/Widget.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace Quib {
 
@@ -20,6 +21,10 @@ public:
     void Draw(Graphics& g) override;
     void OnMouseDownButton(int px, int py, int button, int count) override;
 
+    // The screen area the popup above will cover with opaque pixels in this
+    // frame, whatever lies under them: left out of the dimming. Empty (or
+    // unset) when there is none.
+    std::function<Rect()> coveredArea;
     Delegate closeDelegate; // called once, then cleared
     int32_t tag = 0;        // the creator's
     float fade = 0.0f;

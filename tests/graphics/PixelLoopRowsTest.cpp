@@ -182,6 +182,43 @@ TEST_F(PixelLoopRows, RotatedWhiteSurfaceSpanMatchesPortable)
     }
 }
 
+// A picture moved without turning (u one texel a pixel, v fixed), at every
+// kind of fraction, with spans of every length about the vector width.
+TEST_F(PixelLoopRows, TranslatedWhiteSurfaceSpanMatchesPortable)
+{
+    constexpr int kW = 80, kH = 20;
+    std::mt19937 rng(32);
+    std::vector<uint32_t> picture(size_t(kW) * kH);
+    for (size_t i = 0; i < picture.size(); ++i) {
+        const uint32_t kind = rng() % 4;
+        const uint32_t alpha = kind == 0 ? 0 : kind == 1 ? 255 : rng() & 255;
+        uint32_t p = alpha << 24;
+        for (int shift = 0; shift < 24; shift += 8)
+            p |= (kind == 3 ? rng() & 255 : (alpha == 0 ? 0 : rng() % (alpha + 1))) << shift;
+        picture[i] = p;
+    }
+    // A run of transparent texels: whole groups of empty samples.
+    for (int x = 10; x < 40; ++x)
+        picture[size_t(5) * kW + size_t(x)] = picture[size_t(6) * kW + size_t(x)] = 0;
+    const PixelSource src{picture.data(), nullptr, nullptr, kW, kH};
+    const Rect part(3, 2, kW - 3, kH - 2);
+    const int32_t fractions[] = {0, 1, 0x8000, 0xFFFF, 0x7FFF};
+    for (int n = 0; n < 600; ++n) {
+        const int count = 1 + int(rng() % 50);
+        const int32_t fu = n < 25 ? fractions[n % 5] : int32_t(rng() & 0xFFFF);
+        const int32_t fv = n < 25 ? fractions[n / 5] : int32_t(rng() & 0xFFFF);
+        const int32_t u = int32_t(rng() % uint32_t(kW - 3 - count - 1)) * 65536 + fu;
+        const int32_t v = int32_t(rng() % uint32_t(kH - 2 - 1)) * 65536 + fv;
+        std::vector<uint32_t> fast(static_cast<size_t>(count));
+        for (uint32_t& w : fast)
+            w = rng() % 3 == 0 ? 0xFF000000u | uint32_t(rng()) : uint32_t(rng());
+        std::vector<uint32_t> slow = fast;
+        active.rotatedWhiteSurfaceSpan(fast.data(), count, u, v, 65536, 0, src, part);
+        portable.rotatedWhiteSurfaceSpan(slow.data(), count, u, v, 65536, 0, src, part);
+        ASSERT_EQ(fast, slow) << "case " << n << " u " << u << " v " << v << family;
+    }
+}
+
 
 // ---- The image-copy rows into the 32-bit surface layout, every family the
 // processor runs against the portable loops.
@@ -279,6 +316,48 @@ TEST_F(PixelLoopRows, PaletteRowMatchesPortable)
                 ASSERT_EQ(fast, slow) << f.name << " loops, " << n << " pixels";
             }
         }
+}
+
+// The fused palette modulation against the lookup and modulateOverRow of
+// the portable loops, on palettes of display-copy words (always usable) and
+// of raw words (refused where a lane could carry).
+TEST_F(PixelLoopRows, PaletteModulateRowMatchesLookupAndModulate)
+{
+    std::mt19937 rng(51);
+    const auto families = CopyRowFamilies();
+    int refused = 0;
+    for (int round = 0; round < 400; ++round) {
+        const bool raw = round % 4 == 0;
+        const std::vector<uint32_t> palette = CopyRowSource(rng, 256, raw);
+        const int n = int(rng() % 90), offset = int(rng() % 8);
+        std::vector<uint8_t> indices(size_t(n + offset));
+        for (uint8_t& i : indices)
+            i = uint8_t(rng());
+        std::vector<uint32_t> d(size_t(n + offset));
+        for (uint32_t& w : d)
+            w = rng() % 5 == 0 ? 0x00FFFFFFu : uint32_t(rng());
+        const uint32_t colorAlpha = rng() % 3 == 0 ? 255 : rng() & 255;
+        uint32_t k[3];
+        const uint32_t grey = rng() % 4 == 0 ? 255 : rng() & 255;
+        for (uint32_t& c : k)
+            c = (round % 3 == 0 ? grey : rng() & 255) * colorAlpha / 255;
+        uint64_t terms[256];
+        if (!PaletteModulateTerms(palette.data(), k, colorAlpha, terms)) {
+            ASSERT_TRUE(raw) << "display-copy words always fit, round " << round;
+            ++refused;
+            continue;
+        }
+        std::vector<uint32_t> words(size_t(n + offset)), slow = d;
+        portable.paletteRow(words.data(), palette.data(), indices.data(), n + offset);
+        portable.modulateOverRow(slow.data() + offset, words.data() + offset, n, k, colorAlpha);
+        for (const LoopFamily& f : families) {
+            std::vector<uint32_t> fast = d;
+            f.table.paletteModulateRow(fast.data() + offset, terms, indices.data() + offset, n);
+            ASSERT_EQ(fast, slow) << f.name << " loops, round " << round << " raw " << raw << " colour alpha "
+                                  << colorAlpha;
+        }
+    }
+    EXPECT_GT(refused, 0) << "raw palettes that could carry are refused";
 }
 
 // Every source alpha with every channel value under every colour alpha,

@@ -175,6 +175,34 @@ TEST_F(SdlPresenterTest, DisplayIsFittedWithBlackBars)
     frame->Release();
 }
 
+// A frame over the whole output is copied without the clear; a later frame
+// over part of the display still gets black around it, not the old frame.
+TEST_F(SdlPresenterTest, APartFrameAfterAWholeOneIsClearedAround)
+{
+    DisplaySurface* frame = MakeSurface(64, 48, SurfacePixelFormat::X8R8G8B8());
+    for (uint32_t y = 0; y < 48; ++y)
+        for (uint32_t x = 0; x < 64; ++x)
+            frame->SetPixelAt(x, y, 0xE0C0A0u);
+    auto window = MakeWindow(64, 48);
+    auto made = system->CreatePresenter(*window);
+    ASSERT_NE(made, nullptr);
+    SdlPresenter& presenter = Sdl(made);
+    presenter.SetCapture(true);
+    ASSERT_EQ(presenter.Present({frame, {0, 0, 64, 48}, {0, 0, 64, 48}, 64, 48}), DD_OK);
+    ASSERT_EQ(presenter.CapturedWidth(), 64);
+    EXPECT_EQ(presenter.Captured()[0] & 0xFFFFFF, 0xE0C0A0u);
+    EXPECT_EQ(presenter.Captured()[47 * 64 + 63] & 0xFFFFFF, 0xE0C0A0u);
+    ASSERT_EQ(presenter.Present({frame, {0, 0, 32, 24}, {16, 12, 48, 36}, 64, 48}), DD_OK);
+    ASSERT_EQ(presenter.CapturedWidth(), 64);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const bool inside = x >= 16 && x < 48 && y >= 12 && y < 36;
+            ASSERT_EQ(presenter.Captured()[size_t(y) * 64 + size_t(x)] & 0xFFFFFF, inside ? 0xE0C0A0u : 0u)
+                << x << "," << y;
+        }
+    frame->Release();
+}
+
 TEST_F(SdlPresenterTest, TheWindowGoingTakesTheRendererFirst)
 {
     auto window = MakeWindow(32, 32);

@@ -287,9 +287,72 @@ void RotatedWhiteSpan(uint32_t* d, int count, int32_t u, int32_t v, int32_t du, 
 // time: each channel P + (d * (256 - S) >> 8), where red and blue share one
 // 16-bit multiply per lane (each product stays below 65536) and green takes
 // another; pixels with S = 0 keep their word.
+// The surface span of a picture moved without turning (u steps by one
+// texel, v stays): the four bilinear weights are the same for the whole
+// span and the taps of eight pixels are four plain loads. Per pixel the
+// rule of RotatedSurfaceWhiteSpan in 16-bit lanes: W_k = w_k a_k >> 16, S
+// their sum, each channel (sum c_k W_k >> 8) + (d (256 - S) >> 8); S = 0
+// keeps the pixel.
+void TranslatedWhiteSurfaceSpan(uint32_t* d, int count, int32_t u, int32_t v, const PixelSource& src, const Rect& s)
+{
+    const uint32_t fu = (uint32_t(u) & 0xFFFE) + 1, fv = (uint32_t(v) & 0xFFFE) + 1;
+    const __m256i w[4] = {_mm256_set1_epi16(int16_t(((65536 - fu) * (65536 - fv)) >> 16)),
+                          _mm256_set1_epi16(int16_t((fu * (65536 - fv)) >> 16)),
+                          _mm256_set1_epi16(int16_t(((65536 - fu) * fv) >> 16)),
+                          _mm256_set1_epi16(int16_t((fu * fv) >> 16))};
+    const uint32_t* row = src.bits + ptrdiff_t(s.y + (v >> 16)) * src.width + s.x + (u >> 16);
+    const uint32_t* below = row + src.width;
+    const __m256i zero = _mm256_setzero_si256(), k256 = _mm256_set1_epi16(256);
+    const __m256i keep = _mm256_set1_epi32(0x00FFFFFF);
+    // Eight pixels from the taps at r (and r + 1) and b (and b + 1).
+    auto eight = [&](uint32_t* dp8, const uint32_t* r, const uint32_t* b) {
+        const __m256i taps[4] = {_mm256_loadu_si256(reinterpret_cast<const __m256i*>(r)),
+                                 _mm256_loadu_si256(reinterpret_cast<const __m256i*>(r + 1)),
+                                 _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b)),
+                                 _mm256_loadu_si256(reinterpret_cast<const __m256i*>(b + 1))};
+        __m256i* dp = reinterpret_cast<__m256i*>(dp8);
+        const __m256i dst = _mm256_loadu_si256(dp);
+        __m256i out[2], empty[2];
+        for (int h = 0; h < 2; ++h) {
+            __m256i S = zero, sum = zero;
+            for (int k = 0; k < 4; ++k) {
+                const __m256i t = h ? _mm256_unpackhi_epi8(taps[k], zero) : _mm256_unpacklo_epi8(taps[k], zero);
+                const __m256i a = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(t, 0xFF), 0xFF);
+                const __m256i W = _mm256_mulhi_epu16(a, w[k]);
+                S = _mm256_add_epi16(S, W);
+                sum = _mm256_add_epi16(sum, _mm256_mullo_epi16(t, W));
+            }
+            const __m256i dw = h ? _mm256_unpackhi_epi8(dst, zero) : _mm256_unpacklo_epi8(dst, zero);
+            const __m256i under = _mm256_srli_epi16(_mm256_mullo_epi16(dw, _mm256_sub_epi16(k256, S)), 8);
+            out[h] = _mm256_add_epi16(_mm256_srli_epi16(sum, 8), under);
+            empty[h] = _mm256_cmpeq_epi16(S, zero);
+        }
+        const __m256i packed = _mm256_and_si256(_mm256_packus_epi16(out[0], out[1]), keep);
+        _mm256_storeu_si256(dp, _mm256_blendv_epi8(packed, dst, _mm256_packs_epi16(empty[0], empty[1])));
+    };
+    int i = 0;
+    for (; i + 8 <= count; i += 8)
+        eight(d + i, row + i, below + i);
+    if (i < count) {
+        // The last pixels through copies of what they read (the texels up
+        // to one past the last pixel), so nothing beyond is touched.
+        const int n = count - i;
+        uint32_t r[9] = {}, b[9] = {}, tail[8] = {};
+        std::memcpy(r, row + i, size_t(n + 1) * 4);
+        std::memcpy(b, below + i, size_t(n + 1) * 4);
+        std::memcpy(tail, d + i, size_t(n) * 4);
+        eight(tail, r, b);
+        std::memcpy(d + i, tail, size_t(n) * 4);
+    }
+}
+
 void RotatedWhiteSurfaceSpan(uint32_t* d, int count, int32_t u, int32_t v, int32_t du, int32_t dv,
                              const PixelSource& src, const Rect& s)
 {
+    if (du == 65536 && dv == 0 && !src.palette) {
+        TranslatedWhiteSurfaceSpan(d, count, u, v, src, s);
+        return;
+    }
     const RotatedSampler8 sampler(src, s);
     RotatedLanes lanes(u, v, du, dv);
     const __m256i rbMask = _mm256_set1_epi32(0x00FF00FF), gMask = _mm256_set1_epi32(0x0000FF00);
@@ -546,16 +609,52 @@ void ModulateOverRow(uint32_t* d, const uint32_t* s, int n, const uint32_t* k, u
         lower.modulateOverRow(d + i, s + i, n - i, k, colorAlpha);
 }
 
+// Eight lookups by plain loads: a gather is slower than separate loads on
+// many processors, and the lookups of a row never depend on each other.
 void PaletteRow(uint32_t* d, const uint32_t* palette, const uint8_t* indices, int n)
 {
     int i = 0;
     for (; i + 8 <= n; i += 8) {
-        const __m256i at = _mm256_cvtepu8_epi32(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(indices + i)));
-        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i),
-                            _mm256_i32gather_epi32(reinterpret_cast<const int*>(palette), at, 4));
+        uint64_t at;
+        std::memcpy(&at, indices + i, 8);
+        const __m256i v = _mm256_setr_epi32(int(palette[at & 255]), int(palette[(at >> 8) & 255]),
+                                            int(palette[(at >> 16) & 255]), int(palette[(at >> 24) & 255]),
+                                            int(palette[(at >> 32) & 255]), int(palette[(at >> 40) & 255]),
+                                            int(palette[(at >> 48) & 255]), int(palette[at >> 56]));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(d + i), v);
     }
     if (i < n)
         lower.paletteRow(d + i, palette, indices + i, n - i);
+}
+
+// The terms of eight pixels in the layout of the destination's bytes
+// widened to 16 bits: lo holds pixels 0, 1, 4, 5 and hi 2, 3, 6, 7, as
+// the unpacks of a vector place them. Each lane (term + d * inv) >> 8, inv
+// spread from the top lane of its pixel; the top byte is cleared after.
+void PaletteModulateRow(uint32_t* d, const uint64_t* terms, const uint8_t* indices, int n)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i keep = _mm256_set1_epi32(0x00FFFFFF);
+    const long long* t = reinterpret_cast<const long long*>(terms);
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+        uint64_t at;
+        std::memcpy(&at, indices + i, 8);
+        const __m256i lo = _mm256_setr_epi64x(t[at & 255], t[(at >> 8) & 255], t[(at >> 32) & 255], t[(at >> 40) & 255]);
+        const __m256i hi =
+            _mm256_setr_epi64x(t[(at >> 16) & 255], t[(at >> 24) & 255], t[(at >> 48) & 255], t[at >> 56]);
+        __m256i* p = reinterpret_cast<__m256i*>(d + i);
+        const __m256i dv = _mm256_loadu_si256(p);
+        auto half = [&](__m256i term, __m256i dw) {
+            const __m256i inv = _mm256_shufflehi_epi16(_mm256_shufflelo_epi16(term, 0xFF), 0xFF);
+            return _mm256_srli_epi16(_mm256_add_epi16(term, _mm256_mullo_epi16(dw, inv)), 8);
+        };
+        const __m256i a = half(lo, _mm256_unpacklo_epi8(dv, zero));
+        const __m256i b = half(hi, _mm256_unpackhi_epi8(dv, zero));
+        _mm256_storeu_si256(p, _mm256_and_si256(_mm256_packus_epi16(a, b), keep));
+    }
+    if (i < n)
+        lower.paletteModulateRow(d + i, terms, indices + i, n - i);
 }
 
 } // namespace
@@ -577,6 +676,7 @@ void FillAvx2Loops(PixelLoopTable& table)
     table.premulOverRow = PremulOverRow;
     table.modulateOverRow = ModulateOverRow;
     table.paletteRow = PaletteRow;
+    table.paletteModulateRow = PaletteModulateRow;
 }
 
 } // namespace Quib

@@ -68,9 +68,21 @@ struct PixelLoopTable {
     void (*modulateOverRow)(uint32_t* d, const uint32_t* s, int n, const uint32_t* k, uint32_t colorAlpha) = nullptr;
     // Palette entries looked up by index bytes: d[i] = palette[indices[i]].
     void (*paletteRow)(uint32_t* d, const uint32_t* palette, const uint8_t* indices, int n) = nullptr;
+    // modulateOverRow of palette entries looked up by index bytes, through
+    // the entries' terms from PaletteModulateTerms: each channel
+    // (term + d * inv) >> 8, top byte 0.
+    void (*paletteModulateRow)(uint32_t* d, const uint64_t* terms, const uint8_t* indices, int n) = nullptr;
     // Display-copy words of a 16-bit layout into 16-bit pixels.
     void (*narrowRow)(uint16_t* d, const uint32_t* s, int n) = nullptr;
 };
+
+// The terms of the 256 palette entries (display-copy words) for
+// paletteModulateRow under the modulation k, colorAlpha of modulateOverRow:
+// per entry s_c * k_c in 16-bit lanes (blue lowest, then green, red) and
+// inv on top. False, and the terms unusable, when some entry could carry
+// past a 16-bit lane (term + 255 * inv above 65535): such a palette takes
+// paletteRow and modulateOverRow.
+bool PaletteModulateTerms(const uint32_t* palette, const uint32_t* k, uint32_t colorAlpha, uint64_t* terms);
 
 // The table of the active family.
 const PixelLoopTable& ActiveLoops();

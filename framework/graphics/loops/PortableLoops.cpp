@@ -90,6 +90,18 @@ void PaletteRow(uint32_t* d, const uint32_t* palette, const uint8_t* indices, in
         d[i] = palette[indices[i]];
 }
 
+void PaletteModulateRow(uint32_t* d, const uint64_t* terms, const uint8_t* indices, int n)
+{
+    for (int i = 0; i < n; ++i) {
+        const uint64_t t = terms[indices[i]];
+        const uint32_t inv = uint32_t(t >> 48), dp = d[i];
+        uint32_t out = 0;
+        for (int c = 0; c < 3; ++c)
+            out |= ((uint32_t(t >> (16 * c)) & 0xFFFF) + ((dp >> (8 * c)) & 0xFF) * inv) >> 8 << (8 * c);
+        d[i] = out;
+    }
+}
+
 void NarrowRow(uint16_t* d, const uint32_t* s, int n)
 {
     for (int i = 0; i < n; ++i)
@@ -97,6 +109,25 @@ void NarrowRow(uint16_t* d, const uint32_t* s, int n)
 }
 
 } // namespace
+
+bool PaletteModulateTerms(const uint32_t* palette, const uint32_t* k, uint32_t colorAlpha, uint64_t* terms)
+{
+    for (int e = 0; e < 256; ++e) {
+        const uint32_t sp = palette[e], sa = sp >> 24;
+        // As modulateOverRow weighs the destination.
+        const uint32_t inv = sa == 255 && colorAlpha == 255 ? 0 : 256 - sa * colorAlpha / 255;
+        uint64_t t = uint64_t(inv) << 48;
+        for (int c = 0; c < 3; ++c) {
+            // k[0] is red, the highest channel of the word.
+            const uint32_t term = ((sp >> (8 * c)) & 0xFF) * k[2 - c];
+            if (term + 255 * inv > 0xFFFF)
+                return false;
+            t |= uint64_t(term) << (16 * c);
+        }
+        terms[e] = t;
+    }
+    return true;
+}
 
 void FillPortableLoops(PixelLoopTable& table)
 {
@@ -111,6 +142,7 @@ void FillPortableLoops(PixelLoopTable& table)
     table.premulOverRow = PremulOverRow;
     table.modulateOverRow = ModulateOverRow;
     table.paletteRow = PaletteRow;
+    table.paletteModulateRow = PaletteModulateRow;
     table.narrowRow = NarrowRow;
 }
 

@@ -84,6 +84,8 @@ QstField::QstField(QstScene* owner, void* loading) : loadingData(loading), scene
 
 QstField::~QstField()
 {
+    if (darkBack)
+        darkBack->coveredArea = nullptr; // the backdrop may outlive the field
     for (QstFieldLayer* layer : layers)
         delete layer;
     layers.clear();
@@ -324,6 +326,7 @@ void QstField::Close(bool forced)
         darkBack->removeWhenFaded = true;
         // The fading backdrop no longer speaks for this field.
         darkBack->closeDelegate = Delegate();
+        darkBack->coveredArea = nullptr;
         darkBack = nullptr;
     }
 }

@@ -47,6 +47,10 @@ public:
     void Draw(Graphics& g) override;
     // The draw-over-children pass: frame, controls, exit labels.
     void DrawOverChildren(Graphics& g) override;
+    // A screen rectangle that the next Draw surely covers with opaque
+    // pixels which do not depend on what is under them (an opaque picture
+    // layer of the open field), or an empty one.
+    Rect OpaqueScreenArea() const;
     void SetBounds(int newX, int newY, int newWidth, int newHeight) override;
     void OnKeyDown(int key) override;
     void OnMouseLeave() override;

@@ -3,14 +3,20 @@
 #include "framework/graphics/Font.h"
 #include "framework/graphics/Graphics.h"
 #include "framework/graphics/Image.h"
+#include "framework/graphics/MemoryImage.h"
 #include "src/GameResources.h"
 #include "src/game/quest/QstFieldControl.h"
 #include "src/game/quest/QstFieldLayer.h"
 #include "src/game/quest/QstFieldLayerExtraDraw.h"
 #include "src/game/quest/QstScene.h"
+#include "src/game/quest/Layer/QstImageLayer.h"
+#include "src/game/quest/Layer/QstImageLayerData.h"
+#include "src/game/quest/Layer/QstSceneDistortion.h"
 #include "src/screens/PopupAnimation.h"
 
 #include <algorithm>
+#include <cmath>
+#include <typeinfo>
 
 namespace Quib {
 
@@ -40,20 +46,86 @@ void QstField::Draw(Graphics& g)
     g.SaveState();
     const Color fieldColor = BeginFieldPass(g, *this);
     g.color = fieldColor;
+    // What a close-up above covers, from tree to drawing coordinates (the
+    // tree may be drawn at an offset), a pixel narrower for the fraction.
+    QstSceneDistortion* distortion = scene ? scene->distortion : nullptr;
+    Rect hidden;
+    if (distortion && scene->skipCoveredCells) {
+        const Rect area = scene->AreaCoveredAbove(this);
+        if (area.width > 2 && area.height > 2) {
+            int ax = 0, ay = 0;
+            for (const WidgetContainer* w = this; w; w = w->parent) {
+                ax += w->x;
+                ay += w->y;
+            }
+            const int dx = int(std::floor(g.transX)) - ax, dy = int(std::floor(g.transY)) - ay;
+            hidden = Rect(area.x + dx + 1, area.y + dy + 1, area.width - 2, area.height - 2);
+        }
+    }
     for (QstFieldLayer* layer : layers) {
         g.color = fieldColor;
         if (!layer->IsShowing())
             continue;
         if (QstFieldLayerExtraDraw* hook = layer->GetExtraDraw()) {
+            // A hook may draw the layer elsewhere: all of it.
             hook->Before(g);
             if (hook->DrawsLayer())
                 layer->Draw(g);
             hook->After(g);
         } else {
+            // Plain picture layers draw straight through the mesh.
+            const QstLayer* kind = layer->layer;
+            const bool plain = distortion && kind && typeid(*kind) == typeid(QstImageLayer);
+            if (plain)
+                distortion->hidden = hidden;
             layer->Draw(g);
+            if (plain)
+                distortion->hidden = Rect();
         }
     }
     g.RestoreState();
+}
+
+Rect QstField::OpaqueScreenArea() const
+{
+    // Fully open: no zoom, the opening tint opaque; the scene's tint opaque.
+    if (alpha != 1.0f || !scene || scene->color.alpha != 255 || !visible || !parent)
+        return Rect();
+    int ax = 0, ay = 0;
+    for (const WidgetContainer* w = this; w; w = w->parent) {
+        if (const auto* widget = dynamic_cast<const Widget*>(w); widget && !widget->visible)
+            return Rect();
+        ax += w->x;
+        ay += w->y;
+    }
+    // The drawing stays inside the field's bounds; the rippling mesh moves
+    // a picture's edges by up to its amplitude; two pixels more for the
+    // rounding of positions and samples at the edges.
+    int margin = 2;
+    if (scene->distortion)
+        margin += int(std::ceil(std::min(std::fabs(scene->distortion->amplitude), 64.0f)));
+    const Rect bounds(ax + margin, ay + margin, width - 2 * margin, height - 2 * margin);
+    Rect best;
+    for (const QstFieldLayer* fieldLayer : layers) {
+        if (!fieldLayer->IsShowing() || fieldLayer->GetExtraDraw())
+            continue;
+        const QstLayer* layer = fieldLayer->layer;
+        // Plain picture layers only (other kinds draw their own way).
+        if (!layer || typeid(*layer) != typeid(QstImageLayer) || layer->alpha != 1.0f || !layer->data)
+            continue;
+        const auto* data = static_cast<const QstImageLayerData*>(layer->data);
+        const auto* image = dynamic_cast<const MemoryImage*>(data->image);
+        if (!image || data->color.alpha != 255 || image->forced || image->bitsChanged || image->hasAlpha ||
+            image->hasTrans || image->width <= 0 || image->height <= 0)
+            continue;
+        const int left = ax + int(std::ceil(layer->x)) + margin, top = ay + int(std::ceil(layer->y)) + margin;
+        const Rect area =
+            Rect(left, top, int(data->width) - 2 * margin - 1, int(data->height) - 2 * margin - 1).Intersection(bounds);
+        if (area.width > 0 && area.height > 0 &&
+            int64_t(area.width) * area.height > int64_t(best.width) * best.height)
+            best = area;
+    }
+    return best;
 }
 
 void QstField::DrawOverChildren(Graphics& g)

@@ -484,6 +484,28 @@ bool QstScene::LoadItems(QstXmlElement& element, SLoadLayerDataCont& context, co
 // ---------------------------------------------------------------------------
 // Fields
 
+Rect QstScene::AreaCoveredAbove(const QstField* field) const
+{
+    if (!field || field->parent != this)
+        return Rect();
+    // The fields drawn after it: later in the drawing order of the children.
+    bool after = false;
+    Rect best;
+    for (const Widget* child : children) {
+        if (child == field) {
+            after = true;
+            continue;
+        }
+        const auto* above = dynamic_cast<const QstField*>(child);
+        if (!after || !above)
+            continue;
+        const Rect area = above->OpaqueScreenArea();
+        if (int64_t(area.width) * area.height > int64_t(best.width) * best.height)
+            best = area;
+    }
+    return best;
+}
+
 QstField* QstScene::AddPopupField(const std::string& name, bool popup)
 {
     QstField* field = GetField(name);
@@ -504,6 +526,7 @@ QstField* QstScene::AddPopupField(const std::string& name, bool popup)
     if (popup) {
         auto* back = new DarkBack(Delegate(field, &QstField::CloseCallback), backdropParam);
         field->darkBack = back;
+        back->coveredArea = [field] { return field->OpaqueScreenArea(); };
         AttachChild(back);
     }
     AttachChild(field);

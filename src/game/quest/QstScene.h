@@ -99,6 +99,9 @@ public:
     bool SetGroupVisible(const std::string& groupName, bool visible, bool immediately);
     QstField* GetField(const std::string& name) const;
     QstField* GetTopField() const;
+    // The screen area that a field drawn after this one surely covers with
+    // opaque pixels (see QstField::OpaqueScreenArea), or an empty one.
+    Rect AreaCoveredAbove(const QstField* field) const;
     // Input goes to the topmost on-screen field only.
     void UpdateFieldInput();
 
@@ -164,6 +167,9 @@ public:
     int32_t backdropParam = 0;
     float hintGlintCountdown = 0.0f;
     QstSceneDistortion* distortion = nullptr;        // owned
+    // Leaves out the mesh cells that a close-up above covers (the screen is
+    // the same either way).
+    bool skipCoveredCells = true;
     QstTutor* tutorial = nullptr;                    // owned
     bool loadFailed = false;
     // Owner of the glint widgets; outlives the scene while one is still

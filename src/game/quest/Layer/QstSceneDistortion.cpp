@@ -50,8 +50,26 @@ void QstSceneDistortion::DrawImage(Graphics& g, Image* image, uint32_t color, co
         v.v = float(j) / float(n);
         v.color = 0; // the colour comes from the Graphics colour below
     };
+    // A cell's pixels lie within its corners' box (a pixel more for the
+    // rounding): a cell whose box is inside the hidden area draws nothing
+    // that stays.
+    const Rect inner(hidden.x + 1, hidden.y + 1, hidden.width - 2, hidden.height - 2);
+    auto isHidden = [&](int i, int j) {
+        if (inner.width <= 0 || inner.height <= 0)
+            return false;
+        for (int dj = 0; dj <= 1; ++dj)
+            for (int di = 0; di <= 1; ++di) {
+                const float px = corner[j + dj][i + di].x + g.transX, py = corner[j + dj][i + di].y + g.transY;
+                if (!(px >= float(inner.x) && py >= float(inner.y) && px <= float(inner.x + inner.width) &&
+                      py <= float(inner.y + inner.height)))
+                    return false;
+            }
+        return true;
+    };
     for (int j = 0; j < n; ++j) {
         for (int i = 0; i < n; ++i) {
+            if (isHidden(i, j))
+                continue;
             put(i, j);
             put(i + 1, j);
             put(i, j + 1);
@@ -65,7 +83,7 @@ void QstSceneDistortion::DrawImage(Graphics& g, Image* image, uint32_t color, co
     g.colorizeImages = true;
     g.color = Color(int32_t(color >> 16 & 255), int32_t(color >> 8 & 255), int32_t(color & 255),
                     int32_t(color >> 24 & 255));
-    g.DrawTexturedTriangles(image, vertices, n * n * 2);
+    g.DrawTexturedTriangles(image, vertices, k / 3);
     g.RestoreState();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "framework/core/Point.h"
+#include "framework/core/Rect.h"
 
 #include <cstdint>
 
@@ -33,6 +34,9 @@ public:
     int32_t rows = 10;
     float speed = 1.0f;
     float amplitude = 2.0f;
+    // Screen area drawn over by opaque pixels later in the frame: cells
+    // wholly inside it are left out. Set around a field's drawing.
+    Rect hidden;
 };
 
 } // namespace Quib
