@@ -32,6 +32,7 @@
 #include "src/game/quest/QstScene.h"
 #include "src/game/quest/QstTutorDialog.h"
 #include "src/game/quest/QstTutorialBox.h"
+#include "src/screens/Avatar.h"
 #include "src/screens/GameBoard.h"
 #include "src/screens/MainMenu.h"
 #include "src/screens/Movie.h"
@@ -409,7 +410,11 @@ TEST_F(StoryFlow, TheStudyAndTheWorkshopArePlayedFromTheHarbourAndTheirWinsReach
     auto* buro = OpenPuzzle<QstFieldBuro>("bureau", "buro");
     ASSERT_NE(buro, nullptr);
     EXPECT_EQ(buro->combination, "2413") << "the slip's code";
+    // The hero frowns at a click on nothing, not at a puzzle's keys.
+    Avatar* avatar = Board()->avatar;
+    ASSERT_NE(avatar, nullptr);
     PressCode(buro->combination, '1', [&](size_t i) { return buro->buttons[i].hoverPicture; });
+    EXPECT_NE(avatar->requestedMood, Avatar::MOOD_MAD) << "the right keys";
     ExpectClosedByWin("buro", "bureau");
     EXPECT_TRUE(InJournal("7"));
 
@@ -417,9 +422,13 @@ TEST_F(StoryFlow, TheStudyAndTheWorkshopArePlayedFromTheHarbourAndTheirWinsReach
     ASSERT_NE(safe, nullptr);
     EXPECT_EQ(safe->combination, "3710") << "the letter's code";
     PressCode(safe->combination, '0', [&](size_t i) { return safe->digits[i].picture; });
+    EXPECT_NE(avatar->requestedMood, Avatar::MOOD_MAD) << "the dial";
     ExpectClosedByWin("safe", "safe");
     EXPECT_TRUE(StepUntil([&] { return InPool("study:chart"); }, 300));
     EXPECT_TRUE(InJournal("8"));
+    Click(600, 100); // the study's bare wall
+    Steps(3);
+    EXPECT_EQ(avatar->requestedMood, Avatar::MOOD_MAD) << "a click on nothing";
 
     // The little door hides the key of the tile box.
     EXPECT_EQ(StateOf("study:key"), "off");

@@ -144,11 +144,17 @@ TEST_F(QstHarbourDataTest, AClickWithNothingToDoShowsTheHintAndTheHintButtonFind
     EXPECT_EQ(harbour->GetItem("chest")->GetCurrentState()->GetCursorType(popup, nullptr), QST_CURSOR_CLOSEUP);
     EXPECT_EQ(popup, "chest");
 
-    // A state whose hint text is missing shows its hint id, never "???".
+    // The emptied chest has its own text.
     QstItemState* open = harbour->GetItem("lid")->GetState("open");
     open->OnClick();
     ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[1], u"harbour.chest/lid_open");
+    EXPECT_EQ(shown[1], u"The chest is empty now.");
+    EXPECT_EQ(open->hintId, "harbour.chest/lid_open");
+    // A state whose hint text is missing shows its hint id, never "???".
+    open->hintId = "harbour.chest/lid_gone";
+    open->OnClick();
+    ASSERT_EQ(shown.size(), 3u);
+    EXPECT_EQ(shown[2], u"harbour.chest/lid_gone");
     EXPECT_TRUE(harbour->ShowHint());
 }
 

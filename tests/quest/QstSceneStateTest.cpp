@@ -152,6 +152,26 @@ TEST_F(QstSceneStateTest, TheActiveSceneIsTheLevelNamedAndFailedScenesAreNeverAc
     EXPECT_EQ(BoxTexts(), std::vector<std::string>{"Can't load file"});
 }
 
+TEST_F(QstSceneStateTest, AFirstLoadedSceneComesBackWithTheProgressTheProfileKeeps)
+{
+    // The game starts again: the profile holds the scene's state, the
+    // registry has not loaded the scene yet.
+    WriteScene("Hall", kHallXml);
+    Profiles::Instance().SetString("Scenes", "hall",
+                                   "<Scene>\n    <Item state=\"open\" name=\"box\" />\n    "
+                                   "<Item state=\"lit\" name=\"lamp\" />\n</Scene>\n");
+    QstGameControllerScene& controller = QstGameControllerScene::Instance();
+    QstScene* hall = controller.GetOrLoadScene("hall");
+    ASSERT_NE(hall, nullptr);
+    EXPECT_EQ(hall->GetItem("box")->GetCurrentState()->name, "open");
+    EXPECT_EQ(hall->GetItem("lamp")->GetCurrentState()->name, "lit");
+    // Loaded once: a later look-up keeps what changed since.
+    hall->GetItem("box")->SetState("closed", true);
+    EXPECT_EQ(controller.GetOrLoadScene("hall"), hall);
+    EXPECT_EQ(hall->GetItem("box")->GetCurrentState()->name, "closed");
+    EXPECT_TRUE(BoxTexts().empty());
+}
+
 TEST_F(QstSceneStateTest, PoolsAreStoredPerClusterWithTheirList)
 {
     QstGameControllerScene& controller = QstGameControllerScene::Instance();
@@ -219,6 +239,9 @@ TEST_F(QstSceneStateTest, WinningALevelPutsTheFoundItemsIntoThePoolInTheirPoolSt
     // No to pool: the items stay where they are.
     data.noToPool = true;
     QstScene* fresh = Registry("Hall");
+    // The reloaded scene has its state back from the profile.
+    EXPECT_EQ(fresh->GetItem("lamp")->GetCurrentState()->name, "pool");
+    fresh->GetItem("lamp")->SetState("normal", true);
     QstPoolData other;
     fresh->BackFromHOG(data, &other);
     EXPECT_EQ(fresh->GetItem("lamp")->GetCurrentState()->name, "normal");

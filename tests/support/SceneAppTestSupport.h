@@ -42,6 +42,8 @@ protected:
         SetUserDataFolder(Utf8ToUtf16(env.temp / "user"));
         ClearDirectoryCache();
         LoadGameSettings();
+        // A fresh profile: the registry may still hold an earlier test's.
+        Profiles::Instance().Clear();
         Profiles::Instance().AddProfile(profileName);
         Profiles::Instance().SelectProfile(profileName);
         BeforeSceneStart();
@@ -141,8 +143,7 @@ protected:
         scene->SetBounds(0, 0, 1024, 768);
         scene->SetPool(controller.GetPoolData(scene->GetClusterName()));
         app.widgetManager->AttachChild(scene);
-        // As the board does: the saved state, then the pictures.
-        scene->LoadState();
+        // The registry has read the saved state as it loaded the scene.
         QstScene::LoadLayers(scene);
         Frames(3);
     }

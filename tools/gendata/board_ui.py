@@ -224,7 +224,9 @@ def movie_picture(kind, w, h):
         for i in range(12):
             y = int(h * 0.64) + i * 16
             d.line([(40 + i * 23 % 200, y), (w - 60 - i * 37 % 180, y)], fill=(70, 90, 130), width=2)
-        d.ellipse([w * 0.62, h * 0.38, w * 0.72, h * 0.52], fill=(255, 210, 140))
+        # The sun: round, whatever the picture's proportions.
+        cx, cy, r = w * 0.67, h * 0.45, h * 0.07
+        d.ellipse([cx - r, cy - r, cx + r, cy + r], fill=(255, 210, 140))
         return img
     if kind == "storm":
         img = _sky(w, h, (20, 22, 30), (70, 76, 90))

@@ -182,8 +182,10 @@ def d_clock(d, w, h, c):
 
 
 def d_leaf(d, w, h, c):
-    d.ellipse([w * .1, h * .2, w * .9, h * .8], fill=c)
-    d.line([w * .1, h * .5, w * .9, h * .5], fill=_shade(c, .6), width=int(w * .04))
+    # Pointed at both ends with a stalk, so that it does not pass for a lemon.
+    d.polygon([(w * .08, h * .55), (w * .3, h * .22), (w * .62, h * .16), (w * .9, h * .3),
+               (w * .7, h * .66), (w * .4, h * .8)], fill=c)
+    d.line([w * .0, h * .66, w * .9, h * .3], fill=_shade(c, .6), width=max(1, int(w * .04)))
 
 
 def d_rope(d, w, h, c):

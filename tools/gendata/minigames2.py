@@ -32,6 +32,7 @@ TEXTS = {
     "MsgBubble": {
         "MummyMiss": "Missed! The mummy is quicker than it looks.",
         "TorchLit": "The burner roars, the lamps glow, and the old torch on the floor catches fire.",
+        "WinchChain": "The winch's chain hangs from its hook. Drag it to one post, then to the other.",
         "TombSealed": "The lid of the sarcophagus is far too heavy to lift by hand. A chain from the winch might do it.",
         "TombLifted": "The chain takes the weight: the lid of the sarcophagus slides open. Something stirs inside.",
         "JigsawDone": "The picture is whole again: the keeper's boat before this very boathouse.",

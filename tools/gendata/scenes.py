@@ -106,6 +106,51 @@ def chest_small():
     return c
 
 
+def rowing_boat():
+    """A small boat on the water: the pier's way back to the harbour."""
+    c = Canvas(130, 70, alpha=0.0)
+    c.over((96, 56, 36), polygon(130, 70, [(0, 22), (130, 22), (112, 62), (18, 62)]))
+    c.over((150, 96, 60), polygon(130, 70, [(0, 22), (130, 22), (126, 30), (4, 30)]))  # the gunwale
+    _box(c, 18, 40, 112, 43, WOOD_DARK)
+    _box(c, 62, 0, 66, 24, WOOD_DARK)  # the mast, sail furled
+    _box(c, 58, 6, 70, 20, (220, 210, 186))
+    return c
+
+
+def boat_sail():
+    """The boat's sail, up once the boat is moored."""
+    c = Canvas(130, 190, alpha=0.0)
+    _box(c, 62, 0, 66, 190, WOOD_DARK)
+    c.over((236, 228, 206), polygon(130, 190, [(68, 6), (126, 170), (68, 170)]))
+    c.over((214, 204, 180), polygon(130, 190, [(60, 20), (60, 170), (10, 170)]))
+    return c
+
+
+def pier_sign():
+    """A weather board on a post: the harbour's storm warning."""
+    c = Canvas(70, 80, alpha=0.0)
+    _box(c, 32, 30, 38, 80, WOOD_DARK)
+    _planks(c, 2, 2, 68, 36, 2)
+    c.over((200, 40, 30), polygon(70, 80, [(35, 8), (48, 30), (22, 30)]))  # the warning triangle
+    return c
+
+
+def wreck():
+    """The half-sunk wreck of a boat off the pier."""
+    c = Canvas(110, 70, alpha=0.0)
+    c.over((70, 48, 34), polygon(110, 70, [(0, 30), (96, 6), (110, 40), (20, 66)]))
+    for k in range(3):
+        _box(c, 20 + 26 * k, 24 - 6 * k, 24 + 26 * k, 60 - 8 * k, WOOD_DARK)
+    c.over((40, 60, 90), polygon(110, 70, [(0, 50), (110, 44), (110, 70), (0, 70)]))  # the water over it
+    return c
+
+
+def wreck_searched():
+    c = wreck()
+    c.over((30, 22, 18), polygon(110, 70, [(40, 22), (70, 14), (74, 34), (44, 40)]))  # the hole opened
+    return c
+
+
 def closeup_back():
     w, h = 500, 420
     c = Canvas(w, h)

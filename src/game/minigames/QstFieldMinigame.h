@@ -27,6 +27,7 @@ public:
     void UnloadLayers() override;
     void Open() override;
     bool IsHintStop() override;
+    bool TakesPlainClicks() const override { return true; }
     virtual bool SaveMinigameState(QstXmlElement& element);
     // opened: set when saved puzzle state was found.
     virtual bool LoadMinigameState(QstXmlElement& element, bool* openedFlag);

@@ -83,6 +83,8 @@ public:
     virtual void OnInnerMouseMove(int x, int y);
     virtual void OnInnerMouseDown(int x, int y, int button, int clicks);
     virtual void OnMouseLeft();
+    // A puzzle takes clicks on its own pieces: a click there misses nothing.
+    virtual bool TakesPlainClicks() const { return false; }
 
     // --- Names of the mouse slots ---
     void MouseLeave() { OnMouseLeave(); }

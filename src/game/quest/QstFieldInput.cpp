@@ -230,7 +230,9 @@ void QstField::OnMouseDownButton(int px, int py, int button, int clicks)
             tail = false;
         } else if (kind == QST_CURSOR_HINT) {
         } else if (kind == QST_CURSOR_NONE) {
-            SetMood(scene, Avatar::MOOD_MAD);
+            // A click that hits nothing frowns; a puzzle's own pieces are not nothing.
+            if (!TakesPlainClicks())
+                SetMood(scene, Avatar::MOOD_MAD);
             OnMouseMove(px, py);
             tail = false;
         } else {

@@ -117,6 +117,11 @@ QstScene* QstGameControllerScene::GetOrLoadScene(const std::string& name)
     RegisterForClear();
     levels.emplace(name, std::move(scene));
     raw->LoadLevel();
+    // The player's progress in it, from the profile: a scene first loaded
+    // after the game started (or after a hidden-object level it led to)
+    // would otherwise start over.
+    if (!raw->LoadFailed())
+        raw->LoadState();
     return raw;
 }
 
