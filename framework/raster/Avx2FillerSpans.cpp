@@ -102,6 +102,45 @@ __m256i RowWindow(const uint32_t* row, __m256i at)
     return _mm256_blendv_epi8(first, second, _mm256_cmpgt_epi32(at, _mm256_set1_epi32(7)));
 }
 
+// The words of base at the eight lanes' indices, by plain loads: a gather
+// instruction is slower than these on some processors.
+[[gnu::always_inline]] inline __m256i LoadWords(const uint32_t* base, __m256i at)
+{
+    alignas(32) int32_t k[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(k), at);
+    const __m128i lo = _mm_setr_epi32(static_cast<int>(base[k[0]]), static_cast<int>(base[k[1]]),
+                                      static_cast<int>(base[k[2]]), static_cast<int>(base[k[3]]));
+    const __m128i hi = _mm_setr_epi32(static_cast<int>(base[k[4]]), static_cast<int>(base[k[5]]),
+                                      static_cast<int>(base[k[6]]), static_cast<int>(base[k[7]]));
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(lo), hi, 1);
+}
+
+// The same in the mask's lanes, 0 in the others (whose indices may lie
+// anywhere: they read word 0).
+[[gnu::always_inline]] inline __m256i LoadWords(const uint32_t* base, __m256i at, __m256i mask)
+{
+    return _mm256_and_si256(LoadWords(base, _mm256_and_si256(at, mask)), mask);
+}
+
+// Two neighbouring words of base from each of the eight lanes' indices:
+// first holds the words at the indices, second those after them.
+[[gnu::always_inline]] inline void LoadWordPairs(const uint32_t* base, __m256i at, __m256i& first, __m256i& second)
+{
+    alignas(32) int32_t k[8];
+    _mm256_store_si256(reinterpret_cast<__m256i*>(k), at);
+    const auto pair = [base](int32_t i) {
+        long long w;
+        __builtin_memcpy(&w, base + i, sizeof w);
+        return w;
+    };
+    const __m256i a = _mm256_setr_epi64x(pair(k[0]), pair(k[1]), pair(k[2]), pair(k[3]));
+    const __m256i b = _mm256_setr_epi64x(pair(k[4]), pair(k[5]), pair(k[6]), pair(k[7]));
+    const __m256i split = _mm256_setr_epi32(0, 2, 4, 6, 1, 3, 5, 7);
+    const __m256i sa = _mm256_permutevar8x32_epi32(a, split), sb = _mm256_permutevar8x32_epi32(b, split);
+    first = _mm256_permute2x128_si256(sa, sb, 0x20);
+    second = _mm256_permute2x128_si256(sa, sb, 0x31);
+}
+
 // Eight destination pixels, or those of the mask's lanes (tail).
 __m256i Load(const uint8_t* p, bool tail, __m256i mask)
 {
@@ -126,7 +165,8 @@ void Store(uint8_t* p, __m256i v, bool tail, __m256i mask)
 // span steps less than two texels across per pixel, the pixels of a group
 // lie within sixteen texels of a row, or of two neighbouring rows: they
 // come from row loads and lane permutes (the lanes' columns and rows lie
-// between those of the group's first and last pixels). Other groups gather.
+// between those of the group's first and last pixels). Other groups load
+// their texels one by one.
 //
 // A span of eight pixels or more ends on a whole group that overlaps the
 // one before: it is composed from the destination before anything is
@@ -140,7 +180,6 @@ template <class Pixels>
     const NearestSpan s = span;
     const SpanTexels t = texture;
     uint8_t* const p = s.p;
-    const int* words = reinterpret_cast<const int*>(t.pixels);
     const __m256i width = _mm256_set1_epi32(t.width);
     const __m256i zero = _mm256_setzero_si256(), ones = _mm256_set1_epi32(-1), seven = _mm256_set1_epi32(7);
     const __m256i lastX = _mm256_set1_epi32(t.width - 1), lastY = _mm256_set1_epi32(t.height - 1);
@@ -165,7 +204,7 @@ template <class Pixels>
                 return _mm256_blendv_epi8(texels, RowWindow(t.pixels + (int64_t{yB} * t.width + base), at),
                                           _mm256_cmpeq_epi32(y, _mm256_set1_epi32(yB)));
         }
-        return _mm256_i32gather_epi32(words, _mm256_add_epi32(_mm256_mullo_epi32(y, width), x), 4);
+        return LoadWords(t.pixels, _mm256_add_epi32(_mm256_mullo_epi32(y, width), x));
     };
     const auto held = [&](const Lanes& l, int32_t last, __m256i spanLanes) {
         const __m256i x = _mm256_min_epi32(_mm256_max_epi32(_mm256_srai_epi32(l.u, 16), zero), lastX);
@@ -191,7 +230,20 @@ template <class Pixels>
                               : held(end, 7, ones),
                        lastPixels, false, ones, storeLast);
     int32_t i = 0;
-    if (inside && steps) {
+    // Pixel k's column is the first's plus k while the column's fraction,
+    // moving by du - 1 texel a pixel, stays within a texel at both ends.
+    const int64_t lastV = int64_t{s.v} + int64_t{s.dv} * (s.count - 1);
+    const int64_t lastFraction = int64_t{s.u & 0xFFFF} + (int64_t{s.du} - 0x10000) * (s.count - 1);
+    if (inside && lastFraction >= 0 && lastFraction <= 0xFFFF && (s.v >> 16) == (lastV >> 16)) {
+        // A texel a pixel along one row: the span copies the row's words.
+        const uint32_t* row = t.pixels + (int64_t{s.v >> 16} * t.width + (s.u >> 16));
+        for (; i < lastGroup; i += 8) {
+            const __m256i out = pixels.Compose(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(row + i)),
+                                               p + 4 * i, false, ones, store);
+            if (store)
+                Store(p + 4 * i, out, false, ones);
+        }
+    } else if (inside && steps) {
         // The common case, kept short: the group's lowest column (its first
         // lane's, or its last's when the span runs right to left) and its
         // first and last rows follow in scalars, and a group on one row
@@ -471,8 +523,8 @@ int32_t BilinearSpan888(const NearestSpan& span, const SpanTexels& texture, cons
                 t11 = _mm256_blendv_epi8(t11, t2.right, lower);
             }
         } else {
-            // Taps spread wider (pictures shrunk, or turned): gathered, each
-            // under the mask of the picture.
+            // Taps spread wider (pictures shrunk, or turned): loaded one by
+            // one, each under the mask of the picture.
             const __m256i x = _mm256_srai_epi32(lanes.u, 16), y = _mm256_srai_epi32(lanes.v, 16);
             const __m256i x1 = _mm256_add_epi32(x, one), y1 = _mm256_add_epi32(y, one);
             const auto inside = [&](__m256i c, __m256i count) {
@@ -483,13 +535,17 @@ int32_t BilinearSpan888(const NearestSpan& span, const SpanTexels& texture, cons
             const __m256i inY = inside(y, heightV), inY1 = inside(y1, heightV);
             const __m256i at = _mm256_add_epi32(_mm256_mullo_epi32(y, widthV), x);
             const __m256i below = _mm256_add_epi32(at, widthV);
-            const int* words = reinterpret_cast<const int*>(t.pixels);
-            t00 = _mm256_mask_i32gather_epi32(zero, words, at, _mm256_and_si256(inX, inY), 4);
-            t10 = _mm256_mask_i32gather_epi32(zero, words, _mm256_add_epi32(at, one), _mm256_and_si256(inX1, inY),
-                                              4);
-            t01 = _mm256_mask_i32gather_epi32(zero, words, below, _mm256_and_si256(inX, inY1), 4);
-            t11 = _mm256_mask_i32gather_epi32(zero, words, _mm256_add_epi32(below, one),
-                                              _mm256_and_si256(inX1, inY1), 4);
+            if (_mm256_testc_si256(_mm256_and_si256(_mm256_and_si256(inX, inX1), _mm256_and_si256(inY, inY1)),
+                                   ones)) {
+                // Every tap inside: each lane's two taps of a row are neighbours.
+                LoadWordPairs(t.pixels, at, t00, t10);
+                LoadWordPairs(t.pixels, below, t01, t11);
+            } else {
+                t00 = LoadWords(t.pixels, at, _mm256_and_si256(inX, inY));
+                t10 = LoadWords(t.pixels, _mm256_add_epi32(at, one), _mm256_and_si256(inX1, inY));
+                t01 = LoadWords(t.pixels, below, _mm256_and_si256(inX, inY1));
+                t11 = LoadWords(t.pixels, _mm256_add_epi32(below, one), _mm256_and_si256(inX1, inY1));
+            }
         }
         // Fractions 1 .. 0xFFFF in the low half of each lane, 0 above.
         const __m256i fu = _mm256_add_epi32(_mm256_and_si256(lanes.u, fracMask), one);

@@ -257,6 +257,60 @@ TEST(WideFillerDifferential, TallTrianglesAndColoursPastTheRange)
     });
 }
 
+// Pictures drawn at their own size, a texel a pixel across: spans that
+// copy a row (from any column, at any fraction), spans whose rows drift so
+// that some end on the next row, and mirrored ones, every nearest entry
+// against the plain one.
+TEST(WideFillerDifferential, PicturesAtTheirOwnSize)
+{
+    struct Case {
+        double drift; // texture rows per destination pixel across
+        double across; // texels per pixel across
+    };
+    static const Case cases[] = {{0, 1}, {0, 1}, {0.001, 1}, {0.02, 1}, {-0.02, 1}, {0, -1}, {0.3, 1}};
+    RunCases("pictures at their own size", 14, [](uint32_t seed) {
+        std::mt19937 rng(seed);
+        const Case& k = cases[seed % (sizeof cases / sizeof cases[0])];
+        const int w = 160, h = 40;
+        const int texW = RandomInt(rng, 1, 300), texH = RandomInt(rng, 1, 50);
+        std::vector<uint32_t> picture(size_t(texW) * size_t(texH));
+        for (uint32_t& px : picture)
+            px = uint32_t(RandomInt(rng, 0, 2) == 0 ? RandomInt(rng, 0, 255) : 255) << 24 |
+                 uint32_t(RandomInt(rng, 0, 0xFFFFFF));
+        const TextureInfo texture = MakeTextureInfo(picture, texW);
+        const double x0 = RandomInt(rng, -20, 60) + (RandomInt(rng, 0, 1) ? 0.0 : RandomDouble(rng, 0, 1));
+        const double y0 = RandomInt(rng, -5, 20);
+        const double u0 = RandomInt(rng, 0, 3) == 0 ? RandomDouble(rng, -3, 3) : RandomInt(rng, 0, 5) + 0.5;
+        const double v0 = RandomDouble(rng, 0, 2);
+        const double cw = RandomDouble(rng, 1, 200), ch = RandomDouble(rng, 1, 40);
+        const auto at = [&](double dx, double dy) {
+            const double x = std::clamp(x0 + dx, 0.0, double(w - 1)), y = std::clamp(y0 + dy, 0.0, double(h - 1));
+            return Corner(x, y, u0 + k.across * (x - x0), v0 + (y - y0) + k.drift * (x - x0));
+        };
+        const FixedCorner a[3] = {at(0, 0), at(cw, 0), at(0, ch)}, b[3] = {at(cw, 0), at(cw, ch), at(0, ch)};
+        FillerColor colour;
+        colour.alpha = RandomInt(rng, 0, 1) ? 255 : RandomInt(rng, 0, 255);
+        colour.red = RandomInt(rng, 0, 255);
+        for (const int index : WideCheckedEntries()) {
+            const ReferenceOptions o = OptionsOfIndex(index);
+            if (o.vertexColours || o.smooth)
+                continue;
+            CanaryBuffer wide(w, h, 4, 2, 0);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x)
+                    wide.Set(x, y, uint32_t(x * 2654435761u ^ uint32_t(y) * 40503u));
+            CanaryBuffer plain = wide;
+            for (const FixedCorner* tri : {a, b}) {
+                TriangleFillerAt(index)(tri, wide.Bits(), wide.Pitch(), texture, colour);
+                PlainTriangleFillerAt(index)(tri, plain.Bits(), plain.Pitch(), texture, colour);
+            }
+            ASSERT_EQ(wide.CanaryDamage(), "") << "entry " << index;
+            ASSERT_EQ(wide.FirstDifference(plain), "") << "entry " << index << " texture " << texW << "x" << texH
+                                                       << " drift " << k.drift << " across " << k.across;
+        }
+    });
+}
+
 } // namespace
 } // namespace Quib
 
