@@ -412,6 +412,35 @@ std::unique_ptr<SystemFont> SystemFont::Create(const SystemFontRequest& request)
     return std::make_unique<FreeTypeFont>(request);
 }
 
+std::shared_ptr<const TextCoverage> SystemFont::CoverageFor(std::u16string_view text, float scaleX, float scaleY,
+                                                           int left, int top, int width, int height) const
+{
+    {
+        std::lock_guard lock(mCacheMutex);
+        for (auto it = mCoverageCache.begin(); it != mCoverageCache.end(); ++it) {
+            if (it->left == left && it->top == top && it->width == width && it->height == height &&
+                it->scaleX == scaleX && it->scaleY == scaleY && it->text == text) {
+                mCoverageCache.splice(mCoverageCache.begin(), mCoverageCache, it);
+                return mCoverageCache.front().coverage;
+            }
+        }
+    }
+    auto coverage = std::make_shared<const TextCoverage>(RenderArea(text, scaleX, scaleY, left, top, width, height));
+    const size_t bytes = size_t(coverage->width) * size_t(coverage->height) + text.size() * sizeof(char16_t);
+    if (bytes > kCoverageCacheBytes / 4)
+        return coverage; // too large to keep
+    std::lock_guard lock(mCacheMutex);
+    mCoverageCache.push_front({std::u16string(text), scaleX, scaleY, left, top, width, height, coverage});
+    mCoverageCacheBytes += bytes;
+    while (mCoverageCache.size() > kCoverageCacheEntries || mCoverageCacheBytes > kCoverageCacheBytes) {
+        const CachedCoverage& last = mCoverageCache.back();
+        mCoverageCacheBytes -= size_t(last.coverage->width) * size_t(last.coverage->height) +
+                               last.text.size() * sizeof(char16_t);
+        mCoverageCache.pop_back();
+    }
+    return coverage;
+}
+
 void SystemFont::BlendInto(const SurfaceDesc& target, std::u16string_view text, uint32_t color, int x, int y,
                            int clipX, int clipY, int clipWidth, int clipHeight, float scaleX, float scaleY) const
 {
@@ -433,10 +462,11 @@ void SystemFont::BlendInto(const SurfaceDesc& target, std::u16string_view text, 
     const int64_t bottom = std::min<int64_t>({int64_t(y) + cellHeight, int64_t(clipY) + clipHeight, targetHeight});
     if (right <= left || bottom <= top || left - x > INT32_MAX || top - y > INT32_MAX)
         return;
-    const TextCoverage coverage =
-        RenderArea(text, scaleX, scaleY, int(left - x), int(top - y), int(right - left), int(bottom - top));
-    if (!coverage.alpha)
+    const std::shared_ptr<const TextCoverage> cached =
+        CoverageFor(text, scaleX, scaleY, int(left - x), int(top - y), int(right - left), int(bottom - top));
+    if (!cached || !cached->alpha)
         return;
+    const TextCoverage& coverage = *cached;
     const SurfacePixelFormat& f = target.format;
     const Field red(f.redMask, (color >> 16) & 0xFF), green(f.greenMask, (color >> 8) & 0xFF),
         blue(f.blueMask, color & 0xFF);

@@ -308,5 +308,46 @@ TEST(SystemFont, SurrogatePairsAndUnpairedHalves)
     EXPECT_EQ(Utf16ToCodePoints(broken), std::u32string(U"x\uFFFD"));
 }
 
+// Lines drawn again come from the font's kept coverage: on random lines,
+// places, clips and scales (more lines than are kept, so some are dropped and
+// rendered again), a font that has drawn before blends the same pixels as a
+// font that draws for the first time.
+TEST(SystemFont, KeptCoverageBlendsTheSamePixels)
+{
+    auto warm = MakeFont("DejaVu Sans", -14);
+    ASSERT_TRUE(warm->HasFace());
+    constexpr int width = 96, height = 40;
+    uint32_t seed = 12345;
+    auto next = [&seed](uint32_t range) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % range;
+    };
+    std::vector<std::u16string> lines;
+    for (size_t i = 0; i < SystemFont::kCoverageCacheEntries + 16; ++i)
+        lines.push_back(u"Line " + std::u16string(1, char16_t(u'A' + i % 26)) + std::u16string(i / 26 + 1, u'x'));
+    const float scales[] = {1.0f, 1.0f, 0.75f, 1.5f};
+    std::vector<uint32_t> background(size_t(width) * height);
+    for (uint32_t& p : background)
+        p = 0xFF000000u | next(0x1000000);
+    int differing = 0;
+    for (int round = 0; round < 300; ++round) {
+        const std::u16string& text = lines[next(uint32_t(lines.size()))];
+        const int x = int(next(60)) - 20, y = int(next(40)) - 10;
+        const int clipX = int(next(30)), clipY = int(next(10));
+        const float scale = scales[next(4)];
+        const uint32_t color = 0x80000000u | next(0x1000000) | (next(2) ? 0x7F000000u : 0);
+        std::vector<uint32_t> a = background, b = background;
+        warm->BlendInto(Target(a.data(), width * 4, width, height), text, color, x, y, clipX, clipY, 70, 30, scale,
+                        scale);
+        auto cold = MakeFont("DejaVu Sans", -14);
+        cold->BlendInto(Target(b.data(), width * 4, width, height), text, color, x, y, clipX, clipY, 70, 30, scale,
+                        scale);
+        differing += a != b;
+        if (a != background)
+            background = a; // later lines over earlier ones
+    }
+    EXPECT_EQ(differing, 0);
+}
+
 } // namespace
 } // namespace Quib
