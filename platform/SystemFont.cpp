@@ -1,5 +1,6 @@
 #include "platform/SystemFont.h"
 
+#include "platform/CoverageBlend.h"
 #include "platform/TextCodecs.h"
 
 #include <algorithm>
@@ -412,6 +413,80 @@ std::unique_ptr<SystemFont> SystemFont::Create(const SystemFontRequest& request)
     return std::make_unique<FreeTypeFont>(request);
 }
 
+void BlendCoverageReference(const SurfaceDesc& target, const TextCoverage& coverage, int64_t left, int64_t top,
+                            uint32_t color)
+{
+    const uint32_t bitCount = target.format.bitCount, alpha = color >> 24;
+    const SurfacePixelFormat& f = target.format;
+    const Field red(f.redMask, (color >> 16) & 0xFF), green(f.greenMask, (color >> 8) & 0xFF),
+        blue(f.blueMask, color & 0xFF);
+    for (int py = 0; py < coverage.height; ++py) {
+        uint8_t* row = static_cast<uint8_t*>(target.bits) + ptrdiff_t(top + py) * target.pitch;
+        for (int px = 0; px < coverage.width; ++px) {
+            const uint32_t weight = coverage.At(px, py) * alpha / 255;
+            if (!weight)
+                continue;
+            const int64_t at = left + px;
+            uint32_t pixel = bitCount == 32 ? reinterpret_cast<uint32_t*>(row)[at]
+                                                   : reinterpret_cast<uint16_t*>(row)[at];
+            pixel = blue.Blend(green.Blend(red.Blend(pixel, weight), weight), weight);
+            if (bitCount == 32)
+                reinterpret_cast<uint32_t*>(row)[at] = pixel;
+            else
+                reinterpret_cast<uint16_t*>(row)[at] = uint16_t(pixel);
+        }
+    }
+}
+
+namespace {
+
+// The rows of BlendCoverage for one pixel size: clear coverage skipped
+// eight bytes at a time.
+template <typename Pixel>
+void BlendCoverageRows(const SurfaceDesc& target, const TextCoverage& coverage, int64_t left, int64_t top,
+                       uint32_t alpha, const Field& red, const Field& green, const Field& blue)
+{
+    const int width = coverage.width;
+    for (int py = 0; py < coverage.height; ++py) {
+        Pixel* row = reinterpret_cast<Pixel*>(static_cast<uint8_t*>(target.bits) + ptrdiff_t(top + py) * target.pitch) +
+                     left;
+        const uint8_t* cover = coverage.alpha.get() + size_t(py) * size_t(width);
+        int px = 0;
+        while (px < width) {
+            if (px + 8 <= width) {
+                uint64_t eight;
+                std::memcpy(&eight, cover + px, 8);
+                if (!eight) {
+                    px += 8;
+                    continue;
+                }
+            }
+            const uint32_t weight = cover[px] * alpha / 255;
+            if (weight) {
+                const uint32_t pixel = row[px];
+                row[px] = Pixel(blue.Blend(green.Blend(red.Blend(pixel, weight), weight), weight));
+            }
+            ++px;
+        }
+    }
+}
+
+} // namespace
+
+void BlendCoverage(const SurfaceDesc& target, const TextCoverage& coverage, int64_t left, int64_t top, uint32_t color)
+{
+    const uint32_t alpha = color >> 24;
+    const SurfacePixelFormat& f = target.format;
+    const Field red(f.redMask, (color >> 16) & 0xFF), green(f.greenMask, (color >> 8) & 0xFF),
+        blue(f.blueMask, color & 0xFF);
+    if (!coverage.alpha || !alpha)
+        return;
+    if (f.bitCount == 32)
+        BlendCoverageRows<uint32_t>(target, coverage, left, top, alpha, red, green, blue);
+    else if (f.bitCount == 16)
+        BlendCoverageRows<uint16_t>(target, coverage, left, top, alpha, red, green, blue);
+}
+
 std::shared_ptr<const TextCoverage> SystemFont::CoverageFor(std::u16string_view text, float scaleX, float scaleY,
                                                            int left, int top, int width, int height) const
 {
@@ -467,25 +542,7 @@ void SystemFont::BlendInto(const SurfaceDesc& target, std::u16string_view text, 
     if (!cached || !cached->alpha)
         return;
     const TextCoverage& coverage = *cached;
-    const SurfacePixelFormat& f = target.format;
-    const Field red(f.redMask, (color >> 16) & 0xFF), green(f.greenMask, (color >> 8) & 0xFF),
-        blue(f.blueMask, color & 0xFF);
-    for (int py = 0; py < coverage.height; ++py) {
-        uint8_t* row = static_cast<uint8_t*>(target.bits) + ptrdiff_t(top + py) * target.pitch;
-        for (int px = 0; px < coverage.width; ++px) {
-            const uint32_t weight = coverage.At(px, py) * alpha / 255;
-            if (!weight)
-                continue;
-            const int64_t at = left + px;
-            uint32_t pixel = bitCount == 32 ? reinterpret_cast<uint32_t*>(row)[at]
-                                                   : reinterpret_cast<uint16_t*>(row)[at];
-            pixel = blue.Blend(green.Blend(red.Blend(pixel, weight), weight), weight);
-            if (bitCount == 32)
-                reinterpret_cast<uint32_t*>(row)[at] = pixel;
-            else
-                reinterpret_cast<uint16_t*>(row)[at] = uint16_t(pixel);
-        }
-    }
+    BlendCoverage(target, coverage, left, top, color);
 }
 
 } // namespace Quib
