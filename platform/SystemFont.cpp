@@ -1,5 +1,6 @@
 #include "platform/SystemFont.h"
 
+#include "platform/CoverageBlend.h"
 #include "platform/TextCodecs.h"
 
 #include <algorithm>
@@ -412,6 +413,109 @@ std::unique_ptr<SystemFont> SystemFont::Create(const SystemFontRequest& request)
     return std::make_unique<FreeTypeFont>(request);
 }
 
+void BlendCoverageReference(const SurfaceDesc& target, const TextCoverage& coverage, int64_t left, int64_t top,
+                            uint32_t color)
+{
+    const uint32_t bitCount = target.format.bitCount, alpha = color >> 24;
+    const SurfacePixelFormat& f = target.format;
+    const Field red(f.redMask, (color >> 16) & 0xFF), green(f.greenMask, (color >> 8) & 0xFF),
+        blue(f.blueMask, color & 0xFF);
+    for (int py = 0; py < coverage.height; ++py) {
+        uint8_t* row = static_cast<uint8_t*>(target.bits) + ptrdiff_t(top + py) * target.pitch;
+        for (int px = 0; px < coverage.width; ++px) {
+            const uint32_t weight = coverage.At(px, py) * alpha / 255;
+            if (!weight)
+                continue;
+            const int64_t at = left + px;
+            uint32_t pixel = bitCount == 32 ? reinterpret_cast<uint32_t*>(row)[at]
+                                                   : reinterpret_cast<uint16_t*>(row)[at];
+            pixel = blue.Blend(green.Blend(red.Blend(pixel, weight), weight), weight);
+            if (bitCount == 32)
+                reinterpret_cast<uint32_t*>(row)[at] = pixel;
+            else
+                reinterpret_cast<uint16_t*>(row)[at] = uint16_t(pixel);
+        }
+    }
+}
+
+namespace {
+
+// The rows of BlendCoverage for one pixel size: clear coverage skipped
+// eight bytes at a time.
+template <typename Pixel>
+void BlendCoverageRows(const SurfaceDesc& target, const TextCoverage& coverage, int64_t left, int64_t top,
+                       uint32_t alpha, const Field& red, const Field& green, const Field& blue)
+{
+    const int width = coverage.width;
+    for (int py = 0; py < coverage.height; ++py) {
+        Pixel* row = reinterpret_cast<Pixel*>(static_cast<uint8_t*>(target.bits) + ptrdiff_t(top + py) * target.pitch) +
+                     left;
+        const uint8_t* cover = coverage.alpha.get() + size_t(py) * size_t(width);
+        int px = 0;
+        while (px < width) {
+            if (px + 8 <= width) {
+                uint64_t eight;
+                std::memcpy(&eight, cover + px, 8);
+                if (!eight) {
+                    px += 8;
+                    continue;
+                }
+            }
+            const uint32_t weight = cover[px] * alpha / 255;
+            if (weight) {
+                const uint32_t pixel = row[px];
+                row[px] = Pixel(blue.Blend(green.Blend(red.Blend(pixel, weight), weight), weight));
+            }
+            ++px;
+        }
+    }
+}
+
+} // namespace
+
+void BlendCoverage(const SurfaceDesc& target, const TextCoverage& coverage, int64_t left, int64_t top, uint32_t color)
+{
+    const uint32_t alpha = color >> 24;
+    const SurfacePixelFormat& f = target.format;
+    const Field red(f.redMask, (color >> 16) & 0xFF), green(f.greenMask, (color >> 8) & 0xFF),
+        blue(f.blueMask, color & 0xFF);
+    if (!coverage.alpha || !alpha)
+        return;
+    if (f.bitCount == 32)
+        BlendCoverageRows<uint32_t>(target, coverage, left, top, alpha, red, green, blue);
+    else if (f.bitCount == 16)
+        BlendCoverageRows<uint16_t>(target, coverage, left, top, alpha, red, green, blue);
+}
+
+std::shared_ptr<const TextCoverage> SystemFont::CoverageFor(std::u16string_view text, float scaleX, float scaleY,
+                                                           int left, int top, int width, int height) const
+{
+    {
+        std::lock_guard lock(mCacheMutex);
+        for (auto it = mCoverageCache.begin(); it != mCoverageCache.end(); ++it) {
+            if (it->left == left && it->top == top && it->width == width && it->height == height &&
+                it->scaleX == scaleX && it->scaleY == scaleY && it->text == text) {
+                mCoverageCache.splice(mCoverageCache.begin(), mCoverageCache, it);
+                return mCoverageCache.front().coverage;
+            }
+        }
+    }
+    auto coverage = std::make_shared<const TextCoverage>(RenderArea(text, scaleX, scaleY, left, top, width, height));
+    const size_t bytes = size_t(coverage->width) * size_t(coverage->height) + text.size() * sizeof(char16_t);
+    if (bytes > kCoverageCacheBytes / 4)
+        return coverage; // too large to keep
+    std::lock_guard lock(mCacheMutex);
+    mCoverageCache.push_front({std::u16string(text), scaleX, scaleY, left, top, width, height, coverage});
+    mCoverageCacheBytes += bytes;
+    while (mCoverageCache.size() > kCoverageCacheEntries || mCoverageCacheBytes > kCoverageCacheBytes) {
+        const CachedCoverage& last = mCoverageCache.back();
+        mCoverageCacheBytes -= size_t(last.coverage->width) * size_t(last.coverage->height) +
+                               last.text.size() * sizeof(char16_t);
+        mCoverageCache.pop_back();
+    }
+    return coverage;
+}
+
 void SystemFont::BlendInto(const SurfaceDesc& target, std::u16string_view text, uint32_t color, int x, int y,
                            int clipX, int clipY, int clipWidth, int clipHeight, float scaleX, float scaleY) const
 {
@@ -433,29 +537,12 @@ void SystemFont::BlendInto(const SurfaceDesc& target, std::u16string_view text, 
     const int64_t bottom = std::min<int64_t>({int64_t(y) + cellHeight, int64_t(clipY) + clipHeight, targetHeight});
     if (right <= left || bottom <= top || left - x > INT32_MAX || top - y > INT32_MAX)
         return;
-    const TextCoverage coverage =
-        RenderArea(text, scaleX, scaleY, int(left - x), int(top - y), int(right - left), int(bottom - top));
-    if (!coverage.alpha)
+    const std::shared_ptr<const TextCoverage> cached =
+        CoverageFor(text, scaleX, scaleY, int(left - x), int(top - y), int(right - left), int(bottom - top));
+    if (!cached || !cached->alpha)
         return;
-    const SurfacePixelFormat& f = target.format;
-    const Field red(f.redMask, (color >> 16) & 0xFF), green(f.greenMask, (color >> 8) & 0xFF),
-        blue(f.blueMask, color & 0xFF);
-    for (int py = 0; py < coverage.height; ++py) {
-        uint8_t* row = static_cast<uint8_t*>(target.bits) + ptrdiff_t(top + py) * target.pitch;
-        for (int px = 0; px < coverage.width; ++px) {
-            const uint32_t weight = coverage.At(px, py) * alpha / 255;
-            if (!weight)
-                continue;
-            const int64_t at = left + px;
-            uint32_t pixel = bitCount == 32 ? reinterpret_cast<uint32_t*>(row)[at]
-                                                   : reinterpret_cast<uint16_t*>(row)[at];
-            pixel = blue.Blend(green.Blend(red.Blend(pixel, weight), weight), weight);
-            if (bitCount == 32)
-                reinterpret_cast<uint32_t*>(row)[at] = pixel;
-            else
-                reinterpret_cast<uint16_t*>(row)[at] = uint16_t(pixel);
-        }
-    }
+    const TextCoverage& coverage = *cached;
+    BlendCoverage(target, coverage, left, top, color);
 }
 
 } // namespace Quib

@@ -2,7 +2,9 @@
 #include "platform/DisplaySurface.h"
 
 #include <cstdint>
+#include <list>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
 
@@ -72,9 +74,28 @@ public:
                    int clipX, int clipY, int clipWidth, int clipHeight, float scaleX = 1.0f,
                    float scaleY = 1.0f) const;
 
+    // The coverage BlendInto blends: RenderArea's, kept for the same line,
+    // scale and area drawn again (a face renders the same pixels for the same
+    // arguments). Bounded by kCoverageCacheEntries and kCoverageCacheBytes.
+    std::shared_ptr<const TextCoverage> CoverageFor(std::u16string_view text, float scaleX, float scaleY, int left,
+                                                    int top, int width, int height) const;
+    static constexpr size_t kCoverageCacheEntries = 64;
+    static constexpr size_t kCoverageCacheBytes = size_t(4) << 20;
+
 protected:
     explicit SystemFont(SystemFontRequest request) : mRequest(std::move(request)) {}
     SystemFontRequest mRequest;
+
+private:
+    struct CachedCoverage {
+        std::u16string text;
+        float scaleX, scaleY;
+        int left, top, width, height;
+        std::shared_ptr<const TextCoverage> coverage;
+    };
+    mutable std::mutex mCacheMutex;
+    mutable std::list<CachedCoverage> mCoverageCache; // most recently used first
+    mutable size_t mCoverageCacheBytes = 0;
 };
 
 // UTF-16 to code points; an unpaired surrogate becomes U+FFFD.

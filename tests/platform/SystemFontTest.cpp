@@ -1,4 +1,5 @@
 #include "platform/SystemFont.h"
+#include "platform/CoverageBlend.h"
 
 #include <gtest/gtest.h>
 
@@ -306,6 +307,92 @@ TEST(SystemFont, SurrogatePairsAndUnpairedHalves)
     std::u16string broken = u"x";
     broken += char16_t(0xD800);
     EXPECT_EQ(Utf16ToCodePoints(broken), std::u32string(U"x\uFFFD"));
+}
+
+// Lines drawn again come from the font's kept coverage: on random lines,
+// places, clips and scales (more lines than are kept, so some are dropped and
+// rendered again), a font that has drawn before blends the same pixels as a
+// font that draws for the first time.
+TEST(SystemFont, KeptCoverageBlendsTheSamePixels)
+{
+    auto warm = MakeFont("DejaVu Sans", -14);
+    ASSERT_TRUE(warm->HasFace());
+    constexpr int width = 96, height = 40;
+    uint32_t seed = 12345;
+    auto next = [&seed](uint32_t range) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % range;
+    };
+    std::vector<std::u16string> lines;
+    for (size_t i = 0; i < SystemFont::kCoverageCacheEntries + 16; ++i)
+        lines.push_back(u"Line " + std::u16string(1, char16_t(u'A' + i % 26)) + std::u16string(i / 26 + 1, u'x'));
+    const float scales[] = {1.0f, 1.0f, 0.75f, 1.5f};
+    std::vector<uint32_t> background(size_t(width) * height);
+    for (uint32_t& p : background)
+        p = 0xFF000000u | next(0x1000000);
+    int differing = 0;
+    for (int round = 0; round < 300; ++round) {
+        const std::u16string& text = lines[next(uint32_t(lines.size()))];
+        const int x = int(next(60)) - 20, y = int(next(40)) - 10;
+        const int clipX = int(next(30)), clipY = int(next(10));
+        const float scale = scales[next(4)];
+        const uint32_t color = 0x80000000u | next(0x1000000) | (next(2) ? 0x7F000000u : 0);
+        std::vector<uint32_t> a = background, b = background;
+        warm->BlendInto(Target(a.data(), width * 4, width, height), text, color, x, y, clipX, clipY, 70, 30, scale,
+                        scale);
+        auto cold = MakeFont("DejaVu Sans", -14);
+        cold->BlendInto(Target(b.data(), width * 4, width, height), text, color, x, y, clipX, clipY, 70, 30, scale,
+                        scale);
+        differing += a != b;
+        if (a != background)
+            background = a; // later lines over earlier ones
+    }
+    EXPECT_EQ(differing, 0);
+}
+
+// The row blend against the pixel-at-a-time reference on random coverage
+// (clear stretches, partial and full cover), colours, alphas and layouts.
+TEST(SystemFont, CoverageBlendMatchesItsReference)
+{
+    struct Layout {
+        int bitCount;
+        uint32_t r, g, b;
+    };
+    const Layout layouts[] = {{32, 0xFF0000, 0xFF00, 0xFF}, {16, 0xF800, 0x7E0, 0x1F}, {16, 0x7C00, 0x3E0, 0x1F}};
+    uint32_t seed = 777;
+    auto next = [&seed](uint32_t range) {
+        seed = seed * 1664525u + 1013904223u;
+        return (seed >> 8) % range;
+    };
+    int differing = 0;
+    for (const Layout& l : layouts) {
+        for (int round = 0; round < 60; ++round) {
+            TextCoverage coverage;
+            coverage.width = 1 + int(next(40));
+            coverage.height = 1 + int(next(12));
+            coverage.alpha = std::make_unique<uint8_t[]>(size_t(coverage.width) * coverage.height);
+            for (int i = 0; i < coverage.width * coverage.height;) {
+                const int run = 1 + int(next(12));
+                const uint32_t kind = next(3);
+                for (int k = 0; k < run && i < coverage.width * coverage.height; ++k, ++i)
+                    coverage.alpha[size_t(i)] = kind == 0 ? 0 : kind == 1 ? 255 : uint8_t(next(256));
+            }
+            const int width = 48, height = 16, bytes = l.bitCount / 8;
+            const int left = int(next(uint32_t(width - coverage.width + 1)));
+            const int top = int(next(uint32_t(height - coverage.height + 1)));
+            std::vector<uint8_t> a(size_t(width) * height * bytes);
+            for (uint8_t& p : a)
+                p = uint8_t(next(256));
+            std::vector<uint8_t> b = a;
+            const uint32_t color = (next(2) ? 0xFF000000u : next(256) << 24) | next(0x1000000);
+            BlendCoverage(Target(a.data(), width * bytes, width, height, l.bitCount, l.r, l.g, l.b), coverage, left,
+                          top, color);
+            BlendCoverageReference(Target(b.data(), width * bytes, width, height, l.bitCount, l.r, l.g, l.b),
+                                   coverage, left, top, color);
+            differing += a != b;
+        }
+    }
+    EXPECT_EQ(differing, 0);
 }
 
 } // namespace
