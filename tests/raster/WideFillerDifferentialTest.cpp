@@ -79,6 +79,16 @@ struct WideScene {
 // A triangle of float corners with texture coordinates: a cell of a picture
 // drawn near its own size with each corner moved a little (the rippling
 // mesh), or any triangle with any coordinates.
+// A 32-bit target filled with a fixed pattern, canaries around it.
+CanaryBuffer PatternedTarget(int w, int h)
+{
+    CanaryBuffer target(w, h, 4, 2, 0);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            target.Set(x, y, uint32_t(x * 2654435761u ^ uint32_t(y) * 40503u));
+    return target;
+}
+
 void WideTriangle(WideScene& scene, int w, int h, int texW, int texH, TriangleVertex* out)
 {
     if (scene.Int(0, 1) == 0) {
@@ -181,10 +191,7 @@ TEST(WideFillerDifferential, RipplingMeshOfAPicture)
     for (const int index : WideCheckedEntries()) {
         if (OptionsOfIndex(index).vertexColours)
             continue;
-        CanaryBuffer wide(w, h, 4, 2, 0);
-        for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x)
-                wide.Set(x, y, uint32_t(x * 2654435761u ^ uint32_t(y) * 40503u));
+        CanaryBuffer wide = PatternedTarget(w, h);
         CanaryBuffer plain = wide;
         FillerColor colour;
         colour.alpha = 200;
@@ -231,10 +238,7 @@ TEST(WideFillerDifferential, TallTrianglesAndColoursPastTheRange)
             const ReferenceOptions o = OptionsOfIndex(index);
             if (o.vertexColours || o.smooth)
                 continue;
-            CanaryBuffer wide(w, h, 4, 2, 0);
-            for (int y = 0; y < h; ++y)
-                for (int x = 0; x < w; ++x)
-                    wide.Set(x, y, uint32_t(x * 2654435761u ^ uint32_t(y) * 40503u));
+            CanaryBuffer wide = PatternedTarget(w, h);
             CanaryBuffer plain = wide;
             FillerColor colour;
             colour.alpha = RandomInt(rng, 0, 1) ? 300 : RandomInt(rng, 0, 255);
@@ -295,10 +299,7 @@ TEST(WideFillerDifferential, PicturesAtTheirOwnSize)
             const ReferenceOptions o = OptionsOfIndex(index);
             if (o.vertexColours || o.smooth)
                 continue;
-            CanaryBuffer wide(w, h, 4, 2, 0);
-            for (int y = 0; y < h; ++y)
-                for (int x = 0; x < w; ++x)
-                    wide.Set(x, y, uint32_t(x * 2654435761u ^ uint32_t(y) * 40503u));
+            CanaryBuffer wide = PatternedTarget(w, h);
             CanaryBuffer plain = wide;
             for (const FixedCorner* tri : {a, b}) {
                 TriangleFillerAt(index)(tri, wide.Bits(), wide.Pitch(), texture, colour);
