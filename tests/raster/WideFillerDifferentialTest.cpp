@@ -79,6 +79,16 @@ struct WideScene {
 // A triangle of float corners with texture coordinates: a cell of a picture
 // drawn near its own size with each corner moved a little (the rippling
 // mesh), or any triangle with any coordinates.
+// A picture of random colours, two thirds of it opaque.
+std::vector<uint32_t> MixedAlphaPicture(std::mt19937& rng, int w, int h)
+{
+    std::vector<uint32_t> picture(size_t(w) * size_t(h));
+    for (uint32_t& px : picture)
+        px = uint32_t(RandomInt(rng, 0, 2) == 0 ? RandomInt(rng, 0, 255) : 255) << 24 |
+             uint32_t(RandomInt(rng, 0, 0xFFFFFF));
+    return picture;
+}
+
 // A 32-bit target filled with a fixed pattern, canaries around it.
 CanaryBuffer PatternedTarget(int w, int h)
 {
@@ -229,10 +239,7 @@ TEST(WideFillerDifferential, TallTrianglesAndColoursPastTheRange)
         std::mt19937 rng(seed);
         const int w = 90, h = 330;
         const int texW = RandomInt(rng, 16, 120), texH = RandomInt(rng, 50, 400);
-        std::vector<uint32_t> picture(size_t(texW) * size_t(texH));
-        for (uint32_t& px : picture)
-            px = uint32_t(RandomInt(rng, 0, 2) == 0 ? RandomInt(rng, 0, 255) : 255) << 24 |
-                 uint32_t(RandomInt(rng, 0, 0xFFFFFF));
+        const std::vector<uint32_t> picture = MixedAlphaPicture(rng, texW, texH);
         const TextureInfo texture = MakeTextureInfo(picture, texW);
         for (const int index : WideCheckedEntries()) {
             const ReferenceOptions o = OptionsOfIndex(index);
@@ -277,10 +284,7 @@ TEST(WideFillerDifferential, PicturesAtTheirOwnSize)
         const Case& k = cases[seed % (sizeof cases / sizeof cases[0])];
         const int w = 160, h = 40;
         const int texW = RandomInt(rng, 1, 300), texH = RandomInt(rng, 1, 50);
-        std::vector<uint32_t> picture(size_t(texW) * size_t(texH));
-        for (uint32_t& px : picture)
-            px = uint32_t(RandomInt(rng, 0, 2) == 0 ? RandomInt(rng, 0, 255) : 255) << 24 |
-                 uint32_t(RandomInt(rng, 0, 0xFFFFFF));
+        const std::vector<uint32_t> picture = MixedAlphaPicture(rng, texW, texH);
         const TextureInfo texture = MakeTextureInfo(picture, texW);
         const double x0 = RandomInt(rng, -20, 60) + (RandomInt(rng, 0, 1) ? 0.0 : RandomDouble(rng, 0, 1));
         const double y0 = RandomInt(rng, -5, 20);
