@@ -505,12 +505,10 @@ std::shared_ptr<const TextCoverage> SystemFont::CoverageFor(std::u16string_view 
     if (bytes > kCoverageCacheBytes / 4)
         return coverage; // too large to keep
     std::lock_guard lock(mCacheMutex);
-    mCoverageCache.push_front({std::u16string(text), scaleX, scaleY, left, top, width, height, coverage});
+    mCoverageCache.push_front({std::u16string(text), scaleX, scaleY, left, top, width, height, coverage, bytes});
     mCoverageCacheBytes += bytes;
     while (mCoverageCache.size() > kCoverageCacheEntries || mCoverageCacheBytes > kCoverageCacheBytes) {
-        const CachedCoverage& last = mCoverageCache.back();
-        mCoverageCacheBytes -= size_t(last.coverage->width) * size_t(last.coverage->height) +
-                               last.text.size() * sizeof(char16_t);
+        mCoverageCacheBytes -= mCoverageCache.back().bytes;
         mCoverageCache.pop_back();
     }
     return coverage;

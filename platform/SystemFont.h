@@ -92,6 +92,7 @@ private:
         float scaleX, scaleY;
         int left, top, width, height;
         std::shared_ptr<const TextCoverage> coverage;
+        size_t bytes; // what it counts against the limit
     };
     mutable std::mutex mCacheMutex;
     mutable std::list<CachedCoverage> mCoverageCache; // most recently used first

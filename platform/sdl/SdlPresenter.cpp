@@ -26,6 +26,15 @@ bool Inside(const SurfaceRect& r, int width, int height)
            r.bottom <= height;
 }
 
+// The source shown one to one over a display of its own size.
+bool OneToOne(const PresentRequest& request)
+{
+    const SurfaceRect& src = request.source;
+    const int srcW = src.right - src.left, srcH = src.bottom - src.top;
+    return request.displayWidth == srcW && request.displayHeight == srcH && request.dest.left == 0 &&
+           request.dest.top == 0 && request.dest.right == srcW && request.dest.bottom == srcH;
+}
+
 } // namespace
 
 SurfacePixelFormat SdlToSurfaceFormat(Uint32 sdlFormat)
@@ -321,10 +330,8 @@ HRESULT SdlPresenter::PresentOnce(const PresentRequest& request)
     SDL_RenderSetViewport(mRenderer, nullptr);
     // A frame copied one to one over the whole output leaves nothing of the
     // clear to be seen: the clear is skipped.
-    const bool wholeOutput = fit == ScreenRect{0, 0, outW, outH} && fit.Width() == srcW && fit.Height() == srcH &&
-                             request.displayWidth == srcW && request.displayHeight == srcH &&
-                             request.dest.left == 0 && request.dest.top == 0 && request.dest.right == srcW &&
-                             request.dest.bottom == srcH;
+    const bool wholeOutput =
+        fit == ScreenRect{0, 0, outW, outH} && fit.Width() == srcW && fit.Height() == srcH && OneToOne(request);
     if (!wholeOutput &&
         (SDL_SetRenderDrawColor(mRenderer, 0, 0, 0, 255) != 0 || SDL_RenderClear(mRenderer) != 0)) {
         LogSdlFailure("clear");
@@ -362,8 +369,7 @@ bool SdlPresenter::CopyIntoWindowSurface(const PresentRequest& request, uint32_t
 {
     const SurfaceRect& src = request.source;
     const int srcW = src.right - src.left, srcH = src.bottom - src.top;
-    if (request.displayWidth != srcW || request.displayHeight != srcH || request.dest.left != 0 ||
-        request.dest.top != 0 || request.dest.right != srcW || request.dest.bottom != srcH)
+    if (!OneToOne(request))
         return false;
     // Not while a device draws with the renderer: what it has queued is
     // drawn at the present.

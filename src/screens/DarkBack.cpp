@@ -43,13 +43,9 @@ void DarkBack::Draw(Graphics& g)
     }
     // The picture around the hole, in up to four bands; each pixel as the
     // whole picture would give it.
-    int ax = 0, ay = 0;
-    for (const WidgetContainer* w = this; w; w = w->parent) {
-        ax += w->x;
-        ay += w->y;
-    }
+    const Point at = GetScreenPosition();
     const Rect whole(0, 0, image->width, image->height);
-    const Rect h = whole.Intersection(Rect(hole.x - ax, hole.y - ay, hole.width, hole.height));
+    const Rect h = whole.Intersection(Rect(hole.x - at.x, hole.y - at.y, hole.width, hole.height));
     if (h.width <= 0 || h.height <= 0) {
         g.DrawImageAt(image, 0, 0);
         return;
